@@ -1,0 +1,146 @@
+#include "catalogue/FieldTable.h"
+#include "catalogue/TableCatalogue.h"
+#include "TestSupport.h"
+#include "catalogue/VariantKinds.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+using namespace vxr;
+
+namespace {
+
+QStringList offeredCaptions(const FieldTable &fields, int tableId)
+{
+    QStringList captions;
+    for (int index : fields.offeredFieldIndices(tableId))
+        captions << fields[index].DisplayName;
+    return captions;
+}
+
+} // namespace
+
+TEST(Catalogue, HasAllEntriesWithUniqueIdsAndTheDuplicateCheckKeysAtTheirIndices)
+{
+    const FieldTable fields = FieldTable::buildCatalogue();
+    ASSERT_EQ(fields.FieldCount(), 167);
+    EXPECT_EQ(fields[0].DisplayName, "<none>");
+    EXPECT_EQ(fields[0].TableName, "");
+
+    QSet<int> ids;
+    for (const FieldDef &field : fields.Fields) {
+        EXPECT_FALSE(ids.contains(field.FieldID)) << field.FieldID;
+        ids.insert(field.FieldID);
+        EXPECT_EQ(field.DataType, -1);
+        EXPECT_EQ(field.MaxLength, -1);
+        EXPECT_FALSE(field.Value.isValid());
+    }
+
+    // The five keys of the duplicate check are addressed by index.
+    for (const TableInfo *table : offeredTables()) {
+        if (table->keyFieldIndex == 0)
+            continue;
+        const FieldDef &key = fields[table->keyFieldIndex];
+        EXPECT_EQ(key.TableID, table->tableId);
+        EXPECT_EQ(key.ColumnName, table->keyColumn);
+    }
+    EXPECT_EQ(fields[16].FieldID, 116);
+    EXPECT_EQ(fields[58].FieldID, 201);
+    EXPECT_EQ(fields[118].FieldID, 311);
+    EXPECT_EQ(fields[131].FieldID, 502);
+    EXPECT_EQ(fields[137].FieldID, 607);
+
+    EXPECT_EQ(fields[129].DisplayName, "MPQ");
+    EXPECT_EQ(fields[129].FieldID, FieldIds::SupplierListMPQ);
+    EXPECT_EQ(fields[129].TableName, "SupplierList");
+    EXPECT_EQ(fields[166].ColumnName, "HistoryType");
+}
+
+TEST(Catalogue, FindFieldIndexReturnsFirstEntryOrNone)
+{
+    const FieldTable fields = FieldTable::buildCatalogue();
+    EXPECT_EQ(fields.FindFieldIndex(0), 0);
+    EXPECT_EQ(fields.FindFieldIndex(999), 0);
+    EXPECT_EQ(fields.FindFieldIndex(-5), 0);
+    EXPECT_EQ(fields.FindFieldIndex(116), 16);
+    EXPECT_EQ(fields.FindFieldIndex(406), 120); // Supplier "E-Mail Address"
+    EXPECT_EQ(fields.FindFieldIndex(702), 138); // added before 701
+    EXPECT_EQ(fields.FindFieldIndex(701), 139);
+}
+
+TEST(Catalogue, OfferedFieldsFollowPassAndTable)
+{
+    const FieldTable fields = FieldTable::buildCatalogue();
+    const QStringList item = offeredCaptions(fields, ItemTable);
+    ASSERT_EQ(item.size(), 52);
+    EXPECT_EQ(item.first(), "HQID");
+    EXPECT_EQ(item.mid(48), (QStringList{"Supplier Cost", "Reorder Number", "Minimum Order", "MPQ"}));
+    EXPECT_FALSE(item.contains("Commission Amount"));
+    EXPECT_FALSE(item.contains("Message"));
+    EXPECT_FALSE(item.contains("Tag Along Item"));
+    EXPECT_FALSE(item.contains("Item ID"));
+
+    EXPECT_EQ(offeredCaptions(fields, AliasTable), (QStringList{"Item Lookup Code", "Alias"}));
+    EXPECT_EQ(offeredCaptions(fields, CustomerTable).size(), 47);
+    EXPECT_FALSE(offeredCaptions(fields, CustomerTable).contains("Store ID"));
+    EXPECT_EQ(offeredCaptions(fields, SupplierTable).size(), 14);
+    EXPECT_EQ(offeredCaptions(fields, ItemClassComponentTable).first(), "Component Item Lookup Code");
+    EXPECT_TRUE(offeredCaptions(fields, NoTable).isEmpty());
+}
+
+TEST(Catalogue, DefaultsKeepTheirKindsAndResetCopiesThem)
+{
+    const QDateTime startup(QDate(2026, 3, 4), QTime(15, 16, 17));
+    SilentReporter silent;
+    FieldTable fields = FieldTable::buildCatalogue(startup, silent);
+
+    EXPECT_EQ(fields.byId(101).DefaultValue.typeId(), QMetaType::Short);
+    EXPECT_EQ(fields.byId(119).DefaultValue.typeId(), QMetaType::Int); // "long 1"
+    EXPECT_EQ(fields.byId(119).DefaultValue.toInt(), 1);
+    EXPECT_EQ(fields.byId(114).DefaultValue.typeId(), QMetaType::QString);
+    EXPECT_EQ(fields.byId(205).DefaultValue, QVariant(true));
+    EXPECT_EQ(fields.byId(121).DefaultValue.toDateTime(), startup);
+    EXPECT_EQ(fields.byId(901).DefaultValue.toDateTime(), QDateTime(startup.date(), QTime(0, 0)));
+    EXPECT_EQ(fields.byId(405).DefaultValue.toInt(), 1);  // Minimum Order
+    EXPECT_EQ(fields.byId(905).DefaultValue.toInt(), 2);  // Type
+    EXPECT_EQ(fields.byId(934).DefaultValue.toInt(), 5);  // HistoryType
+
+    fields.byId(112).Value = 3.5;
+    fields.ResetFieldValues();
+    for (const FieldDef &field : fields.Fields)
+        EXPECT_EQ(field.Value, field.DefaultValue) << field.FieldID;
+
+    // Two Date columns are separate entries.
+    fields[153].Value = QDate(2000, 1, 1);
+    EXPECT_NE(fields[165].Value, fields[153].Value);
+}
+
+TEST(TableCatalogue, GetTableNameNamesKnownIdsAndReportsUnknownOnes)
+{
+    test::RecordingReporter reporter;
+    EXPECT_EQ(GetTableName(0, reporter), QVariant(QString("")));
+    EXPECT_EQ(GetTableName(1, reporter).toString(), "Item");
+    EXPECT_EQ(GetTableName(10, reporter).toString(), "AccountReceivableHistory");
+    EXPECT_TRUE(reporter.messages.isEmpty());
+
+    EXPECT_FALSE(GetTableName(11, reporter).isValid());
+    EXPECT_FALSE(GetTableName(-1, reporter).isValid());
+    ASSERT_EQ(reporter.messages.size(), 2);
+    EXPECT_EQ(reporter.messages[0].text, "<Definition::GetTableName> Unknown table id '11'.");
+    EXPECT_EQ(reporter.messages[1].text, "<Definition::GetTableName> Unknown table id '-1'.");
+    EXPECT_EQ(reporter.messages[0].kind, MessageKind::Exclamation);
+}
+
+TEST(TableCatalogue, OffersSevenDestinationTablesAndOpensFourteen)
+{
+    QStringList captions;
+    for (const TableInfo *table : offeredTables())
+        captions << table->listCaption;
+    EXPECT_EQ(captions, (QStringList{"Inventory", "Customers", "Suppliers", "Aliases",
+                                     "Item Class (Matrices)", "Item Class Component (Matrix Cells)",
+                                     "Security"}));
+    const QStringList opened = importTableNames();
+    ASSERT_EQ(opened.size(), 14);
+    EXPECT_LT(opened.indexOf("Department"), opened.indexOf("Category"));
+}

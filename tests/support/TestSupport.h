@@ -1,0 +1,30 @@
+#pragma once
+
+#include "catalogue/Reporter.h"
+
+#include <QList>
+#include <QString>
+
+namespace vxr::test {
+
+// Path of a file in the source tree (for example "examples/items.csv").
+QString sourcePath(const QString &relative);
+
+// Collects what the engine would have shown the operator.
+class RecordingReporter final : public Reporter
+{
+public:
+    struct Message
+    {
+        MessageKind kind;
+        QString text;
+        QString caption;
+    };
+    void message(MessageKind kind, const QString &text, const QString &caption) override
+    {
+        messages.append({kind, text, caption});
+    }
+    QList<Message> messages;
+};
+
+} // namespace vxr::test

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace vxr {
+
+// Private-profile (INI) files: "[Section]" headers and "key=value" lines, as
+// operators edit them by hand and as older installations wrote them.
+namespace ProfileFile {
+
+// The value of key in section (names compared without regard to case, blanks
+// around keys and values ignored, a value in matching double quotes returned
+// without them). At most bufferSize - 1 characters are returned. A missing
+// file, section or key gives defaultValue (also cut to bufferSize - 1).
+QString readString(const QString &path, const QString &section, const QString &key,
+                   const QString &defaultValue, int bufferSize);
+
+// Writes key=value into section: replaces the value where it stands, adds a
+// missing key at the end of its section, creates a missing section at the end
+// of the file and a missing file; every other line is kept as it was. New
+// files use CRLF line endings. False (with *error) when the file cannot be written.
+bool writeString(const QString &path, const QString &section, const QString &key,
+                 const QString &value, QString *error = nullptr);
+
+} // namespace ProfileFile
+} // namespace vxr

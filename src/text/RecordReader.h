@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <array>
+
+namespace vxr {
+
+class FieldTable;
+
+// One text-file field position: which catalogue entry it is mapped to and its
+// trimmed text in the line last read.
+struct FieldMapEntry
+{
+    int FieldIndex = 0; // index into Fields; 0 = not mapped
+    QString Text;
+};
+
+constexpr int FieldMapLastPosition = 100; // positions 0..100; 0 is never filled
+
+// Reads the delimited text file line by line and splits each line into
+// FieldMap. Also holds the mapping of positions to catalogue entries, which
+// survives from line to line and from file to file.
+class RecordReader
+{
+public:
+    explicit RecordReader(const FieldTable &fields);
+    ~RecordReader();
+    RecordReader(const RecordReader &) = delete;
+    RecordReader &operator=(const RecordReader &) = delete;
+
+    // Options of the first panel that govern splitting.
+    int DelimiterCode = 44;
+    bool QuotesAsDelimiters = true;
+
+    std::array<FieldMapEntry, FieldMapLastPosition + 1> FieldMap;
+
+    // The raw bytes of the line last read, apostrophes included (for the log).
+    QByteArray CurrentLine;
+
+    // False (with errorString()) when the file cannot be opened.
+    bool OpenTextFile(const QString &path);
+    // Number of lines; reading starts again at the first line afterwards.
+    qint32 CountRecords();
+    bool AtEndOfFile() const;
+    // Reads and parses one line; does nothing at the end of the file.
+    void ReadNextRecord();
+    void RewindTextFile();
+    void CloseTextFile();
+    bool isOpen() const;
+
+    void ParseRecord(const QString &line);
+    void ClearFieldTexts();
+    void SetMapping(int position, int fieldId);
+
+    // True when the line last read held more than 100 fields; positions 1..100
+    // hold its first 100 and the rest were not kept.
+    bool LineHasTooManyFields() const { return m_tooManyFields; }
+    // True when reading the file failed (as opposed to reaching its end).
+    bool hasReadError() const;
+    QString errorString() const;
+
+private:
+    // (implementation state; see RecordReader.cpp)
+    const FieldTable &m_fields;
+    QFile m_file;
+    bool m_tooManyFields = false;
+};
+
+} // namespace vxr

@@ -1,0 +1,83 @@
+#include "ImportLog.h"
+
+#include "database/DbError.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStandardPaths>
+
+namespace vxr {
+
+namespace {
+
+const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+
+// At least `width` digits, padded with leading zeros; a minus sign goes first.
+QByteArray zeroPadded(qint64 number, int width)
+{
+    const QByteArray digits = QByteArray::number(number < 0 ? -number : number).rightJustified(width, '0');
+    return number < 0 ? '-' + digits : digits;
+}
+
+} // namespace
+
+bool ImportLog::writeBytes(const QByteArray &line) const
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray bytes = line + LineEnd;
+    const bool written = file.write(bytes) == bytes.size();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+bool ImportLog::WriteLog(const QString &text) const
+{
+    return writeBytes(text.toLocal8Bit());
+}
+
+bool ImportLog::writeHeader(const QString &textFilePath) const
+{
+    const QString rule(80, QLatin1Char('-'));
+    const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::LongFormat);
+    return WriteLog(rule) && WriteLog(QStringLiteral("Importing ") + textFilePath) && WriteLog(today)
+        && WriteLog(rule);
+}
+
+QString ImportLog::errorMarker(qint32 errorNumber)
+{
+    if (errorNumber == ErrorNumbers::DuplicateKey || errorNumber == ErrorNumbers::DuplicateKeyClassic)
+        return QStringLiteral("<DUPL>");
+    return QLatin1Char('<') + QString::fromLatin1(zeroPadded(errorNumber, 4)) + QLatin1Char('>');
+}
+
+QByteArray ImportLog::errorLine(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText)
+{
+    return '[' + zeroPadded(lineNumber, 5) + ' ' + errorMarker(errorNumber).toLatin1() + "] " + lineText;
+}
+
+bool ImportLog::LogError(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText) const
+{
+    return writeBytes(errorLine(errorNumber, lineNumber, lineText));
+}
+
+QString defaultLogPath()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QFileInfo folder(programFolder);
+    const QFileInfo existingLog(QDir(programFolder).filePath(QLatin1String(LogFileName)));
+    if (!programFolder.isEmpty() && folder.isDir() && folder.isWritable()
+        && (!existingLog.exists() || existingLog.isWritable()))
+        return existingLog.absoluteFilePath();
+
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dataFolder);
+    return QDir(dataFolder).filePath(QLatin1String(LogFileName));
+}
+
+} // namespace vxr

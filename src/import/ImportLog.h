@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace vxr {
+
+// The import log: an append-only text file with a four-line header per run
+// and one line per text-file line that could not be written. The file is
+// opened and closed for every line, so each entry is on disk at once and the
+// operator can open the log while a run is going on.
+class ImportLog
+{
+public:
+    explicit ImportLog(QString path) : m_path(std::move(path)) {}
+
+    const QString &path() const { return m_path; }
+
+    // Appends text and CRLF. False when the file could not be opened or written.
+    bool WriteLog(const QString &text) const;
+    // The same for a line given as bytes (kept exactly as they are).
+    bool writeBytes(const QByteArray &line) const;
+
+    // Appends "[00007 <DUPL>] " + the raw line's bytes.
+    bool LogError(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText) const;
+
+    // The four header lines of a run: hyphens, "Importing " + path, the
+    // date in the system's long date format, hyphens.
+    bool writeHeader(const QString &textFilePath) const;
+
+    // "<DUPL>" for the two duplicate numbers; otherwise "<" + the number with
+    // at least four digits (a negative number's minus sign first) + ">".
+    static QString errorMarker(qint32 errorNumber);
+    // The error line without its line ending.
+    static QByteArray errorLine(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText);
+
+private:
+    QString m_path;
+};
+
+// "VUVEDIZE.LOG" in the program's folder when that folder is writable (a
+// portable install); otherwise in the per-user data folder, which is created.
+QString defaultLogPath();
+
+// The log file's name.
+inline constexpr char LogFileName[] = "VUVEDIZE.LOG";
+
+} // namespace vxr

@@ -63,10 +63,34 @@ public:
     QString errorString() const;
 
 private:
-    // (implementation state; see RecordReader.cpp)
+    void resetReadState();
+    bool decideLineEnds();
+    void startAtFirstLine();
+    bool fillBuffer();
+    bool nextLine(QByteArray *line);
+    void endField(int &position);
+    void failRead();
+
     const FieldTable &m_fields;
     QFile m_file;
     bool m_tooManyFields = false;
+
+    // Lines end at CR (a following LF belongs to the terminator), except in
+    // a file without any CR, whose lines end at LF.
+    bool m_lineFeedEndsLines = false;
+
+    // Read-ahead window over the file: bytes [m_pos, m_end) are unread. It is
+    // refilled as soon as it runs empty, so an empty window means the end.
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qsizetype m_end = 0;
+    bool m_readError = false;
+    QString m_errorString;
+
+    // Reused from line to line so that reading does not allocate per line.
+    QByteArray m_rawLine;
+    QString m_workLine;
+    QString m_field;
 };
 
 } // namespace vxr

@@ -1,0 +1,171 @@
+#include "text/NumericText.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace vxr {
+
+namespace {
+
+QString orDefault(const QString &value, const char *fallback)
+{
+    return value.isEmpty() ? QString::fromLatin1(fallback) : value;
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+int digitValue(QChar c, int base)
+{
+    int value = -1;
+    if (c >= u'0' && c <= u'9')
+        value = c.unicode() - u'0';
+    else if (c >= u'a' && c <= u'f')
+        value = c.unicode() - u'a' + 10;
+    else if (c >= u'A' && c <= u'F')
+        value = c.unicode() - u'A' + 10;
+    return value < base ? value : -1;
+}
+
+// "&H1F" / "&O17": the integer in that base; digits run until the first
+// character that is not one.
+double readRadixInteger(const QString &text, qsizetype from, int base)
+{
+    double value = 0;
+    for (qsizetype i = from; i < text.size(); ++i) {
+        const int digit = digitValue(text.at(i), base);
+        if (digit < 0)
+            break;
+        value = value * base + digit;
+    }
+    return value;
+}
+
+// The number at the start of text: optional sign, digits, optionally "."
+// and digits, optionally an exponent (E or D, optional sign, digits).
+// Reading stops at the first character that cannot continue the number.
+double readLeadingNumber(const QString &text)
+{
+    qsizetype i = 0;
+    const qsizetype size = text.size();
+    bool negative = false;
+    if (i < size && (text.at(i) == u'+' || text.at(i) == u'-')) {
+        negative = text.at(i) == u'-';
+        ++i;
+    }
+
+    if (i + 1 < size && text.at(i) == u'&') {
+        const QChar radix = text.at(i + 1).toUpper();
+        if (radix == u'H' || radix == u'O') {
+            const double value = readRadixInteger(text, i + 2, radix == u'H' ? 16 : 8);
+            return negative ? -value : value;
+        }
+    }
+
+    // Rebuilt in the plain form std::from_chars reads, whatever the locale.
+    std::string wholeDigits;
+    std::string fractionDigits;
+    while (i < size && isDigit(text.at(i)))
+        wholeDigits += char(text.at(i++).unicode());
+    if (i < size && text.at(i) == u'.') {
+        ++i;
+        while (i < size && isDigit(text.at(i)))
+            fractionDigits += char(text.at(i++).unicode());
+    }
+    if (wholeDigits.empty() && fractionDigits.empty())
+        return 0;
+    std::string number = negative ? "-" : "";
+    number += wholeDigits.empty() ? "0" : wholeDigits;
+    number += '.';
+    number += fractionDigits.empty() ? "0" : fractionDigits;
+
+    if (i < size) {
+        const QChar marker = text.at(i).toUpper();
+        if (marker == u'E' || marker == u'D') {
+            qsizetype j = i + 1;
+            std::string exponent = "e";
+            if (j < size && (text.at(j) == u'+' || text.at(j) == u'-')) {
+                exponent += char(text.at(j).unicode());
+                ++j;
+            }
+            bool exponentDigits = false;
+            while (j < size && isDigit(text.at(j))) {
+                exponent += char(text.at(j).unicode());
+                exponentDigits = true;
+                ++j;
+            }
+            // "12E" or "12E+" has no exponent: the number is 12.
+            if (exponentDigits)
+                number += exponent;
+        }
+    }
+
+    double value = 0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too large or too small for a double: infinity or zero, as the C
+        // library reads it.
+        const bool tiny = number.find("e-") != std::string::npos;
+        value = tiny ? 0.0 : (negative ? -HUGE_VAL : HUGE_VAL);
+    }
+    return value;
+}
+
+} // namespace
+
+RegionalSettings RegionalSettings::ReadRegionalSettings(const QLocale &locale)
+{
+    RegionalSettings settings;
+    settings.CurrencySymbol = orDefault(locale.currencySymbol(QLocale::CurrencySymbol), "$");
+    settings.DecimalSeparator = orDefault(locale.decimalPoint(), ".");
+    settings.ThousandSeparator = orDefault(locale.groupSeparator(), ",");
+    return settings;
+}
+
+QString ReplaceAll(const QString &source, const QString &find, const QString &replacement)
+{
+    if (find.isEmpty())
+        return source;
+    QString result;
+    result.reserve(source.size());
+    qsizetype current = 0;
+    for (;;) {
+        const qsizetype found = source.indexOf(find, current, Qt::CaseSensitive);
+        if (found < 0)
+            break;
+        result += QStringView(source).mid(current, found - current);
+        result += replacement;
+        current = found + find.size();
+    }
+    result += QStringView(source).mid(current);
+    return result;
+}
+
+double TextToNumber(QString text, const RegionalSettings &settings)
+{
+    text = ReplaceAll(text, QStringLiteral(" "), QString());
+    text = ReplaceAll(text, QStringLiteral(")"), QString());
+    text = ReplaceAll(text, QStringLiteral("("), QStringLiteral("-"));
+    text = ReplaceAll(text, settings.CurrencySymbol, QString());
+    text = ReplaceAll(text, settings.ThousandSeparator, QString());
+    text = ReplaceAll(text, settings.DecimalSeparator, QStringLiteral("."));
+    if (text.contains(u'-')) {
+        text.remove(u'-');
+        text.prepend(u'-');
+    }
+    bool percent = false;
+    if (text.contains(u'%')) {
+        text.remove(u'%');
+        percent = true;
+    }
+    // Tabs and line feeds do not interrupt a number, like spaces.
+    text.remove(u'\t');
+    text.remove(u'\n');
+    const double value = readLeadingNumber(text);
+    return percent ? value / 100 : value;
+}
+
+} // namespace vxr

@@ -1,0 +1,304 @@
+#include "text/ProfileFile.h"
+
+#include "text/TextDecoding.h"
+
+#include <QFile>
+#include <QList>
+#include <QSaveFile>
+
+namespace vxr {
+namespace ProfileFile {
+
+namespace {
+
+// One line of the file as bytes: [start, contentEnd) is the text,
+// [contentEnd, end) its terminator (empty on a last line without one).
+struct Line
+{
+    qsizetype start = 0;
+    qsizetype contentEnd = 0;
+    qsizetype end = 0;
+};
+
+// A UTF-8 byte-order mark at the start is not part of the first line.
+qsizetype bodyStart(const QByteArray &bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+}
+
+// Lines end at LF; a CR right before the LF belongs to the terminator.
+QList<Line> splitLines(const QByteArray &bytes)
+{
+    QList<Line> lines;
+    qsizetype start = bodyStart(bytes);
+    while (start < bytes.size()) {
+        qsizetype lf = bytes.indexOf('\n', start);
+        Line line;
+        line.start = start;
+        if (lf < 0) {
+            line.contentEnd = line.end = bytes.size();
+        } else {
+            line.end = lf + 1;
+            line.contentEnd = (lf > start && bytes.at(lf - 1) == '\r') ? lf - 1 : lf;
+        }
+        lines.append(line);
+        start = line.end;
+    }
+    return lines;
+}
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+QStringView trimBlanks(QStringView text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && isBlank(text[first]))
+        ++first;
+    while (last > first && isBlank(text[last - 1]))
+        --last;
+    return text.mid(first, last - first);
+}
+
+bool sameName(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// What one line of the file is, as far as reading and writing care.
+struct Parsed
+{
+    enum Kind { Other, Section, Key } kind = Other;
+    QString name;      // section or key name, blanks removed
+    QString value;     // value of a key line, blanks and matching quotes removed
+    qsizetype valueAt = 0; // characters before the value as written (key line)
+};
+
+Parsed parseLine(const QString &text)
+{
+    Parsed parsed;
+    const QStringView trimmed = trimBlanks(text);
+    if (trimmed.startsWith(u'[')) {
+        const qsizetype close = trimmed.indexOf(u']');
+        if (close > 0) {
+            parsed.kind = Parsed::Section;
+            parsed.name = trimBlanks(trimmed.mid(1, close - 1)).toString();
+        }
+        return parsed;
+    }
+    if (trimmed.startsWith(u';') || trimmed.startsWith(u'#'))
+        return parsed;
+    const qsizetype equals = text.indexOf(u'=');
+    if (equals < 0)
+        return parsed;
+    const QStringView key = trimBlanks(QStringView(text).left(equals));
+    if (key.isEmpty())
+        return parsed;
+    parsed.kind = Parsed::Key;
+    parsed.name = key.toString();
+    qsizetype valueAt = equals + 1;
+    while (valueAt < text.size() && isBlank(text.at(valueAt)))
+        ++valueAt;
+    parsed.valueAt = valueAt;
+    QStringView value = trimBlanks(QStringView(text).mid(valueAt));
+    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+        value = value.mid(1, value.size() - 2);
+    parsed.value = value.toString();
+    return parsed;
+}
+
+QByteArrayView lineBytes(const QByteArray &bytes, const Line &line)
+{
+    return QByteArrayView(bytes.constData() + line.start, line.contentEnd - line.start);
+}
+
+// Each line is decoded on its own, so a line written as UTF-8 into an older
+// Windows-1252 file reads back right, and so do the file's other lines.
+QString lineText(const QByteArray &bytes, const Line &line)
+{
+    return decodeText(lineBytes(bytes, line));
+}
+
+// Bytes taken by the first chars characters of the line.
+qsizetype bytesOfPrefix(const QByteArray &bytes, const Line &line, const QString &text, qsizetype chars)
+{
+    if (isValidUtf8(lineBytes(bytes, line)))
+        return QStringView(text).left(chars).toUtf8().size();
+    return chars; // Windows-1252: one byte per character
+}
+
+// At most bufferSize - 1 characters, never half a surrogate pair.
+QString fitToBuffer(const QString &text, int bufferSize)
+{
+    const qsizetype room = qMax(bufferSize - 1, 0);
+    if (text.size() <= room)
+        return text;
+    qsizetype cut = room;
+    if (cut > 0 && text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut);
+}
+
+// Where a key lives in the file: the first section with the name, and in it
+// the first line with the key.
+struct Location
+{
+    qsizetype sectionHeader = -1; // line index of the section's header
+    qsizetype sectionEnd = -1;    // line index after the section's last line
+    qsizetype keyLine = -1;       // line index of the key, -1 when missing
+    Parsed key;
+};
+
+Location locate(const QByteArray &bytes, const QList<Line> &lines, const QString &section,
+                const QString &key)
+{
+    Location where;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Parsed parsed = parseLine(lineText(bytes, lines[i]));
+        if (parsed.kind == Parsed::Section) {
+            if (where.sectionHeader >= 0) {
+                where.sectionEnd = i;
+                return where;
+            }
+            if (sameName(parsed.name, section))
+                where.sectionHeader = i;
+        } else if (parsed.kind == Parsed::Key && where.sectionHeader >= 0 && where.keyLine < 0
+                   && sameName(parsed.name, key)) {
+            where.keyLine = i;
+            where.key = parsed;
+        }
+    }
+    if (where.sectionHeader >= 0)
+        where.sectionEnd = lines.size();
+    return where;
+}
+
+// A value that reading would change (blanks at either end, or wrapped in
+// quotes) is written in quotes so that it reads back as it was.
+QString valueAsWritten(const QString &value)
+{
+    const bool blankEnds = !value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()));
+    const bool quoted = value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"');
+    if (blankEnds || quoted)
+        return u'"' + value + u'"';
+    return value;
+}
+
+bool containsLineBreak(const QString &text)
+{
+    return text.contains(u'\n') || text.contains(u'\r');
+}
+
+bool fail(QString *error, const QString &message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+} // namespace
+
+QString readString(const QString &path, const QString &section, const QString &key,
+                   const QString &defaultValue, int bufferSize)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fitToBuffer(defaultValue, bufferSize);
+    const QByteArray bytes = file.readAll();
+    const QList<Line> lines = splitLines(bytes);
+    const Location where = locate(bytes, lines, section, key);
+    if (where.keyLine < 0)
+        return fitToBuffer(defaultValue, bufferSize);
+    return fitToBuffer(where.key.value, bufferSize);
+}
+
+bool writeString(const QString &path, const QString &section, const QString &key,
+                 const QString &value, QString *error)
+{
+    if (trimBlanks(section).isEmpty() || trimBlanks(key).isEmpty())
+        return fail(error, QStringLiteral("A settings entry needs a section and a key name."));
+    if (containsLineBreak(section) || section.contains(u']'))
+        return fail(error, QStringLiteral("The section name \"%1\" cannot be stored.").arg(section));
+    if (containsLineBreak(key) || key.contains(u'=') || key.trimmed().startsWith(u'['))
+        return fail(error, QStringLiteral("The key name \"%1\" cannot be stored.").arg(key));
+    if (containsLineBreak(value))
+        return fail(error, QStringLiteral("The value of \"%1\" contains a line break and cannot be stored.")
+                               .arg(key));
+
+    QByteArray bytes;
+    QFile existing(path);
+    if (existing.exists()) {
+        if (!existing.open(QIODevice::ReadOnly))
+            return fail(error, QStringLiteral("Cannot read %1: %2").arg(path, existing.errorString()));
+        bytes = existing.readAll();
+        existing.close();
+    }
+
+    const QList<Line> lines = splitLines(bytes);
+    // New lines follow the file's own line ends; a new file gets CRLF.
+    QByteArray eol = "\r\n";
+    for (const Line &line : lines) {
+        if (line.end > line.contentEnd) {
+            eol = bytes.mid(line.contentEnd, line.end - line.contentEnd);
+            break;
+        }
+    }
+    const QByteArray keyLine = (key.trimmed() + u'=' + valueAsWritten(value)).toUtf8();
+    const Location where = locate(bytes, lines, section, key);
+
+    // Everything but the one changed or added line is copied byte for byte.
+    QByteArray out;
+    out.reserve(bytes.size() + keyLine.size() + section.size() + 8);
+    const qsizetype start = bodyStart(bytes);
+    out.append(bytes.constData(), start);
+    const auto copyLines = [&](qsizetype from, qsizetype to) {
+        if (from < to)
+            out.append(bytes.constData() + lines[from].start, lines[to - 1].end - lines[from].start);
+    };
+    const auto endOpenLine = [&]() {
+        if (out.size() > start && !out.endsWith('\n'))
+            out.append(eol);
+    };
+
+    if (where.keyLine >= 0) {
+        const Line &line = lines[where.keyLine];
+        copyLines(0, where.keyLine);
+        // Keep the key as spelled in the file and the blanks around "=".
+        const QString text = lineText(bytes, line);
+        out.append(bytes.constData() + line.start, bytesOfPrefix(bytes, line, text, where.key.valueAt));
+        out.append(valueAsWritten(value).toUtf8());
+        out.append(bytes.constData() + line.contentEnd, line.end - line.contentEnd);
+        copyLines(where.keyLine + 1, lines.size());
+    } else if (where.sectionHeader >= 0) {
+        // After the section's last non-blank line, before its trailing blank lines.
+        qsizetype insertAt = where.sectionEnd;
+        while (insertAt > where.sectionHeader + 1
+               && trimBlanks(lineText(bytes, lines[insertAt - 1])).isEmpty()) {
+            --insertAt;
+        }
+        copyLines(0, insertAt);
+        endOpenLine();
+        out.append(keyLine).append(eol);
+        copyLines(insertAt, lines.size());
+    } else {
+        copyLines(0, lines.size());
+        endOpenLine();
+        out.append('[').append(section.trimmed().toUtf8()).append(']').append(eol);
+        out.append(keyLine).append(eol);
+    }
+
+    // Written beside the file and renamed over it, so that a failed write
+    // leaves the operator's file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(error, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    if (file.write(out) != out.size() || !file.commit())
+        return fail(error, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    return true;
+}
+
+} // namespace ProfileFile
+} // namespace vxr

@@ -1,0 +1,239 @@
+#include "CliArguments.h"
+
+#include <QCommandLineParser>
+
+namespace vxr::cli {
+
+namespace {
+
+struct OptionNames
+{
+    static inline const QString Settings = QStringLiteral("settings");
+    static inline const QString Connect = QStringLiteral("connect");
+    static inline const QString File = QStringLiteral("file");
+    static inline const QString Table = QStringLiteral("table");
+    static inline const QString Delimiter = QStringLiteral("delimiter");
+    static inline const QString Quotes = QStringLiteral("quotes");
+    static inline const QString NoQuotes = QStringLiteral("no-quotes");
+    static inline const QString Duplicates = QStringLiteral("duplicates");
+    static inline const QString SkipFirstLine = QStringLiteral("skip-first-line");
+    static inline const QString Map = QStringLiteral("map");
+    static inline const QString Log = QStringLiteral("log");
+    static inline const QString Lines = QStringLiteral("lines");
+    static inline const QString Help = QStringLiteral("help");
+    static inline const QString Version = QStringLiteral("version");
+};
+
+// The options that set up an import (also accepted by preview, so that an
+// operator can check a set-up and then run it by changing one word).
+const QStringList &importOptionNames()
+{
+    static const QStringList names = {
+        OptionNames::Settings, OptionNames::Connect, OptionNames::File, OptionNames::Table,
+        OptionNames::Delimiter, OptionNames::Quotes, OptionNames::NoQuotes, OptionNames::Duplicates,
+        OptionNames::SkipFirstLine, OptionNames::Map, OptionNames::Log,
+    };
+    return names;
+}
+
+void addOptions(QCommandLineParser &parser)
+{
+    const auto valued = [&](const QString &name, const QString &valueName) {
+        parser.addOption(QCommandLineOption(name, QString(), valueName));
+    };
+    const auto flag = [&](const QStringList &names) { parser.addOption(QCommandLineOption(names)); };
+    valued(OptionNames::Settings, QStringLiteral("FILE.imp"));
+    valued(OptionNames::Connect, QStringLiteral("STRING"));
+    valued(OptionNames::File, QStringLiteral("PATH"));
+    valued(OptionNames::Table, QStringLiteral("NAME|ID"));
+    valued(OptionNames::Delimiter, QStringLiteral("NAME|CHAR"));
+    flag({OptionNames::Quotes});
+    flag({OptionNames::NoQuotes});
+    valued(OptionNames::Duplicates, QStringLiteral("error|update"));
+    flag({OptionNames::SkipFirstLine});
+    valued(OptionNames::Map, QStringLiteral("POS=FIELD"));
+    valued(OptionNames::Log, QStringLiteral("PATH"));
+    valued(OptionNames::Lines, QStringLiteral("N"));
+    flag({QStringLiteral("h"), OptionNames::Help});
+    flag({OptionNames::Version});
+}
+
+Command commandNamed(const QString &name)
+{
+    if (name == QLatin1String("init-store"))
+        return Command::InitStore;
+    if (name == QLatin1String("fields"))
+        return Command::Fields;
+    if (name == QLatin1String("preview"))
+        return Command::Preview;
+    if (name == QLatin1String("import"))
+        return Command::Import;
+    return Command::None;
+}
+
+// A value option given more than once: the last one counts, as is usual, but
+// two different values of the same option are more likely a mistake.
+QString singleValue(const QCommandLineParser &parser, const QString &name, QString *error)
+{
+    const QStringList values = parser.values(name);
+    for (const QString &value : values) {
+        if (value != values.last()) {
+            *error = QStringLiteral("--%1 is given twice with different values").arg(name);
+            break;
+        }
+    }
+    return values.isEmpty() ? QString() : values.last();
+}
+
+QString checkOptionsApply(const QCommandLineParser &parser, const QString &commandName,
+                          const QStringList &allowed)
+{
+    for (const QString &name : parser.optionNames()) {
+        if (!allowed.contains(name))
+            return QStringLiteral("--%1 does not apply to %2").arg(name, commandName);
+    }
+    return QString();
+}
+
+// Reads the options of preview and import into the arguments.
+QString readImportOptions(const QCommandLineParser &parser, CliArguments &arguments)
+{
+    QString error;
+    arguments.settingsPath = singleValue(parser, OptionNames::Settings, &error);
+    arguments.connectionString = singleValue(parser, OptionNames::Connect, &error);
+    arguments.textFile = singleValue(parser, OptionNames::File, &error);
+    arguments.table = singleValue(parser, OptionNames::Table, &error);
+    arguments.delimiter = singleValue(parser, OptionNames::Delimiter, &error);
+    arguments.logPath = singleValue(parser, OptionNames::Log, &error);
+    if (!error.isEmpty())
+        return error;
+
+    if (parser.isSet(OptionNames::Quotes) && parser.isSet(OptionNames::NoQuotes))
+        return QStringLiteral("--quotes and --no-quotes contradict each other");
+    if (parser.isSet(OptionNames::Quotes))
+        arguments.quotes = true;
+    if (parser.isSet(OptionNames::NoQuotes))
+        arguments.quotes = false;
+
+    if (parser.isSet(OptionNames::Duplicates)) {
+        const QString value = singleValue(parser, OptionNames::Duplicates, &error).toLower();
+        if (!error.isEmpty())
+            return error;
+        if (value == QLatin1String("error"))
+            arguments.duplicatesAsErrors = true;
+        else if (value == QLatin1String("update"))
+            arguments.duplicatesAsErrors = false;
+        else
+            return QStringLiteral("--duplicates takes error or update, not '%1'").arg(value);
+    }
+    arguments.skipFirstLine = parser.isSet(OptionNames::SkipFirstLine);
+    arguments.mappings = parser.values(OptionNames::Map);
+
+    if (parser.isSet(OptionNames::Lines)) {
+        bool ok = false;
+        const QString value = singleValue(parser, OptionNames::Lines, &error);
+        arguments.previewLines = value.toInt(&ok);
+        if (!error.isEmpty())
+            return error;
+        if (!ok || arguments.previewLines < 1)
+            return QStringLiteral("--lines takes a whole number of at least 1, not '%1'").arg(value);
+    }
+    return QString();
+}
+
+} // namespace
+
+QString usageText()
+{
+    return QStringLiteral(
+        "vxrimp init-store FILE                 create an empty SQLite store database with the full schema\n"
+        "vxrimp fields [TABLE]                  list the offered fields of a destination table: FieldID, caption, column\n"
+        "vxrimp preview [OPTIONS] [--lines N]   show the first lines split as the import will split them, under the mapped captions\n"
+        "vxrimp import  [OPTIONS]               run one import\n"
+        "OPTIONS:\n"
+        "  --settings FILE.imp          load a saved set-up (quote and duplicate options, delimiter, table, text file, mapping)\n"
+        "  --connect STRING             connection string (Provider=SQLite;Data Source=...; Provider=SQLOLEDB.1;...; Provider=MSDASQL;...)\n"
+        "  --file PATH                  the delimited text file\n"
+        "  --table NAME|ID              destination table, by its list caption (\"Inventory\", \"Customers\", ...) or its table id\n"
+        "  --delimiter NAME|CHAR        comma, period, semicolon, slash, backslash, asterisk, percent, ampersand, tab, space, or the character\n"
+        "  --quotes | --no-quotes       treat quotation marks as text field delimiters (default: on)\n"
+        "  --duplicates error|update    duplicate keys are errors (default) or update the existing row\n"
+        "  --skip-first-line\n"
+        "  --map POS=FIELD[,POS=FIELD]  map text positions (1-52) to fields, by FieldID or caption\n"
+        "  --log PATH                   where to append the log\n"
+        "\n"
+        "Options given on the command line override the settings file. A relative FileName in a\n"
+        "settings file is taken relative to the settings file's folder.\n"
+        "Exit status: 0 every line stored, 1 some lines failed (see the log), 2 the run could not\n"
+        "start or failed.\n"
+        "vxrimp --help | --version\n");
+}
+
+ParseResult parseArguments(const QStringList &arguments)
+{
+    ParseResult result;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    addOptions(parser);
+    if (!parser.parse(arguments)) {
+        result.error = parser.errorText();
+        return result;
+    }
+
+    CliArguments &parsed = result.arguments;
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(OptionNames::Help)) {
+        parsed.command = Command::Help;
+        return result;
+    }
+    if (parser.isSet(OptionNames::Version)) {
+        parsed.command = Command::Version;
+        return result;
+    }
+    if (positional.isEmpty()) {
+        result.error = QStringLiteral("no command given");
+        return result;
+    }
+
+    const QString commandName = positional.first();
+    parsed.command = commandNamed(commandName);
+    const QStringList operands = positional.mid(1);
+    switch (parsed.command) {
+    case Command::None:
+        result.error = QStringLiteral("unknown command '%1'").arg(commandName);
+        break;
+    case Command::InitStore:
+        if (operands.size() != 1)
+            result.error = QStringLiteral("init-store takes one FILE");
+        else
+            parsed.storeFile = operands.first();
+        if (result.error.isEmpty())
+            result.error = checkOptionsApply(parser, commandName, {});
+        break;
+    case Command::Fields:
+        // A caption with spaces may come as several words.
+        parsed.tableArgument = operands.join(QLatin1Char(' '));
+        result.error = checkOptionsApply(parser, commandName, {});
+        break;
+    case Command::Preview:
+    case Command::Import: {
+        if (!operands.isEmpty()) {
+            result.error = QStringLiteral("unexpected argument '%1'").arg(operands.first());
+            break;
+        }
+        QStringList allowed = importOptionNames();
+        if (parsed.command == Command::Preview)
+            allowed.append(OptionNames::Lines);
+        result.error = checkOptionsApply(parser, commandName, allowed);
+        if (result.error.isEmpty())
+            result.error = readImportOptions(parser, parsed);
+        break;
+    }
+    case Command::Help:
+    case Command::Version:
+        break;
+    }
+    return result;
+}
+
+} // namespace vxr::cli

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vxr::cli {
+
+enum class Command { None, Help, Version, InitStore, Fields, Preview, Import };
+
+// The command line as given, before the settings file is applied.
+struct CliArguments
+{
+    Command command = Command::None;
+    QString storeFile;                 // init-store FILE
+    QString tableArgument;             // fields [TABLE]
+
+    QString settingsPath;
+    QString connectionString;
+    QString textFile;
+    QString table;
+    QString delimiter;
+    std::optional<bool> quotes;
+    std::optional<bool> duplicatesAsErrors;
+    bool skipFirstLine = false;
+    QStringList mappings;              // every --map value, in order
+    QString logPath;
+    int previewLines = 19;
+};
+
+// The command line parsed, or the message saying what is wrong with it.
+struct ParseResult
+{
+    CliArguments arguments;
+    QString error; // empty when the command line is usable
+};
+
+ParseResult parseArguments(const QStringList &arguments);
+
+// The usage text printed by --help and after a bad command line.
+QString usageText();
+
+} // namespace vxr::cli

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "CliArguments.h"
+
+namespace vxr {
+class FieldTable;
+}
+
+namespace vxr::cli {
+
+// Exit statuses of the tool.
+enum ExitStatus : int {
+    ExitAllStored = 0,   // every line was stored (or skipped)
+    ExitLinesFailed = 1, // some lines failed; they are in the log
+    ExitFailed = 2,      // the command could not start or failed
+};
+
+int runInitStore(const CliArguments &arguments);
+int runFields(const CliArguments &arguments, const FieldTable &fields);
+int runPreview(const CliArguments &arguments, const FieldTable &fields);
+int runImport(const CliArguments &arguments, FieldTable &fields);
+
+} // namespace vxr::cli

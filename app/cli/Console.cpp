@@ -1,0 +1,47 @@
+#include "Console.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace vxr::cli {
+
+void printOut(const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
+void printErr(const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stderr);
+    std::fflush(stderr);
+}
+
+bool stdoutIsTerminal()
+{
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
+void TerminalReporter::message(MessageKind kind, const QString &text, const QString &caption)
+{
+    QString prefix;
+    switch (kind) {
+    case MessageKind::Critical:
+        prefix = QStringLiteral("error: ");
+        break;
+    case MessageKind::Exclamation:
+        prefix = QStringLiteral("warning: ");
+        break;
+    case MessageKind::Information:
+    case MessageKind::Plain:
+        break;
+    }
+    QString body = text;
+    if (!caption.isEmpty())
+        body = caption + QStringLiteral(": ") + body;
+    // Continuation lines are indented under the first.
+    body.replace(QLatin1Char('\n'), QStringLiteral("\n  "));
+    printErr(QStringLiteral("vxrimp: ") + prefix + body + QLatin1Char('\n'));
+}
+
+} // namespace vxr::cli

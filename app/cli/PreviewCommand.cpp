@@ -1,0 +1,135 @@
+#include "Commands.h"
+
+#include "Console.h"
+#include "ImportSetup.h"
+
+#include "catalogue/FieldTable.h"
+#include "text/RecordReader.h"
+
+namespace vxr::cli {
+
+namespace {
+
+constexpr int MaxColumnWidth = 30;
+const QString ColumnGap = QStringLiteral("  ");
+
+struct PreviewRow
+{
+    qint64 lineNumber = 0;
+    QStringList texts; // positions 1 upwards
+    bool tooManyFields = false;
+};
+
+QString fitted(const QString &text, int width)
+{
+    if (text.size() <= width)
+        return text.leftJustified(width);
+    return text.left(width - 1) + QChar(0x2026); // an ellipsis marks a cut text
+}
+
+// The lines as the import splits them: the skipped first line left out.
+QList<PreviewRow> readPreviewRows(RecordReader &reader, const ImportSetup &setup, int lines)
+{
+    QList<PreviewRow> rows;
+    qint64 lineNumber = 0;
+    if (setup.skipFirstLine && !reader.AtEndOfFile()) {
+        reader.ReadNextRecord();
+        ++lineNumber;
+    }
+    while (rows.size() < lines && !reader.AtEndOfFile()) {
+        reader.ReadNextRecord();
+        if (reader.hasReadError())
+            break;
+        PreviewRow row;
+        row.lineNumber = ++lineNumber;
+        row.tooManyFields = reader.LineHasTooManyFields();
+        int last = 1;
+        for (int position = 1; position <= FieldMapLastPosition; ++position) {
+            if (!reader.FieldMap[position].Text.isEmpty())
+                last = position;
+        }
+        for (int position = 1; position <= last; ++position)
+            row.texts.append(reader.FieldMap[position].Text);
+        rows.append(row);
+    }
+    return rows;
+}
+
+QString renderTable(const QList<PreviewRow> &rows, const ImportSetup &setup, const FieldTable &fields)
+{
+    int columns = 0;
+    for (const PreviewRow &row : rows)
+        columns = std::max(columns, int(row.texts.size()));
+    for (int position = 1; position <= LastMappablePosition; ++position) {
+        if (setup.fieldIds[position] != 0)
+            columns = std::max(columns, position);
+    }
+
+    // Each column is headed by its position and the caption mapped to it.
+    QStringList headers;
+    for (int position = 1; position <= columns; ++position) {
+        const int fieldId = position <= LastMappablePosition ? setup.fieldIds[position] : 0;
+        headers.append(fieldId ? QStringLiteral("%1:%2").arg(position).arg(fields.byId(fieldId).DisplayName)
+                               : QStringLiteral("%1:-").arg(position));
+    }
+    QList<int> widths;
+    for (int c = 0; c < columns; ++c) {
+        int width = int(headers.at(c).size());
+        for (const PreviewRow &row : rows) {
+            if (c < row.texts.size())
+                width = std::max(width, int(row.texts.at(c).size()));
+        }
+        widths.append(std::min(width, MaxColumnWidth));
+    }
+
+    const auto renderLine = [&](const QString &first, const QStringList &cells) {
+        QString line = first.leftJustified(6);
+        for (int c = 0; c < columns; ++c)
+            line += ColumnGap + fitted(c < cells.size() ? cells.at(c) : QString(), widths.at(c));
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        return line + QLatin1Char('\n');
+    };
+    QString text = renderLine(QStringLiteral("Line"), headers);
+    for (const PreviewRow &row : rows)
+        text += renderLine(QString::number(row.lineNumber), row.texts);
+    for (const PreviewRow &row : rows) {
+        if (row.tooManyFields)
+            text += QStringLiteral("Line %1 has more than 100 fields: the import will reject it.\n")
+                        .arg(row.lineNumber);
+    }
+    return text;
+}
+
+} // namespace
+
+int runPreview(const CliArguments &arguments, const FieldTable &fields)
+{
+    const SetupResult resolved = resolveSetup(arguments, fields, SetupPurpose::Preview);
+    if (!resolved.error.isEmpty()) {
+        printErr(QStringLiteral("vxrimp: error: %1\n").arg(resolved.error));
+        return ExitFailed;
+    }
+    const ImportSetup &setup = resolved.setup;
+
+    RecordReader reader(fields);
+    reader.DelimiterCode = setup.delimiterCode;
+    reader.QuotesAsDelimiters = setup.quotes;
+    if (!reader.OpenTextFile(setup.textFile)) {
+        printErr(QStringLiteral("vxrimp: error: the text file %1 cannot be opened: %2\n")
+                     .arg(setup.textFile, reader.errorString()));
+        return ExitFailed;
+    }
+    const QList<PreviewRow> rows = readPreviewRows(reader, setup, arguments.previewLines);
+    const bool readFailed = reader.hasReadError();
+    const QString readError = reader.errorString();
+    reader.CloseTextFile();
+    if (readFailed) {
+        printErr(QStringLiteral("vxrimp: error: the text file %1 cannot be read: %2\n").arg(setup.textFile, readError));
+        return ExitFailed;
+    }
+    printOut(renderTable(rows, setup, fields));
+    return ExitAllStored;
+}
+
+} // namespace vxr::cli

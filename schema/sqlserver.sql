@@ -1,0 +1,279 @@
+-- The store database on SQL Server: the fourteen tables the import writes.
+-- Text columns are NVARCHAR; comparisons follow the database's collation
+-- (usually without regard to case).
+
+CREATE TABLE [Item] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [HQID] INT NOT NULL DEFAULT 0,
+    [BarcodeFormat] SMALLINT NOT NULL DEFAULT 0,
+    [BinLocation] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [BuydownPrice] MONEY NOT NULL DEFAULT 0,
+    [BuydownQuantity] FLOAT NOT NULL DEFAULT 0,
+    [CategoryID] INT NULL DEFAULT 0,
+    [CommissionAmount] MONEY NOT NULL DEFAULT 0,
+    [CommissionMaximum] MONEY NOT NULL DEFAULT 0,
+    [CommissionMode] INT NOT NULL DEFAULT 0,
+    [CommissionPercentProfit] FLOAT NOT NULL DEFAULT 0,
+    [CommissionPercentSale] FLOAT NOT NULL DEFAULT 0,
+    [Cost] MONEY NOT NULL DEFAULT 0,
+    [DepartmentID] INT NULL DEFAULT 0,
+    [Description] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [FoodStampable] BIT NOT NULL DEFAULT 0,
+    [ItemLookupCode] NVARCHAR(25) NOT NULL DEFAULT N'',
+    [ItemNotDiscountable] BIT NOT NULL DEFAULT 0,
+    [ItemType] SMALLINT NOT NULL DEFAULT 0,
+    [LastReceived] DATETIME NULL,
+    [LastSold] DATETIME NULL,
+    [LastUpdated] DATETIME NULL,
+    [MessageID] INT NOT NULL DEFAULT 0,
+    [Notes] NVARCHAR(MAX) NOT NULL DEFAULT N'',
+    [ParentItem] INT NULL DEFAULT 0,
+    [ParentQuantity] FLOAT NOT NULL DEFAULT 0,
+    [Price] MONEY NOT NULL DEFAULT 0,
+    [PriceA] MONEY NOT NULL DEFAULT 0,
+    [PriceB] MONEY NOT NULL DEFAULT 0,
+    [PriceC] MONEY NOT NULL DEFAULT 0,
+    [PriceLowerBound] MONEY NOT NULL DEFAULT 0,
+    [PriceUpperBound] MONEY NOT NULL DEFAULT 0,
+    [PictureName] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [Quantity] FLOAT NOT NULL DEFAULT 0,
+    [QuantityCommitted] FLOAT NOT NULL DEFAULT 0,
+    [QuantityDiscountID] INT NOT NULL DEFAULT 0,
+    [ReorderPoint] FLOAT NOT NULL DEFAULT 0,
+    [RestockLevel] FLOAT NOT NULL DEFAULT 0,
+    [SaleEndDate] DATETIME NULL,
+    [SalePrice] MONEY NOT NULL DEFAULT 0,
+    [SaleStartDate] DATETIME NULL,
+    [SupplierID] INT NULL DEFAULT 0,
+    [TagAlongItem] INT NOT NULL DEFAULT 0,
+    [TagAlongQuantity] FLOAT NOT NULL DEFAULT 0,
+    [TareWeight] FLOAT NOT NULL DEFAULT 0,
+    [TareWeightPercent] FLOAT NOT NULL DEFAULT 0,
+    [TaxId] INT NULL DEFAULT 0,
+    [ExtendedDescription] NVARCHAR(MAX) NOT NULL DEFAULT N'',
+    [SubDescription1] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [SubDescription2] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [SubDescription3] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [UnitOfMeasure] NVARCHAR(10) NOT NULL DEFAULT N'',
+    [QuantityEntryNotAllowed] BIT NOT NULL DEFAULT 0,
+    [PriceMustBeEntered] BIT NOT NULL DEFAULT 0,
+    [Weight] FLOAT NOT NULL DEFAULT 0,
+    [ReplacementCost] MONEY NOT NULL DEFAULT 0,
+    [WebItem] BIT NOT NULL DEFAULT 0,
+    [LastCost] MONEY NOT NULL DEFAULT 0
+);
+CREATE UNIQUE INDEX UX_Item_ItemLookupCode ON [Item] ([ItemLookupCode]);
+
+CREATE TABLE [Customer] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [AccountNumber] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [AccountOpened] DATETIME NULL,
+    [Address] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [Address2] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [AssessFinanceCharges] BIT NOT NULL DEFAULT 1,
+    [AccountBalance] MONEY NOT NULL DEFAULT 0,
+    [City] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [Company] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [Country] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [CreditLimit] MONEY NOT NULL DEFAULT 0,
+    [CurrentDiscount] FLOAT NOT NULL DEFAULT 0,
+    [CustomDate1] DATETIME NULL,
+    [CustomDate2] DATETIME NULL,
+    [CustomDate3] DATETIME NULL,
+    [CustomDate4] DATETIME NULL,
+    [CustomDate5] DATETIME NULL,
+    [CustomNumber1] FLOAT NOT NULL DEFAULT 0,
+    [CustomNumber2] FLOAT NOT NULL DEFAULT 0,
+    [CustomNumber3] FLOAT NOT NULL DEFAULT 0,
+    [CustomNumber4] FLOAT NOT NULL DEFAULT 0,
+    [CustomNumber5] FLOAT NOT NULL DEFAULT 0,
+    [CustomText1] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [CustomText2] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [CustomText3] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [CustomText4] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [CustomText5] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [Employee] BIT NOT NULL DEFAULT 0,
+    [FaxNumber] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [FirstName] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [HQID] INT NOT NULL DEFAULT 0,
+    [LastClosingDate] DATETIME NULL,
+    [LastName] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [LastUpdated] DATETIME NULL,
+    [LastVisit] DATETIME NULL,
+    [LayawayCustomer] BIT NOT NULL DEFAULT 0,
+    [LimitPurchase] BIT NOT NULL DEFAULT 0,
+    [Notes] NVARCHAR(MAX) NOT NULL DEFAULT N'',
+    [PhoneNumber] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [Pricelevel] SMALLINT NOT NULL DEFAULT 0,
+    [PrimaryShipToId] INT NOT NULL DEFAULT 0,
+    [State] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [StoreId] INT NOT NULL DEFAULT 0,
+    [TaxExempt] BIT NOT NULL DEFAULT 0,
+    [TotalSales] MONEY NOT NULL DEFAULT 0,
+    [TotalSavings] MONEY NOT NULL DEFAULT 0,
+    [TotalVisits] INT NOT NULL DEFAULT 0,
+    [Zip] NVARCHAR(15) NOT NULL DEFAULT N'',
+    [Title] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [EmailAddress] NVARCHAR(255) NOT NULL DEFAULT N'',
+    [TaxNumber] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [PictureName] NVARCHAR(50) NOT NULL DEFAULT N''
+);
+CREATE UNIQUE INDEX UX_Customer_AccountNumber ON [Customer] ([AccountNumber]);
+
+CREATE TABLE [Supplier] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [HQID] INT NOT NULL DEFAULT 0,
+    [SupplierName] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [Code] NVARCHAR(10) NOT NULL DEFAULT N'',
+    [ContactName] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [Address1] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [Address2] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [City] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [State] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [Zip] NVARCHAR(15) NOT NULL DEFAULT N'',
+    [PhoneNumber] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [FaxNumber] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [Country] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [EMailAddress] NVARCHAR(255) NOT NULL DEFAULT N'',
+    [WebPageAddress] NVARCHAR(255) NOT NULL DEFAULT N'',
+    [TaxNumber] NVARCHAR(20) NOT NULL DEFAULT N''
+);
+CREATE UNIQUE INDEX UX_Supplier_SupplierName ON [Supplier] ([SupplierName]);
+
+CREATE TABLE [SupplierList] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [ItemID] INT NOT NULL DEFAULT 0,
+    [SupplierID] INT NOT NULL DEFAULT 0,
+    [Cost] MONEY NOT NULL DEFAULT 0,
+    [ReorderNumber] NVARCHAR(25) NOT NULL DEFAULT N'',
+    [MinimumOrder] FLOAT NOT NULL DEFAULT 1,
+    [MasterPackQuantity] FLOAT NOT NULL DEFAULT 0
+);
+
+CREATE TABLE [Department] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [HQID] INT NOT NULL DEFAULT 0,
+    [Name] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [Code] NVARCHAR(10) NOT NULL DEFAULT N''
+);
+
+CREATE TABLE [Category] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [HQID] INT NOT NULL DEFAULT 0,
+    [DepartmentID] INT NOT NULL DEFAULT 0,
+    [Name] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [Code] NVARCHAR(10) NOT NULL DEFAULT N''
+);
+
+CREATE TABLE [ItemTax] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [HQID] INT NOT NULL DEFAULT 0,
+    [Code] NVARCHAR(10) NOT NULL DEFAULT N'',
+    [Description] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [TaxID01] INT NOT NULL DEFAULT 0,
+    [ShowOnReceipt01] BIT NOT NULL DEFAULT 0,
+    [TaxID02] INT NOT NULL DEFAULT 0,
+    [ShowOnReceipt02] BIT NOT NULL DEFAULT 0,
+    [TaxID03] INT NOT NULL DEFAULT 0,
+    [ShowOnReceipt03] BIT NOT NULL DEFAULT 0,
+    [TaxID04] INT NOT NULL DEFAULT 0,
+    [ShowOnReceipt04] BIT NOT NULL DEFAULT 0,
+    [TaxID05] INT NOT NULL DEFAULT 0,
+    [ShowOnReceipt05] BIT NOT NULL DEFAULT 0,
+    [TaxID06] INT NOT NULL DEFAULT 0,
+    [ShowOnReceipt06] BIT NOT NULL DEFAULT 0,
+    [TaxID07] INT NOT NULL DEFAULT 0,
+    [ShowOnReceipt07] BIT NOT NULL DEFAULT 0,
+    [TaxID08] INT NOT NULL DEFAULT 0,
+    [ShowOnReceipt08] BIT NOT NULL DEFAULT 0,
+    [TaxID09] INT NOT NULL DEFAULT 0,
+    [ShowOnReceipt09] BIT NOT NULL DEFAULT 0,
+    [TaxID10] INT NOT NULL DEFAULT 0,
+    [ShowOnReceipt10] BIT NOT NULL DEFAULT 0
+);
+
+CREATE TABLE [Tax] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [HQID] INT NOT NULL DEFAULT 0,
+    [Code] NVARCHAR(10) NOT NULL DEFAULT N'',
+    [Description] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [Percentage] FLOAT NOT NULL DEFAULT 0,
+    [UsePartialDollar] BIT NOT NULL DEFAULT 0,
+    [ItemMaximum] MONEY NOT NULL DEFAULT 0,
+    [IncludePreviousTax] BIT NOT NULL DEFAULT 0,
+    [FixedAmount] MONEY NOT NULL DEFAULT 0,
+    [Bracket00] MONEY NOT NULL DEFAULT 0,
+    [Bracket01] MONEY NOT NULL DEFAULT 0,
+    [Bracket02] MONEY NOT NULL DEFAULT 0,
+    [Bracket03] MONEY NOT NULL DEFAULT 0,
+    [Bracket04] MONEY NOT NULL DEFAULT 0,
+    [Bracket05] MONEY NOT NULL DEFAULT 0,
+    [Bracket06] MONEY NOT NULL DEFAULT 0,
+    [Bracket07] MONEY NOT NULL DEFAULT 0,
+    [Bracket08] MONEY NOT NULL DEFAULT 0,
+    [Bracket09] MONEY NOT NULL DEFAULT 0,
+    [Bracket10] MONEY NOT NULL DEFAULT 0
+);
+
+CREATE TABLE [Alias] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [ItemID] INT NOT NULL DEFAULT 0,
+    [Alias] NVARCHAR(25) NOT NULL DEFAULT N''
+);
+CREATE UNIQUE INDEX UX_Alias_Alias ON [Alias] ([Alias]);
+
+CREATE TABLE [ItemClass] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [ItemLookupCode] NVARCHAR(25) NOT NULL DEFAULT N'',
+    [Description] NVARCHAR(30) NOT NULL DEFAULT N'',
+    [Dimensions] SMALLINT NOT NULL DEFAULT 1,
+    [Title1] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [Title2] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [Title3] NVARCHAR(20) NOT NULL DEFAULT N''
+);
+CREATE UNIQUE INDEX UX_ItemClass_ItemLookupCode ON [ItemClass] ([ItemLookupCode]);
+
+CREATE TABLE [ItemClassComponent] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [ItemClassID] INT NOT NULL DEFAULT 0,
+    [ItemID] INT NOT NULL DEFAULT 0,
+    [Detail1] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [Detail2] NVARCHAR(20) NOT NULL DEFAULT N'',
+    [Detail3] NVARCHAR(20) NOT NULL DEFAULT N''
+);
+
+CREATE TABLE [Security] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [FormName] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [ClassName] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [ControlType] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [ControlName] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [ControlIndex] INT NOT NULL DEFAULT 0,
+    [ReadDisableCode] INT NOT NULL DEFAULT 0,
+    [ChangeDisableCode] INT NOT NULL DEFAULT 0,
+    [ColumnTitle] NVARCHAR(50) NOT NULL DEFAULT N'',
+    [StoreID] INT NOT NULL DEFAULT 0
+);
+
+CREATE TABLE [AccountReceivable] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [CustomerID] INT NOT NULL DEFAULT 0,
+    [Date] DATETIME NULL,
+    [DueDate] DATETIME NULL,
+    [OriginalAmount] MONEY NOT NULL DEFAULT 0,
+    [TransactionNumber] INT NOT NULL DEFAULT 0,
+    [Type] SMALLINT NOT NULL DEFAULT 2,
+    [Balance] MONEY NOT NULL DEFAULT 0
+);
+
+CREATE TABLE [AccountReceivableHistory] (
+    [ID] INT IDENTITY(1,1) PRIMARY KEY,
+    [AccountReceivableID] INT NOT NULL DEFAULT 0,
+    [BatchNumber] INT NOT NULL DEFAULT 0,
+    [Amount] MONEY NOT NULL DEFAULT 0,
+    [PaymentID] INT NOT NULL DEFAULT 0,
+    [Comment] NVARCHAR(255) NOT NULL DEFAULT N'',
+    [CashierID] INT NOT NULL DEFAULT 0,
+    [Date] DATETIME NULL,
+    [HistoryType] SMALLINT NOT NULL DEFAULT 5
+);

@@ -1,0 +1,297 @@
+#include "ConnectionString.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTextStream>
+
+namespace vxr {
+
+namespace {
+
+// Reads a value that starts at text[pos]: in braces or quotes when it starts
+// with one and the closing one ends the part; otherwise up to the next ";".
+// Sets *next to the position after the ";" that ends the part.
+QString readValue(const QString &text, qsizetype pos, qsizetype *next)
+{
+    const qsizetype n = text.size();
+    if (pos < n) {
+        const QChar open = text.at(pos);
+        const QChar close = open == u'{' ? u'}' : (open == u'"' || open == u'\'') ? open : QChar();
+        if (!close.isNull()) {
+            QString value;
+            qsizetype i = pos + 1;
+            while (i < n) {
+                if (text.at(i) == close) {
+                    if (i + 1 < n && text.at(i + 1) == close) { // doubled: one literal
+                        value += close;
+                        i += 2;
+                        continue;
+                    }
+                    break;
+                }
+                value += text.at(i++);
+            }
+            // Only a real enclosure when the closing character ends the part.
+            qsizetype after = i + 1;
+            while (after < n && text.at(after) == u' ')
+                ++after;
+            if (i < n && (after >= n || text.at(after) == u';')) {
+                *next = after + 1;
+                return value;
+            }
+        }
+    }
+    qsizetype end = text.indexOf(u';', pos);
+    if (end < 0)
+        end = n;
+    *next = end + 1;
+    return text.mid(pos, end - pos);
+}
+
+
+QString withoutProviderPart(const QString &text)
+{
+    // Drop the "Provider=..." part and keep every other character as typed.
+    static const QRegularExpression provider(
+        QStringLiteral("(^|;)\\s*provider\\s*=[^;]*(;|$)"), QRegularExpression::CaseInsensitiveOption);
+    QString rest = text;
+    const QRegularExpressionMatch m = provider.match(rest);
+    if (m.hasMatch()) {
+        const bool leading = m.captured(1).isEmpty();
+        rest.remove(m.capturedStart(), m.capturedLength());
+        if (!leading)
+            rest.insert(m.capturedStart(), u';');
+    }
+    while (rest.startsWith(u';'))
+        rest.remove(0, 1);
+    return rest.trimmed();
+}
+
+Dialect odbcDialect(const QString &driver)
+{
+    if (driver.contains(QLatin1String("postgres"), Qt::CaseInsensitive)
+        || driver.contains(QLatin1String("psqlodbc"), Qt::CaseInsensitive))
+        return Dialect::PostgreSQL;
+    if (driver.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive)
+        || driver.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive)
+        || driver.contains(QLatin1String("tdsodbc"), Qt::CaseInsensitive))
+        return Dialect::SqlServer;
+    return Dialect::OtherOdbc;
+}
+
+QString loginTimeoutOption(int timeoutSeconds)
+{
+    return timeoutSeconds > 0 ? QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(timeoutSeconds) : QString();
+}
+
+} // namespace
+
+QList<ConnectionStringPart> parseConnectionString(const QString &text)
+{
+    QList<ConnectionStringPart> parts;
+    const qsizetype n = text.size();
+    qsizetype pos = 0;
+    while (pos < n) {
+        const qsizetype semicolon = text.indexOf(u';', pos);
+        const qsizetype equals = text.indexOf(u'=', pos);
+        const bool hasKey = equals >= 0 && (semicolon < 0 || equals < semicolon);
+        if (!hasKey) {
+            const qsizetype end = semicolon < 0 ? n : semicolon;
+            const QString piece = text.mid(pos, end - pos);
+            if (!parts.isEmpty())
+                parts.last().value += u';' + piece;
+            else if (!piece.trimmed().isEmpty())
+                parts.append({piece.trimmed(), QString()});
+            pos = end + 1;
+            continue;
+        }
+        ConnectionStringPart part;
+        part.key = text.mid(pos, equals - pos).trimmed();
+        qsizetype next = n;
+        part.value = readValue(text, equals + 1, &next);
+        if (!part.key.isEmpty() || !part.value.isEmpty())
+            parts.append(part);
+        pos = next;
+    }
+    // A trailing ";" of the string is a separator, not part of the last value.
+    return parts;
+}
+
+QString connectionStringValue(const QList<ConnectionStringPart> &parts, const QString &key)
+{
+    for (const ConnectionStringPart &part : parts)
+        if (part.key.compare(key, Qt::CaseInsensitive) == 0)
+            return part.value.isNull() ? QString(QLatin1String("")) : part.value;
+    return {};
+}
+
+QString odbcValue(const QString &value)
+{
+    static const QRegularExpression special(QStringLiteral("[;{}=\\[\\]()?*!@,]|^\\s|\\s$"));
+    if (!special.match(value).hasMatch())
+        return value;
+    QString escaped = value;
+    escaped.replace(QLatin1String("}"), QLatin1String("}}"));
+    return u'{' + escaped + u'}';
+}
+
+QStringList preferredSqlServerDrivers()
+{
+    return {QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("ODBC Driver 17 for SQL Server"),
+            QStringLiteral("FreeTDS")};
+}
+
+QStringList installedOdbcDrivers()
+{
+    // unixODBC keeps the driver list in odbcinst.ini, in ODBCSYSINI when set.
+    QStringList files;
+    const QString odbcInst = qEnvironmentVariable("ODBCINSTINI");
+    const QString sysIni = qEnvironmentVariable("ODBCSYSINI");
+    if (!odbcInst.isEmpty())
+        files << (QDir::isAbsolutePath(odbcInst) || sysIni.isEmpty() ? odbcInst : QDir(sysIni).filePath(odbcInst));
+    if (!sysIni.isEmpty())
+        files << QDir(sysIni).filePath(QStringLiteral("odbcinst.ini"));
+    files << QStringLiteral("/etc/odbcinst.ini") << QStringLiteral("/usr/local/etc/odbcinst.ini");
+
+    QStringList drivers;
+    for (const QString &name : files) {
+        QFile file(name);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            continue;
+        QTextStream in(&file);
+        while (!in.atEnd()) {
+            const QString line = in.readLine().trimmed();
+            if (line.startsWith(u'[') && line.endsWith(u']')) {
+                const QString section = line.mid(1, line.size() - 2).trimmed();
+                if (!section.isEmpty() && section.compare(QLatin1String("ODBC"), Qt::CaseInsensitive) != 0
+                    && !drivers.contains(section, Qt::CaseInsensitive))
+                    drivers << section;
+            }
+        }
+    }
+    return drivers;
+}
+
+QString sqlServerOdbcString(const QString &driver, const QList<ConnectionStringPart> &parts,
+                            int timeoutSeconds)
+{
+    const bool freeTds = driver.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive);
+
+    QString server = connectionStringValue(parts, QStringLiteral("Data Source"));
+    if (server.isNull())
+        server = connectionStringValue(parts, QStringLiteral("Server"));
+    server = server.trimmed();
+    if (server.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive))
+        server = server.mid(4);
+
+    // "host,port" and "host\instance"; "(local)" and "." are this machine.
+    QString port;
+    const qsizetype comma = server.indexOf(u',');
+    if (comma >= 0) {
+        port = server.mid(comma + 1).trimmed();
+        server = server.left(comma).trimmed();
+    }
+    QString instance;
+    const qsizetype backslash = server.indexOf(u'\\');
+    if (backslash >= 0) {
+        instance = server.mid(backslash + 1);
+        server = server.left(backslash);
+    }
+    if (server.isEmpty() || server == QLatin1String(".")
+        || server.compare(QLatin1String("(local)"), Qt::CaseInsensitive) == 0)
+        server = QStringLiteral("127.0.0.1");
+
+    QString host = server;
+    if (!instance.isEmpty())
+        host += u'\\' + instance;
+
+    QStringList out;
+    out << QStringLiteral("Driver={%1}").arg(driver);
+    if (freeTds) {
+        out << QStringLiteral("Server=") + odbcValue(host);
+        if (!port.isEmpty())
+            out << QStringLiteral("Port=") + odbcValue(port);
+    } else {
+        out << QStringLiteral("Server=") + odbcValue(port.isEmpty() ? host : host + u',' + port);
+    }
+
+    const QString database = connectionStringValue(parts, QStringLiteral("Initial Catalog"));
+    if (!database.isNull())
+        out << QStringLiteral("Database=") + odbcValue(database);
+    const QString user = connectionStringValue(parts, QStringLiteral("User ID"));
+    if (!user.isNull())
+        out << QStringLiteral("UID=") + odbcValue(user);
+    const QString password = connectionStringValue(parts, QStringLiteral("Password"));
+    if (!password.isNull())
+        out << QStringLiteral("PWD=") + odbcValue(password);
+
+    if (freeTds) {
+        out << QStringLiteral("TDS_Version=7.4") << QStringLiteral("ClientCharset=UTF-8");
+    } else if (driver.contains(QLatin1String("18"))) {
+        // Driver 18 encrypts by default and refuses a server without a trusted
+        // certificate; a store server usually has none.
+        out << QStringLiteral("Encrypt=Optional");
+    }
+    if (timeoutSeconds > 0 && !freeTds && driver.contains(QLatin1String("18")))
+        out << QStringLiteral("ConnectTimeout=%1").arg(timeoutSeconds);
+    return out.join(u';') + u';';
+}
+
+bool connectionTarget(const QString &connectionString, const QStringList &installedDrivers,
+                      int timeoutSeconds, ConnectionTarget *target, QString *error)
+{
+    const auto fail = [error](const QString &message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    const QList<ConnectionStringPart> parts = parseConnectionString(connectionString);
+    const QString provider = connectionStringValue(parts, QStringLiteral("Provider")).trimmed();
+    if (provider.isEmpty())
+        return fail(QStringLiteral("The connection string names no provider (for example "
+                                   "\"Provider=SQLite;Data Source=store.db\")."));
+
+    ConnectionTarget result;
+    if (provider.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0) {
+        result.dialect = Dialect::SQLite;
+        result.qtDriver = QStringLiteral("QSQLITE");
+        result.databaseName = connectionStringValue(parts, QStringLiteral("Data Source"));
+        if (result.databaseName.isEmpty())
+            return fail(QStringLiteral("The connection string names no database file (Data Source)."));
+        const int busyMs = qMax(timeoutSeconds, 1) * 1000;
+        result.connectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMs);
+    } else if (provider.compare(QLatin1String("MSDASQL"), Qt::CaseInsensitive) == 0
+               || provider.startsWith(QLatin1String("MSDASQL."), Qt::CaseInsensitive)) {
+        result.qtDriver = QStringLiteral("QODBC");
+        result.databaseName = withoutProviderPart(connectionString);
+        if (result.databaseName.isEmpty())
+            return fail(QStringLiteral("The connection string holds no ODBC connection after the provider."));
+        result.dialect = odbcDialect(connectionStringValue(parts, QStringLiteral("Driver")));
+        result.connectOptions = loginTimeoutOption(timeoutSeconds);
+    } else if (provider.compare(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive) == 0
+               || provider.startsWith(QLatin1String("SQLOLEDB."), Qt::CaseInsensitive)) {
+        QString driver;
+        for (const QString &candidate : preferredSqlServerDrivers()) {
+            if (installedDrivers.contains(candidate, Qt::CaseInsensitive)) {
+                driver = candidate;
+                break;
+            }
+        }
+        if (driver.isEmpty())
+            return fail(QStringLiteral("No ODBC driver for SQL Server is installed (one of %1 is needed).")
+                            .arg(preferredSqlServerDrivers().join(QLatin1String(", "))));
+        result.dialect = Dialect::SqlServer;
+        result.qtDriver = QStringLiteral("QODBC");
+        result.databaseName = sqlServerOdbcString(driver, parts, timeoutSeconds);
+        result.connectOptions = loginTimeoutOption(timeoutSeconds);
+    } else {
+        return fail(QStringLiteral("The provider \"%1\" is not known; use SQLOLEDB.1, MSDASQL or SQLite.")
+                        .arg(provider));
+    }
+    if (target)
+        *target = result;
+    return true;
+}
+
+} // namespace vxr

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "DbConnection.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace vxr {
+
+// One "key=value" part of a connection string; the key and value as typed.
+struct ConnectionStringPart
+{
+    QString key;
+    QString value;
+};
+
+// Splits a connection string into its parts. A part without "=" belongs to the
+// value before it (a password such as "a;b" typed into the dialog reaches the
+// string unchanged), and a value enclosed in {braces} or "quotes" may hold ";".
+QList<ConnectionStringPart> parseConnectionString(const QString &text);
+
+// The value of the first part whose key matches, compared without regard to
+// case; a null string when there is none.
+QString connectionStringValue(const QList<ConnectionStringPart> &parts, const QString &key);
+
+// A value as ODBC wants it: as it stands, or in braces (with "}" doubled) when
+// it holds a character that would otherwise end or confuse it.
+QString odbcValue(const QString &value);
+
+// What a connection string leads to: the Qt driver and what it is opened with.
+struct ConnectionTarget
+{
+    Dialect dialect = Dialect::SQLite;
+    QString qtDriver;        // "QSQLITE" or "QODBC"
+    QString databaseName;    // the file of the store, or the ODBC connection string
+    QString connectOptions;  // Qt driver options (busy or login time-out)
+};
+
+// The SQL Server drivers we can use, best first.
+QStringList preferredSqlServerDrivers();
+
+// The ODBC drivers registered on this machine (the sections of odbcinst.ini).
+QStringList installedOdbcDrivers();
+
+// Builds the ODBC string for a SQL Server connection from the parts of an
+// SQLOLEDB.1 string: "(local)" (or ".") is this machine, "host\instance" and
+// "host,port" are honoured, Initial Catalog/User ID/Password become
+// Database/UID/PWD.
+QString sqlServerOdbcString(const QString &driver, const QList<ConnectionStringPart> &parts,
+                            int timeoutSeconds);
+
+// Works out the target of a connection string. installedDrivers is the list
+// the SQL Server driver is chosen from. Returns false and fills *error when
+// the string names no provider, an unknown one, or no usable driver.
+bool connectionTarget(const QString &connectionString, const QStringList &installedDrivers,
+                      int timeoutSeconds, ConnectionTarget *target, QString *error);
+
+} // namespace vxr

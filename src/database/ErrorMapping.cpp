@@ -1,0 +1,211 @@
+#include "ErrorMapping.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace vxr {
+
+namespace {
+
+using namespace ErrorNumbers;
+
+// The SQLSTATEs a text carries (QODBC may join several with ";" or put them
+// after the message); warnings (class 01) and success (00) tell nothing.
+QStringList sqlStatesIn(const QString &text)
+{
+    static const QRegularExpression state(QStringLiteral("\\b([0-9A-Z]{2}[0-9A-Z]{3})\\b"));
+    static const QRegularExpression classes(QStringLiteral("^(08|22|23|40|42|57|HY|IM|HYT|25|53|54|55|58|XX)"));
+    QStringList states;
+    auto it = state.globalMatch(text);
+    while (it.hasNext()) {
+        const QString s = it.next().captured(1);
+        // A SQLSTATE has a digit in its class or is one of the ODBC "HY"/"IM" ones.
+        if (!(s.at(0).isDigit() || s.startsWith(QLatin1String("HY")) || s.startsWith(QLatin1String("IM"))))
+            continue;
+        if (s.startsWith(QLatin1String("00")) || s.startsWith(QLatin1String("01")))
+            continue;
+        if (!classes.match(s).hasMatch() && !s.at(1).isDigit())
+            continue;
+        states << s;
+    }
+    return states;
+}
+
+QList<int> nativeCodesIn(const QString &text)
+{
+    QList<int> codes;
+    for (const QString &piece : text.split(QRegularExpression(QStringLiteral("[;,\\s]+")), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int code = piece.toInt(&ok);
+        if (ok)
+            codes << code;
+    }
+    return codes;
+}
+
+// The last resort: the wording of the common backends (English messages).
+qint32 errorNumberForMessage(const QString &message)
+{
+    const QString m = message.toLower();
+    const auto has = [&m](const char *words) { return m.contains(QLatin1String(words)); };
+    if (has("duplicate key") || has("unique constraint") || has("duplicate entry") || has("violation of primary key")
+        || has("violation of unique key") || has("cannot insert duplicate"))
+        return DuplicateKey;
+    if (has("too long") || has("would be truncated") || has("out of range") || has("right truncation")
+        || has("overflow"))
+        return ValueOutOfRange;
+    if (has("not-null constraint") || has("not null constraint") || has("cannot insert the value null")
+        || has("foreign key") || has("check constraint") || has("violates") || has("constraint failed")
+        || has("conflicted with the"))
+        return ConstraintViolation;
+    if (has("invalid input syntax") || has("conversion failed") || has("error converting")
+        || has("invalid character value") || has("datatype mismatch") || has("invalid datetime"))
+        return ConversionFailed;
+    if (has("could not connect") || has("connection refused") || has("server closed the connection")
+        || has("unable to connect") || has("connection is closed") || has("no connection")
+        || has("communication link failure") || has("login timeout") || has("timeout expired"))
+        return ConnectionFailed;
+    return 0;
+}
+
+} // namespace
+
+qint32 errorNumberForSqlState(const QString &sqlState)
+{
+    const QString s = sqlState.trimmed().toUpper();
+    if (s.size() != 5)
+        return 0;
+    if (s == QLatin1String("23505"))
+        return DuplicateKey;
+    if (s == QLatin1String("23502") || s == QLatin1String("23503") || s == QLatin1String("23514")
+        || s == QLatin1String("23P01") || s == QLatin1String("23001"))
+        return ConstraintViolation;
+    if (s == QLatin1String("22001") || s == QLatin1String("22003") || s == QLatin1String("22008")
+        || s == QLatin1String("22015"))
+        return ValueOutOfRange;
+    if (s == QLatin1String("22P02") || s == QLatin1String("22018") || s == QLatin1String("22005")
+        || s == QLatin1String("22007") || s == QLatin1String("07006"))
+        return ConversionFailed;
+    if (s.startsWith(QLatin1String("08")) || s == QLatin1String("HYT00") || s == QLatin1String("HYT01")
+        || s == QLatin1String("57P01") || s == QLatin1String("57P02") || s == QLatin1String("57P03"))
+        return ConnectionFailed;
+    if (s.startsWith(QLatin1String("23")))
+        return ConstraintViolation; // 23000: the class alone; the native code or message may say more
+    if (s.startsWith(QLatin1String("22")))
+        return ConversionFailed;
+    return 0;
+}
+
+qint32 errorNumberForSqlServerError(int nativeError)
+{
+    switch (nativeError) {
+    case 2627: // violation of a PRIMARY KEY or UNIQUE constraint
+    case 2601: // duplicate key row in a unique index
+        return DuplicateKey;
+    case 515:  // NULL into a NOT NULL column
+    case 547:  // foreign key or check constraint
+        return ConstraintViolation;
+    case 8152: // string or binary data would be truncated
+    case 2628:
+    case 220:  // arithmetic overflow for a small type
+    case 8115: // arithmetic overflow converting
+        return ValueOutOfRange;
+    case 245:  // conversion failed
+    case 8114: // error converting data type
+    case 241:  // date/time conversion failed
+        return ConversionFailed;
+    default:
+        return 0;
+    }
+}
+
+qint32 errorNumberForSqliteCode(int code, const QString &message)
+{
+    switch (code) {
+    case 2067: // SQLITE_CONSTRAINT_UNIQUE
+    case 1555: // SQLITE_CONSTRAINT_PRIMARYKEY
+        return DuplicateKey;
+    case 275:  // SQLITE_CONSTRAINT_CHECK: the store's length checks are named "... too long"
+        return message.contains(QLatin1String(" too long")) ? ValueOutOfRange : ConstraintViolation;
+    case 1299: // SQLITE_CONSTRAINT_NOTNULL
+    case 787:  // SQLITE_CONSTRAINT_FOREIGNKEY
+    case 1811: // SQLITE_CONSTRAINT_TRIGGER
+    case 531:  // SQLITE_CONSTRAINT_COMMITHOOK
+        return ConstraintViolation;
+    case 3091: // SQLITE_CONSTRAINT_DATATYPE (strict tables)
+    case 20:   // SQLITE_MISMATCH
+        return ConversionFailed;
+    case 18:   // SQLITE_TOOBIG
+    case 25:   // SQLITE_RANGE
+        return ValueOutOfRange;
+    case 19: { // SQLITE_CONSTRAINT without the extended code: the message tells which
+        const qint32 byMessage = errorNumberForMessage(message);
+        if (message.contains(QLatin1String("CHECK constraint failed")))
+            return message.contains(QLatin1String(" too long")) ? ValueOutOfRange : ConstraintViolation;
+        return byMessage == DuplicateKey ? DuplicateKey : ConstraintViolation;
+    }
+    case 10:   // SQLITE_IOERR and its extended codes are below
+    case 11:   // SQLITE_CORRUPT
+    case 14:   // SQLITE_CANTOPEN
+    case 26:   // SQLITE_NOTADB
+        return ConnectionFailed;
+    default:
+        if (code > 255 && (code & 0xff) == 10) // extended I/O errors
+            return ConnectionFailed;
+        if (code > 255 && (code & 0xff) == 19)
+            return errorNumberForSqliteCode(19, message);
+        return 0;
+    }
+}
+
+DbError dbErrorFrom(const QSqlError &error, Dialect dialect)
+{
+    DbError result;
+    QString description = error.databaseText().trimmed();
+    if (description.isEmpty())
+        description = error.text().trimmed();
+    result.description = description;
+
+    const QString native = error.nativeErrorCode();
+    const QString allText = error.databaseText() + u' ' + error.driverText();
+    qint32 number = 0;
+
+    if (dialect == Dialect::SQLite) {
+        bool ok = false;
+        const int code = native.trimmed().toInt(&ok);
+        if (ok)
+            number = errorNumberForSqliteCode(code, allText);
+    } else {
+        // ODBC: the SQL Server number where the driver gives it, then the
+        // SQLSTATEs, which say the same for every driver.
+        if (dialect == Dialect::SqlServer || dialect == Dialect::OtherOdbc) {
+            for (int code : nativeCodesIn(native)) {
+                number = errorNumberForSqlServerError(code);
+                if (number != 0)
+                    break;
+            }
+        }
+        if (number == 0) {
+            QStringList states = sqlStatesIn(native);
+            states += sqlStatesIn(allText);
+            for (const QString &state : states) {
+                number = errorNumberForSqlState(state);
+                if (number != 0)
+                    break;
+            }
+            // "23000" alone does not tell a duplicate from a NOT NULL.
+            if (number == ConstraintViolation && errorNumberForMessage(allText) == DuplicateKey)
+                number = DuplicateKey;
+        }
+    }
+    if (number == 0)
+        number = errorNumberForMessage(allText);
+    if (number == 0 && error.type() == QSqlError::ConnectionError)
+        number = ConnectionFailed;
+    if (number == 0)
+        number = StatementFailed;
+    result.number = number;
+    return result;
+}
+
+} // namespace vxr

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "DbConnection.h"
+#include "DbError.h"
+
+#include <QSqlError>
+#include <QString>
+
+namespace vxr {
+
+// The error number of a SQLSTATE (ODBC and PostgreSQL report them): 23505 a
+// duplicate, 23502/23503/23514 other constraints, 22001/22003 too long or out
+// of range, 22P02/22018/22007 a conversion, 08xxx the connection. 0 when the
+// state says nothing we can classify.
+qint32 errorNumberForSqlState(const QString &sqlState);
+
+// The error number of a SQL Server error number (as FreeTDS and Microsoft's
+// drivers give them: 2627/2601 duplicate, 515 NOT NULL, 547 foreign key or
+// check, 8152/2628 too long, 245/8114 conversion). 0 when unknown.
+qint32 errorNumberForSqlServerError(int nativeError);
+
+// The error number of an SQLite result code, extended (2067 unique, 1299 NOT
+// NULL, ...) or primary (19 constraint, 18 too big, 20 mismatch). 0 when unknown.
+qint32 errorNumberForSqliteCode(int code, const QString &message);
+
+// The one place that turns what a backend reports into the error numbers
+// lines fail with: by the native code and SQLSTATE where there are any, by
+// the message only as a last resort. The description is the database's text.
+DbError dbErrorFrom(const QSqlError &error, Dialect dialect);
+
+} // namespace vxr

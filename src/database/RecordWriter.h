@@ -1,6 +1,12 @@
 #pragma once
 
+#include "ReferenceLookups.h"
+#include "TableRecordsets.h"
+#include "ValueResolver.h"
+
 #include <QLocale>
+
+#include <array>
 
 namespace vxr {
 
@@ -12,6 +18,7 @@ struct RegionalSettings;
 
 // Writes the line last read (FieldMap) as one row of a destination table,
 // with its look-ups and companion rows; or updates the existing row by key.
+// Each row is committed on its own; what was stored before a failure stays.
 class RecordWriter
 {
 public:
@@ -23,8 +30,13 @@ public:
     // already present; otherwise the number of the first failure.
     qint32 SaveRecord(int tableId);
     // 0 when the existing Item or Customer row was updated; -1 for other
-    // tables; otherwise the number of the failure.
+    // tables; otherwise the number of the failure. The row is found by this
+    // line's key, and only entries of the table itself are written into it.
     qint32 UpdateRecord(int tableId);
+
+    // Resolves the mapped positions of the line, pass by pass (as SaveRecord
+    // does before it writes). Look-up failures are thrown as DbError.
+    void resolvePasses();
 
 private:
     FieldTable &m_fields;
@@ -33,6 +45,18 @@ private:
     TableRecordsets &m_tables;
     const RegionalSettings &m_regional;
     QLocale m_locale;
+
+    qint32 saveRecord(int tableId);
+    qint32 updateRecord(int tableId);
+    void resolveEntry(int fieldIndex);
+    ColumnValues rowValues(int tableId) const;
+    void writeSupplierList(qint64 itemId);
+    void writeAccountReceivable(qint64 customerId);
+
+    ReferenceLookups m_lookups;
+    ValueResolver m_resolver;
+    // Indices in Fields of each table's entries, in index order.
+    std::array<QList<int>, 11> m_tableEntries;
 };
 
 } // namespace vxr

@@ -12,6 +12,7 @@ namespace vxr {
 
 class DbConnection;
 class FieldTable;
+class SqlStatements;
 
 // A column name and the value to store in it.
 using ColumnValues = QList<std::pair<QString, QVariant>>;
@@ -36,6 +37,15 @@ public:
     // Adds and commits one row; returns the ID the database assigned to it.
     // Throws DbError when the database refuses the row.
     qint64 addRow(const QString &tableName, const ColumnValues &values);
+
+    // Overwrites columns of the row with this ID and commits it.
+    // Throws DbError when the database refuses the change.
+    void updateRow(const QString &tableName, qint64 id, const ColumnValues &values);
+
+    // The statements of the run (key checks and look-ups), prepared once.
+    SqlStatements &statements();
+
+    bool isOpen() const;
 
 private:
     struct Private;

@@ -1,0 +1,166 @@
+#include "ColumnValue.h"
+
+#include "ColumnKinds.h"
+#include "DbError.h"
+
+#include "catalogue/VariantKinds.h"
+#include "text/DateText.h"
+
+#include <cmath>
+#include <limits>
+
+namespace vxr {
+
+namespace {
+
+bool isText(const QVariant &v)
+{
+    return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray;
+}
+
+bool isDateTime(const QVariant &v)
+{
+    return v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate;
+}
+
+QVariant typedNull(int typeCode)
+{
+    if (isTextType(typeCode))
+        return QVariant(QMetaType(QMetaType::QString));
+    if (isDateType(typeCode))
+        return QVariant(QMetaType(QMetaType::QDateTime));
+    if (typeCode == TypeCodes::Boolean)
+        return QVariant(QMetaType(QMetaType::Bool));
+    if (isIntegerType(typeCode))
+        return QVariant(QMetaType(QMetaType::LongLong));
+    return QVariant(QMetaType(QMetaType::Double));
+}
+
+[[noreturn]] void outOfRange(const QVariant &value, const QString &columnName)
+{
+    throw DbError{ErrorNumbers::ValueOutOfRange,
+                  QStringLiteral("The value %1 is out of range for the column %2.")
+                          .arg(value.toString(), columnName)};
+}
+
+[[noreturn]] void notConvertible(const QVariant &value, const QString &columnName)
+{
+    throw DbError{ErrorNumbers::ConversionFailed,
+                  QStringLiteral("The value \"%1\" cannot be converted for the column %2.")
+                          .arg(value.toString(), columnName)};
+}
+
+// A value read as a number; text must read as one.
+double numberOf(const QVariant &value, const QString &columnName)
+{
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? 1.0 : 0.0;
+    bool ok = false;
+    const double number = isText(value) ? value.toString().trimmed().toDouble(&ok) : value.toDouble(&ok);
+    if (!ok)
+        notConvertible(value, columnName);
+    return number;
+}
+
+std::pair<double, double> integerRange(int typeCode)
+{
+    switch (typeCode) {
+    case TypeCodes::TinyInt: return {-128, 127};
+    case TypeCodes::UnsignedTinyInt: return {0, 255};
+    case TypeCodes::SmallInt: return {-32768, 32767};
+    case TypeCodes::Integer: return {-2147483648.0, 2147483647.0};
+    default: return {-9223372036854775808.0, 9223372036854774784.0};
+    }
+}
+
+QVariant integerValue(const QVariant &value, int typeCode, const QString &columnName)
+{
+    const double number = std::round(numberOf(value, columnName));
+    const auto [low, high] = integerRange(typeCode);
+    if (!std::isfinite(number) || number < low || number > high)
+        outOfRange(value, columnName);
+    return QVariant::fromValue<qlonglong>(static_cast<qlonglong>(number));
+}
+
+QVariant dateValue(const QVariant &value, Dialect dialect, const QString &columnName)
+{
+    QDateTime dateTime;
+    if (value.typeId() == QMetaType::QDateTime)
+        dateTime = value.toDateTime();
+    else if (value.typeId() == QMetaType::QDate)
+        dateTime = QDateTime(value.toDate(), QTime(0, 0));
+    else if (isText(value)) {
+        const std::optional<QDateTime> read = TextToDate(value.toString(), QLocale::c());
+        if (!read)
+            notConvertible(value, columnName);
+        dateTime = *read;
+    } else {
+        dateTime = dateFromSerial(numberOf(value, columnName));
+    }
+    if (!dateTime.isValid())
+        outOfRange(value, columnName);
+    // SQLite has no date type: store the sortable text form its date
+    // functions read.
+    if (dialect == Dialect::SQLite) {
+        const QString format = dateTime.time().msec() != 0 ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")
+                                                           : QStringLiteral("yyyy-MM-dd HH:mm:ss");
+        return dateTime.toString(format);
+    }
+    return dateTime;
+}
+
+QString textOf(const QVariant &value)
+{
+    if (isDateTime(value)) {
+        const QDateTime dateTime = value.typeId() == QMetaType::QDate
+                ? QDateTime(value.toDate(), QTime(0, 0))
+                : value.toDateTime();
+        return dateTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    const QString text = value.toString();
+    return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
+} // namespace
+
+QVariant boundValue(const QVariant &value, int typeCode, Dialect dialect, const QString &columnName)
+{
+    if (isNullValue(value))
+        return typedNull(typeCode);
+    if (isEmptyValue(value))
+        return isTextType(typeCode) ? QVariant(QString(QLatin1String(""))) : typedNull(typeCode);
+
+    if (isTextType(typeCode))
+        return textOf(value);
+    if (isDateType(typeCode))
+        return dateValue(value, dialect, columnName);
+    if (typeCode == TypeCodes::Boolean) {
+        const bool truth = value.typeId() == QMetaType::Bool ? value.toBool()
+                                                             : numberOf(value, columnName) != 0.0;
+        // SQLite keeps booleans as 0 and 1.
+        return dialect == Dialect::SQLite ? QVariant(truth ? 1 : 0) : QVariant(truth);
+    }
+    if (isIntegerType(typeCode))
+        return integerValue(value, typeCode, columnName);
+    if (typeCode == TypeCodes::Currency) {
+        const double number = numberOf(value, columnName);
+        if (!std::isfinite(number) || std::fabs(number) > 922337203685477.0)
+            outOfRange(value, columnName);
+        return number;
+    }
+    switch (typeCode) {
+    case TypeCodes::Single:
+    case TypeCodes::Double:
+    case TypeCodes::Decimal:
+    case TypeCodes::Numeric:
+        return numberOf(value, columnName);
+    default:
+        // A type the program does not know: the value as it is, in a kind
+        // every driver binds, and the database converts it.
+        if (value.typeId() == QMetaType::Short || value.typeId() == QMetaType::UShort)
+            return QVariant(value.toInt());
+        return value;
+    }
+}
+
+} // namespace vxr

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "DbConnection.h"
+
+#include <QString>
+#include <QVariant>
+
+namespace vxr {
+
+// The value to bind for a column of the given type code (TypeCodes), from a
+// field value of any of the variant kinds:
+// - null binds as NULL; empty (never set) binds as empty text into a text
+//   column and as NULL anywhere else, so that a text column that is NOT NULL
+//   still takes the row while no number or date is made up;
+// - a number into a date-time column is a day count after 1899-12-30 (the
+//   whole number 1 is 1899-12-31), a fraction the time of day;
+// - a number into a boolean column is true unless it is 0, and a boolean into
+//   a number column is 1 or 0, so that databases with a strict BOOLEAN type
+//   take both;
+// - a number into an integer column is rounded; one outside the column's
+//   range fails with ValueOutOfRange, text that is no number with
+//   ConversionFailed;
+// - anything into a text column is its text form.
+// columnName only serves the description of a failure.
+QVariant boundValue(const QVariant &value, int typeCode, Dialect dialect, const QString &columnName);
+
+} // namespace vxr

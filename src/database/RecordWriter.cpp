@@ -1,0 +1,212 @@
+#include "RecordWriter.h"
+
+#include "QueryHelpers.h"
+#include "SqlStatements.h"
+
+#include "catalogue/FieldTable.h"
+#include "catalogue/TableCatalogue.h"
+#include "catalogue/VariantKinds.h"
+#include "text/RecordReader.h"
+
+#include <exception>
+
+namespace vxr {
+
+namespace {
+
+// The positions of a line that the writer reads.
+constexpr int FirstPosition = 1;
+constexpr int LastPosition = 99;
+
+// The number a line fails with when it names a table that has no rows of
+// its own to write (an object that was never set).
+constexpr qint32 NoSuchTable = 91;
+
+const TableInfo &destinationTable(int tableId)
+{
+    switch (tableId) {
+    case ItemTable:
+    case CustomerTable:
+    case SupplierTable:
+    case AliasTable:
+    case ItemClassTable:
+    case ItemClassComponentTable:
+    case SecurityTable:
+        return *tableInfo(tableId);
+    default:
+        throw DbError{NoSuchTable,
+                      QStringLiteral("Rows cannot be imported into table id %1.").arg(tableId)};
+    }
+}
+
+QString valueText(const QVariant &value)
+{
+    return boundText(value.toString());
+}
+
+} // namespace
+
+RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, DbConnection &connection,
+                           TableRecordsets &tables, const RegionalSettings &regional,
+                           const QLocale &locale)
+    : m_fields(fields),
+      m_reader(reader),
+      m_connection(connection),
+      m_tables(tables),
+      m_regional(regional),
+      m_locale(locale),
+      m_lookups(fields, tables, regional),
+      m_resolver(fields, m_lookups, regional, locale)
+{
+    for (int index = 0; index < fields.FieldCount(); ++index) {
+        const int tableId = fields[index].TableID;
+        if (tableId >= FirstTableId && tableId <= LastTableId)
+            m_tableEntries[tableId].append(index);
+    }
+}
+
+qint32 RecordWriter::SaveRecord(int tableId)
+{
+    try {
+        return saveRecord(tableId);
+    } catch (const DbError &error) {
+        return error.number;
+    } catch (const std::exception &) {
+        return ErrorNumbers::StatementFailed;
+    }
+}
+
+qint32 RecordWriter::UpdateRecord(int tableId)
+{
+    try {
+        return updateRecord(tableId);
+    } catch (const DbError &error) {
+        return error.number;
+    } catch (const std::exception &) {
+        return ErrorNumbers::StatementFailed;
+    }
+}
+
+void RecordWriter::resolvePasses()
+{
+    for (int pass = 1; pass <= 3; ++pass) {
+        for (int position = FirstPosition; position <= LastPosition; ++position) {
+            const FieldMapEntry &entry = m_reader.FieldMap[position];
+            if (entry.FieldIndex != 0 && m_fields[entry.FieldIndex].Pass == pass)
+                m_resolver.ResolveFieldValue(entry.FieldIndex, entry.Text);
+        }
+    }
+}
+
+// Resolves one entry from every position that maps it; the last one wins.
+void RecordWriter::resolveEntry(int fieldIndex)
+{
+    for (int position = FirstPosition; position <= LastPosition; ++position) {
+        const FieldMapEntry &entry = m_reader.FieldMap[position];
+        if (entry.FieldIndex == fieldIndex)
+            m_resolver.ResolveFieldValue(fieldIndex, entry.Text);
+    }
+}
+
+ColumnValues RecordWriter::rowValues(int tableId) const
+{
+    ColumnValues values;
+    values.reserve(m_tableEntries[tableId].size());
+    for (const int index : m_tableEntries[tableId])
+        values.append({m_fields[index].ColumnName, m_fields[index].Value});
+    return values;
+}
+
+qint32 RecordWriter::saveRecord(int tableId)
+{
+    // The fields beyond position 100 were not kept; storing the rest of the
+    // line would lose them without a trace.
+    if (m_reader.LineHasTooManyFields())
+        return ErrorNumbers::SubscriptOutOfRange;
+    const TableInfo &table = destinationTable(tableId);
+
+    // Look-ups may add reference rows here; they stay whatever follows.
+    resolvePasses();
+
+    if (!table.keyColumn.isEmpty()
+        && RecordExists(m_tables.statements(), table.name, table.keyColumn,
+                        m_fields[table.keyFieldIndex].Value))
+        return ErrorNumbers::DuplicateKey;
+
+    // Every catalogue column of the table, mapped or not.
+    const qint64 newId = m_tables.addRow(table.name, rowValues(tableId));
+
+    if (tableId == ItemTable)
+        writeSupplierList(newId);
+    else if (tableId == CustomerTable)
+        writeAccountReceivable(newId);
+    return 0;
+}
+
+// An item that names a supplier is linked to it.
+void RecordWriter::writeSupplierList(qint64 itemId)
+{
+    if (!valueIsTrue(m_fields.byId(FieldIds::ItemSupplier).Value))
+        return;
+    m_fields.byId(FieldIds::SupplierListItemID).Value = idValue(itemId);
+    m_tables.addRow(tableInfo(SupplierListTable)->name, rowValues(SupplierListTable));
+}
+
+// A customer with a balance gets a receivable for it and its history entry,
+// each linked to the row just stored.
+void RecordWriter::writeAccountReceivable(qint64 customerId)
+{
+    if (!valueIsTrue(m_fields.byId(FieldIds::CustomerAccountBalance).Value))
+        return;
+    m_fields.byId(FieldIds::ARCustomerID).Value = idValue(customerId);
+    const qint64 receivableId = m_tables.addRow(tableInfo(AccountReceivableTable)->name,
+                                                rowValues(AccountReceivableTable));
+    m_fields.byId(FieldIds::ARHistoryReceivableID).Value = idValue(receivableId);
+    m_tables.addRow(tableInfo(AccountReceivableHistoryTable)->name,
+                    rowValues(AccountReceivableHistoryTable));
+}
+
+qint32 RecordWriter::updateRecord(int tableId)
+{
+    if (m_reader.LineHasTooManyFields())
+        return ErrorNumbers::SubscriptOutOfRange;
+    if (tableId != ItemTable && tableId != CustomerTable)
+        return ErrorNumbers::NoUpdateByKey;
+    const TableInfo &table = *tableInfo(tableId);
+
+    // The key always comes from this line: the save may have failed before
+    // it got to the key, which then still held the previous line's value.
+    resolveEntry(table.keyFieldIndex);
+    const qint32 id = GetRecordID(m_tables.statements(), table.name, table.keyColumn,
+                                  valueText(m_fields[table.keyFieldIndex].Value));
+    if (id < 1)
+        return ErrorNumbers::NoUpdateByKey;
+
+    // Only mapped entries of the table itself go into the row; the others
+    // (the supplier list columns offered with the items) belong to other
+    // rows. A column mapped twice takes the later value.
+    ColumnValues values;
+    QHash<int, qsizetype> slotOfEntry;
+    for (int pass = 1; pass <= 3; ++pass) {
+        for (int position = FirstPosition; position <= LastPosition; ++position) {
+            const int index = m_reader.FieldMap[position].FieldIndex;
+            if (index == 0 || m_fields[index].Pass != pass)
+                continue;
+            m_resolver.ResolveFieldValue(index, m_reader.FieldMap[position].Text);
+            const FieldDef &field = m_fields[index];
+            if (field.TableID != tableId)
+                continue;
+            const auto slot = slotOfEntry.constFind(index);
+            if (slot == slotOfEntry.constEnd()) {
+                slotOfEntry.insert(index, values.size());
+                values.append({field.ColumnName, field.Value});
+            } else {
+                values[*slot].second = field.Value;
+            }
+        }
+    }
+    m_tables.updateRow(table.name, id, values);
+    return 0;
+}
+
+} // namespace vxr

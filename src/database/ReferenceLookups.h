@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+namespace vxr {
+
+class FieldTable;
+class TableRecordsets;
+struct RegionalSettings;
+
+// Turns the names an imported line gives for related rows into their IDs.
+// Departments, categories, suppliers and taxes are added when missing; items
+// and item classes are only looked up. The values returned are the ID (a
+// 32-bit integer), 0 as a 16-bit integer (an item whose stored code differs
+// from the text), or empty (no ID could be read).
+class ReferenceLookups
+{
+public:
+    ReferenceLookups(FieldTable &fields, TableRecordsets &tables, const RegionalSettings &regional);
+
+    // The department called name (exactly), added when missing. Only the
+    // first query's failure is thrown; later ones give an empty result.
+    QVariant GetDepartmentID(const QString &name);
+    // The category called name in the line's department (the value of the
+    // Department entry), as the database's comparison matches it; added when
+    // missing. Every failure is thrown.
+    QVariant GetCategoryID(const QString &name);
+    // The supplier whose name is the first 30 characters of text (exactly),
+    // added when missing. Only the first query's failure is thrown.
+    QVariant GetSupplierID(const QString &text);
+    // The tax described as "Tax " + text (exactly), added with its item tax
+    // group when missing. Only the first query's failure is thrown.
+    QVariant GetTaxID(const QString &text);
+    // The item with this lookup code; 0 when the row the database selects has
+    // a code that differs in case or trailing blanks. Throws NoCurrentRecord
+    // when no row is selected.
+    QVariant GetItemID(const QString &code);
+    // The same for item classes.
+    QVariant GetItemClassID(const QString &code);
+
+    static constexpr int SupplierNameLength = 30;
+    static constexpr int CodeLength = 10;
+    static constexpr int ItemTaxDescriptionLength = 20;
+
+private:
+    QVariant lookUpByCode(const QString &table, const QString &code);
+
+    FieldTable &m_fields;
+    TableRecordsets &m_tables;
+    const RegionalSettings &m_regional;
+};
+
+// An ID as the look-ups and the record writer hand it on: a 32-bit integer
+// when it fits, else a 64-bit one.
+QVariant idValue(qint64 id);
+
+} // namespace vxr

@@ -1,0 +1,306 @@
+#include "TableRecordsets.h"
+
+#include "ColumnKinds.h"
+#include "ColumnTypes.h"
+#include "ColumnValue.h"
+#include "DbConnection.h"
+#include "SqlStatements.h"
+
+#include "catalogue/FieldTable.h"
+#include "catalogue/TableCatalogue.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVersionNumber>
+
+namespace vxr {
+
+namespace {
+
+// How the ID of a row just inserted is learned.
+enum class NewIdSource {
+    Returning,     // INSERT ... RETURNING ID (SQLite 3.35 and later, PostgreSQL)
+    OutputClause,  // INSERT ... OUTPUT INSERTED.ID ... (SQL Server)
+    LastInsertId,  // the driver's last insert id, for a backend that cannot report it
+};
+
+struct Column
+{
+    QString name; // as the database spells it
+    int typeCode = -1;
+    int size = -1;
+};
+
+struct Table
+{
+    QString name; // the program's spelling
+    QHash<QString, Column> columns; // by lower-case name
+};
+
+// A prepared insert or update: its statement and the columns it binds.
+struct WriteStatement
+{
+    QString sql;
+    QList<Column> columns;
+};
+
+QString key(const QString &name)
+{
+    return name.toLower();
+}
+
+} // namespace
+
+struct TableRecordsets::Private
+{
+    Private(DbConnection &c, FieldTable &f) : connection(c), fields(f) {}
+
+    DbConnection &connection;
+    FieldTable &fields;
+    SqlStatements statements;
+    bool open = false;
+    NewIdSource newIdSource = NewIdSource::LastInsertId;
+    QHash<QString, Table> tables;                  // by lower-case name
+    QHash<QString, WriteStatement> inserts;        // by table and column list
+    QHash<QString, WriteStatement> updates;
+
+    const Table &table(const QString &name) const;
+    const Column &column(const Table &table, const QString &name) const;
+    WriteStatement &statementFor(QHash<QString, WriteStatement> &cache, bool insert,
+                                 const QString &tableName, const ColumnValues &values);
+    QString insertText(const Table &table, const QStringList &columnNames) const;
+    QVariantList boundValues(const WriteStatement &statement, const ColumnValues &values) const;
+    qint64 newId(QSqlQuery &query, const QString &tableName);
+    NewIdSource chooseNewIdSource();
+};
+
+const Table &TableRecordsets::Private::table(const QString &name) const
+{
+    const auto found = tables.constFind(key(name));
+    if (!open || found == tables.constEnd())
+        throw DbError{ErrorNumbers::StatementFailed,
+                      QStringLiteral("The table %1 is not open.").arg(name)};
+    return *found;
+}
+
+const Column &TableRecordsets::Private::column(const Table &table, const QString &name) const
+{
+    const auto found = table.columns.constFind(key(name));
+    if (found == table.columns.constEnd())
+        throw DbError{ErrorNumbers::StatementFailed,
+                      QStringLiteral("The table %1 has no column %2.").arg(table.name, name)};
+    return *found;
+}
+
+NewIdSource TableRecordsets::Private::chooseNewIdSource()
+{
+    switch (statements.dialect()) {
+    case Dialect::PostgreSQL:
+        return NewIdSource::Returning;
+    case Dialect::SqlServer:
+        return NewIdSource::OutputClause;
+    case Dialect::SQLite: {
+        QSqlQuery query(statements.database());
+        if (query.exec(QStringLiteral("SELECT sqlite_version()")) && query.next()) {
+            const QVersionNumber version = QVersionNumber::fromString(query.value(0).toString());
+            if (version >= QVersionNumber(3, 35))
+                return NewIdSource::Returning;
+        }
+        return NewIdSource::LastInsertId;
+    }
+    case Dialect::OtherOdbc:
+        break;
+    }
+    return NewIdSource::LastInsertId;
+}
+
+QString TableRecordsets::Private::insertText(const Table &table, const QStringList &columnNames) const
+{
+    const QString output = newIdSource == NewIdSource::OutputClause ? QStringLiteral(" OUTPUT INSERTED.ID")
+                                                                    : QString();
+    const QString returning = newIdSource == NewIdSource::Returning ? QStringLiteral(" RETURNING ID")
+                                                                    : QString();
+    if (columnNames.isEmpty())
+        return QStringLiteral("INSERT INTO %1%2 DEFAULT VALUES%3").arg(table.name, output, returning);
+    QStringList marks;
+    marks.fill(QStringLiteral("?"), columnNames.size());
+    return QStringLiteral("INSERT INTO %1 (%2)%3 VALUES (%4)%5")
+            .arg(table.name, columnNames.join(QStringLiteral(", ")), output,
+                 marks.join(QStringLiteral(", ")), returning);
+}
+
+// The statement for a table and a list of columns, built on first use. Lines
+// write the same columns every time, so each statement is prepared once.
+WriteStatement &TableRecordsets::Private::statementFor(QHash<QString, WriteStatement> &cache,
+                                                       bool insert, const QString &tableName,
+                                                       const ColumnValues &values)
+{
+    QString cacheKey = tableName;
+    for (const auto &[name, value] : values) {
+        cacheKey += QLatin1Char('\x1f');
+        cacheKey += name;
+    }
+    auto found = cache.find(cacheKey);
+    if (found != cache.end())
+        return *found;
+
+    const Table &target = table(tableName);
+    WriteStatement statement;
+    QStringList names;
+    const QSqlDriver *driver = statements.database().driver();
+    for (const auto &[name, value] : values) {
+        const Column &c = column(target, name);
+        statement.columns.append(c);
+        names.append(driver->escapeIdentifier(c.name, QSqlDriver::FieldName));
+    }
+    if (insert) {
+        statement.sql = insertText(target, names);
+    } else {
+        for (QString &name : names)
+            name += QStringLiteral(" = ?");
+        statement.sql = QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?")
+                                .arg(target.name, names.join(QStringLiteral(", ")));
+    }
+    statements.prepared(statement.sql);
+    return *cache.insert(cacheKey, statement);
+}
+
+QVariantList TableRecordsets::Private::boundValues(const WriteStatement &statement,
+                                                   const ColumnValues &values) const
+{
+    QVariantList bound;
+    bound.reserve(values.size() + 1);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const Column &c = statement.columns.at(i);
+        bound.append(boundValue(values.at(i).second, c.typeCode, statements.dialect(), c.name));
+    }
+    return bound;
+}
+
+qint64 TableRecordsets::Private::newId(QSqlQuery &query, const QString &tableName)
+{
+    bool ok = false;
+    if (newIdSource != NewIdSource::LastInsertId && query.next()) {
+        const qint64 id = query.value(0).toLongLong(&ok);
+        if (ok)
+            return id;
+    }
+    const QVariant last = query.lastInsertId();
+    if (last.isValid()) {
+        const qint64 id = last.toLongLong(&ok);
+        if (ok)
+            return id;
+    }
+    // A backend that reports nothing: the highest ID, which is the new row as
+    // long as nobody else adds rows to the table at the same moment.
+    query.finish();
+    QSqlQuery &highest = statements.run(QStringLiteral("SELECT MAX(ID) FROM %1").arg(tableName), {});
+    const ResultRelease release(highest);
+    if (highest.next()) {
+        const qint64 id = highest.value(0).toLongLong(&ok);
+        if (ok)
+            return id;
+    }
+    throw DbError{ErrorNumbers::NoCurrentRecord,
+                  QStringLiteral("The ID of the row just added to %1 cannot be read.").arg(tableName)};
+}
+
+TableRecordsets::TableRecordsets(DbConnection &connection, FieldTable &fields)
+    : d(std::make_unique<Private>(connection, fields))
+{
+}
+
+TableRecordsets::~TableRecordsets()
+{
+    d->statements.detach();
+}
+
+void TableRecordsets::OpenTables()
+{
+    d->statements.detach();
+    d->tables.clear();
+    d->inserts.clear();
+    d->updates.clear();
+    d->open = false;
+
+    if (!d->connection.isOpen())
+        throw DbError{ErrorNumbers::ConnectionFailed,
+                      QStringLiteral("There is no open connection to the database.")};
+    const QSqlDatabase db = d->connection.database();
+    d->statements.attach(db, d->connection.dialect());
+    d->newIdSource = d->chooseNewIdSource();
+
+    // One reading of the schema per run: the tables and their columns. A
+    // missing table fails here, named in the error.
+    for (const QString &name : importTableNames()) {
+        Table table;
+        table.name = name;
+        for (const ColumnType &type : readColumnTypes(db, d->connection.dialect(), name))
+            table.columns.insert(key(type.name), Column{type.name, type.typeCode, type.definedSize});
+        d->tables.insert(key(name), table);
+    }
+    d->open = true;
+}
+
+void TableRecordsets::ReadFieldTypes(int tableId)
+{
+    // The account-receivable tables keep -1: nothing resolves their columns
+    // by type.
+    if (tableId < ItemTable || tableId > SecurityTable)
+        return;
+    const Table &table = d->table(tableInfo(tableId)->name);
+    for (FieldDef &field : d->fields.Fields) {
+        if (field.TableID != tableId)
+            continue;
+        const Column &column = d->column(table, field.ColumnName);
+        field.DataType = column.typeCode;
+        field.MaxLength = (column.typeCode == TypeCodes::Variant || column.typeCode == TypeCodes::LongVarWChar)
+                ? LongTextMaxLength
+                : column.size;
+    }
+}
+
+void TableRecordsets::CloseTables() noexcept
+{
+    d->open = false;
+    d->inserts.clear();
+    d->updates.clear();
+    d->tables.clear();
+    d->statements.detach();
+    d->connection.close();
+}
+
+bool TableRecordsets::isOpen() const
+{
+    return d->open;
+}
+
+SqlStatements &TableRecordsets::statements()
+{
+    return d->statements;
+}
+
+qint64 TableRecordsets::addRow(const QString &tableName, const ColumnValues &values)
+{
+    const WriteStatement &statement = d->statementFor(d->inserts, true, tableName, values);
+    // Every value is bound afresh: a row the database refused leaves nothing
+    // behind for the next one.
+    const QVariantList bound = d->boundValues(statement, values);
+    QSqlQuery &query = d->statements.run(statement.sql, bound);
+    const ResultRelease release(query);
+    return d->newId(query, tableName);
+}
+
+void TableRecordsets::updateRow(const QString &tableName, qint64 id, const ColumnValues &values)
+{
+    if (values.isEmpty())
+        return;
+    const WriteStatement &statement = d->statementFor(d->updates, false, tableName, values);
+    QVariantList bound = d->boundValues(statement, values);
+    bound.append(id);
+    QSqlQuery &query = d->statements.run(statement.sql, bound);
+    query.finish();
+}
+
+} // namespace vxr

@@ -1,0 +1,93 @@
+#include "ValueResolver.h"
+
+#include "ColumnKinds.h"
+#include "ReferenceLookups.h"
+
+#include "catalogue/FieldTable.h"
+#include "catalogue/VariantKinds.h"
+#include "text/DateText.h"
+#include "text/NumericText.h"
+
+namespace vxr {
+
+ValueResolver::ValueResolver(FieldTable &fields, ReferenceLookups &lookups,
+                             const RegionalSettings &regional, const QLocale &locale)
+    : m_fields(fields), m_lookups(lookups), m_regional(regional), m_locale(locale)
+{
+}
+
+void ValueResolver::setValue(int fieldId, const QVariant &value)
+{
+    const int index = m_fields.FindFieldIndex(fieldId);
+    if (index != 0)
+        m_fields[index].Value = value;
+}
+
+void ValueResolver::ResolveFieldValue(int fieldIndex, const QString &text)
+{
+    if (fieldIndex <= 0 || fieldIndex >= m_fields.FieldCount())
+        return;
+    FieldDef &field = m_fields[fieldIndex];
+
+    // Companion entries are written before the entry itself.
+    switch (field.FieldID) {
+    case FieldIds::ItemCategory:
+        field.Value = m_lookups.GetCategoryID(text);
+        return;
+    case FieldIds::ItemCost: {
+        const QVariant cost = TextToNumber(text, m_regional);
+        setValue(FieldIds::SupplierListCost, cost);
+        field.Value = cost;
+        return;
+    }
+    case FieldIds::ItemDepartment:
+        field.Value = m_lookups.GetDepartmentID(text);
+        return;
+    case FieldIds::ItemParentItem:
+    case FieldIds::AliasItemLookupCode:
+    case FieldIds::ComponentItem:
+        field.Value = m_lookups.GetItemID(text);
+        return;
+    case FieldIds::ItemSupplier: {
+        const QVariant supplier = m_lookups.GetSupplierID(text);
+        setValue(FieldIds::SupplierListSupplierID, supplier);
+        field.Value = supplier;
+        return;
+    }
+    case FieldIds::ItemSalesTax:
+        field.Value = m_lookups.GetTaxID(text);
+        return;
+    case FieldIds::CustomerAccountBalance: {
+        const QVariant balance = TextToNumber(text, m_regional);
+        setValue(FieldIds::ARBalance, balance);
+        setValue(FieldIds::AROriginalAmount, balance);
+        setValue(FieldIds::ARHistoryAmount, balance);
+        field.Value = balance;
+        return;
+    }
+    case FieldIds::ComponentItemClass:
+        field.Value = m_lookups.GetItemClassID(text);
+        return;
+    default:
+        field.Value = convertByType(text, field.DataType, field.MaxLength, m_regional, m_locale);
+        return;
+    }
+}
+
+QVariant ValueResolver::convertByType(const QString &text, int dataType, int maxLength,
+                                      const RegionalSettings &regional, const QLocale &locale)
+{
+    if (isTextType(dataType)) {
+        // A size that was never read (or a column without one) cuts nothing.
+        const QString value = maxLength > 0 ? text.left(maxLength) : text;
+        return value.isNull() ? QString(QLatin1String("")) : value;
+    }
+    if (isDateType(dataType)) {
+        if (const std::optional<QDateTime> date = TextToDate(text, locale))
+            return *date;
+        return nullValue();
+    }
+    return TextToNumber(text, regional);
+}
+
+} // namespace vxr

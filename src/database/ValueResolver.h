@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QVariant>
+
+namespace vxr {
+
+class FieldTable;
+class ReferenceLookups;
+struct RegionalSettings;
+
+// Turns the text of one mapped position into the value its entry writes:
+// reference fields through their look-up, the item cost and the customer
+// balance also into their companion entries, everything else by the type of
+// its column.
+class ValueResolver
+{
+public:
+    ValueResolver(FieldTable &fields, ReferenceLookups &lookups, const RegionalSettings &regional,
+                  const QLocale &locale = QLocale::system());
+
+    // Sets the Value of the entry at fieldIndex (and of its companions).
+    // Failures of a look-up are thrown as DbError.
+    void ResolveFieldValue(int fieldIndex, const QString &text);
+
+    // The value of a text for a column of this type and size: text cut to
+    // maxLength for every text kind, a date-time or null for date columns,
+    // otherwise the number the text reads as.
+    static QVariant convertByType(const QString &text, int dataType, int maxLength,
+                                  const RegionalSettings &regional, const QLocale &locale);
+
+private:
+    void setValue(int fieldId, const QVariant &value);
+
+    FieldTable &m_fields;
+    ReferenceLookups &m_lookups;
+    const RegionalSettings &m_regional;
+    QLocale m_locale;
+};
+
+} // namespace vxr

@@ -1,0 +1,31 @@
+#include "wizard/ScreenshotWalk.h"
+#include "wizard/UserPrompts.h"
+#include "wizard/frmMain.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VXRImp"));
+    QApplication::setApplicationVersion(QStringLiteral(VXR_VERSION_STRING));
+
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("Vexaro Vevazezi Import Wizard"));
+    options.addHelpOption();
+    const QCommandLineOption walk(QStringLiteral("screenshot-walk"),
+                                  QStringLiteral("Walk the panels with sample data and save a picture of each."),
+                                  QStringLiteral("folder"));
+    options.addOption(walk);
+    options.process(app);
+    if (options.isSet(walk))
+        return vxr::screenshotWalk(options.value(walk));
+
+    vxr::QtUserPrompts prompts;
+    vxr::frmMain window(prompts);
+    prompts.setParentWidget(&window);
+    window.Form_Load();
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,84 @@
+// Panel 4: the import run and the log file.
+#include "frmMain.h"
+
+#include "LabelProgress.h"
+#include "UserPrompts.h"
+
+#include "import/ImportRun.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+
+namespace vxr {
+
+void frmMain::cmdImport_Click()
+{
+    // One run per start of the program: nothing enables these again.
+    cmdNext->setEnabled(false);
+    cmdBack->setEnabled(false);
+    cmdImport->setEnabled(false);
+    Import();
+}
+
+void frmMain::Import()
+{
+    ImportRequest request;
+    request.tableId = cmbTable->currentData().toInt();
+    request.textFilePath = txtFileName->text();
+    request.skipFirstLine = chkSkipFirstLine->isChecked();
+    request.duplicatesAsErrors = DuplicatesAsErrors;
+    request.logPath = LogPath;
+
+    ImportSummary summary;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto normalCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        LabelProgress progress(lblStatus, lblRecordsToProcess, lblRecordsProcessed, lblPercentCompleted,
+                               lblErrorsEncountered);
+        vxr::Import run(Fields, Reader, Connection, Regional, m_prompts, progress);
+        summary = run.run(request);
+    }
+    // A run that failed has told the operator why already.
+    if (summary.completed)
+        showImportSummary(summary);
+}
+
+void frmMain::showImportSummary(const ImportSummary &summary)
+{
+    QString text = QStringLiteral("The import is complete.\r\n\r\n")
+        + QStringLiteral("Lines read: %1\r\n").arg(summary.linesRead)
+        + QStringLiteral("Rows added: %1\r\n").arg(summary.rowsAdded)
+        + QStringLiteral("Rows updated: %1\r\n").arg(summary.rowsUpdated)
+        + QStringLiteral("Lines skipped: %1\r\n").arg(summary.linesSkipped)
+        + QStringLiteral("Lines failed: %1\r\n").arg(summary.linesFailed);
+    if (summary.linesFailed > 0)
+        text += QStringLiteral("\r\nThe failed lines are listed in the log file:\r\n");
+    else
+        text += QStringLiteral("\r\nLog file:\r\n");
+    text += QDir::toNativeSeparators(summary.logPath);
+    m_prompts.message(summary.linesFailed > 0 ? MessageKind::Exclamation : MessageKind::Information, text);
+}
+
+void frmMain::cmdViewLogFile_Click()
+{
+    const QString shown = QDir::toNativeSeparators(LogPath);
+    if (!QFileInfo(LogPath).isFile()) {
+        m_prompts.message(MessageKind::Information,
+                          QStringLiteral("There is no log file yet. The first import creates it at:\r\n") + shown);
+        return;
+    }
+    if (!m_prompts.openExternally(LogPath)) {
+        m_prompts.message(MessageKind::Exclamation,
+                          QStringLiteral("No text viewer could be started for the log file. You can open it "
+                                         "yourself; it is at:\r\n")
+                              + shown);
+    }
+}
+
+} // namespace vxr

@@ -1,0 +1,309 @@
+#include "frmMain.h"
+
+#include "HelpWindow.h"
+#include "UserPrompts.h"
+#include "VersionText.h"
+#include "frmConnect.h"
+
+#include "catalogue/TableCatalogue.h"
+#include "database/DbError.h"
+#include "import/ImportLog.h"
+#include "import/PanelChoices.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableWidget>
+
+// The logo lives in the library's resources, which a static library must
+// register itself.
+static void initWizardResources()
+{
+    Q_INIT_RESOURCE(wizard);
+}
+
+namespace vxr {
+
+frmMain::frmMain(UserPrompts &prompts, QWidget *parent)
+    : QWidget(parent), m_prompts(prompts), m_connectTimeout(DefaultConnectionTimeout)
+{
+    initWizardResources();
+    buildControls();
+    m_connect = new frmConnect(m_prompts, this);
+    m_connect->setWindowFlag(Qt::Dialog);
+    HelpPath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Vexaro Import.html"));
+    connectHandlers();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::connectHandlers()
+{
+    connect(cmdNext, &QPushButton::clicked, this, &frmMain::cmdNext_Click);
+    connect(cmdBack, &QPushButton::clicked, this, &frmMain::cmdBack_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+    connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmMain::cmdSave_Click);
+    connect(cmdConnect, &QPushButton::clicked, this, &frmMain::cmdConnect_Click);
+    connect(cmdDisconnect, &QPushButton::clicked, this, &frmMain::cmdDisconnect_Click);
+    connect(cmdBrowse, &QPushButton::clicked, this, &frmMain::cmdBrowse_Click);
+    connect(cmdLoad, &QPushButton::clicked, this, &frmMain::cmdLoad_Click);
+    connect(cmdImport, &QPushButton::clicked, this, &frmMain::cmdImport_Click);
+    connect(cmdViewLogFile, &QPushButton::clicked, this, &frmMain::cmdViewLogFile_Click);
+    connect(cmbTable, &QComboBox::currentIndexChanged, this, &frmMain::cmbTable_Click);
+    connect(cmbDelimiter, &QComboBox::currentIndexChanged, this, &frmMain::cmbDelimiter_Click);
+    connect(chkQuote, &QCheckBox::toggled, this, &frmMain::chkQuote_Click);
+    connect(chkDuplicate, &QCheckBox::toggled, this, &frmMain::chkDuplicate_Click);
+    connect(chkSkipFirstLine, &QCheckBox::toggled, this, &frmMain::chkSkipFirstLine_Click);
+    connect(lstFields, &QListWidget::itemDoubleClicked, this, &frmMain::lstFields_DblClick);
+    connect(MSFlexGrid1, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
+        MSFlexGrid1->setCurrentCell(row, column);
+        MSFlexGrid1_DblClick();
+    });
+    connect(m_connect, &frmConnect::connectionStringBuilt, this, [this](const QString &text, int timeout) {
+        txtVXRDB->setText(text);
+        m_connectTimeout = timeout;
+    });
+    connect(m_connect, &frmConnect::cancelled, this, [this] { cmdDisconnect->setEnabled(false); });
+}
+
+void frmMain::Form_Load()
+{
+    Regional = RegionalSettings::ReadRegionalSettings();
+    PrepGrid();
+    lblVersion->setText(applicationVersionText());
+    LogPath = defaultLogPath();
+    Fields = FieldTable::buildCatalogue(QDateTime::currentDateTime(), m_prompts);
+
+    m_prompts.message(MessageKind::Exclamation,
+                      QStringLiteral(
+                          "Vexaro Vevazezi does not warrant that the functions of the VXR Import Utility will meet "
+                          "your requirements, or that the operation of the VXR Import Utility will be "
+                          "uninterrupted or error free.\r\n\r\n"
+                          "The VXR Import Utility is, and will remain, a beta product and is not technically "
+                          "supported.\r\n\r\n"
+                          "General questions about the VXR Import Utility can be sent by e-mail to "
+                          "import-utility@vexaro-vevazezi.example."),
+                      QStringLiteral("Vexaro Vevazezi Import Wizard - Disclaimer"));
+
+    fillTableList();
+    fillDelimiterList();
+    chkQuote->setChecked(true);
+    chkDuplicate->setChecked(true);
+    chkQuote_Click();
+    chkDuplicate_Click();
+
+    CurrentPanel = 1;
+    m_panels->setCurrentIndex(0);
+    EnablePanelControls(1);
+    cmdConnect->setEnabled(true);
+    txtVXRDB->setEnabled(true);
+    cmdNext->setEnabled(false);
+    cmdDisconnect->setEnabled(false);
+    cmdBack->setEnabled(false);
+}
+
+void frmMain::fillTableList()
+{
+    {
+        const QSignalBlocker quiet(cmbTable);
+        cmbTable->clear();
+        for (const TableInfo *table : offeredTables())
+            cmbTable->addItem(table->listCaption, table->tableId);
+        cmbTable->setCurrentIndex(0);
+    }
+    cmbTable_Click();
+}
+
+void frmMain::fillDelimiterList()
+{
+    {
+        const QSignalBlocker quiet(cmbDelimiter);
+        cmbDelimiter->clear();
+        for (const DelimiterChoice &choice : delimiterChoices())
+            cmbDelimiter->addItem(choice.caption, choice.code);
+        cmbDelimiter->setCurrentIndex(0);
+    }
+    cmbDelimiter_Click();
+}
+
+// ---- navigation ---------------------------------------------------------
+
+void frmMain::EnablePanelControls(int panel)
+{
+    // Every named control: no tag or a tag that is not a number means usable
+    // everywhere; a numeric tag names the one panel the control is usable on.
+    const auto controls = findChildren<QWidget *>();
+    for (QWidget *control : controls) {
+        const QString name = control->objectName();
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))
+            continue;
+        const QString tag = control->property("tag").toString();
+        bool numeric = false;
+        const int tagPanel = tag.toInt(&numeric);
+        control->setEnabled(tag.isEmpty() || !numeric || tagPanel == panel);
+    }
+}
+
+void frmMain::ShowPanel(int panel)
+{
+    m_panels->setCurrentIndex(panel - 1);
+    EnablePanelControls(panel);
+    cmdBack->setEnabled(panel != 1);
+    cmdNext->setEnabled(panel != 4);
+    if (panel == 2)
+        setGridRow(1);
+    else if (panel == 3)
+        PreviewPaint();
+}
+
+void frmMain::cmdNext_Click()
+{
+    const QString fileName = txtFileName->text();
+    if (fileName.trimmed().isEmpty() || !QFileInfo(fileName).isFile()) {
+        m_prompts.message(MessageKind::Critical, QStringLiteral("Invalid File Name.  Please make sure this file exists."));
+        return;
+    }
+    if (cmbTable->currentText().isEmpty()) {
+        m_prompts.message(MessageKind::Critical, QStringLiteral("You must select a Destination Table."));
+        return;
+    }
+    if (CurrentPanel + 1 > 4) {
+        CurrentPanel = 4;
+        return;
+    }
+    ++CurrentPanel;
+    ShowPanel(CurrentPanel);
+}
+
+void frmMain::cmdBack_Click()
+{
+    if (CurrentPanel - 1 < 1) {
+        CurrentPanel = 1;
+        return;
+    }
+    --CurrentPanel;
+    ShowPanel(CurrentPanel);
+}
+
+void frmMain::cmdExit_Click()
+{
+    // Ends the program at once; an open connection is simply dropped.
+    close();
+    QCoreApplication::quit();
+}
+
+// ---- panel-1 options ----------------------------------------------------
+
+void frmMain::cmbTable_Click()
+{
+    PrepGrid();
+    lstFields->clear();
+    const int tableId = cmbTable->currentData().toInt();
+    for (int index : Fields.offeredFieldIndices(tableId)) {
+        auto *item = new QListWidgetItem(Fields[index].DisplayName, lstFields);
+        item->setData(Qt::UserRole, Fields[index].FieldID);
+    }
+    if (lstFields->count() > 0)
+        lstFields->setCurrentRow(0);
+}
+
+void frmMain::cmbDelimiter_Click()
+{
+    if (cmbDelimiter->currentIndex() >= 0)
+        Reader.DelimiterCode = cmbDelimiter->currentData().toInt();
+}
+
+void frmMain::chkQuote_Click()
+{
+    Reader.QuotesAsDelimiters = chkQuote->isChecked();
+}
+
+void frmMain::chkDuplicate_Click()
+{
+    DuplicatesAsErrors = chkDuplicate->isChecked();
+}
+
+void frmMain::cmdBrowse_Click()
+{
+    const QString name = m_prompts.getOpenFileName(
+        QStringLiteral("Open Text File"), txtFileName->text(),
+        QStringLiteral("TEXT & CSV Files (*.txt *.csv);;Text Files (*.txt);;CSV Files (*.csv);;All Files (*)"));
+    if (!name.isEmpty())
+        txtFileName->setText(QDir::toNativeSeparators(name));
+}
+
+// ---- connection ---------------------------------------------------------
+
+void frmMain::cmdConnect_Click()
+{
+    if (txtVXRDB->text().isEmpty())
+        m_connect->exec();
+    ConnectIfGiven();
+}
+
+void frmMain::ConnectIfGiven()
+{
+    if (txtVXRDB->text().isEmpty())
+        return;
+    if (OpenConnection())
+        cmdDisconnect->setEnabled(true);
+}
+
+bool frmMain::OpenConnection()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    DbError error;
+    if (!Connection.open(txtVXRDB->text(), &error, m_connectTimeout)) {
+        QApplication::restoreOverrideCursor();
+        m_prompts.message(MessageKind::Critical,
+                          QStringLiteral("Error :") + QString::number(error.number) + QStringLiteral("\r\n")
+                              + error.description,
+                          QStringLiteral("VXR Database"));
+        txtVXRDB->clear();
+        m_connect->show();
+        return false;
+    }
+    cmdConnect->setEnabled(false);
+    txtVXRDB->setEnabled(false);
+    lstFields->setEnabled(true);
+    MSFlexGrid1->setEnabled(true);
+    QApplication::restoreOverrideCursor();
+    cmdNext->setEnabled(true);
+    return true;
+}
+
+void frmMain::cmdDisconnect_Click()
+{
+    Connection.close();
+    cmdConnect->setEnabled(true);
+    txtVXRDB->clear();
+    cmdDisconnect->setEnabled(false);
+    cmdNext->setEnabled(false);
+}
+
+// ---- help ---------------------------------------------------------------
+
+void frmMain::cmdHelp_Click()
+{
+    if (!QFileInfo(HelpPath).isFile()) {
+        m_prompts.message(MessageKind::Exclamation,
+                          QStringLiteral("The user manual was not found at ") + QDir::toNativeSeparators(HelpPath));
+        return;
+    }
+    if (!m_help)
+        m_help = new HelpWindow(HelpPath, this);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+} // namespace vxr

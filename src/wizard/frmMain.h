@@ -1,0 +1,165 @@
+#pragma once
+
+#include "HelpWindow.h"
+
+#include "catalogue/FieldTable.h"
+#include "database/DbConnection.h"
+#include "text/NumericText.h"
+#include "text/RecordReader.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QStackedWidget;
+class QTableWidget;
+
+namespace vxr {
+
+struct ImportSummary;
+class UserPrompts;
+class frmConnect;
+
+// Positions and sizes were laid out in twips; the screen has 15 to a pixel.
+constexpr int twipsToPixels(int twips) { return twips / 15; }
+
+// The import wizard's main window: four panels (set-up, field mapping,
+// review, import) behind Back and Next, with Help, Save and Exit beside
+// them. The window owns the session's objects: the field catalogue, the
+// text reader with its field map and panel-1 options, and the database
+// connection.
+class frmMain : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmMain(UserPrompts &prompts, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Puts the window into its first state; call once, before showing it.
+    void Form_Load();
+
+    // Session state that the panels set and the import reads.
+    FieldTable Fields;
+    RecordReader Reader{Fields};
+    DbConnection Connection;
+    RegionalSettings Regional;
+    bool DuplicatesAsErrors = true;
+    int CurrentPanel = 1;
+    QString LogPath;
+    QString HelpPath;
+
+    // Navigation (panel 1 to 4).
+    void cmdNext_Click();
+    void cmdBack_Click();
+    void ShowPanel(int panel);
+    void EnablePanelControls(int panel);
+    void cmdExit_Click();
+
+    // Panel-1 options and lists.
+    void cmbTable_Click();
+    void cmbDelimiter_Click();
+    void chkQuote_Click();
+    void chkDuplicate_Click();
+    void cmdBrowse_Click();
+
+    // Database connection.
+    void cmdConnect_Click();
+    void ConnectIfGiven();
+    bool OpenConnection();
+    void cmdDisconnect_Click();
+    frmConnect *connectDialog() const { return m_connect; }
+
+    // Field mapping grid.
+    void PrepGrid();
+    void lstFields_DblClick();
+    void MSFlexGrid1_DblClick();
+    // 1-based grid rows: row n is text-file field position n.
+    int gridRow() const;
+    void setGridRow(int row);
+    QString gridText(int row, int column) const;
+    void setGridText(int row, int column, const QString &text);
+
+    // Preview.
+    void PreviewPaint();
+    void chkSkipFirstLine_Click();
+
+    // Settings files.
+    void cmdLoad_Click();
+    void LoadSettings();
+    void ReadSettings(const QString &fileName);
+    void cmdSave_Click();
+    void SaveSettings();
+
+    // Import and log.
+    void cmdImport_Click();
+    void Import();
+    void cmdViewLogFile_Click();
+
+    // Help.
+    void cmdHelp_Click();
+    HelpWindow *helpWindow() const { return m_help; }
+
+private:
+    void buildControls();
+    QWidget *buildPanel1();
+    QWidget *buildPanel2();
+    QWidget *buildPanel3();
+    QWidget *buildPanel4();
+    QWidget *buildButtonRow();
+    void connectHandlers();
+    void fillTableList();
+    void fillDelimiterList();
+    void selectTableIndex(int index);
+    void focusAfterLoad();
+    int applyMappingFromGrid();
+    void showImportSummary(const ImportSummary &summary);
+
+    UserPrompts &m_prompts;
+    frmConnect *m_connect = nullptr;
+    QPointer<HelpWindow> m_help;
+    int m_connectTimeout;
+    bool m_previewBusy = false;
+
+    QStackedWidget *m_panels = nullptr;
+    // Window buttons.
+    QPushButton *cmdBack = nullptr;
+    QPushButton *cmdNext = nullptr;
+    QPushButton *cmdExit = nullptr;
+    QPushButton *cmdHelp = nullptr;
+    QPushButton *cmdSave = nullptr;
+    // Panel 1.
+    QLabel *lblVersion = nullptr;
+    QLineEdit *txtVXRDB = nullptr;
+    QPushButton *cmdConnect = nullptr;
+    QPushButton *cmdDisconnect = nullptr;
+    QLineEdit *txtFileName = nullptr;
+    QPushButton *cmdBrowse = nullptr;
+    QComboBox *cmbDelimiter = nullptr;
+    QCheckBox *chkQuote = nullptr;
+    QCheckBox *chkDuplicate = nullptr;
+    QComboBox *cmbTable = nullptr;
+    QLineEdit *txtLoadSettings = nullptr;
+    QPushButton *cmdLoad = nullptr;
+    // Panel 2.
+    QTableWidget *MSFlexGrid1 = nullptr;
+    QListWidget *lstFields = nullptr;
+    QCheckBox *chkFirstLine = nullptr;
+    // Panel 3.
+    QTableWidget *msflexpreview = nullptr;
+    QCheckBox *chkSkipFirstLine = nullptr;
+    // Panel 4.
+    QPushButton *cmdImport = nullptr;
+    QPushButton *cmdViewLogFile = nullptr;
+    QLabel *lblStatus = nullptr;
+    QLabel *lblRecordsToProcess = nullptr;
+    QLabel *lblRecordsProcessed = nullptr;
+    QLabel *lblPercentCompleted = nullptr;
+    QLabel *lblErrorsEncountered = nullptr;
+};
+
+} // namespace vxr

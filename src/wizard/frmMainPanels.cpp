@@ -1,0 +1,310 @@
+// The controls of the main window and their layout.
+#include "frmMain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace vxr {
+
+namespace {
+
+// The text that says on which panel a control is usable; see EnablePanelControls.
+void setTag(QWidget *w, const char *tag)
+{
+    w->setProperty("tag", QString::fromLatin1(tag));
+}
+
+template<typename W>
+W *named(W *w, const char *name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, bool wrap = false)
+{
+    auto *l = named(new QLabel(text, parent), name);
+    l->setWordWrap(wrap);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+QLabel *heading(QWidget *parent, const char *name, const QString &text)
+{
+    QLabel *l = label(parent, name, text);
+    QFont font = l->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.15);
+    l->setFont(font);
+    return l;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption)
+{
+    return named(new QPushButton(caption, parent), name);
+}
+
+QFrame *panelFrame(const char *name)
+{
+    auto *frame = named(new QFrame, name);
+    frame->setFrameShape(QFrame::NoFrame);
+    return frame;
+}
+
+} // namespace
+
+void frmMain::buildControls()
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Vexaro Vevazezi Import Wizard"));
+
+    m_panels = named(new QStackedWidget(this), "panels");
+    m_panels->addWidget(buildPanel1());
+    m_panels->addWidget(buildPanel2());
+    m_panels->addWidget(buildPanel3());
+    m_panels->addWidget(buildPanel4());
+
+    auto *rule = new QFrame(this);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_panels, 1);
+    layout->addWidget(rule);
+    layout->addWidget(buildButtonRow());
+    resize(760, 560);
+}
+
+QWidget *frmMain::buildButtonRow()
+{
+    auto *row = new QWidget(this);
+    cmdHelp = button(row, "cmdHelp", QStringLiteral("&Help"));
+    cmdSave = button(row, "cmdSave", QStringLiteral("&Save"));
+    cmdBack = button(row, "cmdBack", QStringLiteral("< B&ack"));
+    cmdNext = button(row, "cmdNext", QStringLiteral("&Next >"));
+    cmdExit = button(row, "cmdExit", QStringLiteral("E&xit"));
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(cmdHelp);
+    layout->addWidget(cmdSave);
+    layout->addStretch(1);
+    layout->addWidget(cmdBack);
+    layout->addWidget(cmdNext);
+    layout->addSpacing(12);
+    layout->addWidget(cmdExit);
+    return row;
+}
+
+QWidget *frmMain::buildPanel1()
+{
+    QFrame *panel = panelFrame("frmPanel1");
+
+    auto *picture = label(panel, "Picture1", QString());
+    picture->setPixmap(QPixmap(QStringLiteral(":/wizard/logo.png")));
+    picture->setFixedSize(180, 70);
+    setTag(picture, "logo");
+
+    lblVersion = label(panel, "lblVersion", QStringLiteral("0.00"));
+    auto *version = new QHBoxLayout;
+    version->addWidget(label(panel, "lblVersionNumber", QStringLiteral("Version:")));
+    version->addWidget(lblVersion);
+    version->addStretch(1);
+    auto *titleBlock = new QVBoxLayout;
+    titleBlock->addWidget(heading(panel, "lblTitle", QStringLiteral("VUVedize for Vexaro Vevazezi")));
+    titleBlock->addLayout(version);
+    titleBlock->addStretch(1);
+    auto *top = new QHBoxLayout;
+    top->addWidget(picture);
+    top->addSpacing(12);
+    top->addLayout(titleBlock, 1);
+
+    txtVXRDB = named(new QLineEdit(panel), "txtVXRDB");
+    setTag(txtVXRDB, "x");
+    cmdConnect = button(panel, "cmdConnect", QStringLiteral("&Connect"));
+    setTag(cmdConnect, "x");
+    cmdDisconnect = button(panel, "cmdDisconnect", QStringLiteral("&Disconnect"));
+    setTag(cmdDisconnect, "1");
+    txtFileName = named(new QLineEdit(panel), "txtFileName");
+    setTag(txtFileName, "1");
+    cmdBrowse = button(panel, "cmdBrowse", QStringLiteral("&Browse"));
+    setTag(cmdBrowse, "1");
+    cmbDelimiter = named(new QComboBox(panel), "cmbDelimiter");
+    setTag(cmbDelimiter, "1");
+    chkQuote = named(new QCheckBox(QStringLiteral("Treat quotation marks as text field delimiters."), panel),
+                     "chkQuote");
+    setTag(chkQuote, "1");
+    chkDuplicate = named(new QCheckBox(QStringLiteral("Treat duplicate records as errors."), panel), "chkDuplicate");
+    setTag(chkDuplicate, "1");
+    cmbTable = named(new QComboBox(panel), "cmbTable");
+    setTag(cmbTable, "1");
+    txtLoadSettings = named(new QLineEdit(panel), "txtLoadSettings");
+    setTag(txtLoadSettings, "1");
+    cmdLoad = button(panel, "cmdLoad", QStringLiteral("&Load"));
+    setTag(cmdLoad, "1");
+
+    auto *grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    grid->setHorizontalSpacing(8);
+    grid->addWidget(label(panel, "lblVXRDB", QStringLiteral("Vexaro Vevazezi Database:")), 0, 0);
+    grid->addWidget(txtVXRDB, 0, 1);
+    grid->addWidget(cmdConnect, 0, 2);
+    grid->addWidget(cmdDisconnect, 0, 3);
+    grid->addWidget(label(panel, "lblFileName", QStringLiteral("Delimited text file:")), 1, 0);
+    grid->addWidget(txtFileName, 1, 1);
+    grid->addWidget(cmdBrowse, 1, 2);
+    grid->addWidget(label(panel, "lblChoose", QStringLiteral("Delimiter:")), 2, 0);
+    grid->addWidget(cmbDelimiter, 2, 1, Qt::AlignLeft);
+    grid->addWidget(chkQuote, 3, 1, 1, 3);
+    grid->addWidget(chkDuplicate, 4, 1, 1, 3);
+    grid->addWidget(label(panel, "lblTableName", QStringLiteral("Destination Table:")), 5, 0);
+    grid->addWidget(cmbTable, 5, 1, Qt::AlignLeft);
+    grid->addWidget(label(panel, "lblLoadSettings", QStringLiteral("Load saved settings from a previous session:")),
+                    6, 0, 1, 4);
+    grid->addWidget(txtLoadSettings, 7, 1);
+    grid->addWidget(cmdLoad, 7, 2);
+    cmbDelimiter->setMinimumWidth(180);
+    cmbTable->setMinimumWidth(260);
+
+    auto *layout = new QVBoxLayout(panel);
+    layout->addLayout(top);
+    layout->addSpacing(6);
+    layout->addWidget(label(panel, "lblIntro",
+                            QStringLiteral("This utility will allow you to import items and customers from your "
+                                           "existing software package into Vexaro Vevazezi quickly and easily.  "
+                                           "You must have your current data exported into an ASCII text file "
+                                           "before continuing."),
+                            true));
+    layout->addWidget(label(panel, "lblNote",
+                            QStringLiteral("Customers and items must be imported separately and therefore "
+                                           "required two separate files."),
+                            true));
+    layout->addSpacing(10);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+    return panel;
+}
+
+QWidget *frmMain::buildPanel2()
+{
+    QFrame *panel = panelFrame("frmPanel2");
+
+    MSFlexGrid1 = named(new QTableWidget(panel), "MSFlexGrid1");
+    setTag(MSFlexGrid1, "2");
+    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    MSFlexGrid1->verticalHeader()->hide();
+    MSFlexGrid1->verticalHeader()->setDefaultSectionSize(MSFlexGrid1->fontMetrics().height() + 6);
+    MSFlexGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    MSFlexGrid1->horizontalHeader()->setStretchLastSection(true);
+    MSFlexGrid1->setMinimumWidth(twipsToPixels(900 + 1800 + 2000) + 24);
+
+    lstFields = named(new QListWidget(panel), "lstFields");
+    setTag(lstFields, "2");
+    chkFirstLine = named(new QCheckBox(QStringLiteral("First row contains field names"), panel), "chkFirstLine");
+    setTag(chkFirstLine, "2");
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(label(panel, "lblTitle1", QStringLiteral("Text File Mapping:")));
+    left->addWidget(MSFlexGrid1, 1);
+    auto *right = new QVBoxLayout;
+    right->addWidget(label(panel, "lblTitle2", QStringLiteral("Database Fields:")));
+    right->addWidget(lstFields, 1);
+    auto *lists = new QHBoxLayout;
+    lists->addLayout(left, 3);
+    lists->addSpacing(8);
+    lists->addLayout(right, 2);
+
+    auto *layout = new QVBoxLayout(panel);
+    layout->addWidget(heading(panel, "lblMapTextFile", QStringLiteral("Define Fields:")));
+    layout->addWidget(label(panel, "lblHowto",
+                            QStringLiteral("Map database fields to text file positions by clicking on the Field "
+                                           "Number in the grid and then double clicking fields from the list.  "
+                                           "Fields can be removed from the mapping by double clicking the cell in "
+                                           "the grid.  Leave cells blank for data that is not imported into "
+                                           "Vevazezi."),
+                            true));
+    layout->addLayout(lists, 1);
+    layout->addWidget(chkFirstLine);
+    return panel;
+}
+
+QWidget *frmMain::buildPanel3()
+{
+    QFrame *panel = panelFrame("frmPanel3");
+    msflexpreview = named(new QTableWidget(19, 51, panel), "msflexpreview");
+    msflexpreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    msflexpreview->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    msflexpreview->verticalHeader()->setDefaultSectionSize(msflexpreview->fontMetrics().height() + 6);
+    chkSkipFirstLine = named(new QCheckBox(QStringLiteral("Skip first line of file when processing"), panel),
+                             "chkSkipFirstLine");
+    setTag(chkSkipFirstLine, "3");
+
+    auto *layout = new QVBoxLayout(panel);
+    layout->addWidget(heading(panel, "Label3", QStringLiteral("Review field selection and click Next to continue.")));
+    layout->addWidget(msflexpreview, 1);
+    layout->addWidget(chkSkipFirstLine);
+    return panel;
+}
+
+QWidget *frmMain::buildPanel4()
+{
+    QFrame *panel = panelFrame("frmPanel4");
+    cmdImport = button(panel, "cmdImport", QStringLiteral("&Import"));
+    setTag(cmdImport, "4");
+    cmdViewLogFile = button(panel, "cmdViewLogFile", QStringLiteral("&View Log File"));
+    setTag(cmdViewLogFile, "4");
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cmdImport);
+    buttons->addWidget(cmdViewLogFile);
+    buttons->addStretch(1);
+
+    lblStatus = label(panel, "lblStatus", QStringLiteral("None"));
+    lblRecordsToProcess = label(panel, "lblRecordsToProcess", QStringLiteral("0"));
+    lblRecordsProcessed = label(panel, "lblRecordsProcessed", QStringLiteral("0"));
+    lblPercentCompleted = label(panel, "lblPercentCompleted", QStringLiteral("0%"));
+    lblErrorsEncountered = label(panel, "lblErrorsEncountered", QStringLiteral("0"));
+    auto *progress = new QGridLayout;
+    progress->setColumnStretch(1, 1);
+    progress->setHorizontalSpacing(12);
+    const std::pair<const char *, QString> captions[] = {
+        {"lblStatusCaption", QStringLiteral("Import Status:")},
+        {"lblRecordsToProcessCaption", QStringLiteral("Number of records to process:")},
+        {"lblRecordsProcessedCaption", QStringLiteral("Number of records processed:")},
+        {"lblPercentCompletedCaption", QStringLiteral("Percent completed:")},
+        {"lblErrorsEncounteredCaption", QStringLiteral("Number of errors encountered:")},
+    };
+    QLabel *values[] = {lblStatus, lblRecordsToProcess, lblRecordsProcessed, lblPercentCompleted,
+                        lblErrorsEncountered};
+    for (int i = 0; i < 5; ++i) {
+        progress->addWidget(label(panel, captions[i].first, captions[i].second), i, 0);
+        progress->addWidget(values[i], i, 1);
+    }
+
+    auto *layout = new QVBoxLayout(panel);
+    layout->addWidget(heading(panel, "Label1", QStringLiteral("Process Import File:")));
+    layout->addWidget(label(panel, "lblImportInstructinos",
+                            QStringLiteral("Click the Import button to begin processing your text file.  Save your "
+                                           "settings for future sessions by clicking the save button."),
+                            true));
+    layout->addSpacing(10);
+    layout->addLayout(buttons);
+    layout->addSpacing(16);
+    layout->addLayout(progress);
+    layout->addStretch(1);
+    return panel;
+}
+
+} // namespace vxr

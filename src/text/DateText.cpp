@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -102,8 +103,6 @@ std::optional<QDate> readNumericDate(QStringView text, DateOrder order)
         year = widenYear(third.toInt(), int(third.size()));
         break;
     }
-    if (order != DateOrder::YearMonthDay && first.size() > 2)
-        return std::nullopt;
     const QDate date(year, month, day);
     if (!date.isValid())
         return std::nullopt;
@@ -151,9 +150,11 @@ std::optional<QDate> readDate(const QString &text, const QLocale &locale)
 {
     if (auto date = readNumericDate(text, numericOrder(locale)))
         return date;
-    // Only a text with letters can name a month.
+    // A month name comes with letters, and the day and year with digits; other
+    // texts are not worth trying every format on.
     const bool hasLetter = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
-    if (hasLetter)
+    const bool hasDigit = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    if (hasLetter && hasDigit)
         return readMonthNameDate(text, locale);
     return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include "text/TextDecoding.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
 
@@ -231,6 +232,10 @@ bool writeString(const QString &path, const QString &section, const QString &key
     QByteArray bytes;
     QFile existing(path);
     if (existing.exists()) {
+        // The new file is renamed over the old one, which would get round a
+        // file the operator made read-only.
+        if (!QFileInfo(path).isWritable())
+            return fail(error, QStringLiteral("Cannot write %1: the file is read-only.").arg(path));
         if (!existing.open(QIODevice::ReadOnly))
             return fail(error, QStringLiteral("Cannot read %1: %2").arg(path, existing.errorString()));
         bytes = existing.readAll();

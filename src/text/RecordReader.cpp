@@ -232,8 +232,10 @@ QString RecordReader::errorString() const
 
 void RecordReader::ClearFieldTexts()
 {
-    for (FieldMapEntry &entry : FieldMap)
-        entry.Text.resize(0);
+    for (FieldMapEntry &entry : FieldMap) {
+        if (!entry.Text.isEmpty())
+            entry.Text.resize(0); // keeps the storage for the next line
+    }
 }
 
 void RecordReader::SetMapping(int position, int fieldId)

@@ -1,0 +1,244 @@
+#include "StoreFixture.h"
+
+#include "catalogue/TableCatalogue.h"
+#include "catalogue/VariantKinds.h"
+
+#include <QDateTime>
+
+using namespace vxr;
+using namespace vxr::test;
+
+namespace {
+
+using RecordWriterTest = StoreTest;
+
+// An inventory mapping: code, description, cost, department, category,
+// supplier, tax.
+void mapItems(StoreTest &, RecordReader &reader)
+{
+    const int ids[] = {116, 114, 112, 113, 106, 142, 147};
+    for (int i = 0; i < 7; ++i)
+        reader.SetMapping(i + 1, ids[i]);
+}
+
+TEST_P(RecordWriterTest, ItemWithItsReferencesAndSupplierList)
+{
+    mapItems(*this, reader);
+    setLine({"A100", "Blue Widget", "12.50", "Hardware", "Tools", "Acme Tools X", "8.25"});
+    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+
+    const qint64 item = scalar("SELECT ID FROM Item WHERE ItemLookupCode = 'A100'").toLongLong();
+    const qint64 department = scalar("SELECT ID FROM Department WHERE Name = 'Hardware'").toLongLong();
+    EXPECT_EQ(scalar("SELECT DepartmentID FROM Item").toLongLong(), department);
+    EXPECT_EQ(scalar("SELECT DepartmentID FROM Category WHERE Name = 'Tools'").toLongLong(), department);
+    EXPECT_EQ(scalar("SELECT CategoryID FROM Item").toLongLong(), scalar("SELECT ID FROM Category").toLongLong());
+    EXPECT_EQ(scalar("SELECT TaxId FROM Item").toLongLong(), scalar("SELECT ID FROM Tax").toLongLong());
+    EXPECT_DOUBLE_EQ(scalar("SELECT Cost FROM Item").toDouble(), 12.5);
+    EXPECT_EQ(scalar("SELECT Description FROM Item").toString(), QStringLiteral("Blue Widget"));
+    // Unmapped columns get their defaults: the whole number 1 is 1899-12-31.
+    EXPECT_EQ(scalar("SELECT LastReceived FROM Item").toDateTime().date(), QDate(1899, 12, 31));
+    EXPECT_EQ(scalar("SELECT LastUpdated FROM Item").toDateTime(), QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
+
+    ASSERT_EQ(count("SupplierList"), 1);
+    EXPECT_EQ(scalar("SELECT ItemID FROM SupplierList").toLongLong(), item);
+    EXPECT_EQ(scalar("SELECT SupplierID FROM SupplierList").toLongLong(),
+              scalar("SELECT ID FROM Supplier").toLongLong());
+    EXPECT_DOUBLE_EQ(scalar("SELECT Cost FROM SupplierList").toDouble(), 12.5);
+    EXPECT_DOUBLE_EQ(scalar("SELECT MinimumOrder FROM SupplierList").toDouble(), 1.0);
+
+    // The next line links its own supplier row to its own item.
+    setLine({"A101", "Red Widget", "3", "Hardware", "Tools", "Acme Tools X", "8.25"});
+    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    EXPECT_EQ(count("Department") + count("Category") + count("Supplier") + count("Tax"), 4);
+    EXPECT_EQ(scalar("SELECT ItemID FROM SupplierList ORDER BY ID DESC").toLongLong(),
+              scalar("SELECT ID FROM Item WHERE ItemLookupCode = 'A101'").toLongLong());
+}
+
+TEST_P(RecordWriterTest, ItemWithoutSupplierHasNoSupplierList)
+{
+    reader.SetMapping(1, 116);
+    setLine({"A100"});
+    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    EXPECT_EQ(count("Item"), 1);
+    EXPECT_EQ(count("SupplierList"), 0);
+}
+
+TEST_P(RecordWriterTest, DuplicateItemKeepsReferencesAndUpdatesOnRequest)
+{
+    mapItems(*this, reader);
+    reader.SetMapping(8, 403); // "Supplier Cost" belongs to the supplier list, not the item
+    setLine({"A100", "Blue Widget", "12.50", "Hardware", "Tools", "Acme", "8.25", "11"});
+    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+
+    setLine({"A100", "Renamed", "12.50", "Garden", "Tools", "Acme", "8.25", "99"});
+    EXPECT_EQ(writer->SaveRecord(ItemTable), ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(count("Item"), 1);
+    EXPECT_EQ(count("Department"), 2); // made for the rejected line, and kept
+
+    // Without the duplicate option the run updates the existing item.
+    reader.SetMapping(3, 0); // cost unmapped: only "Supplier Cost" would touch Cost
+    EXPECT_EQ(writer->UpdateRecord(ItemTable), 0);
+    EXPECT_EQ(count("Item"), 1);
+    EXPECT_EQ(scalar("SELECT Description FROM Item").toString(), QStringLiteral("Renamed"));
+    EXPECT_EQ(scalar("SELECT DepartmentID FROM Item").toLongLong(),
+              scalar("SELECT ID FROM Department WHERE Name = 'Garden'").toLongLong());
+    EXPECT_DOUBLE_EQ(scalar("SELECT Cost FROM Item").toDouble(), 12.5);
+    EXPECT_EQ(count("SupplierList"), 1);
+    EXPECT_EQ(count("Department"), 2);
+}
+
+TEST_P(RecordWriterTest, UpdateUsesTheCurrentLinesKey)
+{
+    mapPositions({116, 114});
+    setLine({"A100", "First"});
+    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    setLine({"B200", "Second"});
+    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+
+    // A line whose save never got to its key must not update the previous
+    // line's row.
+    setLine({"A100", "Changed"});
+    EXPECT_EQ(writer->UpdateRecord(ItemTable), 0);
+    EXPECT_EQ(scalar("SELECT Description FROM Item WHERE ItemLookupCode = 'A100'").toString(),
+              QStringLiteral("Changed"));
+    EXPECT_EQ(scalar("SELECT Description FROM Item WHERE ItemLookupCode = 'B200'").toString(),
+              QStringLiteral("Second"));
+
+    setLine({"C300", "Nobody"});
+    EXPECT_EQ(writer->UpdateRecord(ItemTable), ErrorNumbers::NoCurrentRecord);
+}
+
+TEST_P(RecordWriterTest, KeyDifferingInCaseIsLeftToTheDatabase)
+{
+    reader.SetMapping(1, 116);
+    setLine({"abc"});
+    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    setLine({"ABC"});
+    if (caseInsensitive()) {
+        EXPECT_EQ(writer->SaveRecord(ItemTable), ErrorNumbers::DuplicateKey);
+        EXPECT_EQ(count("Item"), 1);
+    } else {
+        EXPECT_EQ(writer->SaveRecord(ItemTable), 0);
+        EXPECT_EQ(count("Item"), 2);
+    }
+}
+
+TEST_P(RecordWriterTest, RefusedRowLeavesNothingForTheNextLine)
+{
+    // Texts are cut to their columns; a number too big for its column is not.
+    mapPositions({116, 114, 118});
+    setLine({"A100", "A description that is far too long for its column", "70000"});
+    EXPECT_EQ(writer->SaveRecord(ItemTable), ErrorNumbers::ValueOutOfRange);
+    EXPECT_EQ(count("Item"), 0);
+
+    setLine({"A100", "Short", "2"});
+    EXPECT_EQ(writer->SaveRecord(ItemTable), 0);
+    EXPECT_EQ(count("Item"), 1);
+    EXPECT_EQ(scalar("SELECT Description FROM Item").toString(), QStringLiteral("Short"));
+    EXPECT_EQ(scalar("SELECT ItemType FROM Item").toInt(), 2);
+}
+
+TEST_P(RecordWriterTest, ParentItemMustExist)
+{
+    mapPositions({116, 113, 125});
+    setLine({"P1", "Hardware", ""});
+    EXPECT_EQ(writer->SaveRecord(ItemTable), ErrorNumbers::NoCurrentRecord);
+    EXPECT_EQ(count("Item"), 0);
+    EXPECT_EQ(count("Department"), 1); // resolved in an earlier pass, and kept
+
+    exec("INSERT INTO Item (ItemLookupCode) VALUES ('PARENT')");
+    setLine({"C1", "Hardware", "PARENT"});
+    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    EXPECT_EQ(scalar("SELECT ParentItem FROM Item WHERE ItemLookupCode = 'C1'").toLongLong(),
+              scalar("SELECT ID FROM Item WHERE ItemLookupCode = 'PARENT'").toLongLong());
+}
+
+TEST_P(RecordWriterTest, CustomerBalanceMakesReceivableRows)
+{
+    mapPositions({201, 231, 206});
+    setLine({"C-1", "Ann", "0"});
+    ASSERT_EQ(writer->SaveRecord(CustomerTable), 0);
+    EXPECT_EQ(count("Customer"), 1);
+    EXPECT_EQ(count("AccountReceivable"), 0);
+
+    // A receivable added by someone else must not be taken for ours.
+    exec("INSERT INTO AccountReceivable (CustomerID, OriginalAmount) VALUES (999, 1)");
+    setLine({"C-2", "Bob", "(25.00)"});
+    ASSERT_EQ(writer->SaveRecord(CustomerTable), 0);
+    const qint64 customer = scalar("SELECT ID FROM Customer WHERE AccountNumber = 'C-2'").toLongLong();
+    EXPECT_DOUBLE_EQ(scalar("SELECT AccountBalance FROM Customer WHERE ID = ?", {customer}).toDouble(), -25.0);
+    const QVariant receivable = scalar("SELECT ID FROM AccountReceivable WHERE CustomerID = ?", {customer});
+    ASSERT_TRUE(receivable.isValid());
+    EXPECT_DOUBLE_EQ(scalar("SELECT OriginalAmount FROM AccountReceivable WHERE ID = ?", {receivable}).toDouble(), -25.0);
+    EXPECT_DOUBLE_EQ(scalar("SELECT Balance FROM AccountReceivable WHERE ID = ?", {receivable}).toDouble(), -25.0);
+    EXPECT_EQ(scalar("SELECT Type FROM AccountReceivable WHERE ID = ?", {receivable}).toInt(), 2);
+    EXPECT_EQ(scalar("SELECT Date FROM AccountReceivable WHERE ID = ?", {receivable}).toDateTime(),
+              QDateTime(QDate(2024, 5, 6), QTime(0, 0)));
+
+    ASSERT_EQ(count("AccountReceivableHistory"), 1);
+    EXPECT_EQ(scalar("SELECT AccountReceivableID FROM AccountReceivableHistory").toLongLong(),
+              receivable.toLongLong());
+    EXPECT_DOUBLE_EQ(scalar("SELECT Amount FROM AccountReceivableHistory").toDouble(), -25.0);
+    EXPECT_EQ(scalar("SELECT HistoryType FROM AccountReceivableHistory").toInt(), 5);
+}
+
+TEST_P(RecordWriterTest, UpdateOnlyForItemsAndCustomers)
+{
+    reader.SetMapping(1, 311);
+    setLine({"Acme"});
+    ASSERT_EQ(writer->SaveRecord(SupplierTable), 0);
+    EXPECT_EQ(writer->SaveRecord(SupplierTable), ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(writer->UpdateRecord(SupplierTable), ErrorNumbers::NoUpdateByKey);
+}
+
+TEST_P(RecordWriterTest, AliasNeedsItsItem)
+{
+    exec("INSERT INTO Item (ItemLookupCode) VALUES ('A100')");
+    mapPositions({501, 502});
+    setLine({"NOPE", "X1"});
+    EXPECT_EQ(writer->SaveRecord(AliasTable), ErrorNumbers::NoCurrentRecord);
+    EXPECT_EQ(count("Alias"), 0);
+
+    setLine({"A100", "X1"});
+    ASSERT_EQ(writer->SaveRecord(AliasTable), 0);
+    EXPECT_EQ(scalar("SELECT ItemID FROM Alias").toLongLong(),
+              scalar("SELECT ID FROM Item").toLongLong());
+}
+
+TEST_P(RecordWriterTest, TablesWithoutKeyCheckTakeTheSameLineTwice)
+{
+    exec("INSERT INTO Item (ItemLookupCode) VALUES ('A100')");
+    exec("INSERT INTO ItemClass (ItemLookupCode) VALUES ('M-1')");
+    mapPositions({702, 701, 704});
+    setLine({"A100", "M-1", "Red"});
+    ASSERT_EQ(writer->SaveRecord(ItemClassComponentTable), 0);
+    ASSERT_EQ(writer->SaveRecord(ItemClassComponentTable), 0);
+    EXPECT_EQ(count("ItemClassComponent"), 2);
+
+    // The item class must exist even when the item does.
+    setLine({"A100", "M-2", "Red"});
+    EXPECT_EQ(writer->SaveRecord(ItemClassComponentTable), ErrorNumbers::NoCurrentRecord);
+    EXPECT_EQ(count("ItemClassComponent"), 2);
+}
+
+TEST_P(RecordWriterTest, LineWithTooManyFieldsIsNotWritten)
+{
+    reader.SetMapping(1, 116);
+    QStringList texts(101, QStringLiteral("x"));
+    reader.ParseRecord(texts.join(QLatin1Char(',')));
+    ASSERT_TRUE(reader.LineHasTooManyFields());
+    EXPECT_EQ(writer->SaveRecord(ItemTable), ErrorNumbers::SubscriptOutOfRange);
+    EXPECT_EQ(writer->UpdateRecord(ItemTable), ErrorNumbers::SubscriptOutOfRange);
+    EXPECT_EQ(count("Item"), 0);
+}
+
+TEST_P(RecordWriterTest, TableWithoutRowsOfItsOwnFails)
+{
+    EXPECT_NE(writer->SaveRecord(SupplierListTable), 0);
+    EXPECT_NE(writer->SaveRecord(11), 0);
+    EXPECT_EQ(count("SupplierList"), 0);
+}
+
+VXR_BOTH_BACKENDS(RecordWriterTest);
+
+} // namespace

@@ -1,5 +1,7 @@
 #include "ConnectionString.h"
 
+#include "OdbcDiagnostics.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -58,9 +60,10 @@ QString withoutProviderPart(const QString &text)
     QString rest = text;
     const QRegularExpressionMatch m = provider.match(rest);
     if (m.hasMatch()) {
-        const bool leading = m.captured(1).isEmpty();
+        // Keep one ";" between the parts before and after it.
+        const bool between = !m.captured(1).isEmpty() && !m.captured(2).isEmpty();
         rest.remove(m.capturedStart(), m.capturedLength());
-        if (!leading)
+        if (between)
             rest.insert(m.capturedStart(), u';');
     }
     while (rest.startsWith(u';'))
@@ -128,7 +131,7 @@ QString connectionStringValue(const QList<ConnectionStringPart> &parts, const QS
 
 QString odbcValue(const QString &value)
 {
-    static const QRegularExpression special(QStringLiteral("[;{}=\\[\\]()?*!@,]|^\\s|\\s$"));
+    static const QRegularExpression special(QStringLiteral("[;{}]|^\\s|\\s$"));
     if (!special.match(value).hasMatch())
         return value;
     QString escaped = value;
@@ -144,6 +147,10 @@ QStringList preferredSqlServerDrivers()
 
 QStringList installedOdbcDrivers()
 {
+    const QStringList known = odbcDriverManagerDrivers();
+    if (!known.isEmpty())
+        return known;
+
     // unixODBC keeps the driver list in odbcinst.ini, in ODBCSYSINI when set.
     QStringList files;
     const QString odbcInst = qEnvironmentVariable("ODBCINSTINI");

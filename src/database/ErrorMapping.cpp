@@ -9,26 +9,14 @@ namespace {
 
 using namespace ErrorNumbers;
 
-// The SQLSTATEs a text carries (QODBC may join several with ";" or put them
-// after the message); warnings (class 01) and success (00) tell nothing.
-QStringList sqlStatesIn(const QString &text)
+// Newer Qt versions append the SQLSTATEs to the database text (", 23505" or
+// ", 23000;01000"); take them from there, never from inside the message, where
+// a value such as a zip code could look like one.
+QStringList trailingSqlStates(const QString &databaseText)
 {
-    static const QRegularExpression state(QStringLiteral("\\b([0-9A-Z]{2}[0-9A-Z]{3})\\b"));
-    static const QRegularExpression classes(QStringLiteral("^(08|22|23|40|42|57|HY|IM|HYT|25|53|54|55|58|XX)"));
-    QStringList states;
-    auto it = state.globalMatch(text);
-    while (it.hasNext()) {
-        const QString s = it.next().captured(1);
-        // A SQLSTATE has a digit in its class or is one of the ODBC "HY"/"IM" ones.
-        if (!(s.at(0).isDigit() || s.startsWith(QLatin1String("HY")) || s.startsWith(QLatin1String("IM"))))
-            continue;
-        if (s.startsWith(QLatin1String("00")) || s.startsWith(QLatin1String("01")))
-            continue;
-        if (!classes.match(s).hasMatch() && !s.at(1).isDigit())
-            continue;
-        states << s;
-    }
-    return states;
+    static const QRegularExpression tail(QStringLiteral(",\\s*([0-9A-Z]{5}(?:;[0-9A-Z]{5})*)\\s*$"));
+    const QRegularExpressionMatch m = tail.match(databaseText);
+    return m.hasMatch() ? m.captured(1).split(u';') : QStringList();
 }
 
 QList<int> nativeCodesIn(const QString &text)
@@ -160,6 +148,16 @@ qint32 errorNumberForSqliteCode(int code, const QString &message)
 
 DbError dbErrorFrom(const QSqlError &error, Dialect dialect)
 {
+    return dbErrorFrom(error, dialect, OdbcDiagnostics{});
+}
+
+DbError dbErrorFrom(const QSqlQuery &query, Dialect dialect)
+{
+    return dbErrorFrom(query.lastError(), dialect, odbcDiagnostics(query));
+}
+
+DbError dbErrorFrom(const QSqlError &error, Dialect dialect, const OdbcDiagnostics &diagnostics)
+{
     DbError result;
     QString description = error.databaseText().trimmed();
     if (description.isEmpty())
@@ -176,18 +174,20 @@ DbError dbErrorFrom(const QSqlError &error, Dialect dialect)
         if (ok)
             number = errorNumberForSqliteCode(code, allText);
     } else {
-        // ODBC: the SQL Server number where the driver gives it, then the
-        // SQLSTATEs, which say the same for every driver.
-        if (dialect == Dialect::SqlServer || dialect == Dialect::OtherOdbc) {
-            for (int code : nativeCodesIn(native)) {
-                number = errorNumberForSqlServerError(code);
-                if (number != 0)
-                    break;
-            }
-        }
+        // ODBC. SQL Server's own numbers (FreeTDS and Microsoft's drivers give
+        // them) are the most precise; otherwise the SQLSTATEs, which mean the
+        // same for every driver (psqlODBC's native number is always 1).
+        const QList<int> natives = diagnostics.nativeErrors + nativeCodesIn(native);
+        const auto byNative = [&natives]() {
+            for (int code : natives)
+                if (const qint32 n = errorNumberForSqlServerError(code))
+                    return n;
+            return 0;
+        };
+        if (dialect == Dialect::SqlServer)
+            number = byNative();
         if (number == 0) {
-            QStringList states = sqlStatesIn(native);
-            states += sqlStatesIn(allText);
+            const QStringList states = diagnostics.sqlStates + trailingSqlStates(error.databaseText());
             for (const QString &state : states) {
                 number = errorNumberForSqlState(state);
                 if (number != 0)
@@ -197,6 +197,8 @@ DbError dbErrorFrom(const QSqlError &error, Dialect dialect)
             if (number == ConstraintViolation && errorNumberForMessage(allText) == DuplicateKey)
                 number = DuplicateKey;
         }
+        if (number == 0 && dialect == Dialect::OtherOdbc)
+            number = byNative();
     }
     if (number == 0)
         number = errorNumberForMessage(allText);

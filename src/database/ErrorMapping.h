@@ -2,8 +2,10 @@
 
 #include "DbConnection.h"
 #include "DbError.h"
+#include "OdbcDiagnostics.h"
 
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 
 namespace vxr {
@@ -27,5 +29,13 @@ qint32 errorNumberForSqliteCode(int code, const QString &message);
 // lines fail with: by the native code and SQLSTATE where there are any, by
 // the message only as a last resort. The description is the database's text.
 DbError dbErrorFrom(const QSqlError &error, Dialect dialect);
+
+// The same with the SQLSTATEs and native numbers the ODBC driver manager
+// recorded (Qt's ODBC driver drops them from QSqlError).
+DbError dbErrorFrom(const QSqlError &error, Dialect dialect, const OdbcDiagnostics &diagnostics);
+
+// The failure of the last execution of query, with its ODBC diagnostics when
+// there are any. Call it before the query is executed again or finished.
+DbError dbErrorFrom(const QSqlQuery &query, Dialect dialect);
 
 } // namespace vxr

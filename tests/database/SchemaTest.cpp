@@ -1,6 +1,7 @@
 #include "TestStores.h"
 
 #include "catalogue/FieldTable.h"
+#include "database/ColumnTypes.h"
 #include "database/DbConnection.h"
 #include "database/StoreSchema.h"
 
@@ -11,7 +12,6 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 
 using namespace vxr;
@@ -96,22 +96,26 @@ void expectHasWrittenColumns(const QMap<QString, QSet<QString>> &actual, const Q
 
 } // namespace
 
-TEST(StoreSchema, SqliteStoreHasEveryWrittenColumn)
+class StoreSchemaOnBackend : public test::BackendTest
 {
-    test::TempSqliteStore store;
-    ASSERT_TRUE(store.isValid()) << store.error().toStdString();
-    DbConnection connection;
-    DbError error;
-    ASSERT_TRUE(connection.open(store.connectionString(), &error)) << error.description.toStdString();
+};
 
+TEST_P(StoreSchemaOnBackend, StoreHasEveryWrittenColumn)
+{
     QMap<QString, QSet<QString>> actual;
     for (const QString &table : writtenColumns().keys()) {
-        const QSqlRecord record = connection.database().record(table);
-        for (int i = 0; i < record.count(); ++i)
-            actual[table].insert(record.fieldName(i));
+        try {
+            for (const ColumnType &column : readColumnTypes(connection.database(), dialect(), table))
+                actual[table].insert(column.name);
+        } catch (const DbError &error) {
+            ADD_FAILURE() << error.description.toStdString();
+        }
     }
-    expectHasWrittenColumns(actual, QStringLiteral("SQLite"));
+    expectHasWrittenColumns(actual, backend() == test::StoreBackend::SQLite ? QStringLiteral("SQLite")
+                                                                       : QStringLiteral("PostgreSQL"));
 }
+
+VXR_ON_EVERY_BACKEND(StoreSchemaOnBackend);
 
 TEST(StoreSchema, SqlServerScriptHasEveryWrittenColumn)
 {

@@ -2,6 +2,14 @@
 
 #include "database/StoreSchema.h"
 
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include <functional>
+
 namespace vxr::test {
 
 TempSqliteStore::TempSqliteStore()
@@ -17,6 +25,141 @@ TempSqliteStore::TempSqliteStore()
 QString TempSqliteStore::connectionString() const
 {
     return QStringLiteral("Provider=SQLite;Data Source=") + m_path;
+}
+
+namespace {
+
+// Runs statements on a short-lived connection of its own.
+bool runStatements(const QString &odbc, const QStringList &statements, QString *error,
+                   const std::function<bool(QSqlDatabase &, QString *)> &more = {})
+{
+    const QString name = QStringLiteral("vxr-test-pg-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+        db.setDatabaseName(odbc);
+        db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15"));
+        if (!db.open()) {
+            *error = QStringLiteral("cannot reach the PostgreSQL server: ") + db.lastError().text();
+        } else {
+            ok = true;
+            QSqlQuery query(db);
+            for (const QString &sql : statements) {
+                if (!query.exec(sql)) {
+                    *error = sql + QStringLiteral(": ") + query.lastError().text();
+                    ok = false;
+                    break;
+                }
+            }
+            if (ok && more)
+                ok = more(db, error);
+            query.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+} // namespace
+
+bool PostgresStore::isConfigured()
+{
+    return !qEnvironmentVariable("VXR_TEST_PG_CONNECT").trimmed().isEmpty();
+}
+
+PostgresStore::PostgresStore()
+    : m_admin(qEnvironmentVariable("VXR_TEST_PG_CONNECT").trimmed())
+{
+    if (m_admin.isEmpty()) {
+        m_error = QStringLiteral("VXR_TEST_PG_CONNECT is not set");
+        return;
+    }
+    m_database = QStringLiteral("vxr_test_") + QUuid::createUuid().toString(QUuid::Id128);
+
+    // The same string, to the fresh database.
+    static const QRegularExpression database(QStringLiteral("(^|;)\\s*Database\\s*=[^;]*"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    m_odbc = m_admin;
+    if (!m_odbc.endsWith(u';'))
+        m_odbc += u';';
+    if (m_odbc.contains(database))
+        m_odbc.replace(database, QStringLiteral("\\1Database=") + m_database);
+    else
+        m_odbc += QStringLiteral("Database=") + m_database + u';';
+    if (!m_odbc.contains(QLatin1String("BoolsAsChar"), Qt::CaseInsensitive))
+        m_odbc += QStringLiteral("BoolsAsChar=0;");
+
+    QString error;
+    if (!runStatements(m_admin, {QStringLiteral("CREATE DATABASE ") + m_database}, &error)) {
+        m_error = error;
+        m_database.clear();
+        return;
+    }
+    const auto loadStoreSchema = [](QSqlDatabase &db, QString *message) {
+        return loadSchema(db, Dialect::PostgreSQL, message);
+    };
+    if (!runStatements(m_odbc, {}, &error, loadStoreSchema))
+        m_error = error;
+}
+
+PostgresStore::~PostgresStore()
+{
+    if (m_database.isEmpty())
+        return;
+    QString error;
+    // FORCE ends connections a failed test may have left open.
+    runStatements(m_admin, {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database)}, &error);
+}
+
+QString PostgresStore::connectionString() const
+{
+    return QStringLiteral("Provider=MSDASQL;") + m_odbc;
+}
+
+void PrintTo(StoreBackend backend, std::ostream *out)
+{
+    *out << (backend == StoreBackend::SQLite ? "SQLite" : "PostgreSQL");
+}
+
+std::string storeBackendName(const ::testing::TestParamInfo<StoreBackend> &info)
+{
+    return info.param == StoreBackend::SQLite ? "SQLite" : "PostgreSQL";
+}
+
+void BackendTest::SetUp()
+{
+    if (backend() == StoreBackend::SQLite) {
+        m_sqlite = std::make_unique<TempSqliteStore>();
+        ASSERT_TRUE(m_sqlite->isValid()) << m_sqlite->error().toStdString();
+    } else {
+        if (!PostgresStore::isConfigured()) {
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))
+                FAIL() << "VXR_TEST_PG_CONNECT is not set, but CI needs the PostgreSQL tests to run";
+            GTEST_SKIP() << "PostgreSQL run skipped: VXR_TEST_PG_CONNECT is not set "
+                            "(scripts/test starts a throwaway server and sets it)";
+        }
+        m_postgres = std::make_unique<PostgresStore>();
+        ASSERT_TRUE(m_postgres->isValid()) << m_postgres->error().toStdString();
+    }
+    DbError error;
+    ASSERT_TRUE(connection.open(connectionString(), &error)) << error.description.toStdString();
+}
+
+void BackendTest::TearDown()
+{
+    connection.close();
+    m_postgres.reset();
+    m_sqlite.reset();
+}
+
+QString BackendTest::connectionString() const
+{
+    if (m_sqlite)
+        return m_sqlite->connectionString();
+    if (m_postgres)
+        return m_postgres->connectionString();
+    return {};
 }
 
 } // namespace vxr::test

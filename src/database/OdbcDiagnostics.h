@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QList>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+
+namespace vxr {
+
+// What the ODBC driver manager recorded for a statement that failed: its
+// SQLSTATEs and native error numbers, in the order the driver gave them.
+// Qt's ODBC driver keeps only the message text, which depends on the server's
+// language; the SQLSTATE does not.
+struct OdbcDiagnostics
+{
+    QStringList sqlStates;
+    QList<int> nativeErrors;
+    bool isEmpty() const { return sqlStates.isEmpty() && nativeErrors.isEmpty(); }
+};
+
+// The diagnostics of the last failed execution of query, read from its ODBC
+// statement handle. Must be called before the query is executed again or
+// finished. Empty for other drivers, or when the program is built without
+// the ODBC headers.
+OdbcDiagnostics odbcDiagnostics(const QSqlQuery &query);
+
+// The ODBC drivers the driver manager knows, by name; empty when unknown.
+QStringList odbcDriverManagerDrivers();
+
+} // namespace vxr

@@ -1,0 +1,211 @@
+#include "database/ConnectionString.h"
+#include "database/DbConnection.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace vxr;
+
+namespace {
+
+const QStringList freeTdsOnly = {QStringLiteral("PostgreSQL Unicode"), QStringLiteral("FreeTDS")};
+const QStringList microsoft17 = {QStringLiteral("FreeTDS"), QStringLiteral("ODBC Driver 17 for SQL Server")};
+
+ConnectionTarget target(const QString &connectionString, const QStringList &drivers = freeTdsOnly)
+{
+    ConnectionTarget result;
+    QString error;
+    EXPECT_TRUE(connectionTarget(connectionString, drivers, 15, &result, &error)) << error.toStdString();
+    return result;
+}
+
+QString sqlServer(const QString &dataSource, const QString &password = QString())
+{
+    return QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=") + password
+        + QStringLiteral(";Initial Catalog=Store;Data Source=") + dataSource;
+}
+
+// A socket listening on a free loopback port; the kernel completes the
+// connections, but nobody ever reads or answers. Closed when it goes.
+class SilentListener
+{
+public:
+    SilentListener()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+            || ::listen(m_fd, 8) != 0
+            || ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+    }
+    ~SilentListener()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    SilentListener(const SilentListener &) = delete;
+    SilentListener &operator=(const SilentListener &) = delete;
+    quint16 port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    quint16 m_port = 0;
+};
+
+} // namespace
+
+TEST(ConnectionString, SqlServerBecomesAnOdbcStringForTheInstalledDriver)
+{
+    // The dialog's string for "(local)", "sa", no password and the database Store.
+    const QString dialog = QStringLiteral(
+        "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=;Initial Catalog=Store;Data Source=(local)");
+    ConnectionTarget t = target(dialog);
+    EXPECT_EQ(t.dialect, Dialect::SqlServer);
+    EXPECT_EQ(t.qtDriver, QStringLiteral("QODBC"));
+    EXPECT_EQ(t.databaseName, QStringLiteral("Driver={FreeTDS};Server=127.0.0.1;Database=Store;UID=sa;PWD=;"
+                                             "TDS_Version=7.4;ClientCharset=UTF-8;"));
+    EXPECT_EQ(t.connectOptions, QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15"));
+
+    // Microsoft's driver is preferred when it is there.
+    t = target(dialog, microsoft17);
+    EXPECT_EQ(t.databaseName,
+              QStringLiteral("Driver={ODBC Driver 17 for SQL Server};Server=127.0.0.1;Database=Store;UID=sa;PWD=;"));
+    t = target(dialog, microsoft17 + QStringList{QStringLiteral("ODBC Driver 18 for SQL Server")});
+    EXPECT_TRUE(t.databaseName.startsWith(QLatin1String("Driver={ODBC Driver 18 for SQL Server};")));
+
+    QString error;
+    EXPECT_FALSE(connectionTarget(dialog, {QStringLiteral("PostgreSQL Unicode")}, 15, &t, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("FreeTDS"))) << error.toStdString();
+}
+
+TEST(ConnectionString, ServerForms)
+{
+    // host\instance and host,port; FreeTDS takes the port as a key of its own.
+    EXPECT_TRUE(target(sqlServer(QStringLiteral("(local)\\SQLEXPRESS")))
+                    .databaseName.contains(QLatin1String(";Server=127.0.0.1\\SQLEXPRESS;Database=")));
+    EXPECT_TRUE(target(sqlServer(QStringLiteral("shop-db\\POS")), microsoft17)
+                    .databaseName.contains(QLatin1String(";Server=shop-db\\POS;Database=")));
+    EXPECT_TRUE(target(sqlServer(QStringLiteral("10.0.0.5,1533")))
+                    .databaseName.contains(QLatin1String(";Server=10.0.0.5;Port=1533;Database=")));
+    EXPECT_TRUE(target(sqlServer(QStringLiteral("10.0.0.5,1533")), microsoft17)
+                    .databaseName.contains(QLatin1String(";Server=10.0.0.5,1533;Database=")));
+    EXPECT_TRUE(target(sqlServer(QStringLiteral("."))).databaseName.contains(QLatin1String(";Server=127.0.0.1;")));
+}
+
+TEST(ConnectionString, ValuesAreCarriedAsTypedAndKeysMatchInAnyCase)
+{
+    // A password with ";" (the dialog inserts it unchanged) reaches ODBC in braces.
+    ConnectionTarget t = target(sqlServer(QStringLiteral("srv"), QStringLiteral("se;cret")));
+    EXPECT_TRUE(t.databaseName.contains(QLatin1String(";PWD={se;cret};"))) << t.databaseName.toStdString();
+    t = target(sqlServer(QStringLiteral("srv"), QStringLiteral("a}b;")));
+    EXPECT_TRUE(t.databaseName.contains(QLatin1String(";PWD={a}}b;};"))) << t.databaseName.toStdString();
+    t = target(sqlServer(QStringLiteral("srv"), QStringLiteral(" Pass ")));
+    EXPECT_TRUE(t.databaseName.contains(QLatin1String(";PWD={ Pass };"))) << t.databaseName.toStdString();
+
+    t = target(QStringLiteral("provider=sqloledb.1;user id=Clerk;PASSWORD=x;initial catalog=Back Office;DATA SOURCE=srv"));
+    EXPECT_EQ(t.dialect, Dialect::SqlServer);
+    EXPECT_TRUE(t.databaseName.contains(QLatin1String(";Server=srv;Database=Back Office;UID=Clerk;PWD=x;")))
+        << t.databaseName.toStdString();
+}
+
+TEST(ConnectionString, OdbcPassesThroughAndNamesTheDialect)
+{
+    ConnectionTarget t = target(QStringLiteral("Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=h;Pwd={a;b};"));
+    EXPECT_EQ(t.qtDriver, QStringLiteral("QODBC"));
+    EXPECT_EQ(t.databaseName, QStringLiteral("Driver={PostgreSQL Unicode};Server=h;Pwd={a;b};"));
+    EXPECT_EQ(t.dialect, Dialect::PostgreSQL);
+
+    EXPECT_EQ(target(QStringLiteral("Provider=MSDASQL;DSN=Shop")).dialect, Dialect::OtherOdbc);
+    EXPECT_EQ(target(QStringLiteral("DSN=Shop;Provider=MSDASQL.1")).databaseName, QStringLiteral("DSN=Shop"));
+    EXPECT_EQ(target(QStringLiteral("Provider=MSDASQL;Driver={FreeTDS};Server=h")).dialect, Dialect::SqlServer);
+
+    t = target(QStringLiteral("Provider=SQLite;Data Source=/tmp/a;b.db"));
+    EXPECT_EQ(t.qtDriver, QStringLiteral("QSQLITE"));
+    EXPECT_EQ(t.databaseName, QStringLiteral("/tmp/a;b.db"));
+}
+
+TEST(ConnectionString, MissingOrUnknownProviderIsAnError)
+{
+    for (const char *text : {"Data Source=store.db", "", "Provider=;Data Source=x", "Provider=Jet.4.0;Data Source=x",
+                             "Provider=SQLite", "Provider=MSDASQL"}) {
+        ConnectionTarget t;
+        QString error;
+        EXPECT_FALSE(connectionTarget(QString::fromLatin1(text), freeTdsOnly, 15, &t, &error)) << text;
+        EXPECT_FALSE(error.isEmpty()) << text;
+    }
+    DbConnection connection;
+    DbError error;
+    EXPECT_FALSE(connection.open(QStringLiteral("Provider=Jet.4.0;Data Source=x"), &error));
+    EXPECT_EQ(error.number, ErrorNumbers::ConnectionFailed);
+    EXPECT_TRUE(error.description.contains(QLatin1String("Jet.4.0")));
+    EXPECT_FALSE(connection.isOpen());
+}
+
+TEST(DbConnection, SqliteOpensOnlyAnExistingStore)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("absent.db"));
+    DbConnection connection;
+    DbError error;
+    EXPECT_FALSE(connection.open(QStringLiteral("Provider=SQLite;Data Source=") + path, &error));
+    EXPECT_EQ(error.number, ErrorNumbers::ConnectionFailed);
+    EXPECT_EQ(error.description, QStringLiteral("The database file \"%1\" does not exist.").arg(path));
+    EXPECT_FALSE(QFile::exists(path)); // no empty database made on the way
+
+    // A file that is not a database.
+    const QString text = dir.filePath(QStringLiteral("notes.txt"));
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    EXPECT_FALSE(connection.open(QStringLiteral("Provider=SQLite;Data Source=") + text, &error));
+    EXPECT_EQ(error.number, ErrorNumbers::ConnectionFailed);
+    EXPECT_FALSE(connection.isOpen());
+}
+
+// Nothing answers: a port nobody listens on, and a listener that accepts the
+// connection but never says a word. Both must fail within the time-out.
+TEST(DbConnection, SqlServerThatDoesNotAnswerFailsWithinTheTimeout)
+{
+    const QStringList drivers = installedOdbcDrivers();
+    bool haveDriver = false;
+    for (const QString &driver : preferredSqlServerDrivers())
+        haveDriver = haveDriver || drivers.contains(driver, Qt::CaseInsensitive);
+    if (!haveDriver)
+        GTEST_SKIP() << "no SQL Server ODBC driver (FreeTDS) installed";
+
+    SilentListener silent;
+    const quint16 silentPort = silent.port();
+    ASSERT_NE(silentPort, 0);
+    quint16 closedPort = 0;
+    {
+        SilentListener gone;
+        closedPort = gone.port();
+    }
+    ASSERT_NE(closedPort, 0);
+
+    for (quint16 port : {closedPort, silentPort}) {
+        DbConnection connection;
+        DbError error;
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(connection.open(sqlServer(QStringLiteral("127.0.0.1,%1").arg(port)), &error, 2));
+        EXPECT_LT(clock.elapsed(), 8000) << "port " << port;
+        EXPECT_EQ(error.number, ErrorNumbers::ConnectionFailed);
+        EXPECT_FALSE(error.description.isEmpty());
+        EXPECT_FALSE(connection.isOpen());
+    }
+}

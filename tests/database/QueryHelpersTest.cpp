@@ -1,0 +1,64 @@
+#include "StoreFixture.h"
+
+#include "catalogue/VariantKinds.h"
+#include "database/QueryHelpers.h"
+
+using namespace vxr;
+using namespace vxr::test;
+
+namespace {
+
+using QueryHelpersTest = StoreTest;
+
+TEST_P(QueryHelpersTest, RecordExistsComparesExactly)
+{
+    exec("INSERT INTO Item (ItemLookupCode) VALUES ('a100')");
+    exec("INSERT INTO Item (ItemLookupCode) VALUES ('B200 ')");
+    SqlStatements &sql = tables->statements();
+
+    EXPECT_TRUE(RecordExists(sql, "Item", "ItemLookupCode", QStringLiteral("a100")));
+    // Selected by a database comparing without case, but not the same text.
+    EXPECT_FALSE(RecordExists(sql, "Item", "ItemLookupCode", QStringLiteral("A100")));
+    EXPECT_FALSE(RecordExists(sql, "Item", "ItemLookupCode", QStringLiteral("B200")));
+    EXPECT_FALSE(RecordExists(sql, "Item", "ItemLookupCode", QStringLiteral("Z999")));
+    // A value with an apostrophe is only a value.
+    EXPECT_FALSE(RecordExists(sql, "Item", "ItemLookupCode", QStringLiteral("x' OR '1'='1")));
+    // Empty text is a value too.
+    EXPECT_FALSE(RecordExists(sql, "Item", "ItemLookupCode", emptyValue()));
+    exec("INSERT INTO Item (ItemLookupCode) VALUES ('')");
+    EXPECT_TRUE(RecordExists(sql, "Item", "ItemLookupCode", emptyValue()));
+
+    EXPECT_THROW(RecordExists(sql, "NoSuchTable", "ItemLookupCode", QStringLiteral("a100")), DbError);
+}
+
+TEST_P(QueryHelpersTest, GetRecordIDFindsTheRowOrFails)
+{
+    exec("INSERT INTO Customer (AccountNumber) VALUES ('C-1')");
+    exec("INSERT INTO Customer (AccountNumber) VALUES ('C-2')");
+    SqlStatements &sql = tables->statements();
+    EXPECT_EQ(GetRecordID(sql, "Customer", "AccountNumber", "C-2"),
+              scalar("SELECT ID FROM Customer WHERE AccountNumber = 'C-2'").toInt());
+    try {
+        GetRecordID(sql, "Customer", "AccountNumber", "C-9");
+        FAIL() << "no customer carries C-9";
+    } catch (const DbError &error) {
+        EXPECT_EQ(error.number, ErrorNumbers::NoCurrentRecord);
+    }
+}
+
+TEST_P(QueryHelpersTest, GetRecordIDOfAccountReceivableIsTheHighest)
+{
+    for (int i = 0; i < 3; ++i)
+        exec("INSERT INTO AccountReceivable (CustomerID) VALUES (?)", {10 + i});
+    SqlStatements &sql = tables->statements();
+    const int highest = scalar("SELECT MAX(ID) FROM AccountReceivable").toInt();
+    const int lowest = scalar("SELECT MIN(ID) FROM AccountReceivable").toInt();
+    EXPECT_EQ(GetRecordID(sql, "AccountReceivable", "", ""), highest);
+    EXPECT_EQ(GetRecordID(sql, "AccountReceivable", "CustomerID", "10"), highest);
+    // Only that exact spelling is special; any other takes the WHERE form.
+    EXPECT_EQ(GetRecordID(sql, "accountreceivable", "CustomerID", "10"), lowest);
+}
+
+VXR_BOTH_BACKENDS(QueryHelpersTest);
+
+} // namespace

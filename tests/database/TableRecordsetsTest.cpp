@@ -1,0 +1,133 @@
+#include "StoreFixture.h"
+
+#include "catalogue/TableCatalogue.h"
+#include "database/ColumnKinds.h"
+#include "database/ColumnValue.h"
+
+using namespace vxr;
+using namespace vxr::test;
+
+namespace {
+
+using TableRecordsetsTest = StoreTest;
+
+// Opens a fresh set of tables on the fixture's connection after the store
+// was changed, and returns the failure (number 0 when there was none).
+DbError openFails(DbConnection &connection, FieldTable &fields, int tableId = 0)
+{
+    TableRecordsets other(connection, fields);
+    try {
+        other.OpenTables();
+        if (tableId != 0)
+            other.ReadFieldTypes(tableId);
+    } catch (const DbError &error) {
+        return error;
+    }
+    return DbError{0, QString()};
+}
+
+TEST_P(TableRecordsetsTest, MissingTableOrColumnIsNamed)
+{
+    exec("DROP TABLE Tax");
+    const DbError table = openFails(connection, fields);
+    EXPECT_NE(table.number, 0);
+    EXPECT_TRUE(table.description.contains(QLatin1String("Tax"))) << table.description.toStdString();
+}
+
+TEST_P(TableRecordsetsTest, MissingCatalogueColumnIsNamed)
+{
+    exec("ALTER TABLE Security DROP COLUMN ColumnTitle");
+    EXPECT_EQ(openFails(connection, fields, ItemTable).number, 0);
+    const DbError column = openFails(connection, fields, SecurityTable);
+    EXPECT_NE(column.number, 0);
+    EXPECT_TRUE(column.description.contains(QLatin1String("Security"))) << column.description.toStdString();
+    EXPECT_TRUE(column.description.contains(QLatin1String("ColumnTitle"))) << column.description.toStdString();
+}
+
+TEST_P(TableRecordsetsTest, FieldTypesOfDestinationTablesOnly)
+{
+    EXPECT_EQ(fields.byId(116).DataType, TypeCodes::VarWChar);  // Item.ItemLookupCode
+    EXPECT_EQ(fields.byId(116).MaxLength, 25);
+    EXPECT_EQ(fields.byId(121).DataType, TypeCodes::DBTimeStamp); // Item.LastUpdated
+    EXPECT_EQ(fields.byId(810).DataType, TypeCodes::Integer);   // Security.StoreID
+    // The receivable tables are never read.
+    EXPECT_EQ(fields.byId(906).DataType, -1);
+    EXPECT_EQ(fields.byId(906).MaxLength, -1);
+    EXPECT_EQ(fields.byId(928).DataType, -1);
+}
+
+TEST_P(TableRecordsetsTest, AddRowGivesTheNewRowsId)
+{
+    exec("INSERT INTO Department (Name) VALUES ('Older')");
+    const qint64 id = tables->addRow(DepartmentTableName, {{"Name", QStringLiteral("Newer")}, {"Code", QStringLiteral("N")}});
+    EXPECT_EQ(id, scalar("SELECT ID FROM Department WHERE Name = 'Newer'").toLongLong());
+
+    // Refused rows fail with the mapped number and store nothing.
+    try {
+        tables->addRow("Item", {{"ItemLookupCode", QStringLiteral("A")}});
+        tables->addRow("Item", {{"ItemLookupCode", QStringLiteral("A")}});
+        FAIL() << "a second row with the same key must be refused";
+    } catch (const DbError &error) {
+        EXPECT_EQ(error.number, ErrorNumbers::DuplicateKey);
+    }
+    EXPECT_EQ(count("Item"), 1);
+    EXPECT_THROW(tables->addRow("Item", {{"NoSuchColumn", 1}}), DbError);
+}
+
+TEST_P(TableRecordsetsTest, ValuesBindIntoEveryColumnKind)
+{
+    // Booleans and the numbers 0 and 1 into boolean columns, the whole number
+    // 1 into a date, an empty value into text and into a number column.
+    const qint64 id = tables->addRow(TaxTableName, {{"Description", QVariant()},
+                                                    {"UsePartialDollar", true},
+                                                    {"IncludePreviousTax", 1},
+                                                    {"Percentage", QVariant::fromValue<qint16>(5)}});
+    EXPECT_TRUE(scalar("SELECT UsePartialDollar FROM Tax WHERE ID = ?", {id}).toBool());
+    EXPECT_TRUE(scalar("SELECT IncludePreviousTax FROM Tax WHERE ID = ?", {id}).toBool());
+    EXPECT_EQ(scalar("SELECT Description FROM Tax WHERE ID = ?", {id}).toString(), QString());
+    EXPECT_DOUBLE_EQ(scalar("SELECT Percentage FROM Tax WHERE ID = ?", {id}).toDouble(), 5.0);
+
+    const qint64 item = tables->addRow("Item", {{"ItemLookupCode", QStringLiteral("D")},
+                                                {"LastSold", QVariant::fromValue<qint32>(1)},
+                                                {"SaleEndDate", QVariant()},
+                                                {"FoodStampable", 0}});
+    EXPECT_EQ(scalar("SELECT LastSold FROM Item WHERE ID = ?", {item}).toDateTime(),
+              QDateTime(QDate(1899, 12, 31), QTime(0, 0)));
+    EXPECT_TRUE(scalar("SELECT SaleEndDate FROM Item WHERE ID = ?", {item}).isNull());
+    EXPECT_FALSE(scalar("SELECT FoodStampable FROM Item WHERE ID = ?", {item}).toBool());
+
+    tables->updateRow("Item", item, {{"FoodStampable", 1.0}, {"Description", QStringLiteral("x")}});
+    EXPECT_TRUE(scalar("SELECT FoodStampable FROM Item WHERE ID = ?", {item}).toBool());
+}
+
+TEST_P(TableRecordsetsTest, CloseTablesClosesTheConnection)
+{
+    tables->CloseTables();
+    EXPECT_FALSE(connection.isOpen());
+    EXPECT_FALSE(tables->isOpen());
+    tables->CloseTables();
+    EXPECT_THROW(tables->addRow("Item", {}), DbError);
+}
+
+VXR_BOTH_BACKENDS(TableRecordsetsTest);
+
+TEST(ColumnValueTest, NumbersOutsideTheirColumnOrNotNumbersFail)
+{
+    const auto number = [](const QVariant &value, int code) {
+        try {
+            boundValue(value, code, Dialect::PostgreSQL, QStringLiteral("C"));
+        } catch (const DbError &error) {
+            return error.number;
+        }
+        return 0;
+    };
+    EXPECT_EQ(number(70000.0, TypeCodes::SmallInt), ErrorNumbers::ValueOutOfRange);
+    EXPECT_EQ(number(-1.0, TypeCodes::UnsignedTinyInt), ErrorNumbers::ValueOutOfRange);
+    EXPECT_EQ(number(3e10, TypeCodes::Integer), ErrorNumbers::ValueOutOfRange);
+    EXPECT_EQ(number(QStringLiteral("abc"), TypeCodes::Integer), ErrorNumbers::ConversionFailed);
+    EXPECT_EQ(number(32767.4, TypeCodes::SmallInt), 0);
+    EXPECT_EQ(boundValue(2.5, TypeCodes::Integer, Dialect::PostgreSQL, {}).toLongLong(), 3);
+    EXPECT_EQ(boundValue(12.5, TypeCodes::VarWChar, Dialect::PostgreSQL, {}).toString(), QStringLiteral("12.5"));
+}
+
+} // namespace

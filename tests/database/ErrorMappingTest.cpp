@@ -1,0 +1,160 @@
+#include "TestStores.h"
+
+#include "database/ErrorMapping.h"
+
+#include <gtest/gtest.h>
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+using namespace vxr;
+
+namespace {
+
+class ErrorMappingOnBackend : public test::BackendTest
+{
+protected:
+    // Runs an INSERT into Item with bound values and returns what its failure
+    // maps to (0 when it succeeded).
+    qint32 insertItem(const QVariant &lookupCode, const QVariant &description = QStringLiteral(""))
+    {
+        QSqlQuery query(connection.database());
+        query.prepare(QStringLiteral("INSERT INTO Item (ItemLookupCode, Description) VALUES (?, ?)"));
+        query.addBindValue(lookupCode);
+        query.addBindValue(description);
+        if (query.exec())
+            return 0;
+        const DbError error = dbErrorFrom(query, dialect());
+        EXPECT_FALSE(error.description.isEmpty());
+        return error.number;
+    }
+
+    qint32 execute(const QString &sql)
+    {
+        QSqlQuery query(connection.database());
+        if (query.exec(sql))
+            return 0;
+        return dbErrorFrom(query, dialect()).number;
+    }
+};
+
+} // namespace
+
+TEST_P(ErrorMappingOnBackend, ConstraintViolationsOfTheStore)
+{
+    ASSERT_EQ(insertItem(QStringLiteral("A100")), 0);
+    EXPECT_EQ(insertItem(QStringLiteral("A100")), ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(insertItem(QVariant(QMetaType::fromType<QString>())), ErrorNumbers::ConstraintViolation);
+    EXPECT_EQ(insertItem(QStringLiteral("A101"), QString(31, u'x')), ErrorNumbers::ValueOutOfRange);
+    EXPECT_EQ(insertItem(QStringLiteral("A102"), QString(30, u'x')), 0);
+    EXPECT_EQ(execute(QStringLiteral("SELEC nothing")), ErrorNumbers::StatementFailed);
+    EXPECT_EQ(execute(QStringLiteral("INSERT INTO NoSuchTable (x) VALUES (1)")), ErrorNumbers::StatementFailed);
+
+    // Keys compare without regard to case on SQLite, as on a SQL Server store.
+    const qint32 otherCase = insertItem(QStringLiteral("a100"));
+    EXPECT_EQ(otherCase, backend() == test::StoreBackend::SQLite ? ErrorNumbers::DuplicateKey : 0);
+}
+
+TEST_P(ErrorMappingOnBackend, TypeErrorsOfAServer)
+{
+    if (backend() == test::StoreBackend::SQLite)
+        GTEST_SKIP() << "SQLite stores any value in any column";
+    EXPECT_EQ(execute(QStringLiteral("INSERT INTO Item (HQID) VALUES ('abc')")), ErrorNumbers::ConversionFailed);
+    EXPECT_EQ(execute(QStringLiteral("INSERT INTO Item (HQID) VALUES (99999999999)")), ErrorNumbers::ValueOutOfRange);
+    EXPECT_EQ(execute(QStringLiteral("INSERT INTO Item (LastSold) VALUES ('2003-02-31')")),
+              ErrorNumbers::ValueOutOfRange);
+}
+
+TEST_P(ErrorMappingOnBackend, LostConnection)
+{
+    if (backend() == test::StoreBackend::SQLite)
+        GTEST_SKIP() << "an SQLite store has no server to lose";
+    QSqlQuery query(connection.database());
+    ASSERT_TRUE(query.exec(QStringLiteral("SELECT pg_backend_pid()")) && query.next());
+    const int pid = query.value(0).toInt();
+    query.finish();
+    {
+        DbConnection admin;
+        DbError error;
+        ASSERT_TRUE(admin.open(QStringLiteral("Provider=MSDASQL;") + qEnvironmentVariable("VXR_TEST_PG_CONNECT"),
+                               &error))
+            << error.description.toStdString();
+        QSqlQuery kill(admin.database());
+        ASSERT_TRUE(kill.exec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid)));
+    }
+    EXPECT_EQ(execute(QStringLiteral("SELECT COUNT(*) FROM Item")), ErrorNumbers::ConnectionFailed);
+}
+
+VXR_ON_EVERY_BACKEND(ErrorMappingOnBackend);
+
+TEST(ErrorMapping, SqlServerNumbersComeFirst)
+{
+    const auto map = [](const char *native, const char *text, const QStringList &states = {}) {
+        const QSqlError error(QStringLiteral("QODBC: Unable to execute statement"), QString::fromLatin1(text),
+                              QSqlError::StatementError, QString::fromLatin1(native));
+        OdbcDiagnostics diagnostics;
+        diagnostics.sqlStates = states;
+        return dbErrorFrom(error, Dialect::SqlServer, diagnostics).number;
+    };
+    EXPECT_EQ(map("2627", "[FreeTDS][SQL Server]Violation of PRIMARY KEY constraint", {"23000"}),
+              ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(map("2601", "[FreeTDS][SQL Server]Cannot insert duplicate key row"), ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(map("515", "[FreeTDS][SQL Server]Cannot insert the value NULL", {"23000"}),
+              ErrorNumbers::ConstraintViolation);
+    EXPECT_EQ(map("547", "conflicted with the FOREIGN KEY constraint", {"23000"}), ErrorNumbers::ConstraintViolation);
+    EXPECT_EQ(map("8152", "String or binary data would be truncated.", {"22001"}), ErrorNumbers::ValueOutOfRange);
+    EXPECT_EQ(map("245", "Conversion failed when converting", {"22018"}), ErrorNumbers::ConversionFailed);
+    // No SQL Server number: the SQLSTATE, and for the bare class 23000 the words.
+    EXPECT_EQ(map("0", "Cannot insert duplicate key", {"23000"}), ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(map("0", "Integrity constraint violation", {"23000"}), ErrorNumbers::ConstraintViolation);
+    EXPECT_EQ(map("0", "Communication link failure", {"08S01"}), ErrorNumbers::ConnectionFailed);
+    EXPECT_EQ(map("0", "Invalid object name 'Itme'.", {"42S02"}), ErrorNumbers::StatementFailed);
+}
+
+TEST(ErrorMapping, StatesBeatTheWordsOfTheMessage)
+{
+    // psqlODBC's native number is 1 whatever happened; the SQLSTATE decides,
+    // whatever language the server speaks.
+    const QSqlError german(QStringLiteral("QODBC: Unable to execute statement"),
+                           QStringLiteral("FEHLER: doppelter Schlüsselwert verletzt Unique-Constraint"),
+                           QSqlError::StatementError, QStringLiteral("1"));
+    EXPECT_EQ(dbErrorFrom(german, Dialect::PostgreSQL, OdbcDiagnostics{{QStringLiteral("23505")}, {1}}).number,
+              ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(dbErrorFrom(german, Dialect::PostgreSQL, OdbcDiagnostics{{QStringLiteral("22P02")}, {1}}).number,
+              ErrorNumbers::ConversionFailed);
+    // Newer Qt versions append the states to the database text.
+    const QSqlError appended(QStringLiteral("QODBC: Unable to execute statement"),
+                             QStringLiteral("FEHLER: Wert zu lang, 22001"), QSqlError::StatementError,
+                             QStringLiteral("1"));
+    EXPECT_EQ(dbErrorFrom(appended, Dialect::PostgreSQL).number, ErrorNumbers::ValueOutOfRange);
+    // A value inside the message that looks like a SQLSTATE is not taken for one.
+    const QSqlError zip(QStringLiteral("QODBC: Unable to execute statement"),
+                        QStringLiteral("ERROR: duplicate key value violates unique constraint \"ux\"\n"
+                                       "DETAIL: Key (zip)=(22001) already exists."),
+                        QSqlError::StatementError, QStringLiteral("1"));
+    EXPECT_EQ(dbErrorFrom(zip, Dialect::PostgreSQL).number, ErrorNumbers::DuplicateKey);
+}
+
+TEST(ErrorMapping, SqliteResultCodes)
+{
+    const auto map = [](const char *code, const char *text) {
+        return dbErrorFrom(QSqlError(QStringLiteral("Unable to fetch row"), QString::fromLatin1(text),
+                                     QSqlError::StatementError, QString::fromLatin1(code)),
+                           Dialect::SQLite)
+            .number;
+    };
+    EXPECT_EQ(map("1555", "UNIQUE constraint failed: Item.ID"), ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(map("275", "CHECK constraint failed: Item.Description too long"), ErrorNumbers::ValueOutOfRange);
+    EXPECT_EQ(map("275", "CHECK constraint failed: positive_price"), ErrorNumbers::ConstraintViolation);
+    EXPECT_EQ(map("787", "FOREIGN KEY constraint failed"), ErrorNumbers::ConstraintViolation);
+    // Only the primary code: the message tells which constraint.
+    EXPECT_EQ(map("19", "UNIQUE constraint failed: Alias.Alias"), ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(map("19", "NOT NULL constraint failed: Alias.Alias"), ErrorNumbers::ConstraintViolation);
+    EXPECT_EQ(map("26", "file is not a database"), ErrorNumbers::ConnectionFailed);
+    EXPECT_EQ(map("1", "near \"SELEC\": syntax error"), ErrorNumbers::StatementFailed);
+    // A failure the driver reports without any code at all.
+    EXPECT_EQ(dbErrorFrom(QSqlError(QStringLiteral("Driver not loaded"), QString(), QSqlError::ConnectionError),
+                          Dialect::SQLite)
+                  .number,
+              ErrorNumbers::ConnectionFailed);
+}

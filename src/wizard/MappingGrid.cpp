@@ -23,7 +23,9 @@ void frmMain::PrepGrid()
     MSFlexGrid1->setColumnCount(3);
     MSFlexGrid1->setRowCount(GridRows);
     MSFlexGrid1->setHorizontalHeaderLabels({QStringLiteral("Field No."), QStringLiteral("Field Name"), QString()});
-    MSFlexGrid1->setColumnWidth(0, twipsToPixels(900));
+    // The first column keeps its heading readable whatever the font.
+    const int headingWidth = MSFlexGrid1->fontMetrics().horizontalAdvance(QStringLiteral("Field No.")) + 16;
+    MSFlexGrid1->setColumnWidth(0, std::max(twipsToPixels(900), headingWidth));
     MSFlexGrid1->setColumnWidth(1, twipsToPixels(1800));
     MSFlexGrid1->setColumnWidth(2, twipsToPixels(2000));
     for (int row = 1; row <= GridRows; ++row) {

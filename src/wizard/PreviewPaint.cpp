@@ -10,6 +10,8 @@
 #include <QScopeGuard>
 #include <QTableWidget>
 
+#include <algorithm>
+
 namespace vxr {
 
 namespace {
@@ -62,6 +64,15 @@ void frmMain::PreviewPaint()
             msflexpreview->setItem(row, position - 1, new QTableWidgetItem(Reader.FieldMap[position].Text));
     }
     Reader.CloseTextFile();
+    fitPreviewColumns();
+}
+
+// Columns as wide as their heading and data, within reason.
+void frmMain::fitPreviewColumns()
+{
+    msflexpreview->resizeColumnsToContents();
+    for (int column = 0; column < msflexpreview->columnCount(); ++column)
+        msflexpreview->setColumnWidth(column, std::clamp(msflexpreview->columnWidth(column), 60, 220));
 }
 
 void frmMain::chkSkipFirstLine_Click()

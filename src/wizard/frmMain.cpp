@@ -62,7 +62,7 @@ void frmMain::connectHandlers()
     connect(cmbDelimiter, &QComboBox::currentIndexChanged, this, &frmMain::cmbDelimiter_Click);
     connect(chkQuote, &QCheckBox::toggled, this, &frmMain::chkQuote_Click);
     connect(chkDuplicate, &QCheckBox::toggled, this, &frmMain::chkDuplicate_Click);
-    connect(chkSkipFirstLine, &QCheckBox::toggled, this, &frmMain::chkSkipFirstLine_Click);
+    connect(chkSkipFirstLine, &QCheckBox::clicked, this, &frmMain::chkSkipFirstLine_Click);
     connect(lstFields, &QListWidget::itemDoubleClicked, this, &frmMain::lstFields_DblClick);
     connect(MSFlexGrid1, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
         MSFlexGrid1->setCurrentCell(row, column);

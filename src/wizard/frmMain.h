@@ -117,6 +117,7 @@ private:
     void selectTableIndex(int index);
     void focusAfterLoad();
     int applyMappingFromGrid();
+    void fitPreviewColumns();
     void showImportSummary(const ImportSummary &summary);
 
     UserPrompts &m_prompts;

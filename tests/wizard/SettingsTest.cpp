@@ -1,0 +1,141 @@
+#include "WizardFixture.h"
+
+#include "TestStores.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace vxr::test {
+namespace {
+
+const QString SavedPrefix = QStringLiteral("Your settings have been saved to ");
+
+class Settings : public WizardTest
+{
+protected:
+    QString settingsFile(const QByteArray &content) { return writeFile(QStringLiteral("hand.imp"), content); }
+    void load(const QString &path)
+    {
+        prompts.fileAnswers << path;
+        control<QPushButton>("cmdLoad")->click();
+    }
+};
+
+TEST_F(Settings, SaveThenLoadInAFreshWindow)
+{
+    TempSqliteStore store;
+    ASSERT_TRUE(store.isValid());
+    connectTo(store.connectionString());
+    control<QCheckBox>("chkQuote")->setChecked(false);
+    control<QCheckBox>("chkDuplicate")->setChecked(false);
+    control<QComboBox>("cmbDelimiter")->setCurrentIndex(2); // Semi-Colon (;)
+    control<QComboBox>("cmbTable")->setCurrentIndex(1);     // Customers
+    control<QLineEdit>("txtFileName")->setText(QStringLiteral("/data/customers.txt"));
+    control<QCheckBox>("chkSkipFirstLine")->setChecked(true);
+    control<QCheckBox>("chkFirstLine")->setChecked(true);
+    assign(QStringLiteral("Account Number"));
+    window->setGridRow(5);
+    assign(QStringLiteral("Last Name"));
+
+    const QString path = dir.filePath(QStringLiteral("customers"));
+    prompts.fileAnswers << path;
+    control<QPushButton>("cmdSave")->click();
+    ASSERT_EQ(prompts.saveDialogs.size(), 1);
+    EXPECT_EQ(prompts.saveDialogs[0].title, QStringLiteral("Save Session Settings"));
+    EXPECT_EQ(prompts.saveDialogs[0].filter, QStringLiteral("Import Settings (*.imp)"));
+    ASSERT_EQ(prompts.messages.size(), 1) << prompts.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(prompts.messages[0].text, SavedPrefix + path + QStringLiteral(".imp"));
+    EXPECT_EQ(prompts.messages[0].kind, MessageKind::Plain);
+    EXPECT_EQ(control<QLineEdit>("txtLoadSettings")->text(), path + QStringLiteral(".imp"));
+    EXPECT_EQ(window->gridRow(), 52);
+
+    window = newWindow();
+    load(path + QStringLiteral(".imp"));
+    EXPECT_EQ(prompts.openDialogs.last().title, QStringLiteral("Load Saved Settings"));
+    EXPECT_FALSE(control<QCheckBox>("chkQuote")->isChecked());
+    EXPECT_FALSE(window->Reader.QuotesAsDelimiters);
+    EXPECT_FALSE(control<QCheckBox>("chkDuplicate")->isChecked());
+    EXPECT_FALSE(window->DuplicatesAsErrors);
+    EXPECT_EQ(window->Reader.DelimiterCode, 59);
+    EXPECT_EQ(control<QComboBox>("cmbTable")->currentText(), QStringLiteral("Customers"));
+    EXPECT_EQ(control<QLineEdit>("txtFileName")->text(), QStringLiteral("/data/customers.txt"));
+    EXPECT_EQ(window->gridText(1, 1), QStringLiteral("Account Number"));
+    EXPECT_EQ(window->gridText(5, 1), QStringLiteral("Last Name"));
+    EXPECT_EQ(window->Fields[window->Reader.FieldMap[5].FieldIndex].DisplayName, QStringLiteral("Last Name"));
+    EXPECT_EQ(window->Reader.FieldMap[2].FieldIndex, 0);
+    EXPECT_EQ(window->gridRow(), 1);
+    // Not restored: the two boxes, the connection.
+    EXPECT_FALSE(control<QCheckBox>("chkSkipFirstLine")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("chkFirstLine")->isChecked());
+    EXPECT_FALSE(window->Connection.isOpen());
+    EXPECT_TRUE(control<QLineEdit>("txtVXRDB")->text().isEmpty());
+    EXPECT_TRUE(prompts.messages.isEmpty());
+
+    // The loaded file is the one the next save writes, without a dialog.
+    control<QPushButton>("cmdSave")->click();
+    EXPECT_EQ(prompts.saveDialogs.size(), 1);
+    EXPECT_EQ(prompts.texts(), QStringList{SavedPrefix + path + QStringLiteral(".imp")});
+}
+
+TEST_F(Settings, ASaveThatCannotWriteSaysSo)
+{
+    control<QLineEdit>("txtLoadSettings")->setText(dir.filePath(QStringLiteral("no/such/folder/x.imp")));
+    control<QPushButton>("cmdSave")->click();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0].kind, MessageKind::Critical);
+    EXPECT_FALSE(prompts.messages[0].text.startsWith(SavedPrefix));
+
+    // A cancelled save dialog writes nothing and says nothing.
+    prompts.messages.clear();
+    control<QLineEdit>("txtLoadSettings")->clear();
+    control<QPushButton>("cmdSave")->click();
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_TRUE(control<QLineEdit>("txtLoadSettings")->text().isEmpty());
+}
+
+TEST_F(Settings, LoadingKeepsGridAndMappingInAgreement)
+{
+    // Same table as now: positions the file leaves empty are unmapped too.
+    control<QComboBox>("cmbDelimiter")->setCurrentIndex(3);
+    window->setGridRow(7);
+    assign(QStringLiteral("Notes"));
+    const QString path = settingsFile("[Settings]\r\nQuoteDelimiter=Yes, please\r\nDuplicate=yes\r\n"
+                                      "FieldDelimiter=42\r\nTableName=0\r\n"
+                                      "[FieldMappings]\r\nField1=Bogus\r\nField_ID1=9999\r\n"
+                                      "Field2=Cost\r\nField_ID2=112\r\nField3=Name only\r\n"
+                                      "Field4=Account Number\r\nField_ID4=201\r\n");
+    load(path);
+    EXPECT_TRUE(control<QCheckBox>("chkQuote")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("chkDuplicate")->isChecked());
+    EXPECT_EQ(control<QComboBox>("cmbDelimiter")->currentIndex(), 0); // 42 is no entry
+    EXPECT_EQ(window->Reader.DelimiterCode, 44);
+    EXPECT_EQ(window->Reader.FieldMap[7].FieldIndex, 0);
+    EXPECT_TRUE(window->gridText(7, 1).isEmpty());
+    EXPECT_EQ(window->gridText(2, 1), QStringLiteral("Cost"));
+    EXPECT_NE(window->Reader.FieldMap[2].FieldIndex, 0);
+    // An unknown id, a name without an id and another table's field are left out.
+    for (int row : {1, 3, 4}) {
+        EXPECT_TRUE(window->gridText(row, 1).isEmpty()) << row;
+        EXPECT_TRUE(window->gridText(row, 2).isEmpty()) << row;
+        EXPECT_EQ(window->Reader.FieldMap[row].FieldIndex, 0) << row;
+    }
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages[0].text.startsWith(QStringLiteral("3 ")));
+    EXPECT_EQ(control<QLineEdit>("txtLoadSettings")->text(), path);
+}
+
+TEST_F(Settings, CancellingTheLoadDialogChangesNothing)
+{
+    assign(QStringLiteral("Cost"));
+    control<QLineEdit>("txtFileName")->setText(QStringLiteral("/data/items.csv"));
+    control<QPushButton>("cmdLoad")->click();
+    EXPECT_EQ(window->gridText(1, 1), QStringLiteral("Cost"));
+    EXPECT_EQ(control<QLineEdit>("txtFileName")->text(), QStringLiteral("/data/items.csv"));
+    EXPECT_TRUE(control<QLineEdit>("txtLoadSettings")->text().isEmpty());
+}
+
+} // namespace
+} // namespace vxr::test

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "wizard/UserPrompts.h"
+#include "wizard/frmMain.h"
+
+#include <QFile>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace vxr::test {
+
+// Answers the wizard's questions from a script and keeps what it was shown.
+class ScriptedPrompts final : public UserPrompts
+{
+public:
+    struct Message
+    {
+        MessageKind kind;
+        QString text;
+        QString caption;
+    };
+    struct Dialog
+    {
+        QString title;
+        QString initial;
+        QString filter;
+    };
+
+    void message(MessageKind kind, const QString &text, const QString &caption = QString()) override
+    {
+        messages.append({kind, text, caption});
+        if (onMessage)
+            onMessage();
+    }
+    QString getOpenFileName(const QString &title, const QString &initial, const QString &filter) override
+    {
+        openDialogs.append({title, initial, filter});
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    QString getSaveFileName(const QString &title, const QString &initial, const QString &filter) override
+    {
+        saveDialogs.append({title, initial, filter});
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    bool openExternally(const QString &path) override
+    {
+        opened.append(path);
+        return viewerStarts;
+    }
+
+    QStringList texts() const
+    {
+        QStringList result;
+        for (const Message &m : messages)
+            result << m.text;
+        return result;
+    }
+
+    QList<Message> messages;
+    QList<Dialog> openDialogs;
+    QList<Dialog> saveDialogs;
+    QStringList fileAnswers; // returned by the next file dialogs, in order
+    QStringList opened;
+    bool viewerStarts = true;
+    std::function<void()> onMessage;
+};
+
+// A started wizard (Form_Load done, disclaimer answered) with its log in a
+// temporary folder.
+class WizardTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        window = newWindow();
+    }
+
+    std::unique_ptr<frmMain> newWindow()
+    {
+        auto w = std::make_unique<frmMain>(prompts);
+        w->Form_Load();
+        w->LogPath = dir.filePath(QStringLiteral("VUVEDIZE.LOG"));
+        prompts.messages.clear();
+        return w;
+    }
+
+    template<typename T = QWidget>
+    T *control(const char *name) const
+    {
+        T *found = window->findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            ADD_FAILURE() << "no control " << name;
+        return found;
+    }
+
+    QString writeFile(const QString &name, const QByteArray &content) const
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            ADD_FAILURE() << "cannot write " << path.toStdString();
+        return path;
+    }
+
+    // Selects the list entry with this text and double-clicks it.
+    void assign(const QString &fieldName);
+    // Opens the connection as "&Connect" does with the text already given.
+    void connectTo(const QString &connectionString);
+    bool enabled(const char *name) const { return control(name)->isEnabled(); }
+
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    std::unique_ptr<frmMain> window;
+};
+
+} // namespace vxr::test

@@ -17,10 +17,14 @@ int main(int argc, char **argv)
     const QCommandLineOption walk(QStringLiteral("screenshot-walk"),
                                   QStringLiteral("Walk the panels with sample data and save a picture of each."),
                                   QStringLiteral("folder"));
+    const QCommandLineOption walkSettings(QStringLiteral("settings"),
+                                          QStringLiteral("The settings file the screenshot walk loads."),
+                                          QStringLiteral("file.imp"));
     options.addOption(walk);
+    options.addOption(walkSettings);
     options.process(app);
     if (options.isSet(walk))
-        return vxr::screenshotWalk(options.value(walk));
+        return vxr::screenshotWalk(options.value(walk), options.value(walkSettings));
 
     vxr::QtUserPrompts prompts;
     vxr::frmMain window(prompts);

@@ -7,6 +7,7 @@
 #include "database/StoreSchema.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -53,7 +54,7 @@ void mapField(frmMain &window, QListWidget *list, const QString &name)
 
 } // namespace
 
-int screenshotWalk(const QString &outputFolder)
+int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
 {
     QTemporaryDir work;
     QString error;
@@ -79,20 +80,29 @@ int screenshotWalk(const QString &outputFolder)
 
     window.findChild<QLineEdit *>(QStringLiteral("txtVXRDB"))->setText(SqliteConnectionString(store));
     window.cmdConnect_Click();
-    window.findChild<QLineEdit *>(QStringLiteral("txtFileName"))->setText(QDir::toNativeSeparators(items));
+    if (!settingsFile.isEmpty()) {
+        window.findChild<QLineEdit *>(QStringLiteral("txtLoadSettings"))->setText(settingsFile);
+        window.ReadSettings(settingsFile);
+    } else {
+        window.findChild<QLineEdit *>(QStringLiteral("txtFileName"))->setText(QDir::toNativeSeparators(items));
+    }
     if (!save(window, outputFolder, 1))
         return 1;
 
     window.cmdNext_Click();
-    auto *list = window.findChild<QListWidget *>(QStringLiteral("lstFields"));
-    for (const char *name : {"Item Lookup Code", "Description", "Department", "Category", "Cost", "Price",
-                             "Quantity"})
-        mapField(window, list, QString::fromLatin1(name));
-    window.setGridRow(1);
+    if (settingsFile.isEmpty()) {
+        auto *list = window.findChild<QListWidget *>(QStringLiteral("lstFields"));
+        for (const char *name : {"Item Lookup Code", "Description", "Department", "Category", "Cost", "Price",
+                                 "Quantity"})
+            mapField(window, list, QString::fromLatin1(name));
+        window.setGridRow(1);
+    }
     if (!save(window, outputFolder, 2))
         return 1;
 
     window.cmdNext_Click();
+    if (!settingsFile.isEmpty())
+        window.findChild<QCheckBox *>(QStringLiteral("chkSkipFirstLine"))->click();
     if (!save(window, outputFolder, 3))
         return 1;
 

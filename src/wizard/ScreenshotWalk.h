@@ -4,9 +4,11 @@
 
 namespace vxr {
 
-// Walks the four panels with a fresh sample store and text file, importing on
-// the last one, and saves panel1.png .. panel4.png into outputFolder. Nobody
-// is asked anything; messages go to standard error. Returns the exit code.
-int screenshotWalk(const QString &outputFolder);
+// Walks the four panels on a fresh store, importing on the last one, and
+// saves panel1.png .. panel4.png into outputFolder. The set-up comes from a
+// settings file when one is given (its text file has a heading line, which
+// the walk skips), else from a small built-in item list. Nobody is asked
+// anything; messages go to standard error. Returns the exit code.
+int screenshotWalk(const QString &outputFolder, const QString &settingsFile = QString());
 
 } // namespace vxr

@@ -36,6 +36,16 @@ int indexWithin(const QComboBox *list, int index)
     return index >= 0 && index < list->count() ? index : 0;
 }
 
+// A relative text file name in a settings file means the file beside the
+// settings file, when it is there; the program's working folder says nothing.
+QString textFileBeside(const QString &settingsFile, const QString &textFile)
+{
+    if (textFile.isEmpty() || !QFileInfo(textFile).isRelative())
+        return textFile;
+    const QString beside = QFileInfo(settingsFile).absoluteDir().filePath(textFile);
+    return QFileInfo(beside).isFile() ? QDir::toNativeSeparators(QDir::cleanPath(beside)) : textFile;
+}
+
 } // namespace
 
 void frmMain::cmdLoad_Click()
@@ -91,7 +101,7 @@ void frmMain::ReadSettings(const QString &fileName)
     chkDuplicate->setChecked(settings.Duplicate);
     cmbDelimiter->setCurrentIndex(indexWithin(cmbDelimiter, settings.FieldDelimiter));
     selectTableIndex(indexWithin(cmbTable, settings.TableName));
-    txtFileName->setText(settings.FileName);
+    txtFileName->setText(textFileBeside(fileName, settings.FileName));
     for (int row = 1; row <= MappingRows; ++row)
         setGridText(row, 1, settings.FieldNames[row - 1]);
     for (int row = 1; row <= MappingRows; ++row)

@@ -127,6 +127,15 @@ TEST_F(Settings, LoadingKeepsGridAndMappingInAgreement)
     EXPECT_EQ(control<QLineEdit>("txtLoadSettings")->text(), path);
 }
 
+TEST_F(Settings, ARelativeTextFileIsTheOneBesideTheSettingsFile)
+{
+    const QString beside = writeFile(QStringLiteral("items.csv"), "a\r\n");
+    load(settingsFile("[Settings]\r\nFileName=items.csv\r\n"));
+    EXPECT_EQ(control<QLineEdit>("txtFileName")->text(), beside);
+    load(settingsFile("[Settings]\r\nFileName=elsewhere.csv\r\n"));
+    EXPECT_EQ(control<QLineEdit>("txtFileName")->text(), QStringLiteral("elsewhere.csv"));
+}
+
 TEST_F(Settings, CancellingTheLoadDialogChangesNothing)
 {
     assign(QStringLiteral("Cost"));

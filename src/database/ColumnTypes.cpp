@@ -128,7 +128,7 @@ QList<ColumnType> readColumnTypes(const QSqlDatabase &database, Dialect dialect,
         query.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
         query.addBindValue(table);
         if (!query.exec())
-            throw dbErrorFrom(query.lastError(), dialect);
+            throw dbErrorFrom(query, dialect);
         while (query.next()) {
             ColumnType column = classifyDeclaredType(query.value(1).toString());
             column.name = query.value(0).toString();
@@ -143,7 +143,7 @@ QList<ColumnType> readColumnTypes(const QSqlDatabase &database, Dialect dialect,
                       + schemaFilter + QStringLiteral(" ORDER BY ordinal_position"));
         query.addBindValue(table);
         if (!query.exec())
-            throw dbErrorFrom(query.lastError(), dialect);
+            throw dbErrorFrom(query, dialect);
         while (query.next()) {
             const QVariant length = query.value(2);
             ColumnType column = classifyInformationSchemaType(query.value(1).toString(),

@@ -180,8 +180,7 @@ QStringList installedOdbcDrivers()
     return drivers;
 }
 
-QString sqlServerOdbcString(const QString &driver, const QList<ConnectionStringPart> &parts,
-                            int timeoutSeconds)
+QString sqlServerOdbcString(const QString &driver, const QList<ConnectionStringPart> &parts)
 {
     const bool freeTds = driver.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive);
 
@@ -240,8 +239,6 @@ QString sqlServerOdbcString(const QString &driver, const QList<ConnectionStringP
         // certificate; a store server usually has none.
         out << QStringLiteral("Encrypt=Optional");
     }
-    if (timeoutSeconds > 0 && !freeTds && driver.contains(QLatin1String("18")))
-        out << QStringLiteral("ConnectTimeout=%1").arg(timeoutSeconds);
     return out.join(u';') + u';';
 }
 
@@ -290,7 +287,7 @@ bool connectionTarget(const QString &connectionString, const QStringList &instal
                             .arg(preferredSqlServerDrivers().join(QLatin1String(", "))));
         result.dialect = Dialect::SqlServer;
         result.qtDriver = QStringLiteral("QODBC");
-        result.databaseName = sqlServerOdbcString(driver, parts, timeoutSeconds);
+        result.databaseName = sqlServerOdbcString(driver, parts);
         result.connectOptions = loginTimeoutOption(timeoutSeconds);
     } else {
         return fail(QStringLiteral("The provider \"%1\" is not known; use SQLOLEDB.1, MSDASQL or SQLite.")

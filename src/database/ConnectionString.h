@@ -46,9 +46,9 @@ QStringList installedOdbcDrivers();
 // Builds the ODBC string for a SQL Server connection from the parts of an
 // SQLOLEDB.1 string: "(local)" (or ".") is this machine, "host\instance" and
 // "host,port" are honoured, Initial Catalog/User ID/Password become
-// Database/UID/PWD.
-QString sqlServerOdbcString(const QString &driver, const QList<ConnectionStringPart> &parts,
-                            int timeoutSeconds);
+// Database/UID/PWD. The login time-out goes to the driver as a connection
+// attribute (SQL_ATTR_LOGIN_TIMEOUT), which every one of them honours.
+QString sqlServerOdbcString(const QString &driver, const QList<ConnectionStringPart> &parts);
 
 // Works out the target of a connection string. installedDrivers is the list
 // the SQL Server driver is chosen from. Returns false and fills *error when

@@ -98,10 +98,8 @@ TEST(ErrorMapping, SqlServerNumbersComeFirst)
     };
     EXPECT_EQ(map("2627", "[FreeTDS][SQL Server]Violation of PRIMARY KEY constraint", {"23000"}),
               ErrorNumbers::DuplicateKey);
-    EXPECT_EQ(map("2601", "[FreeTDS][SQL Server]Cannot insert duplicate key row"), ErrorNumbers::DuplicateKey);
     EXPECT_EQ(map("515", "[FreeTDS][SQL Server]Cannot insert the value NULL", {"23000"}),
               ErrorNumbers::ConstraintViolation);
-    EXPECT_EQ(map("547", "conflicted with the FOREIGN KEY constraint", {"23000"}), ErrorNumbers::ConstraintViolation);
     EXPECT_EQ(map("8152", "String or binary data would be truncated.", {"22001"}), ErrorNumbers::ValueOutOfRange);
     EXPECT_EQ(map("245", "Conversion failed when converting", {"22018"}), ErrorNumbers::ConversionFailed);
     // No SQL Server number: the SQLSTATE, and for the bare class 23000 the words.
@@ -143,10 +141,8 @@ TEST(ErrorMapping, SqliteResultCodes)
                            Dialect::SQLite)
             .number;
     };
-    EXPECT_EQ(map("1555", "UNIQUE constraint failed: Item.ID"), ErrorNumbers::DuplicateKey);
     EXPECT_EQ(map("275", "CHECK constraint failed: Item.Description too long"), ErrorNumbers::ValueOutOfRange);
     EXPECT_EQ(map("275", "CHECK constraint failed: positive_price"), ErrorNumbers::ConstraintViolation);
-    EXPECT_EQ(map("787", "FOREIGN KEY constraint failed"), ErrorNumbers::ConstraintViolation);
     // Only the primary code: the message tells which constraint.
     EXPECT_EQ(map("19", "UNIQUE constraint failed: Alias.Alias"), ErrorNumbers::DuplicateKey);
     EXPECT_EQ(map("19", "NOT NULL constraint failed: Alias.Alias"), ErrorNumbers::ConstraintViolation);

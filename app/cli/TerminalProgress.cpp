@@ -51,7 +51,7 @@ void TerminalProgress::draw(bool force)
     const int percent = std::clamp(QStringView(m_percent).chopped(1).toInt(), 0, 100);
     const int filled = percent * BarWidth / 100;
     const QString bar = QString(filled, QLatin1Char('#')) + QString(BarWidth - filled, QLatin1Char('.'));
-    const QString line = QStringLiteral("\r[%1] %2  %3/%4 lines  %5 errors  %6")
+    const QString line = QStringLiteral("\r[%1] %2  %3/%4 lines  %5 failed  %6")
                              .arg(bar, m_percent.rightJustified(4), m_processed, m_total, m_errors, m_status);
     // \x1b[K clears what a longer earlier line left behind.
     printOut(line + QStringLiteral("\x1b[K"));

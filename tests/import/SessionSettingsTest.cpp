@@ -87,19 +87,6 @@ TEST_F(SessionSettingsTest, ReadBackRestoresWhatLoadingRestores)
     EXPECT_TRUE(loaded.ConnectionString.isEmpty());
 }
 
-TEST_F(SessionSettingsTest, SavingIntoAnExistingFileReplacesValuesWhereTheyStand)
-{
-    writeFile(path(), "; hand-written notes\r\n[Settings]\r\nTableName=4\r\nOperator=Lee\r\n[Other]\r\nx=1\r\n");
-    SessionSettings settings;
-    settings.TableName = 1;
-    ASSERT_TRUE(settings.write(path()));
-    const QByteArray text = contents(path());
-    EXPECT_TRUE(text.startsWith("; hand-written notes\r\n[Settings]\r\nTableName=1\r\nOperator=Lee\r\n"));
-    EXPECT_TRUE(text.contains("[Other]\r\nx=1\r\n"));
-    EXPECT_EQ(text.count("TableName="), 1);
-    EXPECT_EQ(SessionSettings::read(path()).TableName, 1);
-}
-
 TEST_F(SessionSettingsTest, ReadingFollowsTheLoadRules)
 {
     const QByteArray longName(200, 'n');

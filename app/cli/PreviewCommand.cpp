@@ -6,6 +6,8 @@
 #include "catalogue/FieldTable.h"
 #include "text/RecordReader.h"
 
+#include <algorithm>
+
 namespace vxr::cli {
 
 namespace {

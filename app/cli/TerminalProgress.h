@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
+
 namespace vxr::cli {
 
 // The run's progress as one line redrawn in place on an interactive

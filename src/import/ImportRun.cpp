@@ -13,6 +13,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 

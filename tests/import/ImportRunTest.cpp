@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace vxr;
 using namespace vxr::test;
 

@@ -225,6 +225,6 @@ TEST_P(LookupsTest, ItemAndItemClassByLookupCode)
     }
 }
 
-VXR_BOTH_BACKENDS(LookupsTest);
+VXR_ON_EVERY_BACKEND(LookupsTest);
 
 } // namespace

@@ -59,6 +59,6 @@ TEST_P(QueryHelpersTest, GetRecordIDOfAccountReceivableIsTheHighest)
     EXPECT_EQ(GetRecordID(sql, "accountreceivable", "CustomerID", "10"), lowest);
 }
 
-VXR_BOTH_BACKENDS(QueryHelpersTest);
+VXR_ON_EVERY_BACKEND(QueryHelpersTest);
 
 } // namespace

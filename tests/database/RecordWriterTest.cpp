@@ -239,6 +239,6 @@ TEST_P(RecordWriterTest, TableWithoutRowsOfItsOwnFails)
     EXPECT_EQ(count("SupplierList"), 0);
 }
 
-VXR_BOTH_BACKENDS(RecordWriterTest);
+VXR_ON_EVERY_BACKEND(RecordWriterTest);
 
 } // namespace

@@ -109,7 +109,7 @@ TEST_P(TableRecordsetsTest, CloseTablesClosesTheConnection)
     EXPECT_THROW(tables->addRow("Item", {}), DbError);
 }
 
-VXR_BOTH_BACKENDS(TableRecordsetsTest);
+VXR_ON_EVERY_BACKEND(TableRecordsetsTest);
 
 TEST(ColumnValueTest, NumbersOutsideTheirColumnOrNotNumbersFail)
 {

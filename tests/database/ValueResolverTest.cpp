@@ -97,6 +97,6 @@ TEST_P(ValueResolverTest, ColumnsAreConvertedByTheirReadTypes)
     EXPECT_DOUBLE_EQ(value(134).toDouble(), 1500.0);
 }
 
-VXR_BOTH_BACKENDS(ValueResolverTest);
+VXR_ON_EVERY_BACKEND(ValueResolverTest);
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -81,8 +82,9 @@ int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
     window.findChild<QLineEdit *>(QStringLiteral("txtVXRDB"))->setText(SqliteConnectionString(store));
     window.cmdConnect_Click();
     if (!settingsFile.isEmpty()) {
-        window.findChild<QLineEdit *>(QStringLiteral("txtLoadSettings"))->setText(settingsFile);
-        window.ReadSettings(settingsFile);
+        const QString settings = QDir::toNativeSeparators(QFileInfo(settingsFile).absoluteFilePath());
+        window.findChild<QLineEdit *>(QStringLiteral("txtLoadSettings"))->setText(settings);
+        window.ReadSettings(settings);
     } else {
         window.findChild<QLineEdit *>(QStringLiteral("txtFileName"))->setText(QDir::toNativeSeparators(items));
     }

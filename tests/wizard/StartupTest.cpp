@@ -2,7 +2,6 @@
 
 #include "TestSupport.h"
 
-#include "wizard/HelpWindow.h"
 #include "wizard/VersionText.h"
 
 #include <QCheckBox>
@@ -39,41 +38,27 @@ TEST(Startup, DisclaimerComesOnceBeforeTheListsAreFilled)
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(prompts.messages[0].caption, QStringLiteral("Vexaro Vevazezi Import Wizard - Disclaimer"));
     EXPECT_EQ(prompts.messages[0].kind, MessageKind::Exclamation);
-    EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("beta")));
     EXPECT_EQ(tablesWhenShown, 0);
     EXPECT_TRUE(window.LogPath.endsWith(QStringLiteral("VUVEDIZE.LOG")));
 }
 
 TEST_F(WizardTest, FirstStateOfTheWindow)
 {
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Vexaro Vevazezi Import Wizard"));
     EXPECT_EQ(control<QLabel>("lblVersion")->text(), QStringLiteral("1.05e beta"));
-    EXPECT_EQ(window->CurrentPanel, 1);
     window->show();
     EXPECT_TRUE(control("frmPanel1")->isVisible());
-    for (const char *hidden : {"frmPanel2", "frmPanel3", "frmPanel4"})
-        EXPECT_FALSE(control(hidden)->isVisible()) << hidden;
-
-    for (const char *on : {"cmdConnect", "txtVXRDB", "txtFileName", "cmdBrowse", "cmbTable", "cmdLoad", "cmdExit",
-                           "cmdHelp", "cmdSave"})
-        EXPECT_TRUE(enabled(on)) << on;
-    for (const char *off : {"cmdNext", "cmdBack", "cmdDisconnect", "MSFlexGrid1", "lstFields", "cmdImport"})
+    EXPECT_FALSE(control("frmPanel2")->isVisible());
+    for (const char *off : {"cmdNext", "cmdBack", "cmdDisconnect", "lstFields"})
         EXPECT_FALSE(enabled(off)) << off;
+    EXPECT_TRUE(enabled("cmdConnect"));
 
-    // The lists with their item data.
     auto *tables = control<QComboBox>("cmbTable");
-    const QStringList tableCaptions = {"Inventory", "Customers", "Suppliers", "Aliases", "Item Class (Matrices)",
-                                       "Item Class Component (Matrix Cells)", "Security"};
     const QList<int> tableIds = {1, 2, 3, 5, 6, 7, 8};
-    ASSERT_EQ(tables->count(), 7);
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(tables->itemText(i), tableCaptions[i]);
+    ASSERT_EQ(tables->count(), tableIds.size());
+    for (int i = 0; i < tables->count(); ++i)
         EXPECT_EQ(tables->itemData(i).toInt(), tableIds[i]);
-    }
-    EXPECT_EQ(tables->currentIndex(), 0);
-    auto *delimiters = control<QComboBox>("cmbDelimiter");
-    ASSERT_EQ(delimiters->count(), 10);
-    EXPECT_EQ(delimiters->currentText(), QStringLiteral("Comma (,)"));
+    EXPECT_EQ(tables->currentText(), QStringLiteral("Inventory"));
+    EXPECT_EQ(control<QComboBox>("cmbDelimiter")->currentText(), QStringLiteral("Comma (,)"));
     EXPECT_EQ(window->Reader.DelimiterCode, 44);
 
     // The Inventory fields, SupplierList's among them, the first selected.
@@ -82,32 +67,22 @@ TEST_F(WizardTest, FirstStateOfTheWindow)
     EXPECT_FALSE(fields->findItems(QStringLiteral("MPQ"), Qt::MatchExactly).isEmpty());
     EXPECT_EQ(fields->findItems(QStringLiteral("Cost"), Qt::MatchExactly).value(0)->data(Qt::UserRole).toInt(), 112);
 
-    EXPECT_TRUE(control<QCheckBox>("chkQuote")->isChecked());
-    EXPECT_TRUE(control<QCheckBox>("chkDuplicate")->isChecked());
     EXPECT_TRUE(window->Reader.QuotesAsDelimiters);
     EXPECT_TRUE(window->DuplicatesAsErrors);
-}
-
-TEST_F(WizardTest, PanelOneOptionsReachTheSession)
-{
+    control<QCheckBox>("chkQuote")->click();
+    control<QCheckBox>("chkDuplicate")->click();
+    EXPECT_FALSE(window->Reader.QuotesAsDelimiters);
+    EXPECT_FALSE(window->DuplicatesAsErrors);
     auto *delimiters = control<QComboBox>("cmbDelimiter");
     delimiters->setCurrentIndex(delimiters->findText(QStringLiteral("TAB")));
     EXPECT_EQ(window->Reader.DelimiterCode, 9);
-    delimiters->setCurrentIndex(delimiters->findText(QStringLiteral("Space ( )")));
-    EXPECT_EQ(window->Reader.DelimiterCode, 32);
-    delimiters->setCurrentIndex(delimiters->findText(QStringLiteral("Amperstand (&)")));
-    EXPECT_EQ(window->Reader.DelimiterCode, 38);
-
-    control<QCheckBox>("chkQuote")->click();
-    EXPECT_FALSE(window->Reader.QuotesAsDelimiters);
-    control<QCheckBox>("chkDuplicate")->click();
-    EXPECT_FALSE(window->DuplicatesAsErrors);
 }
 
 TEST_F(WizardTest, BrowseStartsFromTheTypedNameAndCancelKeepsIt)
 {
     auto *fileName = control<QLineEdit>("txtFileName");
-    control<QPushButton>("cmdBrowse")->click();
+    auto *browse = control<QPushButton>("cmdBrowse");
+    browse->click();
     EXPECT_TRUE(fileName->text().isEmpty());
     ASSERT_EQ(prompts.openDialogs.size(), 1);
     EXPECT_EQ(prompts.openDialogs[0].title, QStringLiteral("Open Text File"));
@@ -115,9 +90,8 @@ TEST_F(WizardTest, BrowseStartsFromTheTypedNameAndCancelKeepsIt)
               QStringLiteral("TEXT & CSV Files (*.txt *.csv);;Text Files (*.txt);;CSV Files (*.csv);;All Files (*)"));
 
     prompts.fileAnswers << QStringLiteral("/data/items.csv");
-    control<QPushButton>("cmdBrowse")->click();
-    EXPECT_EQ(fileName->text(), QStringLiteral("/data/items.csv"));
-    control<QPushButton>("cmdBrowse")->click(); // cancelled
+    browse->click();
+    browse->click(); // cancelled
     EXPECT_EQ(prompts.openDialogs.last().initial, QStringLiteral("/data/items.csv"));
     EXPECT_EQ(fileName->text(), QStringLiteral("/data/items.csv"));
 }
@@ -128,13 +102,12 @@ TEST_F(WizardTest, HelpShowsTheManualOrSaysWhereItWasLookedFor)
     control<QPushButton>("cmdHelp")->click();
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_TRUE(prompts.messages[0].text.contains(window->HelpPath));
-    EXPECT_EQ(window->helpWindow(), nullptr);
 
     window->HelpPath = sourcePath(QStringLiteral("docs/help/Vexaro Import.html"));
     control<QPushButton>("cmdHelp")->click();
     ASSERT_NE(window->helpWindow(), nullptr);
     EXPECT_TRUE(window->helpWindow()->isVisible());
-    EXPECT_TRUE(window->helpWindow()->browser()->toPlainText().contains(QStringLiteral("vxrimp")));
+    EXPECT_TRUE(window->helpWindow()->browser()->toPlainText().contains(QStringLiteral("vxrimp import")));
 }
 
 } // namespace

@@ -4,10 +4,10 @@
 #include "wizard/frmMain.h"
 
 #include <QFile>
-#include <QList>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -28,9 +28,7 @@ public:
     };
     struct Dialog
     {
-        QString title;
-        QString initial;
-        QString filter;
+        QString title, initial, filter;
     };
 
     void message(MessageKind kind, const QString &text, const QString &caption = QString()) override
@@ -54,7 +52,6 @@ public:
         opened.append(path);
         return viewerStarts;
     }
-
     QStringList texts() const
     {
         QStringList result;
@@ -64,16 +61,14 @@ public:
     }
 
     QList<Message> messages;
-    QList<Dialog> openDialogs;
-    QList<Dialog> saveDialogs;
-    QStringList fileAnswers; // returned by the next file dialogs, in order
+    QList<Dialog> openDialogs, saveDialogs;
+    QStringList fileAnswers; // what the next file dialogs return, in order
     QStringList opened;
     bool viewerStarts = true;
     std::function<void()> onMessage;
 };
 
-// A started wizard (Form_Load done, disclaimer answered) with its log in a
-// temporary folder.
+// A started wizard (disclaimer answered) with its log in a temporary folder.
 class WizardTest : public ::testing::Test
 {
 protected:
@@ -82,7 +77,6 @@ protected:
         ASSERT_TRUE(dir.isValid());
         window = newWindow();
     }
-
     std::unique_ptr<frmMain> newWindow()
     {
         auto w = std::make_unique<frmMain>(prompts);
@@ -91,7 +85,6 @@ protected:
         prompts.messages.clear();
         return w;
     }
-
     template<typename T = QWidget>
     T *control(const char *name) const
     {
@@ -100,21 +93,29 @@ protected:
             ADD_FAILURE() << "no control " << name;
         return found;
     }
-
+    bool enabled(const char *name) const { return control(name)->isEnabled(); }
     QString writeFile(const QString &name, const QByteArray &content) const
     {
-        const QString path = dir.filePath(name);
-        QFile file(path);
+        QFile file(dir.filePath(name));
         if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-            ADD_FAILURE() << "cannot write " << path.toStdString();
-        return path;
+            ADD_FAILURE() << "cannot write " << name.toStdString();
+        return file.fileName();
     }
-
     // Selects the list entry with this text and double-clicks it.
-    void assign(const QString &fieldName);
-    // Opens the connection as "&Connect" does with the text already given.
-    void connectTo(const QString &connectionString);
-    bool enabled(const char *name) const { return control(name)->isEnabled(); }
+    void assign(const QString &fieldName)
+    {
+        auto *list = control<QListWidget>("lstFields");
+        const auto found = list->findItems(fieldName, Qt::MatchExactly);
+        ASSERT_FALSE(found.isEmpty()) << fieldName.toStdString();
+        list->setCurrentItem(found.first());
+        window->lstFields_DblClick();
+    }
+    // "&Connect" with the connection string already in the box.
+    void connectTo(const QString &connectionString)
+    {
+        control<QLineEdit>("txtVXRDB")->setText(connectionString);
+        window->cmdConnect_Click();
+    }
 
     ScriptedPrompts prompts;
     QTemporaryDir dir;

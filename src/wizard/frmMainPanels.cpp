@@ -271,7 +271,8 @@ QWidget *frmMain::buildPanel4()
     buttons->addWidget(cmdViewLogFile);
     buttons->addStretch(1);
 
-    lblStatus = label(panel, "lblStatus", QStringLiteral("None"));
+    // A run that fails says why here, which can be a long text.
+    lblStatus = label(panel, "lblStatus", QStringLiteral("None"), true);
     lblRecordsToProcess = label(panel, "lblRecordsToProcess", QStringLiteral("0"));
     lblRecordsProcessed = label(panel, "lblRecordsProcessed", QStringLiteral("0"));
     lblPercentCompleted = label(panel, "lblPercentCompleted", QStringLiteral("0%"));

@@ -86,6 +86,18 @@ TEST_F(ImportPanel, WithoutTheDuplicateOptionAnItemIsUpdated)
     EXPECT_EQ(storedItems(), QStringList{QStringLiteral("A1|Mug again|8")});
 }
 
+TEST_F(ImportPanel, ARunThatCannotStartSaysSoOnce)
+{
+    prepare("A1,Mug,7.95\r\n");
+    ASSERT_TRUE(QFile::remove(control<QLineEdit>("txtFileName")->text()));
+    control<QPushButton>("cmdImport")->click();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0].kind, MessageKind::Critical);
+    EXPECT_NE(label("lblStatus"), QStringLiteral("Complete"));
+    EXPECT_FALSE(enabled("cmdImport"));
+    EXPECT_TRUE(storedItems().isEmpty());
+}
+
 TEST_F(ImportPanel, ViewLogFileOpensTheLogOrNamesIt)
 {
     window->cmdViewLogFile_Click(); // no log yet

@@ -51,7 +51,8 @@ void frmConnect::buildControls()
     txtPassword->setEchoMode(QLineEdit::Password);
     txtDatabase = lineEdit("txtDatabase", QString());
     txtDatabaseFile = lineEdit("txtDatabaseFile", QString());
-    txtDatabaseFile->setMinimumWidth(260);
+    for (QLineEdit *edit : {txtServerName, txtUserName, txtPassword, txtDatabase, txtDatabaseFile})
+        edit->setMinimumWidth(260);
     cmdBrowseDatabase = new QPushButton(QStringLiteral("B&rowse..."), this);
     cmdBrowseDatabase->setObjectName(QStringLiteral("cmdBrowseDatabase"));
     txtConnectionTimeOut = lineEdit("txtConnectionTimeOut", QString::number(DefaultConnectionTimeout));

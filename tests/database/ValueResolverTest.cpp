@@ -80,23 +80,6 @@ TEST_P(ValueResolverTest, AmountsAreCopiedToTheirCompanions)
     EXPECT_DOUBLE_EQ(value(FieldIds::ItemCost).toDouble(), 12.5);
 }
 
-TEST_P(ValueResolverTest, ColumnsAreConvertedByTheirReadTypes)
-{
-    EXPECT_EQ(fields.byId(114).DataType, TypeCodes::VarWChar);
-    EXPECT_EQ(fields.byId(114).MaxLength, 30);
-    EXPECT_EQ(fields.byId(124).DataType, TypeCodes::LongVarWChar);
-    EXPECT_EQ(fields.byId(124).MaxLength, LongTextMaxLength);
-
-    resolve(114, "A description of forty characters, long.");
-    EXPECT_EQ(value(114).toString().size(), 30);
-    resolve(124, "Notes");
-    EXPECT_EQ(value(124).toString(), QStringLiteral("Notes"));
-    resolve(139, "2003-01-02");
-    EXPECT_EQ(value(139).toDateTime().date(), QDate(2003, 1, 2));
-    resolve(134, "1,500");
-    EXPECT_DOUBLE_EQ(value(134).toDouble(), 1500.0);
-}
-
 VXR_ON_EVERY_BACKEND(ValueResolverTest);
 
 } // namespace

@@ -264,11 +264,16 @@ void TableRecordsets::ReadFieldTypes(int tableId)
 void TableRecordsets::CloseTables() noexcept
 {
     d->open = false;
-    d->inserts.clear();
-    d->updates.clear();
-    d->tables.clear();
-    d->statements.detach();
-    d->connection.close();
+    try {
+        d->inserts.clear();
+        d->updates.clear();
+        d->tables.clear();
+        // The statements go before the connection, which must have no users left.
+        d->statements.detach();
+        d->connection.close();
+    } catch (...) {
+        // Closing is best effort: what was stored is committed already.
+    }
 }
 
 bool TableRecordsets::isOpen() const

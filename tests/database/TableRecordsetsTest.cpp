@@ -4,6 +4,8 @@
 #include "database/ColumnKinds.h"
 #include "database/ColumnValue.h"
 
+#include <QSqlQuery>
+
 using namespace vxr;
 using namespace vxr::test;
 
@@ -58,6 +60,17 @@ TEST_P(TableRecordsetsTest, AddRowGivesTheNewRowsId)
     exec("INSERT INTO Department (Name) VALUES ('Older')");
     const qint64 id = tables->addRow(DepartmentTableName, {{"Name", QStringLiteral("Newer")}, {"Code", QStringLiteral("N")}});
     EXPECT_EQ(id, scalar("SELECT ID FROM Department WHERE Name = 'Newer'").toLongLong());
+
+    // Committed at once: another connection sees the row.
+    DbConnection other;
+    DbError error;
+    ASSERT_TRUE(other.open(connectionString(), &error)) << error.description.toStdString();
+    {
+        QSqlQuery query(other.database());
+        ASSERT_TRUE(query.exec(QStringLiteral("SELECT COUNT(*) FROM Department")) && query.next());
+        EXPECT_EQ(query.value(0).toInt(), 2);
+    }
+    other.close();
 
     // Refused rows fail with the mapped number and store nothing.
     try {

@@ -4,6 +4,8 @@
 #include "TableRecordsets.h"
 #include "ValueResolver.h"
 
+#include "catalogue/TableCatalogue.h"
+
 #include <QLocale>
 
 #include <array>
@@ -34,10 +36,6 @@ public:
     // line's key, and only entries of the table itself are written into it.
     qint32 UpdateRecord(int tableId);
 
-    // Resolves the mapped positions of the line, pass by pass (as SaveRecord
-    // does before it writes). Look-up failures are thrown as DbError.
-    void resolvePasses();
-
 private:
     FieldTable &m_fields;
     const RecordReader &m_reader;
@@ -48,6 +46,9 @@ private:
 
     qint32 saveRecord(int tableId);
     qint32 updateRecord(int tableId);
+    // Resolves the mapped positions of the line, pass by pass; look-up
+    // failures are thrown as DbError.
+    void resolvePasses();
     void resolveEntry(int fieldIndex);
     ColumnValues rowValues(int tableId) const;
     void writeSupplierList(qint64 itemId);
@@ -56,7 +57,7 @@ private:
     ReferenceLookups m_lookups;
     ValueResolver m_resolver;
     // Indices in Fields of each table's entries, in index order.
-    std::array<QList<int>, 11> m_tableEntries;
+    std::array<QList<int>, LastTableId + 1> m_tableEntries;
 };
 
 } // namespace vxr

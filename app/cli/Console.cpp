@@ -17,6 +17,11 @@ void printErr(const QString &text)
     std::fflush(stderr);
 }
 
+void printError(const QString &text)
+{
+    printErr(QStringLiteral("vxrimp: error: ") + text + QLatin1Char('\n'));
+}
+
 bool stdoutIsTerminal()
 {
     return ::isatty(STDOUT_FILENO) == 1;

@@ -9,6 +9,8 @@ namespace vxr::cli {
 // Standard output and standard error, written as UTF-8.
 void printOut(const QString &text);
 void printErr(const QString &text);
+// "vxrimp: error: " + text + a line end, on standard error.
+void printError(const QString &text);
 
 // True when standard output is an interactive terminal.
 bool stdoutIsTerminal();

@@ -49,8 +49,7 @@ int runFields(const CliArguments &arguments, const FieldTable &fields)
     }
     const TableInfo *table = findOfferedTable(arguments.tableArgument);
     if (!table) {
-        printErr(QStringLiteral("vxrimp: error: '%1' is not a destination table; choose one of %2\n")
-                     .arg(arguments.tableArgument, offeredTableList()));
+        printError(notATableMessage(arguments.tableArgument));
         return ExitFailed;
     }
     printOut(fieldListing(fields, *table));

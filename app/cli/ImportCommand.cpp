@@ -39,7 +39,7 @@ int runImport(const CliArguments &arguments, FieldTable &fields)
 {
     const SetupResult resolved = resolveSetup(arguments, fields, SetupPurpose::Import);
     if (!resolved.error.isEmpty()) {
-        printErr(QStringLiteral("vxrimp: error: %1\n").arg(resolved.error));
+        printError(resolved.error);
         return ExitFailed;
     }
     const ImportSetup &setup = resolved.setup;
@@ -47,17 +47,14 @@ int runImport(const CliArguments &arguments, FieldTable &fields)
     DbConnection connection;
     DbError dbError;
     if (!connection.open(setup.connectionString, &dbError)) {
-        printErr(QStringLiteral("vxrimp: error: cannot connect to the database: %1 (error %2)\n")
-                     .arg(dbError.description)
-                     .arg(dbError.number));
+        printError(QStringLiteral("cannot connect to the database: %1 (error %2)")
+                       .arg(dbError.description)
+                       .arg(dbError.number));
         return ExitFailed;
     }
 
     RecordReader reader(fields);
-    reader.DelimiterCode = setup.delimiterCode;
-    reader.QuotesAsDelimiters = setup.quotes;
-    for (int position = 0; position <= FieldMapLastPosition; ++position)
-        reader.SetMapping(position, position <= LastMappablePosition ? setup.fieldIds[position] : 0);
+    setup.configureReader(reader);
 
     const RegionalSettings regional = RegionalSettings::ReadRegionalSettings();
     TerminalReporter reporter;

@@ -4,6 +4,7 @@
 #include "catalogue/TableCatalogue.h"
 #include "import/PanelChoices.h"
 #include "import/SessionSettings.h"
+#include "text/RecordReader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -135,12 +136,20 @@ bool ImportSetup::hasMapping() const
     return std::any_of(fieldIds.begin() + 1, fieldIds.end(), [](int id) { return id != 0; });
 }
 
-QString offeredTableList()
+void ImportSetup::configureReader(RecordReader &reader) const
+{
+    reader.DelimiterCode = delimiterCode;
+    reader.QuotesAsDelimiters = quotes;
+    for (int position = 0; position <= FieldMapLastPosition; ++position)
+        reader.SetMapping(position, position <= LastMappablePosition ? fieldIds[position] : 0);
+}
+
+QString notATableMessage(const QString &text)
 {
     QStringList captions;
     for (const TableInfo *table : offeredTables())
         captions.append(QStringLiteral("\"%1\" (%2)").arg(table->listCaption).arg(table->tableId));
-    return captions.join(QStringLiteral(", "));
+    return QStringLiteral("'%1' is not a destination table; choose one of %2").arg(text, captions.join(QStringLiteral(", ")));
 }
 
 const TableInfo *findOfferedTable(const QString &text)
@@ -218,8 +227,7 @@ SetupResult resolveSetup(const CliArguments &arguments, const FieldTable &fields
     if (!arguments.table.isEmpty()) {
         const TableInfo *table = findOfferedTable(arguments.table);
         if (!table) {
-            error = QStringLiteral("--table: '%1' is not a destination table; choose one of %2")
-                        .arg(arguments.table, offeredTableList());
+            error = QStringLiteral("--table: ") + notATableMessage(arguments.table);
             return result;
         }
         setup.tableId = table->tableId;
@@ -244,7 +252,7 @@ SetupResult resolveSetup(const CliArguments &arguments, const FieldTable &fields
     if (!arguments.textFile.isEmpty())
         setup.textFile = absolute(arguments.textFile);
     setup.connectionString = arguments.connectionString;
-    setup.logPath = arguments.logPath.isEmpty() ? QString() : absolute(arguments.logPath);
+    setup.logPath = absolute(arguments.logPath);
 
     for (const QString &map : arguments.mappings) {
         error = applyMapOption(map, fields, setup);

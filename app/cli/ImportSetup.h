@@ -8,6 +8,7 @@
 
 namespace vxr {
 class FieldTable;
+class RecordReader;
 struct TableInfo;
 } // namespace vxr
 
@@ -31,6 +32,8 @@ struct ImportSetup
     std::array<int, LastMappablePosition + 1> fieldIds{};
 
     bool hasMapping() const;
+    // Gives the reader the delimiter, the quote option and the mapping.
+    void configureReader(RecordReader &reader) const;
 };
 
 enum class SetupPurpose { Preview, Import };
@@ -55,7 +58,8 @@ int findOfferedField(const FieldTable &fields, int tableId, const QString &text,
 // 0 with *error when it cannot be used.
 int delimiterCodeOf(const QString &text, QString *error);
 
-// The captions of the offered tables, for messages.
-QString offeredTableList();
+// The message for a table argument that names no offered table; it lists
+// the offered ones.
+QString notATableMessage(const QString &text);
 
 } // namespace vxr::cli

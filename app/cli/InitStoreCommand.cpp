@@ -13,7 +13,7 @@ int runInitStore(const CliArguments &arguments)
     const QString path = QFileInfo(arguments.storeFile).absoluteFilePath();
     QString error;
     if (!createSqliteStore(path, &error)) {
-        printErr(QStringLiteral("vxrimp: error: %1\n").arg(error));
+        printError(error);
         return ExitFailed;
     }
     printOut(QStringLiteral("Created the store %1\nConnect with: Provider=SQLite;Data Source=%1\n").arg(path));

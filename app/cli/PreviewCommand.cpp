@@ -109,17 +109,15 @@ int runPreview(const CliArguments &arguments, const FieldTable &fields)
 {
     const SetupResult resolved = resolveSetup(arguments, fields, SetupPurpose::Preview);
     if (!resolved.error.isEmpty()) {
-        printErr(QStringLiteral("vxrimp: error: %1\n").arg(resolved.error));
+        printError(resolved.error);
         return ExitFailed;
     }
     const ImportSetup &setup = resolved.setup;
 
     RecordReader reader(fields);
-    reader.DelimiterCode = setup.delimiterCode;
-    reader.QuotesAsDelimiters = setup.quotes;
+    setup.configureReader(reader);
     if (!reader.OpenTextFile(setup.textFile)) {
-        printErr(QStringLiteral("vxrimp: error: the text file %1 cannot be opened: %2\n")
-                     .arg(setup.textFile, reader.errorString()));
+        printError(QStringLiteral("the text file %1 cannot be opened: %2").arg(setup.textFile, reader.errorString()));
         return ExitFailed;
     }
     const QList<PreviewRow> rows = readPreviewRows(reader, setup, arguments.previewLines);
@@ -127,7 +125,7 @@ int runPreview(const CliArguments &arguments, const FieldTable &fields)
     const QString readError = reader.errorString();
     reader.CloseTextFile();
     if (readFailed) {
-        printErr(QStringLiteral("vxrimp: error: the text file %1 cannot be read: %2\n").arg(setup.textFile, readError));
+        printError(QStringLiteral("the text file %1 cannot be read: %2").arg(setup.textFile, readError));
         return ExitFailed;
     }
     printOut(renderTable(rows, setup, fields));

@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 
 namespace vxr {
 
@@ -26,16 +25,15 @@ const QString StatusImporting = QStringLiteral("Importing...");
 const QString StatusComplete = QStringLiteral("Complete");
 
 // The record number as a whole percentage of the total, a half rounded away
-// from zero: "0%" .. "100%".
-QString percentText(qint64 recordNumber, qint64 total)
+// from zero: 0 .. 100.
+int percentDone(qint64 recordNumber, qint64 total)
 {
     // A file that grew after it was counted must not divide by zero or go
     // beyond 100%.
     const qint64 divisor = std::max(total, recordNumber);
     if (divisor <= 0)
-        return QStringLiteral("0%");
-    const double quotient = double(recordNumber) / double(divisor);
-    return QString::number(static_cast<qint64>(std::round(quotient * 100.0))) + QLatin1Char('%');
+        return 0;
+    return static_cast<int>(std::round(double(recordNumber) / double(divisor) * 100.0));
 }
 
 QString describe(const DbError &error)
@@ -64,7 +62,7 @@ private:
     bool prepareTables();
     bool openTextFile();
     bool importLines();
-    void importLine();
+    void importLine(qint64 recordNumber);
     qint32 writeLine();
     void showProcessed(qint64 value) { m_progress.setRecordsProcessed(QString::number(value)); }
     void finish();
@@ -81,9 +79,7 @@ private:
     ImportSummary m_summary;
 
     qint64 m_total = 0;
-    qint64 m_recordNumber = 0;
-    qint64 m_errorCount = 0;
-    QString m_percentShown = QStringLiteral("0%"); // the label's caption before a run
+    int m_percentShown = 0; // the label reads "0%" before a run
 };
 
 ImportSummary Run::execute()
@@ -156,35 +152,34 @@ bool Run::openTextFile()
 bool Run::importLines()
 {
     while (!m_reader.AtEndOfFile()) {
-        ++m_recordNumber;
-        showProcessed(m_recordNumber);
-        const QString percent = percentText(m_recordNumber, m_total);
+        const qint64 recordNumber = m_summary.linesRead + 1;
+        showProcessed(recordNumber);
+        const int percent = percentDone(recordNumber, m_total);
         if (percent != m_percentShown) {
             m_percentShown = percent;
-            m_progress.setPercentCompleted(percent);
+            m_progress.setPercentCompleted(QString::number(percent) + QLatin1Char('%'));
         }
 
         m_reader.ReadNextRecord();
         if (m_reader.hasReadError()) {
-            --m_recordNumber; // this line was never read
             fail(QStringLiteral("line %1 of the text file %2 cannot be read: %3")
-                     .arg(m_recordNumber + 1)
+                     .arg(recordNumber)
                      .arg(QDir::toNativeSeparators(m_request.textFilePath), m_reader.errorString()));
             return false;
         }
         ++m_summary.linesRead;
-        importLine();
+        importLine(recordNumber);
 
-        if (m_recordNumber % 200 == 0)
-            showProcessed(m_recordNumber);
+        if (recordNumber % 200 == 0)
+            showProcessed(recordNumber);
     }
     return true;
 }
 
 // Writes the line just read (or skips it) and accounts for it.
-void Run::importLine()
+void Run::importLine(qint64 recordNumber)
 {
-    if (m_request.skipFirstLine && m_recordNumber == 1) {
+    if (m_request.skipFirstLine && recordNumber == 1) {
         ++m_summary.linesSkipped;
         return;
     }
@@ -192,40 +187,30 @@ void Run::importLine()
     if (result == 0)
         return;
 
-    if (!m_log.LogError(result, m_recordNumber, m_reader.CurrentLine))
+    if (!m_log.LogError(result, recordNumber, m_reader.CurrentLine))
         m_summary.logWritten = false;
     ++m_summary.linesFailed;
-    ++m_errorCount;
-    m_progress.setErrorsEncountered(QString::number(m_errorCount));
+    m_progress.setErrorsEncountered(QString::number(m_summary.linesFailed));
 }
 
 // The line's result: 0 when it was added or updated, else its error number.
+// The record writer turns every failure of a line, a line with more fields
+// than are kept included, into that number.
 qint32 Run::writeLine()
 {
-    // The fields beyond position 100 were not kept: storing the rest of the
-    // line would lose data without a trace.
-    if (m_reader.LineHasTooManyFields())
-        return ErrorNumbers::SubscriptOutOfRange;
-
-    try {
-        qint32 result = m_writer.SaveRecord(m_request.tableId);
+    qint32 result = m_writer.SaveRecord(m_request.tableId);
+    if (result == 0) {
+        ++m_summary.rowsAdded;
+        return 0;
+    }
+    if (!m_request.duplicatesAsErrors) {
+        result = m_writer.UpdateRecord(m_request.tableId);
         if (result == 0) {
-            ++m_summary.rowsAdded;
+            ++m_summary.rowsUpdated;
             return 0;
         }
-        if (!m_request.duplicatesAsErrors) {
-            result = m_writer.UpdateRecord(m_request.tableId);
-            if (result == 0) {
-                ++m_summary.rowsUpdated;
-                return 0;
-            }
-        }
-        return result;
-    } catch (const DbError &error) {
-        return error.number;
-    } catch (const std::exception &) {
-        return ErrorNumbers::StatementFailed;
     }
+    return result;
 }
 
 // Tells the operator, once, about log lines that were lost.

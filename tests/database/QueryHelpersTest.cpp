@@ -1,4 +1,4 @@
-#include "StoreFixture.h"
+#include "TestStores.h"
 
 #include "catalogue/VariantKinds.h"
 #include "database/QueryHelpers.h"
@@ -8,7 +8,7 @@ using namespace vxr::test;
 
 namespace {
 
-using QueryHelpersTest = StoreTest;
+using QueryHelpersTest = RunStoreTest;
 
 TEST_P(QueryHelpersTest, RecordExistsComparesExactly)
 {

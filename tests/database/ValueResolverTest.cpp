@@ -1,4 +1,4 @@
-#include "StoreFixture.h"
+#include "TestStores.h"
 
 #include "catalogue/VariantKinds.h"
 #include "database/ColumnKinds.h"
@@ -16,38 +16,34 @@ QVariant convert(const QString &text, int type, int size)
                                         QLocale(QLocale::English, QLocale::UnitedKingdom));
 }
 
-TEST(ValueResolverTypes, EveryTextKindIsTextCutToItsSize)
+TEST(ValueResolverTypes, TextIsCutDatesAndNumbersAreRead)
 {
-    const QString forty = QStringLiteral("0123456789012345678901234567890123456789");
-    EXPECT_EQ(convert(forty, TypeCodes::VarWChar, 30), forty.left(30));
-    EXPECT_EQ(convert(QStringLiteral("short"), TypeCodes::VarWChar, 30), QStringLiteral("short"));
-    // Non-Unicode text columns take text too, not a number.
-    for (const int code : {TypeCodes::Char, TypeCodes::WChar, TypeCodes::VarChar, TypeCodes::LongVarChar}) {
-        const QVariant value = convert(QStringLiteral("Blue widget"), code, 4);
-        EXPECT_EQ(value.typeId(), QMetaType::QString) << code;
-        EXPECT_EQ(value.toString(), QStringLiteral("Blue")) << code;
+    // Every text kind takes text, cut to its size; a non-Unicode text
+    // column gets text too, never a number made of it.
+    const struct { const char *text; int type; int size; QVariant expected; } rows[] = {
+        {"0123456789012345678901234567890123456789", TypeCodes::VarWChar, 30,
+         QStringLiteral("012345678901234567890123456789")},
+        {"short", TypeCodes::VarWChar, 30, QStringLiteral("short")},
+        {"", TypeCodes::VarWChar, 30, QStringLiteral("")},
+        {"Blue widget", TypeCodes::Char, 4, QStringLiteral("Blue")},
+        {"Blue widget", TypeCodes::VarChar, 4, QStringLiteral("Blue")},
+        {"Blue widget", TypeCodes::LongVarChar, 4, QStringLiteral("Blue")},
+        {"02/01/2003", TypeCodes::DBTimeStamp, 16, QDateTime(QDate(2003, 1, 2), QTime(0, 0))},
+        {"$1,234.50", TypeCodes::Currency, 8, 1234.5},
+        {"abc", TypeCodes::Integer, 4, 0.0},
+        {"7", -1, -1, 7.0}, // a column whose type was never read
+    };
+    for (const auto &row : rows) {
+        const QVariant value = convert(QString::fromUtf8(row.text), row.type, row.size);
+        EXPECT_EQ(value.typeId(), row.expected.typeId()) << row.text;
+        EXPECT_EQ(value, row.expected) << row.text;
     }
-    const QVariant empty = convert(QString(), TypeCodes::VarWChar, 30);
-    EXPECT_EQ(empty.typeId(), QMetaType::QString);
-    EXPECT_TRUE(empty.toString().isEmpty());
-}
-
-TEST(ValueResolverTypes, DatesAndNumbers)
-{
-    EXPECT_EQ(convert(QStringLiteral("02/01/2003"), TypeCodes::DBTimeStamp, 16).toDateTime().date(),
-              QDate(2003, 1, 2));
+    // Not a date, or nothing at all, for a date column: null.
     EXPECT_TRUE(isNullValue(convert(QStringLiteral("31/02/2003"), TypeCodes::DBTimeStamp, 16)));
     EXPECT_TRUE(isNullValue(convert(QString(), TypeCodes::DBTimeStamp, 16)));
-
-    const QVariant number = convert(QStringLiteral("$1,234.50"), TypeCodes::Currency, 8);
-    EXPECT_EQ(number.typeId(), QMetaType::Double);
-    EXPECT_DOUBLE_EQ(number.toDouble(), 1234.5);
-    EXPECT_DOUBLE_EQ(convert(QStringLiteral("abc"), TypeCodes::Integer, 4).toDouble(), 0.0);
-    // A column whose type was never read is read as a number.
-    EXPECT_DOUBLE_EQ(convert(QStringLiteral("7"), -1, -1).toDouble(), 7.0);
 }
 
-class ValueResolverTest : public StoreTest
+class ValueResolverTest : public RunStoreTest
 {
 protected:
     void resolve(int fieldId, const char *text)

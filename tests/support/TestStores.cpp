@@ -1,5 +1,7 @@
 #include "TestStores.h"
 
+#include "catalogue/Reporter.h"
+#include "catalogue/TableCatalogue.h"
 #include "database/StoreSchema.h"
 
 #include <QRegularExpression>
@@ -160,6 +162,85 @@ QString BackendTest::connectionString() const
     if (m_postgres)
         return m_postgres->connectionString();
     return {};
+}
+
+namespace {
+
+// Prepares and runs a statement with its values bound in order.
+bool runBound(QSqlQuery &query, const QString &sql, const QVariantList &values)
+{
+    if (!query.prepare(sql))
+        return false;
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return query.exec();
+}
+
+} // namespace
+
+QVariant BackendTest::scalar(const QString &sql, const QVariantList &values) const
+{
+    QSqlQuery query(connection.database());
+    if (!runBound(query, sql, values)) {
+        ADD_FAILURE() << sql.toStdString() << ": " << query.lastError().text().toStdString();
+        return {};
+    }
+    return query.next() ? query.value(0) : QVariant();
+}
+
+qint64 BackendTest::count(const QString &table) const
+{
+    return scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table).toLongLong();
+}
+
+void BackendTest::exec(const QString &sql, const QVariantList &values) const
+{
+    QSqlQuery query(connection.database());
+    ASSERT_TRUE(runBound(query, sql, values)) << sql.toStdString() << ": " << query.lastError().text().toStdString();
+}
+
+void RunStoreTest::SetUp()
+{
+    BackendTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    SilentReporter silent;
+    fields = FieldTable::buildCatalogue(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)), silent);
+    tables = std::make_unique<TableRecordsets>(connection, fields);
+    // Fails when the store lacks a table or a catalogue column.
+    try {
+        tables->OpenTables();
+        for (int tableId = FirstTableId; tableId <= LastTableId; ++tableId)
+            tables->ReadFieldTypes(tableId);
+    } catch (const DbError &error) {
+        FAIL() << error.description.toStdString();
+    }
+    fields.ResetFieldValues();
+    writer = std::make_unique<RecordWriter>(fields, reader, connection, *tables, regional,
+                                            QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void RunStoreTest::TearDown()
+{
+    // The run's statements go before the connection they were prepared on.
+    writer.reset();
+    tables.reset();
+    BackendTest::TearDown();
+}
+
+void RunStoreTest::mapPositions(std::initializer_list<int> fieldIds)
+{
+    int position = 1;
+    for (const int id : fieldIds)
+        reader.SetMapping(position++, id);
+}
+
+void RunStoreTest::setLine(std::initializer_list<const char *> texts)
+{
+    reader.ClearFieldTexts();
+    int position = 1;
+    for (const char *text : texts)
+        reader.FieldMap[position++].Text = QString::fromUtf8(text);
 }
 
 } // namespace vxr::test

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "catalogue/FieldTable.h"
 #include "database/DbConnection.h"
+#include "database/RecordWriter.h"
+#include "database/TableRecordsets.h"
+#include "text/NumericText.h"
+#include "text/RecordReader.h"
 
 #include <gtest/gtest.h>
 
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariant>
 
 #include <memory>
 #include <ostream>
@@ -80,12 +86,43 @@ protected:
     StoreBackend backend() const { return GetParam(); }
     Dialect dialect() const { return connection.dialect(); }
     QString connectionString() const;
+    // Texts compare without regard to case on this backend (SQLite stores do,
+    // as a server database with its usual collation does).
+    bool caseInsensitive() const { return backend() == StoreBackend::SQLite; }
+
+    // Arranging and checking a test's rows on the connection: the first
+    // column of the first row (invalid when there is none), a table's row
+    // count, and a statement that must succeed.
+    QVariant scalar(const QString &sql, const QVariantList &values = {}) const;
+    qint64 count(const QString &table) const;
+    void exec(const QString &sql, const QVariantList &values = {}) const;
 
     DbConnection connection;
 
 private:
     std::unique_ptr<TempSqliteStore> m_sqlite;
     std::unique_ptr<PostgresStore> m_postgres;
+};
+
+// A store opened as an import run opens it: the catalogue (started at
+// 2024-05-06 07:08:09), a reader whose FieldMap the tests fill by hand, the
+// fourteen tables with the column types read, and a record writer.
+class RunStoreTest : public BackendTest
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Maps positions 1, 2, ... to these FieldIDs (0 leaves a position unmapped).
+    void mapPositions(std::initializer_list<int> fieldIds);
+    // Sets the texts of positions 1, 2, ... as if a line had been read.
+    void setLine(std::initializer_list<const char *> texts);
+
+    FieldTable fields;
+    RecordReader reader{fields};
+    RegionalSettings regional;
+    std::unique_ptr<TableRecordsets> tables;
+    std::unique_ptr<RecordWriter> writer;
 };
 
 } // namespace vxr::test

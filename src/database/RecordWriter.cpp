@@ -44,17 +44,28 @@ QString valueText(const QVariant &value)
     return boundText(value.toString());
 }
 
+// A line's work never throws: the first failure's number is its result.
+template<typename Work>
+qint32 lineResult(Work work)
+{
+    try {
+        return work();
+    } catch (const DbError &error) {
+        return error.number;
+    } catch (const std::exception &) {
+        return ErrorNumbers::StatementFailed;
+    }
+}
+
 } // namespace
 
-RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, DbConnection &connection,
+// Rows go through the tables, which hold the run's connection.
+RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, DbConnection & /*connection*/,
                            TableRecordsets &tables, const RegionalSettings &regional,
                            const QLocale &locale)
     : m_fields(fields),
       m_reader(reader),
-      m_connection(connection),
       m_tables(tables),
-      m_regional(regional),
-      m_locale(locale),
       m_lookups(fields, tables, regional),
       m_resolver(fields, m_lookups, regional, locale)
 {
@@ -67,24 +78,12 @@ RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, DbCon
 
 qint32 RecordWriter::SaveRecord(int tableId)
 {
-    try {
-        return saveRecord(tableId);
-    } catch (const DbError &error) {
-        return error.number;
-    } catch (const std::exception &) {
-        return ErrorNumbers::StatementFailed;
-    }
+    return lineResult([&] { return saveRecord(tableId); });
 }
 
 qint32 RecordWriter::UpdateRecord(int tableId)
 {
-    try {
-        return updateRecord(tableId);
-    } catch (const DbError &error) {
-        return error.number;
-    } catch (const std::exception &) {
-        return ErrorNumbers::StatementFailed;
-    }
+    return lineResult([&] { return updateRecord(tableId); });
 }
 
 void RecordWriter::resolvePasses()

@@ -39,10 +39,7 @@ public:
 private:
     FieldTable &m_fields;
     const RecordReader &m_reader;
-    DbConnection &m_connection;
     TableRecordsets &m_tables;
-    const RegionalSettings &m_regional;
-    QLocale m_locale;
 
     qint32 saveRecord(int tableId);
     qint32 updateRecord(int tableId);

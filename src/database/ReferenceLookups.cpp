@@ -11,6 +11,7 @@
 
 #include <QSqlQuery>
 
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -75,34 +76,44 @@ ReferenceLookups::ReferenceLookups(FieldTable &fields, TableRecordsets &tables,
 {
 }
 
-// The look-ups that add a row take the new row's ID from the insert whenever
-// the first query selected no row at all: the repeated query could then only
-// select the row just added. When the first query selected a row that differs
-// in case (a database comparing without regard to case), the query is repeated
-// and its first row decides, as the database orders it.
-
-QVariant ReferenceLookups::GetDepartmentID(const QString &name)
+// Department, supplier and tax: the row whose stored name equals name
+// exactly, else a new one made by add. Only the first query's failure is
+// thrown; after it a failure only means that no ID can be given (empty).
+// When the first query selected no row at all, the new row's ID comes from
+// the insert: the repeated query could then only select that row. When it
+// selected a row that differs in case (a database comparing without regard
+// to case), the query is repeated and its first row decides, as the database
+// orders it. A refused add is no failure of its own: the repeated query then
+// finds what is there, or nothing.
+QVariant ReferenceLookups::findOrAdd(const QString &query, const QString &name,
+                                     const std::function<qint64()> &add)
 {
     SqlStatements &sql = m_tables.statements();
-    const QString text = boundText(name);
-    const FirstRow first = firstRow(sql, DepartmentQuery, {text});
-    // From here on a failure only means that no ID can be given.
+    const FirstRow first = firstRow(sql, query, {name});
     try {
-        if (first.found && storedValueEquals(first.name, text))
+        if (first.found && storedValueEquals(first.name, name))
             return idOf(first.id);
         std::optional<qint64> added;
         try {
-            added = m_tables.addRow(DepartmentTableName, {{QStringLiteral("HQID"), int16Value(0)},
-                                                          {QStringLiteral("Name"), text},
-                                                          {QStringLiteral("Code"), text.left(CodeLength)}});
+            added = add();
         } catch (const DbError &) {
         }
         if (added && !first.found)
             return idValue(*added);
-        return idOf(firstRow(sql, DepartmentQuery, {text}).id);
+        return idOf(firstRow(sql, query, {name}).id);
     } catch (const DbError &) {
         return emptyValue();
     }
+}
+
+QVariant ReferenceLookups::GetDepartmentID(const QString &name)
+{
+    const QString text = boundText(name);
+    return findOrAdd(DepartmentQuery, text, [&] {
+        return m_tables.addRow(DepartmentTableName, {{QStringLiteral("HQID"), int16Value(0)},
+                                                     {QStringLiteral("Name"), text},
+                                                     {QStringLiteral("Code"), text.left(CodeLength)}});
+    });
 }
 
 QVariant ReferenceLookups::GetCategoryID(const QString &name)
@@ -125,91 +136,70 @@ QVariant ReferenceLookups::GetCategoryID(const QString &name)
 
 QVariant ReferenceLookups::GetSupplierID(const QString &fullText)
 {
-    SqlStatements &sql = m_tables.statements();
     // A new supplier keeps only the first 30 characters of its name, so both
     // queries ask for those: a long name then finds the supplier it created.
     const QString name = boundText(fullText.left(SupplierNameLength));
-    const FirstRow first = firstRow(sql, SupplierQuery, {name});
-    try {
-        if (first.found && storedValueEquals(first.name, name))
-            return idOf(first.id);
+    return findOrAdd(SupplierQuery, name, [&] {
         const QVariant blank = emptyText();
-        std::optional<qint64> added;
-        try {
-            added = m_tables.addRow(QStringLiteral("Supplier"),
-                                    {{QStringLiteral("HQID"), int16Value(0)},
-                                     {QStringLiteral("SupplierName"), name},
-                                     {QStringLiteral("Code"), boundText(fullText.left(CodeLength))},
-                                     {QStringLiteral("ContactName"), blank},
-                                     {QStringLiteral("Address1"), blank},
-                                     {QStringLiteral("Address2"), blank},
-                                     {QStringLiteral("City"), blank},
-                                     {QStringLiteral("State"), blank},
-                                     {QStringLiteral("Zip"), blank},
-                                     {QStringLiteral("PhoneNumber"), blank},
-                                     {QStringLiteral("FaxNumber"), blank},
-                                     {QStringLiteral("Country"), blank}});
-        } catch (const DbError &) {
-        }
-        if (added && !first.found)
-            return idValue(*added);
-        return idOf(firstRow(sql, SupplierQuery, {name}).id);
-    } catch (const DbError &) {
-        return emptyValue();
-    }
+        return m_tables.addRow(QStringLiteral("Supplier"),
+                               {{QStringLiteral("HQID"), int16Value(0)},
+                                {QStringLiteral("SupplierName"), name},
+                                {QStringLiteral("Code"), boundText(fullText.left(CodeLength))},
+                                {QStringLiteral("ContactName"), blank},
+                                {QStringLiteral("Address1"), blank},
+                                {QStringLiteral("Address2"), blank},
+                                {QStringLiteral("City"), blank},
+                                {QStringLiteral("State"), blank},
+                                {QStringLiteral("Zip"), blank},
+                                {QStringLiteral("PhoneNumber"), blank},
+                                {QStringLiteral("FaxNumber"), blank},
+                                {QStringLiteral("Country"), blank}});
+    });
 }
 
 QVariant ReferenceLookups::GetTaxID(const QString &taxText)
 {
-    SqlStatements &sql = m_tables.statements();
     const QString text = boundText(taxText);
-    const QString description = QStringLiteral("Tax ") + text;
-    const FirstRow first = firstRow(sql, TaxQuery, {description});
-    try {
-        if (first.found && storedValueEquals(first.name, description))
-            return idOf(first.id);
-
-        ColumnValues tax = {{QStringLiteral("HQID"), int16Value(0)},
-                            {QStringLiteral("Code"), text.left(CodeLength)},
-                            {QStringLiteral("Description"), description},
-                            {QStringLiteral("Percentage"), TextToNumber(text, m_regional)},
-                            {QStringLiteral("UsePartialDollar"), false},
-                            {QStringLiteral("ItemMaximum"), int16Value(0)},
-                            {QStringLiteral("IncludePreviousTax"), false},
-                            {QStringLiteral("FixedAmount"), int16Value(0)}};
-        for (int bracket = 0; bracket <= 10; ++bracket)
-            tax.append({QStringLiteral("Bracket%1").arg(bracket, 2, 10, QLatin1Char('0')), int16Value(0)});
-        std::optional<qint64> added;
+    return findOrAdd(TaxQuery, QStringLiteral("Tax ") + text, [&] {
+        const qint64 taxId = addTax(text);
+        // The new tax gets a tax group of its own, with the tax in its first
+        // slot; a group the database refuses leaves the tax as it is.
         try {
-            added = m_tables.addRow(TaxTableName, tax);
+            addItemTaxGroup(text, taxId);
         } catch (const DbError &) {
         }
+        return taxId;
+    });
+}
 
-        // The new tax gets a tax group of its own, with the tax in its first
-        // slot. Without a stored tax there is nothing to group.
-        if (added) {
-            ColumnValues group = {{QStringLiteral("HQID"), int16Value(0)},
-                                  {QStringLiteral("Code"), text.left(CodeLength)},
-                                  {QStringLiteral("Description"), text.left(ItemTaxDescriptionLength)},
-                                  {QStringLiteral("TaxID01"), idValue(*added)},
-                                  {QStringLiteral("ShowOnReceipt01"), false}};
-            for (int slot = 2; slot <= 10; ++slot) {
-                const QString number = QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0'));
-                group.append({QStringLiteral("TaxID") + number, int16Value(0)});
-                group.append({QStringLiteral("ShowOnReceipt") + number, false});
-            }
-            try {
-                m_tables.addRow(ItemTaxTableName, group);
-            } catch (const DbError &) {
-            }
-        }
+qint64 ReferenceLookups::addTax(const QString &text)
+{
+    ColumnValues tax = {{QStringLiteral("HQID"), int16Value(0)},
+                        {QStringLiteral("Code"), text.left(CodeLength)},
+                        {QStringLiteral("Description"), QStringLiteral("Tax ") + text},
+                        {QStringLiteral("Percentage"), TextToNumber(text, m_regional)},
+                        {QStringLiteral("UsePartialDollar"), false},
+                        {QStringLiteral("ItemMaximum"), int16Value(0)},
+                        {QStringLiteral("IncludePreviousTax"), false},
+                        {QStringLiteral("FixedAmount"), int16Value(0)}};
+    for (int bracket = 0; bracket <= 10; ++bracket)
+        tax.append({QStringLiteral("Bracket%1").arg(bracket, 2, 10, QLatin1Char('0')), int16Value(0)});
+    return m_tables.addRow(TaxTableName, tax);
+}
 
-        if (added && !first.found)
-            return idValue(*added);
-        return idOf(firstRow(sql, TaxQuery, {description}).id);
-    } catch (const DbError &) {
-        return emptyValue();
+void ReferenceLookups::addItemTaxGroup(const QString &text, qint64 taxId)
+{
+    ColumnValues group = {{QStringLiteral("HQID"), int16Value(0)},
+                          {QStringLiteral("Code"), text.left(CodeLength)},
+                          {QStringLiteral("Description"), text.left(ItemTaxDescriptionLength)},
+                          {QStringLiteral("TaxID01"), idValue(taxId)},
+                          {QStringLiteral("ShowOnReceipt01"), false}};
+    for (int slot = 2; slot <= 10; ++slot) {
+        const QString number = QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0'));
+        group.append({QStringLiteral("TaxID") + number, int16Value(0)});
+        group.append({QStringLiteral("ShowOnReceipt") + number, false});
     }
+    m_tables.addRow(ItemTaxTableName, group);
 }
 
 QVariant ReferenceLookups::lookUpByCode(const QString &table, const QString &code)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+
 namespace vxr {
 
 class FieldTable;
@@ -44,6 +46,9 @@ public:
     static constexpr int ItemTaxDescriptionLength = 20;
 
 private:
+    QVariant findOrAdd(const QString &query, const QString &name, const std::function<qint64()> &add);
+    qint64 addTax(const QString &text);
+    void addItemTaxGroup(const QString &text, qint64 taxId);
     QVariant lookUpByCode(const QString &table, const QString &code);
 
     FieldTable &m_fields;

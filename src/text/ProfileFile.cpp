@@ -200,6 +200,80 @@ bool fail(QString *error, const QString &message)
     return false;
 }
 
+// Why entry cannot be stored (a name or value that would break the file's
+// lines), or an empty text when it can.
+QString refusal(const ProfileEntry &entry)
+{
+    if (trimBlanks(entry.section).isEmpty() || trimBlanks(entry.key).isEmpty())
+        return QStringLiteral("A settings entry needs a section and a key name.");
+    if (containsLineBreak(entry.section) || entry.section.contains(u']'))
+        return QStringLiteral("The section name \"%1\" cannot be stored.").arg(entry.section);
+    if (containsLineBreak(entry.key) || entry.key.contains(u'=') || entry.key.trimmed().startsWith(u'['))
+        return QStringLiteral("The key name \"%1\" cannot be stored.").arg(entry.key);
+    if (containsLineBreak(entry.value))
+        return QStringLiteral("The value of \"%1\" contains a line break and cannot be stored.").arg(entry.key);
+    return {};
+}
+
+// bytes with entry stored: the value replaced where it stands, or the key
+// added at the end of its section, or the section added at the end. Every
+// other line is copied byte for byte.
+QByteArray withEntry(const QByteArray &bytes, const ProfileEntry &entry)
+{
+    const QList<Line> lines = splitLines(bytes);
+    // New lines follow the file's own line ends; a new file gets CRLF.
+    QByteArray eol = "\r\n";
+    for (const Line &line : lines) {
+        if (line.end > line.contentEnd) {
+            eol = bytes.mid(line.contentEnd, line.end - line.contentEnd);
+            break;
+        }
+    }
+    const QByteArray keyLine = (entry.key.trimmed() + u'=' + valueAsWritten(entry.value)).toUtf8();
+    const Location where = locate(bytes, lines, entry.section, entry.key);
+
+    QByteArray out;
+    out.reserve(bytes.size() + keyLine.size() + entry.section.size() + 8);
+    const qsizetype start = bodyStart(bytes);
+    out.append(bytes.constData(), start);
+    const auto copyLines = [&](qsizetype from, qsizetype to) {
+        if (from < to)
+            out.append(bytes.constData() + lines[from].start, lines[to - 1].end - lines[from].start);
+    };
+    const auto endOpenLine = [&]() {
+        if (out.size() > start && !out.endsWith('\n'))
+            out.append(eol);
+    };
+
+    if (where.keyLine >= 0) {
+        const Line &line = lines[where.keyLine];
+        copyLines(0, where.keyLine);
+        // Keep the key as spelled in the file and the blanks around "=".
+        const QString text = lineText(bytes, line);
+        out.append(bytes.constData() + line.start, bytesOfPrefix(bytes, line, text, where.key.valueAt));
+        out.append(valueAsWritten(entry.value).toUtf8());
+        out.append(bytes.constData() + line.contentEnd, line.end - line.contentEnd);
+        copyLines(where.keyLine + 1, lines.size());
+    } else if (where.sectionHeader >= 0) {
+        // After the section's last non-blank line, before its trailing blank lines.
+        qsizetype insertAt = where.sectionEnd;
+        while (insertAt > where.sectionHeader + 1
+               && trimBlanks(lineText(bytes, lines[insertAt - 1])).isEmpty()) {
+            --insertAt;
+        }
+        copyLines(0, insertAt);
+        endOpenLine();
+        out.append(keyLine).append(eol);
+        copyLines(insertAt, lines.size());
+    } else {
+        copyLines(0, lines.size());
+        endOpenLine();
+        out.append('[').append(entry.section.trimmed().toUtf8()).append(']').append(eol);
+        out.append(keyLine).append(eol);
+    }
+    return out;
+}
+
 } // namespace
 
 QString readString(const QString &path, const QString &section, const QString &key,
@@ -219,15 +293,19 @@ QString readString(const QString &path, const QString &section, const QString &k
 bool writeString(const QString &path, const QString &section, const QString &key,
                  const QString &value, QString *error)
 {
-    if (trimBlanks(section).isEmpty() || trimBlanks(key).isEmpty())
-        return fail(error, QStringLiteral("A settings entry needs a section and a key name."));
-    if (containsLineBreak(section) || section.contains(u']'))
-        return fail(error, QStringLiteral("The section name \"%1\" cannot be stored.").arg(section));
-    if (containsLineBreak(key) || key.contains(u'=') || key.trimmed().startsWith(u'['))
-        return fail(error, QStringLiteral("The key name \"%1\" cannot be stored.").arg(key));
-    if (containsLineBreak(value))
-        return fail(error, QStringLiteral("The value of \"%1\" contains a line break and cannot be stored.")
-                               .arg(key));
+    return writeStrings(path, {{section, key, value}}, error);
+}
+
+bool writeStrings(const QString &path, const QList<ProfileEntry> &entries, QString *error)
+{
+    // Checked before anything is read, so that a refused entry leaves the
+    // file as it was, earlier entries of the batch included.
+    for (const ProfileEntry &entry : entries) {
+        if (const QString why = refusal(entry); !why.isEmpty())
+            return fail(error, why);
+    }
+    if (entries.isEmpty())
+        return true;
 
     QByteArray bytes;
     QFile existing(path);
@@ -242,65 +320,15 @@ bool writeString(const QString &path, const QString &section, const QString &key
         existing.close();
     }
 
-    const QList<Line> lines = splitLines(bytes);
-    // New lines follow the file's own line ends; a new file gets CRLF.
-    QByteArray eol = "\r\n";
-    for (const Line &line : lines) {
-        if (line.end > line.contentEnd) {
-            eol = bytes.mid(line.contentEnd, line.end - line.contentEnd);
-            break;
-        }
-    }
-    const QByteArray keyLine = (key.trimmed() + u'=' + valueAsWritten(value)).toUtf8();
-    const Location where = locate(bytes, lines, section, key);
-
-    // Everything but the one changed or added line is copied byte for byte.
-    QByteArray out;
-    out.reserve(bytes.size() + keyLine.size() + section.size() + 8);
-    const qsizetype start = bodyStart(bytes);
-    out.append(bytes.constData(), start);
-    const auto copyLines = [&](qsizetype from, qsizetype to) {
-        if (from < to)
-            out.append(bytes.constData() + lines[from].start, lines[to - 1].end - lines[from].start);
-    };
-    const auto endOpenLine = [&]() {
-        if (out.size() > start && !out.endsWith('\n'))
-            out.append(eol);
-    };
-
-    if (where.keyLine >= 0) {
-        const Line &line = lines[where.keyLine];
-        copyLines(0, where.keyLine);
-        // Keep the key as spelled in the file and the blanks around "=".
-        const QString text = lineText(bytes, line);
-        out.append(bytes.constData() + line.start, bytesOfPrefix(bytes, line, text, where.key.valueAt));
-        out.append(valueAsWritten(value).toUtf8());
-        out.append(bytes.constData() + line.contentEnd, line.end - line.contentEnd);
-        copyLines(where.keyLine + 1, lines.size());
-    } else if (where.sectionHeader >= 0) {
-        // After the section's last non-blank line, before its trailing blank lines.
-        qsizetype insertAt = where.sectionEnd;
-        while (insertAt > where.sectionHeader + 1
-               && trimBlanks(lineText(bytes, lines[insertAt - 1])).isEmpty()) {
-            --insertAt;
-        }
-        copyLines(0, insertAt);
-        endOpenLine();
-        out.append(keyLine).append(eol);
-        copyLines(insertAt, lines.size());
-    } else {
-        copyLines(0, lines.size());
-        endOpenLine();
-        out.append('[').append(section.trimmed().toUtf8()).append(']').append(eol);
-        out.append(keyLine).append(eol);
-    }
+    for (const ProfileEntry &entry : entries)
+        bytes = withEntry(bytes, entry);
 
     // Written beside the file and renamed over it, so that a failed write
     // leaves the operator's file as it was.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    if (file.write(out) != out.size() || !file.commit())
+    if (file.write(bytes) != bytes.size() || !file.commit())
         return fail(error, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace vxr {
@@ -7,6 +8,14 @@ namespace vxr {
 // Private-profile (INI) files: "[Section]" headers and "key=value" lines, as
 // operators edit them by hand and as older installations wrote them.
 namespace ProfileFile {
+
+// One key=value to store in a section.
+struct ProfileEntry
+{
+    QString section;
+    QString key;
+    QString value;
+};
 
 // The value of key in section (names compared without regard to case, blanks
 // around keys and values ignored, a value in matching double quotes returned
@@ -21,6 +30,11 @@ QString readString(const QString &path, const QString &section, const QString &k
 // files use CRLF line endings. False (with *error) when the file cannot be written.
 bool writeString(const QString &path, const QString &section, const QString &key,
                  const QString &value, QString *error = nullptr);
+
+// Writes every entry, in order, as writeString would one after the other, but
+// reads the file once and replaces it once. Entries that cannot be stored
+// refuse the whole batch and leave the file as it was.
+bool writeStrings(const QString &path, const QList<ProfileEntry> &entries, QString *error = nullptr);
 
 } // namespace ProfileFile
 } // namespace vxr

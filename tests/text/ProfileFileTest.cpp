@@ -6,13 +6,14 @@
 #include <QTemporaryDir>
 
 using namespace vxr;
+using ProfileFile::ProfileEntry;
 
 namespace {
 
 class ProfileFileTest : public ::testing::Test
 {
 protected:
-    QString path(const QString &name = QStringLiteral("settings.imp")) const { return m_dir.filePath(name); }
+    QString path() const { return m_dir.filePath(QStringLiteral("settings.imp")); }
 
     void put(const QByteArray &bytes)
     {
@@ -27,8 +28,7 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
     }
 
-    QString read(const char *section, const char *key, int bufferSize = 155,
-                 const char *defaultValue = "")
+    QString read(const char *section, const char *key, int bufferSize = 155, const char *defaultValue = "")
     {
         return ProfileFile::readString(path(), QString::fromUtf8(section), QString::fromUtf8(key),
                                        QString::fromUtf8(defaultValue), bufferSize);
@@ -47,19 +47,17 @@ protected:
 
 TEST_F(ProfileFileTest, CreatesTheFileWithCrlfAndReadsItBack)
 {
-    ASSERT_TRUE(write("Settings", "QuoteDelimiter", "Yes"));
-    ASSERT_TRUE(write("Settings", "FileName", "/data/items.csv"));
-    ASSERT_TRUE(write("FieldMappings", "Field1", ""));
-    ASSERT_TRUE(write("FieldMappings", "Field_ID1", "116"));
+    ASSERT_TRUE(ProfileFile::writeStrings(path(), {{"Settings", "QuoteDelimiter", "Yes"},
+                                                   {"Settings", "FileName", "/data/items.csv"},
+                                                   {"FieldMappings", "Field1", ""},
+                                                   {"FieldMappings", "Field_ID1", "116"}}));
     EXPECT_EQ(contents(), "[Settings]\r\nQuoteDelimiter=Yes\r\nFileName=/data/items.csv\r\n"
                           "[FieldMappings]\r\nField1=\r\nField_ID1=116\r\n");
     EXPECT_EQ(read("Settings", "FileName"), "/data/items.csv");
-    EXPECT_EQ(read("FieldMappings", "Field_ID1"), "116");
     EXPECT_EQ(read("FieldMappings", "Field1", 155, "default"), "");
 
     // Values that reading would trim or unquote come back unchanged.
-    const QList<QString> awkward = {"  padded  ", "\"quoted\"", QStringLiteral(u"Caf\u00E9 \u20AC"), "a=b;c"};
-    for (const QString &value : awkward) {
+    for (const QString &value : QStringList{"  padded  ", "\"quoted\"", QStringLiteral(u"Caf\u00E9 \u20AC"), "a=b;c"}) {
         ASSERT_TRUE(write("Settings", "Odd", value));
         EXPECT_EQ(read("Settings", "Odd"), value);
     }
@@ -67,67 +65,37 @@ TEST_F(ProfileFileTest, CreatesTheFileWithCrlfAndReadsItBack)
 
 TEST_F(ProfileFileTest, ReplacesValuesInPlaceAndKeepsEverythingElse)
 {
-    const QByteArray original = "; written by hand\n"
-                                "[settings]\n"
-                                "  quoteDELIMITER = No   \n"
-                                "Other=1\n"
-                                "\n"
-                                "[FieldMappings]\n"
-                                "Field1=Cost\n"
-                                "\n"
-                                "\n"
-                                "[Extra]\n"
-                                "x=y";
+    const QByteArray original = "; written by hand\n[settings]\n  quoteDELIMITER = No   \nOther=1\n\n"
+                                "[FieldMappings]\nField1=Cost\n\n\n[Extra]\nx=y";
+    const QList<ProfileEntry> entries = {{"Settings", "QuoteDelimiter", "Yes"}, {"FieldMappings", "Field2", "Price"},
+                                         {"Extra", "z", "1"}, {"New", "k", "v"}, {"new", "j", "w"},
+                                         {"New", "K", "u"}};
+    const QByteArray expected = "; written by hand\n[settings]\n  quoteDELIMITER = Yes\nOther=1\n\n"
+                                "[FieldMappings]\nField1=Cost\nField2=Price\n\n\n[Extra]\nx=y\nz=1\n"
+                                "[New]\nk=u\nj=w\n";
+    // New lines follow the file's LF line ends. A batch gives what writing its
+    // entries one by one gives.
     put(original);
-    ASSERT_TRUE(write("Settings", "QuoteDelimiter", "Yes"));
-    ASSERT_TRUE(write("FieldMappings", "Field2", "Price"));
-    ASSERT_TRUE(write("Extra", "z", "1"));
-    ASSERT_TRUE(write("New", "k", "v"));
-    EXPECT_EQ(contents(), "; written by hand\n"
-                          "[settings]\n"
-                          "  quoteDELIMITER = Yes\n"
-                          "Other=1\n"
-                          "\n"
-                          "[FieldMappings]\n"
-                          "Field1=Cost\n"
-                          "Field2=Price\n"
-                          "\n"
-                          "\n"
-                          "[Extra]\n"
-                          "x=y\n"
-                          "z=1\n"
-                          "[New]\n"
-                          "k=v\n");
-
-    // Writing back what is there changes nothing else; CRLF files stay CRLF.
-    put("[A]\r\nk=1\r\n[B]\r\nk=2\r\n");
-    ASSERT_TRUE(write("b", "K", "3"));
-    ASSERT_TRUE(write("A", "n", "4"));
-    EXPECT_EQ(contents(), "[A]\r\nk=1\r\nn=4\r\n[B]\r\nk=3\r\n");
+    ASSERT_TRUE(ProfileFile::writeStrings(path(), entries));
+    EXPECT_EQ(contents(), expected);
+    put(original);
+    for (const ProfileEntry &entry : entries)
+        ASSERT_TRUE(ProfileFile::writeString(path(), entry.section, entry.key, entry.value));
+    EXPECT_EQ(contents(), expected);
 }
 
 TEST_F(ProfileFileTest, ReadsNamesWithoutRegardToCaseAndBlanks)
 {
-    put("\xEF\xBB\xBF[ Settings ]\r\n"
-        "\tFileName\t=  \"  C:\\data\\items.txt  \"  \r\n"
-        "Empty=\r\n"
-        "Quote=\"half\r\n"
-        "Dup=first\r\n"
-        "Dup=second\r\n"
-        "; Hidden=1\r\n"
-        "[Other]\r\n"
-        "Missing=elsewhere\r\n"
-        "[Latin]\r\n"
-        "Name=caf\xE9\r\n");
+    put("\xEF\xBB\xBF[ Settings ]\r\n\tFileName\t=  \"  C:\\data\\items.txt  \"  \r\nQuote=\"half\r\n"
+        "Dup=first\r\nDup=second\r\n; Hidden=1\r\n[Other]\r\nMissing=elsewhere\r\n[Latin]\r\nName=caf\xE9\r\n");
     EXPECT_EQ(read("SETTINGS", "filename"), "  C:\\data\\items.txt  ");
-    EXPECT_EQ(read("settings", "Empty", 155, "d"), "");
     EXPECT_EQ(read("Settings", "Quote"), "\"half");
     EXPECT_EQ(read("Settings", "Dup"), "first");
     EXPECT_EQ(read("Settings", "Hidden", 155, "d"), "d");
     EXPECT_EQ(read("Settings", "Missing", 155, "d"), "d");
     EXPECT_EQ(read("Latin", "Name"), QStringLiteral(u"caf\u00E9"));
 
-    // A BOM file keeps its mark when written.
+    // The byte-order mark and the Windows-1252 line survive a write.
     ASSERT_TRUE(write("Settings", "Dup", "third"));
     EXPECT_TRUE(contents().startsWith("\xEF\xBB\xBF[ Settings ]\r\n"));
     EXPECT_EQ(read("Settings", "Dup"), "third");
@@ -138,29 +106,30 @@ TEST_F(ProfileFileTest, CutsValuesToTheBuffer)
 {
     const QString longName(200, u'n');
     ASSERT_TRUE(write("Settings", "FileName", longName));
-    EXPECT_EQ(read("Settings", "FileName"), longName.left(154));
-    EXPECT_EQ(read("Settings", "FileName", 4), "nnn");
-    EXPECT_EQ(read("Settings", "FileName", 1), "");
-    EXPECT_EQ(read("Settings", "FileName", 0), "");
-    EXPECT_EQ(read("Settings", "Nothing", 3, "default"), "de");
-    // Never half a character outside the basic plane.
     ASSERT_TRUE(write("Settings", "Emoji", QStringLiteral(u"a\U0001F600")));
-    EXPECT_EQ(read("Settings", "Emoji", 3), "a");
+    const struct { const char *key; int bufferSize; QString expected; } cases[] = {
+        {"FileName", 155, longName.left(154)}, {"FileName", 4, "nnn"}, {"FileName", 1, ""},
+        {"FileName", 0, ""}, {"Nothing", 3, "de"},
+        {"Emoji", 3, "a"}, // never half a character outside the basic plane
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(read("Settings", c.key, c.bufferSize, "default"), c.expected) << c.key << " " << c.bufferSize;
 }
 
 TEST_F(ProfileFileTest, MissingFilesReadAsDefaultsAndFailedWritesSayWhy)
 {
-    EXPECT_EQ(ProfileFile::readString(path("none.imp"), "Settings", "FileName", "x", 155), "x");
+    EXPECT_EQ(read("Settings", "FileName", 155, "x"), "x");
 
     QString error;
     EXPECT_FALSE(ProfileFile::writeString(m_dir.filePath("no/such/folder/a.imp"), "S", "k", "v", &error));
     EXPECT_FALSE(error.isEmpty());
 
-    // A value with a line break would turn into other keys: refused, file untouched.
+    // A value with a line break would turn into other keys: refused, and a
+    // batch holding it writes none of its entries.
     put("[S]\r\nk=1\r\n");
     error.clear();
-    EXPECT_FALSE(write("S", "k", "1\r\n[S]\r\nInjected=1", &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(ProfileFile::writeStrings(path(), {{"S", "k", "2"}, {"S", "j", "1\r\n[S]\r\nInjected=1"}}, &error));
+    EXPECT_TRUE(error.contains("\"j\"")) << error.toStdString();
     EXPECT_FALSE(write("S", "a=b", "1"));
     EXPECT_FALSE(write("S", "", "1"));
     EXPECT_FALSE(write("", "k", "1"));

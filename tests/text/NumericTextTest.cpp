@@ -8,25 +8,10 @@ using namespace vxr;
 
 namespace {
 
-RegionalSettings settings(const char *currency, const char *decimal, const char *thousand)
+void expectAll(const RegionalSettings &regional, std::initializer_list<std::pair<const char *, double>> cases)
 {
-    RegionalSettings regional;
-    regional.CurrencySymbol = QString::fromUtf8(currency);
-    regional.DecimalSeparator = QString::fromUtf8(decimal);
-    regional.ThousandSeparator = QString::fromUtf8(thousand);
-    return regional;
-}
-
-struct Case
-{
-    const char *text;
-    double expected;
-};
-
-void expectAll(const RegionalSettings &regional, std::initializer_list<Case> cases)
-{
-    for (const Case &c : cases)
-        EXPECT_DOUBLE_EQ(TextToNumber(QString::fromUtf8(c.text), regional), c.expected) << "text «" << c.text << "»";
+    for (const auto &[text, expected] : cases)
+        EXPECT_DOUBLE_EQ(TextToNumber(QString::fromUtf8(text), regional), expected) << "text «" << text << "»";
 }
 
 } // namespace
@@ -44,54 +29,40 @@ TEST(TextToNumber, ReadsAmountsUnderTheDefaultSettings)
 TEST(TextToNumber, ReadsTheLeadingNumber)
 {
     expectAll(RegionalSettings{}, {
-        {"+5", 5}, {".5", 0.5}, {"5.", 5}, {"-.25", -0.25}, {".", 0}, {"-", 0}, {"+", 0},
-        {"1.5E3", 1500}, {"1.5e+2", 150}, {"2D2", 200}, {"2d+2", 200}, {"1E", 1}, {"1E+", 1},
-        {"3Ex", 3}, {"&HFF", 255}, {"&hff", 255}, {"&O17", 15}, {"&H", 0}, {"&HFFFF", 65535},
-        {"&O19", 1}, {"(&H10)", -16}, {"1\t2\n3", 123}, {"\t7", 7}, {"1\r2", 1},
-        {"00012", 12}, {"1e400x", HUGE_VAL}, {"&", 0}, {"&X12", 0},
+        {"+5", 5}, {".5", 0.5}, {"5.", 5}, {"-.25", -0.25}, {".", 0}, {"-", 0},
+        {"1.5E3", 1500}, {"2d+2", 200}, {"1E+", 1}, {"3Ex", 3}, {"&hff", 255}, {"&O17", 15}, {"&H", 0},
+        {"&HFFFF", 65535}, {"&O19", 1}, {"(&H10)", -16}, {"&X12", 0}, {"1\t2\n3", 123}, {"1\r2", 1},
+        {"1e400x", HUGE_VAL},
+        // Every minus sign moves to the front before the number is read,
+        // the exponent's included.
+        {"1.5e-2", -150}, {"1e-400", -HUGE_VAL},
     });
-}
-
-TEST(TextToNumber, MovesEveryMinusSignToTheFrontBeforeReading)
-{
-    // The sign rule runs before the number is read, so it applies to the
-    // exponent's minus sign as well.
-    expectAll(RegionalSettings{}, {{"1.5e-2", -150}, {"1e-400", -HUGE_VAL}, {"5-", -5}, {"-5-", -5}});
 }
 
 TEST(TextToNumber, FollowsOtherRegionalSettings)
 {
     // Comma decimals and point thousands: text typed for dollars reads differently.
-    expectAll(settings("kr", ",", "."), {
+    expectAll({"kr", ",", "."}, {
         {"1.5", 15}, {"1,5", 1.5}, {"kr 1.234,50", 1234.5}, {"1.234,50 kr", 1234.5},
         {"(kr12,5)", -12.5}, {"k1", 0}, {"$3", 0}, {"12,5%", 0.125},
     });
     // Separators and symbols of several characters are removed as a whole;
     // empty ones change nothing.
-    expectAll(settings("EUR", "", ""), {{"EUR12.5", 12.5}, {"E12", 0}, {"1,5", 1}});
-    expectAll(settings("", "dec", "'"), {{"1'000dec5", 1000.5}, {"$5", 0}, {"1.5", 1.5}});
+    expectAll({"EUR", "", ""}, {{"EUR12.5", 12.5}, {"E12", 0}, {"1,5", 1}});
+    expectAll({"", "dec", "'"}, {{"1'000dec5", 1000.5}, {"$5", 0}, {"1.5", 1.5}});
 }
 
 TEST(ReplaceAll, ReplacesEveryOccurrenceOnce)
 {
-    EXPECT_EQ(ReplaceAll("a,b,,c", ",", ""), "abc");
     EXPECT_EQ(ReplaceAll("aaa", "aa", "x"), "xa");
     EXPECT_EQ(ReplaceAll("aXa", "a", "aa"), "aaXaa");
     EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
-    EXPECT_EQ(ReplaceAll("abcabc", "bc", "bc"), "abcabc");
     EXPECT_EQ(ReplaceAll("ABC", "b", "x"), "ABC");
-    EXPECT_EQ(ReplaceAll("", "a", "b"), "");
 }
 
 TEST(RegionalSettings, ComesFromTheLocaleWithDefaults)
 {
     const RegionalSettings german = RegionalSettings::ReadRegionalSettings(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(german.CurrencySymbol, QStringLiteral(u"\u20AC"));
-    EXPECT_EQ(german.DecimalSeparator, ",");
-    EXPECT_EQ(german.ThousandSeparator, ".");
-
-    const RegionalSettings c = RegionalSettings::ReadRegionalSettings(QLocale::c());
-    EXPECT_EQ(c.CurrencySymbol, "$"); // the C locale has none
-    EXPECT_EQ(c.DecimalSeparator, ".");
-    EXPECT_EQ(c.ThousandSeparator, ",");
+    EXPECT_EQ(german.CurrencySymbol + german.DecimalSeparator + german.ThousandSeparator, QStringLiteral(u"\u20AC,."));
+    EXPECT_EQ(RegionalSettings::ReadRegionalSettings(QLocale::c()).CurrencySymbol, "$"); // the C locale has none
 }

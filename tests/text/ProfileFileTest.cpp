@@ -28,16 +28,14 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
     }
 
-    QString read(const char *section, const char *key, int bufferSize = 155, const char *defaultValue = "")
+    QString read(const QString &section, const QString &key, int bufferSize = 155, const QString &fallback = {})
     {
-        return ProfileFile::readString(path(), QString::fromUtf8(section), QString::fromUtf8(key),
-                                       QString::fromUtf8(defaultValue), bufferSize);
+        return ProfileFile::readString(path(), section, key, fallback, bufferSize);
     }
 
-    bool write(const char *section, const char *key, const QString &value, QString *error = nullptr)
+    bool write(const QString &section, const QString &key, const QString &value)
     {
-        return ProfileFile::writeString(path(), QString::fromUtf8(section), QString::fromUtf8(key), value,
-                                        error);
+        return ProfileFile::writeString(path(), section, key, value);
     }
 
     QTemporaryDir m_dir;
@@ -55,12 +53,6 @@ TEST_F(ProfileFileTest, CreatesTheFileWithCrlfAndReadsItBack)
                           "[FieldMappings]\r\nField1=\r\nField_ID1=116\r\n");
     EXPECT_EQ(read("Settings", "FileName"), "/data/items.csv");
     EXPECT_EQ(read("FieldMappings", "Field1", 155, "default"), "");
-
-    // Values that reading would trim or unquote come back unchanged.
-    for (const QString &value : QStringList{"  padded  ", "\"quoted\"", QStringLiteral(u"Caf\u00E9 \u20AC"), "a=b;c"}) {
-        ASSERT_TRUE(write("Settings", "Odd", value));
-        EXPECT_EQ(read("Settings", "Odd"), value);
-    }
 }
 
 TEST_F(ProfileFileTest, ReplacesValuesInPlaceAndKeepsEverythingElse)
@@ -102,18 +94,23 @@ TEST_F(ProfileFileTest, ReadsNamesWithoutRegardToCaseAndBlanks)
     EXPECT_EQ(read("Latin", "Name"), QStringLiteral(u"caf\u00E9"));
 }
 
-TEST_F(ProfileFileTest, CutsValuesToTheBuffer)
+TEST_F(ProfileFileTest, ReadsBackWhatWasWrittenCutToTheBuffer)
 {
     const QString longName(200, u'n');
-    ASSERT_TRUE(write("Settings", "FileName", longName));
-    ASSERT_TRUE(write("Settings", "Emoji", QStringLiteral(u"a\U0001F600")));
+    const QString euro = QStringLiteral(u"Caf\u00E9 \u20AC");
+    ASSERT_TRUE(ProfileFile::writeStrings(path(), {{"S", "Padded", "  padded  "}, {"S", "Quoted", "\"quoted\""},
+                                                   {"S", "Euro", euro}, {"S", "List", "a=b;c"}, {"S", "Long", longName},
+                                                   {"S", "Emoji", QStringLiteral(u"a\U0001F600")}}));
+    // Values that reading would trim or unquote come back unchanged. At most
+    // bufferSize - 1 characters are read, never half a character outside the
+    // basic plane.
     const struct { const char *key; int bufferSize; QString expected; } cases[] = {
-        {"FileName", 155, longName.left(154)}, {"FileName", 4, "nnn"}, {"FileName", 1, ""},
-        {"FileName", 0, ""}, {"Nothing", 3, "de"},
-        {"Emoji", 3, "a"}, // never half a character outside the basic plane
+        {"Padded", 155, "  padded  "}, {"Quoted", 155, "\"quoted\""}, {"Euro", 155, euro}, {"List", 155, "a=b;c"},
+        {"Long", 155, longName.left(154)}, {"Long", 4, "nnn"}, {"Long", 1, ""}, {"Long", 0, ""},
+        {"Nothing", 3, "de"}, {"Emoji", 3, "a"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(read("Settings", c.key, c.bufferSize, "default"), c.expected) << c.key << " " << c.bufferSize;
+        EXPECT_EQ(read("S", c.key, c.bufferSize, "default"), c.expected) << c.key << " " << c.bufferSize;
 }
 
 TEST_F(ProfileFileTest, MissingFilesReadAsDefaultsAndFailedWritesSayWhy)

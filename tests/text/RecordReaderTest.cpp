@@ -19,8 +19,7 @@ protected:
     {
         const QString path = m_dir.filePath(QString::number(++m_files));
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return false;
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         file.close();
         const bool opened = reader.OpenTextFile(path);
         EXPECT_TRUE(opened) << reader.errorString().toStdString();
@@ -140,19 +139,14 @@ TEST_F(RecordReaderTest, EndsLinesAtCarriageReturnsUnlessTheFileHasNone)
 TEST_F(RecordReaderTest, ReadsLinesAcrossReadChunks)
 {
     // The LF of a CRLF right at a chunk border, and a line over several chunks.
-    const QByteArray longText(65535, 'x');
-    const QList<QStringList> crlf = readAll(longText + "\r\nb\r\n" + QByteArray(200000, 'y') + "\r\nlast");
-    ASSERT_EQ(crlf.size(), 4);
-    EXPECT_EQ(crlf[0].first(), QString(longText));
-    EXPECT_EQ(crlf[1].first(), "b");
-    EXPECT_EQ(crlf[2].first().size(), 200000);
-    EXPECT_EQ(crlf[3].first(), "last");
+    const QByteArray border(65535, 'x');
+    const QByteArray longLine(200000, 'y');
+    EXPECT_EQ(readAll(border + "\r\nb\r\n" + longLine + "\r\nlast"),
+              QList<QStringList>({{QString(border)}, {"b"}, {QString(longLine)}, {"last"}}));
 
     // The only CR far beyond the first chunk still makes CR the line end.
-    const QList<QStringList> late = readAll(QByteArray("line\n").repeated(20000) + "\rend");
-    ASSERT_EQ(late.size(), 2);
-    EXPECT_EQ(late[0].first().count(u'\n'), 20000);
-    EXPECT_EQ(late[1].first(), "end");
+    const QByteArray lfLines = QByteArray("line\n").repeated(20000);
+    EXPECT_EQ(readAll(lfLines + "\rend"), QList<QStringList>({{QString(lfLines)}, {"end"}}));
 }
 
 TEST_F(RecordReaderTest, DecodesUtf8OrWindows1252PerLine)
@@ -170,7 +164,6 @@ TEST_F(RecordReaderTest, OpensCountsThenReadsFromTheTop)
     EXPECT_FALSE(reader.OpenTextFile(m_dir.filePath(QStringLiteral("missing.txt"))));
     EXPECT_FALSE(reader.errorString().isEmpty());
     EXPECT_TRUE(reader.AtEndOfFile());
-    EXPECT_FALSE(reader.OpenTextFile(m_dir.path()));
 
     ASSERT_TRUE(open("a,1\r\nb,2\r\nc,3\r\n"));
     EXPECT_EQ(reader.CountRecords(), 3);

@@ -58,9 +58,7 @@ protected:
     QString writeFile(const char *name, const QByteArray &bytes)
     {
         const QString path = m_dir.filePath(QLatin1String(name));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
+        EXPECT_TRUE(writeTestFile(path, bytes));
         return path;
     }
 
@@ -92,17 +90,17 @@ protected:
         }
     }
 
-    // The rows of a query, each as its columns' texts joined by "|".
-    QStringList rows(const QString &sql)
+    // The rows a statement gives, each as its columns' texts joined by "|".
+    QStringList query(const QString &sql)
     {
         reopen();
-        QSqlQuery query(connection.database());
-        EXPECT_TRUE(query.exec(sql)) << sql.toStdString();
+        QSqlQuery statement(connection.database());
+        EXPECT_TRUE(statement.exec(sql)) << sql.toStdString();
         QStringList result;
-        while (query.next()) {
+        while (statement.next()) {
             QStringList columns;
-            for (int c = 0; c < query.record().count(); ++c)
-                columns.append(query.value(c).toString());
+            for (int c = 0; c < statement.record().count(); ++c)
+                columns.append(statement.value(c).toString());
             result.append(columns.join('|'));
         }
         return result;
@@ -111,13 +109,10 @@ protected:
     // The log's lines, each checked to end in CRLF.
     QStringList logLines() const
     {
-        QFile file(logPath);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QList<QByteArray> lines = file.readAll().split('\n');
+        QList<QByteArray> lines = readTestFile(logPath).split('\n');
         EXPECT_TRUE(lines.takeLast().isEmpty()); // the last line ends like every other
         QStringList texts;
-        for (QByteArray &line : lines) {
+        for (const QByteArray &line : lines) {
             EXPECT_TRUE(line.endsWith('\r'));
             texts.append(QString::fromLocal8Bit(line.chopped(1)));
         }
@@ -191,7 +186,7 @@ TEST_P(ImportRunTest, SkippedHeaderAndFailingLinesInTheMiddle)
     EXPECT_EQ(summary.linesFailed, 2);
     EXPECT_EQ(logLines().mid(4),
               QStringList({"[00003 <3021>] NO'PE,222", "[00004 <0009>] " + QString::fromLatin1(tooWide)}));
-    EXPECT_EQ(rows("SELECT a.Alias, i.ItemLookupCode FROM Alias a JOIN Item i ON i.ID = a.ItemID ORDER BY a.Alias"),
+    EXPECT_EQ(query("SELECT a.Alias, i.ItemLookupCode FROM Alias a JOIN Item i ON i.ID = a.ItemID ORDER BY a.Alias"),
               QStringList({"111|A1", "333|A2"}));
     EXPECT_TRUE(progress.calls.contains("total:5"));
     EXPECT_TRUE(progress.calls.contains("errors:2"));
@@ -205,14 +200,14 @@ TEST_P(ImportRunTest, SameKeyTwiceIsLoggedAsDuplicateOrUpdatesTheRow)
     const ImportSummary asErrors = importFile(ItemTable, path);
     EXPECT_EQ(asErrors.rowsAdded, 1);
     EXPECT_EQ(asErrors.linesFailed, 1);
-    EXPECT_EQ(rows("SELECT ItemLookupCode, Description FROM Item"), QStringList({"K1|First"}));
+    EXPECT_EQ(query("SELECT ItemLookupCode, Description FROM Item"), QStringList({"K1|First"}));
 
     const ImportSummary asUpdates = importFile(ItemTable, path, false, false);
     EXPECT_TRUE(asUpdates.completed);
     EXPECT_EQ(asUpdates.rowsAdded, 0);
     EXPECT_EQ(asUpdates.rowsUpdated, 2);
     EXPECT_EQ(asUpdates.linesFailed, 0);
-    EXPECT_EQ(rows("SELECT ItemLookupCode, Description, Price FROM Item"), QStringList({"K1|Second|2.75"}));
+    EXPECT_EQ(query("SELECT ItemLookupCode, Description, Price FROM Item"), QStringList({"K1|Second|2.75"}));
 
     // The second run's header follows the first run's error line.
     EXPECT_EQ(logLines(), header(path) + QStringList({"[00002 <DUPL>] K1,Second,2.75"}) + header(path));
@@ -237,42 +232,39 @@ TEST_P(ImportRunTest, TwoHundredLinesShowTheProcessedCountThreeTimesAtTheEnd)
     EXPECT_EQ(progress.calls.count("processed:100"), 1);
 }
 
-TEST_P(ImportRunTest, AMissingColumnEndsTheRunBeforeAnyLine)
+TEST_P(ImportRunTest, RunsThatCannotGoOnEndCleanly)
 {
-    {
-        QSqlQuery drop(connection.database());
-        ASSERT_TRUE(drop.exec("ALTER TABLE Item DROP COLUMN Weight"));
-    }
     mapPositions({116});
-    const ImportSummary summary = importFile(ItemTable, writeFile("items.csv", "Z1\r\n"));
+    const QString items = writeFile("items.csv", "Z1\r\n");
 
-    expectFailedRun(summary);
-    EXPECT_TRUE(summary.failure.contains("Item")) << summary.failure.toStdString();
-    EXPECT_TRUE(summary.failure.contains("Weight", Qt::CaseInsensitive)) << summary.failure.toStdString();
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM Item"), QStringList({"0"}));
-}
-
-TEST_P(ImportRunTest, ATextFileThatCannotBeOpenedFailsAfterTheHeader)
-{
-    mapPositions({801});
+    // The text file is missing: the log has the run's header all the same.
     const QString missing = m_dir.filePath("gone.txt");
-    const ImportSummary summary = importFile(SecurityTable, missing);
-
+    ImportSummary summary = importFile(ItemTable, missing);
     expectFailedRun(summary);
     EXPECT_TRUE(summary.failure.contains(QDir::toNativeSeparators(missing)));
     EXPECT_EQ(logLines(), header(missing));
+
+    // The log cannot be written at all.
+    QFile::remove(logPath);
+    ASSERT_TRUE(QDir().mkpath(logPath));
+    expectFailedRun(importFile(ItemTable, items));
+    ASSERT_TRUE(QDir(logPath).removeRecursively());
+
+    // A catalogue column is missing from the table.
+    query("ALTER TABLE Item DROP COLUMN Weight");
+    summary = importFile(ItemTable, items);
+    expectFailedRun(summary);
+    EXPECT_TRUE(summary.failure.contains("Item")) << summary.failure.toStdString();
+    EXPECT_TRUE(summary.failure.contains("Weight", Qt::CaseInsensitive)) << summary.failure.toStdString();
+
+    // None of them got to the first line.
+    EXPECT_EQ(query("SELECT COUNT(*) FROM Item"), QStringList({"0"}));
 }
 
-TEST_P(ImportRunTest, ALogThatCannotBeWritten)
+TEST_P(ImportRunTest, ALogThatCannotBeWrittenMidwayIsReportedAtTheEnd)
 {
     mapPositions({116});
     const QString path = writeFile("items.csv", "D1\r\nD1\r\nD2\r\n");
-
-    // Unwritable from the start: nothing is imported.
-    ASSERT_TRUE(QDir().mkpath(logPath));
-    expectFailedRun(importFile(ItemTable, path));
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM Item"), QStringList({"0"}));
-    ASSERT_TRUE(QDir(logPath).removeRecursively());
 
     // Unwritable once the lines are being imported: the failed line is still
     // counted and the operator is told once, at the end, with the log's path.

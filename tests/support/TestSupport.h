@@ -2,6 +2,7 @@
 
 #include "catalogue/Reporter.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -9,6 +10,11 @@ namespace vxr::test {
 
 // Path of a file in the source tree (for example "examples/items.csv").
 QString sourcePath(const QString &relative);
+
+// Replaces a file's content with the bytes; false when it cannot be written.
+bool writeTestFile(const QString &path, const QByteArray &bytes);
+// A file's bytes; empty when it cannot be read.
+QByteArray readTestFile(const QString &path);
 
 // Collects what the engine would have shown the operator.
 class RecordingReporter final : public Reporter

@@ -65,10 +65,7 @@ QString applySettingsFile(const QString &path, const FieldTable &fields, ImportS
     }
 
     for (int row = 1; row <= MappingRows; ++row) {
-        const QString id = settings.FieldIds[row - 1];
-        if (id.isEmpty())
-            continue;
-        const int fieldId = leadingInteger(id);
+        const int fieldId = leadingInteger(settings.FieldIds[row - 1]);
         if (fieldId == 0)
             continue;
         QString error;
@@ -202,9 +199,11 @@ int delimiterCodeOf(const QString &text, QString *error)
             return named.code;
     }
     if (text.size() != 1) {
-        *error = QStringLiteral("--delimiter takes comma, period, semicolon, slash, backslash, asterisk, "
-                                "percent, ampersand, tab, space or a single character, not '%1'")
-                     .arg(text);
+        QStringList names;
+        for (const NamedDelimiter &named : NamedDelimiters)
+            names.append(QLatin1String(named.name));
+        *error = QStringLiteral("--delimiter takes %1 or a single character, not '%2'")
+                     .arg(names.join(QStringLiteral(", ")), text);
         return 0;
     }
     const QChar c = text.at(0);

@@ -113,9 +113,10 @@ std::optional<QDate> readNumericDate(QStringView text, DateOrder order)
 // English.
 QStringList monthNameFormats(const QLocale &locale)
 {
+    static const QRegularExpression leadingWeekday(QStringLiteral(R"(^\s*dddd\W*)"));
     QStringList formats{locale.dateFormat(QLocale::LongFormat)};
     QString withoutWeekday = formats.first();
-    withoutWeekday.remove(QRegularExpression(QStringLiteral(R"(^\s*dddd\W*)")));
+    withoutWeekday.remove(leadingWeekday);
     formats << withoutWeekday;
     for (const char *format : {"d MMMM yyyy", "d MMM yyyy", "d. MMMM yyyy", "d. MMM yyyy",
                                "MMMM d, yyyy", "MMM d, yyyy", "MMMM d yyyy", "MMM d yyyy",

@@ -326,9 +326,7 @@ bool writeStrings(const QString &path, const QList<ProfileEntry> &entries, QStri
     // Written beside the file and renamed over it, so that a failed write
     // leaves the operator's file as it was.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(error, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return fail(error, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
     return true;
 }

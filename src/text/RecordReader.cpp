@@ -3,6 +3,8 @@
 #include "catalogue/FieldTable.h"
 #include "text/TextDecoding.h"
 
+#include <QFileInfo>
+
 #include <cstring>
 #include <limits>
 
@@ -36,16 +38,17 @@ bool RecordReader::OpenTextFile(const QString &path)
 {
     CloseTextFile();
     m_errorString.clear();
+    // The file is read more than once (counted, then read; the preview reads
+    // it again), so it has to be a file we can go back in. Checked before
+    // opening: opening a named pipe would wait for a writer.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        m_errorString = QStringLiteral("Not a regular file");
+        return false;
+    }
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadOnly)) {
         m_errorString = m_file.errorString();
-        return false;
-    }
-    // The file is read more than once (counted, then read; the preview reads
-    // it again), so it has to be a file we can go back in.
-    if (m_file.isSequential()) {
-        m_errorString = QStringLiteral("%1 is not a regular file.").arg(path);
-        m_file.close();
         return false;
     }
     if (!decideLineEnds()) {

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using namespace vxr;
 
 namespace {
@@ -164,6 +166,10 @@ TEST_F(RecordReaderTest, OpensCountsThenReadsFromTheTop)
     EXPECT_FALSE(reader.OpenTextFile(m_dir.filePath(QStringLiteral("missing.txt"))));
     EXPECT_FALSE(reader.errorString().isEmpty());
     EXPECT_TRUE(reader.AtEndOfFile());
+    // A named pipe is refused at once instead of waiting for a writer.
+    const QString pipe = m_dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_FALSE(reader.OpenTextFile(pipe));
 
     ASSERT_TRUE(open("a,1\r\nb,2\r\nc,3\r\n"));
     EXPECT_EQ(reader.CountRecords(), 3);

@@ -193,6 +193,13 @@ bool containsLineBreak(const QString &text)
     return text.contains(u'\n') || text.contains(u'\r');
 }
 
+// A path that names something other than a file: a folder, or a named pipe,
+// whose opening would wait for a writer.
+bool isNotAFile(const QFileInfo &info)
+{
+    return info.exists() && !info.isFile();
+}
+
 bool fail(QString *error, const QString &message)
 {
     if (error)
@@ -280,7 +287,7 @@ QString readString(const QString &path, const QString &section, const QString &k
                    const QString &defaultValue, int bufferSize)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (isNotAFile(QFileInfo(path)) || !file.open(QIODevice::ReadOnly))
         return fitToBuffer(defaultValue, bufferSize);
     const QByteArray bytes = file.readAll();
     const QList<Line> lines = splitLines(bytes);
@@ -308,12 +315,15 @@ bool writeStrings(const QString &path, const QList<ProfileEntry> &entries, QStri
         return true;
 
     QByteArray bytes;
-    QFile existing(path);
-    if (existing.exists()) {
+    const QFileInfo info(path);
+    if (isNotAFile(info))
+        return fail(error, QStringLiteral("Cannot write %1: it is not a file.").arg(path));
+    if (info.exists()) {
         // The new file is renamed over the old one, which would get round a
         // file the operator made read-only.
-        if (!QFileInfo(path).isWritable())
+        if (!info.isWritable())
             return fail(error, QStringLiteral("Cannot write %1: the file is read-only.").arg(path));
+        QFile existing(path);
         if (!existing.open(QIODevice::ReadOnly))
             return fail(error, QStringLiteral("Cannot read %1: %2").arg(path, existing.errorString()));
         bytes = existing.readAll();

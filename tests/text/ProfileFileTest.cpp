@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using namespace vxr;
 using ProfileFile::ProfileEntry;
 
@@ -120,6 +122,11 @@ TEST_F(ProfileFileTest, MissingFilesReadAsDefaultsAndFailedWritesSayWhy)
     QString error;
     EXPECT_FALSE(ProfileFile::writeString(m_dir.filePath("no/such/folder/a.imp"), "S", "k", "v", &error));
     EXPECT_FALSE(error.isEmpty());
+    // A named pipe is neither read nor written instead of waiting for a writer.
+    const QString pipe = m_dir.filePath("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(ProfileFile::readString(pipe, "S", "k", "x", 155), "x");
+    EXPECT_FALSE(ProfileFile::writeString(pipe, "S", "k", "v"));
 
     // A value with a line break would turn into other keys: refused, and a
     // batch holding it writes none of its entries.

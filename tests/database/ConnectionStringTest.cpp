@@ -33,36 +33,29 @@ QString sqlServer(const QString &dataSource, const QString &password = QString()
         + QStringLiteral(";Initial Catalog=Store;Data Source=") + dataSource;
 }
 
-// A socket listening on a free loopback port; the kernel completes the
-// connections, but nobody ever reads or answers. Closed when it goes.
-class SilentListener
+// A loopback port where the kernel completes connections, but nobody ever
+// reads or answers. Closed when the object goes.
+struct SilentListener
 {
-public:
     SilentListener()
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
-            || ::listen(m_fd, 8) != 0
-            || ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
-            return;
-        m_port = ntohs(address.sin_port);
+        if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
+            && ::listen(fd, 8) == 0 && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+            port = ntohs(address.sin_port);
     }
     ~SilentListener()
     {
-        if (m_fd >= 0)
-            ::close(m_fd);
+        if (fd >= 0)
+            ::close(fd);
     }
-    SilentListener(const SilentListener &) = delete;
-    SilentListener &operator=(const SilentListener &) = delete;
-    quint16 port() const { return m_port; }
+    Q_DISABLE_COPY(SilentListener)
 
-private:
-    int m_fd = -1;
-    quint16 m_port = 0;
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    quint16 port = 0;
 };
 
 } // namespace
@@ -187,17 +180,11 @@ TEST(DbConnection, SqlServerThatDoesNotAnswerFailsWithinTheTimeout)
     if (!haveDriver)
         GTEST_SKIP() << "no SQL Server ODBC driver (FreeTDS) installed";
 
-    SilentListener silent;
-    const quint16 silentPort = silent.port();
-    ASSERT_NE(silentPort, 0);
-    quint16 closedPort = 0;
-    {
-        SilentListener gone;
-        closedPort = gone.port();
-    }
+    const SilentListener silent;
+    const quint16 closedPort = SilentListener().port; // closed again at once
+    ASSERT_NE(silent.port, 0);
     ASSERT_NE(closedPort, 0);
-
-    for (quint16 port : {closedPort, silentPort}) {
+    for (quint16 port : {closedPort, silent.port}) {
         DbConnection connection;
         DbError error;
         QElapsedTimer clock;

@@ -31,21 +31,6 @@ TEST_P(QueryHelpersTest, RecordExistsComparesExactly)
     EXPECT_THROW(RecordExists(sql, "NoSuchTable", "ItemLookupCode", QStringLiteral("a100")), DbError);
 }
 
-TEST_P(QueryHelpersTest, GetRecordIDFindsTheRowOrFails)
-{
-    exec("INSERT INTO Customer (AccountNumber) VALUES ('C-1')");
-    exec("INSERT INTO Customer (AccountNumber) VALUES ('C-2')");
-    SqlStatements &sql = tables->statements();
-    EXPECT_EQ(GetRecordID(sql, "Customer", "AccountNumber", "C-2"),
-              scalar("SELECT ID FROM Customer WHERE AccountNumber = 'C-2'").toInt());
-    try {
-        GetRecordID(sql, "Customer", "AccountNumber", "C-9");
-        FAIL() << "no customer carries C-9";
-    } catch (const DbError &error) {
-        EXPECT_EQ(error.number, ErrorNumbers::NoCurrentRecord);
-    }
-}
-
 TEST_P(QueryHelpersTest, GetRecordIDOfAccountReceivableIsTheHighest)
 {
     for (int i = 0; i < 3; ++i)

@@ -66,10 +66,6 @@ TEST_P(ValueResolverTest, AmountsAreCopiedToTheirCompanions)
                          FieldIds::ARHistoryAmount})
         EXPECT_DOUBLE_EQ(value(id).toDouble(), -25.0) << id;
 
-    resolve(FieldIds::ItemSupplier, "Acme");
-    EXPECT_TRUE(value(FieldIds::ItemSupplier).isValid());
-    EXPECT_EQ(value(FieldIds::SupplierListSupplierID), value(FieldIds::ItemSupplier));
-
     // "Supplier Cost" mapped directly is converted by its column like any field.
     resolve(FieldIds::SupplierListCost, "3.75");
     EXPECT_DOUBLE_EQ(value(FieldIds::SupplierListCost).toDouble(), 3.75);

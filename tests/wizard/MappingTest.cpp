@@ -1,9 +1,11 @@
 #include "WizardFixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
-#include <QTest>
 
 namespace vxr::test {
 namespace {
@@ -28,14 +30,11 @@ TEST_F(Mapping, DoubleClickAssignsMovesDownAndRefusesATakenField)
 {
     window->setGridRow(3);
     assign(QStringLiteral("Cost"));
-    EXPECT_EQ(window->gridText(3, 2), QStringLiteral("112"));
     EXPECT_EQ(mappedId(3), 112);
     EXPECT_EQ(window->gridRow(), 4);
 
     assign(QStringLiteral("Cost"));
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Database Field \"Cost\" is already assigned to Field 3"));
-    EXPECT_EQ(prompts.messages[0].kind, MessageKind::Critical);
+    ASSERT_EQ(prompts.texts(), QStringList{QStringLiteral("Database Field \"Cost\" is already assigned to Field 3")});
     EXPECT_EQ(window->gridRow(), 4);
     EXPECT_EQ(window->Reader.FieldMap[4].FieldIndex, 0);
 
@@ -55,37 +54,23 @@ TEST_F(Mapping, DoubleClickAssignsMovesDownAndRefusesATakenField)
     expectAgreement();
 }
 
-TEST_F(Mapping, DoubleClickOnTheGridRemovesTheMapping)
+TEST_F(Mapping, DoubleClicksOnListAndGridAssignAndRemove)
 {
-    assign(QStringLiteral("Cost"));
-    assign(QStringLiteral("Price"));
-    window->setGridRow(1);
-    window->MSFlexGrid1_DblClick();
-    EXPECT_EQ(window->Reader.FieldMap[1].FieldIndex, 0);
-    EXPECT_EQ(mappedId(2), 127);
-    window->setGridRow(10);
-    window->MSFlexGrid1_DblClick();
-    assign(QStringLiteral("Cost")); // free again
-    EXPECT_TRUE(prompts.messages.isEmpty());
-    expectAgreement();
-}
-
-TEST_F(Mapping, TheMouseWorksOnListAndGrid)
-{
-    window->show();
-    window->ShowPanel(2);
     auto *list = control<QListWidget>("lstFields");
     auto *grid = control<QTableWidget>("MSFlexGrid1");
-    const QPoint cost =
-        list->visualItemRect(list->findItems(QStringLiteral("Cost"), Qt::MatchExactly).value(0)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cost);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cost);
+    const auto cost = list->findItems(QStringLiteral("Cost"), Qt::MatchExactly).value(0);
+    list->setCurrentItem(cost);
+    emit list->itemDoubleClicked(cost);
     EXPECT_EQ(mappedId(1), 112);
 
-    const QPoint cell = grid->visualRect(grid->model()->index(0, 1)).center();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+    window->setGridRow(5);
+    emit grid->cellDoubleClicked(0, 1); // the row clicked, not the current one
     EXPECT_EQ(window->Reader.FieldMap[1].FieldIndex, 0);
+    emit grid->cellDoubleClicked(9, 1); // a row without a field stays empty
+    window->setGridRow(2);
+    assign(QStringLiteral("Cost")); // free again
+    EXPECT_EQ(mappedId(2), 112);
+    EXPECT_TRUE(prompts.messages.isEmpty());
     expectAgreement();
 }
 
@@ -102,6 +87,75 @@ TEST_F(Mapping, ChoosingATableDiscardsTheMappingAndListsItsFields)
     EXPECT_EQ(list->currentRow(), 0);
     for (int i = 0; i < list->count(); ++i)
         EXPECT_EQ(window->Fields.byId(list->item(i)->data(Qt::UserRole).toInt()).TableID, 2);
+}
+
+class Preview : public WizardTest
+{
+protected:
+    // Data row (1..19) and column (0..50) of the preview.
+    QString cell(int row, int column)
+    {
+        const QTableWidgetItem *item = preview()->item(row - 1, column);
+        return item ? item->text() : QString();
+    }
+    QTableWidget *preview() { return control<QTableWidget>("msflexpreview"); }
+    void paint(const QString &file)
+    {
+        control<QLineEdit>("txtFileName")->setText(file);
+        window->PreviewPaint();
+    }
+};
+
+TEST_F(Preview, ShowsTheFirstLinesSplitUnderTheMappedNames)
+{
+    QByteArray content;
+    for (int field = 1; field <= 60; ++field)
+        content += (field > 1 ? "," : "") + ("f" + QByteArray::number(field));
+    content += "\r\nL2,b,\"c, d\"\r\n";
+    for (int line = 3; line <= 25; ++line)
+        content += "L" + QByteArray::number(line) + "\r\n";
+    window->setGridRow(2);
+    assign(QStringLiteral("Cost"));
+    paint(writeFile(QStringLiteral("many.csv"), content));
+
+    EXPECT_EQ(preview()->columnCount(), 51);
+    EXPECT_TRUE(preview()->horizontalHeaderItem(0)->text().isEmpty());
+    EXPECT_EQ(preview()->horizontalHeaderItem(1)->text(), QStringLiteral("Cost"));
+    EXPECT_EQ(cell(1, 50), QStringLiteral("f51")); // a wide line shows its first 51 fields
+    EXPECT_EQ(cell(2, 2), QStringLiteral("c, d"));
+    EXPECT_TRUE(cell(2, 3).isEmpty()); // a short line leaves the rest empty
+    EXPECT_EQ(cell(19, 0), QStringLiteral("L19"));
+
+    // The skip box shifts the lines up at once.
+    window->ShowPanel(3);
+    control<QCheckBox>("chkSkipFirstLine")->click();
+    EXPECT_EQ(cell(1, 0), QStringLiteral("L2"));
+    EXPECT_EQ(cell(19, 0), QStringLiteral("L20"));
+
+    // The quote option of panel 1 governs the split.
+    control<QCheckBox>("chkQuote")->setChecked(false);
+    window->PreviewPaint();
+    EXPECT_EQ(cell(1, 2), QStringLiteral("\"c"));
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST_F(Preview, AVanishedFileGivesAMessageAndAnEmptyPreview)
+{
+    const QString file = writeFile(QStringLiteral("gone.csv"), "a,b\r\n");
+    paint(file);
+    ASSERT_EQ(cell(1, 0), QStringLiteral("a"));
+    ASSERT_TRUE(QFile::remove(file));
+    window->PreviewPaint();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages[0].text.contains(file));
+    EXPECT_TRUE(cell(1, 0).isEmpty());
+    EXPECT_TRUE(preview()->updatesEnabled());
+
+    // The next painting is not blocked by the failed one.
+    writeFile(QStringLiteral("gone.csv"), "again\r\n");
+    window->PreviewPaint();
+    EXPECT_EQ(cell(1, 0), QStringLiteral("again"));
+    EXPECT_TRUE(cell(2, 0).isEmpty());
 }
 
 } // namespace

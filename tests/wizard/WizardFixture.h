@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestSupport.h"
+
 #include "wizard/UserPrompts.h"
 #include "wizard/frmMain.h"
 
@@ -11,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 namespace vxr::test {
@@ -20,32 +21,21 @@ namespace vxr::test {
 class ScriptedPrompts final : public UserPrompts
 {
 public:
-    struct Message
-    {
-        MessageKind kind;
-        QString text;
-        QString caption;
-    };
-    struct Dialog
-    {
-        QString title, initial, filter;
-    };
+    using Message = RecordingReporter::Message;
 
     void message(MessageKind kind, const QString &text, const QString &caption = QString()) override
     {
         messages.append({kind, text, caption});
-        if (onMessage)
-            onMessage();
     }
-    QString getOpenFileName(const QString &title, const QString &initial, const QString &filter) override
+    QString getOpenFileName(const QString &, const QString &initial, const QString &) override
     {
-        openDialogs.append({title, initial, filter});
-        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+        openInitials.append(initial);
+        return nextAnswer();
     }
-    QString getSaveFileName(const QString &title, const QString &initial, const QString &filter) override
+    QString getSaveFileName(const QString &, const QString &, const QString &) override
     {
-        saveDialogs.append({title, initial, filter});
-        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+        ++saveDialogs;
+        return nextAnswer();
     }
     bool openExternally(const QString &path) override
     {
@@ -61,14 +51,17 @@ public:
     }
 
     QList<Message> messages;
-    QList<Dialog> openDialogs, saveDialogs;
+    QStringList openInitials; // where each open dialog started
+    int saveDialogs = 0;
     QStringList fileAnswers; // what the next file dialogs return, in order
     QStringList opened;
     bool viewerStarts = true;
-    std::function<void()> onMessage;
+
+private:
+    QString nextAnswer() { return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst(); }
 };
 
-// A started wizard (disclaimer answered) with its log in a temporary folder.
+// A started wizard (its disclaimer answered) with its log in a temporary folder.
 class WizardTest : public ::testing::Test
 {
 protected:
@@ -79,9 +72,11 @@ protected:
     }
     std::unique_ptr<frmMain> newWindow()
     {
+        prompts.messages.clear();
         auto w = std::make_unique<frmMain>(prompts);
         w->Form_Load();
         w->LogPath = dir.filePath(QStringLiteral("VUVEDIZE.LOG"));
+        EXPECT_EQ(prompts.messages.size(), 1) << "the disclaimer, once per start";
         prompts.messages.clear();
         return w;
     }

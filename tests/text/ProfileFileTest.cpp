@@ -45,18 +45,6 @@ protected:
 
 } // namespace
 
-TEST_F(ProfileFileTest, CreatesTheFileWithCrlfAndReadsItBack)
-{
-    ASSERT_TRUE(ProfileFile::writeStrings(path(), {{"Settings", "QuoteDelimiter", "Yes"},
-                                                   {"Settings", "FileName", "/data/items.csv"},
-                                                   {"FieldMappings", "Field1", ""},
-                                                   {"FieldMappings", "Field_ID1", "116"}}));
-    EXPECT_EQ(contents(), "[Settings]\r\nQuoteDelimiter=Yes\r\nFileName=/data/items.csv\r\n"
-                          "[FieldMappings]\r\nField1=\r\nField_ID1=116\r\n");
-    EXPECT_EQ(read("Settings", "FileName"), "/data/items.csv");
-    EXPECT_EQ(read("FieldMappings", "Field1", 155, "default"), "");
-}
-
 TEST_F(ProfileFileTest, ReplacesValuesInPlaceAndKeepsEverythingElse)
 {
     const QByteArray original = "; written by hand\n[settings]\n  quoteDELIMITER = No   \nOther=1\n\n"
@@ -96,20 +84,23 @@ TEST_F(ProfileFileTest, ReadsNamesWithoutRegardToCaseAndBlanks)
     EXPECT_EQ(read("Latin", "Name"), QStringLiteral(u"caf\u00E9"));
 }
 
-TEST_F(ProfileFileTest, ReadsBackWhatWasWrittenCutToTheBuffer)
+TEST_F(ProfileFileTest, WritesNewFilesAndReadsValuesBackCutToTheBuffer)
 {
     const QString longName(200, u'n');
     const QString euro = QStringLiteral(u"Caf\u00E9 \u20AC");
-    ASSERT_TRUE(ProfileFile::writeStrings(path(), {{"S", "Padded", "  padded  "}, {"S", "Quoted", "\"quoted\""},
-                                                   {"S", "Euro", euro}, {"S", "List", "a=b;c"}, {"S", "Long", longName},
+    ASSERT_TRUE(ProfileFile::writeStrings(path(), {{"S", "Empty", ""}, {"S", "Padded", "  padded  "},
+                                                   {"S", "Quoted", "\"quoted\""}, {"S", "Euro", euro},
+                                                   {"S", "List", "a=b;c"}, {"S", "Long", longName},
                                                    {"S", "Emoji", QStringLiteral(u"a\U0001F600")}}));
+    // A new file has CRLF line ends.
+    EXPECT_TRUE(contents().startsWith("[S]\r\nEmpty=\r\nPadded=\"  padded  \"\r\nQuoted=\"\"quoted\"\"\r\n"));
     // Values that reading would trim or unquote come back unchanged. At most
     // bufferSize - 1 characters are read, never half a character outside the
     // basic plane.
     const struct { const char *key; int bufferSize; QString expected; } cases[] = {
-        {"Padded", 155, "  padded  "}, {"Quoted", 155, "\"quoted\""}, {"Euro", 155, euro}, {"List", 155, "a=b;c"},
-        {"Long", 155, longName.left(154)}, {"Long", 4, "nnn"}, {"Long", 1, ""}, {"Long", 0, ""},
-        {"Nothing", 3, "de"}, {"Emoji", 3, "a"},
+        {"Empty", 155, ""}, {"Padded", 155, "  padded  "}, {"Quoted", 155, "\"quoted\""}, {"Euro", 155, euro},
+        {"List", 155, "a=b;c"}, {"Long", 155, longName.left(154)}, {"Long", 4, "nnn"}, {"Long", 1, ""},
+        {"Long", 0, ""}, {"Nothing", 3, "de"}, {"Emoji", 3, "a"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(read("S", c.key, c.bufferSize, "default"), c.expected) << c.key << " " << c.bufferSize;

@@ -64,6 +64,12 @@ QStringView trimBlanks(QStringView text)
     return text.mid(first, last - first);
 }
 
+// A value wrapped in double quotes, which reading takes off.
+bool isQuoted(QStringView value)
+{
+    return value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"');
+}
+
 bool sameName(QStringView a, QStringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -105,7 +111,7 @@ Parsed parseLine(const QString &text)
         ++valueAt;
     parsed.valueAt = valueAt;
     QStringView value = trimBlanks(QStringView(text).mid(valueAt));
-    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+    if (isQuoted(value))
         value = value.mid(1, value.size() - 2);
     parsed.value = value.toString();
     return parsed;
@@ -182,8 +188,7 @@ Location locate(const QByteArray &bytes, const QList<Line> &lines, const QString
 QString valueAsWritten(const QString &value)
 {
     const bool blankEnds = !value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()));
-    const bool quoted = value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"');
-    if (blankEnds || quoted)
+    if (blankEnds || isQuoted(value))
         return u'"' + value + u'"';
     return value;
 }
@@ -236,7 +241,8 @@ QByteArray withEntry(const QByteArray &bytes, const ProfileEntry &entry)
             break;
         }
     }
-    const QByteArray keyLine = (entry.key.trimmed() + u'=' + valueAsWritten(entry.value)).toUtf8();
+    const QByteArray value = valueAsWritten(entry.value).toUtf8();
+    const QByteArray keyLine = entry.key.trimmed().toUtf8() + '=' + value;
     const Location where = locate(bytes, lines, entry.section, entry.key);
 
     QByteArray out;
@@ -258,7 +264,7 @@ QByteArray withEntry(const QByteArray &bytes, const ProfileEntry &entry)
         // Keep the key as spelled in the file and the blanks around "=".
         const QString text = lineText(bytes, line);
         out.append(bytes.constData() + line.start, bytesOfPrefix(bytes, line, text, where.key.valueAt));
-        out.append(valueAsWritten(entry.value).toUtf8());
+        out.append(value);
         out.append(bytes.constData() + line.contentEnd, line.end - line.contentEnd);
         copyLines(where.keyLine + 1, lines.size());
     } else if (where.sectionHeader >= 0) {

@@ -47,15 +47,6 @@ qsizetype firstNonAscii(QByteArrayView bytes)
     return size;
 }
 
-void widenAscii(QByteArrayView bytes, QString &out)
-{
-    out.resize(bytes.size());
-    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
-    const auto *src = reinterpret_cast<const unsigned char *>(bytes.data());
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        dst[i] = src[i];
-}
-
 void decodeWindows1252Into(QByteArrayView bytes, QString &out)
 {
     out.resize(bytes.size());
@@ -127,9 +118,8 @@ QString decodeText(QByteArrayView bytes)
 
 void decodeTextInto(QByteArrayView bytes, QString &out)
 {
-    if (firstNonAscii(bytes) == bytes.size())
-        widenAscii(bytes, out);
-    else if (isValidUtf8(bytes))
+    // ASCII reads the same in both, and Windows-1252 decoding keeps out's storage.
+    if (firstNonAscii(bytes) < bytes.size() && isValidUtf8(bytes))
         out = QString::fromUtf8(bytes);
     else
         decodeWindows1252Into(bytes, out);

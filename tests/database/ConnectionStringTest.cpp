@@ -1,3 +1,5 @@
+#include "TestSupport.h"
+
 #include "database/ConnectionString.h"
 #include "database/DbConnection.h"
 
@@ -160,10 +162,7 @@ TEST(DbConnection, SqliteOpensOnlyAnExistingStore)
 
     // A file that is not a database.
     const QString text = dir.filePath(QStringLiteral("notes.txt"));
-    QFile file(text);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(4096, 'x'));
-    file.close();
+    ASSERT_TRUE(test::writeTestFile(text, QByteArray(4096, 'x')));
     EXPECT_FALSE(connection.open(QStringLiteral("Provider=SQLite;Data Source=") + text, &error));
     EXPECT_EQ(error.number, ErrorNumbers::ConnectionFailed);
     EXPECT_FALSE(connection.isOpen());

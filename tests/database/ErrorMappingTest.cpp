@@ -36,6 +36,13 @@ protected:
     }
 };
 
+// A failed statement as Qt reports it: the database's text and native code.
+QSqlError statementError(const char *text, const char *native)
+{
+    return QSqlError(QStringLiteral("Unable to execute statement"), QString::fromUtf8(text),
+                     QSqlError::StatementError, QString::fromLatin1(native));
+}
+
 } // namespace
 
 TEST_P(ErrorMappingOnBackend, ConstraintViolationsOfTheStore)
@@ -62,19 +69,7 @@ TEST_P(ErrorMappingOnBackend, LostConnection)
 {
     if (backend() == test::StoreBackend::SQLite)
         GTEST_SKIP() << "an SQLite store has no server to lose";
-    QSqlQuery query(connection.database());
-    ASSERT_TRUE(query.exec(QStringLiteral("SELECT pg_backend_pid()")) && query.next());
-    const int pid = query.value(0).toInt();
-    query.finish();
-    {
-        DbConnection admin;
-        DbError error;
-        ASSERT_TRUE(admin.open(QStringLiteral("Provider=MSDASQL;") + qEnvironmentVariable("VXR_TEST_PG_CONNECT"),
-                               &error))
-            << error.description.toStdString();
-        QSqlQuery kill(admin.database());
-        ASSERT_TRUE(kill.exec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid)));
-    }
+    execute(QStringLiteral("SELECT pg_terminate_backend(pg_backend_pid())")); // the server ends this session
     EXPECT_EQ(execute(QStringLiteral("SELECT COUNT(*) FROM Item")), ErrorNumbers::ConnectionFailed);
 }
 
@@ -94,10 +89,10 @@ TEST(ErrorMapping, SqlServerNumbersComeFirst)
         {"0", "Invalid object name 'Itme'.", "42S02", ErrorNumbers::StatementFailed},
     };
     for (const auto &row : rows) {
-        const QSqlError error(QStringLiteral("QODBC: Unable to execute statement"), QString::fromLatin1(row.text),
-                              QSqlError::StatementError, QString::fromLatin1(row.native));
         const OdbcDiagnostics diagnostics{{QString::fromLatin1(row.state)}, {}};
-        EXPECT_EQ(dbErrorFrom(error, Dialect::SqlServer, diagnostics).number, row.expected) << row.text;
+        EXPECT_EQ(dbErrorFrom(statementError(row.text, row.native), Dialect::SqlServer, diagnostics).number,
+                  row.expected)
+            << row.text;
     }
 }
 
@@ -105,23 +100,18 @@ TEST(ErrorMapping, StatesBeatTheWordsOfTheMessage)
 {
     // psqlODBC's native number is 1 whatever happened; the SQLSTATE decides,
     // whatever language the server speaks.
-    const QSqlError german(QStringLiteral("QODBC: Unable to execute statement"),
-                           QStringLiteral("FEHLER: doppelter Schlüsselwert verletzt Unique-Constraint"),
-                           QSqlError::StatementError, QStringLiteral("1"));
+    const QSqlError german = statementError("FEHLER: doppelter Schlüsselwert verletzt Unique-Constraint", "1");
     EXPECT_EQ(dbErrorFrom(german, Dialect::PostgreSQL, OdbcDiagnostics{{QStringLiteral("23505")}, {1}}).number,
               ErrorNumbers::DuplicateKey);
     EXPECT_EQ(dbErrorFrom(german, Dialect::PostgreSQL, OdbcDiagnostics{{QStringLiteral("22P02")}, {1}}).number,
               ErrorNumbers::ConversionFailed);
     // Newer Qt versions append the states to the database text.
-    const QSqlError appended(QStringLiteral("QODBC: Unable to execute statement"),
-                             QStringLiteral("FEHLER: Wert zu lang, 22001"), QSqlError::StatementError,
-                             QStringLiteral("1"));
-    EXPECT_EQ(dbErrorFrom(appended, Dialect::PostgreSQL).number, ErrorNumbers::ValueOutOfRange);
+    EXPECT_EQ(dbErrorFrom(statementError("FEHLER: Wert zu lang, 22001", "1"), Dialect::PostgreSQL).number,
+              ErrorNumbers::ValueOutOfRange);
     // A value inside the message that looks like a SQLSTATE is not taken for one.
-    const QSqlError zip(QStringLiteral("QODBC: Unable to execute statement"),
-                        QStringLiteral("ERROR: duplicate key value violates unique constraint \"ux\"\n"
-                                       "DETAIL: Key (zip)=(22001) already exists."),
-                        QSqlError::StatementError, QStringLiteral("1"));
+    const QSqlError zip = statementError("ERROR: duplicate key value violates unique constraint \"ux\"\n"
+                                         "DETAIL: Key (zip)=(22001) already exists.",
+                                         "1");
     EXPECT_EQ(dbErrorFrom(zip, Dialect::PostgreSQL).number, ErrorNumbers::DuplicateKey);
 }
 
@@ -137,9 +127,7 @@ TEST(ErrorMapping, SqliteResultCodes)
         {"1", "near \"SELEC\": syntax error", ErrorNumbers::StatementFailed},
     };
     for (const auto &row : rows) {
-        const QSqlError error(QStringLiteral("Unable to fetch row"), QString::fromLatin1(row.text),
-                              QSqlError::StatementError, QString::fromLatin1(row.code));
-        EXPECT_EQ(dbErrorFrom(error, Dialect::SQLite).number, row.expected) << row.text;
+        EXPECT_EQ(dbErrorFrom(statementError(row.text, row.code), Dialect::SQLite).number, row.expected) << row.text;
     }
     // A failure the driver reports without any code at all.
     EXPECT_EQ(dbErrorFrom(QSqlError(QStringLiteral("Driver not loaded"), QString(), QSqlError::ConnectionError),

@@ -14,25 +14,19 @@ namespace {
 class ErrorMappingOnBackend : public test::BackendTest
 {
 protected:
-    // Runs an INSERT into Item with bound values and returns what its failure
-    // maps to (0 when it succeeded).
-    qint32 insertItem(const QVariant &lookupCode, const QVariant &description = QStringLiteral(""))
+    // Runs a statement with bound values and returns what its failure maps
+    // to (0 when it succeeded).
+    qint32 execute(const QString &sql, const QVariantList &values = {})
     {
         QSqlQuery query(connection.database());
-        query.prepare(QStringLiteral("INSERT INTO Item (ItemLookupCode, Description) VALUES (?, ?)"));
-        query.addBindValue(lookupCode);
-        query.addBindValue(description);
+        query.prepare(sql);
+        for (const QVariant &value : values)
+            query.addBindValue(value);
         if (query.exec())
             return 0;
         const DbError error = dbErrorFrom(query, dialect());
         EXPECT_FALSE(error.description.isEmpty());
         return error.number;
-    }
-
-    qint32 execute(const QString &sql)
-    {
-        QSqlQuery query(connection.database());
-        return query.exec(sql) ? 0 : dbErrorFrom(query, dialect()).number;
     }
 };
 
@@ -47,11 +41,13 @@ QSqlError statementError(const char *text, const char *native)
 
 TEST_P(ErrorMappingOnBackend, ConstraintViolationsOfTheStore)
 {
-    ASSERT_EQ(insertItem(QStringLiteral("A100")), 0);
-    EXPECT_EQ(insertItem(QStringLiteral("A100")), ErrorNumbers::DuplicateKey);
-    EXPECT_EQ(insertItem(QVariant(QMetaType::fromType<QString>())), ErrorNumbers::ConstraintViolation);
-    EXPECT_EQ(insertItem(QStringLiteral("A101"), QString(31, u'x')), ErrorNumbers::ValueOutOfRange);
-    EXPECT_EQ(insertItem(QStringLiteral("A102"), QString(30, u'x')), 0);
+    const QString insert = QStringLiteral("INSERT INTO Item (ItemLookupCode, Description) VALUES (?, ?)");
+    ASSERT_EQ(execute(insert, {QStringLiteral("A100"), QStringLiteral("")}), 0);
+    EXPECT_EQ(execute(insert, {QStringLiteral("A100"), QStringLiteral("")}), ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(execute(insert, {QVariant(QMetaType::fromType<QString>()), QStringLiteral("")}),
+              ErrorNumbers::ConstraintViolation);
+    EXPECT_EQ(execute(insert, {QStringLiteral("A101"), QString(31, u'x')}), ErrorNumbers::ValueOutOfRange);
+    EXPECT_EQ(execute(insert, {QStringLiteral("A102"), QString(30, u'x')}), 0);
     EXPECT_EQ(execute(QStringLiteral("SELEC nothing")), ErrorNumbers::StatementFailed);
 }
 

@@ -43,7 +43,6 @@ TEST_P(RecordWriterTest, ItemWithItsReferencesAndSupplierList)
     // The next line links its own supplier row to its own item.
     setLine({"A101", "Red Widget", "3", "Hardware", "Tools", "Acme Tools X", "8.25"});
     ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
-    EXPECT_EQ(count("Department") + count("Category") + count("Supplier") + count("Tax"), 4);
     EXPECT_EQ(scalar("SELECT ItemID FROM SupplierList ORDER BY ID DESC").toLongLong(),
               scalar("SELECT ID FROM Item WHERE ItemLookupCode = 'A101'").toLongLong());
 }
@@ -100,13 +99,8 @@ TEST_P(RecordWriterTest, KeyDifferingInCaseIsLeftToTheDatabase)
     setLine({"abc"});
     ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
     setLine({"ABC"});
-    if (caseInsensitive()) {
-        EXPECT_EQ(writer->SaveRecord(ItemTable), ErrorNumbers::DuplicateKey);
-        EXPECT_EQ(count("Item"), 1);
-    } else {
-        EXPECT_EQ(writer->SaveRecord(ItemTable), 0);
-        EXPECT_EQ(count("Item"), 2);
-    }
+    EXPECT_EQ(writer->SaveRecord(ItemTable), caseInsensitive() ? ErrorNumbers::DuplicateKey : 0);
+    EXPECT_EQ(count("Item"), caseInsensitive() ? 1 : 2);
 }
 
 TEST_P(RecordWriterTest, RefusedRowLeavesNothingForTheNextLine)

@@ -13,8 +13,10 @@ namespace vxr {
 
 namespace {
 constexpr int GridRows = 52;
-constexpr int NameColumn = 1;
-constexpr int IdColumn = 2;
+constexpr int NameColumn = frmMain::GridNameColumn;
+constexpr int IdColumn = frmMain::GridIdColumn;
+// Room beside a cell's or heading's text for the cell margins.
+constexpr int TextPadding = 16;
 } // namespace
 
 void frmMain::PrepGrid()
@@ -24,7 +26,7 @@ void frmMain::PrepGrid()
     MSFlexGrid1->setRowCount(GridRows);
     MSFlexGrid1->setHorizontalHeaderLabels({QStringLiteral("Field No."), QStringLiteral("Field Name"), QString()});
     // The first column keeps its heading readable whatever the font.
-    const int headingWidth = MSFlexGrid1->fontMetrics().horizontalAdvance(QStringLiteral("Field No.")) + 16;
+    const int headingWidth = MSFlexGrid1->fontMetrics().horizontalAdvance(QStringLiteral("Field No.")) + TextPadding;
     MSFlexGrid1->setColumnWidth(0, std::max(twipsToPixels(900), headingWidth));
     MSFlexGrid1->setColumnWidth(1, twipsToPixels(1800));
     MSFlexGrid1->setColumnWidth(2, twipsToPixels(2000));
@@ -36,6 +38,17 @@ void frmMain::PrepGrid()
     MSFlexGrid1->setCurrentCell(0, 0);
     for (int position = 0; position <= FieldMapLastPosition; ++position)
         Reader.SetMapping(position, 0);
+}
+
+// The name column is at least as wide as the longest name in the field list,
+// so that whichever field is assigned shows in full.
+void frmMain::fitNameColumn()
+{
+    const QFontMetrics metrics = MSFlexGrid1->fontMetrics();
+    int width = twipsToPixels(1800);
+    for (int i = 0; i < lstFields->count(); ++i)
+        width = std::max(width, metrics.horizontalAdvance(lstFields->item(i)->text()) + TextPadding);
+    MSFlexGrid1->setColumnWidth(NameColumn, width);
 }
 
 int frmMain::gridRow() const

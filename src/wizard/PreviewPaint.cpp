@@ -35,7 +35,7 @@ void frmMain::PreviewPaint()
     msflexpreview->setColumnCount(PreviewColumns);
     QStringList headings;
     for (int position = 1; position <= PreviewColumns; ++position)
-        headings << gridText(position, 1);
+        headings << gridText(position, GridNameColumn);
     msflexpreview->setHorizontalHeaderLabels(headings);
 
     const QString path = txtFileName->text();

@@ -103,9 +103,9 @@ void frmMain::ReadSettings(const QString &fileName)
     selectTableIndex(indexWithin(cmbTable, settings.TableName));
     txtFileName->setText(textFileBeside(fileName, settings.FileName));
     for (int row = 1; row <= MappingRows; ++row)
-        setGridText(row, 1, settings.FieldNames[row - 1]);
+        setGridText(row, GridNameColumn, settings.FieldNames[row - 1]);
     for (int row = 1; row <= MappingRows; ++row)
-        setGridText(row, 2, settings.FieldIds[row - 1]);
+        setGridText(row, GridIdColumn, settings.FieldIds[row - 1]);
     setGridRow(1);
 
     const int dropped = applyMappingFromGrid();
@@ -125,10 +125,10 @@ int frmMain::applyMappingFromGrid()
     const QList<int> offered = Fields.offeredFieldIndices(cmbTable->currentData().toInt());
     int dropped = 0;
     for (int row = 1; row <= MSFlexGrid1->rowCount(); ++row) {
-        const QString idText = gridText(row, 2);
+        const QString idText = gridText(row, GridIdColumn);
         if (idText.isEmpty()) {
-            if (!gridText(row, 1).isEmpty()) {
-                setGridText(row, 1, QString());
+            if (!gridText(row, GridNameColumn).isEmpty()) {
+                setGridText(row, GridNameColumn, QString());
                 ++dropped;
             }
             continue;
@@ -136,14 +136,14 @@ int frmMain::applyMappingFromGrid()
         const int fieldId = leadingNumber(idText);
         const int index = Fields.FindFieldIndex(fieldId);
         if (index == 0 || !offered.contains(index)) {
-            setGridText(row, 1, QString());
-            setGridText(row, 2, QString());
+            setGridText(row, GridNameColumn, QString());
+            setGridText(row, GridIdColumn, QString());
             Reader.SetMapping(row, 0);
             ++dropped;
             continue;
         }
         // The catalogue's name, so that the "already assigned" check sees it.
-        setGridText(row, 1, Fields[index].DisplayName);
+        setGridText(row, GridNameColumn, Fields[index].DisplayName);
         Reader.SetMapping(row, fieldId);
     }
     return dropped;
@@ -172,8 +172,8 @@ void frmMain::SaveSettings()
     settings.FileName = txtFileName->text();
     settings.ConnectionString = txtVXRDB->text();
     for (int row = 1; row <= MappingRows; ++row) {
-        settings.FieldNames[row - 1] = gridText(row, 1);
-        settings.FieldIds[row - 1] = gridText(row, 2);
+        settings.FieldNames[row - 1] = gridText(row, GridNameColumn);
+        settings.FieldIds[row - 1] = gridText(row, GridIdColumn);
     }
     // The cells are read one after another, which leaves the last one current:
     // the next field double-clicked goes to position 52.

@@ -214,6 +214,7 @@ void frmMain::cmbTable_Click()
     }
     if (lstFields->count() > 0)
         lstFields->setCurrentRow(0);
+    fitNameColumn();
 }
 
 void frmMain::cmbDelimiter_Click()

@@ -78,7 +78,10 @@ public:
     void PrepGrid();
     void lstFields_DblClick();
     void MSFlexGrid1_DblClick();
-    // 1-based grid rows: row n is text-file field position n.
+    // 1-based grid rows: row n is text-file field position n; the name and
+    // the FieldID of the field mapped there are in these columns.
+    static constexpr int GridNameColumn = 1;
+    static constexpr int GridIdColumn = 2;
     int gridRow() const;
     void setGridRow(int row);
     QString gridText(int row, int column) const;
@@ -115,6 +118,7 @@ private:
     void fillTableList();
     void fillDelimiterList();
     void selectTableIndex(int index);
+    void fitNameColumn();
     void focusAfterLoad();
     int applyMappingFromGrid();
     void fitPreviewColumns();

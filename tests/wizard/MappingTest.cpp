@@ -85,8 +85,13 @@ TEST_F(Mapping, ChoosingATableDiscardsTheMappingAndListsItsFields)
     auto *list = control<QListWidget>("lstFields");
     ASSERT_GT(list->count(), 0);
     EXPECT_EQ(list->currentRow(), 0);
-    for (int i = 0; i < list->count(); ++i)
+    // Whichever field is assigned, the grid shows its whole name.
+    const auto *grid = control<QTableWidget>("MSFlexGrid1");
+    for (int i = 0; i < list->count(); ++i) {
         EXPECT_EQ(window->Fields.byId(list->item(i)->data(Qt::UserRole).toInt()).TableID, 2);
+        EXPECT_GT(grid->columnWidth(1), grid->fontMetrics().horizontalAdvance(list->item(i)->text()))
+            << list->item(i)->text().toStdString();
+    }
 }
 
 class Preview : public WizardTest

@@ -31,9 +31,6 @@ TEST_F(WizardTest, FirstStateOfTheWindowAndThePanelOneOptions)
     EXPECT_TRUE(enabled("cmdConnect"));
     EXPECT_EQ(control<QComboBox>("cmbTable")->currentText(), QStringLiteral("Inventory"));
     EXPECT_EQ(window->Reader.DelimiterCode, 44);
-    EXPECT_TRUE(window->Reader.QuotesAsDelimiters);
-    EXPECT_TRUE(window->DuplicatesAsErrors);
-
     control<QCheckBox>("chkQuote")->click();
     control<QCheckBox>("chkDuplicate")->click();
     EXPECT_FALSE(window->Reader.QuotesAsDelimiters);

@@ -103,7 +103,7 @@ protected:
         const auto found = list->findItems(fieldName, Qt::MatchExactly);
         ASSERT_FALSE(found.isEmpty()) << fieldName.toStdString();
         list->setCurrentItem(found.first());
-        window->lstFields_DblClick();
+        emit list->itemDoubleClicked(found.first());
     }
     // "&Connect" with the connection string already in the box.
     void connectTo(const QString &connectionString)

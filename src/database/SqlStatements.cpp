@@ -35,7 +35,7 @@ QSqlQuery &SqlStatements::prepared(const QString &sql)
     auto query = std::make_shared<QSqlQuery>(m_database);
     query->setForwardOnly(true);
     if (!query->prepare(sql))
-        throw failure(query->lastError());
+        throw dbErrorFrom(*query, m_dialect);
     m_statements.insert(sql, query);
     return *query;
 }
@@ -45,7 +45,9 @@ void SqlStatements::execute(QSqlQuery &query, const QVariantList &values)
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values.at(i));
     if (!query.exec()) {
-        const DbError error = failure(query.lastError());
+        // With the ODBC diagnostics, read before the result is released: the
+        // SQLSTATE names the failure whatever language the server speaks.
+        const DbError error = dbErrorFrom(query, m_dialect);
         query.finish();
         throw error;
     }
@@ -56,11 +58,6 @@ QSqlQuery &SqlStatements::run(const QString &sql, const QVariantList &values)
     QSqlQuery &query = prepared(sql);
     execute(query, values);
     return query;
-}
-
-DbError SqlStatements::failure(const QSqlError &error) const
-{
-    return dbErrorFrom(error, m_dialect);
 }
 
 DbError noCurrentRecord()

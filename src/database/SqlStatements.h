@@ -42,9 +42,6 @@ public:
     // Prepares (once) and runs a statement in one go.
     QSqlQuery &run(const QString &sql, const QVariantList &values);
 
-    // The error number and description of a database failure.
-    DbError failure(const QSqlError &error) const;
-
 private:
     QSqlDatabase m_database;
     Dialect m_dialect = Dialect::SQLite;

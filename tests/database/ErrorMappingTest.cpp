@@ -1,6 +1,7 @@
 #include "TestStores.h"
 
 #include "database/ErrorMapping.h"
+#include "database/SqlStatements.h"
 
 #include <gtest/gtest.h>
 
@@ -11,18 +12,25 @@ using namespace vxr;
 
 namespace {
 
+// Prepares and runs a statement with its values bound in order.
+bool runPrepared(QSqlQuery &query, const QString &sql, const QVariantList &values)
+{
+    if (!query.prepare(sql))
+        return false;
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return query.exec();
+}
+
 class ErrorMappingOnBackend : public test::BackendTest
 {
 protected:
-    // Runs a statement with bound values and returns what its failure maps
-    // to (0 when it succeeded).
+    // Runs a statement (prepared when it has values to bind) and returns what
+    // its failure maps to; 0 when it succeeded.
     qint32 execute(const QString &sql, const QVariantList &values = {})
     {
         QSqlQuery query(connection.database());
-        query.prepare(sql);
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        if (query.exec())
+        if (values.isEmpty() ? query.exec(sql) : runPrepared(query, sql, values))
             return 0;
         const DbError error = dbErrorFrom(query, dialect());
         EXPECT_FALSE(error.description.isEmpty());
@@ -67,6 +75,25 @@ TEST_P(ErrorMappingOnBackend, LostConnection)
         GTEST_SKIP() << "an SQLite store has no server to lose";
     execute(QStringLiteral("SELECT pg_terminate_backend(pg_backend_pid())")); // the server ends this session
     EXPECT_EQ(execute(QStringLiteral("SELECT COUNT(*) FROM Item")), ErrorNumbers::ConnectionFailed);
+}
+
+TEST_P(ErrorMappingOnBackend, RunStatementsGoByTheSqlState)
+{
+    if (backend() == test::StoreBackend::SQLite)
+        GTEST_SKIP() << "SQLite reports result codes, no SQLSTATE";
+    // A server that speaks another language: only the SQLSTATE tells a
+    // duplicate, and the log must still mark it as one.
+    SqlStatements statements;
+    statements.attach(connection.database(), dialect());
+    try {
+        statements.run(QStringLiteral("DO $$ BEGIN RAISE EXCEPTION USING ERRCODE = '23505', "
+                                      "MESSAGE = 'doppelter Schlüsselwert'; END $$"),
+                       {});
+        ADD_FAILURE() << "the statement did not fail";
+    } catch (const DbError &error) {
+        EXPECT_EQ(error.number, ErrorNumbers::DuplicateKey) << error.description.toStdString();
+    }
+    statements.detach();
 }
 
 VXR_ON_EVERY_BACKEND(ErrorMappingOnBackend);

@@ -38,7 +38,6 @@ frmMain::frmMain(UserPrompts &prompts, QWidget *parent)
     initWizardResources();
     buildControls();
     m_connect = new frmConnect(m_prompts, this);
-    m_connect->setWindowFlag(Qt::Dialog);
     HelpPath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Vexaro Import.html"));
     connectHandlers();
 }

@@ -53,6 +53,8 @@ TEST_P(RecordWriterTest, DuplicateItemKeepsReferencesAndUpdatesOnRequest)
     reader.SetMapping(8, 403); // "Supplier Cost" belongs to the supplier list, not the item
     setLine({"A100", "Blue Widget", "12.50", "Hardware", "Tools", "Acme", "8.25", "11"});
     ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    // Mapped after "Cost" in the same pass, it decides the supplier's cost.
+    EXPECT_DOUBLE_EQ(scalar("SELECT Cost FROM SupplierList").toDouble(), 11.0);
 
     setLine({"A100", "Renamed", "12.50", "Garden", "Tools", "Acme", "8.25", "99"});
     EXPECT_EQ(writer->SaveRecord(ItemTable), ErrorNumbers::DuplicateKey);
@@ -132,6 +134,8 @@ TEST_P(RecordWriterTest, CustomerBalanceMakesReceivableRows)
     const QVariant receivable = scalar("SELECT ID FROM AccountReceivable WHERE CustomerID = ?", {customer});
     ASSERT_TRUE(receivable.isValid());
     EXPECT_DOUBLE_EQ(scalar("SELECT Balance FROM AccountReceivable WHERE ID = ?", {receivable}).toDouble(), -25.0);
+    EXPECT_DOUBLE_EQ(scalar("SELECT OriginalAmount FROM AccountReceivable WHERE ID = ?", {receivable}).toDouble(),
+                     -25.0);
     ASSERT_EQ(count("AccountReceivableHistory"), 1);
     EXPECT_EQ(scalar("SELECT AccountReceivableID FROM AccountReceivableHistory").toLongLong(),
               receivable.toLongLong());

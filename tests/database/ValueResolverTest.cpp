@@ -1,11 +1,13 @@
-#include "TestStores.h"
-
 #include "catalogue/VariantKinds.h"
 #include "database/ColumnKinds.h"
 #include "database/ValueResolver.h"
+#include "text/NumericText.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
 
 using namespace vxr;
-using namespace vxr::test;
 
 namespace {
 
@@ -42,36 +44,5 @@ TEST(ValueResolverTypes, TextIsCutDatesAndNumbersAreRead)
     EXPECT_TRUE(isNullValue(convert(QStringLiteral("31/02/2003"), TypeCodes::DBTimeStamp, 16)));
     EXPECT_TRUE(isNullValue(convert(QString(), TypeCodes::DBTimeStamp, 16)));
 }
-
-class ValueResolverTest : public RunStoreTest
-{
-protected:
-    void resolve(int fieldId, const char *text)
-    {
-        ReferenceLookups lookups(fields, *tables, regional);
-        ValueResolver resolver(fields, lookups, regional, QLocale(QLocale::English, QLocale::UnitedStates));
-        resolver.ResolveFieldValue(fields.FindFieldIndex(fieldId), QString::fromUtf8(text));
-    }
-    QVariant value(int fieldId) const { return fields.byId(fieldId).Value; }
-};
-
-TEST_P(ValueResolverTest, AmountsAreCopiedToTheirCompanions)
-{
-    resolve(FieldIds::ItemCost, "12.50");
-    EXPECT_DOUBLE_EQ(value(FieldIds::ItemCost).toDouble(), 12.5);
-    EXPECT_DOUBLE_EQ(value(FieldIds::SupplierListCost).toDouble(), 12.5);
-
-    resolve(FieldIds::CustomerAccountBalance, "(25.00)");
-    for (const int id : {FieldIds::CustomerAccountBalance, FieldIds::ARBalance, FieldIds::AROriginalAmount,
-                         FieldIds::ARHistoryAmount})
-        EXPECT_DOUBLE_EQ(value(id).toDouble(), -25.0) << id;
-
-    // "Supplier Cost" mapped directly is converted by its column like any field.
-    resolve(FieldIds::SupplierListCost, "3.75");
-    EXPECT_DOUBLE_EQ(value(FieldIds::SupplierListCost).toDouble(), 3.75);
-    EXPECT_DOUBLE_EQ(value(FieldIds::ItemCost).toDouble(), 12.5);
-}
-
-VXR_ON_EVERY_BACKEND(ValueResolverTest);
 
 } // namespace

@@ -59,8 +59,6 @@ public:
     QString connectionString() const;              // "Provider=MSDASQL;<ODBC string>"
 
 private:
-    bool runOnServer(const QString &sql);
-
     QString m_admin;     // the given string, to the postgres database
     QString m_odbc;      // the same, to the fresh database
     QString m_database;

@@ -12,16 +12,6 @@ using namespace vxr;
 
 namespace {
 
-// Prepares and runs a statement with its values bound in order.
-bool runPrepared(QSqlQuery &query, const QString &sql, const QVariantList &values)
-{
-    if (!query.prepare(sql))
-        return false;
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    return query.exec();
-}
-
 class ErrorMappingOnBackend : public test::BackendTest
 {
 protected:
@@ -30,7 +20,7 @@ protected:
     qint32 execute(const QString &sql, const QVariantList &values = {})
     {
         QSqlQuery query(connection.database());
-        if (values.isEmpty() ? query.exec(sql) : runPrepared(query, sql, values))
+        if (values.isEmpty() ? query.exec(sql) : test::runBound(query, sql, values))
             return 0;
         const DbError error = dbErrorFrom(query, dialect());
         EXPECT_FALSE(error.description.isEmpty());

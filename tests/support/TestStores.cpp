@@ -164,9 +164,6 @@ QString BackendTest::connectionString() const
     return {};
 }
 
-namespace {
-
-// Prepares and runs a statement with its values bound in order.
 bool runBound(QSqlQuery &query, const QString &sql, const QVariantList &values)
 {
     if (!query.prepare(sql))
@@ -175,8 +172,6 @@ bool runBound(QSqlQuery &query, const QString &sql, const QVariantList &values)
         query.addBindValue(value);
     return query.exec();
 }
-
-} // namespace
 
 QVariant BackendTest::scalar(const QString &sql, const QVariantList &values) const
 {

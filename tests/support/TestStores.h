@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -64,6 +65,10 @@ private:
     QString m_database;
     QString m_error;
 };
+
+// Prepares and runs a statement with its values bound in order; false (with
+// the query's error) when either fails.
+bool runBound(QSqlQuery &query, const QString &sql, const QVariantList &values);
 
 // The backends a suite can run on. PrintTo gives the test names.
 enum class StoreBackend { SQLite, PostgreSQL };

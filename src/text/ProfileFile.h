@@ -27,7 +27,8 @@ QString readString(const QString &path, const QString &section, const QString &k
 // Writes key=value into section: replaces the value where it stands, adds a
 // missing key at the end of its section, creates a missing section at the end
 // of the file and a missing file; every other line is kept as it was. New
-// files use CRLF line endings. False (with *error) when the file cannot be written.
+// files use CRLF line endings. False (with *error) when the entry cannot be
+// stored or the file cannot be written.
 bool writeString(const QString &path, const QString &section, const QString &key,
                  const QString &value, QString *error = nullptr);
 

@@ -60,8 +60,8 @@ qint32 lineResult(Work work)
 } // namespace
 
 // Rows go through the tables, which hold the run's connection.
-RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, DbConnection & /*connection*/,
-                           TableRecordsets &tables, const RegionalSettings &regional,
+RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, TableRecordsets &tables,
+                           const RegionalSettings &regional,
                            const QLocale &locale)
     : m_fields(fields),
       m_reader(reader),

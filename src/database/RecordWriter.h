@@ -12,7 +12,6 @@
 
 namespace vxr {
 
-class DbConnection;
 class FieldTable;
 class RecordReader;
 class TableRecordsets;
@@ -24,8 +23,8 @@ struct RegionalSettings;
 class RecordWriter
 {
 public:
-    RecordWriter(FieldTable &fields, const RecordReader &reader, DbConnection &connection,
-                 TableRecordsets &tables, const RegionalSettings &regional,
+    RecordWriter(FieldTable &fields, const RecordReader &reader, TableRecordsets &tables,
+                 const RegionalSettings &regional,
                  const QLocale &locale = QLocale::system());
 
     // 0 when the row was added; ErrorNumbers::DuplicateKey when the key is

@@ -51,7 +51,7 @@ public:
         const ImportRequest &request)
         : m_fields(fields), m_reader(reader), m_reporter(reporter), m_progress(progress),
           m_request(request), m_log(request.logPath), m_tables(connection, fields),
-          m_writer(fields, reader, connection, m_tables, regional)
+          m_writer(fields, reader, m_tables, regional)
     {
         m_summary.logPath = request.logPath;
     }

@@ -17,15 +17,15 @@ const QString MappingsSection = QStringLiteral("FieldMappings");
 // less is taken.
 constexpr int ValueBufferSize = 155;
 
-QString readValue(const QString &path, const QString &section, const QString &key)
+QString readValue(const ProfileFile::Contents &file, const QString &section, const QString &key)
 {
-    return ProfileFile::readString(path, section, key, QString(), ValueBufferSize);
+    return file.value(section, key, QString(), ValueBufferSize);
 }
 
 // Checked only when the value begins with "Yes", in exactly that case.
-bool readYes(const QString &path, const QString &key)
+bool readYes(const ProfileFile::Contents &file, const QString &key)
 {
-    return readValue(path, SettingsSection, key).startsWith(QLatin1String("Yes"), Qt::CaseSensitive);
+    return readValue(file, SettingsSection, key).startsWith(QLatin1String("Yes"), Qt::CaseSensitive);
 }
 
 QString yesNo(bool value)
@@ -92,16 +92,18 @@ int leadingInteger(const QString &text)
 
 SessionSettings SessionSettings::read(const QString &path)
 {
+    // The file is read once for all of its keys.
+    const ProfileFile::Contents file = ProfileFile::Contents::load(path);
     SessionSettings settings;
-    settings.QuoteDelimiter = readYes(path, QStringLiteral("QuoteDelimiter"));
-    settings.Duplicate = readYes(path, QStringLiteral("Duplicate"));
-    settings.FieldDelimiter = leadingInteger(readValue(path, SettingsSection, QStringLiteral("FieldDelimiter")));
-    settings.TableName = leadingInteger(readValue(path, SettingsSection, QStringLiteral("TableName")));
-    settings.FileName = readValue(path, SettingsSection, QStringLiteral("FileName"));
+    settings.QuoteDelimiter = readYes(file, QStringLiteral("QuoteDelimiter"));
+    settings.Duplicate = readYes(file, QStringLiteral("Duplicate"));
+    settings.FieldDelimiter = leadingInteger(readValue(file, SettingsSection, QStringLiteral("FieldDelimiter")));
+    settings.TableName = leadingInteger(readValue(file, SettingsSection, QStringLiteral("TableName")));
+    settings.FileName = readValue(file, SettingsSection, QStringLiteral("FileName"));
     for (int row = 1; row <= MappingRows; ++row)
-        settings.FieldNames[row - 1] = readValue(path, MappingsSection, fieldKey(row));
+        settings.FieldNames[row - 1] = readValue(file, MappingsSection, fieldKey(row));
     for (int row = 1; row <= MappingRows; ++row)
-        settings.FieldIds[row - 1] = readValue(path, MappingsSection, fieldIdKey(row));
+        settings.FieldIds[row - 1] = readValue(file, MappingsSection, fieldIdKey(row));
     return settings;
 }
 

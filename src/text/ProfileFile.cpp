@@ -7,6 +7,8 @@
 #include <QList>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace vxr {
 namespace ProfileFile {
 
@@ -289,18 +291,43 @@ QByteArray withEntry(const QByteArray &bytes, const ProfileEntry &entry)
 
 } // namespace
 
+Contents Contents::load(const QString &path)
+{
+    Contents contents;
+    QFile file(path);
+    if (isNotAFile(QFileInfo(path)) || !file.open(QIODevice::ReadOnly))
+        return contents;
+    const QByteArray bytes = file.readAll();
+    for (const Line &line : splitLines(bytes)) {
+        Parsed parsed = parseLine(lineText(bytes, line));
+        if (parsed.kind == Parsed::Section)
+            contents.m_sections.append({std::move(parsed.name), {}});
+        else if (parsed.kind == Parsed::Key && !contents.m_sections.isEmpty())
+            contents.m_sections.last().keys.append({std::move(parsed.name), std::move(parsed.value)});
+    }
+    return contents;
+}
+
+QString Contents::value(const QString &section, const QString &key, const QString &defaultValue,
+                        int bufferSize) const
+{
+    // A later section of the same name is not looked at, as writing changes
+    // only the first one.
+    const auto inSection = std::find_if(m_sections.cbegin(), m_sections.cend(),
+                                        [&](const Section &s) { return sameName(s.name, section); });
+    if (inSection != m_sections.cend()) {
+        for (const Key &entry : inSection->keys) {
+            if (sameName(entry.name, key))
+                return fitToBuffer(entry.value, bufferSize);
+        }
+    }
+    return fitToBuffer(defaultValue, bufferSize);
+}
+
 QString readString(const QString &path, const QString &section, const QString &key,
                    const QString &defaultValue, int bufferSize)
 {
-    QFile file(path);
-    if (isNotAFile(QFileInfo(path)) || !file.open(QIODevice::ReadOnly))
-        return fitToBuffer(defaultValue, bufferSize);
-    const QByteArray bytes = file.readAll();
-    const QList<Line> lines = splitLines(bytes);
-    const Location where = locate(bytes, lines, section, key);
-    if (where.keyLine < 0)
-        return fitToBuffer(defaultValue, bufferSize);
-    return fitToBuffer(where.key.value, bufferSize);
+    return Contents::load(path).value(section, key, defaultValue, bufferSize);
 }
 
 bool writeString(const QString &path, const QString &section, const QString &key,

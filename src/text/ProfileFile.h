@@ -17,10 +17,40 @@ struct ProfileEntry
     QString value;
 };
 
-// The value of key in section (names compared without regard to case, blanks
-// around keys and values ignored, a value in matching double quotes returned
-// without them). At most bufferSize - 1 characters are returned. A missing
-// file, section or key gives defaultValue (also cut to bufferSize - 1).
+// The keys of a file as read at one moment, for answering many look-ups
+// with one read of the file.
+class Contents
+{
+public:
+    // The file's sections and keys; none when the file is missing, cannot be
+    // read or is not a regular file.
+    static Contents load(const QString &path);
+
+    // The value of key in section (names compared without regard to case,
+    // blanks around keys and values ignored, a value in matching double
+    // quotes returned without them). Only the first section of a name and
+    // its first line with the key count. At most bufferSize - 1 characters
+    // are returned. A missing section or key gives defaultValue (also cut to
+    // bufferSize - 1).
+    QString value(const QString &section, const QString &key, const QString &defaultValue,
+                  int bufferSize) const;
+
+private:
+    struct Key
+    {
+        QString name;
+        QString value;
+    };
+    struct Section
+    {
+        QString name;
+        QList<Key> keys;
+    };
+    QList<Section> m_sections;
+};
+
+// The value of key in section of the file at path, as Contents::value reads
+// it; a missing file gives defaultValue.
 QString readString(const QString &path, const QString &section, const QString &key,
                    const QString &defaultValue, int bufferSize);
 

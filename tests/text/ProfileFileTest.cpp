@@ -69,16 +69,21 @@ TEST_F(ProfileFileTest, ReplacesValuesInPlaceAndKeepsEverythingElse)
 TEST_F(ProfileFileTest, ReadsNamesWithoutRegardToCaseAndBlanks)
 {
     put("\xEF\xBB\xBF[ Settings ]\r\n\tFileName\t=  \"  C:\\data\\items.txt  \"  \r\nQuote=\"half\r\n"
-        "Dup=first\r\nDup=second\r\n; Hidden=1\r\n[Other]\r\nMissing=elsewhere\r\n[Latin]\r\nName=caf\xE9\r\n");
+        "Dup=first\r\nDup=second\r\n; Hidden=1\r\n[Other]\r\nMissing=elsewhere\r\n[Latin]\r\nName=caf\xE9\r\n"
+        "[settings]\r\nLater=1\r\n");
     EXPECT_EQ(read("SETTINGS", "filename"), "  C:\\data\\items.txt  ");
     EXPECT_EQ(read("Settings", "Quote"), "\"half");
     EXPECT_EQ(read("Settings", "Dup"), "first");
     EXPECT_EQ(read("Settings", "Hidden", 155, "d"), "d");
     EXPECT_EQ(read("Settings", "Missing", 155, "d"), "d");
+    EXPECT_EQ(read("Settings", "Later", 155, "d"), "d"); // only the first section of a name counts
     EXPECT_EQ(read("Latin", "Name"), QStringLiteral(u"caf\u00E9"));
 
-    // The byte-order mark and the Windows-1252 line survive a write.
+    // The byte-order mark and the Windows-1252 line survive a write. Contents
+    // loaded before it answer from the file as it was.
+    const ProfileFile::Contents before = ProfileFile::Contents::load(path());
     ASSERT_TRUE(write("Settings", "Dup", "third"));
+    EXPECT_EQ(before.value("settings", "DUP", {}, 155), "first");
     EXPECT_TRUE(contents().startsWith("\xEF\xBB\xBF[ Settings ]\r\n"));
     EXPECT_EQ(read("Settings", "Dup"), "third");
     EXPECT_EQ(read("Latin", "Name"), QStringLiteral(u"caf\u00E9"));

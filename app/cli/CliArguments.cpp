@@ -1,5 +1,7 @@
 #include "CliArguments.h"
 
+#include "ImportSetup.h"
+
 #include <QCommandLineParser>
 
 namespace vxr::cli {
@@ -155,7 +157,8 @@ QString usageText()
         "  --connect STRING             connection string (Provider=SQLite;Data Source=...; Provider=SQLOLEDB.1;...; Provider=MSDASQL;...)\n"
         "  --file PATH                  the delimited text file\n"
         "  --table NAME|ID              destination table, by its list caption (\"Inventory\", \"Customers\", ...) or its table id\n"
-        "  --delimiter NAME|CHAR        comma, period, semicolon, slash, backslash, asterisk, percent, ampersand, tab, space, or the character\n"
+        "  --delimiter NAME|CHAR        ")
+        + delimiterNames() + QStringLiteral(", or the character\n"
         "  --quotes | --no-quotes       treat quotation marks as text field delimiters (default: on)\n"
         "  --duplicates error|update    duplicate keys are errors (default) or update the existing row\n"
         "  --skip-first-line\n"

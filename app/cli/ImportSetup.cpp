@@ -15,17 +15,6 @@ namespace vxr::cli {
 
 namespace {
 
-struct NamedDelimiter
-{
-    const char *name;
-    int code;
-};
-
-constexpr NamedDelimiter NamedDelimiters[] = {
-    {"comma", 44},    {"period", 46},   {"semicolon", 59}, {"slash", 47},     {"backslash", 92},
-    {"asterisk", 42}, {"percent", 37},  {"ampersand", 38}, {"tab", 9},        {"space", 32},
-};
-
 // The set-up a settings file holds, applied over the defaults.
 QString applySettingsFile(const QString &path, const FieldTable &fields, ImportSetup &setup,
                           bool tableGiven, bool delimiterGiven)
@@ -194,16 +183,12 @@ int findOfferedField(const FieldTable &fields, int tableId, const QString &text,
 
 int delimiterCodeOf(const QString &text, QString *error)
 {
-    for (const NamedDelimiter &named : NamedDelimiters) {
-        if (text.compare(QLatin1String(named.name), Qt::CaseInsensitive) == 0)
-            return named.code;
+    for (const DelimiterChoice &choice : delimiterChoices()) {
+        if (text.compare(choice.name, Qt::CaseInsensitive) == 0)
+            return choice.code;
     }
     if (text.size() != 1) {
-        QStringList names;
-        for (const NamedDelimiter &named : NamedDelimiters)
-            names.append(QLatin1String(named.name));
-        *error = QStringLiteral("--delimiter takes %1 or a single character, not '%2'")
-                     .arg(names.join(QStringLiteral(", ")), text);
+        *error = QStringLiteral("--delimiter takes %1 or a single character, not '%2'").arg(delimiterNames(), text);
         return 0;
     }
     const QChar c = text.at(0);
@@ -215,6 +200,14 @@ int delimiterCodeOf(const QString &text, QString *error)
         return 0;
     }
     return c.unicode();
+}
+
+QString delimiterNames()
+{
+    QStringList names;
+    for (const DelimiterChoice &choice : delimiterChoices())
+        names.append(choice.name);
+    return names.join(QStringLiteral(", "));
 }
 
 SetupResult resolveSetup(const CliArguments &arguments, const FieldTable &fields, SetupPurpose purpose)

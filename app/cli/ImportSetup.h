@@ -58,6 +58,9 @@ int findOfferedField(const FieldTable &fields, int tableId, const QString &text,
 // 0 with *error when it cannot be used.
 int delimiterCodeOf(const QString &text, QString *error);
 
+// The delimiter names --delimiter takes, in list order: "comma, period, ...".
+QString delimiterNames();
+
 // The message for a table argument that names no offered table; it lists
 // the offered ones.
 QString notATableMessage(const QString &text);

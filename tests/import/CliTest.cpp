@@ -102,6 +102,8 @@ TEST_F(CliTest, CommandLine)
     const CliResult help = vxrimp({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("--map POS=FIELD[,POS=FIELD]"));
+    EXPECT_TRUE(help.out.contains("  --delimiter NAME|CHAR        comma, period, semicolon, slash, backslash, "
+                                  "asterisk, percent, ampersand, tab, space, or the character\n"));
     EXPECT_TRUE(help.err.isEmpty());
 
     expectRefused({},
@@ -135,6 +137,9 @@ TEST_F(CliTest, SetUpErrorsSayWhatIsWrong)
                       {{"--table", "3", "--map", "1=311,2=supplier name"}, "mapped to positions 1 and 2"},
                       {{"--table", "3"}, "no text position is mapped"},
                       {{"--table", "3", "--delimiter", "'"}, "cannot be the field delimiter"},
+                      {{"--table", "3", "--delimiter", "pipe"},
+                       "--delimiter takes comma, period, semicolon, slash, backslash, asterisk, percent, "
+                       "ampersand, tab, space or a single character, not 'pipe'"},
                       {{"--settings", "missing.imp"}, "missing.imp does not exist"},
                       // Everything is in order but the database is not there.
                       {{"--table", "Suppliers", "--map", "1=311,2=304"}, "cannot connect to the database"},
@@ -158,8 +163,8 @@ TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
     EXPECT_TRUE(logText().contains("\r\n[00006 <DUPL>] \"Northwind Tools\",\"D. Whitfield\""));
 
     // Options override the settings file: the repeated item updates its row.
-    const CliResult items = vxrimp(importArguments(connect, "inventory.imp")
-                                   << "--skip-first-line" << "--duplicates" << "update");
+    const CliResult items = vxrimp(importArguments(connect, "inventory.imp") << "--skip-first-line"
+                                   << "--duplicates" << "update" << "--delimiter" << "Comma");
     EXPECT_EQ(items.exitCode, 0) << items.err.toStdString();
     EXPECT_TRUE(items.out.contains("Rows added:    25\n"));
     EXPECT_TRUE(items.out.contains("Rows updated:  1\n"));

@@ -15,7 +15,7 @@ void TerminalProgress::setStatus(const QString &text)
     draw(true);
     // The run's last status ends the progress line, so that messages and the
     // summary start on a line of their own.
-    if (text != QLatin1String("Initializing...") && text != QLatin1String("Importing..."))
+    if (text != RunStatusInitializing && text != RunStatusImporting)
         endLine();
 }
 

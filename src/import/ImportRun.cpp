@@ -20,10 +20,6 @@ namespace vxr {
 
 namespace {
 
-const QString StatusInitializing = QStringLiteral("Initializing...");
-const QString StatusImporting = QStringLiteral("Importing...");
-const QString StatusComplete = QStringLiteral("Complete");
-
 // The record number as a whole percentage of the total, a half rounded away
 // from zero: 0 .. 100.
 int percentDone(qint64 recordNumber, qint64 total)
@@ -84,7 +80,7 @@ private:
 
 ImportSummary Run::execute()
 {
-    m_progress.setStatus(StatusInitializing);
+    m_progress.setStatus(RunStatusInitializing);
 
     const TableInfo *table = tableInfo(m_request.tableId);
     if (!table || table->listCaption.isEmpty())
@@ -100,14 +96,14 @@ ImportSummary Run::execute()
         return m_summary;
 
     m_progress.setRecordsToProcess(QString::number(m_total));
-    m_progress.setStatus(StatusImporting);
+    m_progress.setStatus(RunStatusImporting);
     if (!importLines())
         return m_summary;
     showProcessed(m_total);
 
     m_reader.CloseTextFile();
     m_tables.CloseTables();
-    m_progress.setStatus(StatusComplete);
+    m_progress.setStatus(RunStatusComplete);
     m_summary.completed = true;
     finish();
     return m_summary;
@@ -233,7 +229,7 @@ ImportSummary Run::fail(const QString &reason)
     m_tables.CloseTables();
     m_summary.completed = false;
     m_summary.failure = reason;
-    m_progress.setStatus(QStringLiteral("Failed: ") + reason);
+    m_progress.setStatus(RunStatusFailedPrefix + reason);
 
     QString text = QStringLiteral("The import failed: ") + reason + QLatin1Char('.');
     if (m_summary.rowsAdded + m_summary.rowsUpdated > 0)

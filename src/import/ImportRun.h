@@ -10,6 +10,14 @@ class RecordReader;
 class Reporter;
 struct RegionalSettings;
 
+// The status texts of a run: while it sets up, while it reads the text file,
+// and once every line is through. A failed run shows RunStatusFailedPrefix
+// followed by the reason.
+inline const QString RunStatusInitializing = QStringLiteral("Initializing...");
+inline const QString RunStatusImporting = QStringLiteral("Importing...");
+inline const QString RunStatusComplete = QStringLiteral("Complete");
+inline const QString RunStatusFailedPrefix = QStringLiteral("Failed: ");
+
 // Where a run shows its progress: the wizard's five labels, or the
 // command-line tool's progress line. Each call carries the label's new text.
 class ProgressSink

@@ -98,8 +98,11 @@ void RecordReader::startAtFirstLine()
     // Make sure a byte-order mark is seen whole even if a read returns less.
     while (m_end < 3 && fillBuffer()) {
     }
-    if (m_end - m_pos >= 3 && std::memcmp(m_buffer.constData() + m_pos, "\xEF\xBB\xBF", 3) == 0)
+    m_byteOrderMark.clear();
+    if (m_end - m_pos >= 3 && std::memcmp(m_buffer.constData() + m_pos, "\xEF\xBB\xBF", 3) == 0) {
+        m_byteOrderMark = QByteArray("\xEF\xBB\xBF", 3);
         m_pos += 3;
+    }
     if (m_pos == m_end)
         fillBuffer();
 }
@@ -134,12 +137,14 @@ bool RecordReader::fillBuffer()
 }
 
 // Reads one line and its terminator; appends the line's bytes to *line when
-// line is given (counting passes none). False at the end of the file.
-bool RecordReader::nextLine(QByteArray *line)
+// line is given (counting passes none) and says in *end how it ended. False
+// at the end of the file.
+bool RecordReader::nextLine(QByteArray *line, LineEnd *end)
 {
     if (AtEndOfFile())
         return false;
     const char terminator = m_lineFeedEndsLines ? '\n' : '\r';
+    *end = m_lineFeedEndsLines ? LineEnd::Lf : LineEnd::Cr;
     for (;;) {
         const char *start = m_buffer.constData() + m_pos;
         const qsizetype available = m_end - m_pos;
@@ -152,8 +157,10 @@ bool RecordReader::nextLine(QByteArray *line)
             if (terminator == '\r') {
                 if (m_pos == m_end)
                     fillBuffer();
-                if (m_pos < m_end && m_buffer.at(m_pos) == '\n')
+                if (m_pos < m_end && m_buffer.at(m_pos) == '\n') {
                     ++m_pos;
+                    *end = LineEnd::CrLf;
+                }
             }
             if (m_pos == m_end)
                 fillBuffer();
@@ -162,8 +169,10 @@ bool RecordReader::nextLine(QByteArray *line)
         if (line)
             line->append(start, available);
         m_pos = m_end;
-        if (!fillBuffer())
-            return true; // the last line has no terminator
+        if (!fillBuffer()) {
+            *end = LineEnd::None; // the last line has no terminator
+            return true;
+        }
     }
 }
 
@@ -173,7 +182,8 @@ qint32 RecordReader::CountRecords()
         return 0;
     RewindTextFile();
     qint64 count = 0;
-    while (nextLine(nullptr))
+    LineEnd end;
+    while (nextLine(nullptr, &end))
         ++count;
     const bool failed = m_readError;
     const QString failure = m_errorString;
@@ -196,13 +206,28 @@ void RecordReader::ReadNextRecord()
     if (AtEndOfFile())
         return;
     m_rawLine.resize(0);
-    nextLine(&m_rawLine);
+    nextLine(&m_rawLine, &m_currentLineEnd);
     ClearFieldTexts();
     decodeTextInto(m_rawLine, m_workLine);
     m_workLine.remove(QChar(Apostrophe));
     ParseRecord(m_workLine);
     // The previous line's buffer comes back to be reused for the next line.
     CurrentLine.swap(m_rawLine);
+}
+
+QByteArray RecordReader::currentLineEnd() const
+{
+    switch (m_currentLineEnd) {
+    case LineEnd::Cr:
+        return QByteArrayLiteral("\r");
+    case LineEnd::Lf:
+        return QByteArrayLiteral("\n");
+    case LineEnd::CrLf:
+        return QByteArrayLiteral("\r\n");
+    case LineEnd::None:
+        break;
+    }
+    return QByteArray();
 }
 
 void RecordReader::RewindTextFile()

@@ -37,8 +37,14 @@ public:
 
     std::array<FieldMapEntry, FieldMapLastPosition + 1> FieldMap;
 
-    // The raw bytes of the line last read, apostrophes included (for the log).
+    // The raw bytes of the line last read, apostrophes included, without its
+    // line end (for the log and for writing the line back).
     QByteArray CurrentLine;
+    // The bytes that ended the line last read, exactly as in the file: "\r\n",
+    // "\r" or "\n"; empty for a last line without one.
+    QByteArray currentLineEnd() const;
+    // The byte-order mark the open file starts with; empty when it has none.
+    QByteArray byteOrderMark() const { return m_byteOrderMark; }
 
     // False (with errorString()) when the file cannot be opened.
     bool OpenTextFile(const QString &path);
@@ -63,17 +69,21 @@ public:
     QString errorString() const;
 
 private:
+    enum class LineEnd : quint8 { None, Cr, Lf, CrLf };
+
     void resetReadState();
     bool decideLineEnds();
     void startAtFirstLine();
     bool fillBuffer();
-    bool nextLine(QByteArray *line);
+    bool nextLine(QByteArray *line, LineEnd *end);
     void endField(int &position);
     void failRead();
 
     const FieldTable &m_fields;
     QFile m_file;
     bool m_tooManyFields = false;
+    LineEnd m_currentLineEnd = LineEnd::None;
+    QByteArray m_byteOrderMark;
 
     // Lines end at CR (a following LF belongs to the terminator), except in
     // a file without any CR, whose lines end at LF.

@@ -199,3 +199,31 @@ TEST_F(RecordReaderTest, MappingsSurviveLinesAndFiles)
     EXPECT_EQ(reader.FieldMap[2].Text, "");
     reader.SetMapping(101, FieldIds::ItemCost); // outside the table: ignored
 }
+
+TEST_F(RecordReaderTest, GivesBackEveryLineByteForByte)
+{
+    // The mark, each line and its own line end put together again are the file.
+    const QByteArray files[] = {
+        "a,1\r\nb,2\rc,3\r\n\r\nlast",
+        "\xEF\xBB\xBF" "caf\xC3\xA9\r\nO'Brien\r",
+        "x\ny\n\nz\n",
+        "lone\nLF\r\nand CR\r",
+        "\r\n",
+        QByteArray(65535, 'x') + "\r\n" + QByteArray(10, 'y'), // CRLF across a read chunk
+    };
+    for (const QByteArray &bytes : files) {
+        ASSERT_TRUE(open(bytes));
+        QByteArray rebuilt = reader.byteOrderMark();
+        while (!reader.AtEndOfFile()) {
+            reader.ReadNextRecord();
+            rebuilt += reader.CurrentLine + reader.currentLineEnd();
+        }
+        EXPECT_EQ(rebuilt, bytes) << bytes.left(40).toStdString();
+    }
+    ASSERT_TRUE(open("one\r\ntwo"));
+    EXPECT_TRUE(reader.byteOrderMark().isEmpty());
+    reader.ReadNextRecord();
+    EXPECT_EQ(reader.currentLineEnd(), "\r\n");
+    reader.ReadNextRecord();
+    EXPECT_EQ(reader.currentLineEnd(), "");
+}

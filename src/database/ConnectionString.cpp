@@ -13,8 +13,9 @@ namespace {
 
 // Reads a value that starts at text[pos]: in braces or quotes when it starts
 // with one and the closing one ends the part; otherwise up to the next ";".
-// Sets *next to the position after the ";" that ends the part.
-QString readValue(const QString &text, qsizetype pos, qsizetype *next)
+// Sets *valueEnd to the end of the value as written and *next to the
+// position after the ";" that ends the part.
+QString readValue(const QString &text, qsizetype pos, qsizetype *valueEnd, qsizetype *next)
 {
     const qsizetype n = text.size();
     if (pos < n) {
@@ -39,6 +40,7 @@ QString readValue(const QString &text, qsizetype pos, qsizetype *next)
             while (after < n && text.at(after) == u' ')
                 ++after;
             if (i < n && (after >= n || text.at(after) == u';')) {
+                *valueEnd = qMin(after, n);
                 *next = after + 1;
                 return value;
             }
@@ -47,8 +49,15 @@ QString readValue(const QString &text, qsizetype pos, qsizetype *next)
     qsizetype end = text.indexOf(u';', pos);
     if (end < 0)
         end = n;
+    *valueEnd = end;
     *next = end + 1;
     return text.mid(pos, end - pos);
+}
+
+bool isPasswordKey(const QString &key)
+{
+    return key.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0
+        || key.compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0;
 }
 
 
@@ -102,23 +111,43 @@ QList<ConnectionStringPart> parseConnectionString(const QString &text)
         if (!hasKey) {
             const qsizetype end = semicolon < 0 ? n : semicolon;
             const QString piece = text.mid(pos, end - pos);
-            if (!parts.isEmpty())
+            if (!parts.isEmpty()) {
                 parts.last().value += u';' + piece;
-            else if (!piece.trimmed().isEmpty())
-                parts.append({piece.trimmed(), QString()});
+                parts.last().valueTo = end;
+            } else if (!piece.trimmed().isEmpty()) {
+                parts.append({piece.trimmed(), QString(), end, end});
+            }
             pos = end + 1;
             continue;
         }
         ConnectionStringPart part;
         part.key = text.mid(pos, equals - pos).trimmed();
         qsizetype next = n;
-        part.value = readValue(text, equals + 1, &next);
+        part.valueFrom = equals + 1;
+        part.value = readValue(text, equals + 1, &part.valueTo, &next);
         if (!part.key.isEmpty() || !part.value.isEmpty())
             parts.append(part);
         pos = next;
     }
     // A trailing ";" of the string is a separator, not part of the last value.
     return parts;
+}
+
+QString withPasswordShownAs(const QString &connectionString, const QString &shown)
+{
+    QString result = connectionString;
+    const QList<ConnectionStringPart> parts = parseConnectionString(connectionString);
+    // From the last part back, so that the earlier positions stay right.
+    for (auto part = parts.crbegin(); part != parts.crend(); ++part) {
+        if (isPasswordKey(part->key))
+            result.replace(part->valueFrom, part->valueTo - part->valueFrom, shown);
+    }
+    return result;
+}
+
+QString withoutPassword(const QString &connectionString)
+{
+    return withPasswordShownAs(connectionString, QString());
 }
 
 QString connectionStringValue(const QList<ConnectionStringPart> &parts, const QString &key)

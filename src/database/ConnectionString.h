@@ -13,12 +13,25 @@ struct ConnectionStringPart
 {
     QString key;
     QString value;
+    // Where the value stands in the string, braces or quotes included:
+    // characters [valueFrom, valueTo).
+    qsizetype valueFrom = 0;
+    qsizetype valueTo = 0;
 };
 
 // Splits a connection string into its parts. A part without "=" belongs to the
 // value before it (a password such as "a;b" typed into the dialog reaches the
 // string unchanged), and a value enclosed in {braces} or "quotes" may hold ";".
 QList<ConnectionStringPart> parseConnectionString(const QString &text);
+
+// The connection string with the value of every password part (the keys
+// Password and PWD, in any case) replaced by shown and every other character
+// as it stands. Parts are found as parseConnectionString finds them, so what
+// the connection would take for the password is what goes.
+QString withPasswordShownAs(const QString &connectionString, const QString &shown);
+
+// The connection string with every password value left empty, for storing.
+QString withoutPassword(const QString &connectionString);
 
 // The value of the first part whose key matches, compared without regard to
 // case; a null string when there is none.

@@ -1,5 +1,6 @@
 #include "SessionSettings.h"
 
+#include "database/ConnectionString.h"
 #include "text/ProfileFile.h"
 
 #include <QList>
@@ -35,39 +36,6 @@ QString yesNo(bool value)
 
 QString fieldKey(int row) { return QStringLiteral("Field%1").arg(row); }
 QString fieldIdKey(int row) { return QStringLiteral("Field_ID%1").arg(row); }
-
-// Where a key=value list's value that starts at `from` ends: at the next
-// semicolon, or past a value enclosed in braces or quotation marks.
-qsizetype valueEnd(const QString &text, qsizetype from)
-{
-    qsizetype i = from;
-    while (i < text.size() && text.at(i) == QLatin1Char(' '))
-        ++i;
-    if (i < text.size()) {
-        const QChar open = text.at(i);
-        const QChar close = open == QLatin1Char('{') ? QLatin1Char('}') : open;
-        if (open == QLatin1Char('{') || open == QLatin1Char('"') || open == QLatin1Char('\'')) {
-            // A doubled closing character stands for itself inside the value.
-            for (++i; i < text.size(); ++i) {
-                if (text.at(i) != close)
-                    continue;
-                if (i + 1 < text.size() && text.at(i + 1) == close)
-                    ++i;
-                else
-                    break;
-            }
-        }
-    }
-    const qsizetype semicolon = text.indexOf(QLatin1Char(';'), i);
-    return semicolon < 0 ? text.size() : semicolon;
-}
-
-bool isPasswordKey(const QString &key)
-{
-    const QString name = key.trimmed();
-    return name.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0
-        || name.compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0;
-}
 
 } // namespace
 
@@ -127,36 +95,6 @@ bool SessionSettings::write(const QString &path, QString *error) const
         entries.append({MappingsSection, fieldIdKey(row), FieldIds[row - 1]});
     // One read and one replacement of the file for all the keys.
     return ProfileFile::writeStrings(path, entries, error);
-}
-
-QString withoutPassword(const QString &connectionString)
-{
-    QString result;
-    qsizetype start = 0;
-    while (start <= connectionString.size()) {
-        const qsizetype equals = connectionString.indexOf(QLatin1Char('='), start);
-        const qsizetype semicolon = connectionString.indexOf(QLatin1Char(';'), start);
-        if (equals < 0 || (semicolon >= 0 && semicolon < equals)) {
-            // A part without a value: kept as it stands.
-            const qsizetype end = semicolon < 0 ? connectionString.size() : semicolon;
-            result += connectionString.mid(start, end - start);
-            if (semicolon < 0)
-                break;
-            result += QLatin1Char(';');
-            start = end + 1;
-            continue;
-        }
-        const qsizetype end = valueEnd(connectionString, equals + 1);
-        const QString key = connectionString.mid(start, equals - start);
-        result += key + QLatin1Char('=');
-        if (!isPasswordKey(key))
-            result += connectionString.mid(equals + 1, end - equals - 1);
-        if (end >= connectionString.size())
-            break;
-        result += QLatin1Char(';');
-        start = end + 1;
-    }
-    return result;
 }
 
 } // namespace vxr

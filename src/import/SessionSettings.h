@@ -32,10 +32,6 @@ struct SessionSettings
     bool write(const QString &path, QString *error = nullptr) const;
 };
 
-// The connection string with the value of its Password key (and of the ODBC
-// spelling PWD) left empty; every other part unchanged.
-QString withoutPassword(const QString &connectionString);
-
 // The integer a value begins with (after blanks, with an optional sign);
 // 0 when it begins with none.
 int leadingInteger(const QString &text);

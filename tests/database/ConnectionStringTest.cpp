@@ -195,3 +195,59 @@ TEST(DbConnection, SqlServerThatDoesNotAnswerFailsWithinTheTimeout)
         EXPECT_FALSE(connection.isOpen());
     }
 }
+
+// A connection string and what storing it leaves.
+struct PasswordCase
+{
+    const char *given;
+    const char *stored;
+};
+
+class PasswordRemoval : public ::testing::TestWithParam<PasswordCase>
+{
+};
+
+TEST_P(PasswordRemoval, TheParsedPasswordGoesAndEverythingElseStays)
+{
+    const QString given = QString::fromUtf8(GetParam().given);
+    const QString stored = withoutPassword(given);
+    EXPECT_EQ(stored, QString::fromUtf8(GetParam().stored));
+
+    // Read back, the string has the same parts with every password empty.
+    const QList<ConnectionStringPart> before = parseConnectionString(given);
+    const QList<ConnectionStringPart> after = parseConnectionString(stored);
+    ASSERT_EQ(after.size(), before.size()) << stored.toStdString();
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i].key, before[i].key);
+        const bool password = before[i].key.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0
+            || before[i].key.compare(QLatin1String("Pwd"), Qt::CaseInsensitive) == 0;
+        EXPECT_EQ(after[i].value, password ? QString() : before[i].value) << before[i].key.toStdString();
+    }
+}
+
+TEST(ConnectionString, PasswordShownMasked)
+{
+    EXPECT_EQ(withPasswordShownAs(QStringLiteral("UID=u;Pwd={a;b};Server=h"), QStringLiteral("****")),
+              QStringLiteral("UID=u;Pwd=****;Server=h"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ConnectionString, PasswordRemoval,
+    ::testing::Values(
+        PasswordCase{"User ID=u; password = x y ", "User ID=u; password ="},
+        PasswordCase{"Provider=SQLite;Data Source=/a b/store.db", "Provider=SQLite;Data Source=/a b/store.db"},
+        // The connect dialog puts a password with ";" into the string as typed.
+        PasswordCase{"Provider=SQLOLEDB.1;User ID=sa;Password=se;cret;Initial Catalog=Store;Data Source=srv",
+                     "Provider=SQLOLEDB.1;User ID=sa;Password=;Initial Catalog=Store;Data Source=srv"},
+        PasswordCase{"Provider=MSDASQL;Driver={PostgreSQL Unicode};UID=u;PWD={a;b}}c};Port=5432",
+                     "Provider=MSDASQL;Driver={PostgreSQL Unicode};UID=u;PWD=;Port=5432"},
+        PasswordCase{"Password=\"p;q\";Initial Catalog=db;", "Password=;Initial Catalog=db;"},
+        // A value that starts with a quote or brace it never closes.
+        PasswordCase{"Provider=MSDASQL;Server=\"h;Pwd=secret;UID=u", "Provider=MSDASQL;Server=\"h;Pwd=;UID=u"},
+        PasswordCase{"Provider=MSDASQL;Driver={x;Pwd=secret", "Provider=MSDASQL;Driver={x;Pwd="},
+        PasswordCase{"Pwd={unclosed;UID=u", "Pwd=;UID=u"},
+        PasswordCase{"PWD=\"ab\"c;d;UID=u", "PWD=;UID=u"},
+        PasswordCase{"pAsSwOrD=1;pwd=2;Password=3", "pAsSwOrD=;pwd=;Password="},
+        // A password that merely appears inside another value is not a key.
+        PasswordCase{"Data Source=Password=x", "Data Source=Password=x"},
+        PasswordCase{"Driver={a;Pwd=b};Server=h", "Driver={a;Pwd=b};Server=h"}));

@@ -99,19 +99,3 @@ TEST_F(SessionSettingsTest, ReadingFollowsTheLoadRules)
     EXPECT_FALSE(shortForms.Duplicate);
     EXPECT_EQ(shortForms.TableName, 0);
 }
-
-TEST(WithoutPasswordTest, EmptiesOnlyThePasswordValue)
-{
-    const std::pair<const char *, const char *> cases[] = {
-        {"User ID=u; password = x y ", "User ID=u; password ="},
-        {"Provider=SQLite;Data Source=/a b/store.db", "Provider=SQLite;Data Source=/a b/store.db"},
-        // A braced or quoted value may hold semicolons of its own.
-        {"Provider=MSDASQL;Driver={PostgreSQL Unicode};UID=u;PWD={a;b}}c};Port=5432",
-         "Provider=MSDASQL;Driver={PostgreSQL Unicode};UID=u;PWD=;Port=5432"},
-        {"Password=\"p;q\";Initial Catalog=db;", "Password=;Initial Catalog=db;"},
-        // A password that merely appears inside another value is not a key.
-        {"Data Source=Password=x", "Data Source=Password=x"},
-    };
-    for (const auto &[given, expected] : cases)
-        EXPECT_EQ(withoutPassword(given), QLatin1String(expected)) << given;
-}

@@ -6,8 +6,11 @@
 #include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
+#include <optional>
 
 namespace vxr {
 namespace ProfileFile {
@@ -29,26 +32,62 @@ qsizetype bodyStart(const QByteArray &bytes)
     return bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
 }
 
-// Lines end at LF; a CR right before the LF belongs to the terminator.
+// Lines end at LF, at CR LF, or at a CR on its own: files edited on other
+// systems, or by several editors, mix them.
 QList<Line> splitLines(const QByteArray &bytes)
 {
     QList<Line> lines;
     qsizetype start = bodyStart(bytes);
-    while (start < bytes.size()) {
-        qsizetype lf = bytes.indexOf('\n', start);
+    const qsizetype size = bytes.size();
+    while (start < size) {
         Line line;
         line.start = start;
-        if (lf < 0) {
-            line.contentEnd = line.end = bytes.size();
-        } else {
-            line.end = lf + 1;
-            line.contentEnd = (lf > start && bytes.at(lf - 1) == '\r') ? lf - 1 : lf;
-        }
+        qsizetype i = start;
+        while (i < size && bytes.at(i) != '\n' && bytes.at(i) != '\r')
+            ++i;
+        line.contentEnd = i;
+        if (i < size)
+            i += (bytes.at(i) == '\r' && i + 1 < size && bytes.at(i + 1) == '\n') ? 2 : 1;
+        line.end = i;
         lines.append(line);
         start = line.end;
     }
     return lines;
 }
+
+// A settings file saved as UTF-16 (with its byte-order mark) is worked on as
+// UTF-8 and written back as it came.
+struct FileEncoding
+{
+    std::optional<QStringConverter::Encoding> utf16; // none: bytes as they are
+
+    static FileEncoding of(const QByteArray &bytes)
+    {
+        FileEncoding encoding;
+        if (bytes.startsWith("\xFF\xFE"))
+            encoding.utf16 = QStringConverter::Utf16LE;
+        else if (bytes.startsWith("\xFE\xFF"))
+            encoding.utf16 = QStringConverter::Utf16BE;
+        return encoding;
+    }
+
+    QByteArray toWorkingBytes(const QByteArray &bytes) const
+    {
+        if (!utf16)
+            return bytes;
+        QStringDecoder decoder(*utf16);
+        const QString text = decoder.decode(QByteArrayView(bytes).sliced(2));
+        return text.toUtf8();
+    }
+
+    QByteArray toFileBytes(const QByteArray &working) const
+    {
+        if (!utf16)
+            return working;
+        QStringEncoder encoder(*utf16, QStringConverter::Flag::WriteBom);
+        return encoder.encode(QString::fromUtf8(working));
+    }
+};
 
 bool isBlank(QChar c)
 {
@@ -256,7 +295,7 @@ QByteArray withEntry(const QByteArray &bytes, const ProfileEntry &entry)
             out.append(bytes.constData() + lines[from].start, lines[to - 1].end - lines[from].start);
     };
     const auto endOpenLine = [&]() {
-        if (out.size() > start && !out.endsWith('\n'))
+        if (out.size() > start && !out.endsWith('\n') && !out.endsWith('\r'))
             out.append(eol);
     };
 
@@ -297,7 +336,8 @@ Contents Contents::load(const QString &path)
     QFile file(path);
     if (isNotAFile(QFileInfo(path)) || !file.open(QIODevice::ReadOnly))
         return contents;
-    const QByteArray bytes = file.readAll();
+    const QByteArray raw = file.readAll();
+    const QByteArray bytes = FileEncoding::of(raw).toWorkingBytes(raw);
     for (const Line &line : splitLines(bytes)) {
         Parsed parsed = parseLine(lineText(bytes, line));
         if (parsed.kind == Parsed::Section)
@@ -348,6 +388,7 @@ bool writeStrings(const QString &path, const QList<ProfileEntry> &entries, QStri
         return true;
 
     QByteArray bytes;
+    FileEncoding encoding;
     const QFileInfo info(path);
     if (isNotAFile(info))
         return fail(error, QStringLiteral("Cannot write %1: it is not a file.").arg(path));
@@ -361,10 +402,13 @@ bool writeStrings(const QString &path, const QList<ProfileEntry> &entries, QStri
             return fail(error, QStringLiteral("Cannot read %1: %2").arg(path, existing.errorString()));
         bytes = existing.readAll();
         existing.close();
+        encoding = FileEncoding::of(bytes);
+        bytes = encoding.toWorkingBytes(bytes);
     }
 
     for (const ProfileEntry &entry : entries)
         bytes = withEntry(bytes, entry);
+    bytes = encoding.toFileBytes(bytes);
 
     // Written beside the file and renamed over it, so that a failed write
     // leaves the operator's file as it was.

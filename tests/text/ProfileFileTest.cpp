@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -134,4 +135,40 @@ TEST_F(ProfileFileTest, MissingFilesReadAsDefaultsAndFailedWritesSayWhy)
     EXPECT_FALSE(write("S", "", "1"));
     EXPECT_FALSE(write("", "k", "1"));
     EXPECT_EQ(contents(), "[S]\r\nk=1\r\n");
+}
+
+TEST_F(ProfileFileTest, ReadsAndWritesEveryLineEndAndUtf16)
+{
+    const auto utf16 = [](QStringConverter::Encoding encoding, const QString &text) {
+        QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+        return QByteArray(encoder.encode(text));
+    };
+    const QString text = QStringLiteral(u"[S]\r\nA=1\r\nName=caf\u00E9\r\n[T]\r\nB=2\r\n");
+    QString crOnly = text;
+    crOnly.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    const QByteArray files[] = {
+        text.toUtf8(),
+        crOnly.toUtf8(),
+        QByteArray("[S]\nA=1\rName=caf\xC3\xA9\r\n[T]\rB=2"), // mixed, no final line end
+        utf16(QStringConverter::Utf16LE, text),
+        utf16(QStringConverter::Utf16BE, crOnly),
+    };
+    for (const QByteArray &bytes : files) {
+        put(bytes);
+        const std::string shown = bytes.toHex().toStdString();
+        EXPECT_EQ(read("S", "A"), "1") << shown;
+        EXPECT_EQ(read("S", "Name"), QStringLiteral(u"caf\u00E9")) << shown;
+        EXPECT_EQ(read("T", "B"), "2") << shown;
+        // A write keeps the file's form: its encoding and its other lines.
+        ASSERT_TRUE(ProfileFile::writeStrings(path(), {{"S", "A", "3"}, {"T", "C", "4"}})) << shown;
+        EXPECT_EQ(read("S", "A"), "3") << shown;
+        EXPECT_EQ(read("T", "B"), "2") << shown;
+        EXPECT_EQ(read("T", "C"), "4") << shown;
+        EXPECT_EQ(read("S", "Name"), QStringLiteral(u"caf\u00E9")) << shown;
+        EXPECT_EQ(contents().left(2), bytes.left(2)) << shown;
+    }
+    // The new key follows the CR-only file's own line ends.
+    put(crOnly.toUtf8());
+    ASSERT_TRUE(write("T", "C", "4"));
+    EXPECT_EQ(contents(), (crOnly + QStringLiteral("C=4\r")).toUtf8());
 }

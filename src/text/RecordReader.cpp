@@ -1,7 +1,6 @@
 #include "text/RecordReader.h"
 
 #include "catalogue/FieldTable.h"
-#include "text/TextDecoding.h"
 
 #include <QFileInfo>
 
@@ -51,6 +50,8 @@ bool RecordReader::OpenTextFile(const QString &path)
         m_errorString = m_file.errorString();
         return false;
     }
+    // The encoding and the file's first bytes settle how it is decoded.
+    m_decoding = FileDecoding(Encoding, m_file.peek(4));
     if (!decideLineEnds()) {
         m_errorString = m_file.errorString();
         m_file.close();
@@ -65,20 +66,51 @@ bool RecordReader::OpenTextFile(const QString &path)
 // read through once.
 bool RecordReader::decideLineEnds()
 {
-    m_buffer.resize(ReadChunk);
     m_lineFeedEndsLines = true;
+    const int unit = m_decoding.unitSize();
+    m_buffer.resize(ReadChunk + unit);
+    qsizetype carried = 0; // the start of a code unit the last read cut off
     for (;;) {
-        const qint64 got = m_file.read(m_buffer.data(), ReadChunk);
+        const qint64 got = m_file.read(m_buffer.data() + carried, ReadChunk);
         if (got < 0)
             return false;
         if (got == 0)
             break;
-        if (std::memchr(m_buffer.constData(), '\r', size_t(got))) {
+        const qsizetype have = carried + got;
+        const qsizetype whole = have - have % unit;
+        if (findUnit(m_buffer.constData(), whole, u'\r') >= 0) {
             m_lineFeedEndsLines = false;
             break;
         }
+        carried = have - whole;
+        if (carried > 0)
+            std::memmove(m_buffer.data(), m_buffer.constData() + whole, size_t(carried));
     }
     return m_file.seek(0);
+}
+
+// Offset of the first whole code unit c in data[0, size); -1 when none.
+qsizetype RecordReader::findUnit(const char *data, qsizetype size, char16_t c) const
+{
+    if (m_decoding.unitSize() == 1) {
+        const auto *hit = static_cast<const char *>(std::memchr(data, char(c), size_t(size)));
+        return hit ? hit - data : -1;
+    }
+    for (qsizetype i = 0; i + 1 < size; i += 2) {
+        if (m_decoding.unitAt(data + i) == c)
+            return i;
+    }
+    return -1;
+}
+
+// Reads on until at least bytes are unread; false at the end of the file.
+bool RecordReader::ensureAvailable(qsizetype bytes)
+{
+    while (m_end - m_pos < bytes) {
+        if (!fillBuffer())
+            return false;
+    }
+    return true;
 }
 
 void RecordReader::resetReadState()
@@ -95,14 +127,11 @@ void RecordReader::startAtFirstLine()
         failRead();
         return;
     }
-    // Make sure a byte-order mark is seen whole even if a read returns less.
-    while (m_end < 3 && fillBuffer()) {
-    }
-    m_byteOrderMark.clear();
-    if (m_end - m_pos >= 3 && std::memcmp(m_buffer.constData() + m_pos, "\xEF\xBB\xBF", 3) == 0) {
-        m_byteOrderMark = QByteArray("\xEF\xBB\xBF", 3);
-        m_pos += 3;
-    }
+    // The byte-order mark is not part of the first line.
+    const QByteArray mark = m_decoding.byteOrderMark();
+    if (ensureAvailable(mark.size())
+        && std::memcmp(m_buffer.constData() + m_pos, mark.constData(), size_t(mark.size())) == 0)
+        m_pos += mark.size();
     if (m_pos == m_end)
         fillBuffer();
 }
@@ -143,34 +172,38 @@ bool RecordReader::nextLine(QByteArray *line, LineEnd *end)
 {
     if (AtEndOfFile())
         return false;
-    const char terminator = m_lineFeedEndsLines ? '\n' : '\r';
+    const qsizetype unit = m_decoding.unitSize();
+    const char16_t terminator = m_lineFeedEndsLines ? u'\n' : u'\r';
     *end = m_lineFeedEndsLines ? LineEnd::Lf : LineEnd::Cr;
     for (;;) {
         const char *start = m_buffer.constData() + m_pos;
         const qsizetype available = m_end - m_pos;
-        const auto *hit = static_cast<const char *>(std::memchr(start, terminator, size_t(available)));
-        if (hit) {
-            const qsizetype length = hit - start;
+        const qsizetype length = findUnit(start, available - available % unit, terminator);
+        if (length >= 0) {
             if (line)
                 line->append(start, length);
-            m_pos += length + 1;
-            if (terminator == '\r') {
-                if (m_pos == m_end)
-                    fillBuffer();
-                if (m_pos < m_end && m_buffer.at(m_pos) == '\n') {
-                    ++m_pos;
-                    *end = LineEnd::CrLf;
-                }
+            m_pos += length + unit;
+            if (terminator == u'\r' && ensureAvailable(unit)
+                && m_decoding.unitAt(m_buffer.constData() + m_pos) == u'\n') {
+                m_pos += unit;
+                *end = LineEnd::CrLf;
             }
             if (m_pos == m_end)
                 fillBuffer();
             return true;
         }
+        // Whole units go to the line; a unit the window cuts waits for more.
+        const qsizetype whole = available - available % unit;
         if (line)
-            line->append(start, available);
-        m_pos = m_end;
+            line->append(start, whole);
+        m_pos += whole;
         if (!fillBuffer()) {
-            *end = LineEnd::None; // the last line has no terminator
+            // The last line has no terminator; a stray byte at the very end
+            // of a UTF-16 file still belongs to it.
+            if (line)
+                line->append(m_buffer.constData() + m_pos, m_end - m_pos);
+            m_pos = m_end;
+            *end = LineEnd::None;
             return true;
         }
     }
@@ -208,8 +241,9 @@ void RecordReader::ReadNextRecord()
     m_rawLine.resize(0);
     nextLine(&m_rawLine, &m_currentLineEnd);
     ClearFieldTexts();
-    decodeTextInto(m_rawLine, m_workLine);
-    m_workLine.remove(QChar(Apostrophe));
+    m_decoding.decodeInto(m_rawLine, m_workLine);
+    if (StripApostrophes)
+        m_workLine.remove(QChar(Apostrophe));
     ParseRecord(m_workLine);
     // The previous line's buffer comes back to be reused for the next line.
     CurrentLine.swap(m_rawLine);
@@ -219,11 +253,11 @@ QByteArray RecordReader::currentLineEnd() const
 {
     switch (m_currentLineEnd) {
     case LineEnd::Cr:
-        return QByteArrayLiteral("\r");
+        return m_decoding.unitBytes(u'\r');
     case LineEnd::Lf:
-        return QByteArrayLiteral("\n");
+        return m_decoding.unitBytes(u'\n');
     case LineEnd::CrLf:
-        return QByteArrayLiteral("\r\n");
+        return m_decoding.unitBytes(u'\r') + m_decoding.unitBytes(u'\n');
     case LineEnd::None:
         break;
     }

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QString>
 
+#include "text/TextEncoding.h"
+
 #include <array>
 
 namespace vxr {
@@ -31,9 +33,14 @@ public:
     RecordReader(const RecordReader &) = delete;
     RecordReader &operator=(const RecordReader &) = delete;
 
-    // Options of the first panel that govern splitting.
+    // Options of the first panel that govern reading and splitting.
     int DelimiterCode = 44;
     bool QuotesAsDelimiters = true;
+    // Removes every apostrophe from a line before it is split, as imports
+    // made before values were bound did; off, names like O'Brien stay whole.
+    bool StripApostrophes = false;
+    // Takes effect when a file is opened.
+    TextEncoding Encoding;
 
     std::array<FieldMapEntry, FieldMapLastPosition + 1> FieldMap;
 
@@ -41,10 +48,11 @@ public:
     // line end (for the log and for writing the line back).
     QByteArray CurrentLine;
     // The bytes that ended the line last read, exactly as in the file: "\r\n",
-    // "\r" or "\n"; empty for a last line without one.
+    // "\r" or "\n" (in UTF-16, their two-byte units); empty for a last line
+    // without one.
     QByteArray currentLineEnd() const;
     // The byte-order mark the open file starts with; empty when it has none.
-    QByteArray byteOrderMark() const { return m_byteOrderMark; }
+    QByteArray byteOrderMark() const { return m_decoding.byteOrderMark(); }
 
     // False (with errorString()) when the file cannot be opened.
     bool OpenTextFile(const QString &path);
@@ -74,6 +82,8 @@ private:
     void resetReadState();
     bool decideLineEnds();
     void startAtFirstLine();
+    bool ensureAvailable(qsizetype bytes);
+    qsizetype findUnit(const char *data, qsizetype size, char16_t unit) const;
     bool fillBuffer();
     bool nextLine(QByteArray *line, LineEnd *end);
     void endField(int &position);
@@ -83,10 +93,11 @@ private:
     QFile m_file;
     bool m_tooManyFields = false;
     LineEnd m_currentLineEnd = LineEnd::None;
-    QByteArray m_byteOrderMark;
+    FileDecoding m_decoding;
 
     // Lines end at CR (a following LF belongs to the terminator), except in
-    // a file without any CR, whose lines end at LF.
+    // a file without any CR, whose lines end at LF. Both are looked for in
+    // whole code units of the file's encoding.
     bool m_lineFeedEndsLines = false;
 
     // Read-ahead window over the file: bytes [m_pos, m_end) are unread. It is

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -75,7 +76,7 @@ TEST_F(RecordReaderTest, SplitsTheWorkedExamples)
         {"\"Smith, John\",42", false, {"\"Smith", "John\"", "42"}},
         {"\"He said \"\"hi\"\"\",x", true, {"He said \"hi\"", "x"}},
         {"7,\"Red\"", true, {"7", "Red"}}, {"\"A\",\"B\"", false, {"\"A\"", "\"B"}},
-        {"O'Brien,5", {}, {"OBrien", "5"}}, {"\"  padded  \",1", true, {"padded", "1"}},
+        {"O'Brien,5", {}, {"O'Brien", "5"}}, {"\"  padded  \",1", true, {"padded", "1"}},
         {"ab\"cd,ef\"gh,ij", true, {"abcd,ef\"g", "ij"}}, {"\"ab\"c,d", true, {"ab\"", "d"}},
         {"a,\"", true, {"a"}}, // a final opening quote leaves an empty last field
         {"\tx\t , y", {}, {"\tx\t", "y"}},
@@ -226,4 +227,107 @@ TEST_F(RecordReaderTest, GivesBackEveryLineByteForByte)
     EXPECT_EQ(reader.currentLineEnd(), "\r\n");
     reader.ReadNextRecord();
     EXPECT_EQ(reader.currentLineEnd(), "");
+}
+
+TEST_F(RecordReaderTest, RemovesApostrophesOnlyWhenAsked)
+{
+    reader.StripApostrophes = true;
+    EXPECT_EQ(readLine("O'Brien,'5'"), QStringList({"OBrien", "5"}));
+    EXPECT_EQ(reader.CurrentLine, "O'Brien,'5'"); // the raw line keeps them
+    reader.StripApostrophes = false;
+    EXPECT_EQ(readLine("O'Brien,'5'"), QStringList({"O'Brien", "'5'"}));
+}
+
+namespace {
+
+QByteArray encoded(const char *encoding, const QString &text, bool mark = false)
+{
+    QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return encoder.encode(text);
+}
+
+} // namespace
+
+TEST_F(RecordReaderTest, ReadsUtf16InWholeUnits)
+{
+    // U+010D (c with caron) is the bytes 0D 01 in UTF-16LE and U+0A0D is
+    // 0D 0A: neither may end a line.
+    const QString text = QStringLiteral(u"Dvo\u0159\u00E1k,\u010Dern\u00FD\r\n\u0A0D,O'Neill\rlast,\u20AC5");
+    const QList<QStringList> expected = {{QStringLiteral(u"Dvo\u0159\u00E1k"), QStringLiteral(u"\u010Dern\u00FD")},
+                                         {QStringLiteral(u"\u0A0D"), "O'Neill"},
+                                         {"last", QStringLiteral(u"\u20AC5")}};
+    QString lfOnly = text;
+    lfOnly.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    const struct { const char *name; const char *form; bool mark; const QString &text; } files[] = {
+        {"auto", "UTF-16LE", true, text},   {"auto", "UTF-16BE", true, text},
+        {"UTF-16", "UTF-16LE", false, text}, {"UTF-16", "UTF-16BE", true, lfOnly},
+        {"UTF-16BE", "UTF-16BE", false, text}, {"utf-16le", "UTF-16LE", true, lfOnly},
+    };
+    for (const auto &file : files) {
+        QString error;
+        reader.Encoding = TextEncoding::fromName(QString::fromLatin1(file.name), &error).value();
+        const QByteArray bytes = encoded(file.form, file.text, file.mark);
+        EXPECT_EQ(readAll(bytes), expected) << file.name << " " << file.form;
+        EXPECT_EQ(reader.CurrentLine, encoded(file.form, QStringLiteral(u"last,\u20AC5")));
+
+        // Counted in units, and given back byte for byte with its mark.
+        ASSERT_TRUE(open(bytes));
+        EXPECT_EQ(reader.CountRecords(), 3);
+        QByteArray rebuilt = reader.byteOrderMark();
+        EXPECT_EQ(rebuilt.size(), file.mark ? 2 : 0);
+        while (!reader.AtEndOfFile()) {
+            reader.ReadNextRecord();
+            rebuilt += reader.CurrentLine + reader.currentLineEnd();
+        }
+        EXPECT_EQ(rebuilt, bytes) << file.name << " " << file.form;
+    }
+
+    // A line end right at a read chunk border, and a stray odd last byte.
+    reader.Encoding = TextEncoding();
+    const QString longLine(32767, u'x');
+    const QByteArray bordered = encoded("UTF-16LE", longLine + QStringLiteral("\r\ny"), true);
+    EXPECT_EQ(readAll(bordered), QList<QStringList>({{longLine}, {"y"}}));
+    EXPECT_EQ(readAll(bordered + "z").size(), 2);
+}
+
+TEST_F(RecordReaderTest, ReadsNamedEncodings)
+{
+    const QString czech = QStringLiteral(u"N\u011Bmec;\u0160koda \u017Dilina;\u010Cesk\u00E9");
+    const QStringList fields = czech.split(u';');
+    reader.DelimiterCode = 59;
+    for (const char *name : {"windows-1250", "ISO-8859-2", "UTF-8", "cp852"}) {
+        QString error;
+        const auto encoding = TextEncoding::fromName(QString::fromLatin1(name), &error);
+        ASSERT_TRUE(encoding) << name << " " << error.toStdString();
+        reader.Encoding = *encoding;
+        EXPECT_EQ(readAll(encoded(name, czech + QStringLiteral("\r\n"))), QList<QStringList>({fields})) << name;
+    }
+    // Shift_JIS: the second byte of a character may be a backslash.
+    reader.Encoding = TextEncoding::fromName(QStringLiteral("Shift_JIS"), nullptr).value();
+    reader.DelimiterCode = 92;
+    const QString japanese = QStringLiteral(u"\u8868\\\\\u30BD");
+    EXPECT_EQ(readAll(encoded("Shift_JIS", japanese)),
+              QList<QStringList>({{QStringLiteral(u"\u8868"), "", QStringLiteral(u"\u30BD")}}));
+}
+
+TEST(TextEncodingTest, KnowsNamesAndRefusesWhatCannotBeSplit)
+{
+    QString error;
+    EXPECT_TRUE(TextEncoding::fromName(QString(), &error)->isAutomatic());
+    EXPECT_TRUE(TextEncoding::fromName(QStringLiteral(" AUTO "), &error)->isAutomatic());
+    EXPECT_EQ(TextEncoding::fromName(QStringLiteral("cp437"), &error)->name(), "cp437");
+    EXPECT_TRUE(TextEncoding::fromName(QStringLiteral("UTF-16BE"), &error)->isUtf16());
+    const std::pair<const char *, const char *> refused[] = {
+        {"klingon-8", "is not known"}, {"windows 1250", "is not known"},
+        {"IBM037", "not single ASCII bytes"}, {"UTF-32", "not single ASCII bytes"},
+    };
+    for (const auto &[name, message] : refused) {
+        error.clear();
+        EXPECT_FALSE(TextEncoding::fromName(QString::fromLatin1(name), &error)) << name;
+        EXPECT_TRUE(error.contains(QLatin1String(message))) << error.toStdString();
+    }
+    // A delimiter means the same byte only where the encoding keeps ASCII.
+    const TextEncoding windows1250 = TextEncoding::fromName(QStringLiteral("windows-1250"), &error).value();
+    EXPECT_TRUE(windows1250.keepsAscii(u';'));
+    EXPECT_FALSE(windows1250.keepsAscii(u'\u00E9'));
 }

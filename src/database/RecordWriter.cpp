@@ -61,13 +61,12 @@ qint32 lineResult(Work work)
 
 // Rows go through the tables, which hold the run's connection.
 RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, TableRecordsets &tables,
-                           const RegionalSettings &regional,
-                           const QLocale &locale)
+                           const RegionalSettings &regional)
     : m_fields(fields),
       m_reader(reader),
       m_tables(tables),
       m_lookups(fields, tables, regional),
-      m_resolver(fields, m_lookups, regional, locale)
+      m_resolver(fields, m_lookups, regional)
 {
     for (int index = 0; index < fields.FieldCount(); ++index) {
         const int tableId = fields[index].TableID;

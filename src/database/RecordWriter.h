@@ -6,7 +6,6 @@
 
 #include "catalogue/TableCatalogue.h"
 
-#include <QLocale>
 
 #include <array>
 
@@ -24,8 +23,7 @@ class RecordWriter
 {
 public:
     RecordWriter(FieldTable &fields, const RecordReader &reader, TableRecordsets &tables,
-                 const RegionalSettings &regional,
-                 const QLocale &locale = QLocale::system());
+                 const RegionalSettings &regional);
 
     // 0 when the row was added; ErrorNumbers::DuplicateKey when the key is
     // already present; otherwise the number of the first failure.

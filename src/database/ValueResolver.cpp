@@ -11,8 +11,8 @@
 namespace vxr {
 
 ValueResolver::ValueResolver(FieldTable &fields, ReferenceLookups &lookups,
-                             const RegionalSettings &regional, const QLocale &locale)
-    : m_fields(fields), m_lookups(lookups), m_regional(regional), m_locale(locale)
+                             const RegionalSettings &regional)
+    : m_fields(fields), m_lookups(lookups), m_regional(regional)
 {
 }
 
@@ -69,13 +69,13 @@ void ValueResolver::ResolveFieldValue(int fieldIndex, const QString &text)
         field.Value = m_lookups.GetItemClassID(text);
         return;
     default:
-        field.Value = convertByType(text, field.DataType, field.MaxLength, m_regional, m_locale);
+        field.Value = convertByType(text, field.DataType, field.MaxLength, m_regional);
         return;
     }
 }
 
 QVariant ValueResolver::convertByType(const QString &text, int dataType, int maxLength,
-                                      const RegionalSettings &regional, const QLocale &locale)
+                                      const RegionalSettings &regional)
 {
     if (isTextType(dataType)) {
         // A size that was never read (or a column without one) cuts nothing.
@@ -83,7 +83,7 @@ QVariant ValueResolver::convertByType(const QString &text, int dataType, int max
         return value.isNull() ? QString(QLatin1String("")) : value;
     }
     if (isDateType(dataType)) {
-        if (const std::optional<QDateTime> date = TextToDate(text, locale))
+        if (const std::optional<QDateTime> date = TextToDate(text, regional.Locale))
             return *date;
         return nullValue();
     }

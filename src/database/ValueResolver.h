@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLocale>
 #include <QString>
 #include <QVariant>
 
@@ -17,8 +16,8 @@ struct RegionalSettings;
 class ValueResolver
 {
 public:
-    ValueResolver(FieldTable &fields, ReferenceLookups &lookups, const RegionalSettings &regional,
-                  const QLocale &locale = QLocale::system());
+    // Amounts and dates are read under the regional settings.
+    ValueResolver(FieldTable &fields, ReferenceLookups &lookups, const RegionalSettings &regional);
 
     // Sets the Value of the entry at fieldIndex (and of its companions).
     // Failures of a look-up are thrown as DbError.
@@ -28,7 +27,7 @@ public:
     // maxLength for every text kind, a date-time or null for date columns,
     // otherwise the number the text reads as.
     static QVariant convertByType(const QString &text, int dataType, int maxLength,
-                                  const RegionalSettings &regional, const QLocale &locale);
+                                  const RegionalSettings &regional);
 
 private:
     void setValue(int fieldId, const QVariant &value);
@@ -36,7 +35,6 @@ private:
     FieldTable &m_fields;
     ReferenceLookups &m_lookups;
     const RegionalSettings &m_regional;
-    QLocale m_locale;
 };
 
 } // namespace vxr

@@ -119,10 +119,27 @@ double readLeadingNumber(const QString &text)
 RegionalSettings RegionalSettings::ReadRegionalSettings(const QLocale &locale)
 {
     RegionalSettings settings;
+    if (locale.language() == QLocale::C)
+        return settings; // the United States conventions
     settings.CurrencySymbol = orDefault(locale.currencySymbol(QLocale::CurrencySymbol), "$");
     settings.DecimalSeparator = orDefault(locale.decimalPoint(), ".");
     settings.ThousandSeparator = orDefault(locale.groupSeparator(), ",");
+    settings.Locale = locale;
     return settings;
+}
+
+std::optional<RegionalSettings> RegionalSettings::fromLocaleName(const QString &name, QString *error)
+{
+    const QString wanted = name.trimmed();
+    const QLocale locale(wanted);
+    // An unknown name gives the C locale; only C and POSIX ask for it.
+    const bool asksForC = wanted == QLatin1String("C") || wanted == QLatin1String("POSIX");
+    if (wanted.isEmpty() || (locale.language() == QLocale::C && !asksForC)) {
+        if (error)
+            *error = QStringLiteral("\"%1\" is not a locale (for example en_US, de_DE, fr_CA)").arg(wanted);
+        return std::nullopt;
+    }
+    return ReadRegionalSettings(locale);
 }
 
 QString ReplaceAll(const QString &source, const QString &find, const QString &replacement)

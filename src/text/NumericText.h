@@ -3,18 +3,28 @@
 #include <QLocale>
 #include <QString>
 
+#include <optional>
+
 namespace vxr {
 
-// The regional strings that amount texts are read with. Read once at start-up;
-// tests construct them directly.
+// The regional conventions that amount and date texts are read with: the
+// currency symbol and separators of amounts, and the locale whose date order
+// dates follow. Read once at start-up or from the operator's choice; tests
+// construct them directly.
 struct RegionalSettings
 {
     QString CurrencySymbol = QStringLiteral("$");
     QString DecimalSeparator = QStringLiteral(".");
     QString ThousandSeparator = QStringLiteral(",");
+    QLocale Locale{QLocale::English, QLocale::UnitedStates};
 
-    // From the locale; "$", "." and "," where the locale gives none.
+    // From the locale; "$", "." and "," where the locale gives none. The C
+    // (POSIX) locale, which names no region, reads as the United States.
     static RegionalSettings ReadRegionalSettings(const QLocale &locale = QLocale::system());
+
+    // The settings of a locale name ("en_US", "de_DE", "fr_CA", "C"); without
+    // a value (and with *error) for a name that is no locale.
+    static std::optional<RegionalSettings> fromLocaleName(const QString &name, QString *error);
 };
 
 // Every occurrence of find in source replaced by replacement (no overlaps,

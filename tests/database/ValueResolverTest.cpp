@@ -13,9 +13,9 @@ namespace {
 
 QVariant convert(const QString &text, int type, int size)
 {
-    static const RegionalSettings regional;
-    return ValueResolver::convertByType(text, type, size, regional,
-                                        QLocale(QLocale::English, QLocale::UnitedKingdom));
+    // Dollar amounts, British dates.
+    static const RegionalSettings regional{.Locale = QLocale(QLocale::English, QLocale::UnitedKingdom)};
+    return ValueResolver::convertByType(text, type, size, regional);
 }
 
 TEST(ValueResolverTypes, TextIsCutDatesAndNumbersAreRead)

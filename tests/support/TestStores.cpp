@@ -211,8 +211,7 @@ void RunStoreTest::SetUp()
         FAIL() << error.description.toStdString();
     }
     fields.ResetFieldValues();
-    writer = std::make_unique<RecordWriter>(fields, reader, *tables, regional,
-                                            QLocale(QLocale::English, QLocale::UnitedStates));
+    writer = std::make_unique<RecordWriter>(fields, reader, *tables, regional);
 }
 
 void RunStoreTest::TearDown()

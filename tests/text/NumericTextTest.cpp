@@ -1,3 +1,4 @@
+#include "text/DateText.h"
 #include "text/NumericText.h"
 
 #include <gtest/gtest.h>
@@ -64,5 +65,34 @@ TEST(RegionalSettings, ComesFromTheLocaleWithDefaults)
 {
     const RegionalSettings german = RegionalSettings::ReadRegionalSettings(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(german.CurrencySymbol + german.DecimalSeparator + german.ThousandSeparator, QStringLiteral(u"\u20AC,."));
+    EXPECT_DOUBLE_EQ(TextToNumber(QStringLiteral(u"1.250,50 \u20AC"), german), 1250.5);
     EXPECT_EQ(RegionalSettings::ReadRegionalSettings(QLocale::c()).CurrencySymbol, "$"); // the C locale has none
+}
+
+TEST(RegionalSettings, NamedLocalesAndTheCLocaleReadDatesInTheirOrder)
+{
+    // The C locale names no region: amounts and dates as in the United States.
+    const struct { const char *name; const char *amount; double value; const char *date; QDate expected; } rows[] = {
+        {"C", "$1,250.50", 1250.5, "1/2/2003", QDate(2003, 1, 2)},
+        {"POSIX", "1,250.50", 1250.5, "12/31/2003", QDate(2003, 12, 31)},
+        {"en_US", "$1,250.50", 1250.5, "1/2/2003", QDate(2003, 1, 2)},
+        {"de_DE", "1.250,50", 1250.5, "1.2.2003", QDate(2003, 2, 1)},
+        {"en_GB", "\xC2\xA3" "1,250.50", 1250.5, "1/2/2003", QDate(2003, 2, 1)},
+        {"fr_CA", "1 250,50 $", 1250.5, "2003-02-01", QDate(2003, 2, 1)},
+    };
+    for (const auto &row : rows) {
+        QString error;
+        const auto regional = RegionalSettings::fromLocaleName(QString::fromLatin1(row.name), &error);
+        ASSERT_TRUE(regional) << row.name << error.toStdString();
+        EXPECT_DOUBLE_EQ(TextToNumber(QString::fromUtf8(row.amount), *regional), row.value) << row.name;
+        EXPECT_EQ(TextToDate(QString::fromLatin1(row.date), regional->Locale).value_or(QDateTime()).date(),
+                  row.expected)
+            << row.name;
+    }
+    EXPECT_EQ(RegionalSettings::ReadRegionalSettings(QLocale::c()).Locale, QLocale(QLocale::English, QLocale::UnitedStates));
+    for (const char *name : {"xx_YY", "german", ""}) {
+        QString error;
+        EXPECT_FALSE(RegionalSettings::fromLocaleName(QString::fromLatin1(name), &error)) << name;
+        EXPECT_TRUE(error.contains(QLatin1String("is not a locale"))) << error.toStdString();
+    }
 }

@@ -192,8 +192,8 @@ TEST_F(CliTest, PreviewAndFields)
     const QStringList lines = shown.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[0].startsWith("Line    1:Account Number  2:First Name  3:Last Name"));
-    // Split at semicolons, apostrophes gone, as the import stores it.
-    EXPECT_TRUE(lines[2].startsWith("2       C-10002           James         ONeill"));
+    // Split at semicolons, apostrophes kept, as the import stores it.
+    EXPECT_TRUE(lines[2].startsWith("2       C-10002           James         O'Neill"));
     EXPECT_TRUE(lines[2].contains("$1,250.00"));
 
     const CliResult fields = vxrimp({"fields", "aliases"});

@@ -54,12 +54,6 @@ QString readValue(const QString &text, qsizetype pos, qsizetype *valueEnd, qsize
     return text.mid(pos, end - pos);
 }
 
-bool isPasswordKey(const QString &key)
-{
-    return key.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0
-        || key.compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0;
-}
-
 
 QString withoutProviderPart(const QString &text)
 {
@@ -133,6 +127,12 @@ QList<ConnectionStringPart> parseConnectionString(const QString &text)
     return parts;
 }
 
+bool isPasswordKey(const QString &key)
+{
+    return key.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0
+        || key.compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0;
+}
+
 QString withPasswordShownAs(const QString &connectionString, const QString &shown)
 {
     QString result = connectionString;
@@ -160,12 +160,59 @@ QString connectionStringValue(const QList<ConnectionStringPart> &parts, const QS
 
 QString odbcValue(const QString &value)
 {
-    static const QRegularExpression special(QStringLiteral("[;{}]|^\\s|\\s$"));
+    static const QRegularExpression special(QStringLiteral("[;{}]|^[\\s\"']|\\s$"));
     if (!special.match(value).hasMatch())
         return value;
     QString escaped = value;
     escaped.replace(QLatin1String("}"), QLatin1String("}}"));
     return u'{' + escaped + u'}';
+}
+
+QString connectionStringPart(const QString &key, const QString &value)
+{
+    return key + u'=' + odbcValue(value);
+}
+
+QString sqlServerConnectionString(const QString &user, const QString &password, const QString &database,
+                                  const QString &server)
+{
+    return QStringList{QStringLiteral("Provider=SQLOLEDB.1"), QStringLiteral("Persist Security Info=False"),
+                       connectionStringPart(QStringLiteral("User ID"), user),
+                       connectionStringPart(QStringLiteral("Password"), password),
+                       connectionStringPart(QStringLiteral("Initial Catalog"), database),
+                       connectionStringPart(QStringLiteral("Data Source"), server)}
+        .join(u';');
+}
+
+QString odbcDriverConnectionString(const QString &driver, const QString &server, const QString &port,
+                                   const QString &database, const QString &user, const QString &password)
+{
+    // ODBC names its driver in braces whatever the name holds.
+    QString braced = driver;
+    braced.replace(QLatin1String("}"), QLatin1String("}}"));
+    QStringList parts{QStringLiteral("Provider=MSDASQL"), QStringLiteral("Driver={") + braced + u'}',
+                      connectionStringPart(QStringLiteral("Server"), server)};
+    if (!port.isEmpty())
+        parts << connectionStringPart(QStringLiteral("Port"), port);
+    parts << connectionStringPart(QStringLiteral("Database"), database)
+          << connectionStringPart(QStringLiteral("UID"), user)
+          << connectionStringPart(QStringLiteral("PWD"), password);
+    return parts.join(u';');
+}
+
+QString odbcDsnConnectionString(const QString &dataSource, const QString &user, const QString &password)
+{
+    QStringList parts{QStringLiteral("Provider=MSDASQL"), connectionStringPart(QStringLiteral("DSN"), dataSource)};
+    if (!user.isEmpty())
+        parts << connectionStringPart(QStringLiteral("UID"), user);
+    if (!password.isEmpty())
+        parts << connectionStringPart(QStringLiteral("PWD"), password);
+    return parts.join(u';');
+}
+
+QString sqliteConnectionString(const QString &path)
+{
+    return QStringLiteral("Provider=SQLite;") + connectionStringPart(QStringLiteral("Data Source"), path);
 }
 
 QStringList preferredSqlServerDrivers()
@@ -207,6 +254,25 @@ QStringList installedOdbcDrivers()
         }
     }
     return drivers;
+}
+
+QString preferredPostgresDriver(const QStringList &installedDrivers)
+{
+    for (const QString &driver : installedDrivers)
+        if (driver.compare(QLatin1String("PostgreSQL Unicode"), Qt::CaseInsensitive) == 0)
+            return driver;
+    for (const QString &driver : installedDrivers)
+        if (driver.contains(QLatin1String("Unicode"), Qt::CaseInsensitive) && odbcDialect(driver) == Dialect::PostgreSQL)
+            return driver;
+    for (const QString &driver : installedDrivers)
+        if (odbcDialect(driver) == Dialect::PostgreSQL)
+            return driver;
+    return QStringLiteral("PostgreSQL Unicode");
+}
+
+QStringList installedOdbcDataSources()
+{
+    return odbcDriverManagerDataSources();
 }
 
 QString sqlServerOdbcString(const QString &driver, const QList<ConnectionStringPart> &parts)

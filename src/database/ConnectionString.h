@@ -38,8 +38,32 @@ QString withoutPassword(const QString &connectionString);
 QString connectionStringValue(const QList<ConnectionStringPart> &parts, const QString &key);
 
 // A value as ODBC wants it: as it stands, or in braces (with "}" doubled) when
-// it holds a character that would otherwise end or confuse it.
+// it holds a character that would otherwise end or confuse it, or starts with
+// a quotation mark or apostrophe. parseConnectionString reads it back as given.
 QString odbcValue(const QString &value);
+
+// "key=value" with the value written by odbcValue.
+QString connectionStringPart(const QString &key, const QString &value);
+
+// The connection strings of the kinds of database the wizard's dialog offers.
+// Every value comes back unchanged from parseConnectionString, whatever it
+// holds (";", braces, quotes, blanks at its ends).
+//   Provider=SQLOLEDB.1;Persist Security Info=False;User ID=;Password=;Initial Catalog=;Data Source=
+QString sqlServerConnectionString(const QString &user, const QString &password, const QString &database,
+                                  const QString &server);
+//   Provider=MSDASQL;Driver={driver};Server=;Port=;Database=;UID=;PWD=   (no Port part when it is empty)
+QString odbcDriverConnectionString(const QString &driver, const QString &server, const QString &port,
+                                   const QString &database, const QString &user, const QString &password);
+//   Provider=MSDASQL;DSN=;UID=;PWD=   (no UID or PWD part when empty: the data source's own apply)
+QString odbcDsnConnectionString(const QString &dataSource, const QString &user, const QString &password);
+//   Provider=SQLite;Data Source=
+QString sqliteConnectionString(const QString &path);
+
+// What a password is shown as, wherever one is shown.
+inline QString passwordMask() { return QStringLiteral("****"); }
+
+// Whether a part's key names a password (Password or PWD, in any case).
+bool isPasswordKey(const QString &key);
 
 // What a connection string leads to: the Qt driver and what it is opened with.
 struct ConnectionTarget
@@ -55,6 +79,14 @@ QStringList preferredSqlServerDrivers();
 
 // The ODBC drivers registered on this machine (the sections of odbcinst.ini).
 QStringList installedOdbcDrivers();
+
+// The PostgreSQL ODBC driver to use among the installed ones: the Unicode
+// driver first, then any other whose name says PostgreSQL; "PostgreSQL
+// Unicode" (the usual name) when none is installed.
+QString preferredPostgresDriver(const QStringList &installedDrivers);
+
+// The ODBC data sources (DSNs) the driver manager knows, by name.
+QStringList installedOdbcDataSources();
 
 // Builds the ODBC string for a SQL Server connection from the parts of an
 // SQLOLEDB.1 string: "(local)" (or ".") is this machine, "host\instance" and

@@ -71,4 +71,29 @@ QStringList odbcDriverManagerDrivers()
     return drivers;
 }
 
+QStringList odbcDriverManagerDataSources()
+{
+    QStringList sources;
+#ifdef VXR_HAVE_ODBC
+    SQLHENV environment = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
+        return sources;
+    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLCHAR name[SQL_MAX_DSN_LENGTH + 1];
+    SQLCHAR description[256];
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT descriptionLength = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (SQL_SUCCEEDED(SQLDataSources(environment, direction, name, sizeof name, &nameLength, description,
+                                        sizeof description, &descriptionLength))) {
+        const QString source = QString::fromLocal8Bit(reinterpret_cast<const char *>(name));
+        if (!sources.contains(source))
+            sources << source;
+        direction = SQL_FETCH_NEXT;
+    }
+    SQLFreeHandle(SQL_HANDLE_ENV, environment);
+#endif
+    return sources;
+}
+
 } // namespace vxr

@@ -27,4 +27,7 @@ OdbcDiagnostics odbcDiagnostics(const QSqlQuery &query);
 // The ODBC drivers the driver manager knows, by name; empty when unknown.
 QStringList odbcDriverManagerDrivers();
 
+// The ODBC data sources (user and system DSNs) the driver manager knows.
+QStringList odbcDriverManagerDataSources();
+
 } // namespace vxr

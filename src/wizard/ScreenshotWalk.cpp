@@ -4,6 +4,7 @@
 #include "frmConnect.h"
 #include "frmMain.h"
 
+#include "database/ConnectionString.h"
 #include "database/StoreSchema.h"
 
 #include <QApplication>
@@ -79,7 +80,7 @@ int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
     window.LogPath = work.filePath(QStringLiteral("VUVEDIZE.LOG"));
     window.show();
 
-    window.findChild<QLineEdit *>(QStringLiteral("txtVXRDB"))->setText(SqliteConnectionString(store));
+    window.findChild<QLineEdit *>(QStringLiteral("txtVXRDB"))->setText(sqliteConnectionString(store));
     window.cmdConnect_Click();
     if (!settingsFile.isEmpty()) {
         const QString settings = QDir::toNativeSeparators(QFileInfo(settingsFile).absoluteFilePath());

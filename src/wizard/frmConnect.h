@@ -2,35 +2,55 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QComboBox;
 class QFormLayout;
+class QFrame;
 class QHBoxLayout;
+class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
+class QToolButton;
 
 namespace vxr {
 
+struct DbError;
 class UserPrompts;
-
-// The connection string of a SQL Server database, values inserted as typed.
-QString SqlServerConnectionString(const QString &user, const QString &password, const QString &database,
-                                  const QString &server);
-// The connection string of the embedded store in a database file.
-QString SqliteConnectionString(const QString &path);
 
 constexpr int DefaultConnectionTimeout = 15;
 
-// "Database Connect": asks for server, user, password and database (or for
-// the file of an embedded store) and hands back the connection string. The
-// dialog keeps what was typed between showings, so that after a failed
-// connect the operator only corrects what was wrong.
+// "Database Connect": the kind of database and its own fields (server, port,
+// user, password and database; an ODBC data source; or the file of an
+// embedded store). Connect (or Enter) builds the connection string and opens
+// it through the main window. A failed connect keeps the dialog open with
+// what went wrong in plain words and the driver's own text under Details, so
+// that the operator only corrects what was wrong. Passwords are never shown.
 class frmConnect : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmConnect(UserPrompts &prompts, QWidget *parent = nullptr);
+    // Opens a connection string with a time-out in seconds; false with *error
+    // filled when it could not be opened.
+    using Opener = std::function<bool(const QString &connectionString, int timeoutSeconds, DbError *error)>;
 
-    enum Provider { SqlServerProvider = 0, SqliteProvider = 1 };
+    frmConnect(UserPrompts &prompts, Opener opener, QWidget *parent = nullptr);
+
+    enum Provider { SqlServerProvider = 0, PostgresProvider = 1, DsnProvider = 2, SqliteProvider = 3 };
+
+    // Chooses the kind of database and fills its fields from a connection
+    // string, password included (a typed string that failed, for example).
+    void fillFrom(const QString &connectionString);
+    // Shows a failed connect of connectionString inside the dialog.
+    void showFailure(const DbError &error, const QString &connectionString);
+    // Removes what showFailure or a refused entry showed.
+    void clearMessage();
+
+    // The connection string the fields make, or empty with *problem filled
+    // (and the field to correct focused) when something is missing.
+    QString builtConnectionString(QString *problem);
 
 public slots:
     void cmdOK_Click();
@@ -38,28 +58,45 @@ public slots:
     void reject() override;
 
 signals:
-    // OK pressed with valid values.
-    void connectionStringBuilt(const QString &connectionString, int timeoutSeconds);
-    // Cancel pressed or the dialog closed without OK.
+    // Cancel pressed or the dialog closed without connecting.
     void cancelled();
 
 private:
     void buildControls();
+    void buildMessageArea();
     void providerChanged();
     void browseDatabaseFile();
-    bool readTimeout(int *seconds);
+    void showMessage(const QString &text, const QString &details);
 
     UserPrompts &m_prompts;
+    Opener m_opener;
     QFormLayout *m_form = nullptr;
     QHBoxLayout *m_fileRow = nullptr;
     QComboBox *cmbProvider = nullptr;
+    // SQL Server.
     QLineEdit *txtServerName = nullptr;
     QLineEdit *txtUserName = nullptr;
     QLineEdit *txtPassword = nullptr;
     QLineEdit *txtDatabase = nullptr;
+    // PostgreSQL through ODBC.
+    QLineEdit *txtPgServer = nullptr;
+    QLineEdit *txtPgPort = nullptr;
+    QLineEdit *txtPgUser = nullptr;
+    QLineEdit *txtPgPassword = nullptr;
+    QLineEdit *txtPgDatabase = nullptr;
+    // Another ODBC data source.
+    QComboBox *cmbDataSource = nullptr;
+    QLineEdit *txtDsnUser = nullptr;
+    QLineEdit *txtDsnPassword = nullptr;
+    // SQLite store file.
     QLineEdit *txtDatabaseFile = nullptr;
     QPushButton *cmdBrowseDatabase = nullptr;
-    QLineEdit *txtConnectionTimeOut = nullptr;
+    QSpinBox *txtConnectionTimeOut = nullptr;
+    // What went wrong.
+    QFrame *m_message = nullptr;
+    QLabel *lblMessage = nullptr;
+    QToolButton *cmdDetails = nullptr;
+    QPlainTextEdit *txtDetails = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
 };

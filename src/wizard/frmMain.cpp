@@ -6,6 +6,7 @@
 #include "frmConnect.h"
 
 #include "catalogue/TableCatalogue.h"
+#include "database/ConnectionString.h"
 #include "database/DbError.h"
 #include "import/ImportLog.h"
 #include "import/PanelChoices.h"
@@ -37,7 +38,10 @@ frmMain::frmMain(UserPrompts &prompts, QWidget *parent)
 {
     initWizardResources();
     buildControls();
-    m_connect = new frmConnect(m_prompts, this);
+    m_connect = new frmConnect(
+        m_prompts,
+        [this](const QString &text, int timeout, DbError *error) { return openFromDialog(text, timeout, error); },
+        this);
     HelpPath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Vexaro Import.html"));
     connectHandlers();
 }
@@ -67,11 +71,11 @@ void frmMain::connectHandlers()
         MSFlexGrid1->setCurrentCell(row, column);
         MSFlexGrid1_DblClick();
     });
-    connect(m_connect, &frmConnect::connectionStringBuilt, this, [this](const QString &text, int timeout) {
-        txtVXRDB->setText(text);
-        m_connectTimeout = timeout;
-    });
-    connect(m_connect, &frmConnect::cancelled, this, [this] { cmdDisconnect->setEnabled(false); });
+    connect(txtVXRDB, &QLineEdit::textChanged, this, &frmMain::connectionBoxChanged);
+    connect(txtVXRDB, &QLineEdit::returnPressed, this, &frmMain::cmdConnect_Click);
+    // Cancelling the dialog leaves Disconnect usable only for an open connection.
+    connect(m_connect, &frmConnect::cancelled, this,
+            [this] { cmdDisconnect->setEnabled(Connection.isOpen()); });
 }
 
 void frmMain::Form_Load()
@@ -243,16 +247,51 @@ void frmMain::cmdBrowse_Click()
 
 // ---- connection ---------------------------------------------------------
 
+void frmMain::setConnectionText(const QString &connectionString)
+{
+    m_connectionString = connectionString;
+    m_shownConnection = withPasswordShownAs(connectionString, passwordMask());
+    txtVXRDB->setText(m_shownConnection);
+}
+
+// Text typed or set into the database box is the connection string. Where it
+// still shows the mask in place of a password, the password it stands for is
+// kept, so that correcting the server name does not lose it.
+void frmMain::connectionBoxChanged(const QString &text)
+{
+    if (text == m_shownConnection)
+        return;
+    QString connection = text;
+    const QString oldPassword = [this] {
+        for (const ConnectionStringPart &part : parseConnectionString(m_connectionString))
+            if (isPasswordKey(part.key))
+                return part.value;
+        return QString();
+    }();
+    const QList<ConnectionStringPart> parts = parseConnectionString(text);
+    for (auto part = parts.crbegin(); part != parts.crend(); ++part) {
+        if (isPasswordKey(part->key) && part->value == passwordMask()
+            && !oldPassword.isEmpty())
+            connection.replace(part->valueFrom, part->valueTo - part->valueFrom, odbcValue(oldPassword));
+    }
+    m_connectionString = connection;
+    m_shownConnection = text;
+}
+
 void frmMain::cmdConnect_Click()
 {
-    if (txtVXRDB->text().isEmpty())
-        m_connect->exec();
+    if (m_connectionString.isEmpty()) {
+        // The dialog connects itself and stays open until it has or is cancelled.
+        m_connect->clearMessage();
+        m_connect->open();
+        return;
+    }
     ConnectIfGiven();
 }
 
 void frmMain::ConnectIfGiven()
 {
-    if (txtVXRDB->text().isEmpty())
+    if (m_connectionString.isEmpty())
         return;
     if (OpenConnection())
         cmdDisconnect->setEnabled(true);
@@ -262,30 +301,46 @@ bool frmMain::OpenConnection()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     DbError error;
-    if (!Connection.open(txtVXRDB->text(), &error, m_connectTimeout)) {
-        QApplication::restoreOverrideCursor();
-        m_prompts.message(MessageKind::Critical,
-                          QStringLiteral("Error :") + QString::number(error.number) + QStringLiteral("\r\n")
-                              + error.description,
-                          QStringLiteral("VXR Database"));
-        txtVXRDB->clear();
-        m_connect->show();
+    const bool opened = Connection.open(m_connectionString, &error, m_connectTimeout);
+    QApplication::restoreOverrideCursor();
+    if (!opened) {
+        // The dialog comes up filled from the string that failed, saying why;
+        // what was typed into the box stays there.
+        m_connect->fillFrom(m_connectionString);
+        m_connect->showFailure(error, m_connectionString);
+        m_connect->open();
         return false;
     }
+    setConnectionText(m_connectionString);
+    setConnectedState();
+    return true;
+}
+
+bool frmMain::openFromDialog(const QString &connectionString, int timeoutSeconds, DbError *error)
+{
+    if (!Connection.open(connectionString, error, timeoutSeconds))
+        return false;
+    m_connectTimeout = timeoutSeconds;
+    setConnectionText(connectionString);
+    setConnectedState();
+    cmdDisconnect->setEnabled(true);
+    return true;
+}
+
+void frmMain::setConnectedState()
+{
     cmdConnect->setEnabled(false);
     txtVXRDB->setEnabled(false);
     lstFields->setEnabled(true);
     MSFlexGrid1->setEnabled(true);
-    QApplication::restoreOverrideCursor();
     cmdNext->setEnabled(true);
-    return true;
 }
 
 void frmMain::cmdDisconnect_Click()
 {
     Connection.close();
     cmdConnect->setEnabled(true);
-    txtVXRDB->clear();
+    setConnectionText(QString());
     cmdDisconnect->setEnabled(false);
     cmdNext->setEnabled(false);
 }

@@ -21,6 +21,7 @@ class QTableWidget;
 
 namespace vxr {
 
+struct DbError;
 struct ImportSummary;
 class UserPrompts;
 class frmConnect;
@@ -67,12 +68,15 @@ public:
     void chkDuplicate_Click();
     void cmdBrowse_Click();
 
-    // Database connection.
+    // Database connection. The connection string is kept here; the database
+    // box shows it with its password as "****".
     void cmdConnect_Click();
     void ConnectIfGiven();
     bool OpenConnection();
     void cmdDisconnect_Click();
     frmConnect *connectDialog() const { return m_connect; }
+    QString connectionText() const { return m_connectionString; }
+    void setConnectionText(const QString &connectionString);
 
     // Field mapping grid.
     void PrepGrid();
@@ -109,6 +113,9 @@ public:
 
 private:
     void buildControls();
+    bool openFromDialog(const QString &connectionString, int timeoutSeconds, DbError *error);
+    void setConnectedState();
+    void connectionBoxChanged(const QString &text);
     QWidget *buildPanel1();
     QWidget *buildPanel2();
     QWidget *buildPanel3();
@@ -127,6 +134,8 @@ private:
     UserPrompts &m_prompts;
     frmConnect *m_connect = nullptr;
     QPointer<HelpWindow> m_help;
+    QString m_connectionString;
+    QString m_shownConnection; // what the database box shows for m_connectionString
     int m_connectTimeout;
     bool m_previewBusy = false;
 

@@ -251,3 +251,46 @@ INSTANTIATE_TEST_SUITE_P(
         // A password that merely appears inside another value is not a key.
         PasswordCase{"Data Source=Password=x", "Data Source=Password=x"},
         PasswordCase{"Driver={a;Pwd=b};Server=h", "Driver={a;Pwd=b};Server=h"}));
+
+// Values that end, enclose or escape a part when written as they stand.
+class ConnectionStringValue : public ::testing::TestWithParam<const char *>
+{
+};
+
+TEST_P(ConnectionStringValue, EveryBuilderGivesItBackThroughTheParser)
+{
+    const QString v = QString::fromUtf8(GetParam());
+    const auto parsed = [](const QString &text, const char *key) {
+        return connectionStringValue(parseConnectionString(text), QString::fromLatin1(key));
+    };
+    const QString sqlServer = sqlServerConnectionString(v, v, v, v);
+    for (const char *key : {"User ID", "Password", "Initial Catalog", "Data Source"})
+        EXPECT_EQ(parsed(sqlServer, key), v) << key << " in " << sqlServer.toStdString();
+    EXPECT_EQ(parsed(sqlServer, "Provider"), QStringLiteral("SQLOLEDB.1"));
+
+    const QString postgres = odbcDriverConnectionString(QStringLiteral("PostgreSQL Unicode"), v, v, v, v, v);
+    for (const char *key : {"Server", "Database", "UID", "PWD"})
+        EXPECT_EQ(parsed(postgres, key), v) << key << " in " << postgres.toStdString();
+    EXPECT_EQ(parsed(postgres, "Driver"), QStringLiteral("PostgreSQL Unicode"));
+    EXPECT_EQ(parsed(odbcDsnConnectionString(v, v, v), "PWD"), v);
+    EXPECT_EQ(parsed(sqliteConnectionString(v), "Data Source"), v);
+
+    // On its way to the SQL Server driver the password is the same value.
+    EXPECT_EQ(parsed(target(sqlServer).databaseName, "PWD"), v);
+
+    // Shown with the password masked, and nothing else changed.
+    EXPECT_EQ(withPasswordShownAs(sqlServer, passwordMask()), sqlServerConnectionString(v, passwordMask(), v, v));
+}
+
+INSTANTIATE_TEST_SUITE_P(Awkward, ConnectionStringValue,
+                         ::testing::Values("", "plain", "se;cret", "a;b=c", "{brace", "brace}", "{a;b}", "}}",
+                                           "\"quoted\"", "'apos'", "\"a;b\"", " blanks ", "x=y", "ünï cødé;"));
+
+TEST(ConnectionString, ThePostgresDriverIsTheUnicodeOneWhenInstalled)
+{
+    EXPECT_EQ(preferredPostgresDriver({QStringLiteral("PostgreSQL ANSI"), QStringLiteral("PostgreSQL Unicode")}),
+              QStringLiteral("PostgreSQL Unicode"));
+    EXPECT_EQ(preferredPostgresDriver({QStringLiteral("FreeTDS"), QStringLiteral("psqlodbcw")}),
+              QStringLiteral("psqlodbcw"));
+    EXPECT_EQ(preferredPostgresDriver({QStringLiteral("FreeTDS")}), QStringLiteral("PostgreSQL Unicode"));
+}

@@ -6,14 +6,6 @@
 #include <QList>
 #include <QString>
 
-#include <ostream>
-
-// Failure messages show a QString as its text.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace vxr::test {
 
 // Path of a file in the source tree (for example "examples/items.csv").

@@ -243,6 +243,11 @@ struct Failure
     bool needsServer;
 };
 
+void PrintTo(const Failure &failure, std::ostream *out)
+{
+    *out << failure.name;
+}
+
 class ConnectionFailures : public Connection, public ::testing::WithParamInterface<Failure>
 {
 };

@@ -67,6 +67,8 @@ void frmMain::connectHandlers()
     connect(chkDuplicate, &QCheckBox::toggled, this, &frmMain::chkDuplicate_Click);
     connect(chkSkipFirstLine, &QCheckBox::clicked, this, &frmMain::chkSkipFirstLine_Click);
     connect(lstFields, &QListWidget::itemDoubleClicked, this, &frmMain::lstFields_DblClick);
+    connect(txtFieldFilter, &QLineEdit::textChanged, this, &frmMain::filterFieldList);
+    connect(chkFirstLine, &QCheckBox::toggled, this, &frmMain::fillSampleColumn);
     connect(MSFlexGrid1, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
         MSFlexGrid1->setCurrentCell(row, column);
         MSFlexGrid1_DblClick();
@@ -162,8 +164,10 @@ void frmMain::ShowPanel(int panel)
     EnablePanelControls(panel);
     cmdBack->setEnabled(panel != 1);
     cmdNext->setEnabled(panel != 4);
-    if (panel == 2)
+    if (panel == 2) {
         setGridRow(1);
+        fillSampleColumn();
+    }
     else if (panel == 3)
         PreviewPaint();
 }
@@ -209,6 +213,7 @@ void frmMain::cmdExit_Click()
 void frmMain::cmbTable_Click()
 {
     PrepGrid();
+    txtFieldFilter->clear();
     lstFields->clear();
     const int tableId = cmbTable->currentData().toInt();
     for (int index : Fields.offeredFieldIndices(tableId)) {

@@ -83,13 +83,27 @@ public:
     void lstFields_DblClick();
     void MSFlexGrid1_DblClick();
     // 1-based grid rows: row n is text-file field position n; the name and
-    // the FieldID of the field mapped there are in these columns.
+    // the FieldID of the field mapped there are in these columns (the id
+    // column is hidden), and the position's text in the file's first line in
+    // the sample column.
     static constexpr int GridNameColumn = 1;
     static constexpr int GridIdColumn = 2;
+    static constexpr int GridSampleColumn = 3;
     int gridRow() const;
     void setGridRow(int row);
     QString gridText(int row, int column) const;
     void setGridText(int row, int column, const QString &text);
+    // Maps position row to the field with this FieldID (0: unmapped) in the
+    // grid and in FieldMap together, without the "already assigned" check.
+    // Whatever fills the grid by itself (names of a header line matched to
+    // fields, for one) sets its rows through this.
+    void setGridMapping(int row, int fieldId);
+    // Reads the file's first line into the sample column (called on entering
+    // panel 2 and when "First row contains field names" changes).
+    void fillSampleColumn();
+    // The texts of positions 1 to 52 in the line the sample column shows:
+    // the column names when the first row holds them.
+    const QStringList &firstLineTexts() const { return m_firstLineTexts; }
 
     // Preview.
     void PreviewPaint();
@@ -126,6 +140,10 @@ private:
     void fillDelimiterList();
     void selectTableIndex(int index);
     void fitNameColumn();
+    void markAssignedFields();
+    void filterFieldList(const QString &text);
+    void stepFieldList(int step);
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void focusAfterLoad();
     int applyMappingFromGrid();
     void fitPreviewColumns();
@@ -138,6 +156,7 @@ private:
     QString m_shownConnection; // what the database box shows for m_connectionString
     int m_connectTimeout;
     bool m_previewBusy = false;
+    QStringList m_firstLineTexts;
 
     QStackedWidget *m_panels = nullptr;
     // Window buttons.
@@ -162,6 +181,7 @@ private:
     // Panel 2.
     QTableWidget *MSFlexGrid1 = nullptr;
     QListWidget *lstFields = nullptr;
+    QLineEdit *txtFieldFilter = nullptr;
     QCheckBox *chkFirstLine = nullptr;
     // Panel 3.
     QTableWidget *msflexpreview = nullptr;

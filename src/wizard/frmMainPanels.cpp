@@ -213,6 +213,13 @@ QWidget *frmMain::buildPanel2()
 
     lstFields = named(new QListWidget(panel), "lstFields");
     setTag(lstFields, "2");
+    txtFieldFilter = named(new QLineEdit(panel), "txtFieldFilter");
+    setTag(txtFieldFilter, "2");
+    txtFieldFilter->setPlaceholderText(QStringLiteral("Type to find a field"));
+    txtFieldFilter->setClearButtonEnabled(true);
+    for (QWidget *keyboard : {static_cast<QWidget *>(MSFlexGrid1), static_cast<QWidget *>(lstFields),
+                              static_cast<QWidget *>(txtFieldFilter)})
+        keyboard->installEventFilter(this);
     chkFirstLine = named(new QCheckBox(QStringLiteral("First row contains field names"), panel), "chkFirstLine");
     setTag(chkFirstLine, "2");
 
@@ -221,6 +228,7 @@ QWidget *frmMain::buildPanel2()
     left->addWidget(MSFlexGrid1, 1);
     auto *right = new QVBoxLayout;
     right->addWidget(label(panel, "lblTitle2", QStringLiteral("Database Fields:")));
+    right->addWidget(txtFieldFilter);
     right->addWidget(lstFields, 1);
     auto *lists = new QHBoxLayout;
     lists->addLayout(left, 3);
@@ -234,7 +242,9 @@ QWidget *frmMain::buildPanel2()
                                            "Number in the grid and then double clicking fields from the list.  "
                                            "Fields can be removed from the mapping by double clicking the cell in "
                                            "the grid.  Leave cells blank for data that is not imported into "
-                                           "Vevazezi."),
+                                           "Vevazezi.  With the keyboard, Enter or Space assigns the selected "
+                                           "field and Delete removes a mapping; type in the box above the list "
+                                           "to find a field."),
                             true));
     layout->addLayout(lists, 1);
     layout->addWidget(chkFirstLine);

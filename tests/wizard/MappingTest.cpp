@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QHeaderView>
 #include <QTableWidget>
+#include <QTest>
 
 namespace vxr::test {
 namespace {
@@ -81,6 +83,91 @@ TEST_F(Mapping, ChoosingATableDiscardsTheMappingAndListsItsFields)
         EXPECT_GT(grid->columnWidth(1), grid->fontMetrics().horizontalAdvance(list->item(i)->text()))
             << list->item(i)->text().toStdString();
     }
+}
+
+TEST_F(Mapping, TheKeyboardAssignsFindsAndRemovesFields)
+{
+    window->show();
+    window->ShowPanel(2);
+    auto *list = control<QListWidget>("lstFields");
+    auto *grid = control<QTableWidget>("MSFlexGrid1");
+    auto *filter = control<QLineEdit>("txtFieldFilter");
+    const auto select = [list](const char *name) {
+        list->setCurrentItem(list->findItems(QString::fromLatin1(name), Qt::MatchExactly).value(0));
+    };
+    window->setGridRow(2);
+    select("Cost");
+    QTest::keyClick(list, Qt::Key_Return);
+    select("Price");
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(mappedId(2), 112);
+    EXPECT_EQ(mappedId(3), 127);
+    EXPECT_EQ(window->gridRow(), 4);
+    // A mapped field is marked in the list with the position it fills.
+    EXPECT_EQ(list->findItems(QStringLiteral("Cost"), Qt::MatchExactly).value(0)->toolTip(),
+              QStringLiteral("Assigned to Field 2"));
+
+    // The filter keeps the fields whose name holds the text; arrows move
+    // among them and Enter assigns the one selected.
+    QTest::keyClicks(filter, QStringLiteral("desc"));
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        if (!list->item(i)->isHidden())
+            shown << list->item(i)->text();
+    ASSERT_GE(shown.size(), 2) << shown.join(u',').toStdString();
+    for (const QString &name : shown)
+        EXPECT_TRUE(name.contains(QStringLiteral("desc"), Qt::CaseInsensitive)) << name.toStdString();
+    EXPECT_EQ(list->currentItem()->text(), shown[0]);
+    QTest::keyClick(filter, Qt::Key_Down);
+    QTest::keyClick(filter, Qt::Key_Enter);
+    EXPECT_EQ(window->gridText(4, frmMain::GridNameColumn), shown[1]);
+
+    // Delete in the grid removes the current row's field; Enter there assigns.
+    window->setGridRow(2);
+    QTest::keyClick(grid, Qt::Key_Delete);
+    EXPECT_EQ(window->Reader.FieldMap[2].FieldIndex, 0);
+    EXPECT_TRUE(list->findItems(QStringLiteral("Cost"), Qt::MatchExactly).value(0)->toolTip().isEmpty());
+    filter->clear();
+    select("Cost");
+    window->setGridRow(7);
+    QTest::keyClick(grid, Qt::Key_Enter);
+    EXPECT_EQ(mappedId(7), 112);
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    expectAgreement();
+}
+
+TEST_F(Mapping, TheSampleColumnShowsTheFirstLineOrItsColumnNames)
+{
+    control<QLineEdit>("txtFileName")->setText(writeFile(QStringLiteral("named.csv"),
+                                                         "Code,Name,Price\r\nA1,\"Mug, large\",7.95\r\n"));
+    auto *grid = control<QTableWidget>("MSFlexGrid1");
+    const auto samples = [this] {
+        return QStringList{window->gridText(1, frmMain::GridSampleColumn),
+                           window->gridText(2, frmMain::GridSampleColumn),
+                           window->gridText(3, frmMain::GridSampleColumn),
+                           window->gridText(4, frmMain::GridSampleColumn)};
+    };
+    const auto heading = [grid] { return grid->horizontalHeaderItem(frmMain::GridSampleColumn)->text(); };
+    window->ShowPanel(2);
+    EXPECT_EQ(samples(), (QStringList{QStringLiteral("Code"), QStringLiteral("Name"), QStringLiteral("Price"), QString()}));
+    EXPECT_EQ(heading(), QStringLiteral("Sample Value"));
+    // The sample stands beside the position; the field id is not shown.
+    EXPECT_EQ(grid->horizontalHeader()->visualIndex(frmMain::GridSampleColumn), 1);
+    EXPECT_TRUE(grid->isColumnHidden(frmMain::GridIdColumn));
+
+    control<QCheckBox>("chkSkipFirstLine")->setChecked(true);
+    window->ShowPanel(2);
+    EXPECT_EQ(samples(), (QStringList{QStringLiteral("A1"), QStringLiteral("Mug, large"), QStringLiteral("7.95"), QString()}));
+    control<QCheckBox>("chkFirstLine")->setChecked(true);
+    EXPECT_EQ(heading(), QStringLiteral("Column Name"));
+    EXPECT_EQ(window->firstLineTexts().mid(0, 3),
+              (QStringList{QStringLiteral("Code"), QStringLiteral("Name"), QStringLiteral("Price")}));
+
+    // Another table keeps the positions' texts out of the mapping it discards.
+    control<QComboBox>("cmbTable")->setCurrentIndex(1);
+    window->ShowPanel(2);
+    EXPECT_EQ(samples().value(0), QStringLiteral("Code"));
+    EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
 class Preview : public WizardTest

@@ -1,6 +1,6 @@
 #include "CliArguments.h"
 
-#include "ImportSetup.h"
+#include "import/PanelChoices.h"
 
 #include <QCommandLineParser>
 
@@ -19,6 +19,16 @@ struct OptionNames
     static inline const QString NoQuotes = QStringLiteral("no-quotes");
     static inline const QString Duplicates = QStringLiteral("duplicates");
     static inline const QString SkipFirstLine = QStringLiteral("skip-first-line");
+    static inline const QString NoSkipFirstLine = QStringLiteral("no-skip-first-line");
+    static inline const QString Header = QStringLiteral("header");
+    static inline const QString NoHeader = QStringLiteral("no-header");
+    static inline const QString StripApostrophes = QStringLiteral("strip-apostrophes");
+    static inline const QString NoStripApostrophes = QStringLiteral("no-strip-apostrophes");
+    static inline const QString Strict = QStringLiteral("strict");
+    static inline const QString NoStrict = QStringLiteral("no-strict");
+    static inline const QString Encoding = QStringLiteral("encoding");
+    static inline const QString Locale = QStringLiteral("locale");
+    static inline const QString SaveSettings = QStringLiteral("save-settings");
     static inline const QString Map = QStringLiteral("map");
     static inline const QString Log = QStringLiteral("log");
     static inline const QString Lines = QStringLiteral("lines");
@@ -33,7 +43,10 @@ const QStringList &importOptionNames()
     static const QStringList names = {
         OptionNames::Settings, OptionNames::Connect, OptionNames::File, OptionNames::Table,
         OptionNames::Delimiter, OptionNames::Quotes, OptionNames::NoQuotes, OptionNames::Duplicates,
-        OptionNames::SkipFirstLine, OptionNames::Map, OptionNames::Log,
+        OptionNames::SkipFirstLine, OptionNames::NoSkipFirstLine, OptionNames::Header, OptionNames::NoHeader,
+        OptionNames::StripApostrophes, OptionNames::NoStripApostrophes, OptionNames::Strict,
+        OptionNames::NoStrict, OptionNames::Encoding, OptionNames::Locale, OptionNames::Map, OptionNames::Log,
+        OptionNames::SaveSettings,
     };
     return names;
 }
@@ -52,9 +65,15 @@ void addOptions(QCommandLineParser &parser)
     flag({OptionNames::Quotes});
     flag({OptionNames::NoQuotes});
     valued(OptionNames::Duplicates, QStringLiteral("error|update"));
-    flag({OptionNames::SkipFirstLine});
+    for (const QString &name : {OptionNames::SkipFirstLine, OptionNames::NoSkipFirstLine, OptionNames::Header,
+                                OptionNames::NoHeader, OptionNames::StripApostrophes,
+                                OptionNames::NoStripApostrophes, OptionNames::Strict, OptionNames::NoStrict})
+        flag({name});
+    valued(OptionNames::Encoding, QStringLiteral("NAME"));
+    valued(OptionNames::Locale, QStringLiteral("NAME"));
     valued(OptionNames::Map, QStringLiteral("POS=FIELD"));
     valued(OptionNames::Log, QStringLiteral("PATH"));
+    valued(OptionNames::SaveSettings, QStringLiteral("FILE.imp"));
     valued(OptionNames::Lines, QStringLiteral("N"));
     flag({QStringLiteral("h"), OptionNames::Help});
     flag({OptionNames::Version});
@@ -97,6 +116,18 @@ QString checkOptionsApply(const QCommandLineParser &parser, const QString &comma
     return QString();
 }
 
+// An on/off pair of flags: unset when neither is given.
+QString readSwitch(const QCommandLineParser &parser, const QString &on, const QString &off, std::optional<bool> *value)
+{
+    if (parser.isSet(on) && parser.isSet(off))
+        return QStringLiteral("--%1 and --%2 contradict each other").arg(on, off);
+    if (parser.isSet(on))
+        *value = true;
+    else if (parser.isSet(off))
+        *value = false;
+    return QString();
+}
+
 // Reads the options of preview and import into the arguments.
 QString readImportOptions(const QCommandLineParser &parser, CliArguments &arguments)
 {
@@ -107,15 +138,24 @@ QString readImportOptions(const QCommandLineParser &parser, CliArguments &argume
     arguments.table = singleValue(parser, OptionNames::Table, &error);
     arguments.delimiter = singleValue(parser, OptionNames::Delimiter, &error);
     arguments.logPath = singleValue(parser, OptionNames::Log, &error);
+    arguments.encoding = singleValue(parser, OptionNames::Encoding, &error);
+    arguments.locale = singleValue(parser, OptionNames::Locale, &error);
+    arguments.saveSettingsPath = singleValue(parser, OptionNames::SaveSettings, &error);
     if (!error.isEmpty())
         return error;
 
-    if (parser.isSet(OptionNames::Quotes) && parser.isSet(OptionNames::NoQuotes))
-        return QStringLiteral("--quotes and --no-quotes contradict each other");
-    if (parser.isSet(OptionNames::Quotes))
-        arguments.quotes = true;
-    if (parser.isSet(OptionNames::NoQuotes))
-        arguments.quotes = false;
+    const struct { const QString &on; const QString &off; std::optional<bool> *value; } switches[] = {
+        {OptionNames::Quotes, OptionNames::NoQuotes, &arguments.quotes},
+        {OptionNames::SkipFirstLine, OptionNames::NoSkipFirstLine, &arguments.skipFirstLine},
+        {OptionNames::Header, OptionNames::NoHeader, &arguments.header},
+        {OptionNames::StripApostrophes, OptionNames::NoStripApostrophes, &arguments.stripApostrophes},
+        {OptionNames::Strict, OptionNames::NoStrict, &arguments.strictValues},
+    };
+    for (const auto &pair : switches) {
+        error = readSwitch(parser, pair.on, pair.off, pair.value);
+        if (!error.isEmpty())
+            return error;
+    }
 
     if (parser.isSet(OptionNames::Duplicates)) {
         const QString value = singleValue(parser, OptionNames::Duplicates, &error).toLower();
@@ -128,7 +168,6 @@ QString readImportOptions(const QCommandLineParser &parser, CliArguments &argume
         else
             return QStringLiteral("--duplicates takes error or update, not '%1'").arg(value);
     }
-    arguments.skipFirstLine = parser.isSet(OptionNames::SkipFirstLine);
     arguments.mappings = parser.values(OptionNames::Map);
 
     if (parser.isSet(OptionNames::Lines)) {
@@ -153,7 +192,7 @@ QString usageText()
         "vxrimp preview [OPTIONS] [--lines N]   show the first lines split as the import will split them, under the mapped captions\n"
         "vxrimp import  [OPTIONS]               run one import\n"
         "OPTIONS:\n"
-        "  --settings FILE.imp          load a saved set-up (quote and duplicate options, delimiter, table, text file, mapping)\n"
+        "  --settings FILE.imp          load a saved set-up (options, delimiter, table, text file, encoding, locale, mapping)\n"
         "  --connect STRING             connection string (Provider=SQLite;Data Source=...; Provider=SQLOLEDB.1;...; Provider=MSDASQL;...)\n"
         "  --file PATH                  the delimited text file\n"
         "  --table NAME|ID              destination table, by its list caption (\"Inventory\", \"Customers\", ...) or its table id\n"
@@ -161,9 +200,22 @@ QString usageText()
         + delimiterNames() + QStringLiteral(", or the character\n"
         "  --quotes | --no-quotes       treat quotation marks as text field delimiters (default: on)\n"
         "  --duplicates error|update    duplicate keys are errors (default) or update the existing row\n"
-        "  --skip-first-line\n"
+        "  --skip-first-line | --no-skip-first-line\n"
+        "                               skip the first line of the file (default: off)\n"
+        "  --header | --no-header       the first line holds column names: it is skipped, and names that match\n"
+        "                               a field's caption or column map the positions left unmapped\n"
+        "  --encoding NAME              the text file's encoding: auto (default: UTF-16 by its byte-order mark,\n"
+        "                               else UTF-8 or Windows-1252), or a name such as windows-1250, ISO-8859-2,\n"
+        "                               cp437, Shift_JIS, UTF-16\n"
+        "  --locale NAME                regional settings for amounts and dates (en_US, de_DE, fr_CA, ...;\n"
+        "                               default: the system's; C and POSIX read as en_US)\n"
+        "  --strip-apostrophes | --no-strip-apostrophes\n"
+        "                               remove apostrophes from values, as older imports did (default: keep\n"
+        "                               them; a settings file without StripApostrophes removes them)\n"
+        "  --strict | --no-strict       fail a line whose number or date column gets text that is none\n"
         "  --map POS=FIELD[,POS=FIELD]  map text positions (1-52) to fields, by FieldID or caption\n"
         "  --log PATH                   where to append the log\n"
+        "  --save-settings FILE.imp     write the set-up used to a settings file (before connecting)\n"
         "\n"
         "Options given on the command line override the settings file. A relative FileName in a\n"
         "settings file is taken relative to the settings file's folder.\n"

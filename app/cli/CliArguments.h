@@ -23,9 +23,15 @@ struct CliArguments
     QString delimiter;
     std::optional<bool> quotes;
     std::optional<bool> duplicatesAsErrors;
-    bool skipFirstLine = false;
+    std::optional<bool> skipFirstLine;
+    std::optional<bool> header;
+    std::optional<bool> stripApostrophes;
+    std::optional<bool> strictValues;
+    QString encoding;
+    QString locale;
     QStringList mappings;              // every --map value, in order
     QString logPath;
+    QString saveSettingsPath;
     int previewLines = 19;
 };
 

@@ -22,6 +22,23 @@ void printError(const QString &text)
     printErr(QStringLiteral("vxrimp: error: ") + text + QLatin1Char('\n'));
 }
 
+QString visibleText(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control && c.unicode() < 0x100)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else if (category == QChar::Other_Control || category == QChar::Other_Format
+                 || category == QChar::Separator_Line || category == QChar::Separator_Paragraph)
+            shown += QStringLiteral("\\u{%1}").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 bool stdoutIsTerminal()
 {
     return ::isatty(STDOUT_FILENO) == 1;

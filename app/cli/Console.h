@@ -12,6 +12,11 @@ void printErr(const QString &text);
 // "vxrimp: error: " + text + a line end, on standard error.
 void printError(const QString &text);
 
+// Text from a file made safe for a terminal: control and format characters
+// (escape sequences, carriage returns, direction overrides) shown as \xNN or
+// \u{NNNN} instead of acting on the terminal.
+QString visibleText(const QString &text);
+
 // True when standard output is an interactive terminal.
 bool stdoutIsTerminal();
 

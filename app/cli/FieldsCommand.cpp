@@ -1,7 +1,7 @@
 #include "Commands.h"
 
 #include "Console.h"
-#include "ImportSetup.h"
+#include "import/PanelChoices.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"

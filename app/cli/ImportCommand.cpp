@@ -1,11 +1,11 @@
 #include "Commands.h"
 
 #include "Console.h"
-#include "ImportSetup.h"
+#include "SetupFromArguments.h"
 #include "TerminalProgress.h"
 
 #include "catalogue/FieldTable.h"
-#include "catalogue/TableCatalogue.h"
+#include "import/PanelChoices.h"
 #include "database/DbConnection.h"
 #include "import/ImportLog.h"
 #include "import/ImportRun.h"
@@ -18,7 +18,7 @@ namespace {
 
 QString summaryText(const ImportSummary &summary, const ImportSetup &setup)
 {
-    const QString caption = tableInfo(setup.tableId)->listCaption;
+    const QString caption = tableCaption(setup.tableId);
     const QString outcome = summary.completed ? QStringLiteral("Complete") : QStringLiteral("Failed");
     QString text = QStringLiteral("%1 -> %2: %3\n").arg(setup.textFile, caption, outcome);
     const auto row = [&](const QString &label, const QString &value) {
@@ -43,6 +43,7 @@ int runImport(const CliArguments &arguments, FieldTable &fields)
         return ExitFailed;
     }
     const ImportSetup &setup = resolved.setup;
+    printOut(headerReport(resolved, fields));
 
     DbConnection connection;
     DbError dbError;
@@ -56,18 +57,12 @@ int runImport(const CliArguments &arguments, FieldTable &fields)
     RecordReader reader(fields);
     setup.configureReader(reader);
 
-    const RegionalSettings regional = RegionalSettings::ReadRegionalSettings();
+    const RegionalSettings regional = setup.regionalSettings();
     TerminalReporter reporter;
     TerminalProgress progress(stdoutIsTerminal());
     Import import(fields, reader, connection, regional, reporter, progress);
 
-    ImportRequest request;
-    request.tableId = setup.tableId;
-    request.textFilePath = setup.textFile;
-    request.skipFirstLine = setup.skipFirstLine;
-    request.duplicatesAsErrors = setup.duplicatesAsErrors;
-    request.logPath = setup.logPath.isEmpty() ? defaultLogPath() : setup.logPath;
-    const ImportSummary summary = import.run(request);
+    const ImportSummary summary = import.run(setup.request(defaultLogPath()));
 
     printOut(summaryText(summary, setup));
     if (!summary.completed)

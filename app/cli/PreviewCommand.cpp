@@ -1,7 +1,7 @@
 #include "Commands.h"
 
 #include "Console.h"
-#include "ImportSetup.h"
+#include "SetupFromArguments.h"
 
 #include "catalogue/FieldTable.h"
 #include "text/RecordReader.h"
@@ -34,7 +34,7 @@ QList<PreviewRow> readPreviewRows(RecordReader &reader, const ImportSetup &setup
 {
     QList<PreviewRow> rows;
     qint64 lineNumber = 0;
-    if (setup.skipFirstLine && !reader.AtEndOfFile()) {
+    if (setup.skipsFirstLine() && !reader.AtEndOfFile()) {
         reader.ReadNextRecord();
         ++lineNumber;
     }
@@ -51,7 +51,7 @@ QList<PreviewRow> readPreviewRows(RecordReader &reader, const ImportSetup &setup
                 last = position;
         }
         for (int position = 1; position <= last; ++position)
-            row.texts.append(reader.FieldMap[position].Text);
+            row.texts.append(visibleText(reader.FieldMap[position].Text));
         rows.append(row);
     }
     return rows;
@@ -62,7 +62,7 @@ QString renderTable(const QList<PreviewRow> &rows, const ImportSetup &setup, con
     int columns = 0;
     for (const PreviewRow &row : rows)
         columns = std::max(columns, int(row.texts.size()));
-    for (int position = 1; position <= LastMappablePosition; ++position) {
+    for (int position = 1; position <= MappingRows; ++position) {
         if (setup.fieldIds[position] != 0)
             columns = std::max(columns, position);
     }
@@ -70,7 +70,7 @@ QString renderTable(const QList<PreviewRow> &rows, const ImportSetup &setup, con
     // Each column is headed by its position and the caption mapped to it.
     QStringList headers;
     for (int position = 1; position <= columns; ++position) {
-        const int fieldId = position <= LastMappablePosition ? setup.fieldIds[position] : 0;
+        const int fieldId = position <= MappingRows ? setup.fieldIds[position] : 0;
         headers.append(fieldId ? QStringLiteral("%1:%2").arg(position).arg(fields.byId(fieldId).DisplayName)
                                : QStringLiteral("%1:-").arg(position));
     }
@@ -113,6 +113,7 @@ int runPreview(const CliArguments &arguments, const FieldTable &fields)
         return ExitFailed;
     }
     const ImportSetup &setup = resolved.setup;
+    printOut(headerReport(resolved, fields));
 
     RecordReader reader(fields);
     setup.configureReader(reader);

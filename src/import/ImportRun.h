@@ -39,6 +39,7 @@ struct ImportRequest
     bool skipFirstLine = false;
     bool duplicatesAsErrors = true;
     QString logPath;              // the log file to append to
+    bool strictValues = false;    // a value that is no number or date fails its line
 };
 
 // What a run did. Every line read is in exactly one of added, updated,

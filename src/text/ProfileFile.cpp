@@ -348,8 +348,7 @@ Contents Contents::load(const QString &path)
     return contents;
 }
 
-QString Contents::value(const QString &section, const QString &key, const QString &defaultValue,
-                        int bufferSize) const
+std::optional<QString> Contents::find(const QString &section, const QString &key) const
 {
     // A later section of the same name is not looked at, as writing changes
     // only the first one.
@@ -358,10 +357,22 @@ QString Contents::value(const QString &section, const QString &key, const QStrin
     if (inSection != m_sections.cend()) {
         for (const Key &entry : inSection->keys) {
             if (sameName(entry.name, key))
-                return fitToBuffer(entry.value, bufferSize);
+                return entry.value;
         }
     }
-    return fitToBuffer(defaultValue, bufferSize);
+    return std::nullopt;
+}
+
+bool Contents::hasSection(const QString &section) const
+{
+    return std::any_of(m_sections.cbegin(), m_sections.cend(),
+                       [&](const Section &s) { return sameName(s.name, section); });
+}
+
+QString Contents::value(const QString &section, const QString &key, const QString &defaultValue,
+                        int bufferSize) const
+{
+    return fitToBuffer(find(section, key).value_or(defaultValue), bufferSize);
 }
 
 QString readString(const QString &path, const QString &section, const QString &key,

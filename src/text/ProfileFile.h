@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace vxr {
 
 // Private-profile (INI) files: "[Section]" headers and "key=value" lines, as
@@ -34,6 +36,10 @@ public:
     // bufferSize - 1).
     QString value(const QString &section, const QString &key, const QString &defaultValue,
                   int bufferSize) const;
+    // The whole value of key in section, found as above; none when missing.
+    std::optional<QString> find(const QString &section, const QString &key) const;
+    // True when the file has a section of this name.
+    bool hasSection(const QString &section) const;
 
 private:
     struct Key

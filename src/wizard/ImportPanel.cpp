@@ -19,6 +19,12 @@ namespace vxr {
 
 void frmMain::cmdImport_Click()
 {
+    // A set-up that cannot run (the table's key not mapped, a log that would
+    // be the text file) is refused before anything starts.
+    if (const QString problem = currentSetup().runProblem(Fields); !problem.isEmpty()) {
+        m_prompts.message(MessageKind::Critical, sentence(problem));
+        return;
+    }
     // One run per start of the program: nothing enables these again.
     cmdNext->setEnabled(false);
     cmdBack->setEnabled(false);
@@ -28,12 +34,9 @@ void frmMain::cmdImport_Click()
 
 void frmMain::Import()
 {
-    ImportRequest request;
-    request.tableId = cmbTable->currentData().toInt();
-    request.textFilePath = txtFileName->text();
-    request.skipFirstLine = chkSkipFirstLine->isChecked();
-    request.duplicatesAsErrors = DuplicatesAsErrors;
-    request.logPath = LogPath;
+    const ImportSetup setup = currentSetup();
+    setup.configureReader(Reader);
+    const ImportRequest request = setup.request(LogPath);
 
     ImportSummary summary;
     {

@@ -52,7 +52,8 @@ void frmMain::PreviewPaint()
         return;
     }
     Reader.RewindTextFile();
-    if (chkSkipFirstLine->isChecked() && !Reader.AtEndOfFile())
+    // A first line of column names is not imported either.
+    if ((chkSkipFirstLine->isChecked() || chkFirstLine->isChecked()) && !Reader.AtEndOfFile())
         Reader.ReadNextRecord();
     for (int row = 0; row < PreviewLines && !Reader.AtEndOfFile(); ++row) {
         Reader.ReadNextRecord();

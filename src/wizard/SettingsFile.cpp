@@ -3,7 +3,9 @@
 
 #include "UserPrompts.h"
 
-#include "import/SessionSettings.h"
+#include "import/HeaderLine.h"
+#include "import/PanelChoices.h"
+#include "import/SetupFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,7 +14,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTableWidget>
 
 namespace vxr {
@@ -20,31 +21,6 @@ namespace vxr {
 namespace {
 
 const QString SettingsFilter = QStringLiteral("Import Settings (*.imp)");
-
-// The whole number a text starts with (after blanks); 0 when it has none.
-int leadingNumber(const QString &text)
-{
-    static const QRegularExpression number(QStringLiteral("^\\s*([+-]?\\d{1,9})"));
-    const QRegularExpressionMatch match = number.match(text);
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
-}
-
-// A list index from a settings file; an index the list does not have falls
-// back to the first entry, as a missing key does.
-int indexWithin(const QComboBox *list, int index)
-{
-    return index >= 0 && index < list->count() ? index : 0;
-}
-
-// A relative text file name in a settings file means the file beside the
-// settings file, when it is there; the program's working folder says nothing.
-QString textFileBeside(const QString &settingsFile, const QString &textFile)
-{
-    if (textFile.isEmpty() || !QFileInfo(textFile).isRelative())
-        return textFile;
-    const QString beside = QFileInfo(settingsFile).absoluteDir().filePath(textFile);
-    return QFileInfo(beside).isFile() ? QDir::toNativeSeparators(QDir::cleanPath(beside)) : textFile;
-}
 
 } // namespace
 
@@ -94,59 +70,102 @@ void frmMain::selectTableIndex(int index)
         cmbTable_Click();
 }
 
+// A file with a value the set-up cannot take is refused as a whole, with the
+// key named; the panels keep what they showed.
 void frmMain::ReadSettings(const QString &fileName)
 {
-    const SessionSettings settings = SessionSettings::read(fileName);
-    chkQuote->setChecked(settings.QuoteDelimiter);
-    chkDuplicate->setChecked(settings.Duplicate);
-    cmbDelimiter->setCurrentIndex(indexWithin(cmbDelimiter, settings.FieldDelimiter));
-    selectTableIndex(indexWithin(cmbTable, settings.TableName));
-    txtFileName->setText(textFileBeside(fileName, settings.FileName));
-    for (int row = 1; row <= MappingRows; ++row)
-        setGridText(row, GridNameColumn, settings.FieldNames[row - 1]);
-    for (int row = 1; row <= MappingRows; ++row)
-        setGridText(row, GridIdColumn, settings.FieldIds[row - 1]);
-    setGridRow(1);
+    ImportSetup setup = currentSetup();
+    QString error;
+    if (!readSetupFile(fileName, Fields, &setup, &error)) {
+        m_prompts.message(MessageKind::Critical, sentence(error));
+        return;
+    }
+    showSetup(setup);
+    if (setup.firstLineHeader)
+        fillGridFromHeader(true);
+}
 
-    const int dropped = applyMappingFromGrid();
-    if (dropped > 0) {
-        m_prompts.message(MessageKind::Exclamation,
-                          QString::number(dropped)
-                              + QStringLiteral(" field mapping(s) of the settings file do not belong to the table \"")
-                              + cmbTable->currentText() + QStringLiteral("\" and were left out."));
+ImportSetup frmMain::currentSetup() const
+{
+    ImportSetup setup;
+    setup.tableId = cmbTable->currentData().toInt();
+    setup.textFile = txtFileName->text();
+    setup.delimiterCode = Reader.DelimiterCode;
+    setup.quotesAsDelimiters = chkQuote->isChecked();
+    setup.duplicatesAsErrors = chkDuplicate->isChecked();
+    setup.skipFirstLine = chkSkipFirstLine->isChecked();
+    setup.firstLineHeader = chkFirstLine->isChecked();
+    setup.encoding = Reader.Encoding;
+    setup.localeName = LocaleName;
+    setup.stripApostrophes = chkStripApostrophes->isChecked();
+    setup.strictValues = chkStrict->isChecked();
+    setup.connectionString = txtVXRDB->text();
+    setup.logPath = LogPath;
+    for (int row = 1; row <= MappingRows; ++row)
+        setup.fieldIds[row] = gridText(row, GridIdColumn).toInt();
+    return setup;
+}
+
+void frmMain::showSetup(const ImportSetup &setup)
+{
+    chkQuote->setChecked(setup.quotesAsDelimiters);
+    chkDuplicate->setChecked(setup.duplicatesAsErrors);
+    cmbDelimiter->setCurrentIndex(std::max(delimiterIndex(setup.delimiterCode), 0));
+    selectTableIndex(std::max(offeredTableIndex(setup.tableId), 0));
+    txtFileName->setText(QDir::toNativeSeparators(setup.textFile));
+    chkSkipFirstLine->setChecked(setup.skipFirstLine);
+    chkFirstLine->setChecked(setup.firstLineHeader);
+    showEncoding(setup.encoding);
+    showLocale(setup.localeName);
+    chkStripApostrophes->setChecked(setup.stripApostrophes);
+    chkStrict->setChecked(setup.strictValues);
+    showMapping(setup);
+    setGridRow(1);
+}
+
+// Every grid row and the reader's mapping from the set-up, with the
+// catalogue's names, so that the "already assigned" check sees them.
+void frmMain::showMapping(const ImportSetup &setup)
+{
+    for (int row = 1; row <= MappingRows; ++row) {
+        const int fieldId = setup.fieldIds[row];
+        setGridText(row, GridNameColumn, fieldId ? Fields.byId(fieldId).DisplayName : QString());
+        setGridText(row, GridIdColumn, fieldId ? QString::number(fieldId) : QString());
+        Reader.SetMapping(row, fieldId);
     }
 }
 
-// Maps every grid row that carries a field id. A row whose id is not one of
-// the chosen table's fields, or that has a name but no id, is emptied, so that
-// what the grid shows is what will be imported. Returns the number emptied.
-int frmMain::applyMappingFromGrid()
+void frmMain::chkFirstLine_Click()
 {
-    const QList<int> offered = Fields.offeredFieldIndices(cmbTable->currentData().toInt());
-    int dropped = 0;
-    for (int row = 1; row <= MSFlexGrid1->rowCount(); ++row) {
-        const QString idText = gridText(row, GridIdColumn);
-        if (idText.isEmpty()) {
-            if (!gridText(row, GridNameColumn).isEmpty()) {
-                setGridText(row, GridNameColumn, QString());
-                ++dropped;
-            }
-            continue;
-        }
-        const int fieldId = leadingNumber(idText);
-        const int index = Fields.FindFieldIndex(fieldId);
-        if (index == 0 || !offered.contains(index)) {
-            setGridText(row, GridNameColumn, QString());
-            setGridText(row, GridIdColumn, QString());
-            Reader.SetMapping(row, 0);
-            ++dropped;
-            continue;
-        }
-        // The catalogue's name, so that the "already assigned" check sees it.
-        setGridText(row, GridNameColumn, Fields[index].DisplayName);
-        Reader.SetMapping(row, fieldId);
+    if (chkFirstLine->isChecked())
+        fillGridFromHeader(true);
+}
+
+void frmMain::fillGridFromHeader(bool tell)
+{
+    ImportSetup setup = currentSetup();
+    if (!QFileInfo(setup.textFile).isFile())
+        return;
+    QString error;
+    const std::optional<QList<HeaderColumn>> columns = applyHeaderLine(Fields, setup, &error);
+    if (!columns) {
+        if (tell)
+            m_prompts.message(MessageKind::Critical, sentence(error));
+        return;
     }
-    return dropped;
+    showMapping(setup);
+    QStringList unmatched;
+    for (const HeaderColumn &column : *columns) {
+        if (column.outcome != HeaderColumn::Outcome::Mapped && column.outcome != HeaderColumn::Outcome::AlreadyMapped)
+            unmatched << QStringLiteral("%1 \"%2\"").arg(column.position).arg(column.name);
+    }
+    if (tell && !unmatched.isEmpty()) {
+        m_prompts.message(MessageKind::Exclamation,
+                          QStringLiteral("These column names of the first line were not mapped, because no field "
+                                         "of %1 has that name or its field is mapped already:\r\n")
+                                  .arg(cmbTable->currentText())
+                              + unmatched.join(QStringLiteral("\r\n")));
+    }
 }
 
 void frmMain::SaveSettings()
@@ -162,27 +181,15 @@ void frmMain::SaveSettings()
         txtLoadSettings->setText(target);
     }
 
-    SessionSettings settings;
-    settings.SkipFirstLine = chkSkipFirstLine->isChecked();
-    settings.QuoteDelimiter = chkQuote->isChecked();
-    settings.Duplicate = chkDuplicate->isChecked();
-    settings.FirstLineHeader = chkFirstLine->isChecked();
-    settings.FieldDelimiter = cmbDelimiter->currentIndex();
-    settings.TableName = cmbTable->currentIndex();
-    settings.FileName = txtFileName->text();
-    settings.ConnectionString = txtVXRDB->text();
-    for (int row = 1; row <= MappingRows; ++row) {
-        settings.FieldNames[row - 1] = gridText(row, GridNameColumn);
-        settings.FieldIds[row - 1] = gridText(row, GridIdColumn);
-    }
+    const ImportSetup setup = currentSetup();
     // The cells are read one after another, which leaves the last one current:
     // the next field double-clicked goes to position 52.
     MSFlexGrid1->setCurrentCell(MappingRows - 1, 2);
 
     QString error;
-    if (!settings.write(QDir::fromNativeSeparators(target), &error)) {
+    if (!writeSetupFile(QDir::fromNativeSeparators(target), setup, Fields, &error)) {
         m_prompts.message(MessageKind::Critical, QStringLiteral("Your settings could not be saved to ") + target
-                                                     + (error.isEmpty() ? QString() : QStringLiteral("\r\n") + error));
+                                                     + (error.isEmpty() ? QString() : QStringLiteral("\r\n") + sentence(error)));
         return;
     }
     m_prompts.message(MessageKind::Plain, QStringLiteral("Your settings have been saved to ") + target);

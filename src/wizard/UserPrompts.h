@@ -30,6 +30,18 @@ public:
     virtual bool openExternally(const QString &path) = 0;
 };
 
+// A message of the engine ("the text file x does not exist") as a message
+// box says it: with a capital letter and a full stop.
+inline QString sentence(const QString &text)
+{
+    if (text.isEmpty())
+        return text;
+    QString result = text.at(0).toUpper() + text.mid(1);
+    if (!result.endsWith(QLatin1Char('.')))
+        result += QLatin1Char('.');
+    return result;
+}
+
 // The caption of message boxes that are given none.
 inline QString applicationTitle() { return QStringLiteral("VXRImp"); }
 

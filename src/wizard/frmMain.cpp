@@ -10,6 +10,7 @@
 #include "database/DbError.h"
 #include "import/ImportLog.h"
 #include "import/PanelChoices.h"
+#include "text/NumericText.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -66,6 +67,13 @@ void frmMain::connectHandlers()
     connect(chkQuote, &QCheckBox::toggled, this, &frmMain::chkQuote_Click);
     connect(chkDuplicate, &QCheckBox::toggled, this, &frmMain::chkDuplicate_Click);
     connect(chkSkipFirstLine, &QCheckBox::clicked, this, &frmMain::chkSkipFirstLine_Click);
+    connect(chkFirstLine, &QCheckBox::clicked, this, &frmMain::chkFirstLine_Click);
+    connect(chkStripApostrophes, &QCheckBox::toggled, this, &frmMain::chkStripApostrophes_Click);
+    // A typed name counts when the operator leaves the box or presses Enter.
+    connect(cmbEncoding, &QComboBox::activated, this, &frmMain::cmbEncoding_Change);
+    connect(cmbEncoding->lineEdit(), &QLineEdit::editingFinished, this, &frmMain::cmbEncoding_Change);
+    connect(cmbLocale, &QComboBox::activated, this, &frmMain::cmbLocale_Change);
+    connect(cmbLocale->lineEdit(), &QLineEdit::editingFinished, this, &frmMain::cmbLocale_Change);
     connect(lstFields, &QListWidget::itemDoubleClicked, this, &frmMain::lstFields_DblClick);
     connect(txtFieldFilter, &QLineEdit::textChanged, this, &frmMain::filterFieldList);
     connect(chkFirstLine, &QCheckBox::toggled, this, &frmMain::fillSampleColumn);
@@ -101,6 +109,7 @@ void frmMain::Form_Load()
 
     fillTableList();
     fillDelimiterList();
+    fillFormatLists();
     chkQuote->setChecked(true);
     chkDuplicate->setChecked(true);
     chkQuote_Click();
@@ -138,6 +147,34 @@ void frmMain::fillDelimiterList()
         cmbDelimiter->setCurrentIndex(0);
     }
     cmbDelimiter_Click();
+}
+
+// The encodings and regional settings offered; automatic and the system's
+// are chosen at start.
+void frmMain::fillFormatLists()
+{
+    {
+        const QSignalBlocker quiet(cmbEncoding);
+        cmbEncoding->clear();
+        for (const EncodingChoice &choice : encodingChoices())
+            cmbEncoding->addItem(choice.caption, choice.name);
+    }
+    {
+        const QSignalBlocker quiet(cmbLocale);
+        cmbLocale->clear();
+        cmbLocale->addItem(QStringLiteral("System (%1)").arg(QLocale::system().name()), QString());
+        for (const QString &name : localeChoices()) {
+            const QLocale locale(name);
+            cmbLocale->addItem(QStringLiteral("%1 - %2 (%3)")
+                                   .arg(name, QLocale::languageToString(locale.language()),
+                                        QLocale::territoryToString(locale.territory())),
+                               name);
+        }
+    }
+    showEncoding(TextEncoding());
+    showLocale(QString());
+    chkStripApostrophes->setChecked(false);
+    chkStrict->setChecked(false);
 }
 
 // ---- navigation ---------------------------------------------------------
@@ -239,6 +276,66 @@ void frmMain::chkQuote_Click()
 void frmMain::chkDuplicate_Click()
 {
     DuplicatesAsErrors = chkDuplicate->isChecked();
+}
+
+void frmMain::showEncoding(const TextEncoding &encoding)
+{
+    Reader.Encoding = encoding;
+    const QSignalBlocker quiet(cmbEncoding);
+    const int index = cmbEncoding->findData(encoding.name(), Qt::UserRole, Qt::MatchFixedString);
+    if (index >= 0)
+        cmbEncoding->setCurrentIndex(index);
+    else
+        cmbEncoding->setEditText(encoding.name());
+}
+
+void frmMain::showLocale(const QString &localeName)
+{
+    LocaleName = localeName;
+    ImportSetup chosen;
+    chosen.localeName = localeName;
+    Regional = chosen.regionalSettings();
+    const QSignalBlocker quiet(cmbLocale);
+    const int index = cmbLocale->findData(localeName, Qt::UserRole, Qt::MatchFixedString);
+    if (index >= 0)
+        cmbLocale->setCurrentIndex(index);
+    else
+        cmbLocale->setEditText(localeName);
+}
+
+// The entry chosen, or the name typed in; a name nobody knows is refused and
+// the box goes back to the encoding in use.
+void frmMain::cmbEncoding_Change()
+{
+    const QString text = cmbEncoding->currentText();
+    const int index = cmbEncoding->findText(text);
+    const QString name = index >= 0 ? cmbEncoding->itemData(index).toString() : text;
+    QString error;
+    const std::optional<TextEncoding> encoding = TextEncoding::fromName(name, &error);
+    if (!encoding) {
+        showEncoding(Reader.Encoding);
+        m_prompts.message(MessageKind::Critical, sentence(error));
+        return;
+    }
+    showEncoding(*encoding);
+}
+
+void frmMain::cmbLocale_Change()
+{
+    const QString text = cmbLocale->currentText();
+    const int index = cmbLocale->findText(text);
+    const QString name = (index >= 0 ? cmbLocale->itemData(index).toString() : text).trimmed();
+    if (const QString error = localeProblem(name); !error.isEmpty()) {
+        showLocale(LocaleName);
+        m_prompts.message(MessageKind::Critical, sentence(error));
+        return;
+    }
+    showLocale(name);
+}
+
+void frmMain::chkStripApostrophes_Click()
+{
+    Reader.StripApostrophes = chkStripApostrophes->isChecked();
 }
 
 void frmMain::cmdBrowse_Click()

@@ -4,6 +4,7 @@
 
 #include "catalogue/FieldTable.h"
 #include "database/DbConnection.h"
+#include "import/ImportSetup.h"
 #include "text/NumericText.h"
 #include "text/RecordReader.h"
 
@@ -50,6 +51,7 @@ public:
     DbConnection Connection;
     RegionalSettings Regional;
     bool DuplicatesAsErrors = true;
+    QString LocaleName; // regional settings chosen on panel 1; empty = the system's
     int CurrentPanel = 1;
     QString LogPath;
     QString HelpPath;
@@ -67,6 +69,14 @@ public:
     void chkQuote_Click();
     void chkDuplicate_Click();
     void cmdBrowse_Click();
+    // The text file's format: encoding, regional settings, apostrophes.
+    void cmbEncoding_Change();
+    void cmbLocale_Change();
+    void chkStripApostrophes_Click();
+
+    // The whole set-up as the panels show it, and the panels set from one.
+    ImportSetup currentSetup() const;
+    void showSetup(const ImportSetup &setup);
 
     // Database connection. The connection string is kept here; the database
     // box shows it with its password as "****".
@@ -80,6 +90,11 @@ public:
 
     // Field mapping grid.
     void PrepGrid();
+    // Maps the positions left unmapped whose column name in the text file's
+    // first line matches a field; with tell, names that map nothing are
+    // listed to the operator.
+    void fillGridFromHeader(bool tell);
+    void chkFirstLine_Click();
     void lstFields_DblClick();
     void MSFlexGrid1_DblClick();
     // 1-based grid rows: row n is text-file field position n; the name and
@@ -138,6 +153,10 @@ private:
     void connectHandlers();
     void fillTableList();
     void fillDelimiterList();
+    void fillFormatLists();
+    QWidget *buildFormatGroup(QWidget *panel);
+    void showEncoding(const TextEncoding &encoding);
+    void showLocale(const QString &localeName);
     void selectTableIndex(int index);
     void fitNameColumn();
     void markAssignedFields();
@@ -145,7 +164,7 @@ private:
     void stepFieldList(int step);
     bool eventFilter(QObject *watched, QEvent *event) override;
     void focusAfterLoad();
-    int applyMappingFromGrid();
+    void showMapping(const ImportSetup &setup);
     void fitPreviewColumns();
     void showImportSummary(const ImportSummary &summary);
 
@@ -176,6 +195,10 @@ private:
     QCheckBox *chkQuote = nullptr;
     QCheckBox *chkDuplicate = nullptr;
     QComboBox *cmbTable = nullptr;
+    QComboBox *cmbEncoding = nullptr;
+    QComboBox *cmbLocale = nullptr;
+    QCheckBox *chkStripApostrophes = nullptr;
+    QCheckBox *chkStrict = nullptr;
     QLineEdit *txtLoadSettings = nullptr;
     QPushButton *cmdLoad = nullptr;
     // Panel 2.

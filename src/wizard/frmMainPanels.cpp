@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -84,7 +85,7 @@ void frmMain::buildControls()
     layout->addWidget(m_panels, 1);
     layout->addWidget(rule);
     layout->addWidget(buildButtonRow());
-    resize(760, 560);
+    resize(760, 680);
 }
 
 QWidget *frmMain::buildButtonRow()
@@ -170,10 +171,11 @@ QWidget *frmMain::buildPanel1()
     grid->addWidget(chkDuplicate, 4, 1, 1, 3);
     grid->addWidget(label(panel, "lblTableName", QStringLiteral("Destination Table:")), 5, 0);
     grid->addWidget(cmbTable, 5, 1, Qt::AlignLeft);
+    grid->addWidget(buildFormatGroup(panel), 6, 0, 1, 4);
     grid->addWidget(label(panel, "lblLoadSettings", QStringLiteral("Load saved settings from a previous session:")),
-                    6, 0, 1, 4);
-    grid->addWidget(txtLoadSettings, 7, 1);
-    grid->addWidget(cmdLoad, 7, 2);
+                    7, 0, 1, 4);
+    grid->addWidget(txtLoadSettings, 8, 1);
+    grid->addWidget(cmdLoad, 8, 2);
     cmbDelimiter->setMinimumWidth(180);
     cmbTable->setMinimumWidth(260);
 
@@ -194,6 +196,43 @@ QWidget *frmMain::buildPanel1()
     layout->addLayout(grid);
     layout->addStretch(1);
     return panel;
+}
+
+// The text file's format, grouped: how its bytes are read, how its amounts
+// and dates are written, and what happens to apostrophes and unreadable
+// values.
+QWidget *frmMain::buildFormatGroup(QWidget *panel)
+{
+    auto *group = named(new QGroupBox(QStringLiteral("Text file format"), panel), "fraFormat");
+    cmbEncoding = named(new QComboBox(group), "cmbEncoding");
+    setTag(cmbEncoding, "1");
+    cmbEncoding->setEditable(true);
+    cmbEncoding->setInsertPolicy(QComboBox::NoInsert);
+    cmbEncoding->setMinimumWidth(260);
+    cmbLocale = named(new QComboBox(group), "cmbLocale");
+    setTag(cmbLocale, "1");
+    cmbLocale->setEditable(true);
+    cmbLocale->setInsertPolicy(QComboBox::NoInsert);
+    cmbLocale->setMinimumWidth(260);
+    chkStripApostrophes = named(
+        new QCheckBox(QStringLiteral("Remove apostrophes from values, as earlier imports did (O'Brien becomes OBrien)."),
+                      group),
+        "chkStripApostrophes");
+    setTag(chkStripApostrophes, "1");
+    chkStrict = named(new QCheckBox(QStringLiteral("Reject lines whose numbers or dates cannot be read."), group),
+                      "chkStrict");
+    setTag(chkStrict, "1");
+
+    auto *grid = new QGridLayout(group);
+    grid->setColumnStretch(1, 1);
+    grid->setHorizontalSpacing(8);
+    grid->addWidget(label(group, "lblEncoding", QStringLiteral("Encoding:")), 0, 0);
+    grid->addWidget(cmbEncoding, 0, 1, Qt::AlignLeft);
+    grid->addWidget(label(group, "lblLocale", QStringLiteral("Regional settings:")), 1, 0);
+    grid->addWidget(cmbLocale, 1, 1, Qt::AlignLeft);
+    grid->addWidget(chkStripApostrophes, 2, 0, 1, 2);
+    grid->addWidget(chkStrict, 3, 0, 1, 2);
+    return group;
 }
 
 QWidget *frmMain::buildPanel2()

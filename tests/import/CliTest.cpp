@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -28,11 +29,15 @@ class CliTest : public ::testing::Test
 protected:
     // Runs vxrimp in the temporary folder, so that relative paths are not
     // taken from the source tree by accident.
-    CliResult vxrimp(const QStringList &arguments)
+    CliResult vxrimp(const QStringList &arguments, const QString &locale = QString())
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+        if (!locale.isEmpty()) {
+            environment.insert("LC_ALL", locale);
+            environment.insert("LANG", locale);
+        }
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_dir.path());
         process.start(VXR_BINARY_DIR "/bin/vxrimp", arguments);
@@ -112,6 +117,9 @@ TEST_F(CliTest, CommandLine)
                       {{"export"}, "unknown command 'export'"},
                       {{"import", "--colour"}, "colour"},
                       {{"import", "--quotes", "--no-quotes"}, "contradict"},
+                      {{"import", "--header", "--no-header"}, "--header and --no-header contradict"},
+                      {{"preview", "--skip-first-line", "--no-skip-first-line"}, "contradict"},
+                      {{"import", "--encoding", "a", "--encoding", "b"}, "--encoding is given twice"},
                       {{"import", "--duplicates", "ignore"}, "error or update"},
                       {{"import", "--table"}, "table"},
                       {{"import", "--file", "a.csv", "--file", "b.csv"}, "--file is given twice"},
@@ -141,12 +149,24 @@ TEST_F(CliTest, SetUpErrorsSayWhatIsWrong)
                        "--delimiter takes comma, period, semicolon, slash, backslash, asterisk, percent, "
                        "ampersand, tab, space or a single character, not 'pipe'"},
                       {{"--settings", "missing.imp"}, "missing.imp does not exist"},
+                      {{"--settings", "s.csv"}, "is not a settings file"},
+                      {{"--table", "3", "--map", "2=304"}, "the key field \"Supplier Name\" of Suppliers is not mapped"},
+                      {{"--table", "3", "--map", "1=311", "--encoding", "klingon-8"},
+                       "--encoding: the encoding \"klingon-8\" is not known"},
+                      {{"--table", "3", "--map", "1=311", "--encoding", "IBM037"}, "not single ASCII bytes"},
+                      {{"--table", "3", "--map", "1=311", "--locale", "xx_YY"}, "--locale: \"xx_YY\" is not a locale"},
                       // Everything is in order but the database is not there.
                       {{"--table", "Suppliers", "--map", "1=311,2=304"}, "cannot connect to the database"},
                   },
                   false);
+    // The log may not be written into the text file or the store.
+    expectRefused({"import", "--file", "s.csv", "--connect", connect, "--table", "3", "--map", "1=311"},
+                  {{{"--log", "s.csv"}, "is the text file itself"},
+                   {{"--log", path("none.db")}, "is the store database"}},
+                  false);
     EXPECT_FALSE(QFile::exists(path("none.db"))); // never created by a failed connect
     EXPECT_FALSE(QFile::exists(path("import.log")));
+    EXPECT_EQ(readTestFile(path("s.csv")), "Acme,Jo\n");
 }
 
 TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
@@ -162,15 +182,23 @@ TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
     EXPECT_FALSE(suppliers.out.contains('\r')); // no progress bar when not on a terminal
     EXPECT_TRUE(logText().contains("\r\n[00006 <DUPL>] \"Northwind Tools\",\"D. Whitfield\""));
 
-    // Options override the settings file: the repeated item updates its row.
-    const CliResult items = vxrimp(importArguments(connect, "inventory.imp") << "--skip-first-line"
-                                   << "--duplicates" << "update" << "--delimiter" << "Comma");
+    // The header line is skipped as the settings file says; options override
+    // the file: the repeated item updates its row.
+    const CliResult items = vxrimp(importArguments(connect, "inventory.imp") << "--duplicates" << "update"
+                                   << "--delimiter" << "Comma");
     EXPECT_EQ(items.exitCode, 0) << items.err.toStdString();
     EXPECT_TRUE(items.out.contains("Rows added:    25\n"));
     EXPECT_TRUE(items.out.contains("Rows updated:  1\n"));
     EXPECT_TRUE(items.out.contains("Lines skipped: 1\n"));
     EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item").toInt(), 25);
     EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item WHERE Description = 'Tape Measure, 25 ft (reprint)'").toInt(), 1);
+    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item WHERE ItemLookupCode = 'SKU'").toInt(), 0);
+
+    // Told to, the first line is imported like any other.
+    const CliResult header = vxrimp(importArguments(connect, "inventory.imp") << "--duplicates" << "update"
+                                    << "--no-skip-first-line" << "--no-header");
+    EXPECT_TRUE(header.out.contains("Rows added:    1\n")) << header.out.toStdString();
+    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item WHERE ItemLookupCode = 'SKU'").toInt(), 1);
 }
 
 TEST_F(CliTest, ARunThatFailsExitsWithTwo)
@@ -183,6 +211,85 @@ TEST_F(CliTest, ARunThatFailsExitsWithTwo)
     EXPECT_TRUE(result.err.contains("The import failed")) << result.err.toStdString();
     EXPECT_TRUE(result.err.contains("Security")) << result.err.toStdString();
     EXPECT_TRUE(result.out.contains("-> Suppliers: Failed"));
+}
+
+TEST_F(CliTest, TheFormatsUsersHave)
+{
+    const QString connect = newStore();
+    // A Central European customer list in Windows-1250, German amounts, and a
+    // header line whose names are spelled in several ways.
+    QStringEncoder windows1250("windows-1250");
+    ASSERT_TRUE(writeTestFile(path("zakaznici.csv"),
+                              windows1250.encode(QStringLiteral(
+                                  u"account_number;FIRST NAME;Last-Name;Balance Due;Account Balance;Notiz\r\n"
+                                  u"C-1;Ji\u0159\u00ED;Dvo\u0159\u00E1k;x;1.250,50;a\r\n"
+                                  u"C-2;\u0160t\u011Bp\u00E1n;O'Brien;x;-3,5;b\r\n"))));
+    const CliResult imported =
+        vxrimp({"import", "--file", "zakaznici.csv", "--table", "Customers", "--delimiter", "semicolon",
+                "--encoding", "windows-1250", "--locale", "de_DE", "--header", "--connect", connect, "--log",
+                path("import.log"), "--save-settings", "zakaznici.imp"});
+    EXPECT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    // The mapping it used, and the names that map nothing.
+    for (const char *line : {"    1  \"account_number\"  -> Account Number\n", "    2  \"FIRST NAME\"  -> First Name\n",
+                             "    3  \"Last-Name\"  -> Last Name\n",
+                             "    4  \"Balance Due\"  not mapped: matches no field of Customers\n",
+                             "    5  \"Account Balance\"  -> Account Balance\n"}) {
+        EXPECT_TRUE(imported.out.contains(QString::fromUtf8(line))) << line << imported.out.toStdString();
+    }
+    EXPECT_TRUE(imported.out.contains("Rows added:    2\n"));
+    EXPECT_TRUE(imported.out.contains("Lines skipped: 1\n"));
+    EXPECT_EQ(storeQuery("SELECT FirstName || ' ' || LastName FROM Customer WHERE AccountNumber = 'C-1'").toString(),
+              QStringLiteral(u"Ji\u0159\u00ED Dvo\u0159\u00E1k"));
+    EXPECT_DOUBLE_EQ(storeQuery("SELECT AccountBalance FROM Customer WHERE AccountNumber = 'C-1'").toDouble(), 1250.5);
+    EXPECT_EQ(storeQuery("SELECT LastName FROM Customer WHERE AccountNumber = 'C-2'").toString(), "O'Brien");
+
+    // The saved set-up names the file beside it and runs the same way again.
+    const QByteArray saved = readTestFile(path("zakaznici.imp"));
+    for (const char *key : {"FileName=zakaznici.csv\r\n", "Encoding=windows-1250\r\n", "Locale=de_DE\r\n",
+                            "FirstLineHeader=Yes\r\n", "StripApostrophes=No\r\n", "Field_ID5=206\r\n"})
+        EXPECT_TRUE(saved.contains(key)) << key;
+    const CliResult again = vxrimp({"preview", "--settings", path("zakaznici.imp"), "--strip-apostrophes"});
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.out.contains(QStringLiteral(u"\u0160t\u011Bp\u00E1n"))) << again.out.toStdString();
+    EXPECT_TRUE(again.out.contains(QStringLiteral(u"OBrien"))) << again.out.toStdString();
+}
+
+TEST_F(CliTest, UsDatesUnderTheCLocaleAndUtf16Files)
+{
+    const QString connect = newStore();
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    ASSERT_TRUE(writeTestFile(path("opened.txt"), utf16.encode(QStringLiteral(u"C-7\t1/2/2003\tZo\u00EB\r\n"))));
+    const CliResult result = vxrimp({"import", "--file", "opened.txt", "--table", "2", "--delimiter", "tab",
+                                     "--map", "1=201,2=202,3=Last Name", "--connect", connect, "--log",
+                                     path("import.log")},
+                                    QStringLiteral("C"));
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(storeQuery("SELECT AccountOpened FROM Customer").toString().startsWith("2003-01-02"))
+        << storeQuery("SELECT AccountOpened FROM Customer").toString().toStdString();
+    EXPECT_EQ(storeQuery("SELECT LastName FROM Customer").toString(), QStringLiteral(u"Zo\u00EB"));
+}
+
+TEST_F(CliTest, SettingsAreSavedBeforeConnectingAndTheTerminalIsSafe)
+{
+    ASSERT_TRUE(writeTestFile(path("s.csv"), "Acme\x1b[2J\x1b]0;owned\x07,Jo\r\n"));
+    const CliResult unreachable = vxrimp({"import", "--file", "s.csv", "--table", "3", "--map", "1=311,2=304",
+                                          "--strict", "--connect", "Provider=SQLite;Data Source=" + path("none.db"),
+                                          "--save-settings", "set-up.imp"});
+    EXPECT_EQ(unreachable.exitCode, 2);
+    EXPECT_TRUE(unreachable.err.contains("cannot connect"));
+    const QByteArray saved = readTestFile(path("set-up.imp"));
+    EXPECT_TRUE(saved.contains("\r\nStrictValues=Yes\r\n")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("\r\nTableName=2\r\n"));
+
+    const CliResult shown = vxrimp({"preview", "--settings", "set-up.imp"});
+    EXPECT_EQ(shown.exitCode, 0) << shown.err.toStdString();
+    EXPECT_FALSE(shown.out.contains(QChar(0x1b)));
+    EXPECT_FALSE(shown.out.contains(QChar(0x07)));
+    EXPECT_TRUE(shown.out.contains("Acme\\x1b[2J\\x1b]0;owned\\x07")) << shown.out.toStdString();
+
+    // An invalid set-up is not saved.
+    EXPECT_EQ(vxrimp({"preview", "--settings", "set-up.imp", "--map", "3=311", "--save-settings", "bad.imp"}).exitCode, 2);
+    EXPECT_FALSE(QFile::exists(path("bad.imp")));
 }
 
 TEST_F(CliTest, PreviewAndFields)

@@ -1,0 +1,182 @@
+#include "SetupFromArguments.h"
+
+#include "Console.h"
+
+#include "catalogue/FieldTable.h"
+#include "catalogue/TableCatalogue.h"
+#include "import/ImportLog.h"
+#include "import/PanelChoices.h"
+#include "import/SetupFile.h"
+
+#include <QFileInfo>
+
+namespace vxr::cli {
+
+namespace {
+
+// One --map value: POS=FIELD pairs separated by commas.
+QString applyMapOption(const QString &value, const FieldTable &fields, ImportSetup &setup)
+{
+    for (const QString &pair : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const qsizetype equals = pair.indexOf(QLatin1Char('='));
+        if (equals < 0)
+            return QStringLiteral("--map takes POS=FIELD, not '%1'").arg(pair);
+        bool ok = false;
+        const int position = pair.left(equals).trimmed().toInt(&ok);
+        if (!ok || position < 1 || position > MappingRows)
+            return QStringLiteral("--map: the position in '%1' must be a number from 1 to %2").arg(pair).arg(MappingRows);
+        const QString field = pair.mid(equals + 1).trimmed();
+        if (field.isEmpty() || field.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0
+            || field == QLatin1String("0")) {
+            setup.fieldIds[position] = 0;
+            continue;
+        }
+        if (setup.tableId == 0)
+            return QStringLiteral("--map needs a destination table (--table or --settings)");
+        QString error;
+        const int fieldId = findOfferedField(fields, setup.tableId, field, &error);
+        if (fieldId == 0)
+            return QStringLiteral("--map: %1").arg(error);
+        setup.fieldIds[position] = fieldId;
+    }
+    return QString();
+}
+
+QString absolute(const QString &path)
+{
+    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
+
+// The options that stand on their own, over what the settings file said.
+QString applyOptions(const CliArguments &arguments, ImportSetup &setup)
+{
+    if (!arguments.table.isEmpty()) {
+        const TableInfo *table = findOfferedTable(arguments.table);
+        if (!table)
+            return QStringLiteral("--table: ") + notATableMessage(arguments.table);
+        setup.tableId = table->tableId;
+    }
+    if (!arguments.delimiter.isEmpty()) {
+        QString error;
+        setup.delimiterCode = delimiterCodeOf(arguments.delimiter, &error);
+        if (!error.isEmpty())
+            return error;
+    }
+    if (!arguments.encoding.isEmpty()) {
+        QString error;
+        const std::optional<TextEncoding> encoding = TextEncoding::fromName(arguments.encoding, &error);
+        if (!encoding)
+            return QStringLiteral("--encoding: ") + error;
+        setup.encoding = *encoding;
+    }
+    if (!arguments.locale.isEmpty()) {
+        if (const QString error = localeProblem(arguments.locale); !error.isEmpty())
+            return QStringLiteral("--locale: ") + error;
+        setup.localeName = arguments.locale.trimmed();
+    }
+    setup.quotesAsDelimiters = arguments.quotes.value_or(setup.quotesAsDelimiters);
+    setup.duplicatesAsErrors = arguments.duplicatesAsErrors.value_or(setup.duplicatesAsErrors);
+    setup.skipFirstLine = arguments.skipFirstLine.value_or(setup.skipFirstLine);
+    setup.firstLineHeader = arguments.header.value_or(setup.firstLineHeader);
+    setup.stripApostrophes = arguments.stripApostrophes.value_or(setup.stripApostrophes);
+    setup.strictValues = arguments.strictValues.value_or(setup.strictValues);
+    if (!arguments.textFile.isEmpty())
+        setup.textFile = absolute(arguments.textFile);
+    setup.connectionString = arguments.connectionString;
+    setup.logPath = arguments.logPath.isEmpty() ? defaultLogPath() : absolute(arguments.logPath);
+    return QString();
+}
+
+// The problem that stops the command before anything is read or written.
+QString checkFor(SetupPurpose purpose, const CliArguments &arguments, const ImportSetup &setup,
+                 const FieldTable &fields)
+{
+    if (setup.textFile.isEmpty())
+        return QStringLiteral("no text file: give --file or a settings file that names one");
+    if (purpose == SetupPurpose::Preview)
+        return setup.previewProblem(fields);
+    if (setup.tableId == 0)
+        return QStringLiteral("no destination table: give --table or --settings");
+    if (!setup.hasMapping() && setup.previewProblem(fields).isEmpty())
+        return QStringLiteral("no text position is mapped to a field: give --map, --header or --settings");
+    if (const QString problem = setup.runProblem(fields); !problem.isEmpty())
+        return problem;
+    if (arguments.connectionString.isEmpty())
+        return QStringLiteral("no database: give --connect");
+    return QString();
+}
+
+} // namespace
+
+SetupResult resolveSetup(const CliArguments &arguments, const FieldTable &fields, SetupPurpose purpose)
+{
+    SetupResult result;
+    ImportSetup &setup = result.setup;
+    QString &error = result.error;
+
+    if (!arguments.settingsPath.isEmpty() && !readSetupFile(arguments.settingsPath, fields, &setup, &error))
+        return result;
+    error = applyOptions(arguments, setup);
+    for (const QString &map : arguments.mappings) {
+        if (!error.isEmpty())
+            return result;
+        error = applyMapOption(map, fields, setup);
+    }
+    if (!error.isEmpty())
+        return result;
+
+    // The header's names fill the positions the file and --map left free.
+    if (setup.firstLineHeader && setup.tableId != 0 && QFileInfo(setup.textFile).isFile()) {
+        const auto columns = applyHeaderLine(fields, setup, &error);
+        if (!columns)
+            return result;
+        result.headerRead = true;
+        result.headerColumns = *columns;
+    }
+
+    error = checkFor(purpose, arguments, setup, fields);
+    if (!error.isEmpty() || arguments.saveSettingsPath.isEmpty())
+        return result;
+    if (!writeSetupFile(arguments.saveSettingsPath, setup, fields, &error))
+        error = QStringLiteral("--save-settings: ") + error;
+    return result;
+}
+
+QString headerReport(const SetupResult &result, const FieldTable &fields)
+{
+    if (!result.headerRead)
+        return QString();
+    const QString table = tableCaption(result.setup.tableId);
+    QString text = QStringLiteral("Column names in the first line of %1:\n").arg(result.setup.textFile);
+    for (const HeaderColumn &column : result.headerColumns) {
+        const QString name = QLatin1Char('"') + visibleText(column.name) + QLatin1Char('"');
+        const QString caption = column.fieldId ? fields.byId(column.fieldId).DisplayName : QString();
+        QString outcome;
+        switch (column.outcome) {
+        case HeaderColumn::Outcome::Mapped:
+            outcome = QStringLiteral("-> ") + caption;
+            break;
+        case HeaderColumn::Outcome::AlreadyMapped:
+            outcome = QStringLiteral("-> %1 (mapped already)").arg(caption);
+            break;
+        case HeaderColumn::Outcome::FieldTaken:
+            outcome = QStringLiteral("not mapped: \"%1\" is mapped to position %2")
+                          .arg(caption)
+                          .arg(result.setup.positionOf(column.fieldId));
+            break;
+        case HeaderColumn::Outcome::NoMatch:
+            outcome = QStringLiteral("not mapped: matches no field of %1").arg(table);
+            break;
+        case HeaderColumn::Outcome::Ambiguous:
+            outcome = QStringLiteral("not mapped: matches more than one field of %1").arg(table);
+            break;
+        case HeaderColumn::Outcome::BeyondMapping:
+            outcome = QStringLiteral("not mapped: only positions 1 to %1 can be mapped").arg(MappingRows);
+            break;
+        }
+        text += QStringLiteral("  %1  %2  %3\n").arg(column.position, 3).arg(name).arg(outcome);
+    }
+    return text;
+}
+
+} // namespace vxr::cli

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "CliArguments.h"
+
+#include "import/HeaderLine.h"
+#include "import/ImportSetup.h"
+
+#include <QList>
+#include <QString>
+
+namespace vxr {
+class FieldTable;
+}
+
+namespace vxr::cli {
+
+enum class SetupPurpose { Preview, Import };
+
+// The set-up a command line asks for: the settings file, then the options
+// over it; checked for its purpose and, when asked, saved.
+struct SetupResult
+{
+    ImportSetup setup;
+    bool headerRead = false;          // the header line was matched
+    QList<HeaderColumn> headerColumns; // what became of its names
+    QString error;                    // empty when the set-up is usable
+};
+
+SetupResult resolveSetup(const CliArguments &arguments, const FieldTable &fields, SetupPurpose purpose);
+
+// What the header line's names were mapped to, one position a line, with
+// the names that map nothing and why; empty when no header line was read.
+QString headerReport(const SetupResult &result, const FieldTable &fields);
+
+} // namespace vxr::cli

@@ -1,0 +1,165 @@
+#include "ImportSetup.h"
+
+#include "ImportRun.h"
+#include "PanelChoices.h"
+
+#include "catalogue/FieldTable.h"
+#include "catalogue/TableCatalogue.h"
+#include "database/ConnectionString.h"
+#include "text/NumericText.h"
+#include "text/RecordReader.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace vxr {
+
+namespace {
+
+// Two names of the same file: the same path once made absolute, or (for
+// files that exist) the same file behind links.
+bool sameFile(const QString &a, const QString &b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath()))
+        return true;
+    return first.exists() && second.exists() && first.canonicalFilePath() == second.canonicalFilePath();
+}
+
+// The store file a connection string names; empty for a database server.
+QString storeFile(const QString &connectionString)
+{
+    const QList<ConnectionStringPart> parts = parseConnectionString(connectionString);
+    if (connectionStringValue(parts, QStringLiteral("Provider")).trimmed().compare(QLatin1String("SQLite"),
+                                                                                    Qt::CaseInsensitive) != 0)
+        return QString();
+    return connectionStringValue(parts, QStringLiteral("Data Source"));
+}
+
+QString delimiterShown(int code)
+{
+    const int index = delimiterIndex(code);
+    return index >= 0 ? delimiterChoices().at(index).caption : QStringLiteral("'%1'").arg(QChar(code));
+}
+
+} // namespace
+
+bool ImportSetup::hasMapping() const
+{
+    return std::any_of(fieldIds.begin() + 1, fieldIds.end(), [](int id) { return id != 0; });
+}
+
+int ImportSetup::positionOf(int fieldId) const
+{
+    for (int position = 1; position <= MappingRows; ++position) {
+        if (fieldId != 0 && fieldIds[position] == fieldId)
+            return position;
+    }
+    return 0;
+}
+
+QString ImportSetup::previewProblem(const FieldTable &fields) const
+{
+    if (textFile.trimmed().isEmpty())
+        return QStringLiteral("no text file is chosen");
+    if (!QFileInfo(textFile).isFile())
+        return QStringLiteral("the text file %1 does not exist").arg(QDir::toNativeSeparators(textFile));
+    if (const QString why = delimiterProblem(delimiterCode); !why.isEmpty())
+        return QStringLiteral("the delimiter %1: %2").arg(delimiterShown(delimiterCode), why);
+    // Lines are split after decoding; an ASCII delimiter must be the same
+    // single byte in the file's encoding to mean what the operator chose.
+    if (delimiterCode < 128 && !encoding.keepsAscii(char16_t(delimiterCode)))
+        return QStringLiteral("the delimiter %1 is not a single ASCII byte in the encoding %2")
+            .arg(delimiterShown(delimiterCode), encoding.name());
+
+    const QList<int> offered = fields.offeredFieldIndices(tableId);
+    for (int position = 1; position <= MappingRows; ++position) {
+        const int fieldId = fieldIds[position];
+        if (fieldId == 0)
+            continue;
+        if (!offered.contains(fields.FindFieldIndex(fieldId)))
+            return QStringLiteral("position %1 is mapped to FieldID %2, which is not a field of %3")
+                .arg(position)
+                .arg(fieldId)
+                .arg(tableId == 0 ? QStringLiteral("any chosen table") : tableCaption(tableId));
+        const int first = positionOf(fieldId);
+        if (first != position)
+            return QStringLiteral("the field \"%1\" is mapped to positions %2 and %3")
+                .arg(fields.byId(fieldId).DisplayName)
+                .arg(first)
+                .arg(position);
+    }
+    return QString();
+}
+
+QString ImportSetup::runProblem(const FieldTable &fields) const
+{
+    if (tableId == 0)
+        return QStringLiteral("no destination table is chosen");
+    if (const QString problem = previewProblem(fields); !problem.isEmpty())
+        return problem;
+    if (!hasMapping())
+        return QStringLiteral("no text position is mapped to a field");
+    const TableInfo *table = tableInfo(tableId);
+    if (table && table->keyFieldIndex > 0) {
+        const FieldDef &key = fields[table->keyFieldIndex];
+        if (positionOf(key.FieldID) == 0)
+            return QStringLiteral("the key field \"%1\" of %2 is not mapped to a text position")
+                .arg(key.DisplayName, table->listCaption);
+    }
+    if (const QString problem = localeProblem(localeName); !problem.isEmpty())
+        return problem;
+    if (sameFile(logPath, textFile))
+        return QStringLiteral("the log %1 is the text file itself: choose another log file")
+            .arg(QDir::toNativeSeparators(logPath));
+    if (sameFile(logPath, storeFile(connectionString)))
+        return QStringLiteral("the log %1 is the store database: choose another log file")
+            .arg(QDir::toNativeSeparators(logPath));
+    return QString();
+}
+
+void ImportSetup::configureReader(RecordReader &reader) const
+{
+    reader.DelimiterCode = delimiterCode;
+    reader.QuotesAsDelimiters = quotesAsDelimiters;
+    reader.StripApostrophes = stripApostrophes;
+    reader.Encoding = encoding;
+    for (int position = 0; position <= FieldMapLastPosition; ++position)
+        reader.SetMapping(position, position >= 1 && position <= MappingRows ? fieldIds[position] : 0);
+}
+
+RegionalSettings ImportSetup::regionalSettings() const
+{
+    if (!localeName.isEmpty()) {
+        if (auto chosen = RegionalSettings::fromLocaleName(localeName, nullptr))
+            return *chosen;
+    }
+    return RegionalSettings::ReadRegionalSettings(QLocale::system());
+}
+
+ImportRequest ImportSetup::request(const QString &defaultLog) const
+{
+    ImportRequest request;
+    request.tableId = tableId;
+    request.textFilePath = textFile;
+    request.skipFirstLine = skipsFirstLine();
+    request.duplicatesAsErrors = duplicatesAsErrors;
+    request.logPath = logPath.isEmpty() ? defaultLog : logPath;
+    request.strictValues = strictValues;
+    return request;
+}
+
+QString localeProblem(const QString &localeName)
+{
+    QString error;
+    if (!localeName.isEmpty() && !RegionalSettings::fromLocaleName(localeName, &error))
+        return error;
+    return QString();
+}
+
+} // namespace vxr

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "text/TextEncoding.h"
+
+#include <QString>
+
+#include <array>
+
+namespace vxr {
+
+class FieldTable;
+class RecordReader;
+struct ImportRequest;
+struct RegionalSettings;
+
+// Text-file positions a set-up can map: the 52 rows of the mapping grid.
+constexpr int MappingRows = 52;
+
+// Everything that decides one import, whichever front end filled it in: the
+// wizard from its panels, vxrimp from its options, either from a settings
+// file (see SetupFile.h). It checks itself before a run and hands the reader,
+// the run and the value conversion their parts.
+struct ImportSetup
+{
+    int tableId = 0;                 // destination table id; 0 = none chosen
+    QString textFile;                // the delimited text file
+    int delimiterCode = 44;          // character code of the field delimiter
+    bool quotesAsDelimiters = true;
+    bool duplicatesAsErrors = true;
+    bool skipFirstLine = false;
+    // The first line holds column names: it is skipped, and its names can
+    // map the positions the operator left unmapped (see HeaderLine.h).
+    bool firstLineHeader = false;
+    TextEncoding encoding;           // automatic unless chosen
+    QString localeName;              // regional settings; empty = the system's
+    bool stripApostrophes = false;   // remove apostrophes from values, as old imports did
+    bool strictValues = false;       // a value that is no number or date fails its line
+    QString connectionString;        // never stored with its password
+    QString logPath;                 // where the run appends its log; empty = the default
+    // FieldID mapped to each text position 1..52 (index 0 unused); 0 = none.
+    std::array<int, MappingRows + 1> fieldIds{};
+
+    bool hasMapping() const;
+    // The first position mapped to fieldId; 0 when none is.
+    int positionOf(int fieldId) const;
+    // Whether the run skips the first line: asked for, or it holds names.
+    bool skipsFirstLine() const { return skipFirstLine || firstLineHeader; }
+
+    // What stands in the way of previewing the text file with this set-up
+    // (no file, a delimiter the encoding does not keep, a field mapped
+    // twice); empty when nothing does.
+    QString previewProblem(const FieldTable &fields) const;
+    // What stands in the way of running it: the preview's problems, no
+    // table, nothing mapped, the table's key field not mapped, a log that
+    // would be written into the text file or the store; empty when nothing.
+    QString runProblem(const FieldTable &fields) const;
+
+    // Gives the reader the delimiter, quote, apostrophe and encoding options
+    // and the mapping (every other position unmapped).
+    void configureReader(RecordReader &reader) const;
+    // The regional settings values are read with: the chosen locale's, or
+    // the system's. The locale name must have passed localeProblem().
+    RegionalSettings regionalSettings() const;
+    // The request for the run, with the log at logPath or defaultLog.
+    ImportRequest request(const QString &defaultLog) const;
+};
+
+// Why a locale name cannot be used; empty when it can (an empty name is the
+// system's locale).
+QString localeProblem(const QString &localeName);
+
+} // namespace vxr

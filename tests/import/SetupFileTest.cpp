@@ -1,0 +1,227 @@
+#include "TestSupport.h"
+
+#include "catalogue/FieldTable.h"
+#include "catalogue/TableCatalogue.h"
+#include "import/ImportSetup.h"
+#include "import/SetupFile.h"
+
+#include <QDir>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace vxr;
+using namespace vxr::test;
+
+namespace {
+
+const FieldTable &catalogue()
+{
+    static const FieldTable fields = FieldTable::buildCatalogue();
+    return fields;
+}
+
+class SetupFileTest : public ::testing::Test
+{
+protected:
+    QString path(const char *name = "session.imp") const { return m_dir.filePath(QLatin1String(name)); }
+
+    // Reads the file; the error is empty when it was read.
+    QString read(ImportSetup *setup, const QString &file)
+    {
+        QString error;
+        if (!readSetupFile(file, catalogue(), setup, &error)) {
+            EXPECT_FALSE(error.isEmpty());
+        }
+        return error;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+ImportSetup customerSetup()
+{
+    ImportSetup setup;
+    setup.tableId = CustomerTable;
+    setup.delimiterCode = 59;
+    setup.fieldIds[1] = 201;  // Account Number
+    setup.fieldIds[3] = 206;  // Account Balance
+    return setup;
+}
+
+} // namespace
+
+TEST_F(SetupFileTest, NewFileHoldsEveryKeyInItsFixedOrderWithoutThePassword)
+{
+    ImportSetup setup = customerSetup();
+    setup.skipFirstLine = true;
+    setup.duplicatesAsErrors = false;
+    setup.textFile = m_dir.filePath(QStringLiteral("exports/customers.txt")); // below the settings file
+    setup.connectionString = QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;Password=se;cret;Initial Catalog=Store");
+    setup.encoding = TextEncoding::fromName(QStringLiteral("windows-1250"), nullptr).value();
+    ASSERT_TRUE(writeSetupFile(path(), setup, catalogue(), nullptr));
+
+    QByteArray expected =
+        "[Settings]\r\nSkipFirstLine=Yes\r\nQuoteDelimiter=Yes\r\nDuplicate=No\r\nFirstLineHeader=No\r\n"
+        "FieldDelimiter=2\r\nTableName=1\r\nFileName=exports/customers.txt\r\n"
+        "ConnectionString=Provider=SQLOLEDB.1;User ID=sa;Password=;Initial Catalog=Store\r\n"
+        "Encoding=windows-1250\r\nLocale=\r\nStripApostrophes=No\r\nStrictValues=No\r\n"
+        "[FieldMappings]\r\nField1=Account Number\r\nField2=\r\nField3=Account Balance\r\n";
+    for (int row = 4; row <= MappingRows; ++row)
+        expected += "Field" + QByteArray::number(row) + "=\r\n";
+    expected += "Field_ID1=201\r\nField_ID2=\r\nField_ID3=206\r\n";
+    for (int row = 4; row <= MappingRows; ++row)
+        expected += "Field_ID" + QByteArray::number(row) + "=\r\n";
+    EXPECT_EQ(readTestFile(path()), expected);
+
+    // A text file elsewhere keeps its full path; a set-up the lists cannot
+    // hold is not written.
+    setup.textFile = QStringLiteral("/elsewhere/customers.txt");
+    ASSERT_TRUE(writeSetupFile(path(), setup, catalogue(), nullptr));
+    EXPECT_TRUE(readTestFile(path()).contains("\r\nFileName=/elsewhere/customers.txt\r\n"));
+    QString error;
+    setup.delimiterCode = '|';
+    EXPECT_FALSE(writeSetupFile(path("pipe.imp"), setup, catalogue(), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("delimiter"))) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(path("pipe.imp")));
+}
+
+TEST_F(SetupFileTest, ReadBackRestoresEverySetting)
+{
+    ImportSetup saved = customerSetup();
+    saved.skipFirstLine = true;
+    saved.quotesAsDelimiters = false;
+    saved.firstLineHeader = true;
+    saved.textFile = m_dir.filePath(QStringLiteral("customers.txt"));
+    saved.encoding = TextEncoding::fromName(QStringLiteral("UTF-16"), nullptr).value();
+    saved.localeName = QStringLiteral("de_DE");
+    saved.stripApostrophes = true;
+    saved.strictValues = true;
+    for (int row = 10; row <= MappingRows; row += 7)
+        saved.fieldIds[row] = 209 + row / 7; // City, Company, ...
+    ASSERT_TRUE(writeSetupFile(path(), saved, catalogue(), nullptr));
+
+    ImportSetup loaded;
+    loaded.connectionString = QStringLiteral("kept");
+    ASSERT_EQ(read(&loaded, path()), QString());
+    EXPECT_EQ(loaded.tableId, saved.tableId);
+    EXPECT_EQ(loaded.textFile, saved.textFile);
+    EXPECT_EQ(loaded.delimiterCode, 59);
+    EXPECT_FALSE(loaded.quotesAsDelimiters);
+    EXPECT_TRUE(loaded.duplicatesAsErrors);
+    EXPECT_TRUE(loaded.skipFirstLine);
+    EXPECT_TRUE(loaded.firstLineHeader);
+    EXPECT_EQ(loaded.encoding.name(), QStringLiteral("UTF-16"));
+    EXPECT_EQ(loaded.localeName, QStringLiteral("de_DE"));
+    EXPECT_TRUE(loaded.stripApostrophes);
+    EXPECT_TRUE(loaded.strictValues);
+    EXPECT_EQ(loaded.fieldIds, saved.fieldIds);
+    EXPECT_EQ(loaded.connectionString, QStringLiteral("kept")); // never read from the file
+}
+
+TEST_F(SetupFileTest, MissingKeysKeepWhatAFileWithoutThemMeant)
+{
+    writeTestFile(path(), "[Settings]\r\nQuoteDelimiter=Yes, please\r\nFileName=" + QByteArray(200, 'n') + "\r\n");
+    ImportSetup setup = customerSetup();
+    ASSERT_EQ(read(&setup, path()), QString());
+    EXPECT_TRUE(setup.quotesAsDelimiters);
+    EXPECT_FALSE(setup.duplicatesAsErrors); // a missing box is cleared
+    EXPECT_FALSE(setup.skipFirstLine);
+    EXPECT_EQ(setup.delimiterCode, 44);     // the first entry
+    EXPECT_EQ(setup.tableId, ItemTable);
+    EXPECT_EQ(QFileInfo(setup.textFile).fileName(), QString(200, 'n')); // read whole, never cut
+    EXPECT_TRUE(setup.encoding.isAutomatic());
+    EXPECT_TRUE(setup.localeName.isEmpty());
+    EXPECT_TRUE(setup.stripApostrophes); // written before the key existed
+    EXPECT_FALSE(setup.strictValues);
+    EXPECT_FALSE(setup.hasMapping());
+}
+
+TEST_F(SetupFileTest, ReadsTheSampleFilesAsTheyAre)
+{
+    for (const char *name : {"aliases", "components", "customers", "inventory", "itemclasses", "security", "suppliers"}) {
+        ImportSetup setup;
+        const QString file = sourcePath(QStringLiteral("examples/%1.imp").arg(QLatin1String(name)));
+        ASSERT_EQ(read(&setup, file), QString()) << name;
+        EXPECT_TRUE(QFileInfo(setup.textFile).isFile()) << name;
+        EXPECT_FALSE(setup.stripApostrophes) << name;
+        EXPECT_EQ(setup.runProblem(catalogue()), QString()) << name;
+    }
+    ImportSetup inventory;
+    read(&inventory, sourcePath(QStringLiteral("examples/inventory.imp")));
+    EXPECT_TRUE(inventory.skipFirstLine && inventory.firstLineHeader);
+}
+
+TEST_F(SetupFileTest, ReadsEveryLineEndAndUtf16)
+{
+    QByteArray crlf;
+    ImportSetup saved = customerSetup();
+    saved.skipFirstLine = true;
+    ASSERT_TRUE(writeSetupFile(path(), saved, catalogue(), nullptr));
+    crlf = readTestFile(path());
+    QByteArray cr = crlf;
+    cr.replace("\r\n", "\r");
+    QByteArray mixed = crlf;
+    mixed.replace("TableName=1\r\n", "TableName=1\n").replace("Field_ID3=206\r\n", "Field_ID3=206\r");
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    const QByteArray wide = utf16.encode(QString::fromUtf8(cr));
+    for (const QByteArray &bytes : {cr, mixed, wide}) {
+        writeTestFile(path("other.imp"), bytes);
+        ImportSetup loaded;
+        ASSERT_EQ(read(&loaded, path("other.imp")), QString());
+        EXPECT_EQ(loaded.tableId, CustomerTable);
+        EXPECT_TRUE(loaded.skipFirstLine);
+        EXPECT_EQ(loaded.fieldIds, saved.fieldIds);
+    }
+}
+
+// A settings file and the key its refusal must name.
+struct RefusedFile
+{
+    const char *content;
+    const char *named;
+};
+
+class RefusedSetupFile : public SetupFileTest, public ::testing::WithParamInterface<RefusedFile>
+{
+};
+
+TEST_P(RefusedSetupFile, NamesTheKeyAndChangesNothing)
+{
+    writeTestFile(path(), GetParam().content);
+    ImportSetup setup = customerSetup();
+    const ImportSetup before = setup;
+    const QString error = read(&setup, path());
+    EXPECT_TRUE(error.contains(QLatin1String(GetParam().named))) << error.toStdString();
+    EXPECT_EQ(setup.tableId, before.tableId);
+    EXPECT_EQ(setup.fieldIds, before.fieldIds);
+    EXPECT_EQ(setup.delimiterCode, before.delimiterCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SetupFile, RefusedSetupFile,
+    ::testing::Values(
+        RefusedFile{"[Settings]\r\nQuoteDelimiter=yes\r\n", "QuoteDelimiter=yes"},
+        RefusedFile{"[Settings]\r\nDuplicate=Y\r\n", "Duplicate=Y"},
+        RefusedFile{"[Settings]\r\nStripApostrophes=true\r\n", "StripApostrophes=true"},
+        RefusedFile{"[Settings]\r\nFieldDelimiter=3abc\r\n", "FieldDelimiter=3abc"},
+        RefusedFile{"[Settings]\r\nFieldDelimiter=10\r\n", "FieldDelimiter=10"},
+        RefusedFile{"[Settings]\r\nTableName=4294967297\r\n", "TableName=4294967297"},
+        RefusedFile{"[Settings]\r\nTableName=7\r\n", "TableName=7"},
+        RefusedFile{"[Settings]\r\nTableName=1\r\n[FieldMappings]\r\nField_ID1=2147483648\r\n",
+                    "Field_ID1=2147483648"},
+        RefusedFile{"[Settings]\r\nTableName=1\r\n[FieldMappings]\r\nField_ID2=x\r\n", "Field_ID2=x"},
+        RefusedFile{"[Settings]\r\nTableName=1\r\n[FieldMappings]\r\nField_ID3=116\r\n", "Field_ID3=116"},
+        RefusedFile{"[Settings]\r\nTableName=1\r\n[FieldMappings]\r\nField_ID1=201\r\nField_ID9=201\r\n",
+                    "Field_ID9=201"},
+        RefusedFile{"[Settings]\r\nEncoding=klingon-8\r\n", "Encoding=klingon-8"},
+        RefusedFile{"[Settings]\r\nEncoding=IBM037\r\n", "Encoding=IBM037"},
+        RefusedFile{"[Settings]\r\nLocale=xx_YY\r\n", "Locale=xx_YY"},
+        RefusedFile{"SKU,Description\r\nA1,Mug\r\n", "is not a settings file"}));
+
+TEST_F(SetupFileTest, AMissingFileIsRefused)
+{
+    ImportSetup setup;
+    EXPECT_TRUE(read(&setup, path("absent.imp")).contains(QStringLiteral("does not exist")));
+}

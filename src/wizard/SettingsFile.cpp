@@ -99,7 +99,7 @@ ImportSetup frmMain::currentSetup() const
     setup.localeName = LocaleName;
     setup.stripApostrophes = chkStripApostrophes->isChecked();
     setup.strictValues = chkStrict->isChecked();
-    setup.connectionString = txtVXRDB->text();
+    setup.connectionString = connectionText();
     setup.logPath = LogPath;
     for (int row = 1; row <= MappingRows; ++row)
         setup.fieldIds[row] = gridText(row, GridIdColumn).toInt();

@@ -162,7 +162,12 @@ void frmMain::fillFormatLists()
     {
         const QSignalBlocker quiet(cmbLocale);
         cmbLocale->clear();
-        cmbLocale->addItem(QStringLiteral("System (%1)").arg(QLocale::system().name()), QString());
+        // The C locale names no region; amounts and dates are then read as in
+        // the United States.
+        const QLocale system = QLocale::system();
+        cmbLocale->addItem(system.language() == QLocale::C ? QStringLiteral("System (C: as en_US)")
+                                                           : QStringLiteral("System (%1)").arg(system.name()),
+                           QString());
         for (const QString &name : localeChoices()) {
             const QLocale locale(name);
             cmbLocale->addItem(QStringLiteral("%1 - %2 (%3)")

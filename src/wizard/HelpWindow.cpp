@@ -1,5 +1,8 @@
 #include "HelpWindow.h"
 
+#include "WindowPlacement.h"
+
+#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -17,7 +20,17 @@ HelpWindow::HelpWindow(const QString &manualPath, QWidget *owner) : QWidget(owne
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
-    resize(820, 640);
+    placeOnScreen(this, owner, QSize(820, 640));
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent *event)
+{
+    // The browser leaves Escape to its window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace vxr

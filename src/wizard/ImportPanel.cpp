@@ -2,6 +2,7 @@
 #include "frmMain.h"
 
 #include "LabelProgress.h"
+#include "LogViewer.h"
 #include "UserPrompts.h"
 
 #include "import/ImportRun.h"
@@ -68,6 +69,8 @@ void frmMain::showImportSummary(const ImportSummary &summary)
     m_prompts.message(summary.linesFailed > 0 ? MessageKind::Exclamation : MessageKind::Information, text);
 }
 
+// The log opens in the program's own viewer; when it cannot be read there,
+// the desktop's text editor is tried.
 void frmMain::cmdViewLogFile_Click()
 {
     const QString shown = QDir::toNativeSeparators(LogPath);
@@ -76,11 +79,18 @@ void frmMain::cmdViewLogFile_Click()
                           QStringLiteral("There is no log file yet. The first import creates it at:\r\n") + shown);
         return;
     }
+    if (!m_logViewer)
+        m_logViewer = new LogViewer(LogPath, m_prompts, this);
+    if (m_logViewer->reload()) {
+        m_logViewer->show();
+        m_logViewer->raise();
+        m_logViewer->activateWindow();
+        return;
+    }
     if (!m_prompts.openExternally(LogPath)) {
         m_prompts.message(MessageKind::Exclamation,
-                          QStringLiteral("No text viewer could be started for the log file. You can open it "
-                                         "yourself; it is at:\r\n")
-                              + shown);
+                          m_logViewer->errorString()
+                              + QStringLiteral("\r\nNo text viewer could be started for it either."));
     }
 }
 

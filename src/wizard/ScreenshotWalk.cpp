@@ -35,14 +35,31 @@ void fail(const QString &what)
     std::fprintf(stderr, "screenshot walk: %s\n", what.toLocal8Bit().constData());
 }
 
-bool save(frmMain &window, const QString &folder, int panel)
+bool saveWidget(QWidget &widget, const QString &folder, const QString &name)
 {
     QApplication::processEvents();
-    const QString path = QDir(folder).filePath(QStringLiteral("panel%1.png").arg(panel));
-    if (window.grab().save(path))
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+    if (widget.grab().save(path))
         return true;
     fail(QStringLiteral("cannot write ") + path);
     return false;
+}
+
+bool save(frmMain &window, const QString &folder, int panel)
+{
+    return saveWidget(window, folder, QStringLiteral("panel%1").arg(panel));
+}
+
+// The connection dialog after a connect that failed: a store file that is not there.
+bool saveFailedConnect(frmMain &window, const QString &folder, const QString &missingStore)
+{
+    frmConnect *dialog = window.connectDialog();
+    dialog->fillFrom(sqliteConnectionString(missingStore));
+    dialog->show();
+    dialog->cmdOK_Click();
+    const bool saved = saveWidget(*dialog, folder, QStringLiteral("connect"));
+    dialog->hide();
+    return saved;
 }
 
 void mapField(frmMain &window, QListWidget *list, const QString &name)
@@ -80,6 +97,8 @@ int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
     window.LogPath = work.filePath(QStringLiteral("VUVEDIZE.LOG"));
     window.show();
 
+    if (!saveFailedConnect(window, outputFolder, work.filePath(QStringLiteral("missing/store.db"))))
+        return 1;
     window.findChild<QLineEdit *>(QStringLiteral("txtVXRDB"))->setText(sqliteConnectionString(store));
     window.cmdConnect_Click();
     if (!settingsFile.isEmpty()) {
@@ -111,7 +130,10 @@ int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
 
     window.cmdNext_Click();
     window.cmdImport_Click();
-    return save(window, outputFolder, 4) ? 0 : 1;
+    if (!save(window, outputFolder, 4))
+        return 1;
+    window.cmdViewLogFile_Click();
+    return window.logViewer() && saveWidget(*window.logViewer(), outputFolder, QStringLiteral("log")) ? 0 : 1;
 }
 
 } // namespace vxr

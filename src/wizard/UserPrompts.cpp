@@ -1,5 +1,6 @@
 #include "UserPrompts.h"
 
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -38,6 +39,15 @@ void QtUserPrompts::message(MessageKind kind, const QString &text, const QString
 {
     QMessageBox box(iconOf(kind), captionOrTitle(caption), text, QMessageBox::Ok, m_parent);
     box.exec();
+}
+
+bool QtUserPrompts::disclaimer(const QString &text, const QString &caption)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, m_parent);
+    auto *doNotShow = new QCheckBox(QStringLiteral("Do not show this again"), &box);
+    box.setCheckBox(doNotShow);
+    box.exec();
+    return doNotShow->isChecked();
 }
 
 QString QtUserPrompts::getOpenFileName(const QString &title, const QString &initial, const QString &filter)

@@ -28,6 +28,10 @@ public:
     // Opens a file in the viewer the desktop associates with it; false when
     // nothing could be started.
     virtual bool openExternally(const QString &path) = 0;
+
+    // A message with the exclamation icon, an OK button and a "Do not show
+    // this again" box; true when the operator checked the box.
+    virtual bool disclaimer(const QString &text, const QString &caption) = 0;
 };
 
 // A message of the engine ("the text file x does not exist") as a message
@@ -56,6 +60,7 @@ public:
     QString getOpenFileName(const QString &title, const QString &initial, const QString &filter) override;
     QString getSaveFileName(const QString &title, const QString &initial, const QString &filter) override;
     bool openExternally(const QString &path) override;
+    bool disclaimer(const QString &text, const QString &caption) override;
 
 private:
     QWidget *m_parent;
@@ -71,6 +76,11 @@ public:
     QString getOpenFileName(const QString &, const QString &, const QString &) override { return {}; }
     QString getSaveFileName(const QString &, const QString &, const QString &) override { return {}; }
     bool openExternally(const QString &) override { return false; }
+    bool disclaimer(const QString &text, const QString &caption) override
+    {
+        message(MessageKind::Exclamation, text, caption);
+        return false;
+    }
 };
 
 } // namespace vxr

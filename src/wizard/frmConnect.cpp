@@ -110,7 +110,10 @@ void frmConnect::buildControls()
     m_form->addRow(QStringLiteral("Data &Source Name:"), cmbDataSource);
     m_form->addRow(QStringLiteral("&User Name:"), txtDsnUser);
     m_form->addRow(QStringLiteral("&Password:"), txtDsnPassword);
-    m_form->addRow(QStringLiteral("Database &File:"), m_fileRow);
+    // A row holding a layout gets no buddy of its own.
+    auto *fileLabel = new QLabel(QStringLiteral("Database &File:"), this);
+    fileLabel->setBuddy(txtDatabaseFile);
+    m_form->addRow(fileLabel, m_fileRow);
     m_form->addRow(QStringLiteral("Connection &Timeout:"), txtConnectionTimeOut);
 
     buildMessageArea();
@@ -153,7 +156,7 @@ void frmConnect::buildMessageArea()
     lblMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
     cmdDetails = new QToolButton(m_message);
     cmdDetails->setObjectName(QStringLiteral("cmdDetails"));
-    cmdDetails->setText(QStringLiteral("&Details"));
+    cmdDetails->setText(QStringLiteral("D&etails"));
     cmdDetails->setCheckable(true);
     cmdDetails->setArrowType(Qt::RightArrow);
     cmdDetails->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QTableWidget>
 
@@ -96,16 +97,7 @@ void frmMain::Form_Load()
     LogPath = defaultLogPath();
     Fields = FieldTable::buildCatalogue(QDateTime::currentDateTime(), m_prompts);
 
-    m_prompts.message(MessageKind::Exclamation,
-                      QStringLiteral(
-                          "Vexaro Vevazezi does not warrant that the functions of the VXR Import Utility will meet "
-                          "your requirements, or that the operation of the VXR Import Utility will be "
-                          "uninterrupted or error free.\r\n\r\n"
-                          "The VXR Import Utility is, and will remain, a beta product and is not technically "
-                          "supported.\r\n\r\n"
-                          "General questions about the VXR Import Utility can be sent by e-mail to "
-                          "import-utility@vexaro-vevazezi.example."),
-                      QStringLiteral("Vexaro Vevazezi Import Wizard - Disclaimer"));
+    showDisclaimer();
 
     fillTableList();
     fillDelimiterList();
@@ -123,6 +115,26 @@ void frmMain::Form_Load()
     cmdNext->setEnabled(false);
     cmdDisconnect->setEnabled(false);
     cmdBack->setEnabled(false);
+}
+
+// The disclaimer comes before the window, at every start, unless the operator
+// asked once not to see it again; that choice is kept in the user's settings.
+void frmMain::showDisclaimer()
+{
+    QSettings choices = userChoices();
+    if (choices.value(QLatin1String(DisclaimerHiddenKey)).toBool())
+        return;
+    const bool hide = m_prompts.disclaimer(
+        QStringLiteral("Vexaro Vevazezi does not warrant that the functions of the VXR Import Utility will meet "
+                       "your requirements, or that the operation of the VXR Import Utility will be "
+                       "uninterrupted or error free.\r\n\r\n"
+                       "The VXR Import Utility is, and will remain, a beta product and is not technically "
+                       "supported.\r\n\r\n"
+                       "General questions about the VXR Import Utility can be sent by e-mail to "
+                       "import-utility@vexaro-vevazezi.example."),
+        QStringLiteral("Vexaro Vevazezi Import Wizard - Disclaimer"));
+    if (hide)
+        choices.setValue(QLatin1String(DisclaimerHiddenKey), true);
 }
 
 void frmMain::fillTableList()
@@ -359,6 +371,9 @@ void frmMain::setConnectionText(const QString &connectionString)
     m_connectionString = connectionString;
     m_shownConnection = withPasswordShownAs(connectionString, passwordMask());
     txtVXRDB->setText(m_shownConnection);
+    // A long string shows from its start, and in full when pointed at.
+    txtVXRDB->setCursorPosition(0);
+    txtVXRDB->setToolTip(m_shownConnection);
 }
 
 // Text typed or set into the database box is the connection string. Where it
@@ -411,6 +426,7 @@ bool frmMain::OpenConnection()
     const bool opened = Connection.open(m_connectionString, &error, m_connectTimeout);
     QApplication::restoreOverrideCursor();
     if (!opened) {
+        setDisconnectedState();
         // The dialog comes up filled from the string that failed, saying why;
         // what was typed into the box stays there.
         m_connect->fillFrom(m_connectionString);
@@ -425,8 +441,10 @@ bool frmMain::OpenConnection()
 
 bool frmMain::openFromDialog(const QString &connectionString, int timeoutSeconds, DbError *error)
 {
-    if (!Connection.open(connectionString, error, timeoutSeconds))
+    if (!Connection.open(connectionString, error, timeoutSeconds)) {
+        setDisconnectedState();
         return false;
+    }
     m_connectTimeout = timeoutSeconds;
     setConnectionText(connectionString);
     setConnectedState();
@@ -441,6 +459,17 @@ void frmMain::setConnectedState()
     lstFields->setEnabled(true);
     MSFlexGrid1->setEnabled(true);
     cmdNext->setEnabled(true);
+}
+
+// Opening closes the connection that was open, so a failed attempt leaves
+// none: the buttons say so, whatever they said before.
+void frmMain::setDisconnectedState()
+{
+    if (cmdDisconnect->isEnabled()) {
+        cmdConnect->setEnabled(true);
+        cmdDisconnect->setEnabled(false);
+        cmdNext->setEnabled(false);
+    }
 }
 
 void frmMain::cmdDisconnect_Click()
@@ -462,7 +491,7 @@ void frmMain::cmdHelp_Click()
         return;
     }
     if (!m_help)
-        m_help = new HelpWindow(HelpPath, this);
+        m_help = new HelpWindow(HelpPath, this); // placed on this window's screen
     m_help->show();
     m_help->raise();
     m_help->activateWindow();

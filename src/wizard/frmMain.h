@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HelpWindow.h"
+#include "LogViewer.h"
 
 #include "catalogue/FieldTable.h"
 #include "database/DbConnection.h"
@@ -9,6 +10,7 @@
 #include "text/RecordReader.h"
 
 #include <QPointer>
+#include <QSettings>
 #include <QWidget>
 
 class QCheckBox;
@@ -26,6 +28,14 @@ struct DbError;
 struct ImportSummary;
 class UserPrompts;
 class frmConnect;
+
+// The operator's own choices that outlast a session (the set-up itself goes
+// into settings files): an INI file in the user's configuration folder.
+inline QSettings userChoices()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VXRImp"), QStringLiteral("VXRImp"));
+}
+inline constexpr char DisclaimerHiddenKey[] = "Disclaimer/DoNotShow";
 
 // Positions and sizes were laid out in twips; the screen has 15 to a pixel.
 constexpr int twipsToPixels(int twips) { return twips / 15; }
@@ -139,11 +149,13 @@ public:
     // Help.
     void cmdHelp_Click();
     HelpWindow *helpWindow() const { return m_help; }
+    LogViewer *logViewer() const { return m_logViewer; }
 
 private:
     void buildControls();
     bool openFromDialog(const QString &connectionString, int timeoutSeconds, DbError *error);
     void setConnectedState();
+    void setDisconnectedState();
     void connectionBoxChanged(const QString &text);
     QWidget *buildPanel1();
     QWidget *buildPanel2();
@@ -151,6 +163,7 @@ private:
     QWidget *buildPanel4();
     QWidget *buildButtonRow();
     void connectHandlers();
+    void showDisclaimer();
     void fillTableList();
     void fillDelimiterList();
     void fillFormatLists();
@@ -171,6 +184,7 @@ private:
     UserPrompts &m_prompts;
     frmConnect *m_connect = nullptr;
     QPointer<HelpWindow> m_help;
+    QPointer<LogViewer> m_logViewer;
     QString m_connectionString;
     QString m_shownConnection; // what the database box shows for m_connectionString
     int m_connectTimeout;

@@ -242,6 +242,8 @@ QWidget *frmMain::buildPanel2()
     MSFlexGrid1 = named(new QTableWidget(panel), "MSFlexGrid1");
     setTag(MSFlexGrid1, "2");
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the grid rather than walking its cells.
+    MSFlexGrid1->setTabKeyNavigation(false);
     MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     MSFlexGrid1->verticalHeader()->hide();
@@ -250,12 +252,13 @@ QWidget *frmMain::buildPanel2()
     MSFlexGrid1->horizontalHeader()->setStretchLastSection(true);
     MSFlexGrid1->setMinimumWidth(twipsToPixels(900 + 1800 + 2000) + 24);
 
-    lstFields = named(new QListWidget(panel), "lstFields");
-    setTag(lstFields, "2");
+    // Created in the order Tab visits them: the filter box above the list first.
     txtFieldFilter = named(new QLineEdit(panel), "txtFieldFilter");
     setTag(txtFieldFilter, "2");
     txtFieldFilter->setPlaceholderText(QStringLiteral("Type to find a field"));
     txtFieldFilter->setClearButtonEnabled(true);
+    lstFields = named(new QListWidget(panel), "lstFields");
+    setTag(lstFields, "2");
     for (QWidget *keyboard : {static_cast<QWidget *>(MSFlexGrid1), static_cast<QWidget *>(lstFields),
                               static_cast<QWidget *>(txtFieldFilter)})
         keyboard->installEventFilter(this);
@@ -295,6 +298,7 @@ QWidget *frmMain::buildPanel3()
     QFrame *panel = panelFrame("frmPanel3");
     msflexpreview = named(new QTableWidget(19, 51, panel), "msflexpreview");
     msflexpreview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    msflexpreview->setTabKeyNavigation(false);
     msflexpreview->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     msflexpreview->verticalHeader()->setDefaultSectionSize(msflexpreview->fontMetrics().height() + 6);
     chkSkipFirstLine = named(new QCheckBox(QStringLiteral("Skip first line of file when processing"), panel),

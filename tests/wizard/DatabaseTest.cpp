@@ -4,6 +4,7 @@
 
 #include "database/ConnectionString.h"
 #include "database/DbError.h"
+#include "wizard/LogViewer.h"
 #include "wizard/frmConnect.h"
 
 #include <QCheckBox>
@@ -197,6 +198,24 @@ TEST_F(Connection, AFailedConnectKeepsTheDialogOpenWithTheReasonInside)
     expectState(true, false, false, false);
 }
 
+TEST_F(Connection, AFailedConnectWhileConnectedLeavesNoConnectionAndSaysSo)
+{
+    ASSERT_TRUE(store.isValid());
+    connectTo(store.connectionString());
+    ASSERT_TRUE(window->Connection.isOpen());
+    // Back on panel 1 the box and Connect are usable again; the box emptied.
+    window->ShowPanel(2);
+    window->ShowPanel(1);
+    control<QLineEdit>("txtVXRDB")->clear();
+    openDialog();
+    chooseProvider(frmConnect::SqliteProvider);
+    field("txtDatabaseFile")->setText(dir.filePath(QStringLiteral("none.db")));
+    pressConnect();
+    EXPECT_FALSE(message().isEmpty());
+    EXPECT_FALSE(window->Connection.isOpen());
+    expectState(true, true, false, false);
+}
+
 TEST_F(Connection, ATypedStringThatFailsComesBackInTheDialogAndStaysInTheBox)
 {
     const QString missing = dir.filePath(QStringLiteral("gone.db"));
@@ -388,17 +407,57 @@ TEST_F(ImportPanel, ARunThatCannotStartSaysSoOnce)
     EXPECT_TRUE(enabled("cmdImport"));
 }
 
-TEST_F(ImportPanel, ViewLogFileOpensTheLogOrNamesIt)
+TEST_F(ImportPanel, ViewLogFileShowsTheLogInTheProgram)
 {
     window->cmdViewLogFile_Click(); // no log yet
-    writeFile(QStringLiteral("VUVEDIZE.LOG"), "----\r\n");
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_TRUE(prompts.messages[0].text.contains(window->LogPath));
+    EXPECT_EQ(window->logViewer(), nullptr);
+
+    // The program's own lines and a raw line of a Windows-1252 file.
+    writeFile(QStringLiteral("VUVEDIZE.LOG"), "----\r\nImporting /data/items.csv\r\n[00002 <DUPL>] A1,Caf\xe9 cr\xe8me\r\n");
     window->cmdViewLogFile_Click();
+    LogViewer *viewer = window->logViewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_TRUE(viewer->text()->isReadOnly());
+    EXPECT_EQ(viewer->text()->toPlainText(),
+              QStringLiteral("----\nImporting /data/items.csv\n[00002 <DUPL>] A1,Caf\u00e9 cr\u00e8me\n"));
+    EXPECT_TRUE(prompts.opened.isEmpty());
+
+    // A log that grew is read again; the editor stays one button away.
+    QFile log(window->LogPath);
+    ASSERT_TRUE(log.open(QIODevice::Append));
+    log.write("[00003 <-2147217900>] B2\r\n");
+    log.close();
+    for (QPushButton *button : viewer->findChildren<QPushButton *>()) {
+        if (button->text() == QStringLiteral("&Refresh"))
+            button->click();
+        else if (button->text() == QStringLiteral("Open in &Text Editor"))
+            button->click();
+    }
+    EXPECT_TRUE(viewer->text()->toPlainText().endsWith(QStringLiteral("B2\n")));
     EXPECT_EQ(prompts.opened, QStringList{window->LogPath});
-    prompts.viewerStarts = false;
+    EXPECT_EQ(prompts.messages.size(), 1);
+
+    QTest::keyClick(viewer->text(), Qt::Key_Escape);
+    EXPECT_FALSE(viewer->isVisible());
+}
+
+TEST_F(ImportPanel, ALargeLogShowsItsEnd)
+{
+    QByteArray big;
+    const QByteArray line = QByteArray(99, 'x') + '\n';
+    while (big.size() < LogViewer::ShownBytes + 1000)
+        big += line;
+    big += "the last line\n";
+    writeFile(QStringLiteral("VUVEDIZE.LOG"), big);
     window->cmdViewLogFile_Click();
-    ASSERT_EQ(prompts.messages.size(), 2);
-    for (const auto &message : prompts.messages)
-        EXPECT_TRUE(message.text.contains(window->LogPath));
+    ASSERT_NE(window->logViewer(), nullptr);
+    const QString shown = window->logViewer()->text()->toPlainText();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("(The start of the log"))) << shown.left(80).toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("the last line\n")));
+    EXPECT_LE(shown.size(), LogViewer::ShownBytes + 200);
 }
 
 } // namespace

@@ -9,6 +9,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTextBrowser>
 
 namespace vxr::test {
@@ -53,17 +58,81 @@ TEST_F(WizardTest, BrowseStartsFromTheTypedNameAndCancelKeepsIt)
     EXPECT_EQ(fileName->text(), QStringLiteral("/data/items.csv"));
 }
 
-TEST_F(WizardTest, HelpShowsTheManualOrSaysWhereItWasLookedFor)
+TEST_F(WizardTest, HelpShowsTheManualOnScreenAndEscapeClosesIt)
 {
     window->HelpPath = dir.filePath(QStringLiteral("missing.html"));
     control<QPushButton>("cmdHelp")->click();
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_TRUE(prompts.messages[0].text.contains(window->HelpPath));
 
+    // The wizard near the screen's bottom right corner.
+    const QRect screen = window->screen()->availableGeometry();
+    window->show();
+    window->move(screen.right() - 200, screen.bottom() - 150);
     window->HelpPath = sourcePath(QStringLiteral("docs/help/Vexaro Import.html"));
     control<QPushButton>("cmdHelp")->click();
-    ASSERT_NE(window->helpWindow(), nullptr);
-    EXPECT_TRUE(window->helpWindow()->browser()->toPlainText().contains(QStringLiteral("vxrimp import")));
+    HelpWindow *help = window->helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("vxrimp import")));
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(screen.contains(help->frameGeometry())) << help->frameGeometry().x() << ","
+                                                       << help->frameGeometry().y() << " " << help->width() << "x"
+                                                       << help->height() << " frame " << help->frameGeometry().width() << "x" << help->frameGeometry().height() << " in " << screen.x() << "," << screen.y() << " " << screen.width() << "x" << screen.height();
+    QTest::keyClick(help->browser(), Qt::Key_Escape);
+    EXPECT_FALSE(help->isVisible());
+}
+
+TEST_F(WizardTest, TheDisclaimerCanBeHiddenForGood)
+{
+    // Shown at the next start while the box was left unchecked.
+    window = newWindow(1);
+    prompts.hideDisclaimer = true;
+    window = newWindow(1);
+    window = newWindow(0);
+    window = newWindow(0);
+    // Another user (another settings folder) sees it again.
+    QTemporaryDir other;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, other.path());
+    window = newWindow(1);
+}
+
+// Tab visits the controls of the panel on show in reading order (top to
+// bottom, left to right), then the window's buttons, and nothing hidden or
+// disabled; it neither stops on the other panels nor gets lost in a grid.
+TEST_F(WizardTest, TabGoesThroughWhatIsShownInReadingOrder)
+{
+    QLineEdit *fileName = control<QLineEdit>("txtFileName");
+    fileName->setText(writeFile(QStringLiteral("items.csv"), "1001,Mug\r\n"));
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (int panel = 1; panel <= 4; ++panel) {
+        window->ShowPanel(panel);
+        window->CurrentPanel = panel;
+        QWidget *start = control("cmdExit");
+        start->setFocus();
+        QList<QWidget *> visited;
+        for (int step = 0; step < 40; ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *now = QApplication::focusWidget();
+            if (now == start)
+                break;
+            visited << now;
+        }
+        ASSERT_EQ(QApplication::focusWidget(), start) << "panel " << panel << ": Tab does not come round";
+        QStringList names;
+        for (QWidget *w : visited)
+            names << w->objectName();
+        QPoint previous(-1, -1);
+        for (QWidget *w : visited) {
+            EXPECT_TRUE(w->isVisible() && w->isEnabled()) << w->objectName().toStdString();
+            const QPoint at = w->mapTo(window.get(), QPoint(0, 0));
+            const bool later = at.y() > previous.y() + 8 || (std::abs(at.y() - previous.y()) <= 8 && at.x() > previous.x());
+            EXPECT_TRUE(later) << "panel " << panel << ": " << names.join(u' ').toStdString();
+            previous = at;
+        }
+        EXPECT_TRUE(names.contains(QStringLiteral("cmdHelp"))) << names.join(u' ').toStdString();
+    }
 }
 
 const QString InvalidFile = QStringLiteral("Invalid File Name.  Please make sure this file exists.");

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -42,6 +43,11 @@ public:
         opened.append(path);
         return viewerStarts;
     }
+    bool disclaimer(const QString &text, const QString &caption) override
+    {
+        messages.append({MessageKind::Exclamation, text, caption});
+        return hideDisclaimer;
+    }
     QStringList texts() const
     {
         QStringList result;
@@ -56,27 +62,30 @@ public:
     QStringList fileAnswers; // what the next file dialogs return, in order
     QStringList opened;
     bool viewerStarts = true;
+    bool hideDisclaimer = false; // "Do not show this again" checked
 
 private:
     QString nextAnswer() { return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst(); }
 };
 
-// A started wizard (its disclaimer answered) with its log in a temporary folder.
+// A started wizard (its disclaimer answered) with its log in a temporary
+// folder, and the user's remembered choices in a folder of the test's own.
 class WizardTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath(QStringLiteral("config")));
         window = newWindow();
     }
-    std::unique_ptr<frmMain> newWindow()
+    std::unique_ptr<frmMain> newWindow(int disclaimers = 1)
     {
         prompts.messages.clear();
         auto w = std::make_unique<frmMain>(prompts);
         w->Form_Load();
         w->LogPath = dir.filePath(QStringLiteral("VUVEDIZE.LOG"));
-        EXPECT_EQ(prompts.messages.size(), 1) << "the disclaimer, once per start";
+        EXPECT_EQ(prompts.messages.size(), disclaimers) << "the disclaimer, once per start unless hidden";
         prompts.messages.clear();
         return w;
     }

@@ -176,6 +176,9 @@ QWidget *frmMain::buildPanel1()
                     7, 0, 1, 4);
     grid->addWidget(txtLoadSettings, 8, 1);
     grid->addWidget(cmdLoad, 8, 2);
+    // Tab follows the rows: the format group comes before the settings file.
+    setTabOrder(chkStrict, txtLoadSettings);
+    setTabOrder(txtLoadSettings, cmdLoad);
     cmbDelimiter->setMinimumWidth(180);
     cmbTable->setMinimumWidth(260);
 

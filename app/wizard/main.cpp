@@ -28,6 +28,10 @@ int main(int argc, char **argv)
 
     vxr::QtUserPrompts prompts;
     vxr::frmMain window(prompts);
+    // Every window of the program (dialogs included) shows the program's icon;
+    // the desktop entry installed beside it names the program for the desktop.
+    QApplication::setWindowIcon(window.windowIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("vxrimp"));
     prompts.setParentWidget(&window);
     window.Form_Load();
     window.show();

@@ -66,18 +66,22 @@ bool ImportLog::LogError(qint32 errorNumber, qint64 lineNumber, const QByteArray
     return writeBytes(errorLine(errorNumber, lineNumber, lineText));
 }
 
-QString defaultLogPath()
+QString defaultLogPath(const QString &programFolder)
 {
-    const QString programFolder = QCoreApplication::applicationDirPath();
     const QFileInfo folder(programFolder);
+    const bool buildTree = !programFolder.isEmpty() && QFileInfo::exists(programFolder + QStringLiteral("/../CMakeCache.txt"));
     const QFileInfo existingLog(QDir(programFolder).filePath(QLatin1String(LogFileName)));
-    if (!programFolder.isEmpty() && folder.isDir() && folder.isWritable()
-        && (!existingLog.exists() || existingLog.isWritable()))
+    if (buildTree && folder.isDir() && folder.isWritable() && (!existingLog.exists() || existingLog.isWritable()))
         return existingLog.absoluteFilePath();
 
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(dataFolder);
     return QDir(dataFolder).filePath(QLatin1String(LogFileName));
+}
+
+QString defaultLogPath()
+{
+    return defaultLogPath(QCoreApplication::applicationDirPath());
 }
 
 } // namespace vxr

@@ -38,9 +38,13 @@ private:
     QString m_path;
 };
 
-// "VUVEDIZE.LOG" in the program's folder when that folder is writable (a
-// portable install); otherwise in the per-user data folder, which is created.
+// "VUVEDIZE.LOG" beside the program while it runs from its build tree (a
+// folder whose parent holds CMakeCache.txt) and that folder is writable;
+// otherwise, for an installed program, in the per-user data folder (created
+// when missing), never in the folder of installed programs.
 QString defaultLogPath();
+// The same for a program in programFolder.
+QString defaultLogPath(const QString &programFolder);
 
 // The log file's name.
 inline constexpr char LogFileName[] = "VUVEDIZE.LOG";

@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "HelpWindow.h"
+#include "ManualLocation.h"
 #include "UserPrompts.h"
 #include "VersionText.h"
 #include "frmConnect.h"
@@ -18,6 +19,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,7 +46,8 @@ frmMain::frmMain(UserPrompts &prompts, QWidget *parent)
         m_prompts,
         [this](const QString &text, int timeout, DbError *error) { return openFromDialog(text, timeout, error); },
         this);
-    HelpPath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Vexaro Import.html"));
+    HelpPath = manualPath(QCoreApplication::applicationDirPath());
+    setWindowIcon(QIcon(QStringLiteral(":/wizard/icon.png")));
     connectHandlers();
 }
 

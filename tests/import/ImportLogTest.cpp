@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
 #include <limits>
 
 using namespace vxr;
@@ -30,4 +36,29 @@ TEST(ImportLogTest, ErrorLinePadsTheRecordNumberAndKeepsTheRawBytes)
     // Apostrophes and bytes that are not UTF-8 reach the log as they were read.
     const QByteArray raw("O'Brien,Caf\xe9,5");
     EXPECT_EQ(ImportLog::errorLine(3021, 2, raw), QByteArray("[00002 <3021>] ") + raw);
+}
+
+// Beside the program only in its build tree; an installed program's folder
+// (here the same folder without the build's cache beside it) is never used.
+TEST(ImportLogTest, TheDefaultLogIsBesideABuildTreeProgramOnly)
+{
+    QTemporaryDir dir;
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
+    const auto restore = qScopeGuard([&] {
+        if (dataHome.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", dataHome);
+    });
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("tree/bin")));
+    const QString bin = dir.filePath(QStringLiteral("tree/bin"));
+    const QString inData = defaultLogPath(bin);
+    EXPECT_TRUE(inData.startsWith(dir.filePath(QStringLiteral("data/")))) << inData.toStdString();
+    EXPECT_TRUE(QFileInfo(inData).dir().exists());
+
+    QFile cache(dir.filePath(QStringLiteral("tree/CMakeCache.txt")));
+    ASSERT_TRUE(cache.open(QIODevice::WriteOnly));
+    cache.close();
+    EXPECT_EQ(defaultLogPath(bin), QDir(bin).filePath(QStringLiteral("VUVEDIZE.LOG")));
 }

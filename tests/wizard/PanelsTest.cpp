@@ -1,5 +1,6 @@
 #include "WizardFixture.h"
 
+#include "wizard/ManualLocation.h"
 #include "wizard/VersionText.h"
 
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QApplication>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -80,6 +82,38 @@ TEST_F(WizardTest, HelpShowsTheManualOnScreenAndEscapeClosesIt)
                                                        << help->height() << " frame " << help->frameGeometry().width() << "x" << help->frameGeometry().height() << " in " << screen.x() << "," << screen.y() << " " << screen.width() << "x" << screen.height();
     QTest::keyClick(help->browser(), Qt::Key_Escape);
     EXPECT_FALSE(help->isVisible());
+}
+
+// The manual beside the program (its build tree), in share/vxrimp/ of the
+// prefix it is installed in, or in the user's data folder.
+TEST(ManualLocation, IsFoundWhereverItIsInstalled)
+{
+    QTemporaryDir dir;
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
+    const auto restore = qScopeGuard([&] {
+        if (dataHome.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", dataHome);
+    });
+    const auto place = [&dir](const QString &folder) {
+        QDir().mkpath(dir.filePath(folder));
+        const QString path = dir.filePath(folder + u'/' + manualFileName());
+        EXPECT_TRUE(writeTestFile(path, "<html></html>"));
+        return path;
+    };
+    const QString prefixBin = dir.filePath(QStringLiteral("prefix/bin"));
+    QDir().mkpath(prefixBin);
+    EXPECT_EQ(manualPath(prefixBin), dir.filePath(QStringLiteral("prefix/bin/")) + manualFileName())
+        << "not found: the first place looked";
+    const QString inData = place(QStringLiteral("data/vxrimp"));
+    EXPECT_EQ(manualPath(prefixBin), inData);
+    const QString inShare = place(QStringLiteral("prefix/share/vxrimp"));
+    EXPECT_EQ(manualPath(prefixBin), inShare);
+    EXPECT_EQ(manualPath(dir.filePath(QStringLiteral("prefix/bin/../bin"))), inShare);
+    const QString beside = place(QStringLiteral("prefix/bin"));
+    EXPECT_EQ(manualPath(prefixBin), beside);
 }
 
 TEST_F(WizardTest, TheDisclaimerCanBeHiddenForGood)

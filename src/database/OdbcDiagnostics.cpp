@@ -24,7 +24,7 @@ OdbcDiagnostics odbcDiagnostics(const QSqlQuery &query)
     if (!handle.isValid() || !typeName
         || (qstrcmp(typeName, "void*") != 0 && qstrcmp(typeName, "SQLHANDLE") != 0))
         return diagnostics;
-    const QString driverName = query.driver()->metaObject()->className();
+    const QString driverName = QString::fromLatin1(query.driver()->metaObject()->className());
     if (!driverName.contains(QLatin1String("ODBC"), Qt::CaseInsensitive))
         return diagnostics;
     SQLHANDLE statement = *static_cast<const SQLHANDLE *>(handle.constData());

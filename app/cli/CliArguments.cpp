@@ -32,6 +32,10 @@ struct OptionNames
     static inline const QString Map = QStringLiteral("map");
     static inline const QString Log = QStringLiteral("log");
     static inline const QString Lines = QStringLiteral("lines");
+    static inline const QString Batch = QStringLiteral("batch");
+    static inline const QString DryRun = QStringLiteral("dry-run");
+    static inline const QString AllOrNothing = QStringLiteral("all-or-nothing");
+    static inline const QString Reject = QStringLiteral("reject");
     static inline const QString Help = QStringLiteral("help");
     static inline const QString Version = QStringLiteral("version");
 };
@@ -75,6 +79,10 @@ void addOptions(QCommandLineParser &parser)
     valued(OptionNames::Log, QStringLiteral("PATH"));
     valued(OptionNames::SaveSettings, QStringLiteral("FILE.imp"));
     valued(OptionNames::Lines, QStringLiteral("N"));
+    valued(OptionNames::Batch, QStringLiteral("N"));
+    flag({OptionNames::DryRun});
+    flag({OptionNames::AllOrNothing});
+    valued(OptionNames::Reject, QStringLiteral("PATH"));
     flag({QStringLiteral("h"), OptionNames::Help});
     flag({OptionNames::Version});
 }
@@ -182,6 +190,48 @@ QString readImportOptions(const QCommandLineParser &parser, CliArguments &argume
     return QString();
 }
 
+// The options of import alone: how the run commits and where the lines not
+// stored go.
+const QStringList &runOptionNames()
+{
+    static const QStringList names = {OptionNames::Batch, OptionNames::DryRun, OptionNames::AllOrNothing,
+                                      OptionNames::Reject};
+    return names;
+}
+
+QString readRunOptions(const QCommandLineParser &parser, CliArguments &arguments)
+{
+    QString error;
+    const bool dryRun = parser.isSet(OptionNames::DryRun);
+    const bool allOrNothing = parser.isSet(OptionNames::AllOrNothing);
+    const bool batch = parser.isSet(OptionNames::Batch);
+    if (dryRun && allOrNothing)
+        return QStringLiteral("--dry-run and --all-or-nothing contradict each other");
+    if (batch && (dryRun || allOrNothing))
+        return QStringLiteral("--batch does not go with %1: it runs in one transaction")
+                .arg(dryRun ? QStringLiteral("--dry-run") : QStringLiteral("--all-or-nothing"));
+    if (dryRun)
+        arguments.runMode = RunMode::TestRun;
+    if (allOrNothing)
+        arguments.runMode = RunMode::AllOrNothing;
+    if (batch) {
+        const QString value = singleValue(parser, OptionNames::Batch, &error);
+        if (!error.isEmpty())
+            return error;
+        bool ok = false;
+        arguments.batchLines = value.toInt(&ok);
+        if (!ok || arguments.batchLines < 1)
+            return QStringLiteral("--batch takes a whole number of lines of at least 1, not '%1'").arg(value);
+    }
+    arguments.rejectPath = singleValue(parser, OptionNames::Reject, &error);
+    if (parser.isSet(OptionNames::Reject) && arguments.rejectPath.isEmpty() && error.isEmpty())
+        return QStringLiteral("--reject takes a file path");
+    if (allOrNothing && parser.isSet(OptionNames::Reject))
+        return QStringLiteral("--reject does not go with --all-or-nothing: a run that fails stores nothing, "
+                              "so the whole text file is still to import");
+    return error;
+}
+
 } // namespace
 
 QString usageText()
@@ -216,11 +266,16 @@ QString usageText()
         "  --map POS=FIELD[,POS=FIELD]  map text positions (1-52) to fields, by FieldID or caption\n"
         "  --log PATH                   where to append the log\n"
         "  --save-settings FILE.imp     write the set-up used to a settings file (before connecting)\n"
+        "import only:\n"
+        "  --batch N                    commit every N lines (default 1000, and at least every second)\n"
+        "  --dry-run                    a test run: everything is checked in one transaction that is rolled back\n"
+        "  --all-or-nothing             one transaction, committed only when no line fails\n"
+        "  --reject PATH                where the lines not stored go (default NAME.rejected.EXT beside the file)\n"
         "\n"
         "Options given on the command line override the settings file. A relative FileName in a\n"
         "settings file is taken relative to the settings file's folder.\n"
-        "Exit status: 0 every line stored, 1 some lines failed (see the log), 2 the run could not\n"
-        "start or failed.\n"
+        "Exit status: 0 every line stored, 1 some lines failed (see the log and the reject file),\n"
+        "2 the run could not start or failed, 3 the run was cancelled (Ctrl-C, SIGTERM).\n"
         "vxrimp --help | --version\n");
 }
 
@@ -279,9 +334,13 @@ ParseResult parseArguments(const QStringList &arguments)
         QStringList allowed = importOptionNames();
         if (parsed.command == Command::Preview)
             allowed.append(OptionNames::Lines);
+        else
+            allowed.append(runOptionNames());
         result.error = checkOptionsApply(parser, commandName, allowed);
         if (result.error.isEmpty())
             result.error = readImportOptions(parser, parsed);
+        if (result.error.isEmpty() && parsed.command == Command::Import)
+            result.error = readRunOptions(parser, parsed);
         break;
     }
     case Command::Help:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/ImportRun.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +35,11 @@ struct CliArguments
     QString logPath;
     QString saveSettingsPath;
     int previewLines = 19;
+
+    // How an import commits (import only).
+    RunMode runMode = RunMode::Batches;
+    int batchLines = 1000;
+    QString rejectPath;
 };
 
 // The command line parsed, or the message saying what is wrong with it.

@@ -1,10 +1,12 @@
 #include "Commands.h"
 
+#include "CancelOnSignal.h"
 #include "Console.h"
 #include "SetupFromArguments.h"
 #include "TerminalProgress.h"
 
 #include "catalogue/FieldTable.h"
+#include "database/CancelToken.h"
 #include "import/PanelChoices.h"
 #include "database/DbConnection.h"
 #include "import/ImportLog.h"
@@ -12,25 +14,63 @@
 #include "text/NumericText.h"
 #include "text/RecordReader.h"
 
+#include <QFileInfo>
+
 namespace vxr::cli {
 
 namespace {
 
+QString outcomeText(const ImportSummary &summary)
+{
+    switch (summary.outcome) {
+    case RunOutcome::Complete: return QStringLiteral("Complete");
+    case RunOutcome::TestRun: return QStringLiteral("Test run");
+    case RunOutcome::RolledBack: return QStringLiteral("Rolled back");
+    case RunOutcome::Cancelled: return QStringLiteral("Cancelled at line %1").arg(summary.lastLineProcessed);
+    case RunOutcome::Failed: break;
+    }
+    return QStringLiteral("Failed");
+}
+
 QString summaryText(const ImportSummary &summary, const ImportSetup &setup)
 {
     const QString caption = tableCaption(setup.tableId);
-    const QString outcome = summary.completed ? QStringLiteral("Complete") : QStringLiteral("Failed");
-    QString text = QStringLiteral("%1 -> %2: %3\n").arg(setup.textFile, caption, outcome);
+    QString text = QStringLiteral("%1 -> %2: %3\n").arg(setup.textFile, caption, outcomeText(summary));
+    if (summary.outcome == RunOutcome::TestRun)
+        text += QStringLiteral("  This was a test run: nothing was stored. The counts say what would happen.\n");
+    else if (summary.nothingStored)
+        text += QStringLiteral("  Nothing was stored: the run was rolled back as a whole.\n");
     const auto row = [&](const QString &label, const QString &value) {
-        text += QStringLiteral("  %1 %2\n").arg(label + QLatin1Char(':'), -14).arg(value);
+        text += QStringLiteral("  %1 %2\n").arg(label + QLatin1Char(':'), -18).arg(value);
     };
     row(QStringLiteral("Lines read"), QString::number(summary.linesRead));
     row(QStringLiteral("Rows added"), QString::number(summary.rowsAdded));
     row(QStringLiteral("Rows updated"), QString::number(summary.rowsUpdated));
     row(QStringLiteral("Lines skipped"), QString::number(summary.linesSkipped));
     row(QStringLiteral("Lines failed"), QString::number(summary.linesFailed));
-    row(QStringLiteral("Log"), summary.logPath + (summary.logWritten ? QString() : QStringLiteral(" (not written)")));
+    row(QStringLiteral("Lines not reached"), QString::number(summary.linesNotReached));
+    row(QStringLiteral("Log"), summary.logPath
+                                       + (summary.logLinesMissing > 0 ? QStringLiteral(" (%1 entries could not be written)")
+                                                                                .arg(summary.logLinesMissing)
+                                                                      : QString()));
+    QString reject = summary.rejectPath.isEmpty() ? QStringLiteral("none") : summary.rejectPath;
+    if (!summary.rejectWritten)
+        reject += QStringLiteral(" (could not be written: %1)").arg(summary.rejectError);
+    row(QStringLiteral("Reject file"), reject);
     return text;
+}
+
+int exitStatus(const ImportSummary &summary)
+{
+    switch (summary.outcome) {
+    case RunOutcome::Failed: return ExitFailed;
+    case RunOutcome::Cancelled: return ExitCancelled;
+    case RunOutcome::Complete:
+    case RunOutcome::TestRun:
+    case RunOutcome::RolledBack: break;
+    }
+    return summary.linesFailed > 0 || summary.fileChanged || !summary.rejectWritten ? ExitLinesFailed
+                                                                                      : ExitAllStored;
 }
 
 } // namespace
@@ -62,12 +102,20 @@ int runImport(const CliArguments &arguments, FieldTable &fields)
     TerminalProgress progress(stdoutIsTerminal());
     Import import(fields, reader, connection, regional, reporter, progress);
 
-    const ImportSummary summary = import.run(setup.request(defaultLogPath()));
+    ImportRequest request = setup.request(defaultLogPath());
+    request.mode = arguments.runMode;
+    request.batchLines = arguments.batchLines;
+    request.rejectPath = arguments.rejectPath.isEmpty() ? QString() : QFileInfo(arguments.rejectPath).absoluteFilePath();
+    CancelToken cancel;
+    request.cancel = &cancel;
+    ImportSummary summary;
+    {
+        const CancelOnSignal cancelOnSignal(cancel);
+        summary = import.run(request);
+    }
 
     printOut(summaryText(summary, setup));
-    if (!summary.completed)
-        return ExitFailed;
-    return summary.linesFailed > 0 ? ExitLinesFailed : ExitAllStored;
+    return exitStatus(summary);
 }
 
 } // namespace vxr::cli

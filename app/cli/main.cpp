@@ -2,6 +2,7 @@
 // as the wizard, for operators who run the same import again and again and
 // for scripted migrations.
 
+#include "CancelOnSignal.h"
 #include "CliArguments.h"
 #include "Commands.h"
 #include "Console.h"
@@ -15,6 +16,8 @@ using namespace vxr::cli;
 
 int main(int argc, char **argv)
 {
+    // Before any thread exists: Ctrl-C and SIGTERM become a cancel request.
+    CancelOnSignal::blockSignals();
     QCoreApplication app(argc, argv);
     // The wizard's name, so that both front ends share the per-user log folder.
     QCoreApplication::setApplicationName(QStringLiteral("VXRImp"));

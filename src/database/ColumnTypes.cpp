@@ -1,7 +1,7 @@
 #include "ColumnTypes.h"
 
 #include "ColumnKinds.h"
-#include "ErrorMapping.h"
+#include "SqlDialect.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -120,42 +120,7 @@ const ColumnType *findColumnType(const QList<ColumnType> &columns, const QString
 
 QList<ColumnType> readColumnTypes(const QSqlDatabase &database, Dialect dialect, const QString &table)
 {
-    QList<ColumnType> columns;
-    QSqlQuery query(database);
-    query.setForwardOnly(true);
-    if (dialect == Dialect::SQLite) {
-        // QSQLITE reports no sizes and calls DATETIME text: read the declared types.
-        query.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
-        query.addBindValue(table);
-        if (!query.exec())
-            throw dbErrorFrom(query, dialect);
-        while (query.next()) {
-            ColumnType column = classifyDeclaredType(query.value(1).toString());
-            column.name = query.value(0).toString();
-            columns.append(column);
-        }
-    } else {
-        const QString schemaFilter = dialect == Dialect::PostgreSQL
-                ? QStringLiteral(" AND table_schema = current_schema()")
-                : dialect == Dialect::SqlServer ? QStringLiteral(" AND table_schema = SCHEMA_NAME()") : QString();
-        query.prepare(QStringLiteral("SELECT column_name, data_type, character_maximum_length "
-                                     "FROM information_schema.columns WHERE LOWER(table_name) = LOWER(?)")
-                      + schemaFilter + QStringLiteral(" ORDER BY ordinal_position"));
-        query.addBindValue(table);
-        if (!query.exec())
-            throw dbErrorFrom(query, dialect);
-        while (query.next()) {
-            const QVariant length = query.value(2);
-            ColumnType column = classifyInformationSchemaType(query.value(1).toString(),
-                                                              length.isNull() ? -1 : length.toLongLong());
-            column.name = query.value(0).toString();
-            columns.append(column);
-        }
-    }
-    if (columns.isEmpty())
-        throw DbError{ErrorNumbers::StatementFailed,
-                      QStringLiteral("The table %1 does not exist in the database.").arg(table)};
-    return columns;
+    return sqlDialect(dialect).readColumnTypes(database, table);
 }
 
 } // namespace vxr

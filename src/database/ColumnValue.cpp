@@ -2,6 +2,7 @@
 
 #include "ColumnKinds.h"
 #include "DbError.h"
+#include "SqlDialect.h"
 
 #include "catalogue/VariantKinds.h"
 #include "text/DateText.h"
@@ -99,14 +100,7 @@ QVariant dateValue(const QVariant &value, Dialect dialect, const QString &column
     }
     if (!dateTime.isValid())
         outOfRange(value, columnName);
-    // SQLite has no date type: store the sortable text form its date
-    // functions read.
-    if (dialect == Dialect::SQLite) {
-        const QString format = dateTime.time().msec() != 0 ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")
-                                                           : QStringLiteral("yyyy-MM-dd HH:mm:ss");
-        return dateTime.toString(format);
-    }
-    return dateTime;
+    return sqlDialect(dialect).dateTimeValue(dateTime);
 }
 
 QString textOf(const QVariant &value)
@@ -137,8 +131,7 @@ QVariant boundValue(const QVariant &value, int typeCode, Dialect dialect, const 
     if (typeCode == TypeCodes::Boolean) {
         const bool truth = value.typeId() == QMetaType::Bool ? value.toBool()
                                                              : numberOf(value, columnName) != 0.0;
-        // SQLite keeps booleans as 0 and 1.
-        return dialect == Dialect::SQLite ? QVariant(truth ? 1 : 0) : QVariant(truth);
+        return sqlDialect(dialect).booleanValue(truth);
     }
     if (isIntegerType(typeCode))
         return integerValue(value, typeCode, columnName);

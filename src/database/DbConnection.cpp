@@ -1,12 +1,20 @@
 #include "DbConnection.h"
 
+#include "CancelToken.h"
 #include "ConnectionString.h"
+#include "PostgresDialect.h"
+#include "SqliteBusyWait.h"
+#include "StatementCanceller.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+
+#include <algorithm>
+#include <optional>
 
 namespace vxr {
 
@@ -17,8 +25,8 @@ DbError connectionError(const QString &description)
     return DbError{ErrorNumbers::ConnectionFailed, description};
 }
 
-// The settings that make per-row commits cheap on SQLite without risking what
-// is already stored if the program dies: write-ahead log, normal sync.
+// The settings that keep what is stored safe if the program dies, at a
+// modest cost per commit: write-ahead log, normal sync.
 bool prepareSqlite(const QSqlDatabase &db, QString *error)
 {
     QSqlQuery query(db);
@@ -29,6 +37,26 @@ bool prepareSqlite(const QSqlDatabase &db, QString *error)
         }
     }
     return true;
+}
+
+// An existing file is used as a store only when it is one: SQLite would
+// turn an empty file, or write its journal beside any other, into a store.
+std::optional<QString> notAStore(const QString &path)
+{
+    const QFileInfo file(path);
+    if (!file.exists())
+        return QStringLiteral("The database file \"%1\" does not exist.").arg(path);
+    if (!file.isFile())
+        return QStringLiteral("The database file \"%1\" is not a file.").arg(path);
+    QFile store(path);
+    if (!store.open(QIODevice::ReadOnly))
+        return QStringLiteral("The database file \"%1\" cannot be read: %2").arg(path, store.errorString());
+    static const QByteArray header("SQLite format 3", 16); // with its closing zero byte
+    if (store.read(header.size()) != header)
+        return QStringLiteral("The file \"%1\" is not a SQLite store (an empty file or a file of another kind). "
+                              "Create a store with \"vxrimp init-store\".")
+                .arg(path);
+    return std::nullopt;
 }
 
 // A DSN says nothing about the server; ask the driver what it is talking to.
@@ -43,9 +71,38 @@ Dialect dialectFromDriver(const QSqlDatabase &db, Dialect guessed)
     }
 }
 
+// psqlODBC must leave failed statements to our savepoints (see
+// PostgresDialect); an option the operator gave for it is replaced.
+QString withPostgresOptions(const QString &odbc)
+{
+    const auto isRollbackOption = [](const ConnectionStringPart &part) {
+        const QString key = part.key.trimmed();
+        return key.compare(QLatin1String("Protocol"), Qt::CaseInsensitive) == 0
+                || key.compare(QLatin1String("A1"), Qt::CaseInsensitive) == 0;
+    };
+    const QList<ConnectionStringPart> parts = parseConnectionString(odbc);
+    if (std::none_of(parts.begin(), parts.end(), isRollbackOption)) {
+        const QString separator = odbc.trimmed().endsWith(u';') ? QString() : QStringLiteral(";");
+        return odbc.trimmed() + separator + PostgresDialect::rollbackOnErrorOption();
+    }
+    QStringList kept;
+    for (const ConnectionStringPart &part : parts)
+        if (!isRollbackOption(part))
+            kept << part.key + u'=' + odbcValue(part.value);
+    kept << PostgresDialect::rollbackOnErrorOption();
+    return kept.join(u';');
+}
+
 } // namespace
 
-DbConnection::DbConnection() = default;
+struct DbConnection::Interruption
+{
+    std::unique_ptr<SqliteBusyWait> busyWait;
+    StatementCanceller canceller;
+    std::unique_ptr<InterrupterScope> interrupter;
+};
+
+DbConnection::DbConnection() : m_interruption(std::make_unique<Interruption>()) {}
 
 DbConnection::~DbConnection()
 {
@@ -71,34 +128,50 @@ bool DbConnection::open(const QString &connectionString, DbError *error, int tim
         return fail(connectionError(message));
 
     if (target.dialect == Dialect::SQLite) {
-        const QFileInfo file(target.databaseName);
-        if (!file.exists())
-            return fail(connectionError(
-                QStringLiteral("The database file \"%1\" does not exist.").arg(target.databaseName)));
-        if (!file.isFile())
-            return fail(connectionError(
-                QStringLiteral("The database file \"%1\" is not a file.").arg(target.databaseName)));
+        if (const auto refused = notAStore(target.databaseName))
+            return fail(connectionError(*refused));
+        m_interruption->busyWait = std::make_unique<SqliteBusyWait>(qMax(timeoutSeconds, 1) * 1000);
     }
+    if (target.dialect == Dialect::PostgreSQL)
+        target.databaseName = withPostgresOptions(target.databaseName);
 
+    if (!openTarget(target, &message))
+        return fail(connectionError(message));
+    // A data source that turned out to be PostgreSQL needs its options too.
+    if (target.dialect == Dialect::OtherOdbc && m_dialect == Dialect::PostgreSQL) {
+        close();
+        target.dialect = Dialect::PostgreSQL;
+        target.databaseName = withPostgresOptions(target.databaseName);
+        if (!openTarget(target, &message))
+            return fail(connectionError(message));
+    }
+    if (target.dialect == Dialect::SQLite)
+        m_storeFile = QFileInfo(target.databaseName).absoluteFilePath();
+    return true;
+}
+
+bool DbConnection::openTarget(const ConnectionTarget &target, QString *message)
+{
     const QString name = QStringLiteral("vxr-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     bool opened = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(target.qtDriver, name);
         if (!db.isValid()) {
-            message = QStringLiteral("The database driver %1 is not available.").arg(target.qtDriver);
+            *message = QStringLiteral("The database driver %1 is not available.").arg(target.qtDriver);
         } else {
             db.setDatabaseName(target.databaseName);
             db.setConnectOptions(target.connectOptions);
             if (!db.open()) {
-                message = db.lastError().text().trimmed();
-                if (message.isEmpty())
-                    message = QStringLiteral("The database could not be opened.");
-            } else if (target.dialect == Dialect::SQLite && !prepareSqlite(db, &message)) {
-                // An existing file that is not a store (not a database at all).
-                message = QStringLiteral("The file \"%1\" could not be used as a database: %2")
-                              .arg(target.databaseName, message);
+                *message = db.lastError().text().trimmed();
+                if (message->isEmpty())
+                    *message = QStringLiteral("The database could not be opened.");
+            } else if (target.dialect == Dialect::SQLite && !prepareSqlite(db, message)) {
+                *message = QStringLiteral("The file \"%1\" could not be used as a database: %2")
+                               .arg(target.databaseName, *message);
                 db.close();
             } else {
+                if (m_interruption->busyWait)
+                    m_interruption->busyWait->install(db);
                 m_dialect = dialectFromDriver(db, target.dialect);
                 opened = true;
             }
@@ -106,7 +179,7 @@ bool DbConnection::open(const QString &connectionString, DbError *error, int tim
     }
     if (!opened) {
         QSqlDatabase::removeDatabase(name);
-        return fail(connectionError(message));
+        return false;
     }
     m_connectionName = name;
     return true;
@@ -114,8 +187,12 @@ bool DbConnection::open(const QString &connectionString, DbError *error, int tim
 
 void DbConnection::close()
 {
-    if (m_connectionName.isEmpty())
+    setCancelToken(nullptr);
+    m_storeFile.clear();
+    if (m_connectionName.isEmpty()) {
+        m_interruption->busyWait.reset();
         return;
+    }
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         if (db.isOpen())
@@ -124,6 +201,7 @@ void DbConnection::close()
     // Callers must not keep copies of database() past close(); Qt then warns.
     QSqlDatabase::removeDatabase(m_connectionName);
     m_connectionName.clear();
+    m_interruption->busyWait.reset();
 }
 
 bool DbConnection::isOpen() const
@@ -136,6 +214,23 @@ QSqlDatabase DbConnection::database() const
     if (m_connectionName.isEmpty())
         return {};
     return QSqlDatabase::database(m_connectionName, false);
+}
+
+void DbConnection::setCancelToken(CancelToken *token)
+{
+    m_interruption->interrupter.reset();
+    if (m_interruption->busyWait)
+        m_interruption->busyWait->setCancelToken(token);
+    if (token) {
+        StatementCanceller *canceller = &m_interruption->canceller;
+        m_interruption->interrupter =
+                std::make_unique<InterrupterScope>(token, [canceller] { canceller->cancelRunning(); });
+    }
+}
+
+StatementCanceller *DbConnection::statementCanceller() const
+{
+    return &m_interruption->canceller;
 }
 
 } // namespace vxr

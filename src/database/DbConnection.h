@@ -5,7 +5,12 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <memory>
+
 namespace vxr {
+
+class CancelToken;
+class StatementCanceller;
 
 // Which kind of database a connection string leads to.
 enum class Dialect { SQLite, SqlServer, PostgreSQL, OtherOdbc };
@@ -30,10 +35,23 @@ public:
 
     QSqlDatabase database() const;
     Dialect dialect() const { return m_dialect; }
+    // The file of an embedded store; empty for a server.
+    QString storeFilePath() const { return m_storeFile; }
+
+    // While a token is set, a cancel request cuts short a wait for a lock
+    // and interrupts a statement running on a server. nullptr clears it.
+    void setCancelToken(CancelToken *token);
+    // Told which statement runs, for the cancel request to interrupt.
+    StatementCanceller *statementCanceller() const;
 
 private:
+    bool openTarget(const struct ConnectionTarget &target, QString *message);
+
     QString m_connectionName;
     Dialect m_dialect = Dialect::SQLite;
+    QString m_storeFile;
+    struct Interruption;
+    std::unique_ptr<Interruption> m_interruption;
 };
 
 } // namespace vxr

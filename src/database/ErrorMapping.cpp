@@ -1,5 +1,7 @@
 #include "ErrorMapping.h"
 
+#include "SqlDialect.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -132,14 +134,21 @@ qint32 errorNumberForSqliteCode(int code, const QString &message)
             return message.contains(QLatin1String(" too long")) ? ValueOutOfRange : ConstraintViolation;
         return byMessage == DuplicateKey ? DuplicateKey : ConstraintViolation;
     }
+    case 5:    // SQLITE_BUSY: locked by another program past the time-out
+    case 6:    // SQLITE_LOCKED
+    case 7:    // SQLITE_NOMEM
     case 10:   // SQLITE_IOERR and its extended codes are below
     case 11:   // SQLITE_CORRUPT
+    case 13:   // SQLITE_FULL
     case 14:   // SQLITE_CANTOPEN
     case 26:   // SQLITE_NOTADB
         return ConnectionFailed;
+    case 9:    // SQLITE_INTERRUPT
+        return OperationCancelled;
     default:
-        if (code > 255 && (code & 0xff) == 10) // extended I/O errors
-            return ConnectionFailed;
+        if (code > 255 && ((code & 0xff) == 10 || (code & 0xff) == 11 || (code & 0xff) == 5
+                           || (code & 0xff) == 6 || (code & 0xff) == 14))
+            return ConnectionFailed; // extended I/O, corruption, busy and open errors
         if (code > 255 && (code & 0xff) == 19)
             return errorNumberForSqliteCode(19, message);
         return 0;
@@ -148,65 +157,77 @@ qint32 errorNumberForSqliteCode(int code, const QString &message)
 
 DbError dbErrorFrom(const QSqlError &error, Dialect dialect)
 {
-    return dbErrorFrom(error, dialect, OdbcDiagnostics{});
-}
-
-DbError dbErrorFrom(const QSqlQuery &query, Dialect dialect)
-{
-    return dbErrorFrom(query.lastError(), dialect, odbcDiagnostics(query));
+    return sqlDialect(dialect).errorFrom(error, OdbcDiagnostics{});
 }
 
 DbError dbErrorFrom(const QSqlError &error, Dialect dialect, const OdbcDiagnostics &diagnostics)
 {
-    DbError result;
-    QString description = error.databaseText().trimmed();
-    if (description.isEmpty())
-        description = error.text().trimmed();
-    result.description = description;
+    return sqlDialect(dialect).errorFrom(error, diagnostics);
+}
 
-    const QString native = error.nativeErrorCode();
-    const QString allText = error.databaseText() + u' ' + error.driverText();
-    qint32 number = 0;
+DbError dbErrorFrom(const QSqlQuery &query, Dialect dialect)
+{
+    return sqlDialect(dialect).errorFrom(query.lastError(), odbcDiagnostics(query));
+}
 
-    if (dialect == Dialect::SQLite) {
-        bool ok = false;
-        const int code = native.trimmed().toInt(&ok);
-        if (ok)
-            number = errorNumberForSqliteCode(code, allText);
-    } else {
-        // ODBC. SQL Server's own numbers (FreeTDS and Microsoft's drivers give
-        // them) are the most precise; otherwise the SQLSTATEs, which mean the
-        // same for every driver (psqlODBC's native number is always 1).
-        const QList<int> natives = diagnostics.nativeErrors + nativeCodesIn(native);
-        const auto byNative = [&natives]() {
-            for (int code : natives)
-                if (const qint32 n = errorNumberForSqlServerError(code))
-                    return n;
-            return 0;
-        };
-        if (dialect == Dialect::SqlServer)
-            number = byNative();
-        if (number == 0) {
-            const QStringList states = diagnostics.sqlStates + trailingSqlStates(error.databaseText());
-            for (const QString &state : states) {
-                number = errorNumberForSqlState(state);
-                if (number != 0)
-                    break;
-            }
-            // "23000" alone does not tell a duplicate from a NOT NULL.
-            if (number == ConstraintViolation && errorNumberForMessage(allText) == DuplicateKey)
-                number = DuplicateKey;
-        }
-        if (number == 0 && dialect == Dialect::OtherOdbc)
-            number = byNative();
-    }
-    if (number == 0)
-        number = errorNumberForMessage(allText);
+QString errorDescription(const QSqlError &error)
+{
+    const QString description = error.databaseText().trimmed();
+    return description.isEmpty() ? error.text().trimmed() : description;
+}
+
+qint32 errorNumberForText(const QSqlError &error)
+{
+    qint32 number = errorNumberForMessage(error.databaseText() + u' ' + error.driverText());
     if (number == 0 && error.type() == QSqlError::ConnectionError)
         number = ConnectionFailed;
-    if (number == 0)
-        number = StatementFailed;
-    result.number = number;
+    return number == 0 ? StatementFailed : number;
+}
+
+DbError odbcErrorFrom(const QSqlError &error, const OdbcDiagnostics &diagnostics, OdbcNativeNumbers natives)
+{
+    const QList<int> nativeNumbers = diagnostics.nativeErrors + nativeCodesIn(error.nativeErrorCode());
+    const auto byNative = [&nativeNumbers]() {
+        for (int code : nativeNumbers)
+            if (const qint32 n = errorNumberForSqlServerError(code))
+                return n;
+        return 0;
+    };
+    const QStringList states = diagnostics.sqlStates + trailingSqlStates(error.databaseText());
+
+    DbError result;
+    result.description = errorDescription(error);
+    // SQL Server's own numbers (FreeTDS and Microsoft's drivers give them) are
+    // the most precise; otherwise the SQLSTATEs, which mean the same for every
+    // driver (psqlODBC's native number is always 1).
+    qint32 number = natives == OdbcNativeNumbers::First ? byNative() : 0;
+    if (number == 0) {
+        for (const QString &state : states) {
+            number = errorNumberForSqlState(state);
+            if (number != 0)
+                break;
+        }
+        // "23000" alone does not tell a duplicate from a NOT NULL.
+        if (number == ConstraintViolation
+            && errorNumberForMessage(error.databaseText() + u' ' + error.driverText()) == DuplicateKey)
+            number = DuplicateKey;
+    }
+    if (number == 0 && natives == OdbcNativeNumbers::Fallback)
+        number = byNative();
+    result.number = number != 0 ? number : errorNumberForText(error);
+
+    // A cancelled statement, a connection that is gone, or a driver that has
+    // lost track of the statement after a drop: the run cannot go on.
+    for (const QString &state : states) {
+        if (state == QLatin1String("57014") || state == QLatin1String("HY008"))
+            result.scope = FailureScope::Cancel;
+        else if (state == QLatin1String("HY010") || state.startsWith(QLatin1String("08")))
+            result.scope = FailureScope::Run;
+    }
+    if (result.scope == FailureScope::Line && result.number == ConnectionFailed)
+        result.scope = FailureScope::Run;
+    if (result.scope == FailureScope::Cancel)
+        result.number = OperationCancelled;
     return result;
 }
 

@@ -25,9 +25,10 @@ qint32 errorNumberForSqlServerError(int nativeError);
 // NULL, ...) or primary (19 constraint, 18 too big, 20 mismatch). 0 when unknown.
 qint32 errorNumberForSqliteCode(int code, const QString &message);
 
-// The one place that turns what a backend reports into the error numbers
-// lines fail with: by the native code and SQLSTATE where there are any, by
-// the message only as a last resort. The description is the database's text.
+// What a backend reports, turned into the error numbers lines fail with by
+// the dialect of the backend: by the native code and SQLSTATE where there are
+// any, by the message only as a last resort. The description is the
+// database's text.
 DbError dbErrorFrom(const QSqlError &error, Dialect dialect);
 
 // The same with the SQLSTATEs and native numbers the ODBC driver manager
@@ -37,5 +38,22 @@ DbError dbErrorFrom(const QSqlError &error, Dialect dialect, const OdbcDiagnosti
 // The failure of the last execution of query, with its ODBC diagnostics when
 // there are any. Call it before the query is executed again or finished.
 DbError dbErrorFrom(const QSqlQuery &query, Dialect dialect);
+
+// The building blocks the dialects classify with.
+
+// The database's description of a failure (the driver's when it gives none).
+QString errorDescription(const QSqlError &error);
+
+// The number the wording of a failure suggests (English messages of the
+// common backends); StatementFailed when it suggests nothing.
+qint32 errorNumberForText(const QSqlError &error);
+
+// Whether SQL Server's native error numbers decide before the SQLSTATEs
+// (SQL Server), only after them (an unknown ODBC source), or not at all.
+enum class OdbcNativeNumbers { First, Fallback, Ignored };
+
+// A failure reported through ODBC, with the scope a cancelled statement
+// (57014, HY008) or a lost connection (08xxx, HY010) gives it.
+DbError odbcErrorFrom(const QSqlError &error, const OdbcDiagnostics &diagnostics, OdbcNativeNumbers natives);
 
 } // namespace vxr

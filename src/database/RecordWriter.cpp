@@ -2,6 +2,7 @@
 
 #include "QueryHelpers.h"
 #include "SqlStatements.h"
+#include "Transaction.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"
@@ -44,18 +45,8 @@ QString valueText(const QVariant &value)
     return boundText(value.toString());
 }
 
-// A line's work never throws: the first failure's number is its result.
-template<typename Work>
-qint32 lineResult(Work work)
-{
-    try {
-        return work();
-    } catch (const DbError &error) {
-        return error.number;
-    } catch (const std::exception &) {
-        return ErrorNumbers::StatementFailed;
-    }
-}
+// The line's own rows go in one savepoint: all of them or none.
+const QString LineSavepoint = QStringLiteral("vxr_line");
 
 } // namespace
 
@@ -73,6 +64,34 @@ RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, Table
         if (tableId >= FirstTableId && tableId <= LastTableId)
             m_tableEntries[tableId].append(index);
     }
+}
+
+// The first failure of a line is its result. A failure that ends the run
+// (the connection or the store is gone, a cancel request) goes on to the run.
+template<typename Work>
+qint32 RecordWriter::lineResult(Work work)
+{
+    try {
+        return work();
+    } catch (const DbError &error) {
+        if (error.endsRun())
+            throw;
+        m_lastFailure = error;
+        return error.number;
+    } catch (const std::exception &error) {
+        m_lastFailure = DbError{ErrorNumbers::StatementFailed, QString::fromLocal8Bit(error.what())};
+        return m_lastFailure.number;
+    }
+}
+
+// A line whose key is empty would store a row nobody can find by its key.
+void RecordWriter::checkKeyGiven(const TableInfo &table) const
+{
+    if (table.keyColumn.isEmpty())
+        return;
+    const QVariant &key = m_fields[table.keyFieldIndex].Value;
+    if (isNullValue(key) || key.toString().trimmed().isEmpty())
+        throw DbError{ErrorNumbers::EmptyKey, QStringLiteral("The line gives no %1.").arg(table.keyColumn)};
 }
 
 qint32 RecordWriter::SaveRecord(int tableId)
@@ -123,22 +142,26 @@ qint32 RecordWriter::saveRecord(int tableId)
         return ErrorNumbers::SubscriptOutOfRange;
     const TableInfo &table = destinationTable(tableId);
 
-    // Look-ups may add reference rows here; they stay whatever follows.
+    // Look-ups may add reference rows here, each in a savepoint of its own;
+    // they stay whatever follows.
+    m_resolver.setKeyEntry(table.keyColumn.isEmpty() ? 0 : table.keyFieldIndex);
     resolvePasses();
+    checkKeyGiven(table);
 
-    if (!table.keyColumn.isEmpty()
-        && RecordExists(m_tables.statements(), table.name, table.keyColumn,
-                        m_fields[table.keyFieldIndex].Value))
-        return ErrorNumbers::DuplicateKey;
+    return m_tables.transaction().guarded(LineSavepoint, [&] {
+        if (!table.keyColumn.isEmpty()
+            && RecordExists(m_tables.statements(), table.name, table.keyColumn, m_fields[table.keyFieldIndex].Value))
+            return ErrorNumbers::DuplicateKey;
 
-    // Every catalogue column of the table, mapped or not.
-    const qint64 newId = m_tables.addRow(table.name, rowValues(tableId));
+        // Every catalogue column of the table, mapped or not.
+        const qint64 newId = m_tables.addRow(table.name, rowValues(tableId));
 
-    if (tableId == ItemTable)
-        writeSupplierList(newId);
-    else if (tableId == CustomerTable)
-        writeAccountReceivable(newId);
-    return 0;
+        if (tableId == ItemTable)
+            writeSupplierList(newId);
+        else if (tableId == CustomerTable)
+            writeAccountReceivable(newId);
+        return 0;
+    });
 }
 
 // An item that names a supplier is linked to it.
@@ -174,11 +197,9 @@ qint32 RecordWriter::updateRecord(int tableId)
 
     // The key always comes from this line: the save may have failed before
     // it got to the key, which then still held the previous line's value.
+    m_resolver.setKeyEntry(table.keyFieldIndex);
     resolveEntry(table.keyFieldIndex);
-    const qint32 id = GetRecordID(m_tables.statements(), table.name, table.keyColumn,
-                                  valueText(m_fields[table.keyFieldIndex].Value));
-    if (id < 1)
-        return ErrorNumbers::NoUpdateByKey;
+    checkKeyGiven(table);
 
     // Only mapped entries of the table itself go into the row; the others
     // (the supplier list columns offered with the items) belong to other
@@ -203,8 +224,14 @@ qint32 RecordWriter::updateRecord(int tableId)
             }
         }
     }
-    m_tables.updateRow(table.name, id, values);
-    return 0;
+    return m_tables.transaction().guarded(LineSavepoint, [&] {
+        const qint32 id = GetRecordID(m_tables.statements(), table.name, table.keyColumn,
+                                      valueText(m_fields[table.keyFieldIndex].Value));
+        if (id < 1)
+            return ErrorNumbers::NoUpdateByKey;
+        m_tables.updateRow(table.name, id, values);
+        return 0;
+    });
 }
 
 } // namespace vxr

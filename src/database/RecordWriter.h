@@ -33,6 +33,9 @@ public:
     // line's key, and only entries of the table itself are written into it.
     qint32 UpdateRecord(int tableId);
 
+    // The failure behind the last non-zero result.
+    const DbError &lastFailure() const { return m_lastFailure; }
+
 private:
     FieldTable &m_fields;
     const RecordReader &m_reader;
@@ -48,7 +51,12 @@ private:
     void writeSupplierList(qint64 itemId);
     void writeAccountReceivable(qint64 customerId);
 
+    template<typename Work>
+    qint32 lineResult(Work work);
+    void checkKeyGiven(const TableInfo &table) const;
+
     ReferenceLookups m_lookups;
+    DbError m_lastFailure;
     ValueResolver m_resolver;
     // Indices in Fields of each table's entries, in index order.
     std::array<QList<int>, LastTableId + 1> m_tableEntries;

@@ -1,8 +1,10 @@
 #include "ReferenceLookups.h"
 
 #include "QueryHelpers.h"
+#include "SqlDialect.h"
 #include "SqlStatements.h"
 #include "TableRecordsets.h"
+#include "Transaction.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"
@@ -11,9 +13,7 @@
 
 #include <QSqlQuery>
 
-#include <functional>
 #include <limits>
-#include <optional>
 
 namespace vxr {
 
@@ -28,24 +28,24 @@ struct FirstRow
     QVariant id;
 };
 
-FirstRow firstRow(SqlStatements &sql, const QString &text, const QVariantList &parameters,
-                  int nameColumn = 0, int idColumn = 1)
+FirstRow firstRow(SqlStatements &sql, const QString &text, const QVariantList &parameters)
 {
     QSqlQuery &query = sql.run(text, parameters);
     const ResultRelease release(query);
     FirstRow row;
     if (query.next()) {
         row.found = true;
-        row.name = query.value(nameColumn);
-        row.id = query.value(idColumn);
+        row.name = query.value(0);
+        row.id = query.value(1);
     }
     return row;
 }
 
+// The ID a look-up read; a row without one is no row.
 QVariant idOf(const QVariant &stored)
 {
     if (isEmptyValue(stored) || isNullValue(stored))
-        return emptyValue();
+        throw noCurrentRecord();
     return idValue(stored.toLongLong());
 }
 
@@ -54,12 +54,30 @@ QVariant emptyText()
     return QString(QLatin1String(""));
 }
 
+// No reference: the ID written for a blank name.
+QVariant noReference()
+{
+    return int32Value(0);
+}
+
 const QString DepartmentQuery = QStringLiteral("SELECT Name, ID FROM Department WHERE Name = ?");
 const QString CategoryQuery = QStringLiteral(
         "SELECT Name, ID, DepartmentID FROM Category WHERE Name = ? AND DepartmentID = ?");
-const QString SupplierQuery =
-        QStringLiteral("SELECT SupplierName, ID FROM Supplier WHERE SupplierName = ?");
+const QString SupplierQuery = QStringLiteral("SELECT SupplierName, ID FROM Supplier WHERE SupplierName = ?");
 const QString TaxQuery = QStringLiteral("SELECT Description, ID FROM Tax WHERE Description = ?");
+
+const QString LookUpSavepoint = QStringLiteral("vxr_lookup");
+const QString AddSavepoint = QStringLiteral("vxr_reference");
+
+QString cacheKey(char kind, const QString &name)
+{
+    QString key;
+    key.reserve(name.size() + 2);
+    key += QLatin1Char(kind);
+    key += QLatin1Char('\x1f');
+    key += name;
+    return key;
+}
 
 } // namespace
 
@@ -70,105 +88,140 @@ QVariant idValue(qint64 id)
     return QVariant::fromValue<qint64>(id);
 }
 
-ReferenceLookups::ReferenceLookups(FieldTable &fields, TableRecordsets &tables,
-                                   const RegionalSettings &regional)
-    : m_fields(fields), m_tables(tables), m_regional(regional)
+ReferenceLookups::ReferenceLookups(FieldTable &fields, TableRecordsets &tables, const RegionalSettings &regional)
+    : m_fields(fields), m_tables(tables), m_transaction(tables.transaction()), m_regional(regional)
 {
+    m_transaction.addRollbackListener([this](quint64 since) { m_cache.forgetSince(since); });
+}
+
+// On a backend where a failed statement spoils the transaction, a look-up
+// runs in a savepoint of its own, so that its failure costs only this line.
+template<typename Work>
+auto ReferenceLookups::protectedLookUp(Work &&work) -> decltype(work())
+{
+    if (m_tables.statements().sqlDialect().failedStatementAbortsTransaction())
+        return m_transaction.guarded(LookUpSavepoint, std::forward<Work>(work));
+    return work();
+}
+
+QVariant ReferenceLookups::cached(const QString &key, const std::function<QVariant()> &lookUp)
+{
+    if (const std::optional<QVariant> id = m_cache.find(key))
+        return *id;
+    const QVariant id = protectedLookUp(lookUp);
+    m_cache.remember(key, id, m_transaction.mark());
+    return id;
 }
 
 // Department, supplier and tax: the row whose stored name equals name
-// exactly, else a new one made by add. Only the first query's failure is
-// thrown; after it a failure only means that no ID can be given (empty).
-// When the first query selected no row at all, the new row's ID comes from
-// the insert: the repeated query could then only select that row. When it
-// selected a row that differs in case (a database comparing without regard
-// to case), the query is repeated and its first row decides, as the database
-// orders it. A refused add is no failure of its own: the repeated query then
-// finds what is there, or nothing.
-QVariant ReferenceLookups::findOrAdd(const QString &query, const QString &name,
-                                     const std::function<qint64()> &add)
+// exactly, else a new one made by add. When the first query selected no row
+// at all, the new row's ID comes from the insert: the repeated query could
+// then only select that row. When it selected a row that differs in case (a
+// database comparing without regard to case), the query is repeated and its
+// first row decides, as the database orders it. An add refused as a
+// duplicate means the row is there after all (another program added it a
+// moment ago, or the database takes a stored name for this one): the
+// repeated query finds it. Any other failure fails the line.
+QVariant ReferenceLookups::findOrAdd(const QString &query, const QString &name, const std::function<qint64()> &add)
 {
     SqlStatements &sql = m_tables.statements();
     const FirstRow first = firstRow(sql, query, {name});
+    if (first.found && storedValueEquals(first.name, name))
+        return idOf(first.id);
+    qint64 added = 0;
     try {
-        if (first.found && storedValueEquals(first.name, name))
-            return idOf(first.id);
-        std::optional<qint64> added;
-        try {
-            added = add();
-        } catch (const DbError &) {
-        }
-        if (added && !first.found)
-            return idValue(*added);
-        return idOf(firstRow(sql, query, {name}).id);
-    } catch (const DbError &) {
-        return emptyValue();
+        added = m_transaction.guarded(AddSavepoint, add);
+    } catch (const DbError &error) {
+        if (error.endsRun() || error.number != ErrorNumbers::DuplicateKey)
+            throw;
+        const FirstRow existing = firstRow(sql, query, {name});
+        if (!existing.found)
+            throw;
+        return idOf(existing.id);
     }
+    if (!first.found)
+        return idValue(added);
+    const FirstRow again = firstRow(sql, query, {name});
+    if (!again.found)
+        throw noCurrentRecord();
+    return idOf(again.id);
 }
 
 QVariant ReferenceLookups::GetDepartmentID(const QString &name)
 {
     const QString text = boundText(name);
-    return findOrAdd(DepartmentQuery, text, [&] {
-        return m_tables.addRow(DepartmentTableName, {{QStringLiteral("HQID"), int16Value(0)},
-                                                     {QStringLiteral("Name"), text},
-                                                     {QStringLiteral("Code"), text.left(CodeLength)}});
+    if (text.trimmed().isEmpty())
+        return noReference();
+    return cached(cacheKey('D', text), [&] {
+        return findOrAdd(DepartmentQuery, text, [&] {
+            return m_tables.addRow(DepartmentTableName, {{QStringLiteral("HQID"), int16Value(0)},
+                                                         {QStringLiteral("Name"), text},
+                                                         {QStringLiteral("Code"), text.left(CodeLength)}});
+        });
     });
 }
 
 QVariant ReferenceLookups::GetCategoryID(const QString &name)
 {
-    SqlStatements &sql = m_tables.statements();
     const QString text = boundText(name);
+    if (text.trimmed().isEmpty())
+        return noReference();
     const qint32 departmentId = valueToInt32(m_fields.byId(FieldIds::ItemDepartment).Value);
-    // Whatever the database's comparison selects is this category; the name
-    // is not compared again.
-    const FirstRow first = firstRow(sql, CategoryQuery, {text, departmentId}, 0, 1);
-    if (first.found)
-        return idOf(first.id);
-    const qint64 added = m_tables.addRow(CategoryTableName,
-                                         {{QStringLiteral("HQID"), int16Value(0)},
-                                          {QStringLiteral("DepartmentID"), int32Value(departmentId)},
-                                          {QStringLiteral("Name"), text},
-                                          {QStringLiteral("Code"), text.left(CodeLength)}});
-    return idValue(added);
+    return cached(cacheKey('C', text + QLatin1Char('\x1f') + QString::number(departmentId)), [&] {
+        // Whatever the database's comparison selects is this category; the
+        // name is not compared again.
+        const FirstRow first = firstRow(m_tables.statements(), CategoryQuery, {text, departmentId});
+        if (first.found)
+            return idOf(first.id);
+        return idValue(m_transaction.guarded(AddSavepoint, [&] {
+            return m_tables.addRow(CategoryTableName, {{QStringLiteral("HQID"), int16Value(0)},
+                                                       {QStringLiteral("DepartmentID"), int32Value(departmentId)},
+                                                       {QStringLiteral("Name"), text},
+                                                       {QStringLiteral("Code"), text.left(CodeLength)}});
+        }));
+    });
 }
 
 QVariant ReferenceLookups::GetSupplierID(const QString &fullText)
 {
+    if (fullText.trimmed().isEmpty())
+        return noReference();
     // A new supplier keeps only the first 30 characters of its name, so both
     // queries ask for those: a long name then finds the supplier it created.
     const QString name = boundText(fullText.left(SupplierNameLength));
-    return findOrAdd(SupplierQuery, name, [&] {
-        const QVariant blank = emptyText();
-        return m_tables.addRow(QStringLiteral("Supplier"),
-                               {{QStringLiteral("HQID"), int16Value(0)},
-                                {QStringLiteral("SupplierName"), name},
-                                {QStringLiteral("Code"), boundText(fullText.left(CodeLength))},
-                                {QStringLiteral("ContactName"), blank},
-                                {QStringLiteral("Address1"), blank},
-                                {QStringLiteral("Address2"), blank},
-                                {QStringLiteral("City"), blank},
-                                {QStringLiteral("State"), blank},
-                                {QStringLiteral("Zip"), blank},
-                                {QStringLiteral("PhoneNumber"), blank},
-                                {QStringLiteral("FaxNumber"), blank},
-                                {QStringLiteral("Country"), blank}});
+    return cached(cacheKey('S', name), [&] {
+        return findOrAdd(SupplierQuery, name, [&] {
+            const QVariant blank = emptyText();
+            return m_tables.addRow(QStringLiteral("Supplier"),
+                                   {{QStringLiteral("HQID"), int16Value(0)},
+                                    {QStringLiteral("SupplierName"), name},
+                                    {QStringLiteral("Code"), boundText(fullText.left(CodeLength))},
+                                    {QStringLiteral("ContactName"), blank},
+                                    {QStringLiteral("Address1"), blank},
+                                    {QStringLiteral("Address2"), blank},
+                                    {QStringLiteral("City"), blank},
+                                    {QStringLiteral("State"), blank},
+                                    {QStringLiteral("Zip"), blank},
+                                    {QStringLiteral("PhoneNumber"), blank},
+                                    {QStringLiteral("FaxNumber"), blank},
+                                    {QStringLiteral("Country"), blank}});
+        });
     });
 }
 
 QVariant ReferenceLookups::GetTaxID(const QString &taxText)
 {
     const QString text = boundText(taxText);
-    return findOrAdd(TaxQuery, QStringLiteral("Tax ") + text, [&] {
-        const qint64 taxId = addTax(text);
-        // The new tax gets a tax group of its own, with the tax in its first
-        // slot; a group the database refuses leaves the tax as it is.
-        try {
+    if (text.trimmed().isEmpty())
+        return noReference();
+    return cached(cacheKey('T', text), [&] {
+        // The new tax and its tax group, with the tax in its first slot, are
+        // added together or not at all.
+        return findOrAdd(TaxQuery, QStringLiteral("Tax ") + text, [&] {
+            const qint64 taxId = addTax(text);
             addItemTaxGroup(text, taxId);
-        } catch (const DbError &) {
-        }
-        return taxId;
+            return taxId;
+        });
     });
 }
 
@@ -205,15 +258,16 @@ void ReferenceLookups::addItemTaxGroup(const QString &text, qint64 taxId)
 QVariant ReferenceLookups::lookUpByCode(const QString &table, const QString &code)
 {
     const QString text = boundText(code);
-    QSqlQuery &query = m_tables.statements().run(
-            QStringLiteral("SELECT ID, ItemLookupCode FROM %1 WHERE ItemLookupCode = ?").arg(table),
-            {text});
-    const ResultRelease release(query);
-    if (!query.next())
-        throw noCurrentRecord();
-    if (!storedValueEquals(query.value(1), text))
-        return int16Value(0);
-    return idOf(query.value(0));
+    return protectedLookUp([&] {
+        QSqlQuery &query = m_tables.statements().run(
+                QStringLiteral("SELECT ID, ItemLookupCode FROM %1 WHERE ItemLookupCode = ?").arg(table), {text});
+        const ResultRelease release(query);
+        if (!query.next())
+            throw noCurrentRecord();
+        if (!storedValueEquals(query.value(1), text))
+            return int16Value(0);
+        return idOf(query.value(0));
+    });
 }
 
 QVariant ReferenceLookups::GetItemID(const QString &code)

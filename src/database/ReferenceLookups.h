@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReferenceCache.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -9,30 +11,36 @@ namespace vxr {
 
 class FieldTable;
 class TableRecordsets;
+class Transaction;
 struct RegionalSettings;
 
 // Turns the names an imported line gives for related rows into their IDs.
 // Departments, categories, suppliers and taxes are added when missing; items
 // and item classes are only looked up. The values returned are the ID (a
-// 32-bit integer), 0 as a 16-bit integer (an item whose stored code differs
-// from the text), or empty (no ID could be read).
+// 32-bit integer), or 0 as a 16-bit integer for an item whose stored code
+// differs from the text. A blank name means no reference: 0, nothing added.
+//
+// Every failure is thrown as DbError and fails the line; a reference that
+// could not be added is never handed on as an empty ID. Rows added here are
+// written in savepoints of their own, before the line's row, so they stay
+// when the line itself fails. Names resolved once are remembered for the
+// rest of the run.
 class ReferenceLookups
 {
 public:
     ReferenceLookups(FieldTable &fields, TableRecordsets &tables, const RegionalSettings &regional);
 
-    // The department called name (exactly), added when missing. Only the
-    // first query's failure is thrown; later ones give an empty result.
+    // The department called name (exactly), added when missing.
     QVariant GetDepartmentID(const QString &name);
     // The category called name in the line's department (the value of the
     // Department entry), as the database's comparison matches it; added when
-    // missing. Every failure is thrown.
+    // missing.
     QVariant GetCategoryID(const QString &name);
     // The supplier whose name is the first 30 characters of text (exactly),
-    // added when missing. Only the first query's failure is thrown.
+    // added when missing.
     QVariant GetSupplierID(const QString &text);
     // The tax described as "Tax " + text (exactly), added with its item tax
-    // group when missing. Only the first query's failure is thrown.
+    // group when missing.
     QVariant GetTaxID(const QString &text);
     // The item with this lookup code; 0 when the row the database selects has
     // a code that differs in case or trailing blanks. Throws NoCurrentRecord
@@ -46,14 +54,19 @@ public:
     static constexpr int ItemTaxDescriptionLength = 20;
 
 private:
+    QVariant cached(const QString &key, const std::function<QVariant()> &lookUp);
     QVariant findOrAdd(const QString &query, const QString &name, const std::function<qint64()> &add);
     qint64 addTax(const QString &text);
     void addItemTaxGroup(const QString &text, qint64 taxId);
     QVariant lookUpByCode(const QString &table, const QString &code);
+    template<typename Work>
+    auto protectedLookUp(Work &&work) -> decltype(work());
 
     FieldTable &m_fields;
     TableRecordsets &m_tables;
+    Transaction &m_transaction;
     const RegionalSettings &m_regional;
+    ReferenceCache m_cache;
 };
 
 // An ID as the look-ups and the record writer hand it on: a 32-bit integer

@@ -1,6 +1,8 @@
 #include "SqlStatements.h"
 
 #include "ErrorMapping.h"
+#include "SqlDialect.h"
+#include "StatementCanceller.h"
 
 #include <QSqlError>
 
@@ -11,11 +13,13 @@ SqlStatements::~SqlStatements()
     detach();
 }
 
-void SqlStatements::attach(const QSqlDatabase &database, Dialect dialect)
+void SqlStatements::attach(const QSqlDatabase &database, Dialect dialect, StatementCanceller *canceller)
 {
     detach();
     m_database = database;
     m_dialect = dialect;
+    m_sqlDialect = &vxr::sqlDialect(dialect);
+    m_canceller = canceller;
 }
 
 void SqlStatements::detach() noexcept
@@ -23,7 +27,14 @@ void SqlStatements::detach() noexcept
     for (const auto &query : std::as_const(m_statements))
         query->finish();
     m_statements.clear();
+    m_direct.reset();
+    m_canceller = nullptr;
     m_database = QSqlDatabase();
+}
+
+DbError SqlStatements::errorOf(const QSqlQuery &query) const
+{
+    return m_sqlDialect->errorFrom(query.lastError(), odbcDiagnostics(query));
 }
 
 QSqlQuery &SqlStatements::prepared(const QString &sql)
@@ -35,7 +46,7 @@ QSqlQuery &SqlStatements::prepared(const QString &sql)
     auto query = std::make_shared<QSqlQuery>(m_database);
     query->setForwardOnly(true);
     if (!query->prepare(sql))
-        throw dbErrorFrom(*query, m_dialect);
+        throw errorOf(*query);
     m_statements.insert(sql, query);
     return *query;
 }
@@ -44,10 +55,15 @@ void SqlStatements::execute(QSqlQuery &query, const QVariantList &values)
 {
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values.at(i));
-    if (!query.exec()) {
+    bool ok = false;
+    {
+        const RunningStatement running(m_canceller, query);
+        ok = query.exec();
+    }
+    if (!ok) {
         // With the ODBC diagnostics, read before the result is released: the
         // SQLSTATE names the failure whatever language the server speaks.
-        const DbError error = dbErrorFrom(query, m_dialect);
+        const DbError error = errorOf(query);
         query.finish();
         throw error;
     }
@@ -60,10 +76,23 @@ QSqlQuery &SqlStatements::run(const QString &sql, const QVariantList &values)
     return query;
 }
 
+void SqlStatements::runDirect(const QString &sql)
+{
+    if (!m_direct) {
+        m_direct = std::make_unique<QSqlQuery>(m_database);
+        m_direct->setForwardOnly(true);
+    }
+    if (!m_direct->exec(sql)) {
+        const DbError error = errorOf(*m_direct);
+        m_direct->finish();
+        throw error;
+    }
+    m_direct->finish();
+}
+
 DbError noCurrentRecord()
 {
-    return DbError{ErrorNumbers::NoCurrentRecord,
-                   QStringLiteral("No current record: the query returned no row.")};
+    return DbError{ErrorNumbers::NoCurrentRecord, QStringLiteral("No current record: the query returned no row.")};
 }
 
 } // namespace vxr

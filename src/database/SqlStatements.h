@@ -13,6 +13,9 @@
 
 namespace vxr {
 
+class SqlDialect;
+class StatementCanceller;
+
 // The statements an import run repeats for every line, each prepared once on
 // the run's connection and kept until the run ends. Values always travel as
 // bound parameters; the SQL text only ever holds the program's own names.
@@ -24,13 +27,16 @@ public:
     SqlStatements(const SqlStatements &) = delete;
     SqlStatements &operator=(const SqlStatements &) = delete;
 
-    void attach(const QSqlDatabase &database, Dialect dialect);
+    // canceller, when given, is told which statement runs, so that a cancel
+    // request can interrupt it.
+    void attach(const QSqlDatabase &database, Dialect dialect, StatementCanceller *canceller = nullptr);
     // Drops every prepared statement and lets go of the connection, which
     // can then be closed.
     void detach() noexcept;
 
     QSqlDatabase database() const { return m_database; }
     Dialect dialect() const { return m_dialect; }
+    const SqlDialect &sqlDialect() const { return *m_sqlDialect; }
 
     // The statement for this text, prepared on first use. Throws DbError.
     QSqlQuery &prepared(const QString &sql);
@@ -42,10 +48,20 @@ public:
     // Prepares (once) and runs a statement in one go.
     QSqlQuery &run(const QString &sql, const QVariantList &values);
 
+    // Runs a statement without preparing it (transaction control, which some
+    // drivers refuse to prepare) and finishes it. Throws DbError.
+    void runDirect(const QString &sql);
+
+    // The failure of the last execution of query, as the dialect classifies it.
+    DbError errorOf(const QSqlQuery &query) const;
+
 private:
     QSqlDatabase m_database;
     Dialect m_dialect = Dialect::SQLite;
+    const SqlDialect *m_sqlDialect = nullptr;
+    StatementCanceller *m_canceller = nullptr;
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
+    std::unique_ptr<QSqlQuery> m_direct;
 };
 
 // Releases a statement's result when it goes out of scope, so that a pending

@@ -1,5 +1,7 @@
 #include "StoreSchema.h"
 
+#include "SqlDialect.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -23,23 +25,12 @@ void ensureSchemaResource()
     Q_UNUSED(registered);
 }
 
-QString resourceName(Dialect dialect)
-{
-    switch (dialect) {
-    case Dialect::SQLite: return QStringLiteral(":/vxr/schema/sqlite.sql");
-    case Dialect::PostgreSQL: return QStringLiteral(":/vxr/schema/postgresql.sql");
-    case Dialect::SqlServer: return QStringLiteral(":/vxr/schema/sqlserver.sql");
-    case Dialect::OtherOdbc: break;
-    }
-    return {};
-}
-
 } // namespace
 
 QString schemaText(Dialect dialect)
 {
     ensureSchemaResource();
-    const QString name = resourceName(dialect);
+    const QString name = sqlDialect(dialect).schemaResource();
     if (name.isEmpty())
         return {};
     QFile file(name);

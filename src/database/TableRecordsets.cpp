@@ -4,7 +4,9 @@
 #include "ColumnTypes.h"
 #include "ColumnValue.h"
 #include "DbConnection.h"
+#include "SqlDialect.h"
 #include "SqlStatements.h"
+#include "Transaction.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"
@@ -12,18 +14,10 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QVersionNumber>
 
 namespace vxr {
 
 namespace {
-
-// How the ID of a row just inserted is learned.
-enum class NewIdSource {
-    Returning,     // INSERT ... RETURNING ID (SQLite 3.35 and later, PostgreSQL)
-    OutputClause,  // INSERT ... OUTPUT INSERTED.ID ... (SQL Server)
-    LastInsertId,  // the driver's last insert id, for a backend that cannot report it
-};
 
 struct Column
 {
@@ -54,11 +48,12 @@ QString key(const QString &name)
 
 struct TableRecordsets::Private
 {
-    Private(DbConnection &c, FieldTable &f) : connection(c), fields(f) {}
+    Private(DbConnection &c, FieldTable &f) : connection(c), fields(f), transaction(statements) {}
 
     DbConnection &connection;
     FieldTable &fields;
     SqlStatements statements;
+    Transaction transaction;
     bool open = false;
     NewIdSource newIdSource = NewIdSource::LastInsertId;
     QHash<QString, Table> tables;                  // by lower-case name
@@ -69,10 +64,8 @@ struct TableRecordsets::Private
     const Column &column(const Table &table, const QString &name) const;
     WriteStatement &statementFor(QHash<QString, WriteStatement> &cache, bool insert,
                                  const QString &tableName, const ColumnValues &values);
-    QString insertText(const Table &table, const QStringList &columnNames) const;
     QVariantList boundValues(const WriteStatement &statement, const ColumnValues &values) const;
     qint64 newId(QSqlQuery &query, const QString &tableName);
-    NewIdSource chooseNewIdSource();
 };
 
 const Table &TableRecordsets::Private::table(const QString &name) const
@@ -91,43 +84,6 @@ const Column &TableRecordsets::Private::column(const Table &table, const QString
         throw DbError{ErrorNumbers::StatementFailed,
                       QStringLiteral("The table %1 has no column %2.").arg(table.name, name)};
     return *found;
-}
-
-NewIdSource TableRecordsets::Private::chooseNewIdSource()
-{
-    switch (statements.dialect()) {
-    case Dialect::PostgreSQL:
-        return NewIdSource::Returning;
-    case Dialect::SqlServer:
-        return NewIdSource::OutputClause;
-    case Dialect::SQLite: {
-        QSqlQuery query(statements.database());
-        if (query.exec(QStringLiteral("SELECT sqlite_version()")) && query.next()) {
-            const QVersionNumber version = QVersionNumber::fromString(query.value(0).toString());
-            if (version >= QVersionNumber(3, 35))
-                return NewIdSource::Returning;
-        }
-        return NewIdSource::LastInsertId;
-    }
-    case Dialect::OtherOdbc:
-        break;
-    }
-    return NewIdSource::LastInsertId;
-}
-
-QString TableRecordsets::Private::insertText(const Table &table, const QStringList &columnNames) const
-{
-    const QString output = newIdSource == NewIdSource::OutputClause ? QStringLiteral(" OUTPUT INSERTED.ID")
-                                                                    : QString();
-    const QString returning = newIdSource == NewIdSource::Returning ? QStringLiteral(" RETURNING ID")
-                                                                    : QString();
-    if (columnNames.isEmpty())
-        return QStringLiteral("INSERT INTO %1%2 DEFAULT VALUES%3").arg(table.name, output, returning);
-    QStringList marks;
-    marks.fill(QStringLiteral("?"), columnNames.size());
-    return QStringLiteral("INSERT INTO %1 (%2)%3 VALUES (%4)%5")
-            .arg(table.name, columnNames.join(QStringLiteral(", ")), output,
-                 marks.join(QStringLiteral(", ")), returning);
 }
 
 // The statement for a table and a list of columns, built on first use. Lines
@@ -155,7 +111,7 @@ WriteStatement &TableRecordsets::Private::statementFor(QHash<QString, WriteState
         names.append(driver->escapeIdentifier(c.name, QSqlDriver::FieldName));
     }
     if (insert) {
-        statement.sql = insertText(target, names);
+        statement.sql = statements.sqlDialect().insertSql(newIdSource, target.name, names);
     } else {
         for (QString &name : names)
             name += QStringLiteral(" = ?");
@@ -183,6 +139,11 @@ qint64 TableRecordsets::Private::newId(QSqlQuery &query, const QString &tableNam
     bool ok = false;
     if (newIdSource != NewIdSource::LastInsertId && query.next()) {
         const qint64 id = query.value(0).toLongLong(&ok);
+        // The statement is stepped to its end: an error the database raises
+        // only then (a full disk, a constraint checked late) must fail the
+        // row, not pass unseen when the result is released.
+        if (query.next() || query.lastError().isValid())
+            throw statements.errorOf(query);
         if (ok)
             return id;
     }
@@ -228,8 +189,8 @@ void TableRecordsets::OpenTables()
         throw DbError{ErrorNumbers::ConnectionFailed,
                       QStringLiteral("There is no open connection to the database.")};
     const QSqlDatabase db = d->connection.database();
-    d->statements.attach(db, d->connection.dialect());
-    d->newIdSource = d->chooseNewIdSource();
+    d->statements.attach(db, d->connection.dialect(), d->connection.statementCanceller());
+    d->newIdSource = d->statements.sqlDialect().newIdSource(db);
 
     // One reading of the schema per run: the tables and their columns. A
     // missing table fails here, named in the error.
@@ -265,6 +226,8 @@ void TableRecordsets::CloseTables() noexcept
 {
     d->open = false;
     try {
+        // What was not committed is not kept.
+        d->transaction.rollback();
         d->inserts.clear();
         d->updates.clear();
         d->tables.clear();
@@ -284,6 +247,11 @@ bool TableRecordsets::isOpen() const
 SqlStatements &TableRecordsets::statements()
 {
     return d->statements;
+}
+
+Transaction &TableRecordsets::transaction()
+{
+    return d->transaction;
 }
 
 qint64 TableRecordsets::addRow(const QString &tableName, const ColumnValues &values)

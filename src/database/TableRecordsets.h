@@ -13,12 +13,14 @@ namespace vxr {
 class DbConnection;
 class FieldTable;
 class SqlStatements;
+class Transaction;
 
 // A column name and the value to store in it.
 using ColumnValues = QList<std::pair<QString, QVariant>>;
 
 // The fourteen tables of an import run: checked to exist and given a prepared
-// insert statement once per run, so that each line only binds values.
+// insert statement once per run, so that each line only binds values. Rows
+// are written inside the run's transaction, which the run commits.
 class TableRecordsets
 {
 public:
@@ -31,19 +33,22 @@ public:
     // Records DataType and MaxLength of every catalogue entry of the table.
     // Throws DbError naming table and column when a column is missing.
     void ReadFieldTypes(int tableId);
-    // Closes the tables and then the connection; never throws.
+    // Rolls back what was not committed, closes the tables and then the
+    // connection; never throws.
     void CloseTables() noexcept;
 
-    // Adds and commits one row; returns the ID the database assigned to it.
-    // Throws DbError when the database refuses the row.
+    // Adds one row in the open transaction; returns the ID the database
+    // assigned to it. Throws DbError when the database refuses the row.
     qint64 addRow(const QString &tableName, const ColumnValues &values);
 
-    // Overwrites columns of the row with this ID and commits it.
+    // Overwrites columns of the row with this ID in the open transaction.
     // Throws DbError when the database refuses the change.
     void updateRow(const QString &tableName, qint64 id, const ColumnValues &values);
 
     // The statements of the run (key checks and look-ups), prepared once.
     SqlStatements &statements();
+    // The transaction the rows are written in.
+    Transaction &transaction();
 
     bool isOpen() const;
 

@@ -3,10 +3,14 @@
 #include "ColumnKinds.h"
 #include "ReferenceLookups.h"
 
+#include "DbError.h"
+
 #include "catalogue/FieldTable.h"
 #include "catalogue/VariantKinds.h"
 #include "text/DateText.h"
 #include "text/NumericText.h"
+
+#include <QTextBoundaryFinder>
 
 namespace vxr {
 
@@ -69,6 +73,13 @@ void ValueResolver::ResolveFieldValue(int fieldIndex, const QString &text)
         field.Value = m_lookups.GetItemClassID(text);
         return;
     default:
+        if (fieldIndex == m_keyEntry && isTextType(field.DataType) && field.MaxLength > 0
+            && text.size() > field.MaxLength)
+            throw DbError{ErrorNumbers::ValueOutOfRange,
+                          QStringLiteral("The key \"%1\" is longer than the %2 characters of the column %3.")
+                                  .arg(text)
+                                  .arg(field.MaxLength)
+                                  .arg(field.ColumnName)};
         field.Value = convertByType(text, field.DataType, field.MaxLength, m_regional);
         return;
     }
@@ -79,7 +90,7 @@ QVariant ValueResolver::convertByType(const QString &text, int dataType, int max
 {
     if (isTextType(dataType)) {
         // A size that was never read (or a column without one) cuts nothing.
-        const QString value = maxLength > 0 ? text.left(maxLength) : text;
+        const QString value = maxLength > 0 ? cutToLength(text, maxLength) : text;
         return value.isNull() ? QString(QLatin1String("")) : value;
     }
     if (isDateType(dataType)) {
@@ -88,6 +99,21 @@ QVariant ValueResolver::convertByType(const QString &text, int dataType, int max
         return nullValue();
     }
     return TextToNumber(text, regional);
+}
+
+} // namespace vxr
+
+namespace vxr {
+
+QString cutToLength(const QString &text, int maxLength)
+{
+    if (text.size() <= maxLength)
+        return text;
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    characters.setPosition(maxLength);
+    if (!characters.isAtBoundary())
+        characters.toPreviousBoundary();
+    return text.left(qMax<qsizetype>(characters.position(), 0));
 }
 
 } // namespace vxr

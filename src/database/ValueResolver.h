@@ -23,9 +23,14 @@ public:
     // Failures of a look-up are thrown as DbError.
     void ResolveFieldValue(int fieldIndex, const QString &text);
 
+    // The entry holding the key of the destination table (0: none). Its text
+    // is never cut to fit the column: two keys that differ only beyond the
+    // column's length would become one. A key too long fails the line.
+    void setKeyEntry(int fieldIndex) { m_keyEntry = fieldIndex; }
+
     // The value of a text for a column of this type and size: text cut to
-    // maxLength for every text kind, a date-time or null for date columns,
-    // otherwise the number the text reads as.
+    // maxLength for every text kind (between whole characters), a date-time
+    // or null for date columns, otherwise the number the text reads as.
     static QVariant convertByType(const QString &text, int dataType, int maxLength,
                                   const RegionalSettings &regional);
 
@@ -35,6 +40,12 @@ private:
     FieldTable &m_fields;
     ReferenceLookups &m_lookups;
     const RegionalSettings &m_regional;
+    int m_keyEntry = 0;
 };
+
+// The longest start of text that fits maxLength UTF-16 units and ends
+// between two whole characters (never inside a surrogate pair or before a
+// combining mark).
+QString cutToLength(const QString &text, int maxLength);
 
 } // namespace vxr

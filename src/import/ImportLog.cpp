@@ -41,29 +41,36 @@ bool ImportLog::WriteLog(const QString &text) const
     return writeBytes(text.toLocal8Bit());
 }
 
-bool ImportLog::writeHeader(const QString &textFilePath) const
+bool ImportLog::writeHeader(const QString &textFilePath, bool testRun) const
 {
     const QString rule(80, QLatin1Char('-'));
     const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::LongFormat);
-    return WriteLog(rule) && WriteLog(QStringLiteral("Importing ") + textFilePath) && WriteLog(today)
+    const QString what = testRun ? QStringLiteral(" (test run, nothing stored)") : QString();
+    return WriteLog(rule) && WriteLog(QStringLiteral("Importing ") + textFilePath + what) && WriteLog(today)
         && WriteLog(rule);
 }
 
-QString ImportLog::errorMarker(qint32 errorNumber)
+QString ImportLog::errorMarker(qint32 errorNumber, const QString &detail)
 {
     if (errorNumber == ErrorNumbers::DuplicateKey || errorNumber == ErrorNumbers::DuplicateKeyClassic)
         return QStringLiteral("<DUPL>");
+    if (errorNumber == ErrorNumbers::EmptyKey)
+        return QStringLiteral("<NOKEY>");
+    if (errorNumber == ErrorNumbers::InvalidValue && !detail.isEmpty())
+        return QStringLiteral("<VALUE:") + detail + QLatin1Char('>');
     return QLatin1Char('<') + QString::fromLatin1(zeroPadded(errorNumber, 4)) + QLatin1Char('>');
 }
 
-QByteArray ImportLog::errorLine(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText)
+QByteArray ImportLog::errorLine(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText,
+                                const QString &detail)
 {
-    return '[' + zeroPadded(lineNumber, 5) + ' ' + errorMarker(errorNumber).toLatin1() + "] " + lineText;
+    return '[' + zeroPadded(lineNumber, 5) + ' ' + errorMarker(errorNumber, detail).toLocal8Bit() + "] " + lineText;
 }
 
-bool ImportLog::LogError(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText) const
+bool ImportLog::LogError(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText,
+                         const QString &detail) const
 {
-    return writeBytes(errorLine(errorNumber, lineNumber, lineText));
+    return writeBytes(errorLine(errorNumber, lineNumber, lineText, detail));
 }
 
 QString defaultLogPath(const QString &programFolder)

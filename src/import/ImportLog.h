@@ -21,18 +21,24 @@ public:
     // The same for a line given as bytes (kept exactly as they are).
     bool writeBytes(const QByteArray &line) const;
 
-    // Appends "[00007 <DUPL>] " + the raw line's bytes.
-    bool LogError(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText) const;
+    // Appends "[00007 <DUPL>] " + the raw line's bytes. detail completes the
+    // marker of a value that is not a value (the field's caption).
+    bool LogError(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText,
+                  const QString &detail = QString()) const;
 
-    // The four header lines of a run: hyphens, "Importing " + path, the
-    // date in the system's long date format, hyphens.
-    bool writeHeader(const QString &textFilePath) const;
+    // The four header lines of a run: hyphens, "Importing " + path (and
+    // " (test run, nothing stored)" for a test run), the date in the
+    // system's long date format, hyphens.
+    bool writeHeader(const QString &textFilePath, bool testRun = false) const;
 
-    // "<DUPL>" for the two duplicate numbers; otherwise "<" + the number with
-    // at least four digits (a negative number's minus sign first) + ">".
-    static QString errorMarker(qint32 errorNumber);
+    // "<DUPL>" for the two duplicate numbers, "<NOKEY>" for an empty key,
+    // "<VALUE:" + detail + ">" for a value that is not a value; otherwise
+    // "<" + the number with at least four digits (a negative number's minus
+    // sign first) + ">".
+    static QString errorMarker(qint32 errorNumber, const QString &detail = QString());
     // The error line without its line ending.
-    static QByteArray errorLine(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText);
+    static QByteArray errorLine(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText,
+                                const QString &detail = QString());
 
 private:
     QString m_path;

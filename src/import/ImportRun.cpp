@@ -1,52 +1,88 @@
 #include "ImportRun.h"
 
+#include "BatchLedger.h"
 #include "ImportLog.h"
+#include "RejectFile.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/Reporter.h"
 #include "catalogue/TableCatalogue.h"
+#include "database/CancelToken.h"
 #include "database/DbConnection.h"
 #include "database/DbError.h"
 #include "database/RecordWriter.h"
 #include "database/TableRecordsets.h"
+#include "database/Transaction.h"
 #include "text/RecordReader.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace vxr {
 
 namespace {
-
-// The record number as a whole percentage of the total, a half rounded away
-// from zero: 0 .. 100.
-int percentDone(qint64 recordNumber, qint64 total)
-{
-    // A file that grew after it was counted must not divide by zero or go
-    // beyond 100%.
-    const qint64 divisor = std::max(total, recordNumber);
-    if (divisor <= 0)
-        return 0;
-    return static_cast<int>(std::round(double(recordNumber) / double(divisor) * 100.0));
-}
 
 QString describe(const DbError &error)
 {
     return QStringLiteral("%1 (error %2)").arg(error.description).arg(error.number);
 }
 
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+bool samePath(const QString &a, const QString &b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (first.exists() && second.exists())
+        return first.canonicalFilePath() == second.canonicalFilePath();
+    return first.absoluteFilePath() == second.absoluteFilePath();
+}
+
+// An empty line or one of blanks only (often at the end of an exported
+// file) holds nothing to import. Checked on the bytes, so that it holds for
+// every encoding whose blank is the byte 0x20 (UTF-16 adds zero bytes).
+bool isBlankLine(const QByteArray &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](char c) { return c == ' ' || c == '\t' || c == '\0'; });
+}
+
+// Why the line loop ended before the end of the file.
+struct Stop
+{
+    enum class Kind {
+        Cancelled,    // on request; what is written is kept (committed)
+        TextFile,     // the text file could not be read on; what is written is kept
+        Database,     // the store or connection failed; the open batch is lost
+    } kind = Kind::Cancelled;
+    QString reason;
+};
+
+struct LineResult
+{
+    qint32 number = 0; // 0: written
+    bool updated = false;
+};
+
 // One import run from the first line of the file to the last. Lives for the
 // length of Import::run.
 class Run
 {
 public:
-    Run(FieldTable &fields, RecordReader &reader, DbConnection &connection,
-        const RegionalSettings &regional, Reporter &reporter, ProgressSink &progress,
-        const ImportRequest &request)
-        : m_fields(fields), m_reader(reader), m_reporter(reporter), m_progress(progress),
-          m_request(request), m_log(request.logPath), m_tables(connection, fields),
+    Run(FieldTable &fields, RecordReader &reader, DbConnection &connection, const RegionalSettings &regional,
+        Reporter &reporter, ProgressSink &progress, const ImportRequest &request)
+        : m_fields(fields), m_reader(reader), m_connection(connection), m_reporter(reporter),
+          m_progress(progress), m_request(request), m_log(request.logPath), m_tables(connection, fields),
           m_writer(fields, reader, m_tables, regional)
     {
         m_summary.logPath = request.logPath;
@@ -55,58 +91,112 @@ public:
     ImportSummary execute();
 
 private:
+    bool checkRequest();
     bool prepareTables();
     bool openTextFile();
-    bool importLines();
-    void importLine(qint64 recordNumber);
-    qint32 writeLine();
-    void showProcessed(qint64 value) { m_progress.setRecordsProcessed(QString::number(value)); }
-    void finish();
+    void prepareRejectFile();
+    RejectFile *reject() { return m_reject ? &*m_reject : nullptr; }
+
+    std::optional<Stop> importLines();
+    std::optional<Stop> importLine(qint64 recordNumber);
+    LineResult writeLine();
+    bool batchIsDue() const;
+    std::optional<Stop> commitBatch();
+    Stop loseBatch(const DbError &error);
+
+    void finishBatches(const std::optional<Stop> &stop);
+    void finishSingleTransaction(const std::optional<Stop> &stop);
+    void collectNotReached();
+    void checkFileUnchanged();
+    void closeAll();
+
+    void logFailure(qint32 number, qint64 recordNumber, const QByteArray &text, const QString &detail = {});
+    void addToBatch(qint64 recordNumber, BatchLedger::Kind kind);
+    void showProgress(bool force);
+    void showOutcome();
+    bool cancelRequested() const { return m_request.cancel && m_request.cancel->isRequested(); }
+    void tellStopped();
+    void tellLostLogLines();
     ImportSummary fail(const QString &reason);
 
     FieldTable &m_fields;
     RecordReader &m_reader;
+    DbConnection &m_connection;
     Reporter &m_reporter;
     ProgressSink &m_progress;
     const ImportRequest &m_request;
     const ImportLog m_log;
     TableRecordsets m_tables;
     RecordWriter m_writer;
+    std::optional<RejectFile> m_reject;
+    BatchLedger m_batch;
     ImportSummary m_summary;
 
     qint64 m_total = 0;
-    int m_percentShown = 0; // the label reads "0%" before a run
+    QElapsedTimer m_batchTimer;
+    QElapsedTimer m_progressTimer;
 };
 
 ImportSummary Run::execute()
 {
     m_progress.setStatus(RunStatusInitializing);
-
-    const TableInfo *table = tableInfo(m_request.tableId);
-    if (!table || table->listCaption.isEmpty())
-        return fail(QStringLiteral("no destination table chosen (table id %1)").arg(m_request.tableId));
-    if (!prepareTables())
+    if (!checkRequest() || !prepareTables())
         return m_summary;
     m_fields.ResetFieldValues();
 
-    if (!m_log.writeHeader(m_request.textFilePath))
-        return fail(QStringLiteral("the log file %1 cannot be written")
-                        .arg(QDir::toNativeSeparators(m_log.path())));
+    if (!m_log.writeHeader(m_request.textFilePath, m_request.mode == RunMode::TestRun))
+        return fail(QStringLiteral("the log file %1 cannot be written").arg(shown(m_log.path())));
     if (!openTextFile())
         return m_summary;
+    prepareRejectFile();
 
-    m_progress.setRecordsToProcess(QString::number(m_total));
+    m_connection.setCancelToken(m_request.cancel);
+    const auto noCancelToken = qScopeGuard([this] { m_connection.setCancelToken(nullptr); });
     m_progress.setStatus(RunStatusImporting);
-    if (!importLines())
-        return m_summary;
-    showProcessed(m_total);
+    showProgress(true);
 
-    m_reader.CloseTextFile();
-    m_tables.CloseTables();
-    m_progress.setStatus(RunStatusComplete);
-    m_summary.completed = true;
-    finish();
+    const std::optional<Stop> stop = importLines();
+    if (m_request.mode == RunMode::Batches)
+        finishBatches(stop);
+    else
+        finishSingleTransaction(stop);
+    collectNotReached();
+    if (!stop)
+        checkFileUnchanged();
+    closeAll();
+
+    showProgress(true);
+    showOutcome();
+    if (m_summary.outcome == RunOutcome::Failed)
+        tellStopped();
+    tellLostLogLines();
     return m_summary;
+}
+
+// What the request names must be usable before anything is written.
+bool Run::checkRequest()
+{
+    const TableInfo *table = tableInfo(m_request.tableId);
+    if (!table || table->listCaption.isEmpty()) {
+        fail(QStringLiteral("no destination table chosen (table id %1)").arg(m_request.tableId));
+        return false;
+    }
+    if (m_request.batchLines < 1) {
+        fail(QStringLiteral("a batch must hold at least one line"));
+        return false;
+    }
+    const QString store = m_connection.storeFilePath();
+    if (samePath(m_request.logPath, m_request.textFilePath) || samePath(m_request.logPath, store)) {
+        fail(QStringLiteral("the log file %1 is the text file or the store").arg(shown(m_request.logPath)));
+        return false;
+    }
+    const QString rejectPath = m_request.rejectPath;
+    if (samePath(rejectPath, m_request.textFilePath) || samePath(rejectPath, m_request.logPath)
+        || samePath(rejectPath, store)) {
+        fail(QStringLiteral("the reject file %1 is the text file, the log or the store").arg(shown(rejectPath)));
+        return false;
+    }
+    return true;
 }
 
 // Opens the fourteen tables and reads the column types of tables 1 to 10.
@@ -123,7 +213,7 @@ bool Run::prepareTables()
             m_tables.ReadFieldTypes(tableId);
         } catch (const DbError &error) {
             fail(QStringLiteral("the columns of table %1 cannot be read: %2")
-                     .arg(tableInfo(tableId)->name, describe(error)));
+                         .arg(tableInfo(tableId)->name, describe(error)));
             return false;
         }
     }
@@ -132,114 +222,322 @@ bool Run::prepareTables()
 
 bool Run::openTextFile()
 {
-    const QString shownPath = QDir::toNativeSeparators(m_request.textFilePath);
+    const QString path = shown(m_request.textFilePath);
     if (!m_reader.OpenTextFile(m_request.textFilePath)) {
-        fail(QStringLiteral("the text file %1 cannot be opened: %2").arg(shownPath, m_reader.errorString()));
+        fail(QStringLiteral("the text file %1 cannot be opened: %2").arg(path, m_reader.errorString()));
         return false;
     }
     m_total = m_reader.CountRecords();
     if (m_reader.hasReadError()) {
-        fail(QStringLiteral("the text file %1 cannot be read: %2").arg(shownPath, m_reader.errorString()));
+        fail(QStringLiteral("the text file %1 cannot be read: %2").arg(path, m_reader.errorString()));
         return false;
     }
     return true;
 }
 
-bool Run::importLines()
+// A single transaction that is rolled back as a whole leaves the whole file
+// still to import: it gets no reject file.
+void Run::prepareRejectFile()
 {
-    while (!m_reader.AtEndOfFile()) {
-        const qint64 recordNumber = m_summary.linesRead + 1;
-        showProcessed(recordNumber);
-        const int percent = percentDone(recordNumber, m_total);
-        if (percent != m_percentShown) {
-            m_percentShown = percent;
-            m_progress.setPercentCompleted(QString::number(percent) + QLatin1Char('%'));
-        }
-
-        m_reader.ReadNextRecord();
-        if (m_reader.hasReadError()) {
-            fail(QStringLiteral("line %1 of the text file %2 cannot be read: %3")
-                     .arg(recordNumber)
-                     .arg(QDir::toNativeSeparators(m_request.textFilePath), m_reader.errorString()));
-            return false;
-        }
-        ++m_summary.linesRead;
-        importLine(recordNumber);
-
-        if (recordNumber % 200 == 0)
-            showProcessed(recordNumber);
-    }
-    return true;
+    if (m_request.mode == RunMode::AllOrNothing)
+        return;
+    const QString path = m_request.rejectPath.isEmpty()
+            ? defaultRejectPath(m_request.textFilePath, m_request.logPath)
+            : QFileInfo(m_request.rejectPath).absoluteFilePath();
+    m_reject.emplace(path);
+    m_reject->setPreamble(m_reader.byteOrderMark());
 }
 
-// Writes the line just read (or skips it) and accounts for it.
-void Run::importLine(qint64 recordNumber)
+std::optional<Stop> Run::importLines()
 {
+    m_batchTimer.start();
+    while (!m_reader.AtEndOfFile()) {
+        if (cancelRequested())
+            return Stop{Stop::Kind::Cancelled, {}};
+        const qint64 recordNumber = m_summary.linesRead + 1;
+        m_reader.ReadNextRecord();
+        if (m_reader.hasReadError())
+            return Stop{Stop::Kind::TextFile, QStringLiteral("line %1 of the text file %2 cannot be read: %3")
+                                                      .arg(recordNumber)
+                                                      .arg(shown(m_request.textFilePath), m_reader.errorString())};
+        ++m_summary.linesRead;
+        if (std::optional<Stop> stop = importLine(recordNumber))
+            return stop;
+        if (m_request.mode == RunMode::Batches && batchIsDue()) {
+            if (std::optional<Stop> stop = commitBatch())
+                return stop;
+        }
+        showProgress(false);
+    }
+    return std::nullopt;
+}
+
+// Writes the line just read (or skips it) into the open batch. A failure
+// that ends the run stops here: the line failed, or, when a cancel request
+// interrupted it, was not reached.
+std::optional<Stop> Run::importLine(qint64 recordNumber)
+{
+    const QByteArray &text = m_reader.CurrentLine;
     if (m_request.skipFirstLine && recordNumber == 1) {
         ++m_summary.linesSkipped;
-        return;
+        m_summary.lastLineProcessed = recordNumber;
+        // The same settings skip the first line of the reject file too.
+        if (m_reject)
+            m_reject->setPreamble(m_reader.byteOrderMark() + text + m_reader.currentLineEnd());
+        return std::nullopt;
     }
-    const qint32 result = writeLine();
-    if (result == 0)
-        return;
-
-    if (!m_log.LogError(result, recordNumber, m_reader.CurrentLine))
-        m_summary.logWritten = false;
-    ++m_summary.linesFailed;
-    m_progress.setErrorsEncountered(QString::number(m_summary.linesFailed));
+    if (isBlankLine(text)) {
+        ++m_summary.linesSkipped;
+        m_summary.lastLineProcessed = recordNumber;
+        return std::nullopt;
+    }
+    LineResult result;
+    try {
+        m_tables.transaction().begin();
+        result = writeLine();
+    } catch (const DbError &error) {
+        // A wait for a lock cut short by the request fails as the lock would.
+        if (error.scope == FailureScope::Cancel || cancelRequested()) {
+            --m_summary.linesRead;
+            addToBatch(recordNumber, BatchLedger::Kind::NotReached);
+            return Stop{Stop::Kind::Cancelled, {}};
+        }
+        logFailure(error.number, recordNumber, text);
+        addToBatch(recordNumber, BatchLedger::Kind::Failed);
+        m_summary.lastLineProcessed = recordNumber;
+        return loseBatch(error);
+    }
+    m_summary.lastLineProcessed = recordNumber;
+    if (result.number == 0) {
+        addToBatch(recordNumber, result.updated ? BatchLedger::Kind::Updated : BatchLedger::Kind::Added);
+        return std::nullopt;
+    }
+    logFailure(result.number, recordNumber, text, m_writer.lastFailure().detail);
+    addToBatch(recordNumber, BatchLedger::Kind::Failed);
+    return std::nullopt;
 }
 
-// The line's result: 0 when it was added or updated, else its error number.
-// The record writer turns every failure of a line, a line with more fields
-// than are kept included, into that number.
-qint32 Run::writeLine()
+void Run::addToBatch(qint64 recordNumber, BatchLedger::Kind kind)
+{
+    m_batch.add(recordNumber, m_reader.CurrentLine, m_reader.currentLineEnd(), kind);
+}
+
+// The line's result: written (added or updated), or its error number.
+LineResult Run::writeLine()
 {
     qint32 result = m_writer.SaveRecord(m_request.tableId);
-    if (result == 0) {
-        ++m_summary.rowsAdded;
-        return 0;
-    }
+    if (result == 0)
+        return {};
     if (!m_request.duplicatesAsErrors) {
         result = m_writer.UpdateRecord(m_request.tableId);
-        if (result == 0) {
-            ++m_summary.rowsUpdated;
-            return 0;
-        }
+        if (result == 0)
+            return {0, true};
     }
-    return result;
+    return {result, false};
+}
+
+bool Run::batchIsDue() const
+{
+    return m_batch.size() >= m_request.batchLines || m_batchTimer.elapsed() >= m_request.batchMilliseconds;
+}
+
+std::optional<Stop> Run::commitBatch()
+{
+    try {
+        m_tables.transaction().commit();
+    } catch (const DbError &error) {
+        return loseBatch(error);
+    }
+    m_batch.committed(m_summary, reject());
+    m_batchTimer.restart();
+    return std::nullopt;
+}
+
+// The store or the connection failed: nothing of the open batch is stored.
+// Its written lines fail with the error that lost them.
+Stop Run::loseBatch(const DbError &error)
+{
+    m_tables.transaction().rollback();
+    for (const BatchLedger::Line &line : m_batch.lost(m_summary, reject()))
+        logFailure(error.number, line.number, line.text);
+    return Stop{Stop::Kind::Database, describe(error)};
+}
+
+// Batches: what is written is committed, unless the database failed.
+void Run::finishBatches(const std::optional<Stop> &stop)
+{
+    std::optional<Stop> end = stop;
+    if (!end || end->kind != Stop::Kind::Database) {
+        if (std::optional<Stop> lost = commitBatch())
+            end = lost;
+    }
+    if (!end)
+        m_summary.outcome = RunOutcome::Complete;
+    else if (end->kind == Stop::Kind::Cancelled)
+        m_summary.outcome = RunOutcome::Cancelled;
+    else {
+        m_summary.outcome = RunOutcome::Failed;
+        m_summary.failure = end->reason;
+    }
+}
+
+// A test run, or all or nothing: one transaction for the whole file.
+void Run::finishSingleTransaction(const std::optional<Stop> &stop)
+{
+    const bool testRun = m_request.mode == RunMode::TestRun;
+    const bool failedLines = m_summary.linesFailed + m_batch.countOf(BatchLedger::Kind::Failed) > 0;
+    if (!testRun && !stop && !failedLines) {
+        if (std::optional<Stop> lost = commitBatch()) {
+            m_summary.outcome = RunOutcome::Failed;
+            m_summary.failure = lost->reason;
+            m_summary.nothingStored = true;
+        } else {
+            m_summary.outcome = RunOutcome::Complete;
+        }
+        return;
+    }
+    m_tables.transaction().rollback();
+    m_batch.rolledBack(m_summary, reject());
+    m_summary.nothingStored = true;
+    if (!stop)
+        m_summary.outcome = testRun ? RunOutcome::TestRun : RunOutcome::RolledBack;
+    else if (stop->kind == Stop::Kind::Cancelled)
+        m_summary.outcome = RunOutcome::Cancelled;
+    else {
+        m_summary.outcome = RunOutcome::Failed;
+        m_summary.failure = stop->reason;
+    }
+}
+
+// The lines after a stop were never processed: they are read on, counted and
+// kept in the reject file with the rest.
+void Run::collectNotReached()
+{
+    if (!m_summary.stopped())
+        return;
+    while (!m_reader.AtEndOfFile()) {
+        m_reader.ReadNextRecord();
+        if (m_reader.hasReadError())
+            break;
+        ++m_summary.linesNotReached;
+        if (m_reject)
+            m_reject->add(m_reader.CurrentLine + m_reader.currentLineEnd());
+    }
+}
+
+// A file that changed between counting and reading was not imported as the
+// operator saw it.
+void Run::checkFileUnchanged()
+{
+    if (m_summary.linesRead == m_total)
+        return;
+    m_summary.fileChanged = true;
+    m_reporter.message(MessageKind::Exclamation,
+                       QStringLiteral("The text file %1 changed during the import: it held %2 lines when the "
+                                      "import started and %3 when it was read.")
+                               .arg(shown(m_request.textFilePath))
+                               .arg(m_total)
+                               .arg(m_summary.linesRead));
+}
+
+void Run::closeAll()
+{
+    m_reader.CloseTextFile();
+    m_tables.CloseTables();
+    if (!m_reject)
+        return;
+    m_summary.rejectWritten = m_reject->finish();
+    m_summary.rejectError = m_reject->errorString();
+    if (m_reject->lineCount() > 0 || !m_summary.rejectWritten)
+        m_summary.rejectPath = m_reject->path();
+}
+
+void Run::logFailure(qint32 number, qint64 recordNumber, const QByteArray &text, const QString &detail)
+{
+    if (!m_log.LogError(number, recordNumber, text, detail))
+        ++m_summary.logLinesMissing;
+}
+
+void Run::showProgress(bool force)
+{
+    if (!force && m_progressTimer.isValid() && m_progressTimer.elapsed() < m_request.progressMilliseconds)
+        return;
+    m_progressTimer.start();
+    ImportProgress progress;
+    progress.total = m_total;
+    progress.linesRead = m_summary.linesRead;
+    progress.added = m_summary.rowsAdded;
+    progress.updated = m_summary.rowsUpdated;
+    progress.skipped = m_summary.linesSkipped;
+    progress.failed = m_summary.linesFailed + m_batch.countOf(BatchLedger::Kind::Failed);
+    m_progress.setProgress(progress);
+}
+
+void Run::showOutcome()
+{
+    switch (m_summary.outcome) {
+    case RunOutcome::Complete: m_progress.setStatus(RunStatusComplete); break;
+    case RunOutcome::TestRun: m_progress.setStatus(RunStatusTestRun); break;
+    case RunOutcome::RolledBack: m_progress.setStatus(RunStatusRolledBack); break;
+    case RunOutcome::Cancelled: m_progress.setStatus(runStatusCancelled(m_summary.lastLineProcessed)); break;
+    case RunOutcome::Failed: m_progress.setStatus(RunStatusFailedPrefix + m_summary.failure); break;
+    }
+}
+
+// Tells the operator, once, why the run stopped, what is stored and where
+// the rest is.
+void Run::tellStopped()
+{
+    QString text = QStringLiteral("The import stopped after line %1: %2.")
+                           .arg(m_summary.lastLineProcessed)
+                           .arg(m_summary.failure);
+    const qint64 stored = m_summary.nothingStored ? 0 : m_summary.rowsAdded + m_summary.rowsUpdated;
+    text += QStringLiteral("\n%1 line(s) were stored.").arg(stored);
+    const qint64 notStored = m_summary.linesFailed + m_summary.linesNotReached;
+    if (!m_summary.rejectPath.isEmpty() && m_summary.rejectWritten)
+        text += QStringLiteral(" The %1 line(s) not stored are in the reject file %2.")
+                        .arg(notStored)
+                        .arg(shown(m_summary.rejectPath));
+    else if (!m_summary.rejectWritten)
+        text += QStringLiteral(" The reject file %1 could not be written (%2); the failed lines are listed in "
+                               "the log.")
+                        .arg(shown(m_summary.rejectPath), m_summary.rejectError);
+    m_reporter.message(MessageKind::Critical, text);
 }
 
 // Tells the operator, once, about log lines that were lost.
-void Run::finish()
+void Run::tellLostLogLines()
 {
-    if (!m_summary.logWritten) {
-        m_reporter.message(MessageKind::Exclamation,
-                           QStringLiteral("The log file %1 could not be written. %2 failed line(s) "
-                                          "are missing from it.")
-                               .arg(QDir::toNativeSeparators(m_log.path()))
-                               .arg(m_summary.linesFailed));
-    }
+    if (m_summary.logLinesMissing == 0)
+        return;
+    m_reporter.message(MessageKind::Exclamation,
+                       QStringLiteral("The log file %1 could not be written. %2 failed line(s) are missing from it.")
+                               .arg(shown(m_log.path()))
+                               .arg(m_summary.logLinesMissing));
 }
 
-// Ends the run cleanly: the text file and the tables are closed, rows already
-// stored stay, and the operator is told what failed.
+// Ends a run that could not start: the text file and the tables are closed,
+// and the operator is told what failed. Nothing was written.
 ImportSummary Run::fail(const QString &reason)
 {
     m_reader.CloseTextFile();
     m_tables.CloseTables();
-    m_summary.completed = false;
+    m_summary.outcome = RunOutcome::Failed;
     m_summary.failure = reason;
     m_progress.setStatus(RunStatusFailedPrefix + reason);
-
-    QString text = QStringLiteral("The import failed: ") + reason + QLatin1Char('.');
-    if (m_summary.rowsAdded + m_summary.rowsUpdated > 0)
-        text += QStringLiteral("\nRows stored before the failure stay in the database.");
-    m_reporter.message(MessageKind::Critical, text);
-    finish();
+    m_reporter.message(MessageKind::Critical, QStringLiteral("The import failed: ") + reason + QLatin1Char('.'));
     return m_summary;
 }
 
 } // namespace
+
+int percentDone(qint64 linesRead, qint64 total)
+{
+    const qint64 divisor = std::max(total, linesRead);
+    if (divisor <= 0)
+        return 0;
+    return static_cast<int>(std::round(double(linesRead) / double(divisor) * 100.0));
+}
 
 Import::Import(FieldTable &fields, RecordReader &reader, DbConnection &connection,
                const RegionalSettings &regional, Reporter &reporter, ProgressSink &progress)

@@ -4,6 +4,7 @@
 
 namespace vxr {
 
+class CancelToken;
 class DbConnection;
 class FieldTable;
 class RecordReader;
@@ -12,26 +13,54 @@ struct RegionalSettings;
 
 // The status texts of a run: while it sets up, while it reads the text file,
 // and once every line is through. A failed run shows RunStatusFailedPrefix
-// followed by the reason.
+// followed by the reason, a cancelled one the line it stopped after.
 inline const QString RunStatusInitializing = QStringLiteral("Initializing...");
 inline const QString RunStatusImporting = QStringLiteral("Importing...");
 inline const QString RunStatusComplete = QStringLiteral("Complete");
+inline const QString RunStatusTestRun = QStringLiteral("Test run complete: nothing stored");
+inline const QString RunStatusRolledBack = QStringLiteral("Rolled back: nothing stored");
 inline const QString RunStatusFailedPrefix = QStringLiteral("Failed: ");
+inline QString runStatusCancelled(qint64 lastLine)
+{
+    return QStringLiteral("Cancelled at line %1").arg(lastLine);
+}
 
-// Where a run shows its progress: the wizard's five labels, or the
-// command-line tool's progress line. Each call carries the label's new text.
+// How far a run has got, in numbers; front ends make the words. Lines count
+// as added or updated once their batch is committed.
+struct ImportProgress
+{
+    qint64 total = 0;       // lines the text file held when the run counted them
+    qint64 linesRead = 0;   // lines processed so far
+    qint64 added = 0;
+    qint64 updated = 0;
+    qint64 skipped = 0;
+    qint64 failed = 0;
+};
+
+// The lines read as a whole percentage of the total, a half rounded away from
+// zero: 0 .. 100 (a file that grew after it was counted stops at 100).
+int percentDone(qint64 linesRead, qint64 total);
+
+// Where a run shows its progress: the wizard's panel, or the command-line
+// tool's progress line. Progress arrives about ten times a second at most
+// (ImportRequest::progressMilliseconds), and once more at the end; the calls
+// come on the thread that runs the import.
 class ProgressSink
 {
 public:
     virtual ~ProgressSink() = default;
     virtual void setStatus(const QString &text) = 0;
-    virtual void setRecordsToProcess(const QString &text) = 0;
-    virtual void setRecordsProcessed(const QString &text) = 0;
-    virtual void setPercentCompleted(const QString &text) = 0;
-    virtual void setErrorsEncountered(const QString &text) = 0;
+    virtual void setProgress(const ImportProgress &progress) = 0;
 };
 
-// What one run imports.
+// How a run commits what it writes.
+enum class RunMode {
+    Batches,      // a commit every batchLines lines or every batchMilliseconds
+    TestRun,      // one transaction, rolled back at the end: nothing is stored
+    AllOrNothing, // one transaction, committed only when no line failed
+};
+
+// What one run imports, and how.
 struct ImportRequest
 {
     int tableId = 0;              // destination table id
@@ -39,22 +68,45 @@ struct ImportRequest
     bool skipFirstLine = false;
     bool duplicatesAsErrors = true;
     QString logPath;              // the log file to append to
+    RunMode mode = RunMode::Batches;
+    int batchLines = 1000;
+    int batchMilliseconds = 1000;
+    QString rejectPath;           // empty: NAME.rejected.EXT beside the text file
     bool strictValues = false;    // a value that is no number or date fails its line
+    CancelToken *cancel = nullptr; // when set, a request stops the run after the current line
+    int progressMilliseconds = 100; // the shortest time between two progress reports
 };
 
-// What a run did. Every line read is in exactly one of added, updated,
-// skipped and failed.
+enum class RunOutcome {
+    Complete,  // every line was read and dealt with
+    Failed,    // the run could not start or had to stop
+    Cancelled, // stopped on request
+    TestRun,   // a test run went through; nothing stored
+    RolledBack, // a single transaction was rolled back because lines failed; nothing stored
+};
+
+// What a run did. Every line of the file is in exactly one of added,
+// updated, skipped, failed and not reached.
 struct ImportSummary
 {
-    bool completed = false;       // false: the run failed (see failure)
-    QString failure;              // what failed and where, when not completed
-    qint64 linesRead = 0;
+    RunOutcome outcome = RunOutcome::Failed;
+    QString failure;              // what failed and where, when the run failed
+    qint64 linesRead = 0;         // lines processed (skipped ones included)
     qint64 rowsAdded = 0;
     qint64 rowsUpdated = 0;
     qint64 linesSkipped = 0;
     qint64 linesFailed = 0;
+    qint64 linesNotReached = 0;   // not processed: the run was cancelled or stopped
+    qint64 lastLineProcessed = 0;
+    bool nothingStored = false;   // a test run, or a single transaction rolled back
+    bool fileChanged = false;     // the text file held other lines than were counted
     QString logPath;
-    bool logWritten = true;       // false when some log line could not be written
+    qint64 logLinesMissing = 0;   // failed lines the log could not take
+    QString rejectPath;           // the reject file written; empty when none
+    bool rejectWritten = true;    // false when some rejected line could not be written
+    QString rejectError;
+
+    bool stopped() const { return outcome == RunOutcome::Failed || outcome == RunOutcome::Cancelled; }
 };
 
 // One import of a delimited text file into a destination table.

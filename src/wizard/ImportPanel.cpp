@@ -49,7 +49,7 @@ void frmMain::Import()
         summary = run.run(request);
     }
     // A run that failed has told the operator why already.
-    if (summary.completed)
+    if (summary.outcome != RunOutcome::Failed)
         showImportSummary(summary);
 }
 
@@ -60,7 +60,11 @@ void frmMain::showImportSummary(const ImportSummary &summary)
         + QStringLiteral("Rows added: %1\r\n").arg(summary.rowsAdded)
         + QStringLiteral("Rows updated: %1\r\n").arg(summary.rowsUpdated)
         + QStringLiteral("Lines skipped: %1\r\n").arg(summary.linesSkipped)
-        + QStringLiteral("Lines failed: %1\r\n").arg(summary.linesFailed);
+        + QStringLiteral("Lines failed: %1\r\n").arg(summary.linesFailed)
+        + QStringLiteral("Lines not reached: %1\r\n").arg(summary.linesNotReached);
+    if (!summary.rejectPath.isEmpty())
+        text += QStringLiteral("\r\nThe lines not stored are in the reject file:\r\n%1\r\n")
+                        .arg(QDir::toNativeSeparators(summary.rejectPath));
     if (summary.linesFailed > 0)
         text += QStringLiteral("\r\nThe failed lines are listed in the log file:\r\n");
     else

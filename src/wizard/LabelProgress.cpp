@@ -11,8 +11,18 @@ LabelProgress::LabelProgress(QLabel *status, QLabel *recordsToProcess, QLabel *r
 {
 }
 
+void LabelProgress::setProgress(const ImportProgress &progress)
+{
+    show(m_recordsToProcess, QString::number(progress.total));
+    show(m_recordsProcessed, QString::number(progress.linesRead));
+    show(m_percentCompleted, QString::number(percentDone(progress.linesRead, progress.total)) + QLatin1Char('%'));
+    show(m_errorsEncountered, QString::number(progress.failed));
+}
+
 void LabelProgress::show(QLabel *label, const QString &text)
 {
+    if (label->text() == text)
+        return;
     label->setText(text);
     label->repaint();
 }

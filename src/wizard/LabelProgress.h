@@ -6,8 +6,9 @@ class QLabel;
 
 namespace vxr {
 
-// Shows a run's progress in the five labels of the import panel. The run
-// holds the user-interface thread, so every label is repainted at once.
+// Shows a run's progress in the five labels of the import panel: the status,
+// lines to process, lines processed, the percentage and the lines failed.
+// A label is rewritten only when its text changes.
 class LabelProgress final : public ProgressSink
 {
 public:
@@ -15,10 +16,7 @@ public:
                   QLabel *errorsEncountered);
 
     void setStatus(const QString &text) override { show(m_status, text); }
-    void setRecordsToProcess(const QString &text) override { show(m_recordsToProcess, text); }
-    void setRecordsProcessed(const QString &text) override { show(m_recordsProcessed, text); }
-    void setPercentCompleted(const QString &text) override { show(m_percentCompleted, text); }
-    void setErrorsEncountered(const QString &text) override { show(m_errorsEncountered, text); }
+    void setProgress(const ImportProgress &progress) override;
 
 private:
     static void show(QLabel *label, const QString &text);

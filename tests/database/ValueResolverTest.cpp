@@ -45,4 +45,21 @@ TEST(ValueResolverTypes, TextIsCutDatesAndNumbersAreRead)
     EXPECT_TRUE(isNullValue(convert(QString(), TypeCodes::DBTimeStamp, 16)));
 }
 
+TEST(ValueResolverTypes, TextIsCutBetweenWholeCharacters)
+{
+    // UTF-16 units: an emoji takes two, a letter with a combining accent two.
+    const struct { QString text; int size; QString expected; } rows[] = {
+        {QStringLiteral("abcd"), 3, QStringLiteral("abc")},
+        {QString::fromUtf8("ab\xF0\x9F\x98\x80"), 3, QStringLiteral("ab")},       // the emoji would be split
+        {QString::fromUtf8("ab\xF0\x9F\x98\x80"), 4, QString::fromUtf8("ab\xF0\x9F\x98\x80")},
+        {QString::fromUtf8("abe\xCC\x81x"), 3, QStringLiteral("ab")},             // e and its accent stay together
+        {QString::fromUtf8("\xF0\x9F\x98\x80\xF0\x9F\x98\x80"), 1, QString()},
+    };
+    for (const auto &row : rows) {
+        const QString cut = cutToLength(row.text, row.size);
+        EXPECT_EQ(cut, row.expected) << row.text.toStdString() << " to " << row.size;
+        EXPECT_EQ(cut.toUtf8(), QString::fromUtf8(cut.toUtf8()).toUtf8()); // still valid text
+    }
+}
+
 } // namespace

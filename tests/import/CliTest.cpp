@@ -1,100 +1,15 @@
 // Runs the built vxrimp and checks what it prints and its exit status.
 
-#include "TestSupport.h"
+#include "CliFixture.h"
 
-#include <QFile>
-#include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QStringEncoder>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 using namespace vxr::test;
 
 namespace {
 
-struct CliResult
+class CliTest : public CliFixture
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-using Case = std::pair<QStringList, QString>; // arguments, a text the message holds
-
-class CliTest : public ::testing::Test
-{
-protected:
-    // Runs vxrimp in the temporary folder, so that relative paths are not
-    // taken from the source tree by accident.
-    CliResult vxrimp(const QStringList &arguments, const QString &locale = QString())
-    {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
-        if (!locale.isEmpty()) {
-            environment.insert("LC_ALL", locale);
-            environment.insert("LANG", locale);
-        }
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(m_dir.path());
-        process.start(VXR_BINARY_DIR "/bin/vxrimp", arguments);
-        EXPECT_TRUE(process.waitForFinished(120000)) << "vxrimp did not finish";
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-    }
-
-    // Each case exits with 2, says what is wrong on standard error and
-    // prints nothing on standard output.
-    void expectRefused(const QStringList &base, const QList<Case> &cases, bool withUsage)
-    {
-        for (const auto &[arguments, message] : cases) {
-            const CliResult result = vxrimp(base + arguments);
-            const std::string shown = arguments.join(' ').toStdString();
-            EXPECT_EQ(result.exitCode, 2) << shown;
-            EXPECT_TRUE(result.err.contains(message)) << shown << "\n" << result.err.toStdString();
-            EXPECT_EQ(result.err.contains("Usage:"), withUsage) << shown;
-            EXPECT_TRUE(result.out.isEmpty()) << shown;
-        }
-    }
-
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-
-    QString newStore()
-    {
-        const CliResult created = vxrimp({"init-store", "store.db"});
-        EXPECT_EQ(created.exitCode, 0) << created.err.toStdString();
-        return "Provider=SQLite;Data Source=" + path("store.db");
-    }
-
-    QString logText() const { return QString::fromUtf8(readTestFile(path("import.log"))); }
-
-    QStringList importArguments(const QString &connect, const QString &settingsFile) const
-    {
-        return {"import", "--settings", sourcePath("examples/" + settingsFile), "--connect", connect,
-                "--log", path("import.log")};
-    }
-
-    // Runs a statement on the store beside the tool; the first value it gives.
-    QVariant storeQuery(const QString &sql)
-    {
-        QVariant result;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "cli-test");
-            db.setDatabaseName(path("store.db"));
-            EXPECT_TRUE(db.open());
-            QSqlQuery query(db);
-            EXPECT_TRUE(query.exec(sql)) << sql.toStdString();
-            if (query.next())
-                result = query.value(0);
-        }
-        QSqlDatabase::removeDatabase("cli-test");
-        return result;
-    }
-
-    QTemporaryDir m_dir;
 };
 
 } // namespace
@@ -177,8 +92,8 @@ TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
     const CliResult suppliers = vxrimp(importArguments(connect, "suppliers.imp"));
     EXPECT_EQ(suppliers.exitCode, 1) << suppliers.err.toStdString();
     EXPECT_TRUE(suppliers.out.contains("-> Suppliers: Complete"));
-    EXPECT_TRUE(suppliers.out.contains("Rows added:    6\n"));
-    EXPECT_TRUE(suppliers.out.contains("Lines failed:  1\n"));
+    EXPECT_TRUE(suppliers.out.contains("Rows added:        6\n"));
+    EXPECT_TRUE(suppliers.out.contains("Lines failed:      1\n"));
     EXPECT_FALSE(suppliers.out.contains('\r')); // no progress bar when not on a terminal
     EXPECT_TRUE(logText().contains("\r\n[00006 <DUPL>] \"Northwind Tools\",\"D. Whitfield\""));
 
@@ -187,9 +102,9 @@ TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
     const CliResult items = vxrimp(importArguments(connect, "inventory.imp") << "--duplicates" << "update"
                                    << "--delimiter" << "Comma");
     EXPECT_EQ(items.exitCode, 0) << items.err.toStdString();
-    EXPECT_TRUE(items.out.contains("Rows added:    25\n"));
-    EXPECT_TRUE(items.out.contains("Rows updated:  1\n"));
-    EXPECT_TRUE(items.out.contains("Lines skipped: 1\n"));
+    EXPECT_TRUE(items.out.contains("Rows added:        25\n"));
+    EXPECT_TRUE(items.out.contains("Rows updated:      1\n"));
+    EXPECT_TRUE(items.out.contains("Lines skipped:     1\n"));
     EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item").toInt(), 25);
     EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item WHERE Description = 'Tape Measure, 25 ft (reprint)'").toInt(), 1);
     EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item WHERE ItemLookupCode = 'SKU'").toInt(), 0);
@@ -197,7 +112,7 @@ TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
     // Told to, the first line is imported like any other.
     const CliResult header = vxrimp(importArguments(connect, "inventory.imp") << "--duplicates" << "update"
                                     << "--no-skip-first-line" << "--no-header");
-    EXPECT_TRUE(header.out.contains("Rows added:    1\n")) << header.out.toStdString();
+    EXPECT_TRUE(header.out.contains("Rows added:        1\n")) << header.out.toStdString();
     EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item WHERE ItemLookupCode = 'SKU'").toInt(), 1);
 }
 
@@ -236,8 +151,8 @@ TEST_F(CliTest, TheFormatsUsersHave)
                              "    5  \"Account Balance\"  -> Account Balance\n"}) {
         EXPECT_TRUE(imported.out.contains(QString::fromUtf8(line))) << line << imported.out.toStdString();
     }
-    EXPECT_TRUE(imported.out.contains("Rows added:    2\n"));
-    EXPECT_TRUE(imported.out.contains("Lines skipped: 1\n"));
+    EXPECT_TRUE(imported.out.contains("Rows added:        2\n"));
+    EXPECT_TRUE(imported.out.contains("Lines skipped:     1\n"));
     EXPECT_EQ(storeQuery("SELECT FirstName || ' ' || LastName FROM Customer WHERE AccountNumber = 'C-1'").toString(),
               QStringLiteral(u"Ji\u0159\u00ED Dvo\u0159\u00E1k"));
     EXPECT_DOUBLE_EQ(storeQuery("SELECT AccountBalance FROM Customer WHERE AccountNumber = 'C-1'").toDouble(), 1250.5);

@@ -87,6 +87,8 @@ protected:
     void TearDown() override;
 
     StoreBackend backend() const { return GetParam(); }
+    // The file of the SQLite store (empty on a server).
+    QString sqliteStorePath() const { return m_sqlite ? m_sqlite->path() : QString(); }
     Dialect dialect() const { return connection.dialect(); }
     QString connectionString() const;
     // Texts compare without regard to case on this backend (SQLite stores do,

@@ -6,6 +6,14 @@
 #include <QList>
 #include <QString>
 
+#include <ostream>
+
+// QStrings in test messages as text, not as 16-bit units.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace vxr::test {
 
 // Path of a file in the source tree (for example "examples/items.csv").

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "OdbcDialect.h"
+
+namespace vxr {
+
+// PostgreSQL through psqlODBC. A failed statement aborts the transaction
+// until it is rolled back to a savepoint; new IDs come back with RETURNING.
+class PostgresDialect final : public OdbcDialect
+{
+public:
+    Dialect kind() const override { return Dialect::PostgreSQL; }
+    NewIdSource newIdSource(const QSqlDatabase &) const override { return NewIdSource::Returning; }
+    QList<ColumnType> readColumnTypes(const QSqlDatabase &database, const QString &table) const override;
+    DbError errorFrom(const QSqlError &error, const OdbcDiagnostics &diagnostics) const override;
+    int maxParameters() const override { return 65535; }
+    QString schemaResource() const override { return QStringLiteral(":/vxr/schema/postgresql.sql"); }
+
+    // The psqlODBC option that leaves the handling of a failed statement to
+    // us: without it the driver rolls back the whole transaction (losing the
+    // lines before) or wraps every statement in a savepoint of its own.
+    static QString rollbackOnErrorOption() { return QStringLiteral("Protocol=7.4-0"); }
+};
+
+} // namespace vxr

@@ -1,0 +1,65 @@
+#include "SqlDialect.h"
+
+#include "ErrorMapping.h"
+#include "OdbcDialect.h"
+#include "PostgresDialect.h"
+#include "SqlServerDialect.h"
+#include "SqliteDialect.h"
+
+#include <QSqlQuery>
+
+namespace vxr {
+
+QString SqlDialect::insertSql(NewIdSource source, const QString &table, const QStringList &columns) const
+{
+    const QString output = source == NewIdSource::OutputClause ? QStringLiteral(" OUTPUT INSERTED.ID") : QString();
+    const QString returning = source == NewIdSource::Returning ? QStringLiteral(" RETURNING ID") : QString();
+    if (columns.isEmpty())
+        return QStringLiteral("INSERT INTO %1%2 DEFAULT VALUES%3").arg(table, output, returning);
+    QStringList marks;
+    marks.fill(QStringLiteral("?"), columns.size());
+    return QStringLiteral("INSERT INTO %1 (%2)%3 VALUES (%4)%5")
+            .arg(table, columns.join(QStringLiteral(", ")), output, marks.join(QStringLiteral(", ")), returning);
+}
+
+const SqlDialect &sqlDialect(Dialect kind)
+{
+    static const SqliteDialect sqlite;
+    static const PostgresDialect postgres;
+    static const SqlServerDialect sqlServer;
+    static const OdbcDialect otherOdbc;
+    switch (kind) {
+    case Dialect::SQLite: return sqlite;
+    case Dialect::PostgreSQL: return postgres;
+    case Dialect::SqlServer: return sqlServer;
+    case Dialect::OtherOdbc: break;
+    }
+    return otherOdbc;
+}
+
+QList<ColumnType> informationSchemaColumnTypes(const QSqlDatabase &database, const SqlDialect &dialect,
+                                               const QString &table, const QString &schemaFilter)
+{
+    QList<ColumnType> columns;
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT column_name, data_type, character_maximum_length "
+                                 "FROM information_schema.columns WHERE LOWER(table_name) = LOWER(?)")
+                  + schemaFilter + QStringLiteral(" ORDER BY ordinal_position"));
+    query.addBindValue(table);
+    if (!query.exec())
+        throw dialect.errorFrom(query.lastError(), odbcDiagnostics(query));
+    while (query.next()) {
+        const QVariant length = query.value(2);
+        ColumnType column = classifyInformationSchemaType(query.value(1).toString(),
+                                                          length.isNull() ? -1 : length.toLongLong());
+        column.name = query.value(0).toString();
+        columns.append(column);
+    }
+    if (columns.isEmpty())
+        throw DbError{ErrorNumbers::StatementFailed,
+                      QStringLiteral("The table %1 does not exist in the database.").arg(table)};
+    return columns;
+}
+
+} // namespace vxr

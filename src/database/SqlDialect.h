@@ -1,0 +1,94 @@
+#pragma once
+
+#include "ColumnTypes.h"
+#include "DbConnection.h"
+#include "DbError.h"
+#include "OdbcDiagnostics.h"
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace vxr {
+
+// How the ID of a row just inserted comes back.
+enum class NewIdSource {
+    Returning,     // INSERT ... RETURNING ID
+    OutputClause,  // INSERT ... OUTPUT INSERTED.ID ... VALUES ...
+    LastInsertId,  // the driver's last insert id, for a backend that reports it no other way
+};
+
+// What differs between the database backends: the statements that control a
+// transaction, how a new row's ID comes back, how the schema is read, how a
+// failure is classified, how many values one statement may carry and how
+// some values are bound. One implementation per backend; the database layer
+// asks the dialect of its connection instead of testing the backend itself.
+class SqlDialect
+{
+public:
+    virtual ~SqlDialect() = default;
+
+    virtual Dialect kind() const = 0;
+
+    // Transactions and savepoints. An empty text means the backend needs no
+    // statement for that step.
+    virtual QString beginTransactionSql() const { return QStringLiteral("BEGIN"); }
+    virtual QString commitSql() const { return QStringLiteral("COMMIT"); }
+    virtual QString rollbackSql() const { return QStringLiteral("ROLLBACK"); }
+    virtual QString savepointSql(const QString &name) const { return QStringLiteral("SAVEPOINT ") + name; }
+    virtual QString rollbackToSavepointSql(const QString &name) const
+    {
+        return QStringLiteral("ROLLBACK TO SAVEPOINT ") + name;
+    }
+    virtual QString releaseSavepointSql(const QString &name) const
+    {
+        return QStringLiteral("RELEASE SAVEPOINT ") + name;
+    }
+    // True when any failed statement leaves the transaction unusable until
+    // it is rolled back to a savepoint, so that even a look-up must run
+    // inside one.
+    virtual bool failedStatementAbortsTransaction() const { return true; }
+    // A statement that answers whether the transaction survived a failed
+    // statement (a first column of 0 means it is gone); empty when a
+    // failure never ends the transaction by itself.
+    virtual QString transactionAliveSql() const { return {}; }
+
+    // New rows.
+    virtual NewIdSource newIdSource(const QSqlDatabase &database) const = 0;
+    // INSERT INTO table (columns) VALUES (?, ...) with the new ID coming back
+    // as the dialect can give it; columns are already escaped.
+    QString insertSql(NewIdSource source, const QString &table, const QStringList &columns) const;
+
+    // The columns of a table, in the table's order. Throws DbError when the
+    // table does not exist or the database cannot be asked.
+    virtual QList<ColumnType> readColumnTypes(const QSqlDatabase &database, const QString &table) const = 0;
+
+    // A failure as an error number, the database's description and how far
+    // it reaches.
+    virtual DbError errorFrom(const QSqlError &error, const OdbcDiagnostics &diagnostics) const = 0;
+
+    // Statement limits: bound values per statement and rows per VALUES list.
+    virtual int maxParameters() const = 0;
+    virtual int maxRowsPerValuesList() const { return 1000000; }
+
+    // Values the backend has no type of its own for.
+    virtual QVariant dateTimeValue(const QDateTime &value) const { return value; }
+    virtual QVariant booleanValue(bool value) const { return value; }
+
+    // The embedded resource holding this backend's store schema; empty when
+    // it has none.
+    virtual QString schemaResource() const { return {}; }
+};
+
+// The dialect of a backend; the objects live as long as the program.
+const SqlDialect &sqlDialect(Dialect kind);
+
+// The database's column types through information_schema (PostgreSQL, SQL
+// Server and other ODBC sources); schemaFilter narrows it to the schema in use.
+QList<ColumnType> informationSchemaColumnTypes(const QSqlDatabase &database, const SqlDialect &dialect,
+                                               const QString &table, const QString &schemaFilter);
+
+} // namespace vxr

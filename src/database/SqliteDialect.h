@@ -1,0 +1,30 @@
+#pragma once
+
+#include "SqlDialect.h"
+
+namespace vxr {
+
+// The embedded SQLite store. A batch takes the write lock when it begins
+// (BEGIN IMMEDIATE), so that it waits for another writer there instead of
+// failing in the middle; a failed statement leaves the transaction usable.
+// Dates are kept as sortable text and booleans as 0 and 1.
+class SqliteDialect final : public SqlDialect
+{
+public:
+    Dialect kind() const override { return Dialect::SQLite; }
+    QString beginTransactionSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    bool failedStatementAbortsTransaction() const override { return false; }
+    NewIdSource newIdSource(const QSqlDatabase &database) const override;
+    QList<ColumnType> readColumnTypes(const QSqlDatabase &database, const QString &table) const override;
+    DbError errorFrom(const QSqlError &error, const OdbcDiagnostics &diagnostics) const override;
+    int maxParameters() const override { return 32766; }
+    QVariant dateTimeValue(const QDateTime &value) const override;
+    QVariant booleanValue(bool value) const override { return value ? 1 : 0; }
+    QString schemaResource() const override { return QStringLiteral(":/vxr/schema/sqlite.sql"); }
+
+    // The result codes after which the store can take nothing more in this
+    // run: busy past the time-out, I/O errors, a full disk, corruption.
+    static bool codeEndsRun(int code);
+};
+
+} // namespace vxr

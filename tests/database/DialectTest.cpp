@@ -1,0 +1,102 @@
+// What each backend's dialect says: the statements of transactions and
+// savepoints, the insert that gives back the new ID, the statement limits,
+// and how far a failure reaches. SQL Server has no server here: its
+// statement texts are checked as text.
+
+#include "database/ErrorMapping.h"
+#include "database/SqlDialect.h"
+
+#include <gtest/gtest.h>
+
+#include <QSqlError>
+
+using namespace vxr;
+
+namespace {
+
+TEST(Dialect, TransactionAndSavepointStatements)
+{
+    const struct { Dialect kind; const char *begin; const char *commit; const char *savepoint; const char *rollbackTo;
+                   const char *release; } rows[] = {
+        {Dialect::SQLite, "BEGIN IMMEDIATE", "COMMIT", "SAVEPOINT s", "ROLLBACK TO SAVEPOINT s", "RELEASE SAVEPOINT s"},
+        {Dialect::PostgreSQL, "BEGIN", "COMMIT", "SAVEPOINT s", "ROLLBACK TO SAVEPOINT s", "RELEASE SAVEPOINT s"},
+        {Dialect::SqlServer, "BEGIN TRANSACTION", "COMMIT TRANSACTION", "SAVE TRANSACTION s",
+         "ROLLBACK TRANSACTION s", ""},
+        {Dialect::OtherOdbc, "BEGIN", "COMMIT", "SAVEPOINT s", "ROLLBACK TO SAVEPOINT s", "RELEASE SAVEPOINT s"},
+    };
+    for (const auto &row : rows) {
+        const SqlDialect &d = sqlDialect(row.kind);
+        EXPECT_EQ(d.kind(), row.kind);
+        EXPECT_EQ(d.beginTransactionSql(), QLatin1String(row.begin));
+        EXPECT_EQ(d.commitSql(), QLatin1String(row.commit));
+        EXPECT_EQ(d.savepointSql("s"), QLatin1String(row.savepoint));
+        EXPECT_EQ(d.rollbackToSavepointSql("s"), QLatin1String(row.rollbackTo));
+        EXPECT_EQ(d.releaseSavepointSql("s"), QLatin1String(row.release));
+    }
+    // Only SQL Server is asked whether a failure ended the transaction; on
+    // PostgreSQL even a look-up needs a savepoint.
+    EXPECT_EQ(sqlDialect(Dialect::SqlServer).transactionAliveSql(), "SELECT @@TRANCOUNT");
+    EXPECT_TRUE(sqlDialect(Dialect::PostgreSQL).failedStatementAbortsTransaction());
+    EXPECT_FALSE(sqlDialect(Dialect::SQLite).failedStatementAbortsTransaction());
+}
+
+TEST(Dialect, InsertsGiveBackTheNewIdAsTheBackendCan)
+{
+    const QStringList columns = {"Name", "Code"};
+    const SqlDialect &server = sqlDialect(Dialect::SqlServer);
+    EXPECT_EQ(server.insertSql(server.newIdSource({}), "Department", columns),
+              "INSERT INTO Department (Name, Code) OUTPUT INSERTED.ID VALUES (?, ?)");
+    const SqlDialect &postgres = sqlDialect(Dialect::PostgreSQL);
+    EXPECT_EQ(postgres.insertSql(postgres.newIdSource({}), "Department", columns),
+              "INSERT INTO Department (Name, Code) VALUES (?, ?) RETURNING ID");
+    const SqlDialect &other = sqlDialect(Dialect::OtherOdbc);
+    EXPECT_EQ(other.insertSql(other.newIdSource({}), "Department", columns),
+              "INSERT INTO Department (Name, Code) VALUES (?, ?)");
+    EXPECT_EQ(server.insertSql(NewIdSource::OutputClause, "Tax", {}), "INSERT INTO Tax OUTPUT INSERTED.ID DEFAULT VALUES");
+
+    EXPECT_EQ(server.maxParameters(), 2100);
+    EXPECT_EQ(server.maxRowsPerValuesList(), 1000);
+    EXPECT_EQ(postgres.maxParameters(), 65535);
+    EXPECT_EQ(sqlDialect(Dialect::SQLite).maxParameters(), 32766);
+}
+
+QSqlError statementError(const QString &text, const QString &native)
+{
+    return QSqlError(QString(), text, QSqlError::StatementError, native);
+}
+
+TEST(Dialect, HowFarAFailureReaches)
+{
+    const struct { Dialect kind; const char *text; const char *native; OdbcDiagnostics diagnostics; qint32 number;
+                   FailureScope scope; } rows[] = {
+        // SQLite: a full disk, I/O, a lock past the time-out end the run; a constraint is the line's.
+        {Dialect::SQLite, "database or disk is full", "13", {}, ErrorNumbers::ConnectionFailed, FailureScope::Run},
+        {Dialect::SQLite, "disk I/O error", "778", {}, ErrorNumbers::ConnectionFailed, FailureScope::Run},
+        {Dialect::SQLite, "database is locked", "5", {}, ErrorNumbers::ConnectionFailed, FailureScope::Run},
+        {Dialect::SQLite, "interrupted", "9", {}, ErrorNumbers::OperationCancelled, FailureScope::Cancel},
+        {Dialect::SQLite, "UNIQUE constraint failed", "2067", {}, ErrorNumbers::DuplicateKey, FailureScope::Line},
+        // ODBC: the SQLSTATE of a lost connection, a driver out of step, a cancelled statement.
+        {Dialect::PostgreSQL, "could not connect", "", {{"08006"}, {1}}, ErrorNumbers::ConnectionFailed,
+         FailureScope::Run},
+        {Dialect::PostgreSQL, "function sequence error", "", {{"HY010"}, {0}}, ErrorNumbers::StatementFailed,
+         FailureScope::Run},
+        {Dialect::PostgreSQL, "canceling statement due to user request", "", {{"57014"}, {1}},
+         ErrorNumbers::OperationCancelled, FailureScope::Cancel},
+        {Dialect::PostgreSQL, "server closed the connection unexpectedly", "", {{"S1000"}, {1}},
+         ErrorNumbers::ConnectionFailed, FailureScope::Run},
+        {Dialect::PostgreSQL, "value too long", "", {{"22001"}, {1}}, ErrorNumbers::ValueOutOfRange, FailureScope::Line},
+        {Dialect::SqlServer, "Transaction was deadlocked", "", {{"40001"}, {1205}}, ErrorNumbers::StatementFailed,
+         FailureScope::Run},
+        {Dialect::SqlServer, "Operation canceled", "", {{"HY008"}, {0}}, ErrorNumbers::OperationCancelled,
+         FailureScope::Cancel},
+        {Dialect::SqlServer, "Violation of PRIMARY KEY", "", {{"23000"}, {2627}}, ErrorNumbers::DuplicateKey,
+         FailureScope::Line},
+    };
+    for (const auto &row : rows) {
+        const DbError error = sqlDialect(row.kind).errorFrom(statementError(row.text, row.native), row.diagnostics);
+        EXPECT_EQ(error.number, row.number) << row.text;
+        EXPECT_EQ(error.scope, row.scope) << row.text;
+    }
+}
+
+} // namespace

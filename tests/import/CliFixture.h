@@ -1,0 +1,110 @@
+#pragma once
+
+// Runs the built vxrimp in a temporary folder and checks what it prints, its
+// exit status and the store it leaves.
+
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace vxr::test {
+
+struct CliResult
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+using Case = std::pair<QStringList, QString>; // arguments, a text the message holds
+
+class CliFixture : public ::testing::Test
+{
+protected:
+    // Runs vxrimp in the temporary folder, so that relative paths are not
+    // taken from the source tree by accident.
+    CliResult vxrimp(const QStringList &arguments, const QString &locale = QString())
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+        if (!locale.isEmpty()) {
+            environment.insert("LC_ALL", locale);
+            environment.insert("LANG", locale);
+        }
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(m_dir.path());
+        process.start(VXR_BINARY_DIR "/bin/vxrimp", arguments);
+        EXPECT_TRUE(process.waitForFinished(120000)) << "vxrimp did not finish";
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // Each case exits with 2, says what is wrong on standard error and
+    // prints nothing on standard output.
+    void expectRefused(const QStringList &base, const QList<Case> &cases, bool withUsage)
+    {
+        for (const auto &[arguments, message] : cases) {
+            const CliResult result = vxrimp(base + arguments);
+            const std::string shown = arguments.join(' ').toStdString();
+            EXPECT_EQ(result.exitCode, 2) << shown;
+            EXPECT_TRUE(result.err.contains(message)) << shown << "\n" << result.err.toStdString();
+            EXPECT_EQ(result.err.contains("Usage:"), withUsage) << shown;
+            EXPECT_TRUE(result.out.isEmpty()) << shown;
+        }
+    }
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    // A fresh store made by the tool; its connection string.
+    QString newStore(const QString &name = "store.db")
+    {
+        const CliResult created = vxrimp({"init-store", name});
+        EXPECT_EQ(created.exitCode, 0) << created.err.toStdString();
+        return "Provider=SQLite;Data Source=" + path(name);
+    }
+
+    QString logText() const { return QString::fromUtf8(readTestFile(path("import.log"))); }
+
+    QStringList importArguments(const QString &connect, const QString &settingsFile) const
+    {
+        return {"import", "--settings", sourcePath("examples/" + settingsFile), "--connect", connect,
+                "--log", path("import.log"), "--reject", path("rejected.txt")};
+    }
+
+    // Runs a statement on a store beside the tool; the rows it gives, each as
+    // its columns' texts joined by "|".
+    QStringList storeRows(const QString &sql, const QString &name = "store.db")
+    {
+        QStringList rows;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "cli-test");
+            db.setDatabaseName(path(name));
+            EXPECT_TRUE(db.open());
+            QSqlQuery query(db);
+            EXPECT_TRUE(query.exec(sql)) << sql.toStdString();
+            while (query.next()) {
+                QStringList columns;
+                for (int c = 0; c < query.record().count(); ++c)
+                    columns << query.value(c).toString();
+                rows << columns.join('|');
+            }
+        }
+        QSqlDatabase::removeDatabase("cli-test");
+        return rows;
+    }
+
+    // The first value a statement gives on the store beside the tool.
+    QVariant storeQuery(const QString &sql) { return storeRows(sql).value(0); }
+
+    QTemporaryDir m_dir;
+};
+
+} // namespace vxr::test

@@ -1,0 +1,232 @@
+// vxrimp's run under real faults and real signals: Ctrl-C, a file-size limit
+// that makes a commit fail, and the run options; and the same store and log
+// whether lines are committed one by one or in batches.
+
+#include "CliFixture.h"
+#include "TestStores.h"
+
+#include "catalogue/TableCatalogue.h"
+#include "database/DbConnection.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <signal.h>
+
+using namespace vxr;
+using namespace vxr::test;
+
+namespace {
+
+const QString ItemMap = QStringLiteral("1=Item Lookup Code,2=Description");
+
+QByteArray itemLines(int count)
+{
+    QByteArray text;
+    for (int i = 1; i <= count; ++i)
+        text += "S" + QByteArray::number(i).rightJustified(6, '0') + ",Item " + QByteArray::number(i) + "\r\n";
+    return text;
+}
+
+// A number the summary prints after its label.
+qint64 summaryNumber(const QString &out, const QString &label)
+{
+    const QRegularExpression row("  " + QRegularExpression::escape(label) + ":\\s+(\\d+)\n");
+    const QRegularExpressionMatch match = row.match(out);
+    EXPECT_TRUE(match.hasMatch()) << label.toStdString() << " in\n" << out.toStdString();
+    return match.captured(1).toLongLong();
+}
+
+QString summaryText(const QString &out, const QString &label)
+{
+    const QRegularExpression row("  " + QRegularExpression::escape(label) + ":\\s+(.*)\n");
+    return row.match(out).captured(1);
+}
+
+// Every row of every table, in ID order, each as "Table: a|b|c". A date
+// with a time of day keeps only the date: the dates a run gives unmapped
+// columns are the moment it started.
+QStringList everyRow(const QString &connectionString)
+{
+    DbConnection connection;
+    DbError error;
+    EXPECT_TRUE(connection.open(connectionString, &error)) << error.description.toStdString();
+    static const QRegularExpression timeOfDay("(?<=\\d{4}-\\d\\d-\\d\\d)[ T]\\d\\d:\\d\\d:\\d\\d(\\.\\d+)?$");
+    QStringList rows;
+    for (const QString &table : importTableNames()) {
+        QSqlQuery query(connection.database());
+        EXPECT_TRUE(query.exec("SELECT * FROM " + table + " ORDER BY ID"));
+        while (query.next()) {
+            QStringList columns;
+            for (int c = 0; c < query.record().count(); ++c)
+                columns << query.value(c).toString().replace(timeOfDay, QString());
+            rows << table + ": " + columns.join('|');
+        }
+    }
+    return rows;
+}
+
+class CliRunTest : public CliFixture
+{
+protected:
+    QStringList importItems(const QString &connect, const QString &file) const
+    {
+        return {"import", "--file", file, "--table", "Inventory", "--map", ItemMap, "--connect", connect,
+                "--log", path("import.log"), "--reject", path("rejected.csv")};
+    }
+
+    // The sample files, in the order in which their references exist.
+    static QList<QStringList> sampleImports()
+    {
+        return {{"suppliers.imp"},   {"inventory.imp", "--skip-first-line"},
+                {"customers.imp"},   {"itemclasses.imp"},
+                {"components.imp"},  {"aliases.imp"},
+                {"security.imp", "--skip-first-line"}};
+    }
+
+    // Imports every sample file into a store with the extra options; the log.
+    QString importSamples(const QString &connect, const QString &logName, const QStringList &extra)
+    {
+        for (const QStringList &sample : sampleImports()) {
+            const CliResult result = vxrimp(QStringList{"import", "--settings", sourcePath("examples/" + sample.first()),
+                                                        "--connect", connect, "--log", path(logName), "--reject",
+                                                        path("rejected.txt")}
+                                            + sample.mid(1) + extra);
+            EXPECT_LE(result.exitCode, 1) << sample.first().toStdString() << "\n" << result.err.toStdString();
+        }
+        return QString::fromUtf8(readTestFile(path(logName)));
+    }
+};
+
+TEST_F(CliRunTest, RunOptionsThatCannotBeUsed)
+{
+    const QString connect = newStore();
+    writeTestFile(path("items.csv"), itemLines(3));
+    const QStringList base = importItems(connect, path("items.csv")).mid(0, 7) + QStringList{"--log", path("import.log")};
+    expectRefused(base + QStringList{"--connect", connect},
+                  {{{"--batch", "0"}, "--batch takes a whole number"},
+                   {{"--batch", "5", "--dry-run"}, "--batch does not go with --dry-run"},
+                   {{"--dry-run", "--all-or-nothing"}, "contradict"},
+                   {{"--all-or-nothing", "--reject", path("r.csv")}, "--reject does not go with --all-or-nothing"}},
+                  true);
+    // Paths the reject file or the log must not take: the run refuses
+    // before it writes anything.
+    const QStringList withoutLog = base.mid(0, 7) + QStringList{"--connect", connect};
+    for (const QStringList &paths :
+         {QStringList{"--log", path("import.log"), "--reject", path("items.csv")},
+          QStringList{"--log", path("import.log"), "--reject", path("store.db")},
+          QStringList{"--log", path("items.csv")}, QStringList{"--log", path("store.db")}}) {
+        const CliResult result = vxrimp(withoutLog + paths);
+        EXPECT_EQ(result.exitCode, 2) << paths.join(' ').toStdString();
+        EXPECT_TRUE(result.err.contains(paths.last() + " is the")) << paths.join(' ').toStdString() << ": "
+                                                                  << result.err.toStdString();
+    }
+    EXPECT_EQ(readTestFile(path("items.csv")), itemLines(3));
+    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item").toInt(), 0);
+}
+
+TEST_F(CliRunTest, CtrlCStopsAfterTheCurrentLineAndTheRejectFileFinishesTheJob)
+{
+    const QString connect = newStore();
+    constexpr int Lines = 40000;
+    writeTestFile(path("items.csv"), itemLines(Lines));
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(m_dir.path());
+    process.start(VXR_BINARY_DIR "/bin/vxrimp", importItems(connect, path("items.csv")) << "--batch" << "50");
+    ASSERT_TRUE(process.waitForStarted());
+    // Once some batches are committed, the operator presses Ctrl-C.
+    for (int attempt = 0; attempt < 400 && storeQuery("SELECT COUNT(*) FROM Item").toInt() < 100; ++attempt)
+        QThread::msleep(25);
+    ASSERT_EQ(process.state(), QProcess::Running) << "the import ended before it could be interrupted";
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+
+    EXPECT_EQ(process.exitCode(), 3) << err.toStdString();
+    EXPECT_TRUE(out.contains(": Cancelled at line ")) << out.toStdString();
+    EXPECT_TRUE(err.contains("cancelling after the current line"));
+    const qint64 added = summaryNumber(out, "Rows added");
+    const qint64 notReached = summaryNumber(out, "Lines not reached");
+    EXPECT_GT(notReached, 0);
+    EXPECT_EQ(added + notReached, Lines);
+    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item").toLongLong(), added);
+    EXPECT_EQ(summaryText(out, "Reject file"), path("rejected.csv"));
+
+    // The reject file holds exactly the lines not stored; importing it
+    // completes the store.
+    QFile::rename(path("rejected.csv"), path("rest.csv"));
+    const CliResult rest = vxrimp(importItems(connect, path("rest.csv")));
+    EXPECT_EQ(rest.exitCode, 0) << rest.err.toStdString();
+    EXPECT_EQ(summaryNumber(rest.out, "Rows added"), notReached);
+    EXPECT_EQ(summaryText(rest.out, "Reject file"), "none");
+    EXPECT_EQ(storeQuery("SELECT COUNT(DISTINCT ItemLookupCode) FROM Item").toInt(), Lines);
+}
+
+TEST_F(CliRunTest, ACommitThatFailsEndsTheRunWithTwoAndHonestCounts)
+{
+    const QString connect = newStore();
+    constexpr int Lines = 3000;
+    writeTestFile(path("items.csv"), itemLines(Lines));
+    // No file of the run may grow past a limit the first batches stay under;
+    // the write-ahead log, which a commit appends to, reaches it first.
+    const qint64 limitKiB = QFileInfo(path("store.db")).size() / 1024 + 160;
+    const QString command = QStringLiteral("ulimit -f %1; trap '' XFSZ; exec \"$0\" \"$@\"").arg(limitKiB);
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(m_dir.path());
+    process.start("bash", QStringList{"-c", command, VXR_BINARY_DIR "/bin/vxrimp"}
+                                  + importItems(connect, path("items.csv")) + QStringList{"--batch", "200"});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+
+    EXPECT_EQ(process.exitCode(), 2) << out.toStdString() << err.toStdString();
+    EXPECT_TRUE(out.contains(": Failed\n")) << out.toStdString();
+    EXPECT_TRUE(err.contains("Committing the transaction failed")) << err.toStdString();
+    const qint64 added = summaryNumber(out, "Rows added");
+    const qint64 failed = summaryNumber(out, "Lines failed");
+    const qint64 notReached = summaryNumber(out, "Lines not reached");
+    EXPECT_GT(added, 0);
+    EXPECT_EQ(failed, 200); // the batch the commit lost
+    EXPECT_EQ(added + failed + notReached, Lines);
+    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item").toLongLong(), added);
+    const QByteArray rejected = readTestFile(path("rejected.csv"));
+    EXPECT_EQ(rejected.count('\n'), failed + notReached);
+    EXPECT_TRUE(itemLines(Lines).endsWith(rejected));
+}
+
+TEST_F(CliRunTest, OneLineABatchGivesTheSameStoresAndLogsAsTheDefault)
+{
+    QList<std::pair<QString, QString>> stores; // connection strings: batch of one, default
+    stores.append({newStore("one.db"), newStore("default.db")});
+    std::unique_ptr<PostgresStore> pgOne;
+    std::unique_ptr<PostgresStore> pgDefault;
+    if (PostgresStore::isConfigured()) {
+        pgOne = std::make_unique<PostgresStore>();
+        pgDefault = std::make_unique<PostgresStore>();
+        ASSERT_TRUE(pgOne->isValid() && pgDefault->isValid()) << pgOne->error().toStdString();
+        stores.append({pgOne->connectionString(), pgDefault->connectionString()});
+    }
+    for (const auto &[one, byDefault] : stores) {
+        QFile::remove(path("one.log"));
+        QFile::remove(path("default.log"));
+        const QString oneLog = importSamples(one, "one.log", {"--batch", "1"});
+        const QString defaultLog = importSamples(byDefault, "default.log", {});
+        EXPECT_TRUE(oneLog.contains("<DUPL>"));
+        EXPECT_EQ(oneLog, defaultLog);
+        const QStringList rows = everyRow(one);
+        EXPECT_GT(rows.size(), 100);
+        EXPECT_EQ(rows, everyRow(byDefault));
+    }
+}
+
+} // namespace

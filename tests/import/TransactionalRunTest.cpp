@@ -1,0 +1,402 @@
+// The import run under faults, on real stores: a line is stored whole or not
+// at all, a reference that cannot be added fails its line, a full store and a
+// lost connection end the run with honest counts and a reject file, a cancel
+// keeps exactly what was committed, a test run and an all-or-nothing run
+// leave the store as it was.
+
+#include "ImportFixture.h"
+
+#include "database/CancelToken.h"
+#include "database/StoreSchema.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
+#include <thread>
+
+using namespace vxr;
+using namespace vxr::test;
+
+namespace {
+
+constexpr int LookupCode = 116;
+constexpr int Description = 114;
+constexpr int Department = 113;
+constexpr int Supplier = 142;
+constexpr int Cost = 112;
+
+// Lines "K0001,Item 1" ... for the item mapping {LookupCode, Description}.
+QByteArray itemLines(int first, int last, const QByteArray &end = "\r\n")
+{
+    QByteArray text;
+    for (int i = first; i <= last; ++i)
+        text += "K" + QByteArray::number(i).rightJustified(4, '0') + ",Item " + QByteArray::number(i) + end;
+    return text;
+}
+
+class TransactionalRunTest : public ImportFixture
+{
+protected:
+    ImportRequest request(const QString &path, RunMode mode = RunMode::Batches)
+    {
+        ImportRequest r;
+        r.tableId = ItemTable;
+        r.textFilePath = path;
+        r.logPath = logPath;
+        r.mode = mode;
+        return r;
+    }
+
+    // Every row of every table the import writes to, in ID order.
+    QStringList everyRow()
+    {
+        QStringList rows;
+        for (const QString &table : importTableNames())
+            for (const QString &row : query("SELECT * FROM " + table + " ORDER BY ID"))
+                rows << table + ": " + row;
+        return rows;
+    }
+
+    QStringList itemCodes() { return query("SELECT ItemLookupCode FROM Item ORDER BY ItemLookupCode"); }
+
+    // Refuses SupplierList rows with a cost above 999: the item row of such a
+    // line is written first, its companion then fails.
+    void refuseExpensiveSupplierListRows()
+    {
+        if (backend() == StoreBackend::SQLite)
+            exec("CREATE TRIGGER refuse_cost BEFORE INSERT ON SupplierList WHEN NEW.Cost > 999 "
+                 "BEGIN SELECT RAISE(ABORT, 'cost refused'); END");
+        else
+            exec("ALTER TABLE SupplierList ADD CONSTRAINT refuse_cost CHECK (Cost <= 999)");
+    }
+
+    // The lines of the log after the run's header.
+    QStringList logEntries() const { return logLines().mid(4); }
+
+    // Every line a run counts is in exactly one of the five.
+    static void expectEveryLineCounted(const ImportSummary &s, qint64 lines)
+    {
+        EXPECT_EQ(s.rowsAdded + s.rowsUpdated + s.linesSkipped + s.linesFailed + s.linesNotReached, lines);
+    }
+};
+
+TEST_P(TransactionalRunTest, ALineIsStoredWholeOrNotAtAllAndItsReferencesStay)
+{
+    refuseExpensiveSupplierListRows();
+    mapPositions({LookupCode, Description, Supplier, Cost});
+    const QString path = writeFile("items.csv", "A1,Widget,Acme,5\r\nA2,Gadget,Zenith,1000\r\nA3,Gizmo,Acme,7\r\n");
+    const ImportSummary summary = importFile(request(path));
+
+    EXPECT_EQ(summary.outcome, RunOutcome::Complete);
+    EXPECT_EQ(summary.rowsAdded, 2);
+    EXPECT_EQ(summary.linesFailed, 1);
+    EXPECT_EQ(itemCodes(), QStringList({"A1", "A3"}));
+    EXPECT_EQ(query("SELECT COUNT(*) FROM SupplierList"), QStringList({"2"}));
+    // The supplier the failed line named was added before its row and stays.
+    EXPECT_EQ(query("SELECT SupplierName FROM Supplier ORDER BY SupplierName"), QStringList({"Acme", "Zenith"}));
+    EXPECT_EQ(logEntries(), QStringList({"[00002 <-2147217910>] A2,Gadget,Zenith,1000"}));
+    EXPECT_EQ(readTestFile(summary.rejectPath), QByteArray("A2,Gadget,Zenith,1000\r\n"));
+}
+
+TEST_P(TransactionalRunTest, AReferenceThatCannotBeAddedFailsItsLine)
+{
+    mapPositions({LookupCode, Description, Department});
+    const QByteArray tooLong(31, 'D'); // the department name column holds 30
+    const QString path = writeFile("items.csv", "B1,One,Tools\r\nB2,Two," + tooLong + "\r\nB3,Three,Tools\r\n");
+    const ImportSummary summary = importFile(request(path));
+
+    EXPECT_EQ(summary.rowsAdded, 2);
+    EXPECT_EQ(summary.linesFailed, 1);
+    EXPECT_EQ(logEntries(), QStringList({"[00002 <-2147217833>] B2,Two," + QString::fromLatin1(tooLong)}));
+    // No item is stored without the department its line names.
+    EXPECT_EQ(query("SELECT COUNT(*) FROM Item WHERE DepartmentID IS NULL OR DepartmentID = 0"), QStringList({"0"}));
+    EXPECT_EQ(query("SELECT Name FROM Department"), QStringList({"Tools"}));
+}
+
+TEST_P(TransactionalRunTest, KeysThatAreEmptyTooLongOrBlankLines)
+{
+    mapPositions({LookupCode, Description});
+    const QByteArray longKey(26, 'L'); // the lookup code column holds 25
+    const QString path = writeFile("items.csv", "C1,One\r\n,No key\r\n" + longKey + "1,First\r\n" + longKey
+                                                        + "2,Second\r\n   \r\n\r\n");
+    for (const bool duplicatesAsErrors : {true, false}) {
+        ImportRequest r = request(path);
+        r.duplicatesAsErrors = duplicatesAsErrors;
+        QFile::remove(logPath);
+        const ImportSummary summary = importFile(r);
+        // Two keys that differ only beyond the column's length never become one row.
+        EXPECT_EQ(summary.linesFailed, 3);
+        EXPECT_EQ(summary.linesSkipped, 2); // the blank lines at the end
+        EXPECT_EQ(logEntries(), QStringList({"[00002 <NOKEY>] ,No key",
+                                             "[00003 <-2147217833>] " + QString::fromLatin1(longKey) + "1,First",
+                                             "[00004 <-2147217833>] " + QString::fromLatin1(longKey) + "2,Second"}));
+        EXPECT_EQ(itemCodes(), QStringList({"C1"}));
+    }
+}
+
+TEST_P(TransactionalRunTest, CancelKeepsWhatWasCommittedAndTheRejectFileFinishesTheJob)
+{
+    mapPositions({LookupCode, Description});
+    const QString path = writeFile("items.csv", "Code,Name\r\n" + itemLines(1, 4) + "K0004,Again\r\n" + itemLines(5, 40));
+    CancelToken cancel;
+    progress.onProgress = [&](const ImportProgress &p) {
+        if (p.linesRead == 20)
+            cancel.request();
+    };
+    ImportRequest r = request(path);
+    r.skipFirstLine = true;
+    r.batchLines = 7;
+    r.cancel = &cancel;
+    r.progressMilliseconds = 0;
+    const ImportSummary summary = importFile(r);
+
+    EXPECT_EQ(summary.outcome, RunOutcome::Cancelled);
+    EXPECT_EQ(summary.lastLineProcessed, 20);
+    EXPECT_EQ(progress.calls.last(), "status:Cancelled at line 20");
+    EXPECT_EQ(summary.rowsAdded, 18); // lines 2 to 20 but the repeated key
+    EXPECT_EQ(summary.linesFailed, 1);
+    EXPECT_EQ(summary.linesNotReached, 22);
+    expectEveryLineCounted(summary, 42);
+    EXPECT_EQ(itemCodes().size(), 18);
+
+    // The reject file starts with the skipped header, then the repeated key
+    // and every line not reached, byte for byte.
+    const QByteArray rejected = readTestFile(summary.rejectPath);
+    EXPECT_EQ(rejected, "Code,Name\r\nK0004,Again\r\n" + itemLines(19, 40));
+
+    // Fixed and imported with the same settings, it completes the store.
+    writeTestFile(summary.rejectPath, QByteArray(rejected).replace("K0004,Again", "K0041,Again"));
+    ImportRequest again = request(summary.rejectPath);
+    again.skipFirstLine = true;
+    const ImportSummary rest = importFile(again);
+    EXPECT_EQ(rest.outcome, RunOutcome::Complete);
+    EXPECT_EQ(rest.rowsAdded, 23);
+    EXPECT_EQ(itemCodes().size(), 41);
+    EXPECT_TRUE(rest.rejectPath.isEmpty());
+}
+
+TEST_P(TransactionalRunTest, ATestRunLeavesEveryTableAsItWas)
+{
+    mapPositions({LookupCode, Description, Department, Supplier, Cost});
+    ASSERT_EQ(importFile(request(writeFile("first.csv", "T0,Kept,Tools,Acme,3\r\n"))).rowsAdded, 1);
+    const QStringList before = everyRow();
+    QFile::remove(logPath);
+
+    const QString path =
+            writeFile("items.csv", "T1,New,Garden,Zenith,4\r\nT0,Again,Tools,Acme,5\r\nT2,Other,Paint,Nova,6\r\n");
+    const ImportSummary summary = importFile(request(path, RunMode::TestRun));
+
+    EXPECT_EQ(summary.outcome, RunOutcome::TestRun);
+    EXPECT_TRUE(summary.nothingStored);
+    EXPECT_EQ(summary.rowsAdded, 2); // what would have been added
+    EXPECT_EQ(summary.linesFailed, 1);
+    EXPECT_EQ(everyRow(), before);
+    EXPECT_TRUE(logLines().at(1).endsWith(" (test run, nothing stored)"));
+    EXPECT_EQ(logEntries(), QStringList({"[00002 <DUPL>] T0,Again,Tools,Acme,5"}));
+    EXPECT_EQ(readTestFile(summary.rejectPath), QByteArray("T0,Again,Tools,Acme,5\r\n"));
+    EXPECT_EQ(progress.calls.last(), "status:" + RunStatusTestRun);
+}
+
+TEST_P(TransactionalRunTest, AllOrNothingStoresNothingWhenOneLineFails)
+{
+    mapPositions({LookupCode, Description, Department});
+    const QStringList before = everyRow();
+    const QString failing = writeFile("failing.csv", "N1,One,Tools\r\nN1,Again,Tools\r\nN2,Two,Paint\r\n");
+    const ImportSummary rolledBack = importFile(request(failing, RunMode::AllOrNothing));
+    EXPECT_EQ(rolledBack.outcome, RunOutcome::RolledBack);
+    EXPECT_TRUE(rolledBack.nothingStored);
+    EXPECT_EQ(rolledBack.linesFailed, 1);
+    EXPECT_TRUE(rolledBack.rejectPath.isEmpty());
+    EXPECT_EQ(everyRow(), before); // the departments too
+
+    const ImportSummary stored =
+            importFile(request(writeFile("good.csv", "N1,One,Tools\r\nN2,Two,Paint\r\n"), RunMode::AllOrNothing));
+    EXPECT_EQ(stored.outcome, RunOutcome::Complete);
+    EXPECT_FALSE(stored.nothingStored);
+    EXPECT_EQ(itemCodes(), QStringList({"N1", "N2"}));
+}
+
+VXR_ON_EVERY_BACKEND(TransactionalRunTest);
+
+// Faults of the embedded store.
+class SqliteFaultTest : public TransactionalRunTest
+{
+protected:
+    // True once another program holds the store's write lock.
+    bool waitUntilLocked()
+    {
+        bool locked = false;
+        {
+            QSqlDatabase probe = QSqlDatabase::addDatabase("QSQLITE", "lock-probe");
+            probe.setDatabaseName(sqliteStorePath());
+            probe.setConnectOptions("QSQLITE_BUSY_TIMEOUT=0");
+            probe.open();
+            QSqlQuery begin(probe);
+            for (int attempt = 0; attempt < 200 && !locked; ++attempt) {
+                locked = !begin.exec("BEGIN IMMEDIATE");
+                if (!locked) {
+                    begin.exec("ROLLBACK");
+                    QThread::msleep(50);
+                }
+            }
+        }
+        QSqlDatabase::removeDatabase("lock-probe");
+        return locked;
+    }
+};
+
+TEST_P(SqliteFaultTest, AFullStoreEndsTheRunWithHonestCountsAndARejectFile)
+{
+    const qint64 pages = scalar("PRAGMA page_count").toLongLong();
+    exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages + 12));
+    mapPositions({LookupCode, Description});
+    const QString path = writeFile("items.csv", itemLines(1, 2000));
+    ImportRequest r = request(path);
+    r.batchLines = 25;
+    const ImportSummary summary = importFile(r);
+
+    EXPECT_EQ(summary.outcome, RunOutcome::Failed);
+    ASSERT_EQ(reporter.messages.size(), 1);
+    EXPECT_TRUE(reporter.messages.first().text.contains(QString::number(summary.rowsAdded) + " line(s) were stored"))
+            << reporter.messages.first().text.toStdString();
+    EXPECT_GT(summary.rowsAdded, 0);
+    EXPECT_GT(summary.linesNotReached, 1000);
+    expectEveryLineCounted(summary, 2000);
+    // What the summary calls stored is what the store holds, and the reject
+    // file holds exactly the rest.
+    const QStringList stored = itemCodes();
+    EXPECT_EQ(stored.size(), summary.rowsAdded);
+    const QList<QByteArray> rejected = readTestFile(summary.rejectPath).split('\n');
+    EXPECT_EQ(rejected.size() - 1, summary.linesFailed + summary.linesNotReached);
+    EXPECT_EQ(stored.size() + rejected.size() - 1, 2000);
+    // The failed lines are logged with the number of the failure, not one by one to the end.
+    EXPECT_EQ(logEntries().size(), summary.linesFailed);
+}
+
+TEST_P(SqliteFaultTest, ALockHeldByAnotherProgramEndsTheRunOrGivesWayToACancel)
+{
+    // Another program holds the store's write lock.
+    QProcess holder;
+    holder.start("sqlite3", {sqliteStorePath()});
+    ASSERT_TRUE(holder.waitForStarted());
+    holder.write("BEGIN IMMEDIATE;\nINSERT INTO Department (Name) VALUES ('held');\n");
+    ASSERT_TRUE(holder.waitForBytesWritten());
+    ASSERT_TRUE(waitUntilLocked());
+
+    mapPositions({LookupCode, Description});
+    const QString path = writeFile("items.csv", itemLines(1, 5));
+    connection.close();
+    DbError error;
+    ASSERT_TRUE(connection.open(connectionString(), &error, 1));
+    QElapsedTimer clock;
+    clock.start();
+    ImportSummary summary = importFile(request(path));
+    EXPECT_EQ(summary.outcome, RunOutcome::Failed);
+    EXPECT_GE(clock.elapsed(), 900);
+    EXPECT_TRUE(summary.failure.contains("locked")) << summary.failure.toStdString();
+    EXPECT_EQ(summary.linesNotReached + summary.linesFailed, 5);
+    EXPECT_EQ(readTestFile(summary.rejectPath), itemLines(1, 5));
+
+    // A long wait for the lock gives way to a cancel at once.
+    ASSERT_TRUE(connection.open(connectionString(), &error, 60));
+    CancelToken cancel;
+    ImportRequest r = request(path);
+    r.cancel = &cancel;
+    std::thread canceller([&cancel] {
+        QThread::msleep(300);
+        cancel.request();
+    });
+    clock.restart();
+    summary = importFile(r);
+    canceller.join();
+    EXPECT_EQ(summary.outcome, RunOutcome::Cancelled);
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_EQ(summary.linesNotReached, 5);
+
+    holder.write("ROLLBACK;\n.quit\n");
+    holder.closeWriteChannel();
+    holder.waitForFinished();
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SqliteFaultTest, ::testing::Values(StoreBackend::SQLite), storeBackendName);
+
+// Faults of a server.
+class ServerFaultTest : public TransactionalRunTest
+{
+protected:
+    // A second connection to the same database, as another program has one.
+    std::unique_ptr<DbConnection> otherConnection()
+    {
+        auto other = std::make_unique<DbConnection>();
+        DbError error;
+        EXPECT_TRUE(other->open(connectionString(), &error)) << error.description.toStdString();
+        return other;
+    }
+};
+
+TEST_P(ServerFaultTest, ADroppedConnectionEndsTheRunOnceWithHonestCounts)
+{
+    mapPositions({LookupCode, Description});
+    const QString path = writeFile("items.csv", itemLines(1, 300));
+    const auto admin = otherConnection();
+    // After line 130 the server ends the import's connection, and the test
+    // waits until it is gone.
+    progress.onProgress = [&](const ImportProgress &p) {
+        if (p.linesRead != 130)
+            return;
+        const QString others = "FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()";
+        QSqlQuery kill(admin->database());
+        EXPECT_TRUE(kill.exec("SELECT pg_terminate_backend(pid) " + others));
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (kill.exec("SELECT COUNT(*) " + others) && kill.next() && kill.value(0).toInt() == 0)
+                break;
+            QThread::msleep(20);
+        }
+    };
+    ImportRequest r = request(path);
+    r.batchLines = 50;
+    r.progressMilliseconds = 0;
+    const ImportSummary summary = importFile(r);
+
+    EXPECT_EQ(summary.outcome, RunOutcome::Failed);
+    EXPECT_EQ(reporter.messages.size(), 1);
+    EXPECT_EQ(summary.rowsAdded, 100); // two batches were committed
+    EXPECT_EQ(summary.linesFailed, 31); // the open batch, lost with the connection
+    EXPECT_EQ(summary.linesNotReached, 169);
+    EXPECT_EQ(logEntries().size(), 31);
+    EXPECT_TRUE(logEntries().first().startsWith("[00131 <-2147467259>] ")) << logEntries().first().toStdString();
+    EXPECT_EQ(readTestFile(summary.rejectPath), itemLines(101, 300));
+    QSqlQuery stored(admin->database());
+    ASSERT_TRUE(stored.exec("SELECT COUNT(*) FROM Item") && stored.next());
+    EXPECT_EQ(stored.value(0).toLongLong(), 100);
+}
+
+TEST_P(ServerFaultTest, AServerLockDoesNotHoldACancelBack)
+{
+    const auto holder = otherConnection();
+    QSqlQuery lock(holder->database());
+    ASSERT_TRUE(lock.exec("BEGIN"));
+    ASSERT_TRUE(lock.exec("LOCK TABLE Item IN ACCESS EXCLUSIVE MODE"));
+
+    mapPositions({LookupCode, Description});
+    CancelToken cancel;
+    ImportRequest r = request(writeFile("items.csv", itemLines(1, 3)));
+    r.cancel = &cancel;
+    std::thread canceller([&cancel] {
+        QThread::msleep(300);
+        cancel.request();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const ImportSummary summary = importFile(r);
+    canceller.join();
+    EXPECT_EQ(summary.outcome, RunOutcome::Cancelled);
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(summary.linesNotReached, 3);
+    EXPECT_TRUE(lock.exec("ROLLBACK"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ServerFaultTest, ::testing::Values(StoreBackend::PostgreSQL), storeBackendName);
+
+} // namespace

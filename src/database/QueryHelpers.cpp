@@ -52,7 +52,7 @@ bool storedValueEquals(const QVariant &stored, const QVariant &value)
 bool RecordExists(SqlStatements &sql, const QString &tableName, const QString &columnName,
                   const QVariant &value)
 {
-    QSqlQuery &query = sql.run(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ?")
+    PreparedStatement &query = sql.run(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ?")
                                        .arg(columnName, tableName),
                                {keyParameter(value)});
     const ResultRelease release(query);
@@ -63,7 +63,7 @@ bool RecordExists(SqlStatements &sql, const QString &tableName, const QString &c
 qint32 GetRecordID(SqlStatements &sql, const QString &tableName, const QString &columnName,
                    const QString &value)
 {
-    QSqlQuery *query = nullptr;
+    PreparedStatement *query = nullptr;
     if (tableName == QLatin1String("AccountReceivable"))
         query = &sql.run(QStringLiteral("SELECT ID FROM %1 ORDER BY ID DESC").arg(tableName), {});
     else

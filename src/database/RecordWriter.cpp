@@ -125,13 +125,28 @@ void RecordWriter::resolveEntry(int fieldIndex)
     }
 }
 
-ColumnValues RecordWriter::rowValues(int tableId) const
+QVariantList RecordWriter::rowValues(int tableId) const
 {
-    ColumnValues values;
+    QVariantList values;
     values.reserve(m_tableEntries[tableId].size());
     for (const int index : m_tableEntries[tableId])
-        values.append({m_fields[index].ColumnName, m_fields[index].Value});
+        values.append(m_fields[index].Value);
     return values;
+}
+
+qint64 RecordWriter::addTableRow(int tableId)
+{
+    if (m_shapesGeneration != m_tables.generation()) {
+        m_shapes.fill(nullptr);
+        m_shapesGeneration = m_tables.generation();
+    }
+    if (!m_shapes[tableId]) {
+        QStringList columns;
+        for (const int index : m_tableEntries[tableId])
+            columns.append(m_fields[index].ColumnName);
+        m_shapes[tableId] = &m_tables.rowShape(tableInfo(tableId)->name, columns);
+    }
+    return m_tables.addRow(*m_shapes[tableId], rowValues(tableId));
 }
 
 qint32 RecordWriter::saveRecord(int tableId)
@@ -154,7 +169,7 @@ qint32 RecordWriter::saveRecord(int tableId)
             return ErrorNumbers::DuplicateKey;
 
         // Every catalogue column of the table, mapped or not.
-        const qint64 newId = m_tables.addRow(table.name, rowValues(tableId));
+        const qint64 newId = addTableRow(tableId);
 
         if (tableId == ItemTable)
             writeSupplierList(newId);
@@ -170,7 +185,7 @@ void RecordWriter::writeSupplierList(qint64 itemId)
     if (!valueIsTrue(m_fields.byId(FieldIds::ItemSupplier).Value))
         return;
     m_fields.byId(FieldIds::SupplierListItemID).Value = idValue(itemId);
-    m_tables.addRow(tableInfo(SupplierListTable)->name, rowValues(SupplierListTable));
+    addTableRow(SupplierListTable);
 }
 
 // A customer with a balance gets a receivable for it and its history entry,
@@ -180,11 +195,9 @@ void RecordWriter::writeAccountReceivable(qint64 customerId)
     if (!valueIsTrue(m_fields.byId(FieldIds::CustomerAccountBalance).Value))
         return;
     m_fields.byId(FieldIds::ARCustomerID).Value = idValue(customerId);
-    const qint64 receivableId = m_tables.addRow(tableInfo(AccountReceivableTable)->name,
-                                                rowValues(AccountReceivableTable));
+    const qint64 receivableId = addTableRow(AccountReceivableTable);
     m_fields.byId(FieldIds::ARHistoryReceivableID).Value = idValue(receivableId);
-    m_tables.addRow(tableInfo(AccountReceivableHistoryTable)->name,
-                    rowValues(AccountReceivableHistoryTable));
+    addTableRow(AccountReceivableHistoryTable);
 }
 
 qint32 RecordWriter::updateRecord(int tableId)

@@ -47,7 +47,10 @@ private:
     // failures are thrown as DbError.
     void resolvePasses();
     void resolveEntry(int fieldIndex);
-    ColumnValues rowValues(int tableId) const;
+    // The values of every catalogue column of a table, in index order.
+    QVariantList rowValues(int tableId) const;
+    // Adds the row of a table made of its catalogue columns.
+    qint64 addTableRow(int tableId);
     void writeSupplierList(qint64 itemId);
     void writeAccountReceivable(qint64 customerId);
 
@@ -60,6 +63,9 @@ private:
     ValueResolver m_resolver;
     // Indices in Fields of each table's entries, in index order.
     std::array<QList<int>, LastTableId + 1> m_tableEntries;
+    // The shape of each table's rows, and the tables' generation it is of.
+    std::array<const RowShape *, LastTableId + 1> m_shapes{};
+    int m_shapesGeneration = -1;
 };
 
 } // namespace vxr

@@ -30,7 +30,7 @@ struct FirstRow
 
 FirstRow firstRow(SqlStatements &sql, const QString &text, const QVariantList &parameters)
 {
-    QSqlQuery &query = sql.run(text, parameters);
+    PreparedStatement &query = sql.run(text, parameters);
     const ResultRelease release(query);
     FirstRow row;
     if (query.next()) {
@@ -259,7 +259,7 @@ QVariant ReferenceLookups::lookUpByCode(const QString &table, const QString &cod
 {
     const QString text = boundText(code);
     return protectedLookUp([&] {
-        QSqlQuery &query = m_tables.statements().run(
+        PreparedStatement &query = m_tables.statements().run(
                 QStringLiteral("SELECT ID, ItemLookupCode FROM %1 WHERE ItemLookupCode = ?").arg(table), {text});
         const ResultRelease release(query);
         if (!query.next())

@@ -3,6 +3,7 @@
 #include "ErrorMapping.h"
 #include "OdbcDialect.h"
 #include "PostgresDialect.h"
+#include "QtPreparedStatement.h"
 #include "SqlServerDialect.h"
 #include "SqliteDialect.h"
 
@@ -20,6 +21,12 @@ QString SqlDialect::insertSql(NewIdSource source, const QString &table, const QS
     marks.fill(QStringLiteral("?"), columns.size());
     return QStringLiteral("INSERT INTO %1 (%2)%3 VALUES (%4)%5")
             .arg(table, columns.join(QStringLiteral(", ")), output, marks.join(QStringLiteral(", ")), returning);
+}
+
+std::unique_ptr<PreparedStatement> SqlDialect::prepare(const QSqlDatabase &database, const QString &sql,
+                                                      StatementCanceller *canceller) const
+{
+    return std::make_unique<QtPreparedStatement>(database, sql, *this, canceller);
 }
 
 const SqlDialect &sqlDialect(Dialect kind)

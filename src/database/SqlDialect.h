@@ -12,7 +12,12 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
+
 namespace vxr {
+
+class PreparedStatement;
+class StatementCanceller;
 
 // How the ID of a row just inserted comes back.
 enum class NewIdSource {
@@ -47,6 +52,9 @@ public:
     {
         return QStringLiteral("RELEASE SAVEPOINT ") + name;
     }
+    // True when transaction and savepoint statements may be prepared once
+    // and run again (some ODBC drivers refuse to prepare them).
+    virtual bool transactionStatementsCanBePrepared() const { return false; }
     // True when any failed statement leaves the transaction unusable until
     // it is rolled back to a savepoint, so that even a look-up must run
     // inside one.
@@ -55,6 +63,11 @@ public:
     // statement (a first column of 0 means it is gone); empty when a
     // failure never ends the transaction by itself.
     virtual QString transactionAliveSql() const { return {}; }
+
+    // A statement prepared on the connection, run the way that suits the
+    // backend best; canceller is told while it runs. Throws DbError.
+    virtual std::unique_ptr<PreparedStatement> prepare(const QSqlDatabase &database, const QString &sql,
+                                                       StatementCanceller *canceller) const;
 
     // New rows.
     virtual NewIdSource newIdSource(const QSqlDatabase &database) const = 0;

@@ -2,7 +2,6 @@
 
 #include "ErrorMapping.h"
 #include "SqlDialect.h"
-#include "StatementCanceller.h"
 
 #include <QSqlError>
 
@@ -37,47 +36,29 @@ DbError SqlStatements::errorOf(const QSqlQuery &query) const
     return m_sqlDialect->errorFrom(query.lastError(), odbcDiagnostics(query));
 }
 
-QSqlQuery &SqlStatements::prepared(const QString &sql)
+PreparedStatement &SqlStatements::prepared(const QString &sql)
 {
     auto found = m_statements.constFind(sql);
     if (found != m_statements.constEnd())
         return **found;
-
-    auto query = std::make_shared<QSqlQuery>(m_database);
-    query->setForwardOnly(true);
-    if (!query->prepare(sql))
-        throw errorOf(*query);
-    m_statements.insert(sql, query);
-    return *query;
+    std::shared_ptr<PreparedStatement> statement = m_sqlDialect->prepare(m_database, sql, m_canceller);
+    m_statements.insert(sql, statement);
+    return *statement;
 }
 
-void SqlStatements::execute(QSqlQuery &query, const QVariantList &values)
+PreparedStatement &SqlStatements::run(const QString &sql, const QVariantList &values)
 {
-    for (int i = 0; i < values.size(); ++i)
-        query.bindValue(i, values.at(i));
-    bool ok = false;
-    {
-        const RunningStatement running(m_canceller, query);
-        ok = query.exec();
-    }
-    if (!ok) {
-        // With the ODBC diagnostics, read before the result is released: the
-        // SQLSTATE names the failure whatever language the server speaks.
-        const DbError error = errorOf(query);
-        query.finish();
-        throw error;
-    }
-}
-
-QSqlQuery &SqlStatements::run(const QString &sql, const QVariantList &values)
-{
-    QSqlQuery &query = prepared(sql);
-    execute(query, values);
-    return query;
+    PreparedStatement &statement = prepared(sql);
+    statement.execute(values);
+    return statement;
 }
 
 void SqlStatements::runDirect(const QString &sql)
 {
+    if (m_sqlDialect->transactionStatementsCanBePrepared()) {
+        run(sql, {}).finish();
+        return;
+    }
     if (!m_direct) {
         m_direct = std::make_unique<QSqlQuery>(m_database);
         m_direct->setForwardOnly(true);

@@ -2,6 +2,7 @@
 
 #include "DbConnection.h"
 #include "DbError.h"
+#include "PreparedStatement.h"
 
 #include <QHash>
 #include <QSqlDatabase>
@@ -39,17 +40,16 @@ public:
     const SqlDialect &sqlDialect() const { return *m_sqlDialect; }
 
     // The statement for this text, prepared on first use. Throws DbError.
-    QSqlQuery &prepared(const QString &sql);
+    PreparedStatement &prepared(const QString &sql);
 
-    // Binds values to the placeholders in order and runs the statement.
-    // Throws DbError (with the statement's result released) on failure.
-    void execute(QSqlQuery &query, const QVariantList &values);
+    // Prepares (once) and runs a statement in one go: values are bound to
+    // the placeholders in order. Throws DbError (with the statement's result
+    // released) on failure.
+    PreparedStatement &run(const QString &sql, const QVariantList &values);
 
-    // Prepares (once) and runs a statement in one go.
-    QSqlQuery &run(const QString &sql, const QVariantList &values);
-
-    // Runs a statement without preparing it (transaction control, which some
-    // drivers refuse to prepare) and finishes it. Throws DbError.
+    // Runs a transaction or savepoint statement, unprepared unless the
+    // dialect allows it (some drivers refuse to prepare them), and finishes
+    // it. Throws DbError.
     void runDirect(const QString &sql);
 
     // The failure of the last execution of query, as the dialect classifies it.
@@ -60,7 +60,7 @@ private:
     Dialect m_dialect = Dialect::SQLite;
     const SqlDialect *m_sqlDialect = nullptr;
     StatementCanceller *m_canceller = nullptr;
-    QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
+    QHash<QString, std::shared_ptr<PreparedStatement>> m_statements;
     std::unique_ptr<QSqlQuery> m_direct;
 };
 
@@ -69,13 +69,13 @@ private:
 class ResultRelease
 {
 public:
-    explicit ResultRelease(QSqlQuery &query) : m_query(query) {}
-    ~ResultRelease() { m_query.finish(); }
+    explicit ResultRelease(PreparedStatement &statement) : m_statement(statement) {}
+    ~ResultRelease() { m_statement.finish(); }
     ResultRelease(const ResultRelease &) = delete;
     ResultRelease &operator=(const ResultRelease &) = delete;
 
 private:
-    QSqlQuery &m_query;
+    PreparedStatement &m_statement;
 };
 
 // The error for reading a row from a result that has none.

@@ -35,6 +35,7 @@ struct Table
 // A prepared insert or update: its statement and the columns it binds.
 struct WriteStatement
 {
+    QString tableName;
     QString sql;
     QList<Column> columns;
 };
@@ -45,6 +46,10 @@ QString key(const QString &name)
 }
 
 } // namespace
+
+struct RowShape : WriteStatement
+{
+};
 
 struct TableRecordsets::Private
 {
@@ -57,15 +62,15 @@ struct TableRecordsets::Private
     bool open = false;
     NewIdSource newIdSource = NewIdSource::LastInsertId;
     QHash<QString, Table> tables;                  // by lower-case name
-    QHash<QString, WriteStatement> inserts;        // by table and column list
+    QHash<QString, RowShape> inserts;              // by table and column list
     QHash<QString, WriteStatement> updates;
+    int generation = 0;
 
     const Table &table(const QString &name) const;
     const Column &column(const Table &table, const QString &name) const;
-    WriteStatement &statementFor(QHash<QString, WriteStatement> &cache, bool insert,
-                                 const QString &tableName, const ColumnValues &values);
-    QVariantList boundValues(const WriteStatement &statement, const ColumnValues &values) const;
-    qint64 newId(QSqlQuery &query, const QString &tableName);
+    WriteStatement makeStatement(bool insert, const QString &tableName, const QStringList &columnNames);
+    QVariantList boundValues(const WriteStatement &statement, const QVariantList &values) const;
+    qint64 newId(PreparedStatement &query, const QString &tableName);
 };
 
 const Table &TableRecordsets::Private::table(const QString &name) const
@@ -86,26 +91,26 @@ const Column &TableRecordsets::Private::column(const Table &table, const QString
     return *found;
 }
 
-// The statement for a table and a list of columns, built on first use. Lines
-// write the same columns every time, so each statement is prepared once.
-WriteStatement &TableRecordsets::Private::statementFor(QHash<QString, WriteStatement> &cache,
-                                                       bool insert, const QString &tableName,
-                                                       const ColumnValues &values)
-{
-    QString cacheKey = tableName;
-    for (const auto &[name, value] : values) {
-        cacheKey += QLatin1Char('\x1f');
-        cacheKey += name;
-    }
-    auto found = cache.find(cacheKey);
-    if (found != cache.end())
-        return *found;
+namespace {
 
+QString cacheKey(const QString &tableName, const QStringList &columnNames)
+{
+    return tableName + QLatin1Char('\x1f') + columnNames.join(QLatin1Char('\x1f'));
+}
+
+} // namespace
+
+// The statement for a table and a list of columns. Lines write the same
+// columns every time, so each statement is made and prepared once.
+WriteStatement TableRecordsets::Private::makeStatement(bool insert, const QString &tableName,
+                                                       const QStringList &columnNames)
+{
     const Table &target = table(tableName);
     WriteStatement statement;
+    statement.tableName = target.name;
     QStringList names;
     const QSqlDriver *driver = statements.database().driver();
-    for (const auto &[name, value] : values) {
+    for (const QString &name : columnNames) {
         const Column &c = column(target, name);
         statement.columns.append(c);
         names.append(driver->escapeIdentifier(c.name, QSqlDriver::FieldName));
@@ -115,26 +120,25 @@ WriteStatement &TableRecordsets::Private::statementFor(QHash<QString, WriteState
     } else {
         for (QString &name : names)
             name += QStringLiteral(" = ?");
-        statement.sql = QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?")
-                                .arg(target.name, names.join(QStringLiteral(", ")));
+        statement.sql = QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?").arg(target.name, names.join(QStringLiteral(", ")));
     }
     statements.prepared(statement.sql);
-    return *cache.insert(cacheKey, statement);
+    return statement;
 }
 
-QVariantList TableRecordsets::Private::boundValues(const WriteStatement &statement,
-                                                   const ColumnValues &values) const
+QVariantList TableRecordsets::Private::boundValues(const WriteStatement &statement, const QVariantList &values) const
 {
     QVariantList bound;
     bound.reserve(values.size() + 1);
+    const Dialect dialect = statements.dialect();
     for (qsizetype i = 0; i < values.size(); ++i) {
         const Column &c = statement.columns.at(i);
-        bound.append(boundValue(values.at(i).second, c.typeCode, statements.dialect(), c.name));
+        bound.append(boundValue(values.at(i), c.typeCode, dialect, c.name));
     }
     return bound;
 }
 
-qint64 TableRecordsets::Private::newId(QSqlQuery &query, const QString &tableName)
+qint64 TableRecordsets::Private::newId(PreparedStatement &query, const QString &tableName)
 {
     bool ok = false;
     if (newIdSource != NewIdSource::LastInsertId && query.next()) {
@@ -142,8 +146,8 @@ qint64 TableRecordsets::Private::newId(QSqlQuery &query, const QString &tableNam
         // The statement is stepped to its end: an error the database raises
         // only then (a full disk, a constraint checked late) must fail the
         // row, not pass unseen when the result is released.
-        if (query.next() || query.lastError().isValid())
-            throw statements.errorOf(query);
+        while (query.next()) {
+        }
         if (ok)
             return id;
     }
@@ -156,7 +160,7 @@ qint64 TableRecordsets::Private::newId(QSqlQuery &query, const QString &tableNam
     // A backend that reports nothing: the highest ID, which is the new row as
     // long as nobody else adds rows to the table at the same moment.
     query.finish();
-    QSqlQuery &highest = statements.run(QStringLiteral("SELECT MAX(ID) FROM %1").arg(tableName), {});
+    PreparedStatement &highest = statements.run(QStringLiteral("SELECT MAX(ID) FROM %1").arg(tableName), {});
     const ResultRelease release(highest);
     if (highest.next()) {
         const qint64 id = highest.value(0).toLongLong(&ok);
@@ -184,6 +188,7 @@ void TableRecordsets::OpenTables()
     d->inserts.clear();
     d->updates.clear();
     d->open = false;
+    ++d->generation;
 
     if (!d->connection.isOpen())
         throw DbError{ErrorNumbers::ConnectionFailed,
@@ -254,25 +259,62 @@ Transaction &TableRecordsets::transaction()
     return d->transaction;
 }
 
-qint64 TableRecordsets::addRow(const QString &tableName, const ColumnValues &values)
+int TableRecordsets::generation() const
 {
-    const WriteStatement &statement = d->statementFor(d->inserts, true, tableName, values);
+    return d->generation;
+}
+
+const RowShape &TableRecordsets::rowShape(const QString &tableName, const QStringList &columnNames)
+{
+    const QString cacheKey = vxr::cacheKey(tableName, columnNames);
+    const auto found = d->inserts.constFind(cacheKey);
+    if (found != d->inserts.constEnd())
+        return *found;
+    RowShape shape;
+    static_cast<WriteStatement &>(shape) = d->makeStatement(true, tableName, columnNames);
+    return *d->inserts.insert(cacheKey, shape);
+}
+
+qint64 TableRecordsets::addRow(const RowShape &shape, const QVariantList &values)
+{
     // Every value is bound afresh: a row the database refused leaves nothing
     // behind for the next one.
-    const QVariantList bound = d->boundValues(statement, values);
-    QSqlQuery &query = d->statements.run(statement.sql, bound);
+    const QVariantList bound = d->boundValues(shape, values);
+    PreparedStatement &query = d->statements.run(shape.sql, bound);
     const ResultRelease release(query);
-    return d->newId(query, tableName);
+    return d->newId(query, shape.tableName);
+}
+
+qint64 TableRecordsets::addRow(const QString &tableName, const ColumnValues &values)
+{
+    QStringList names;
+    QVariantList row;
+    names.reserve(values.size());
+    row.reserve(values.size());
+    for (const auto &[name, value] : values) {
+        names.append(name);
+        row.append(value);
+    }
+    return addRow(rowShape(tableName, names), row);
 }
 
 void TableRecordsets::updateRow(const QString &tableName, qint64 id, const ColumnValues &values)
 {
     if (values.isEmpty())
         return;
-    const WriteStatement &statement = d->statementFor(d->updates, false, tableName, values);
-    QVariantList bound = d->boundValues(statement, values);
+    QStringList names;
+    QVariantList row;
+    for (const auto &[name, value] : values) {
+        names.append(name);
+        row.append(value);
+    }
+    const QString cacheKey = vxr::cacheKey(tableName, names);
+    auto found = d->updates.constFind(cacheKey);
+    if (found == d->updates.constEnd())
+        found = d->updates.insert(cacheKey, d->makeStatement(false, tableName, names));
+    QVariantList bound = d->boundValues(*found, row);
     bound.append(id);
-    QSqlQuery &query = d->statements.run(statement.sql, bound);
+    PreparedStatement &query = d->statements.run(found->sql, bound);
     query.finish();
 }
 

@@ -18,6 +18,10 @@ class Transaction;
 // A column name and the value to store in it.
 using ColumnValues = QList<std::pair<QString, QVariant>>;
 
+// The columns of a table that rows are written with, found in the table and
+// given their statement once (see TableRecordsets::rowShape).
+struct RowShape;
+
 // The fourteen tables of an import run: checked to exist and given a prepared
 // insert statement once per run, so that each line only binds values. Rows
 // are written inside the run's transaction, which the run commits.
@@ -37,8 +41,19 @@ public:
     // connection; never throws.
     void CloseTables() noexcept;
 
-    // Adds one row in the open transaction; returns the ID the database
-    // assigned to it. Throws DbError when the database refuses the row.
+    // The shape of rows of the table with these columns, made on first use
+    // and valid until the tables are opened again (see generation()).
+    // Throws DbError naming a column the table does not have.
+    const RowShape &rowShape(const QString &tableName, const QStringList &columnNames);
+    // Grows each time the tables are opened; shapes of an older generation
+    // must not be used.
+    int generation() const;
+
+    // Adds one row in the open transaction, values in the shape's column
+    // order; returns the ID the database assigned to it. Throws DbError when
+    // the database refuses the row.
+    qint64 addRow(const RowShape &shape, const QVariantList &values);
+    // The same with the columns named beside their values.
     qint64 addRow(const QString &tableName, const ColumnValues &values);
 
     // Overwrites columns of the row with this ID in the open transaction.

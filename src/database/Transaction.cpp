@@ -106,7 +106,7 @@ void Transaction::checkTransactionSurvived()
     const QString sql = m_statements.sqlDialect().transactionAliveSql();
     if (sql.isEmpty())
         return;
-    QSqlQuery &query = m_statements.run(sql, {});
+    PreparedStatement &query = m_statements.run(sql, {});
     const ResultRelease release(query);
     if (query.next() && query.value(0).toInt() == 0) {
         m_active = false;

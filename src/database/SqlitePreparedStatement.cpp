@@ -1,0 +1,175 @@
+#include "SqlitePreparedStatement.h"
+
+#include "SqlDialect.h"
+
+#include <QDateTime>
+#include <QSqlDriver>
+#include <QSqlError>
+
+#include <sqlite3.h>
+
+namespace vxr {
+
+namespace {
+
+bool isNullForBinding(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return true;
+    return value.typeId() == QMetaType::QString && static_cast<const QString *>(value.constData())->isNull();
+}
+
+} // namespace
+
+sqlite3 *SqlitePreparedStatement::handleOf(const QSqlDatabase &database)
+{
+    if (!database.driver())
+        return nullptr;
+    const QVariant handle = database.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+SqlitePreparedStatement::SqlitePreparedStatement(sqlite3 *database, const QString &sql, const SqlDialect &dialect)
+    : m_database(database), m_dialect(dialect)
+{
+    const QByteArray text = sql.toUtf8();
+    const int rc = sqlite3_prepare_v3(m_database, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT,
+                                      &m_statement, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc);
+}
+
+SqlitePreparedStatement::~SqlitePreparedStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+// The failure as the dialect classifies it: the extended result code and the
+// library's message, as Qt's driver would report them.
+void SqlitePreparedStatement::fail(int resultCode)
+{
+    const int code = m_database ? sqlite3_extended_errcode(m_database) : resultCode;
+    const QString message = m_database ? QString::fromUtf8(sqlite3_errmsg(m_database))
+                                       : QString::fromUtf8(sqlite3_errstr(resultCode));
+    if (m_statement)
+        sqlite3_reset(m_statement);
+    m_rowPending = false;
+    throw m_dialect.errorFrom(QSqlError(QStringLiteral("Unable to execute statement"), message,
+                                        QSqlError::StatementError, QString::number(code)),
+                              {});
+}
+
+void SqlitePreparedStatement::bind(int index, const QVariant &value)
+{
+    const int position = index + 1;
+    int rc = SQLITE_OK;
+    if (isNullForBinding(value)) {
+        rc = sqlite3_bind_null(m_statement, position);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+            rc = sqlite3_bind_int(m_statement, position, value.toBool() ? 1 : 0);
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::ULong:
+        case QMetaType::ULongLong:
+            rc = sqlite3_bind_int64(m_statement, position, value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(m_statement, position, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const auto *bytes = static_cast<const QByteArray *>(value.constData());
+            rc = sqlite3_bind_blob(m_statement, position, bytes->constData(), int(bytes->size()), SQLITE_STATIC);
+            break;
+        }
+        case QMetaType::QString: {
+            // The text stays alive in m_bound until the statement is run again.
+            const auto *text = static_cast<const QString *>(value.constData());
+            rc = sqlite3_bind_text16(m_statement, position, text->constData(), int(text->size() * sizeof(QChar)),
+                                     SQLITE_STATIC);
+            break;
+        }
+        default: {
+            const QString text = value.typeId() == QMetaType::QDateTime
+                    ? value.toDateTime().toString(Qt::ISODateWithMs)
+                    : value.toString();
+            rc = sqlite3_bind_text16(m_statement, position, text.constData(), int(text.size() * sizeof(QChar)),
+                                     SQLITE_TRANSIENT);
+            break;
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        fail(rc);
+}
+
+bool SqlitePreparedStatement::step()
+{
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    fail(rc);
+}
+
+void SqlitePreparedStatement::execute(const QVariantList &values)
+{
+    sqlite3_reset(m_statement);
+    m_bound = values;
+    for (int i = 0; i < m_bound.size(); ++i)
+        bind(i, m_bound.at(i));
+    m_rowPending = step();
+}
+
+bool SqlitePreparedStatement::next()
+{
+    if (m_rowPending) {
+        m_rowPending = false;
+        return true;
+    }
+    return step();
+}
+
+QVariant SqlitePreparedStatement::value(int column) const
+{
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant::fromValue<qlonglong>(sqlite3_column_int64(m_statement, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_statement, column);
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_statement, column)),
+                          sqlite3_column_bytes(m_statement, column));
+    default:
+        return QString(static_cast<const QChar *>(sqlite3_column_text16(m_statement, column)),
+                       sqlite3_column_bytes16(m_statement, column) / int(sizeof(QChar)));
+    }
+}
+
+void SqlitePreparedStatement::finish()
+{
+    sqlite3_reset(m_statement);
+    m_rowPending = false;
+}
+
+QVariant SqlitePreparedStatement::lastInsertId() const
+{
+    return QVariant::fromValue<qlonglong>(sqlite3_last_insert_rowid(m_database));
+}
+
+} // namespace vxr

@@ -32,6 +32,27 @@ QString outcomeText(const ImportSummary &summary)
     return QStringLiteral("Failed");
 }
 
+// The values taken otherwise than their text gave them, when there are any.
+// They are in no way failures: their lines were imported.
+QString valuesText(const ImportSummary &summary)
+{
+    if (summary.valuesReadAsEmpty == 0 && summary.valuesCut == 0)
+        return {};
+    QString text;
+    if (summary.valuesReadAsEmpty > 0)
+        text += QStringLiteral("  Values read as 0/empty: %1 (text with no number in a number column, or no "
+                               "date in a date column)\n")
+                        .arg(summary.valuesReadAsEmpty);
+    if (summary.valuesCut > 0)
+        text += QStringLiteral("  Values cut to fit:      %1 (text longer than its column, supplier names "
+                               "longer than 30 characters)\n")
+                        .arg(summary.valuesCut);
+    text += QStringLiteral("  These values are not failures: their lines were imported with them.");
+    if (summary.valuesReadAsEmpty > 0)
+        text += QStringLiteral(" --strict fails such lines instead.");
+    return text + QLatin1Char('\n');
+}
+
 QString summaryText(const ImportSummary &summary, const ImportSetup &setup)
 {
     const QString caption = tableCaption(setup.tableId);
@@ -49,6 +70,7 @@ QString summaryText(const ImportSummary &summary, const ImportSetup &setup)
     row(QStringLiteral("Lines skipped"), QString::number(summary.linesSkipped));
     row(QStringLiteral("Lines failed"), QString::number(summary.linesFailed));
     row(QStringLiteral("Lines not reached"), QString::number(summary.linesNotReached));
+    text += valuesText(summary);
     row(QStringLiteral("Log"), summary.logPath
                                        + (summary.logLinesMissing > 0 ? QStringLiteral(" (%1 entries could not be written)")
                                                                                 .arg(summary.logLinesMissing)

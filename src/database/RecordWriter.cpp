@@ -52,12 +52,12 @@ const QString LineSavepoint = QStringLiteral("vxr_line");
 
 // Rows go through the tables, which hold the run's connection.
 RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, TableRecordsets &tables,
-                           const RegionalSettings &regional)
+                           const RegionalSettings &regional, StrictValues strict)
     : m_fields(fields),
       m_reader(reader),
       m_tables(tables),
       m_lookups(fields, tables, regional),
-      m_resolver(fields, m_lookups, regional)
+      m_resolver(fields, m_lookups, regional, strict)
 {
     for (int index = 0; index < fields.FieldCount(); ++index) {
         const int tableId = fields[index].TableID;
@@ -71,14 +71,18 @@ RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, Table
 template<typename Work>
 qint32 RecordWriter::lineResult(Work work)
 {
+    m_resolver.clearNotes();
+    m_lineTally = {};
     try {
         return work();
     } catch (const DbError &error) {
+        m_lineTally = {};
         if (error.endsRun())
             throw;
         m_lastFailure = error;
         return error.number;
     } catch (const std::exception &error) {
+        m_lineTally = {};
         m_lastFailure = DbError{ErrorNumbers::StatementFailed, QString::fromLocal8Bit(error.what())};
         return m_lastFailure.number;
     }
@@ -113,6 +117,30 @@ void RecordWriter::resolvePasses()
                 m_resolver.ResolveFieldValue(entry.FieldIndex, entry.Text);
         }
     }
+}
+
+// With strict values, a line with a text that is no value for its column
+// fails before any look-up can add a row for it.
+void RecordWriter::checkValues() const
+{
+    for (int position = FirstPosition; position <= LastPosition; ++position) {
+        const FieldMapEntry &entry = m_reader.FieldMap[position];
+        if (entry.FieldIndex != 0)
+            m_resolver.checkValue(entry.FieldIndex, entry.Text);
+    }
+}
+
+// The notes of the values that went into the rows written: the table's own,
+// and the supplier list's when its row was written.
+ValueTally RecordWriter::tallyOf(int tableId, bool withSupplierList) const
+{
+    ValueTally tally;
+    for (const ValueNote &note : m_resolver.notes()) {
+        const int noteTable = m_fields[note.fieldIndex].TableID;
+        if (noteTable == tableId || (withSupplierList && noteTable == SupplierListTable))
+            tally.add(note.kind);
+    }
+    return tally;
 }
 
 // Resolves one entry from every position that maps it; the last one wins.
@@ -160,6 +188,7 @@ qint32 RecordWriter::saveRecord(int tableId)
     // Look-ups may add reference rows here, each in a savepoint of its own;
     // they stay whatever follows.
     m_resolver.setKeyEntry(table.keyColumn.isEmpty() ? 0 : table.keyFieldIndex);
+    checkValues();
     resolvePasses();
     checkKeyGiven(table);
 
@@ -171,21 +200,24 @@ qint32 RecordWriter::saveRecord(int tableId)
         // Every catalogue column of the table, mapped or not.
         const qint64 newId = addTableRow(tableId);
 
+        bool supplierListWritten = false;
         if (tableId == ItemTable)
-            writeSupplierList(newId);
+            supplierListWritten = writeSupplierList(newId);
         else if (tableId == CustomerTable)
             writeAccountReceivable(newId);
+        m_lineTally = tallyOf(tableId, supplierListWritten);
         return 0;
     });
 }
 
-// An item that names a supplier is linked to it.
-void RecordWriter::writeSupplierList(qint64 itemId)
+// An item that names a supplier is linked to it. False when it names none.
+bool RecordWriter::writeSupplierList(qint64 itemId)
 {
     if (!valueIsTrue(m_fields.byId(FieldIds::ItemSupplier).Value))
-        return;
+        return false;
     m_fields.byId(FieldIds::SupplierListItemID).Value = idValue(itemId);
     addTableRow(SupplierListTable);
+    return true;
 }
 
 // A customer with a balance gets a receivable for it and its history entry,
@@ -211,6 +243,7 @@ qint32 RecordWriter::updateRecord(int tableId)
     // The key always comes from this line: the save may have failed before
     // it got to the key, which then still held the previous line's value.
     m_resolver.setKeyEntry(table.keyFieldIndex);
+    checkValues();
     resolveEntry(table.keyFieldIndex);
     checkKeyGiven(table);
 
@@ -243,6 +276,7 @@ qint32 RecordWriter::updateRecord(int tableId)
         if (id < 1)
             return ErrorNumbers::NoUpdateByKey;
         m_tables.updateRow(table.name, id, values);
+        m_lineTally = tallyOf(tableId, false);
         return 0;
     });
 }

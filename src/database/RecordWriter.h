@@ -22,8 +22,10 @@ struct RegionalSettings;
 class RecordWriter
 {
 public:
+    // With strict values, a line whose number or date column gets a text
+    // that is none fails (InvalidValue) before any of its look-ups.
     RecordWriter(FieldTable &fields, const RecordReader &reader, TableRecordsets &tables,
-                 const RegionalSettings &regional);
+                 const RegionalSettings &regional, StrictValues strict);
 
     // 0 when the row was added; ErrorNumbers::DuplicateKey when the key is
     // already present; otherwise the number of the first failure.
@@ -35,6 +37,10 @@ public:
 
     // The failure behind the last non-zero result.
     const DbError &lastFailure() const { return m_lastFailure; }
+    // After a result of 0: the values of the rows just written that were
+    // read as 0 or empty, or cut to fit (values resolved for rows the line
+    // did not write do not count). Empty after a failure.
+    const ValueTally &lineTally() const { return m_lineTally; }
 
 private:
     FieldTable &m_fields;
@@ -47,11 +53,13 @@ private:
     // failures are thrown as DbError.
     void resolvePasses();
     void resolveEntry(int fieldIndex);
+    void checkValues() const;
+    ValueTally tallyOf(int tableId, bool withSupplierList) const;
     // The values of every catalogue column of a table, in index order.
     QVariantList rowValues(int tableId) const;
     // Adds the row of a table made of its catalogue columns.
     qint64 addTableRow(int tableId);
-    void writeSupplierList(qint64 itemId);
+    bool writeSupplierList(qint64 itemId);
     void writeAccountReceivable(qint64 customerId);
 
     template<typename Work>
@@ -60,6 +68,7 @@ private:
 
     ReferenceLookups m_lookups;
     DbError m_lastFailure;
+    ValueTally m_lineTally;
     ValueResolver m_resolver;
     // Indices in Fields of each table's entries, in index order.
     std::array<QList<int>, LastTableId + 1> m_tableEntries;

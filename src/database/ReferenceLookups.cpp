@@ -5,6 +5,7 @@
 #include "SqlStatements.h"
 #include "TableRecordsets.h"
 #include "Transaction.h"
+#include "ValueResolver.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"
@@ -182,13 +183,17 @@ QVariant ReferenceLookups::GetCategoryID(const QString &name)
     });
 }
 
-QVariant ReferenceLookups::GetSupplierID(const QString &fullText)
+QVariant ReferenceLookups::GetSupplierID(const QString &fullText, bool *nameCut)
 {
+    if (nameCut)
+        *nameCut = false;
     if (fullText.trimmed().isEmpty())
         return noReference();
     // A new supplier keeps only the first 30 characters of its name, so both
     // queries ask for those: a long name then finds the supplier it created.
-    const QString name = boundText(fullText.left(SupplierNameLength));
+    const QString name = boundText(cutToLength(fullText, SupplierNameLength));
+    if (nameCut)
+        *nameCut = name.size() < fullText.size();
     return cached(cacheKey('S', name), [&] {
         return findOrAdd(SupplierQuery, name, [&] {
             const QVariant blank = emptyText();

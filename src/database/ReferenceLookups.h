@@ -36,9 +36,11 @@ public:
     // Department entry), as the database's comparison matches it; added when
     // missing.
     QVariant GetCategoryID(const QString &name);
-    // The supplier whose name is the first 30 characters of text (exactly),
-    // added when missing.
-    QVariant GetSupplierID(const QString &text);
+    // The supplier whose name is the first 30 characters of text (exactly,
+    // cut between whole characters), added when missing. *nameCut (when
+    // given) tells whether the name was cut: two long names that begin
+    // alike are one supplier.
+    QVariant GetSupplierID(const QString &text, bool *nameCut = nullptr);
     // The tax described as "Tax " + text (exactly), added with its item tax
     // group when missing.
     QVariant GetTaxID(const QString &text);

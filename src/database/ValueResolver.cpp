@@ -14,9 +14,60 @@
 
 namespace vxr {
 
+namespace {
+
+// How the text of an entry becomes its value: the reference fields name
+// another row, the item cost and the customer balance are amounts whatever
+// their column, every other entry is read by the type of its column.
+enum class Reading { Reference, Number, Date, Text };
+
+Reading readingOf(const FieldDef &field)
+{
+    switch (field.FieldID) {
+    case FieldIds::ItemCategory:
+    case FieldIds::ItemDepartment:
+    case FieldIds::ItemParentItem:
+    case FieldIds::ItemSupplier:
+    case FieldIds::ItemSalesTax:
+    case FieldIds::AliasItemLookupCode:
+    case FieldIds::ComponentItemClass:
+    case FieldIds::ComponentItem:
+        return Reading::Reference;
+    case FieldIds::ItemCost:
+    case FieldIds::CustomerAccountBalance:
+        return Reading::Number;
+    default:
+        break;
+    }
+    if (isTextType(field.DataType))
+        return Reading::Text;
+    if (isDateType(field.DataType))
+        return Reading::Date;
+    return Reading::Number;
+}
+
+// A blank text gives no value at all (0, empty or null, as always); only a
+// text that says something can be a wrong value.
+bool isBlank(const QString &text)
+{
+    return text.trimmed().isEmpty();
+}
+
+DbError invalidValue(const FieldDef &field, const QString &text, Reading reading)
+{
+    DbError error{ErrorNumbers::InvalidValue,
+                  QStringLiteral("The %1 \"%2\" is not %3.")
+                          .arg(field.DisplayName, text,
+                               reading == Reading::Date ? QStringLiteral("a date") : QStringLiteral("a number"))};
+    error.detail = field.DisplayName;
+    return error;
+}
+
+} // namespace
+
 ValueResolver::ValueResolver(FieldTable &fields, ReferenceLookups &lookups,
-                             const RegionalSettings &regional)
-    : m_fields(fields), m_lookups(lookups), m_regional(regional)
+                             const RegionalSettings &regional, StrictValues strict)
+    : m_fields(fields), m_lookups(lookups), m_regional(regional), m_strict(strict)
 {
 }
 
@@ -33,56 +84,115 @@ void ValueResolver::ResolveFieldValue(int fieldIndex, const QString &text)
         return;
     FieldDef &field = m_fields[fieldIndex];
 
-    // Companion entries are written before the entry itself.
-    switch (field.FieldID) {
-    case FieldIds::ItemCategory:
-        field.Value = m_lookups.GetCategoryID(text);
+    switch (readingOf(field)) {
+    case Reading::Reference:
+        field.Value = lookUp(fieldIndex, text);
         return;
-    case FieldIds::ItemCost: {
-        const QVariant cost = TextToNumber(text, m_regional);
-        setValue(FieldIds::SupplierListCost, cost);
-        field.Value = cost;
+    case Reading::Number: {
+        const QVariant number = readNumber(fieldIndex, text);
+        // Companion entries are written before the entry itself.
+        if (field.FieldID == FieldIds::ItemCost) {
+            setValue(FieldIds::SupplierListCost, number);
+        } else if (field.FieldID == FieldIds::CustomerAccountBalance) {
+            setValue(FieldIds::ARBalance, number);
+            setValue(FieldIds::AROriginalAmount, number);
+            setValue(FieldIds::ARHistoryAmount, number);
+        }
+        field.Value = number;
         return;
     }
+    case Reading::Date:
+        field.Value = readDate(fieldIndex, text);
+        return;
+    case Reading::Text:
+        checkKeyLength(fieldIndex, text);
+        field.Value = readText(fieldIndex, text);
+        return;
+    }
+}
+
+void ValueResolver::checkValue(int fieldIndex, const QString &text) const
+{
+    if (m_strict == StrictValues::No || fieldIndex <= 0 || fieldIndex >= m_fields.FieldCount() || isBlank(text))
+        return;
+    const FieldDef &field = m_fields[fieldIndex];
+    const Reading reading = readingOf(field);
+    if (reading == Reading::Number && !ReadNumber(text, m_regional))
+        throw invalidValue(field, text, reading);
+    if (reading == Reading::Date && !TextToDate(text, m_regional.Locale))
+        throw invalidValue(field, text, reading);
+}
+
+// The ID the reference names; the supplier also into the supplier list.
+QVariant ValueResolver::lookUp(int fieldIndex, const QString &text)
+{
+    switch (m_fields[fieldIndex].FieldID) {
+    case FieldIds::ItemCategory:
+        return m_lookups.GetCategoryID(text);
     case FieldIds::ItemDepartment:
-        field.Value = m_lookups.GetDepartmentID(text);
-        return;
-    case FieldIds::ItemParentItem:
-    case FieldIds::AliasItemLookupCode:
-    case FieldIds::ComponentItem:
-        field.Value = m_lookups.GetItemID(text);
-        return;
+        return m_lookups.GetDepartmentID(text);
     case FieldIds::ItemSupplier: {
-        const QVariant supplier = m_lookups.GetSupplierID(text);
+        bool nameCut = false;
+        const QVariant supplier = m_lookups.GetSupplierID(text, &nameCut);
+        if (nameCut)
+            m_notes.append({fieldIndex, ValueNote::Kind::Cut});
         setValue(FieldIds::SupplierListSupplierID, supplier);
-        field.Value = supplier;
-        return;
+        return supplier;
     }
     case FieldIds::ItemSalesTax:
-        field.Value = m_lookups.GetTaxID(text);
-        return;
-    case FieldIds::CustomerAccountBalance: {
-        const QVariant balance = TextToNumber(text, m_regional);
-        setValue(FieldIds::ARBalance, balance);
-        setValue(FieldIds::AROriginalAmount, balance);
-        setValue(FieldIds::ARHistoryAmount, balance);
-        field.Value = balance;
-        return;
-    }
+        return m_lookups.GetTaxID(text);
     case FieldIds::ComponentItemClass:
-        field.Value = m_lookups.GetItemClassID(text);
-        return;
-    default:
-        if (fieldIndex == m_keyEntry && isTextType(field.DataType) && field.MaxLength > 0
-            && text.size() > field.MaxLength)
-            throw DbError{ErrorNumbers::ValueOutOfRange,
-                          QStringLiteral("The key \"%1\" is longer than the %2 characters of the column %3.")
-                                  .arg(text)
-                                  .arg(field.MaxLength)
-                                  .arg(field.ColumnName)};
-        field.Value = convertByType(text, field.DataType, field.MaxLength, m_regional);
-        return;
+        return m_lookups.GetItemClassID(text);
+    default: // the parent item, the alias's item, the component's item
+        return m_lookups.GetItemID(text);
     }
+}
+
+QVariant ValueResolver::readNumber(int fieldIndex, const QString &text)
+{
+    const std::optional<double> number = ReadNumber(text, m_regional);
+    if (!number && !isBlank(text))
+        noValue(fieldIndex, text);
+    return number.value_or(0.0);
+}
+
+QVariant ValueResolver::readDate(int fieldIndex, const QString &text)
+{
+    if (const std::optional<QDateTime> date = TextToDate(text, m_regional.Locale))
+        return *date;
+    if (!isBlank(text))
+        noValue(fieldIndex, text);
+    return nullValue();
+}
+
+QVariant ValueResolver::readText(int fieldIndex, const QString &text)
+{
+    const FieldDef &field = m_fields[fieldIndex];
+    const QVariant value = convertByType(text, field.DataType, field.MaxLength, m_regional);
+    if (value.toString().size() < text.size())
+        m_notes.append({fieldIndex, ValueNote::Kind::Cut});
+    return value;
+}
+
+// A text that is no value for its column: the line fails with strict values;
+// otherwise the text is read as 0 or empty, as it always was, and noted.
+void ValueResolver::noValue(int fieldIndex, const QString &text)
+{
+    const FieldDef &field = m_fields[fieldIndex];
+    if (m_strict == StrictValues::Yes)
+        throw invalidValue(field, text, readingOf(field));
+    m_notes.append({fieldIndex, ValueNote::Kind::ReadAsEmpty});
+}
+
+void ValueResolver::checkKeyLength(int fieldIndex, const QString &text) const
+{
+    const FieldDef &field = m_fields[fieldIndex];
+    if (fieldIndex == m_keyEntry && field.MaxLength > 0 && text.size() > field.MaxLength)
+        throw DbError{ErrorNumbers::ValueOutOfRange,
+                      QStringLiteral("The key \"%1\" is longer than the %2 characters of the column %3.")
+                              .arg(text)
+                              .arg(field.MaxLength)
+                              .arg(field.ColumnName)};
 }
 
 QVariant ValueResolver::convertByType(const QString &text, int dataType, int maxLength,

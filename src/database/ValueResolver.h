@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QVariant>
 
@@ -9,6 +10,34 @@ class FieldTable;
 class ReferenceLookups;
 struct RegionalSettings;
 
+// Whether a text that is no value for its column (no number where a number
+// is read, no date for a date column) fails its line, or is read as 0 or
+// empty (null for a date) and noted.
+enum class StrictValues { No, Yes };
+
+// One value of a line that was not taken as its text gave it: the entry it
+// went to, and what happened to it.
+struct ValueNote
+{
+    enum class Kind {
+        ReadAsEmpty, // a text with no number or date, read as 0 or empty
+        Cut,         // a text cut to fit its column (a supplier name too)
+    };
+    int fieldIndex = 0;
+    Kind kind = Kind::ReadAsEmpty;
+};
+
+// How many values of a line (or of many lines) were not taken as their texts
+// gave them, by kind.
+struct ValueTally
+{
+    qint64 readAsEmpty = 0;
+    qint64 cut = 0;
+
+    void add(ValueNote::Kind kind) { ++(kind == ValueNote::Kind::Cut ? cut : readAsEmpty); }
+    bool operator==(const ValueTally &) const = default;
+};
+
 // Turns the text of one mapped position into the value its entry writes:
 // reference fields through their look-up, the item cost and the customer
 // balance also into their companion entries, everything else by the type of
@@ -17,11 +46,24 @@ class ValueResolver
 {
 public:
     // Amounts and dates are read under the regional settings.
-    ValueResolver(FieldTable &fields, ReferenceLookups &lookups, const RegionalSettings &regional);
+    ValueResolver(FieldTable &fields, ReferenceLookups &lookups, const RegionalSettings &regional,
+                  StrictValues strict);
 
     // Sets the Value of the entry at fieldIndex (and of its companions).
-    // Failures of a look-up are thrown as DbError.
+    // Failures of a look-up are thrown as DbError, and so is a text that is
+    // no value for its column when values are strict (InvalidValue, with the
+    // field's caption as its detail). Otherwise such a text, and a text cut
+    // to fit, are noted.
     void ResolveFieldValue(int fieldIndex, const QString &text);
+
+    // With strict values, throws as ResolveFieldValue would for a text that
+    // is no value for its column, without looking anything up: a line can be
+    // refused before its look-ups add rows. Does nothing otherwise.
+    void checkValue(int fieldIndex, const QString &text) const;
+
+    // The values noted since the last clearNotes(), in the order resolved.
+    const QList<ValueNote> &notes() const { return m_notes; }
+    void clearNotes() { m_notes.clear(); }
 
     // The entry holding the key of the destination table (0: none). Its text
     // is never cut to fit the column: two keys that differ only beyond the
@@ -36,11 +78,19 @@ public:
 
 private:
     void setValue(int fieldId, const QVariant &value);
+    QVariant lookUp(int fieldIndex, const QString &text);
+    QVariant readNumber(int fieldIndex, const QString &text);
+    QVariant readDate(int fieldIndex, const QString &text);
+    QVariant readText(int fieldIndex, const QString &text);
+    void checkKeyLength(int fieldIndex, const QString &text) const;
+    void noValue(int fieldIndex, const QString &text);
 
     FieldTable &m_fields;
     ReferenceLookups &m_lookups;
     const RegionalSettings &m_regional;
+    const StrictValues m_strict;
     int m_keyEntry = 0;
+    QList<ValueNote> m_notes;
 };
 
 // The longest start of text that fits maxLength UTF-16 units and ends

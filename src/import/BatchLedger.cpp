@@ -17,9 +17,11 @@ void BatchLedger::count(const Line &line, ImportSummary &summary) const
     switch (line.kind) {
     case Kind::Added: ++summary.rowsAdded; break;
     case Kind::Updated: ++summary.rowsUpdated; break;
-    case Kind::Failed: ++summary.linesFailed; break;
-    case Kind::NotReached: ++summary.linesNotReached; break;
+    case Kind::Failed: ++summary.linesFailed; return;
+    case Kind::NotReached: ++summary.linesNotReached; return;
     }
+    summary.valuesReadAsEmpty += line.values.readAsEmpty;
+    summary.valuesCut += line.values.cut;
 }
 
 void BatchLedger::writeRejected(RejectFile *reject, bool writtenLinesToo) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "database/ValueResolver.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -10,8 +12,8 @@ struct ImportSummary;
 
 // The lines of the batch a run has open: those written (not yet committed)
 // and those rejected (failed, or not reached). A line counts as added or
-// updated only when its batch commits; when the batch is lost, its written
-// lines fail with it. Rejected lines reach the reject file in the order of
+// updated only when its batch commits, and so do the values its rows took
+// as 0, empty or cut; when the batch is lost, its written lines fail with it. Rejected lines reach the reject file in the order of
 // the text file.
 class BatchLedger
 {
@@ -23,11 +25,12 @@ public:
         QByteArray text; // as read, without the line end
         QByteArray end;  // the line end as read
         Kind kind = Kind::Failed;
+        ValueTally values; // of a written line
     };
 
-    void add(qint64 number, const QByteArray &text, const QByteArray &end, Kind kind)
+    void add(qint64 number, const QByteArray &text, const QByteArray &end, Kind kind, const ValueTally &values = {})
     {
-        m_lines.append({number, text, end, kind});
+        m_lines.append({number, text, end, kind, values});
     }
     qsizetype size() const { return m_lines.size(); }
     qint64 countOf(Kind kind) const;

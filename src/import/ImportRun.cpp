@@ -83,7 +83,7 @@ public:
         Reporter &reporter, ProgressSink &progress, const ImportRequest &request)
         : m_fields(fields), m_reader(reader), m_connection(connection), m_reporter(reporter),
           m_progress(progress), m_request(request), m_log(request.logPath), m_tables(connection, fields),
-          m_writer(fields, reader, m_tables, regional)
+          m_writer(fields, reader, m_tables, regional, request.strictValues ? StrictValues::Yes : StrictValues::No)
     {
         m_summary.logPath = request.logPath;
     }
@@ -111,7 +111,7 @@ private:
     void closeAll();
 
     void logFailure(qint32 number, qint64 recordNumber, const QByteArray &text, const QString &detail = {});
-    void addToBatch(qint64 recordNumber, BatchLedger::Kind kind);
+    void addToBatch(qint64 recordNumber, BatchLedger::Kind kind, const ValueTally &values = {});
     void showProgress(bool force);
     void showOutcome();
     bool cancelRequested() const { return m_request.cancel && m_request.cancel->isRequested(); }
@@ -309,7 +309,8 @@ std::optional<Stop> Run::importLine(qint64 recordNumber)
     }
     m_summary.lastLineProcessed = recordNumber;
     if (result.number == 0) {
-        addToBatch(recordNumber, result.updated ? BatchLedger::Kind::Updated : BatchLedger::Kind::Added);
+        addToBatch(recordNumber, result.updated ? BatchLedger::Kind::Updated : BatchLedger::Kind::Added,
+                   m_writer.lineTally());
         return std::nullopt;
     }
     logFailure(result.number, recordNumber, text, m_writer.lastFailure().detail);
@@ -317,9 +318,9 @@ std::optional<Stop> Run::importLine(qint64 recordNumber)
     return std::nullopt;
 }
 
-void Run::addToBatch(qint64 recordNumber, BatchLedger::Kind kind)
+void Run::addToBatch(qint64 recordNumber, BatchLedger::Kind kind, const ValueTally &values)
 {
-    m_batch.add(recordNumber, m_reader.CurrentLine, m_reader.currentLineEnd(), kind);
+    m_batch.add(recordNumber, m_reader.CurrentLine, m_reader.currentLineEnd(), kind, values);
 }
 
 // The line's result: written (added or updated), or its error number.

@@ -97,6 +97,13 @@ struct ImportSummary
     qint64 linesSkipped = 0;
     qint64 linesFailed = 0;
     qint64 linesNotReached = 0;   // not processed: the run was cancelled or stopped
+    // Values of the lines counted as added or updated that were not taken as
+    // their text gave them; neither is a failure. Texts with no number in a
+    // number column (stored as 0) or no date in a date column (stored
+    // empty), and texts cut to fit their column (supplier names to 30
+    // characters).
+    qint64 valuesReadAsEmpty = 0;
+    qint64 valuesCut = 0;
     qint64 lastLineProcessed = 0;
     bool nothingStored = false;   // a test run, or a single transaction rolled back
     bool fileChanged = false;     // the text file held other lines than were counted

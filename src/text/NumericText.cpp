@@ -31,23 +31,27 @@ int digitValue(QChar c, int base)
 }
 
 // "&H1F" / "&O17": the integer in that base; digits run until the first
-// character that is not one.
-double readRadixInteger(const QString &text, qsizetype from, int base)
+// character that is not one. Nothing when no digit follows.
+std::optional<double> readRadixInteger(const QString &text, qsizetype from, int base)
 {
     double value = 0;
-    for (qsizetype i = from; i < text.size(); ++i) {
+    qsizetype i = from;
+    for (; i < text.size(); ++i) {
         const int digit = digitValue(text.at(i), base);
         if (digit < 0)
             break;
         value = value * base + digit;
     }
+    if (i == from)
+        return std::nullopt;
     return value;
 }
 
 // The number at the start of text: optional sign, digits, optionally "."
 // and digits, optionally an exponent (E or D, optional sign, digits).
 // Reading stops at the first character that cannot continue the number.
-double readLeadingNumber(const QString &text)
+// Nothing when the text does not start with a number.
+std::optional<double> readLeadingNumber(const QString &text)
 {
     qsizetype i = 0;
     const qsizetype size = text.size();
@@ -60,8 +64,10 @@ double readLeadingNumber(const QString &text)
     if (i + 1 < size && text.at(i) == u'&') {
         const QChar radix = text.at(i + 1).toUpper();
         if (radix == u'H' || radix == u'O') {
-            const double value = readRadixInteger(text, i + 2, radix == u'H' ? 16 : 8);
-            return negative ? -value : value;
+            const std::optional<double> value = readRadixInteger(text, i + 2, radix == u'H' ? 16 : 8);
+            if (!value)
+                return std::nullopt;
+            return negative ? -*value : *value;
         }
     }
 
@@ -76,7 +82,7 @@ double readLeadingNumber(const QString &text)
             fractionDigits += char(text.at(i++).unicode());
     }
     if (wholeDigits.empty() && fractionDigits.empty())
-        return 0;
+        return std::nullopt;
     std::string number = negative ? "-" : "";
     number += wholeDigits.empty() ? "0" : wholeDigits;
     number += '.';
@@ -161,7 +167,12 @@ QString ReplaceAll(const QString &source, const QString &find, const QString &re
     return result;
 }
 
-double TextToNumber(QString text, const RegionalSettings &settings)
+double TextToNumber(const QString &text, const RegionalSettings &settings)
+{
+    return ReadNumber(text, settings).value_or(0.0);
+}
+
+std::optional<double> ReadNumber(QString text, const RegionalSettings &settings)
 {
     text = ReplaceAll(text, QStringLiteral(" "), QString());
     text = ReplaceAll(text, QStringLiteral(")"), QString());
@@ -181,8 +192,10 @@ double TextToNumber(QString text, const RegionalSettings &settings)
     // Tabs and line feeds do not interrupt a number, like spaces.
     text.remove(u'\t');
     text.remove(u'\n');
-    const double value = readLeadingNumber(text);
-    return percent ? value / 100 : value;
+    const std::optional<double> value = readLeadingNumber(text);
+    if (!value)
+        return std::nullopt;
+    return percent ? *value / 100 : *value;
 }
 
 } // namespace vxr

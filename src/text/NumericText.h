@@ -33,6 +33,11 @@ QString ReplaceAll(const QString &source, const QString &find, const QString &re
 
 // An amount as people type it ("$1,234.50", "(12.50)", "12.50-", "15%") turned
 // into a number under the regional settings; text without a number gives 0.
-double TextToNumber(QString text, const RegionalSettings &settings);
+double TextToNumber(const QString &text, const RegionalSettings &settings);
+
+// The same, but nothing for a text that holds no number where the number
+// should start ("abc", "$", "-", "abc12", and the empty text); what follows a
+// number is ignored ("12abc" is 12).
+std::optional<double> ReadNumber(QString text, const RegionalSettings &settings);
 
 } // namespace vxr

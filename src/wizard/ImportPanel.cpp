@@ -62,6 +62,11 @@ void frmMain::showImportSummary(const ImportSummary &summary)
         + QStringLiteral("Lines skipped: %1\r\n").arg(summary.linesSkipped)
         + QStringLiteral("Lines failed: %1\r\n").arg(summary.linesFailed)
         + QStringLiteral("Lines not reached: %1\r\n").arg(summary.linesNotReached);
+    if (summary.valuesReadAsEmpty > 0 || summary.valuesCut > 0)
+        text += QStringLiteral("Values read as 0/empty: %1\r\nValues cut to fit: %2\r\n"
+                               "(not failures: their lines were imported with these values)\r\n")
+                        .arg(summary.valuesReadAsEmpty)
+                        .arg(summary.valuesCut);
     if (!summary.rejectPath.isEmpty())
         text += QStringLiteral("\r\nThe lines not stored are in the reject file:\r\n%1\r\n")
                         .arg(QDir::toNativeSeparators(summary.rejectPath));

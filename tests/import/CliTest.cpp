@@ -184,6 +184,35 @@ TEST_F(CliTest, UsDatesUnderTheCLocaleAndUtf16Files)
     EXPECT_EQ(storeQuery("SELECT LastName FROM Customer").toString(), QStringLiteral(u"Zo\u00EB"));
 }
 
+TEST_F(CliTest, StrictValuesFailTheirLinesAndOtherwiseAreCounted)
+{
+    const QString connect = newStore();
+    ASSERT_TRUE(writeTestFile(path("items.csv"), "K1,Widget,abc\r\nK2,A description far longer than its column,4\r\n"));
+    const QStringList arguments = {"import", "--table", "Inventory", "--map", "1=Item Lookup Code,2=Description,3=Cost",
+                                   "--connect", connect, "--log", path("import.log"), "--file"};
+
+    const CliResult strict = vxrimp(arguments + QStringList{"items.csv", "--strict"});
+    EXPECT_EQ(strict.exitCode, 1) << strict.err.toStdString();
+    EXPECT_TRUE(strict.out.contains("Lines failed:      1\n")) << strict.out.toStdString();
+    EXPECT_TRUE(logText().contains("\r\n[00001 <VALUE:Cost>] K1,Widget,abc\r\n")) << logText().toStdString();
+    EXPECT_FALSE(strict.out.contains("Values read as 0/empty")) << strict.out.toStdString();
+    EXPECT_TRUE(strict.out.contains("  Values cut to fit:      1 (")) << strict.out.toStdString();
+
+    // Without it the line is stored with a cost of 0, and told.
+    const CliResult lenient = vxrimp(arguments + QStringList{"items.csv", "--duplicates", "update"});
+    EXPECT_EQ(lenient.exitCode, 0) << lenient.err.toStdString();
+    EXPECT_TRUE(lenient.out.contains("  Values read as 0/empty: 1 (")) << lenient.out.toStdString();
+    EXPECT_TRUE(lenient.out.contains("  Values cut to fit:      1 (")) << lenient.out.toStdString();
+    EXPECT_TRUE(lenient.out.contains("not failures")) << lenient.out.toStdString();
+    EXPECT_EQ(storeQuery("SELECT Cost FROM Item WHERE ItemLookupCode = 'K1'").toDouble(), 0.0);
+
+    // A run with nothing to count prints neither.
+    ASSERT_TRUE(writeTestFile(path("plain.csv"), "K3,Gadget,2\r\n"));
+    const CliResult plain = vxrimp(arguments + QStringList{"plain.csv", "--strict"});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err.toStdString();
+    EXPECT_FALSE(plain.out.contains("Values")) << plain.out.toStdString();
+}
+
 TEST_F(CliTest, SettingsAreSavedBeforeConnectingAndTheTerminalIsSafe)
 {
     ASSERT_TRUE(writeTestFile(path("s.csv"), "Acme\x1b[2J\x1b]0;owned\x07,Jo\r\n"));

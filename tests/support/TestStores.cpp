@@ -211,7 +211,7 @@ void RunStoreTest::SetUp()
         FAIL() << error.description.toStdString();
     }
     fields.ResetFieldValues();
-    writer = std::make_unique<RecordWriter>(fields, reader, *tables, regional);
+    writer = std::make_unique<RecordWriter>(fields, reader, *tables, regional, StrictValues::No);
 }
 
 void RunStoreTest::TearDown()

@@ -53,6 +53,24 @@ TEST(TextToNumber, FollowsOtherRegionalSettings)
     expectAll({"", "dec", "'"}, {{"1'000dec5", 1000.5}, {"$5", 0}, {"1.5", 1.5}});
 }
 
+TEST(ReadNumber, TellsTextWithoutANumberFromZero)
+{
+    // No number where the number should start: nothing, where TextToNumber gives 0.
+    for (const char *text : {"abc", "", " ", "$", "-", "()", "%", ".", "E5", "abc12", "&H", "&Hzz", "&O9", "$-"}) {
+        EXPECT_FALSE(ReadNumber(QString::fromUtf8(text), RegionalSettings{})) << "text «" << text << "»";
+        EXPECT_EQ(TextToNumber(QString::fromUtf8(text), RegionalSettings{}), 0.0) << "text «" << text << "»";
+    }
+    // A number, zero included, with whatever follows it.
+    const std::pair<const char *, double> numbers[] = {
+        {"0", 0}, {"$0.00", 0}, {"-0", 0}, {".0", 0}, {"12abc", 12}, {"&H1F", 31}, {"(5%)", -0.05}, {"5-", -5},
+    };
+    for (const auto &[text, expected] : numbers) {
+        const std::optional<double> number = ReadNumber(QString::fromUtf8(text), RegionalSettings{});
+        ASSERT_TRUE(number) << "text «" << text << "»";
+        EXPECT_DOUBLE_EQ(*number, expected) << "text «" << text << "»";
+    }
+}
+
 TEST(ReplaceAll, ReplacesEveryOccurrenceOnce)
 {
     EXPECT_EQ(ReplaceAll("aaa", "aa", "x"), "xa");

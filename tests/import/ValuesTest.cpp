@@ -1,0 +1,198 @@
+// Values that are not values, on real stores: with strict values a line
+// whose number or date column gets a text that is none fails with
+// <VALUE:Caption> and stores nothing of it, on the update path too; without,
+// such lines are stored as always (0, or no date) and the summary counts the
+// values read that way and the values cut to fit, for stored lines only.
+
+#include "ImportFixture.h"
+
+using namespace vxr;
+using namespace vxr::test;
+
+namespace {
+
+constexpr int LookupCode = 116;
+constexpr int Description = 114; // 30 characters
+constexpr int Department = 113;
+constexpr int Supplier = 142;
+constexpr int Cost = 112;
+constexpr int ReorderNumber = 404; // the supplier list's, 25 characters
+constexpr int AccountNumber = 201;
+constexpr int AccountOpened = 202;
+constexpr int LastName = 235;
+
+// Costs that are no number (lines 2 and 5), a number with text after it,
+// and no cost at all.
+const QByteArray Costs = "V1,One,Tools,5\r\nV2,Two,Garden,abc\r\nV3,Three,Paint,12abc\r\nV4,Four,Yard,\r\n"
+                         "V5,Five,Shed,$\r\n";
+// Dates that are none (lines 2 and 4), and no date at all.
+const QByteArray Dates = "C1,2003-01-02,Ames\r\nC2,31/02/2003,Bell\r\nC3,,Cole\r\nC4,soon,Dunn\r\n";
+
+class ValuesTest : public ImportFixture
+{
+protected:
+    ImportSummary importWith(int tableId, const QString &path, bool strict, bool duplicatesAsErrors = true)
+    {
+        ImportRequest r;
+        r.tableId = tableId;
+        r.textFilePath = path;
+        r.logPath = logPath;
+        r.strictValues = strict;
+        r.duplicatesAsErrors = duplicatesAsErrors;
+        QFile::remove(logPath);
+        return importFile(r);
+    }
+
+    // The lines of the log after the run's header.
+    QStringList logEntries() const { return logLines().mid(4); }
+};
+
+} // namespace
+
+TEST_P(ValuesTest, StrictCostsFailTheLineAndStoreNothingOfIt)
+{
+    mapPositions({LookupCode, Description, Department, Cost});
+    const ImportSummary summary = importWith(ItemTable, writeFile("items.csv", Costs), true);
+
+    EXPECT_EQ(summary.outcome, RunOutcome::Complete);
+    EXPECT_EQ(summary.rowsAdded, 3);
+    EXPECT_EQ(summary.linesFailed, 2);
+    EXPECT_EQ(summary.valuesReadAsEmpty, 0);
+    EXPECT_EQ(logEntries(), QStringList({"[00002 <VALUE:Cost>] V2,Two,Garden,abc", "[00005 <VALUE:Cost>] V5,Five,Shed,$"}));
+    EXPECT_EQ(query("SELECT ItemLookupCode, Cost FROM Item ORDER BY ItemLookupCode"),
+              QStringList({"V1|5", "V3|12", "V4|0"}));
+    // Not even the departments of the failed lines were added.
+    EXPECT_EQ(query("SELECT Name FROM Department ORDER BY Name"), QStringList({"Paint", "Tools", "Yard"}));
+    EXPECT_EQ(readTestFile(summary.rejectPath), QByteArray("V2,Two,Garden,abc\r\nV5,Five,Shed,$\r\n"));
+}
+
+TEST_P(ValuesTest, WithoutStrictCostsAreStoredAsZeroAndCounted)
+{
+    mapPositions({LookupCode, Description, Department, Cost});
+    const ImportSummary summary = importWith(ItemTable, writeFile("items.csv", Costs), false);
+
+    EXPECT_EQ(summary.rowsAdded, 5);
+    EXPECT_EQ(summary.linesFailed, 0);
+    EXPECT_EQ(summary.valuesReadAsEmpty, 2); // "abc" and "$"; neither "12abc" nor the blank cost
+    EXPECT_EQ(summary.valuesCut, 0);
+    EXPECT_EQ(query("SELECT ItemLookupCode, Cost FROM Item ORDER BY ItemLookupCode"),
+              QStringList({"V1|5", "V2|0", "V3|12", "V4|0", "V5|0"}));
+}
+
+TEST_P(ValuesTest, DatesThatAreNoneFailWithStrictAndAreCountedWithout)
+{
+    mapPositions({AccountNumber, AccountOpened, LastName});
+    const ImportSummary strict = importWith(CustomerTable, writeFile("strict.csv", Dates), true);
+    EXPECT_EQ(strict.rowsAdded, 2);
+    EXPECT_EQ(logEntries(), QStringList({"[00002 <VALUE:Account Opened>] C2,31/02/2003,Bell",
+                                         "[00004 <VALUE:Account Opened>] C4,soon,Dunn"}));
+
+    QByteArray lenientDates = Dates;
+    const ImportSummary lenient = importWith(CustomerTable, writeFile("lenient.csv", lenientDates.replace("C", "D")), false);
+    EXPECT_EQ(lenient.rowsAdded, 4);
+    EXPECT_EQ(lenient.valuesReadAsEmpty, 2);
+    EXPECT_TRUE(logEntries().isEmpty());
+    EXPECT_EQ(query("SELECT AccountNumber FROM Customer WHERE AccountNumber LIKE 'D%' AND AccountOpened IS NULL "
+                    "ORDER BY AccountNumber"),
+              QStringList({"D2", "D3", "D4"}));
+}
+
+// A line whose key is there already goes on to update its row when
+// duplicates are not errors: the value fails there the same way.
+TEST_P(ValuesTest, TheUpdatePathFailsAndCountsAlike)
+{
+    mapPositions({LookupCode, Description, Cost});
+    ASSERT_EQ(importWith(ItemTable, writeFile("first.csv", "U1,One,5\r\n"), false).rowsAdded, 1);
+
+    const QString path = writeFile("again.csv", "U1,Changed,abc\r\nU2,New,abc\r\n");
+    const ImportSummary strict = importWith(ItemTable, path, true, false);
+    EXPECT_EQ(strict.linesFailed, 2);
+    EXPECT_EQ(logEntries(), QStringList({"[00001 <VALUE:Cost>] U1,Changed,abc", "[00002 <VALUE:Cost>] U2,New,abc"}));
+    EXPECT_EQ(query("SELECT ItemLookupCode, Description, Cost FROM Item"), QStringList({"U1|One|5"}));
+
+    const ImportSummary lenient = importWith(ItemTable, path, false, false);
+    EXPECT_EQ(lenient.rowsUpdated, 1);
+    EXPECT_EQ(lenient.rowsAdded, 1);
+    EXPECT_EQ(lenient.valuesReadAsEmpty, 2);
+    EXPECT_EQ(query("SELECT ItemLookupCode, Description, Cost FROM Item ORDER BY ItemLookupCode"),
+              QStringList({"U1|Changed|0", "U2|New|0"}));
+}
+
+TEST_P(ValuesTest, TextsAndSupplierNamesCutToFitAreCounted)
+{
+    mapPositions({LookupCode, Description, Supplier, Cost, ReorderNumber});
+    const QByteArray longSupplier = "Northwind Traders International"; // 31 characters
+    const QByteArray emojiSupplier = QByteArray(29, 'a') + "\xF0\x9F\x98\x80"; // the emoji ends at 31 units
+    const QString path = writeFile("items.csv",
+                                   "T1,Description longer than the column," + longSupplier + " Ltd,5,R1\r\n"
+                                   "T2,Short," + longSupplier + " Inc,6,Reorder number that is too long\r\n"
+                                   "T3,Plain,,7,Reorder number that is too long\r\n" // no supplier list row
+                                   "T4,Smile," + emojiSupplier + ",8,R4\r\n");
+    const ImportSummary summary = importWith(ItemTable, path, false);
+
+    EXPECT_EQ(summary.rowsAdded, 4);
+    // T1's description and supplier, T2's supplier and reorder number, T4's
+    // supplier; T3's reorder number went into no row.
+    EXPECT_EQ(summary.valuesCut, 5);
+    EXPECT_EQ(summary.valuesReadAsEmpty, 0);
+    EXPECT_EQ(query("SELECT Description FROM Item WHERE ItemLookupCode = 'T1'"),
+              QStringList({"Description longer than the co"}));
+    // The two long names are one supplier; the emoji is not split in two.
+    QStringList suppliers = query("SELECT SupplierName FROM Supplier");
+    suppliers.sort();
+    EXPECT_EQ(suppliers, QStringList({"Northwind Traders Internationa", QString(29, 'a')}));
+    EXPECT_EQ(query("SELECT ReorderNumber FROM SupplierList ORDER BY ID"),
+              QStringList({"R1", "Reorder number that is to", "R4"}));
+}
+
+// Only stored lines count: a line refused by the database after its values
+// were read, and a repeated key, count nothing.
+TEST_P(ValuesTest, FailedLinesCountNothing)
+{
+    if (backend() == StoreBackend::SQLite)
+        exec("CREATE TRIGGER refuse_cost BEFORE INSERT ON SupplierList WHEN NEW.Cost > 999 "
+             "BEGIN SELECT RAISE(ABORT, 'cost refused'); END");
+    else
+        exec("ALTER TABLE SupplierList ADD CONSTRAINT refuse_cost CHECK (Cost <= 999)");
+    mapPositions({LookupCode, Description, Supplier, Cost});
+    const QByteArray longText(40, 'x');
+    const QString path = writeFile("items.csv", "F1," + longText + ",Acme,1000\r\n"  // refused
+                                                "F2," + longText + ",Acme,abc\r\n"
+                                                "F2," + longText + ",Acme,abc\r\n"); // a repeated key
+    const ImportSummary summary = importWith(ItemTable, path, false);
+
+    EXPECT_EQ(summary.rowsAdded, 1);
+    EXPECT_EQ(summary.linesFailed, 2);
+    EXPECT_EQ(summary.valuesCut, 1);
+    EXPECT_EQ(summary.valuesReadAsEmpty, 1);
+}
+
+VXR_ON_EVERY_BACKEND(ValuesTest);
+
+// A batch lost with a full store takes its lines' counts with it.
+class FullStoreValuesTest : public ValuesTest
+{
+};
+
+TEST_P(FullStoreValuesTest, ALostBatchCountsNothing)
+{
+    const qint64 pages = scalar("PRAGMA page_count").toLongLong();
+    exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages + 12));
+    mapPositions({LookupCode, Description});
+    QByteArray text;
+    for (int i = 1; i <= 2000; ++i)
+        text += "L" + QByteArray::number(i) + ",A description longer than its column\r\n";
+    ImportRequest r;
+    r.tableId = ItemTable;
+    r.textFilePath = writeFile("items.csv", text);
+    r.logPath = logPath;
+    r.batchLines = 25;
+    const ImportSummary summary = importFile(r);
+
+    ASSERT_EQ(summary.outcome, RunOutcome::Failed);
+    EXPECT_GT(summary.linesFailed, 0);
+    EXPECT_GT(summary.rowsAdded, 0);
+    EXPECT_EQ(summary.valuesCut, summary.rowsAdded); // one cut a stored line
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, FullStoreValuesTest, ::testing::Values(StoreBackend::SQLite), storeBackendName);

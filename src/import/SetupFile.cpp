@@ -243,6 +243,12 @@ bool readSetupFile(const QString &path, const FieldTable &fields, ImportSetup *s
     return true;
 }
 
+QString readSetupConnection(const QString &path)
+{
+    const ProfileFile::Contents contents = ProfileFile::Contents::load(path);
+    return withoutPassword(contents.find(SettingsSection, Keys::ConnectionString).value_or(QString())).trimmed();
+}
+
 bool writeSetupFile(const QString &path, const ImportSetup &setup, const FieldTable &fields, QString *error)
 {
     const auto fail = [&](const QString &message) {

@@ -23,6 +23,11 @@ struct ImportSetup;
 // A relative FileName is taken relative to the settings file's folder.
 bool readSetupFile(const QString &path, const FieldTable &fields, ImportSetup *setup, QString *error);
 
+// The connection string a settings file names, without its password (a
+// password a file holds is never used); empty when it names none or cannot
+// be read.
+QString readSetupConnection(const QString &path);
+
 // Writes the set-up: every key, in a fixed order, the connection string
 // without its password; in an existing file each key is replaced where it
 // stands and other lines are kept. FileName is written relative to the

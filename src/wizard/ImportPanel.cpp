@@ -1,81 +1,250 @@
-// Panel 4: the import run and the log file.
+// Panel 4: the import run, its progress and summary, and the log file.
 #include "frmMain.h"
 
+#include "ImportThread.h"
 #include "LabelProgress.h"
 #include "LogViewer.h"
+#include "PathLabel.h"
+#include "RunSummaryText.h"
 #include "UserPrompts.h"
-
-#include "import/ImportRun.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
-#include <QScopeGuard>
+#include <QTimer>
 
 namespace vxr {
 
+namespace {
+
+// The progress bar counts in tenths of a percent.
+constexpr int ProgressSteps = 1000;
+
+} // namespace
+
+void frmMain::connectImportThread()
+{
+    m_import = new ImportThread(this);
+    m_labels = std::make_unique<LabelProgress>(lblStatus, lblRecordsToProcess, lblRecordsProcessed,
+                                               lblPercentCompleted, lblErrorsEncountered);
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setInterval(500);
+    connect(m_clockTimer, &QTimer::timeout, this, &frmMain::showRunClock);
+    // The run's signals come from its own thread: queued, so that the
+    // widgets are only ever touched here.
+    connect(m_import, &ImportThread::statusChanged, this, [this](const QString &text) { m_labels->setStatus(text); },
+            Qt::QueuedConnection);
+    connect(m_import, &ImportThread::progressChanged, this, &frmMain::runProgress, Qt::QueuedConnection);
+    connect(m_import, &ImportThread::message, this,
+            [this](MessageKind kind, const QString &text, const QString &caption) {
+                m_prompts.message(kind, text, caption);
+            },
+            Qt::QueuedConnection);
+    connect(m_import, &ImportThread::finished, this, &frmMain::runFinished);
+    connect(cmdTestRun, &QPushButton::clicked, this, &frmMain::cmdTestRun_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmMain::cmdCancel_Click);
+    connect(cmdOpenLog, &QPushButton::clicked, this, &frmMain::cmdViewLogFile_Click);
+    connect(cmdOpenRejectFile, &QPushButton::clicked, this, &frmMain::cmdOpenRejectFile_Click);
+    connect(cmdNewImport, &QPushButton::clicked, this, &frmMain::cmdNewImport_Click);
+}
+
 void frmMain::cmdImport_Click()
 {
-    // A set-up that cannot run (the table's key not mapped, a log that would
-    // be the text file) is refused before anything starts.
-    if (const QString problem = currentSetup().runProblem(Fields); !problem.isEmpty()) {
+    Import(RunMode::Batches);
+}
+
+void frmMain::cmdTestRun_Click()
+{
+    Import(RunMode::TestRun);
+}
+
+bool frmMain::importRunning() const
+{
+    return m_import->isRunning();
+}
+
+// A set-up that cannot run (nothing mapped, the table's key not mapped, a log
+// that would be the text file) is refused before anything starts, with what
+// is missing named.
+void frmMain::Import(RunMode mode)
+{
+    if (importRunning())
+        return;
+    const ImportSetup setup = currentSetup();
+    if (const QString problem = setup.runProblem(Fields); !problem.isEmpty()) {
         m_prompts.message(MessageKind::Critical, sentence(problem));
         return;
     }
-    // One run per start of the program: nothing enables these again.
-    cmdNext->setEnabled(false);
-    cmdBack->setEnabled(false);
-    cmdImport->setEnabled(false);
-    Import();
+    ImportRequest request = setup.request(LogPath);
+    request.mode = mode;
+    m_closeAfterRun = false;
+    m_rejectPath.clear();
+    resetProgress(RunStatusInitializing);
+    prgImport->setRange(0, 0); // busy until the lines are counted
+    m_rate.clear();
+    m_runClock.start();
+    m_clockTimer->start();
+    setRunningState(true);
+    cmdCancel->setFocus();
+    m_import->start(setup, request, m_connectTimeout);
 }
 
-void frmMain::Import()
+void frmMain::cmdCancel_Click()
 {
-    const ImportSetup setup = currentSetup();
-    setup.configureReader(Reader);
-    const ImportRequest request = setup.request(LogPath);
+    if (!importRunning())
+        return;
+    m_import->cancel();
+    cmdCancel->setEnabled(false);
+    m_labels->setStatus(QStringLiteral("Cancelling: the run stops after the line it is on..."));
+}
 
-    ImportSummary summary;
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto normalCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-        LabelProgress progress(lblStatus, lblRecordsToProcess, lblRecordsProcessed, lblPercentCompleted,
-                               lblErrorsEncountered);
-        vxr::Import run(Fields, Reader, Connection, Regional, m_prompts, progress);
-        summary = run.run(request);
+void frmMain::setRunningState(bool running)
+{
+    cmdImport->setEnabled(!running);
+    cmdTestRun->setEnabled(!running);
+    cmdCancel->setEnabled(running);
+    cmdBack->setEnabled(!running);
+    if (running)
+        fraSummary->hide();
+}
+
+// The labels as the form shows them before a run, the pace cleared.
+void frmMain::resetProgress(const QString &status)
+{
+    m_labels->setStatus(status);
+    m_labels->setProgress(ImportProgress());
+    prgImport->setRange(0, ProgressSteps);
+    prgImport->setValue(0);
+    prgImport->setFormat(lblPercentCompleted->text());
+    lblLinesPerSecond->setText(QStringLiteral("0"));
+    lblTimeElapsed->setText(durationText(0));
+    lblTimeLeft->setText(QStringLiteral("None"));
+}
+
+void frmMain::runProgress(const ImportProgress &progress)
+{
+    m_labels->setProgress(progress);
+    const qint64 of = std::max(progress.total, progress.linesRead);
+    if (of > 0) {
+        prgImport->setRange(0, ProgressSteps);
+        prgImport->setValue(static_cast<int>(progress.linesRead * ProgressSteps / of));
+        // The bar says what the percentage label says.
+        prgImport->setFormat(lblPercentCompleted->text());
     }
-    // A run that failed has told the operator why already.
-    if (summary.outcome != RunOutcome::Failed)
-        showImportSummary(summary);
+    m_rate.add(m_runClock.elapsed(), progress.linesRead);
+    const std::optional<double> rate = m_rate.linesPerSecond();
+    lblLinesPerSecond->setText(rate ? QString::number(qRound64(*rate)) : QStringLiteral("Measuring..."));
+    const std::optional<qint64> left = m_rate.secondsLeft(progress.total);
+    lblTimeLeft->setText(left ? QStringLiteral("about ") + durationText(*left) : QStringLiteral("Estimating..."));
+    showRunClock();
+}
+
+void frmMain::showRunClock()
+{
+    lblTimeElapsed->setText(durationText(m_runClock.elapsed() / 1000));
+}
+
+void frmMain::runFinished(const ImportSummary &summary)
+{
+    m_clockTimer->stop();
+    showRunClock();
+    // The pace of the whole run.
+    lblLinesPerSecond->setText(QString::number(summary.linesRead * 1000 / std::max<qint64>(m_runClock.elapsed(), 1)));
+    lblTimeLeft->setText(QStringLiteral("None"));
+    // A run that went through fills the bar (an empty file leaves it at 0%,
+    // as the label); a stopped one leaves it where it stopped.
+    prgImport->setRange(0, ProgressSteps);
+    if (!summary.stopped() && summary.linesRead > 0)
+        prgImport->setValue(ProgressSteps);
+    prgImport->setFormat(lblPercentCompleted->text());
+    setRunningState(false);
+    showImportSummary(summary);
+    if (m_closeAfterRun) {
+        close();
+        return;
+    }
+    cmdNewImport->setFocus();
+    QApplication::alert(this);
 }
 
 void frmMain::showImportSummary(const ImportSummary &summary)
 {
-    QString text = QStringLiteral("The import is complete.\r\n\r\n")
-        + QStringLiteral("Lines read: %1\r\n").arg(summary.linesRead)
-        + QStringLiteral("Rows added: %1\r\n").arg(summary.rowsAdded)
-        + QStringLiteral("Rows updated: %1\r\n").arg(summary.rowsUpdated)
-        + QStringLiteral("Lines skipped: %1\r\n").arg(summary.linesSkipped)
-        + QStringLiteral("Lines failed: %1\r\n").arg(summary.linesFailed)
-        + QStringLiteral("Lines not reached: %1\r\n").arg(summary.linesNotReached);
-    if (summary.valuesReadAsEmpty > 0 || summary.valuesCut > 0)
-        text += QStringLiteral("Values read as 0/empty: %1\r\nValues cut to fit: %2\r\n"
-                               "(not failures: their lines were imported with these values)\r\n")
-                        .arg(summary.valuesReadAsEmpty)
-                        .arg(summary.valuesCut);
-    if (!summary.rejectPath.isEmpty())
-        text += QStringLiteral("\r\nThe lines not stored are in the reject file:\r\n%1\r\n")
-                        .arg(QDir::toNativeSeparators(summary.rejectPath));
-    if (summary.linesFailed > 0)
-        text += QStringLiteral("\r\nThe failed lines are listed in the log file:\r\n");
-    else
-        text += QStringLiteral("\r\nLog file:\r\n");
-    text += QDir::toNativeSeparators(summary.logPath);
-    m_prompts.message(summary.linesFailed > 0 ? MessageKind::Exclamation : MessageKind::Information, text);
+    fraSummary->setTitle(summary.outcome == RunOutcome::TestRun ? QStringLiteral("Test run summary")
+                                                                : QStringLiteral("Import summary"));
+    lblOutcome->setText(runOutcomeText(summary));
+    lblRowsAdded->setText(QString::number(summary.rowsAdded));
+    lblRowsUpdated->setText(QString::number(summary.rowsUpdated));
+    lblLinesSkipped->setText(QString::number(summary.linesSkipped));
+    lblLinesFailed->setText(QString::number(summary.linesFailed));
+    lblLinesNotReached->setText(QString::number(summary.linesNotReached));
+    m_rejectPath = summary.rejectWritten ? summary.rejectPath : QString();
+    lblRejectFile->setPath(m_rejectPath);
+    lblRejectFileCaption->setVisible(!m_rejectPath.isEmpty());
+    lblRejectFile->setVisible(!m_rejectPath.isEmpty());
+    cmdOpenRejectFile->setVisible(!m_rejectPath.isEmpty());
+    fraSummary->show();
+}
+
+// Exit, or the window's close button, while a run goes: a yes cancels the
+// run, and the window closes once the run has stopped and what it wrote is
+// committed. A run is never left half-way.
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (!importRunning()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (m_closeAfterRun)
+        return;
+    if (!m_prompts.question(QStringLiteral("An import is running. Stop it after the line it is on and exit?\r\n\r\n"
+                                           "What it has stored so far stays stored; the lines it does not reach "
+                                           "are written to the reject file.")))
+        return;
+    m_closeAfterRun = true;
+    cmdCancel_Click();
+}
+
+// Back to panel 1 for the next file: the connection stays, the file, the
+// settings file and the mapping start empty, and the panel-1 options stay.
+void frmMain::cmdNewImport_Click()
+{
+    if (importRunning())
+        return;
+    txtFileName->clear();
+    txtLoadSettings->clear();
+    chkSkipFirstLine->setChecked(false);
+    chkFirstLine->setChecked(false);
+    cmbTable_Click();
+    resetProgress(QStringLiteral("None"));
+    fraSummary->hide();
+    m_rejectPath.clear();
+    CurrentPanel = 1;
+    ShowPanel(1);
+    if (Connection.isOpen())
+        setConnectedState();
+    txtFileName->setFocus();
+}
+
+void frmMain::cmdOpenRejectFile_Click()
+{
+    if (m_rejectPath.isEmpty())
+        return;
+    const QString shown = QDir::toNativeSeparators(m_rejectPath);
+    if (!QFileInfo(m_rejectPath).isFile()) {
+        m_prompts.message(MessageKind::Exclamation, QStringLiteral("The reject file is no longer there:\r\n") + shown);
+        return;
+    }
+    if (!m_prompts.openExternally(m_rejectPath))
+        m_prompts.message(MessageKind::Exclamation,
+                          QStringLiteral("No program could be started to open the reject file. It is at:\r\n") + shown);
 }
 
 // The log opens in the program's own viewer; when it cannot be read there,

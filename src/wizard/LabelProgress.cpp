@@ -21,10 +21,8 @@ void LabelProgress::setProgress(const ImportProgress &progress)
 
 void LabelProgress::show(QLabel *label, const QString &text)
 {
-    if (label->text() == text)
-        return;
-    label->setText(text);
-    label->repaint();
+    if (label->text() != text)
+        label->setText(text);
 }
 
 } // namespace vxr

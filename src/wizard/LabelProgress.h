@@ -8,7 +8,8 @@ namespace vxr {
 
 // Shows a run's progress in the five labels of the import panel: the status,
 // lines to process, lines processed, the percentage and the lines failed.
-// A label is rewritten only when its text changes.
+// A label is rewritten only when its text changes. It lives on the window's
+// thread: a run on another thread reaches it through signals.
 class LabelProgress final : public ProgressSink
 {
 public:

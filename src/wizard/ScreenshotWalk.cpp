@@ -6,9 +6,13 @@
 
 #include "database/ConnectionString.h"
 #include "database/StoreSchema.h"
+#include "import/ImportSetup.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QThread>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -59,6 +63,72 @@ bool saveFailedConnect(frmMain &window, const QString &folder, const QString &mi
     dialog->cmdOK_Click();
     const bool saved = saveWidget(*dialog, folder, QStringLiteral("connect"));
     dialog->hide();
+    return saved;
+}
+
+// Lets the window work until its run has ended.
+void waitForRun(frmMain &window)
+{
+    while (window.importRunning()) {
+        QThread::msleep(20);
+        QApplication::processEvents();
+    }
+}
+
+// A long file for the picture of a run in progress: the data lines of the
+// set-up's text file again and again, the first field (the key) made unique
+// by a prefix.
+QString longFile(const ImportSetup &setup, const QString &folder)
+{
+    QFile source(setup.textFile);
+    if (!source.open(QIODevice::ReadOnly))
+        return QString();
+    QList<QByteArray> lines = source.readAll().split('\n');
+    if (setup.skipsFirstLine() && !lines.isEmpty())
+        lines.removeFirst();
+    lines.removeIf([](const QByteArray &line) { return line.trimmed().isEmpty(); });
+    if (lines.isEmpty())
+        return QString();
+    QFile target(QDir(folder).filePath(QStringLiteral("long.csv")));
+    if (!target.open(QIODevice::WriteOnly))
+        return QString();
+    constexpr int Lines = 150000;
+    for (int i = 0; i < Lines; ++i) {
+        QByteArray line = lines.at(i % lines.size()).trimmed();
+        const qsizetype at = line.startsWith('"') ? 1 : 0;
+        line.insert(at, QByteArray::number(i / lines.size() + 1).rightJustified(6, '0').prepend('R') + '-');
+        target.write(line + "\r\n");
+    }
+    return target.fileName();
+}
+
+// Panel 4 while a long import runs: a couple of seconds in, so that the pace
+// and the time left show; then Cancel. The text file is put back.
+bool saveRunningImport(frmMain &window, const QString &outputFolder, const QString &workFolder)
+{
+    auto *fileName = window.findChild<QLineEdit *>(QStringLiteral("txtFileName"));
+    const QString shortFile = fileName->text();
+    const QString file = longFile(window.currentSetup(), workFolder);
+    if (file.isEmpty()) {
+        fail(QStringLiteral("cannot write the long sample file"));
+        return false;
+    }
+    fileName->setText(QDir::toNativeSeparators(file));
+    window.cmdImport_Click();
+    QElapsedTimer clock;
+    clock.start();
+    auto *percent = window.findChild<QLabel *>(QStringLiteral("lblPercentCompleted"));
+    while (window.importRunning() && (clock.elapsed() < 2500 || percent->text() == QStringLiteral("0%"))
+           && percent->text().chopped(1).toInt() < 60) {
+        QThread::msleep(20);
+        QApplication::processEvents();
+    }
+    const bool saved = window.importRunning() && saveWidget(window, outputFolder, QStringLiteral("panel4-running"));
+    if (!saved)
+        fail(QStringLiteral("the long import ended before its picture was taken"));
+    window.cmdCancel_Click();
+    waitForRun(window);
+    fileName->setText(shortFile);
     return saved;
 }
 
@@ -129,7 +199,19 @@ int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
         return 1;
 
     window.cmdNext_Click();
+    // The runs write their reject files beside the text file: a copy in the
+    // work folder keeps them out of the sample folder.
+    auto *fileName = window.findChild<QLineEdit *>(QStringLiteral("txtFileName"));
+    const QString copy = QDir(work.path()).filePath(QFileInfo(fileName->text()).fileName());
+    if (!QFile::copy(fileName->text(), copy)) {
+        fail(QStringLiteral("cannot copy the text file into ") + work.path());
+        return 1;
+    }
+    fileName->setText(QDir::toNativeSeparators(copy));
+    if (!saveRunningImport(window, outputFolder, work.path()))
+        return 1;
     window.cmdImport_Click();
+    waitForRun(window);
     if (!save(window, outputFolder, 4))
         return 1;
     window.cmdViewLogFile_Click();

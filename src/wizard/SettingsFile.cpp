@@ -2,6 +2,7 @@
 #include "frmMain.h"
 
 #include "UserPrompts.h"
+#include "frmConnect.h"
 
 #include "import/HeaderLine.h"
 #include "import/PanelChoices.h"
@@ -44,8 +45,22 @@ void frmMain::LoadSettings()
     if (fileName.isEmpty())
         return;
     txtLoadSettings->setText(QDir::toNativeSeparators(fileName));
-    ReadSettings(fileName);
+    const bool read = ReadSettings(fileName);
     focusAfterLoad();
+    if (read)
+        offerNamedConnection(fileName);
+}
+
+// Without a connection, the database the settings file names is offered in
+// the connection dialog; the operator types the password (files never hold
+// one) or cancels.
+void frmMain::offerNamedConnection(const QString &settingsFile)
+{
+    if (Connection.isOpen())
+        return;
+    const QString named = readSetupConnection(settingsFile);
+    if (!named.isEmpty())
+        m_connect->offerConnection(named);
 }
 
 void frmMain::focusAfterLoad()
@@ -72,17 +87,18 @@ void frmMain::selectTableIndex(int index)
 
 // A file with a value the set-up cannot take is refused as a whole, with the
 // key named; the panels keep what they showed.
-void frmMain::ReadSettings(const QString &fileName)
+bool frmMain::ReadSettings(const QString &fileName)
 {
     ImportSetup setup = currentSetup();
     QString error;
     if (!readSetupFile(fileName, Fields, &setup, &error)) {
         m_prompts.message(MessageKind::Critical, sentence(error));
-        return;
+        return false;
     }
     showSetup(setup);
     if (setup.firstLineHeader)
         fillGridFromHeader(true);
+    return true;
 }
 
 ImportSetup frmMain::currentSetup() const

@@ -50,6 +50,14 @@ bool QtUserPrompts::disclaimer(const QString &text, const QString &caption)
     return doNotShow->isChecked();
 }
 
+bool QtUserPrompts::question(const QString &text, const QString &caption)
+{
+    QMessageBox box(QMessageBox::Question, captionOrTitle(caption), text, QMessageBox::Yes | QMessageBox::No,
+                    m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString QtUserPrompts::getOpenFileName(const QString &title, const QString &initial, const QString &filter)
 {
     // The dialog itself refuses names of files or folders that do not exist.

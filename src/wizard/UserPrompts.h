@@ -32,6 +32,9 @@ public:
     // A message with the exclamation icon, an OK button and a "Do not show
     // this again" box; true when the operator checked the box.
     virtual bool disclaimer(const QString &text, const QString &caption) = 0;
+
+    // A question with Yes and No buttons, No the default; true for Yes.
+    virtual bool question(const QString &text, const QString &caption = QString()) = 0;
 };
 
 // A message of the engine ("the text file x does not exist") as a message
@@ -61,6 +64,7 @@ public:
     QString getSaveFileName(const QString &title, const QString &initial, const QString &filter) override;
     bool openExternally(const QString &path) override;
     bool disclaimer(const QString &text, const QString &caption) override;
+    bool question(const QString &text, const QString &caption = QString()) override;
 
 private:
     QWidget *m_parent;
@@ -79,6 +83,12 @@ public:
     bool disclaimer(const QString &text, const QString &caption) override
     {
         message(MessageKind::Exclamation, text, caption);
+        return false;
+    }
+    // Nobody is there to agree: the answer is the safe No.
+    bool question(const QString &text, const QString &caption = QString()) override
+    {
+        message(MessageKind::Plain, text, caption);
         return false;
     }
 };

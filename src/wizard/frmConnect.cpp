@@ -145,10 +145,8 @@ void frmConnect::buildMessageArea()
     m_message = new QFrame(this);
     m_message->setObjectName(QStringLiteral("connectMessage"));
     m_message->setFrameShape(QFrame::StyledPanel);
-    auto *icon = new QLabel(m_message);
-    const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxCritical, nullptr, this).pixmap(size, size));
-    icon->setAlignment(Qt::AlignTop);
+    m_messageIcon = new QLabel(m_message);
+    m_messageIcon->setAlignment(Qt::AlignTop);
     lblMessage = new QLabel(m_message);
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
     lblMessage->setWordWrap(true);
@@ -171,7 +169,7 @@ void frmConnect::buildMessageArea()
     text->addWidget(lblMessage);
     text->addWidget(cmdDetails, 0, Qt::AlignLeft);
     auto *top = new QHBoxLayout;
-    top->addWidget(icon, 0, Qt::AlignTop);
+    top->addWidget(m_messageIcon, 0, Qt::AlignTop);
     top->addLayout(text, 1);
     auto *layout = new QVBoxLayout(m_message);
     layout->addLayout(top);
@@ -286,8 +284,11 @@ QString frmConnect::builtConnectionString(QString *problem)
     }
 }
 
-void frmConnect::showMessage(const QString &text, const QString &details)
+void frmConnect::showMessage(const QString &text, const QString &details, bool failure)
 {
+    const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    const QStyle::StandardPixmap icon = failure ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation;
+    m_messageIcon->setPixmap(style()->standardIcon(icon, nullptr, this).pixmap(size, size));
     lblMessage->setText(text);
     txtDetails->setPlainText(details);
     cmdDetails->setVisible(!details.isEmpty());
@@ -300,6 +301,33 @@ void frmConnect::showFailure(const DbError &error, const QString &connectionStri
     const QString details = QStringLiteral("Error :") + QString::number(error.number) + u'\n' + error.description
         + QStringLiteral("\n\nConnection string: ") + withPasswordShownAs(connectionString, passwordMask());
     showMessage(QStringLiteral("Could not connect. ") + plainConnectionFailure(error), details);
+}
+
+QLineEdit *frmConnect::passwordField() const
+{
+    switch (cmbProvider->currentIndex()) {
+    case SqlServerProvider: return txtPassword;
+    case PostgresProvider: return txtPgPassword;
+    case DsnProvider: return txtDsnPassword;
+    default: return nullptr;
+    }
+}
+
+void frmConnect::offerConnection(const QString &connectionString)
+{
+    fillFrom(withoutPassword(connectionString));
+    QLineEdit *password = passwordField();
+    if (password)
+        password->clear();
+    showMessage(password ? QStringLiteral("The settings file names this database. Type the password and press "
+                                          "Connect; the password is not stored in the settings file.")
+                         : QStringLiteral("The settings file names this database. Press Connect to use it."),
+                QString(), false);
+    open();
+    if (password)
+        password->setFocus();
+    else
+        cmdOK->setFocus();
 }
 
 void frmConnect::clearMessage()

@@ -47,6 +47,9 @@ public:
     void showFailure(const DbError &error, const QString &connectionString);
     // Removes what showFailure or a refused entry showed.
     void clearMessage();
+    // Opens the dialog filled from a connection string a settings file
+    // names, with a note saying so and the password (never stored) to type.
+    void offerConnection(const QString &connectionString);
 
     // The connection string the fields make, or empty with *problem filled
     // (and the field to correct focused) when something is missing.
@@ -66,7 +69,8 @@ private:
     void buildMessageArea();
     void providerChanged();
     void browseDatabaseFile();
-    void showMessage(const QString &text, const QString &details);
+    void showMessage(const QString &text, const QString &details, bool failure = true);
+    QLineEdit *passwordField() const;
 
     UserPrompts &m_prompts;
     Opener m_opener;
@@ -94,6 +98,7 @@ private:
     QSpinBox *txtConnectionTimeOut = nullptr;
     // What went wrong.
     QFrame *m_message = nullptr;
+    QLabel *m_messageIcon = nullptr;
     QLabel *lblMessage = nullptr;
     QToolButton *cmdDetails = nullptr;
     QPlainTextEdit *txtDetails = nullptr;

@@ -1,6 +1,8 @@
 #include "frmMain.h"
 
 #include "HelpWindow.h"
+#include "ImportThread.h"
+#include "LabelProgress.h"
 #include "ManualLocation.h"
 #include "UserPrompts.h"
 #include "VersionText.h"
@@ -49,9 +51,15 @@ frmMain::frmMain(UserPrompts &prompts, QWidget *parent)
     HelpPath = manualPath(QCoreApplication::applicationDirPath());
     setWindowIcon(QIcon(QStringLiteral(":/wizard/icon.png")));
     connectHandlers();
+    connectImportThread();
 }
 
-frmMain::~frmMain() = default;
+// A run still going is stopped before the window's objects go.
+frmMain::~frmMain()
+{
+    m_import->cancel();
+    m_import->wait();
+}
 
 void frmMain::connectHandlers()
 {
@@ -221,6 +229,8 @@ void frmMain::ShowPanel(int panel)
     EnablePanelControls(panel);
     cmdBack->setEnabled(panel != 1);
     cmdNext->setEnabled(panel != 4);
+    // Cancel is for a run in progress only.
+    cmdCancel->setEnabled(importRunning());
     if (panel == 2) {
         setGridRow(1);
         fillSampleColumn();
@@ -260,9 +270,10 @@ void frmMain::cmdBack_Click()
 
 void frmMain::cmdExit_Click()
 {
-    // Ends the program at once; an open connection is simply dropped.
-    close();
-    QCoreApplication::quit();
+    // Ends the program at once; an open connection is simply dropped. While
+    // an import runs, closing asks first (see closeEvent).
+    if (close())
+        QCoreApplication::quit();
 }
 
 // ---- panel-1 options ----------------------------------------------------

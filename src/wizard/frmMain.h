@@ -2,30 +2,40 @@
 
 #include "HelpWindow.h"
 #include "LogViewer.h"
+#include "RunRate.h"
 
 #include "catalogue/FieldTable.h"
 #include "database/DbConnection.h"
+#include "import/ImportRun.h"
 #include "import/ImportSetup.h"
 #include "text/NumericText.h"
 #include "text/RecordReader.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSettings>
 #include <QWidget>
+
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QGroupBox;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QTableWidget;
+class QTimer;
 
 namespace vxr {
 
 struct DbError;
-struct ImportSummary;
+class ImportThread;
+class LabelProgress;
+class PathLabel;
 class UserPrompts;
 class frmConnect;
 
@@ -44,7 +54,9 @@ constexpr int twipsToPixels(int twips) { return twips / 15; }
 // review, import) behind Back and Next, with Help, Save and Exit beside
 // them. The window owns the session's objects: the field catalogue, the
 // text reader with its field map and panel-1 options, and the database
-// connection.
+// connection. Imports run on a thread of their own (ImportThread), with a
+// connection of their own, so the window's connection stays open from one
+// import to the next.
 class frmMain : public QWidget
 {
     Q_OBJECT
@@ -137,19 +149,34 @@ public:
     // Settings files.
     void cmdLoad_Click();
     void LoadSettings();
-    void ReadSettings(const QString &fileName);
+    // False when the file was refused (the operator has been told why).
+    bool ReadSettings(const QString &fileName);
     void cmdSave_Click();
     void SaveSettings();
 
-    // Import and log.
+    // Import and log. Import and Test Run start a run on the import thread
+    // (refused, with the reason, when the set-up cannot run); the window
+    // stays usable while it goes, Cancel stops it after the current line, and
+    // its summary stays on the panel. New Import goes back to panel 1 for the
+    // next file, connected as before.
     void cmdImport_Click();
-    void Import();
+    void cmdTestRun_Click();
+    void Import(RunMode mode = RunMode::Batches);
+    void cmdCancel_Click();
+    bool importRunning() const;
     void cmdViewLogFile_Click();
+    void cmdOpenRejectFile_Click();
+    void cmdNewImport_Click();
 
     // Help.
     void cmdHelp_Click();
     HelpWindow *helpWindow() const { return m_help; }
     LogViewer *logViewer() const { return m_logViewer; }
+
+protected:
+    // Closing while an import runs asks first; a yes cancels the run and the
+    // window closes once it has stopped.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();
@@ -179,6 +206,14 @@ private:
     void focusAfterLoad();
     void showMapping(const ImportSetup &setup);
     void fitPreviewColumns();
+    QWidget *buildSummaryGroup(QWidget *panel);
+    void offerNamedConnection(const QString &settingsFile);
+    void connectImportThread();
+    void setRunningState(bool running);
+    void resetProgress(const QString &status);
+    void runProgress(const ImportProgress &progress);
+    void runFinished(const ImportSummary &summary);
+    void showRunClock();
     void showImportSummary(const ImportSummary &summary);
 
     UserPrompts &m_prompts;
@@ -190,6 +225,14 @@ private:
     int m_connectTimeout;
     bool m_previewBusy = false;
     QStringList m_firstLineTexts;
+    // The run in progress, and what is shown of it.
+    ImportThread *m_import = nullptr;
+    std::unique_ptr<LabelProgress> m_labels;
+    RunRate m_rate;
+    QElapsedTimer m_runClock;
+    QTimer *m_clockTimer = nullptr;
+    bool m_closeAfterRun = false;
+    QString m_rejectPath; // of the last run; empty when it wrote none
 
     QStackedWidget *m_panels = nullptr;
     // Window buttons.
@@ -225,7 +268,26 @@ private:
     QCheckBox *chkSkipFirstLine = nullptr;
     // Panel 4.
     QPushButton *cmdImport = nullptr;
+    QPushButton *cmdTestRun = nullptr;
+    QPushButton *cmdCancel = nullptr;
     QPushButton *cmdViewLogFile = nullptr;
+    QProgressBar *prgImport = nullptr;
+    QLabel *lblLinesPerSecond = nullptr;
+    QLabel *lblTimeElapsed = nullptr;
+    QLabel *lblTimeLeft = nullptr;
+    // The summary of the last run.
+    QGroupBox *fraSummary = nullptr;
+    QLabel *lblOutcome = nullptr;
+    QLabel *lblRowsAdded = nullptr;
+    QLabel *lblRowsUpdated = nullptr;
+    QLabel *lblLinesSkipped = nullptr;
+    QLabel *lblLinesFailed = nullptr;
+    QLabel *lblLinesNotReached = nullptr;
+    QLabel *lblRejectFileCaption = nullptr;
+    PathLabel *lblRejectFile = nullptr;
+    QPushButton *cmdOpenLog = nullptr;
+    QPushButton *cmdOpenRejectFile = nullptr;
+    QPushButton *cmdNewImport = nullptr;
     QLabel *lblStatus = nullptr;
     QLabel *lblRecordsToProcess = nullptr;
     QLabel *lblRecordsProcessed = nullptr;

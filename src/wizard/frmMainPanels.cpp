@@ -1,6 +1,8 @@
 // The controls of the main window and their layout.
 #include "frmMain.h"
 
+#include "PathLabel.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -320,12 +323,23 @@ QWidget *frmMain::buildPanel4()
     QFrame *panel = panelFrame("frmPanel4");
     cmdImport = button(panel, "cmdImport", QStringLiteral("&Import"));
     setTag(cmdImport, "4");
+    cmdTestRun = button(panel, "cmdTestRun", QStringLiteral("&Test Run"));
+    setTag(cmdTestRun, "4");
+    cmdCancel = button(panel, "cmdCancel", QStringLiteral("&Cancel"));
+    setTag(cmdCancel, "4");
     cmdViewLogFile = button(panel, "cmdViewLogFile", QStringLiteral("&View Log File"));
     setTag(cmdViewLogFile, "4");
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cmdImport);
-    buttons->addWidget(cmdViewLogFile);
+    buttons->addWidget(cmdTestRun);
+    buttons->addWidget(cmdCancel);
     buttons->addStretch(1);
+    buttons->addWidget(cmdViewLogFile);
+
+    prgImport = named(new QProgressBar(panel), "prgImport");
+    prgImport->setRange(0, 1000);
+    prgImport->setValue(0);
+    prgImport->setFormat(QStringLiteral("%p%"));
 
     // A run that fails says why here, which can be a long text.
     lblStatus = label(panel, "lblStatus", QStringLiteral("None"), true);
@@ -333,35 +347,108 @@ QWidget *frmMain::buildPanel4()
     lblRecordsProcessed = label(panel, "lblRecordsProcessed", QStringLiteral("0"));
     lblPercentCompleted = label(panel, "lblPercentCompleted", QStringLiteral("0%"));
     lblErrorsEncountered = label(panel, "lblErrorsEncountered", QStringLiteral("0"));
+    lblLinesPerSecond = label(panel, "lblLinesPerSecond", QStringLiteral("0"));
+    lblTimeElapsed = label(panel, "lblTimeElapsed", QStringLiteral("0 s"));
+    lblTimeLeft = label(panel, "lblTimeLeft", QStringLiteral("None"));
+
+    // The status across the top, then the counts on the left and the pace
+    // on the right.
     auto *progress = new QGridLayout;
     progress->setColumnStretch(1, 1);
+    progress->setColumnStretch(3, 1);
     progress->setHorizontalSpacing(12);
-    const std::pair<const char *, QString> captions[] = {
-        {"lblStatusCaption", QStringLiteral("Import Status:")},
+    progress->addWidget(label(panel, "lblStatusCaption", QStringLiteral("Import Status:")), 0, 0);
+    progress->addWidget(lblStatus, 0, 1, 1, 3);
+    const std::pair<const char *, QString> counts[] = {
         {"lblRecordsToProcessCaption", QStringLiteral("Number of records to process:")},
         {"lblRecordsProcessedCaption", QStringLiteral("Number of records processed:")},
         {"lblPercentCompletedCaption", QStringLiteral("Percent completed:")},
         {"lblErrorsEncounteredCaption", QStringLiteral("Number of errors encountered:")},
     };
-    QLabel *values[] = {lblStatus, lblRecordsToProcess, lblRecordsProcessed, lblPercentCompleted,
-                        lblErrorsEncountered};
-    for (int i = 0; i < 5; ++i) {
-        progress->addWidget(label(panel, captions[i].first, captions[i].second), i, 0);
-        progress->addWidget(values[i], i, 1);
+    QLabel *countValues[] = {lblRecordsToProcess, lblRecordsProcessed, lblPercentCompleted, lblErrorsEncountered};
+    for (int i = 0; i < 4; ++i) {
+        progress->addWidget(label(panel, counts[i].first, counts[i].second), i + 1, 0);
+        progress->addWidget(countValues[i], i + 1, 1);
+    }
+    const std::pair<const char *, QString> pace[] = {
+        {"lblLinesPerSecondCaption", QStringLiteral("Lines per second:")},
+        {"lblTimeElapsedCaption", QStringLiteral("Time elapsed:")},
+        {"lblTimeLeftCaption", QStringLiteral("Time left:")},
+    };
+    QLabel *paceValues[] = {lblLinesPerSecond, lblTimeElapsed, lblTimeLeft};
+    for (int i = 0; i < 3; ++i) {
+        progress->addWidget(label(panel, pace[i].first, pace[i].second), i + 1, 2);
+        progress->addWidget(paceValues[i], i + 1, 3);
     }
 
     auto *layout = new QVBoxLayout(panel);
     layout->addWidget(heading(panel, "Label1", QStringLiteral("Process Import File:")));
     layout->addWidget(label(panel, "lblImportInstructinos",
                             QStringLiteral("Click the Import button to begin processing your text file.  Save your "
-                                           "settings for future sessions by clicking the save button."),
+                                           "settings for future sessions by clicking the save button.  Test Run "
+                                           "reads the whole file and shows what an import would do, storing "
+                                           "nothing; Cancel stops a run after the line it is on."),
                             true));
     layout->addSpacing(10);
     layout->addLayout(buttons);
-    layout->addSpacing(16);
+    layout->addSpacing(14);
+    layout->addWidget(prgImport);
+    layout->addSpacing(8);
     layout->addLayout(progress);
+    layout->addSpacing(14);
+    layout->addWidget(buildSummaryGroup(panel));
     layout->addStretch(1);
     return panel;
+}
+
+// What the last run came to: how it ended, its counts, the reject file, and
+// the ways on from there.
+QWidget *frmMain::buildSummaryGroup(QWidget *panel)
+{
+    fraSummary = named(new QGroupBox(QStringLiteral("Import summary"), panel), "fraSummary");
+    lblOutcome = label(fraSummary, "lblOutcome", QString(), true);
+    lblRowsAdded = label(fraSummary, "lblRowsAdded", QStringLiteral("0"));
+    lblRowsUpdated = label(fraSummary, "lblRowsUpdated", QStringLiteral("0"));
+    lblLinesSkipped = label(fraSummary, "lblLinesSkipped", QStringLiteral("0"));
+    lblLinesFailed = label(fraSummary, "lblLinesFailed", QStringLiteral("0"));
+    lblLinesNotReached = label(fraSummary, "lblLinesNotReached", QStringLiteral("0"));
+    lblRejectFileCaption = label(fraSummary, "lblRejectFileCaption", QStringLiteral("Reject file:"));
+    lblRejectFile = named(new PathLabel(fraSummary), "lblRejectFile");
+
+    auto *counts = new QGridLayout;
+    counts->setHorizontalSpacing(12);
+    counts->setColumnStretch(1, 1);
+    counts->setColumnStretch(3, 1);
+    counts->addWidget(label(fraSummary, "lblRowsAddedCaption", QStringLiteral("Rows added:")), 0, 0);
+    counts->addWidget(lblRowsAdded, 0, 1);
+    counts->addWidget(label(fraSummary, "lblRowsUpdatedCaption", QStringLiteral("Rows updated:")), 1, 0);
+    counts->addWidget(lblRowsUpdated, 1, 1);
+    counts->addWidget(label(fraSummary, "lblLinesSkippedCaption", QStringLiteral("Lines skipped:")), 2, 0);
+    counts->addWidget(lblLinesSkipped, 2, 1);
+    counts->addWidget(label(fraSummary, "lblLinesFailedCaption", QStringLiteral("Lines failed:")), 0, 2);
+    counts->addWidget(lblLinesFailed, 0, 3);
+    counts->addWidget(label(fraSummary, "lblLinesNotReachedCaption", QStringLiteral("Lines not reached:")), 1, 2);
+    counts->addWidget(lblLinesNotReached, 1, 3);
+    counts->addWidget(lblRejectFileCaption, 3, 0);
+    counts->addWidget(lblRejectFile, 3, 1, 1, 3);
+
+    cmdOpenLog = button(fraSummary, "cmdOpenLog", QStringLiteral("Open &Log"));
+    cmdOpenRejectFile = button(fraSummary, "cmdOpenRejectFile", QStringLiteral("Open &Reject File"));
+    cmdNewImport = button(fraSummary, "cmdNewImport", QStringLiteral("Ne&w Import"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cmdOpenLog);
+    buttons->addWidget(cmdOpenRejectFile);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdNewImport);
+
+    auto *layout = new QVBoxLayout(fraSummary);
+    layout->addWidget(lblOutcome);
+    layout->addSpacing(4);
+    layout->addLayout(counts);
+    layout->addSpacing(4);
+    layout->addLayout(buttons);
+    fraSummary->hide();
+    return fraSummary;
 }
 
 } // namespace vxr

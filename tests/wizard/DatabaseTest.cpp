@@ -250,6 +250,63 @@ TEST_F(Connection, TheBoxShowsThePasswordMaskedAndKeepsItThroughAnEdit)
     EXPECT_EQ(window->connectionText(), box->text());
 }
 
+// A settings file names its database without the password; loading it
+// without a connection offers that database, asking for the password.
+TEST_F(Connection, LoadedSettingsOfferTheirDatabaseAndAskForThePassword)
+{
+    ASSERT_TRUE(store.isValid());
+    connectTo(store.connectionString() + QStringLiteral(";Password={se;cret}"));
+    ASSERT_TRUE(window->Connection.isOpen());
+    const QString settings = dir.filePath(QStringLiteral("store.imp"));
+    prompts.fileAnswers << settings;
+    control<QPushButton>("cmdSave")->click();
+    ASSERT_TRUE(readTestFile(settings).contains(store.path().toUtf8()));
+    EXPECT_FALSE(readTestFile(settings).contains("cret"));
+    // Connected already: nothing is offered.
+    prompts.fileAnswers << settings;
+    control<QPushButton>("cmdLoad")->click();
+    EXPECT_FALSE(dialog()->isVisible());
+
+    window = newWindow();
+    window->show();
+    prompts.fileAnswers << settings;
+    control<QPushButton>("cmdLoad")->click();
+    ASSERT_TRUE(dialog()->isVisible());
+    EXPECT_EQ(field<QComboBox>("cmbProvider")->currentIndex(), frmConnect::SqliteProvider);
+    EXPECT_EQ(field("txtDatabaseFile")->text(), store.path());
+    EXPECT_TRUE(message().startsWith(QStringLiteral("The settings file names this database."))) << message().toStdString();
+    pressConnect();
+    EXPECT_FALSE(dialog()->isVisible());
+    EXPECT_TRUE(window->Connection.isOpen());
+    expectState(false, false, true, true);
+
+    // A server's fields come filled, and the password is typed, never taken
+    // from the file (older files held it in plain text).
+    const std::pair<const char *, QList<std::pair<const char *, const char *>>> servers[] = {
+        {"Provider=SQLOLEDB.1;Persist Security Info=False;User ID=clerk;Password=old;Initial Catalog=shop;"
+         "Data Source=db.example",
+         {{"txtServerName", "db.example"}, {"txtUserName", "clerk"}, {"txtDatabase", "shop"}, {"txtPassword", ""}}},
+        {"Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=db.example;Port=5433;Database=shop;UID=clerk;PWD=old",
+         {{"txtPgServer", "db.example"}, {"txtPgPort", "5433"}, {"txtPgUser", "clerk"}, {"txtPgPassword", ""}}},
+    };
+    for (const auto &[connection, fields] : servers) {
+        const QString file = writeFile(QStringLiteral("server.imp"),
+                                       QByteArray("[Settings]\r\nConnectionString=") + connection + "\r\n");
+        window = newWindow();
+        window->show();
+        prompts.fileAnswers << file;
+        control<QPushButton>("cmdLoad")->click();
+        ASSERT_TRUE(dialog()->isVisible()) << connection;
+        for (const auto &[name, value] : fields)
+            EXPECT_EQ(field(name)->text(), QString::fromLatin1(value)) << name;
+        EXPECT_EQ(dialog()->focusWidget(), field(fields.last().first));
+        EXPECT_TRUE(message().contains(QStringLiteral("Type the password")));
+        field<QPushButton>("cmdCancel")->click();
+        EXPECT_FALSE(window->Connection.isOpen());
+        EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.texts().join(u'\n').toStdString();
+    }
+}
+
 // Real failures, each told in its own plain words; the driver's text is kept
 // for the details. The PostgreSQL rows need the server the tests are given.
 struct Failure
@@ -347,122 +404,6 @@ TEST_F(Connection, PostgresThroughTheDialogWithAnAwkwardPassword)
     EXPECT_TRUE(shownConnection().endsWith(QStringLiteral(";PWD=****"))) << shownConnection().toStdString();
     EXPECT_EQ(connectionStringValue(parseConnectionString(window->connectionText()), QStringLiteral("PWD")),
               QStringLiteral("{se;cret}"));
-}
-
-class ImportPanel : public Connection
-{
-protected:
-    // Connects, maps lookup code, description and price, moves to panel 4
-    // and presses Import.
-    void import(const QByteArray &content, bool removeFileFirst = false)
-    {
-        ASSERT_TRUE(store.isValid()) << store.error().toStdString();
-        connectTo(store.connectionString());
-        const QString file = writeFile(QStringLiteral("items.csv"), content);
-        control<QLineEdit>("txtFileName")->setText(file);
-        window->cmdNext_Click();
-        for (const char *name : {"Item Lookup Code", "Description", "Price"})
-            assign(QString::fromLatin1(name));
-        window->cmdNext_Click();
-        window->cmdNext_Click();
-        ASSERT_EQ(window->CurrentPanel, 4);
-        if (removeFileFirst) {
-            ASSERT_TRUE(QFile::remove(file));
-        }
-        control<QPushButton>("cmdImport")->click();
-    }
-    QString label(const char *name) { return control<QLabel>(name)->text(); }
-};
-
-TEST_F(ImportPanel, ImportsTheFileAndShowsWhatHappened)
-{
-    control<QCheckBox>("chkSkipFirstLine")->setChecked(true);
-    import("Code,Name,Price\r\nA1,Mug,7.95\r\nB2,Teapot,21.5\r\nA1,Mug again,8\r\n");
-    EXPECT_EQ(label("lblStatus"), QStringLiteral("Complete"));
-    EXPECT_EQ(label("lblRecordsProcessed"), QStringLiteral("4"));
-    EXPECT_EQ(label("lblPercentCompleted"), QStringLiteral("100%"));
-    EXPECT_EQ(label("lblErrorsEncountered"), QStringLiteral("1"));
-    for (const char *name : {"cmdNext", "cmdBack", "cmdImport"})
-        EXPECT_FALSE(enabled(name)) << name;
-    EXPECT_FALSE(window->Connection.isOpen());
-
-    QFile log(window->LogPath);
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(log.readAll().contains("[00004 <DUPL>] A1,Mug again,8"));
-    ASSERT_EQ(prompts.messages.size(), 1);
-    for (const char *part : {"Rows added: 2", "Lines skipped: 1", "Lines failed: 1"})
-        EXPECT_TRUE(prompts.messages[0].text.contains(QString::fromLatin1(part))) << part;
-}
-
-TEST_F(ImportPanel, WithoutTheDuplicateOptionAnItemIsUpdated)
-{
-    control<QCheckBox>("chkDuplicate")->setChecked(false);
-    import("A1,Mug,7.95\r\nA1,Mug again,8\r\n");
-    EXPECT_EQ(label("lblErrorsEncountered"), QStringLiteral("0"));
-    EXPECT_TRUE(prompts.messages.value(0).text.contains(QStringLiteral("Rows updated: 1")));
-}
-
-TEST_F(ImportPanel, ARunThatCannotStartSaysSoOnce)
-{
-    import("A1,Mug,7.95\r\n", true);
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_EQ(prompts.messages[0].kind, MessageKind::Critical);
-    EXPECT_NE(label("lblStatus"), QStringLiteral("Complete"));
-    // The missing file is found before the run starts, so Import stays usable.
-    EXPECT_TRUE(enabled("cmdImport"));
-}
-
-TEST_F(ImportPanel, ViewLogFileShowsTheLogInTheProgram)
-{
-    window->cmdViewLogFile_Click(); // no log yet
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(prompts.messages[0].text.contains(window->LogPath));
-    EXPECT_EQ(window->logViewer(), nullptr);
-
-    // The program's own lines and a raw line of a Windows-1252 file.
-    writeFile(QStringLiteral("VUVEDIZE.LOG"), "----\r\nImporting /data/items.csv\r\n[00002 <DUPL>] A1,Caf\xe9 cr\xe8me\r\n");
-    window->cmdViewLogFile_Click();
-    LogViewer *viewer = window->logViewer();
-    ASSERT_NE(viewer, nullptr);
-    EXPECT_TRUE(viewer->isVisible());
-    EXPECT_TRUE(viewer->text()->isReadOnly());
-    EXPECT_EQ(viewer->text()->toPlainText(),
-              QStringLiteral("----\nImporting /data/items.csv\n[00002 <DUPL>] A1,Caf\u00e9 cr\u00e8me\n"));
-    EXPECT_TRUE(prompts.opened.isEmpty());
-
-    // A log that grew is read again; the editor stays one button away.
-    QFile log(window->LogPath);
-    ASSERT_TRUE(log.open(QIODevice::Append));
-    log.write("[00003 <-2147217900>] B2\r\n");
-    log.close();
-    for (QPushButton *button : viewer->findChildren<QPushButton *>()) {
-        if (button->text() == QStringLiteral("&Refresh"))
-            button->click();
-        else if (button->text() == QStringLiteral("Open in &Text Editor"))
-            button->click();
-    }
-    EXPECT_TRUE(viewer->text()->toPlainText().endsWith(QStringLiteral("B2\n")));
-    EXPECT_EQ(prompts.opened, QStringList{window->LogPath});
-    EXPECT_EQ(prompts.messages.size(), 1);
-
-    QTest::keyClick(viewer->text(), Qt::Key_Escape);
-    EXPECT_FALSE(viewer->isVisible());
-}
-
-TEST_F(ImportPanel, ALargeLogShowsItsEnd)
-{
-    QByteArray big;
-    const QByteArray line = QByteArray(99, 'x') + '\n';
-    while (big.size() < LogViewer::ShownBytes + 1000)
-        big += line;
-    big += "the last line\n";
-    writeFile(QStringLiteral("VUVEDIZE.LOG"), big);
-    window->cmdViewLogFile_Click();
-    ASSERT_NE(window->logViewer(), nullptr);
-    const QString shown = window->logViewer()->text()->toPlainText();
-    EXPECT_TRUE(shown.startsWith(QStringLiteral("(The start of the log"))) << shown.left(80).toStdString();
-    EXPECT_TRUE(shown.endsWith(QStringLiteral("the last line\n")));
-    EXPECT_LE(shown.size(), LogViewer::ShownBytes + 200);
 }
 
 } // namespace

@@ -48,6 +48,11 @@ public:
         messages.append({MessageKind::Exclamation, text, caption});
         return hideDisclaimer;
     }
+    bool question(const QString &text, const QString &caption = QString()) override
+    {
+        questions.append(text + (caption.isEmpty() ? QString() : QStringLiteral(" (") + caption + u')'));
+        return answerYes;
+    }
     QStringList texts() const
     {
         QStringList result;
@@ -63,6 +68,8 @@ public:
     QStringList opened;
     bool viewerStarts = true;
     bool hideDisclaimer = false; // "Do not show this again" checked
+    QStringList questions;
+    bool answerYes = false;      // the answer to every question
 
 private:
     QString nextAnswer() { return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst(); }

@@ -89,6 +89,7 @@ void frmMain::Import(RunMode mode)
     resetProgress(RunStatusInitializing);
     prgImport->setRange(0, 0); // busy until the lines are counted
     m_rate.clear();
+    m_lastProgress = ImportProgress();
     m_runClock.start();
     m_clockTimer->start();
     setRunningState(true);
@@ -138,17 +139,24 @@ void frmMain::runProgress(const ImportProgress &progress)
         // The bar says what the percentage label says.
         prgImport->setFormat(lblPercentCompleted->text());
     }
-    m_rate.add(m_runClock.elapsed(), progress.linesRead);
-    const std::optional<double> rate = m_rate.linesPerSecond();
-    lblLinesPerSecond->setText(rate ? QString::number(qRound64(*rate)) : QStringLiteral("Measuring..."));
-    const std::optional<qint64> left = m_rate.secondsLeft(progress.total);
-    lblTimeLeft->setText(left ? QStringLiteral("about ") + durationText(*left) : QStringLiteral("Estimating..."));
+    m_lastProgress = progress;
     showRunClock();
 }
 
+// The time elapsed, and the pace with the time left. Called on every report
+// and by the clock between them, so that a run that stops moving (waiting
+// for a lock) soon shows it.
 void frmMain::showRunClock()
 {
-    lblTimeElapsed->setText(durationText(m_runClock.elapsed() / 1000));
+    const qint64 elapsed = m_runClock.elapsed();
+    lblTimeElapsed->setText(durationText(elapsed / 1000));
+    if (!importRunning())
+        return;
+    m_rate.add(elapsed, m_lastProgress.linesRead);
+    const std::optional<double> rate = m_rate.linesPerSecond();
+    lblLinesPerSecond->setText(rate ? QString::number(qRound64(*rate)) : QStringLiteral("Measuring..."));
+    const std::optional<qint64> left = m_rate.secondsLeft(m_lastProgress.total);
+    lblTimeLeft->setText(left ? QStringLiteral("about ") + durationText(*left) : QStringLiteral("Estimating..."));
 }
 
 void frmMain::runFinished(const ImportSummary &summary)

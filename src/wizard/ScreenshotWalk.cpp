@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QSet>
 #include <QThread>
 #include <QDir>
 #include <QFile>
@@ -76,8 +77,8 @@ void waitForRun(frmMain &window)
 }
 
 // A long file for the picture of a run in progress: the data lines of the
-// set-up's text file again and again, the first field (the key) made unique
-// by a prefix.
+// set-up's text file (one per key) again and again, the first field (the
+// key) made unique by a prefix.
 QString longFile(const ImportSetup &setup, const QString &folder)
 {
     QFile source(setup.textFile);
@@ -86,7 +87,15 @@ QString longFile(const ImportSetup &setup, const QString &folder)
     QList<QByteArray> lines = source.readAll().split('\n');
     if (setup.skipsFirstLine() && !lines.isEmpty())
         lines.removeFirst();
-    lines.removeIf([](const QByteArray &line) { return line.trimmed().isEmpty(); });
+    // One line per key, so that the repeats fail only where the sample does.
+    QSet<QByteArray> keys;
+    lines.removeIf([&keys, &setup](const QByteArray &line) {
+        const QByteArray key = line.left(line.indexOf(char(setup.delimiterCode)));
+        if (line.trimmed().isEmpty() || keys.contains(key))
+            return true;
+        keys.insert(key);
+        return false;
+    });
     if (lines.isEmpty())
         return QString();
     QFile target(QDir(folder).filePath(QStringLiteral("long.csv")));

@@ -229,6 +229,7 @@ private:
     ImportThread *m_import = nullptr;
     std::unique_ptr<LabelProgress> m_labels;
     RunRate m_rate;
+    ImportProgress m_lastProgress;
     QElapsedTimer m_runClock;
     QTimer *m_clockTimer = nullptr;
     bool m_closeAfterRun = false;

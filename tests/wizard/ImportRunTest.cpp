@@ -17,6 +17,8 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QElapsedTimer>
+#include <QSqlDatabase>
 
 namespace vxr::test {
 namespace {
@@ -155,6 +157,44 @@ TEST_F(ImportPanel, ExitDuringARunCancelsItAndClosesOnceItHasStopped)
     EXPECT_TRUE(label("lblStatus").startsWith(QStringLiteral("Cancelled at line")));
     EXPECT_EQ(rows("Item"), number("lblRowsAdded"));
     EXPECT_GT(number("lblLinesNotReached"), 0);
+}
+
+// A run waiting for a lock another program holds keeps the window usable,
+// says it is not moving, and gives way to Cancel at once.
+TEST_F(ImportPanel, CancelCutsShortAWaitForALock)
+{
+    prepare(writeFile(QStringLiteral("items.csv"), "A1,Mug,7.95\r\nB2,Teapot,21.5\r\n"));
+    {
+        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lock-holder"));
+        holder.setDatabaseName(store.path());
+        ASSERT_TRUE(holder.open());
+        QSqlQuery lock(holder);
+        ASSERT_TRUE(lock.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        ASSERT_TRUE(lock.exec(QStringLiteral("INSERT INTO Department (Name) VALUES ('held')")));
+
+        click("cmdImport");
+        ASSERT_TRUE(QTest::qWaitFor([this] { return label("lblStatus") == QStringLiteral("Importing..."); }, 10000));
+        // The run's connection waits up to the connect time-out (15 s) for
+        // the lock; the window goes on, and the pace says nothing moves.
+        bool fired = false;
+        QTimer::singleShot(1500, window.get(), [&fired] { fired = true; });
+        EXPECT_TRUE(QTest::qWaitFor([&fired] { return fired; }, 10000));
+        ASSERT_TRUE(window->importRunning());
+        EXPECT_EQ(label("lblTimeLeft"), QStringLiteral("Estimating..."));
+        QElapsedTimer clock;
+        clock.start();
+        click("cmdCancel");
+        ASSERT_TRUE(waitForRun());
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_TRUE(lock.exec(QStringLiteral("ROLLBACK")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("lock-holder"));
+    EXPECT_TRUE(label("lblStatus").startsWith(QStringLiteral("Cancelled at line"))) << label("lblStatus").toStdString();
+    EXPECT_EQ(number("lblRowsAdded"), 0);
+    EXPECT_EQ(number("lblLinesNotReached"), 2);
+    EXPECT_EQ(rows("Item"), 0);
+    EXPECT_EQ(rows("Department"), 0);
+    EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.texts().join(u'\n').toStdString();
 }
 
 // Import and Test Run name what is missing and start nothing.

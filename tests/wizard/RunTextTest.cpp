@@ -86,8 +86,6 @@ TEST_P(Outcomes, SayWhatIsStoredAndWhereTheRestIs)
 INSTANTIATE_TEST_SUITE_P(
     Runs, Outcomes,
     ::testing::Values(
-        OutcomeCase{"Complete", summaryOf(RunOutcome::Complete, 5, 0, 0, false, ""),
-                    "The import is complete: every line of the file was read."},
         OutcomeCase{"CompleteWithFailures", summaryOf(RunOutcome::Complete, 5, 2, 0, false, "r.csv"),
                     "The import is complete: every line of the file was read. The 2 line(s) not stored are in the "
                     "reject file, to correct and import again."},
@@ -109,10 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                     }(),
                     "The import is complete: every line of the file was read. 3 value(s) without a number or date "
                     "were read as 0 or empty and 1 cut to fit their column; their lines were imported with these "
-                    "values."},
-        OutcomeCase{"TestRun", summaryOf(RunOutcome::TestRun, 4, 1, 0, true, "r.csv"),
-                    "Test run: nothing was stored. The numbers are what an import of this file would do. The 1 "
-                    "line(s) that would fail are listed in the log and the reject file."}),
+                    "values."}),
     [](const ::testing::TestParamInfo<OutcomeCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -13,7 +13,11 @@ public:
     NewIdSource newIdSource(const QSqlDatabase &) const override { return NewIdSource::Returning; }
     QList<ColumnType> readColumnTypes(const QSqlDatabase &database, const QString &table) const override;
     DbError errorFrom(const QSqlError &error, const OdbcDiagnostics &diagnostics) const override;
-    int maxParameters() const override { return 65535; }
+    // The server takes 65,535 values a statement, but psqlODBC loses its
+    // footing ("lost synchronization with server") on the server's
+    // description of a statement with more than about 7,000 parameters:
+    // stay well below that.
+    int maxParameters() const override { return 6000; }
     QString schemaResource() const override { return QStringLiteral(":/vxr/schema/postgresql.sql"); }
 
     // The psqlODBC option that leaves the handling of a failed statement to

@@ -71,7 +71,6 @@ RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, Table
 template<typename Work>
 qint32 RecordWriter::lineResult(Work work)
 {
-    m_resolver.clearNotes();
     m_lineTally = {};
     try {
         return work();
@@ -100,12 +99,17 @@ void RecordWriter::checkKeyGiven(const TableInfo &table) const
 
 qint32 RecordWriter::SaveRecord(int tableId)
 {
-    return lineResult([&] { return saveRecord(tableId); });
+    return lineResult([&] { return writeStagedRecord(tableId, StageRecord(tableId)); });
 }
 
 qint32 RecordWriter::UpdateRecord(int tableId)
 {
     return lineResult([&] { return updateRecord(tableId); });
+}
+
+qint32 RecordWriter::WriteStagedRecord(int tableId, const StagedLine &line)
+{
+    return lineResult([&] { return writeStagedRecord(tableId, line); });
 }
 
 void RecordWriter::resolvePasses()
@@ -130,8 +134,8 @@ void RecordWriter::checkValues() const
     }
 }
 
-// The notes of the values that went into the rows written: the table's own,
-// and the supplier list's when its row was written.
+// The notes of the values that go into the rows written: the table's own,
+// and the supplier list's when its row is written.
 ValueTally RecordWriter::tallyOf(int tableId, bool withSupplierList) const
 {
     ValueTally tally;
@@ -162,7 +166,13 @@ QVariantList RecordWriter::rowValues(int tableId) const
     return values;
 }
 
-qint64 RecordWriter::addTableRow(int tableId)
+int RecordWriter::slotOf(int fieldId) const
+{
+    const int index = m_fields.FindFieldIndex(fieldId);
+    return int(m_tableEntries[m_fields[index].TableID].indexOf(index));
+}
+
+const RowShape &RecordWriter::shapeOf(int tableId)
 {
     if (m_shapesGeneration != m_tables.generation()) {
         m_shapes.fill(nullptr);
@@ -174,62 +184,155 @@ qint64 RecordWriter::addTableRow(int tableId)
             columns.append(m_fields[index].ColumnName);
         m_shapes[tableId] = &m_tables.rowShape(tableInfo(tableId)->name, columns);
     }
-    return m_tables.addRow(*m_shapes[tableId], rowValues(tableId));
+    return *m_shapes[tableId];
 }
 
-qint32 RecordWriter::saveRecord(int tableId)
+StagedLine RecordWriter::StageRecord(int tableId)
 {
     // The fields beyond position 100 were not kept; storing the rest of the
     // line would lose them without a trace.
     if (m_reader.LineHasTooManyFields())
-        return ErrorNumbers::SubscriptOutOfRange;
+        throw DbError{ErrorNumbers::SubscriptOutOfRange,
+                      QStringLiteral("The line holds more fields than can be kept.")};
     const TableInfo &table = destinationTable(tableId);
 
     // Look-ups may add reference rows here, each in a savepoint of its own;
     // they stay whatever follows.
+    m_resolver.clearNotes();
     m_resolver.setKeyEntry(table.keyColumn.isEmpty() ? 0 : table.keyFieldIndex);
     checkValues();
     resolvePasses();
     checkKeyGiven(table);
 
+    StagedLine line;
+    if (!table.keyColumn.isEmpty())
+        line.key = valueText(m_fields[table.keyFieldIndex].Value);
+    // Every catalogue column of the table, mapped or not.
+    line.row = rowValues(tableId);
+    // An item that names a supplier is linked to it; a customer with a
+    // balance gets a receivable for it and its history entry.
+    if (tableId == ItemTable && valueIsTrue(m_fields.byId(FieldIds::ItemSupplier).Value)) {
+        line.supplierList = rowValues(SupplierListTable);
+    } else if (tableId == CustomerTable && valueIsTrue(m_fields.byId(FieldIds::CustomerAccountBalance).Value)) {
+        line.receivable = rowValues(AccountReceivableTable);
+        line.receivableHistory = rowValues(AccountReceivableHistoryTable);
+    }
+    line.values = tallyOf(tableId, !line.supplierList.isEmpty());
+    return line;
+}
+
+qint32 RecordWriter::writeStagedRecord(int tableId, const StagedLine &line)
+{
+    const TableInfo &table = destinationTable(tableId);
     return m_tables.transaction().guarded(LineSavepoint, [&] {
         if (!table.keyColumn.isEmpty()
-            && RecordExists(m_tables.statements(), table.name, table.keyColumn, m_fields[table.keyFieldIndex].Value))
+            && RecordExists(m_tables.statements(), table.name, table.keyColumn, QVariant(line.key)))
             return ErrorNumbers::DuplicateKey;
-
-        // Every catalogue column of the table, mapped or not.
-        const qint64 newId = addTableRow(tableId);
-
-        bool supplierListWritten = false;
-        if (tableId == ItemTable)
-            supplierListWritten = writeSupplierList(newId);
-        else if (tableId == CustomerTable)
-            writeAccountReceivable(newId);
-        m_lineTally = tallyOf(tableId, supplierListWritten);
+        const qint64 newId = m_tables.addRow(shapeOf(tableId), line.row);
+        if (!line.supplierList.isEmpty()) {
+            QVariantList supplierList = line.supplierList;
+            supplierList[slotOf(FieldIds::SupplierListItemID)] = idValue(newId);
+            m_tables.addRow(shapeOf(SupplierListTable), supplierList);
+        }
+        if (!line.receivable.isEmpty()) {
+            QVariantList receivable = line.receivable;
+            receivable[slotOf(FieldIds::ARCustomerID)] = idValue(newId);
+            const qint64 receivableId = m_tables.addRow(shapeOf(AccountReceivableTable), receivable);
+            QVariantList history = line.receivableHistory;
+            history[slotOf(FieldIds::ARHistoryReceivableID)] = idValue(receivableId);
+            m_tables.addRow(shapeOf(AccountReceivableHistoryTable), history);
+        }
+        m_lineTally = line.values;
         return 0;
     });
 }
 
-// An item that names a supplier is linked to it. False when it names none.
-bool RecordWriter::writeSupplierList(qint64 itemId)
+bool RecordWriter::canWriteStagedRecords(int tableId) const
 {
-    if (!valueIsTrue(m_fields.byId(FieldIds::ItemSupplier).Value))
-        return false;
-    m_fields.byId(FieldIds::SupplierListItemID).Value = idValue(itemId);
-    addTableRow(SupplierListTable);
-    return true;
+    // Only items and customers have companions that need the new IDs back.
+    const bool needsIds = tableId == ItemTable || tableId == CustomerTable;
+    return !needsIds || m_tables.canReturnRows();
 }
 
-// A customer with a balance gets a receivable for it and its history entry,
-// each linked to the row just stored.
-void RecordWriter::writeAccountReceivable(qint64 customerId)
+void RecordWriter::WriteStagedRecords(int tableId, const QList<const StagedLine *> &lines)
 {
-    if (!valueIsTrue(m_fields.byId(FieldIds::CustomerAccountBalance).Value))
+    if (lines.isEmpty())
         return;
-    m_fields.byId(FieldIds::ARCustomerID).Value = idValue(customerId);
-    const qint64 receivableId = addTableRow(AccountReceivableTable);
-    m_fields.byId(FieldIds::ARHistoryReceivableID).Value = idValue(receivableId);
-    addTableRow(AccountReceivableHistoryTable);
+    const TableInfo &table = destinationTable(tableId);
+    QList<QVariantList> rows;
+    rows.reserve(lines.size());
+    for (const StagedLine *line : lines)
+        rows.append(line->row);
+    const bool needsIds = tableId == ItemTable || tableId == CustomerTable;
+    // The new rows come back in no particular order: their keys tell which
+    // line each ID belongs to.
+    QHash<QString, qint64> ids;
+    for (const auto &[key, id] : m_tables.addRows(shapeOf(tableId), rows, needsIds ? table.keyColumn : QString()))
+        ids.insert(key.toString(), id);
+    if (needsIds)
+        writeCompanions(tableId, lines, ids);
+}
+
+void RecordWriter::writeCompanions(int tableId, const QList<const StagedLine *> &lines,
+                                   const QHash<QString, qint64> &ids)
+{
+    const auto idOfLine = [&ids](const StagedLine &line) {
+        const auto found = ids.constFind(line.key);
+        if (found == ids.constEnd())
+            throw DbError{ErrorNumbers::NoCurrentRecord,
+                          QStringLiteral("The ID of the new row with the key %1 did not come back.").arg(line.key)};
+        return *found;
+    };
+    if (tableId == ItemTable) {
+        const int itemSlot = slotOf(FieldIds::SupplierListItemID);
+        QList<QVariantList> supplierLists;
+        for (const StagedLine *line : lines) {
+            if (line->supplierList.isEmpty())
+                continue;
+            supplierLists.append(line->supplierList);
+            supplierLists.last()[itemSlot] = idValue(idOfLine(*line));
+        }
+        m_tables.addRows(shapeOf(SupplierListTable), supplierLists, QString());
+        return;
+    }
+    // Customers: the receivables, then their history entries, each linked
+    // to the receivable of its customer.
+    const int customerSlot = slotOf(FieldIds::ARCustomerID);
+    QList<QVariantList> receivables;
+    QHash<qint64, const StagedLine *> lineOfCustomer;
+    for (const StagedLine *line : lines) {
+        if (line->receivable.isEmpty())
+            continue;
+        const qint64 customerId = idOfLine(*line);
+        receivables.append(line->receivable);
+        receivables.last()[customerSlot] = idValue(customerId);
+        lineOfCustomer.insert(customerId, line);
+    }
+    if (receivables.isEmpty())
+        return;
+    const int receivableSlot = slotOf(FieldIds::ARHistoryReceivableID);
+    QList<QVariantList> histories;
+    for (const auto &[customer, receivableId] :
+         m_tables.addRows(shapeOf(AccountReceivableTable), receivables, m_fields.byId(FieldIds::ARCustomerID).ColumnName)) {
+        const StagedLine *line = lineOfCustomer.value(customer.toLongLong());
+        if (!line)
+            throw DbError{ErrorNumbers::NoCurrentRecord,
+                          QStringLiteral("The receivable of the new customer %1 did not come back.").arg(customer.toString())};
+        histories.append(line->receivableHistory);
+        histories.last()[receivableSlot] = idValue(receivableId);
+    }
+    m_tables.addRows(shapeOf(AccountReceivableHistoryTable), histories, QString());
+}
+
+QSet<QString> RecordWriter::StoredKeys(int tableId, const QStringList &keys)
+{
+    const TableInfo &table = destinationTable(tableId);
+    QSet<QString> stored;
+    if (table.keyColumn.isEmpty() || keys.isEmpty())
+        return stored;
+    for (const QVariant &value : m_tables.valuesPresent(table.name, table.keyColumn, keys))
+        stored.insert(value.toString());
+    return stored;
 }
 
 qint32 RecordWriter::updateRecord(int tableId)
@@ -242,6 +345,7 @@ qint32 RecordWriter::updateRecord(int tableId)
 
     // The key always comes from this line: the save may have failed before
     // it got to the key, which then still held the previous line's value.
+    m_resolver.clearNotes();
     m_resolver.setKeyEntry(table.keyFieldIndex);
     checkValues();
     resolveEntry(table.keyFieldIndex);

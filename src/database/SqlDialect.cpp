@@ -29,6 +29,59 @@ std::unique_ptr<PreparedStatement> SqlDialect::prepare(const QSqlDatabase &datab
     return std::make_unique<QtPreparedStatement>(database, sql, *this, canceller);
 }
 
+namespace {
+
+// "(?, ?, ?)" for a row of count values.
+QString placeholderRow(int count)
+{
+    QString row;
+    row.reserve(count * 3 + 2);
+    row += u'(';
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            row += QStringLiteral(", ");
+        row += u'?';
+    }
+    row += u')';
+    return row;
+}
+
+} // namespace
+
+QString SqlDialect::multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns,
+                                      int rowCount, const QString &returnColumn) const
+{
+    const QString row = placeholderRow(int(columns.size()));
+    QString values;
+    values.reserve((row.size() + 2) * rowCount);
+    for (int i = 0; i < rowCount; ++i) {
+        if (i > 0)
+            values += QStringLiteral(", ");
+        values += row;
+    }
+    QString output;
+    QString returning;
+    if (!returnColumn.isEmpty()) {
+        if (source == NewIdSource::OutputClause)
+            output = QStringLiteral(" OUTPUT INSERTED.ID, INSERTED.") + returnColumn;
+        else
+            returning = QStringLiteral(" RETURNING ID, ") + returnColumn;
+    }
+    return QStringLiteral("INSERT INTO %1 (%2)%3 VALUES %4%5")
+            .arg(table, columns.join(QStringLiteral(", ")), output, values, returning);
+}
+
+QString SqlDialect::valuesPresentSql(const QString &table, const QString &column, int count) const
+{
+    QString marks = placeholderRow(count);
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %1 IN %3").arg(column, table, marks);
+}
+
+int SqlDialect::rowsPerStatement(int columnCount) const
+{
+    return qMax(1, qMin(maxParameters() / qMax(columnCount, 1), maxRowsPerValuesList()));
+}
+
 const SqlDialect &sqlDialect(Dialect kind)
 {
     static const SqliteDialect sqlite;

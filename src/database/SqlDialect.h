@@ -74,6 +74,16 @@ public:
     // INSERT INTO table (columns) VALUES (?, ...) with the new ID coming back
     // as the dialect can give it; columns are already escaped.
     QString insertSql(NewIdSource source, const QString &table, const QStringList &columns) const;
+    // INSERT INTO table (columns) VALUES (...), (...), ... for rowCount rows,
+    // giving back each new row's ID and its returnColumn when that is given
+    // (RETURNING, or OUTPUT INSERTED on SQL Server). source must not be
+    // LastInsertId when a column is to come back.
+    QString multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns, int rowCount,
+                              const QString &returnColumn) const;
+    // SELECT column FROM table WHERE column IN (?, ...) for count values.
+    QString valuesPresentSql(const QString &table, const QString &column, int count) const;
+    // How many rows of this many columns one multi-row insert may carry.
+    int rowsPerStatement(int columnCount) const;
 
     // The columns of a table, in the table's order. Throws DbError when the
     // table does not exist or the database cannot be asked.

@@ -56,6 +56,7 @@ void SqlitePreparedStatement::fail(int resultCode)
     if (m_statement)
         sqlite3_reset(m_statement);
     m_rowPending = false;
+    m_done = true;
     throw m_dialect.errorFrom(QSqlError(QStringLiteral("Unable to execute statement"), message,
                                         QSqlError::StatementError, QString::number(code)),
                               {});
@@ -117,9 +118,12 @@ void SqlitePreparedStatement::bind(int index, const QVariant &value)
 
 bool SqlitePreparedStatement::step()
 {
+    if (m_done)
+        return false;
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW)
         return true;
+    m_done = true;
     if (rc == SQLITE_DONE)
         return false;
     fail(rc);
@@ -128,6 +132,7 @@ bool SqlitePreparedStatement::step()
 void SqlitePreparedStatement::execute(const QVariantList &values)
 {
     sqlite3_reset(m_statement);
+    m_done = false;
     m_bound = values;
     for (int i = 0; i < m_bound.size(); ++i)
         bind(i, m_bound.at(i));
@@ -165,6 +170,7 @@ void SqlitePreparedStatement::finish()
 {
     sqlite3_reset(m_statement);
     m_rowPending = false;
+    m_done = true;
 }
 
 QVariant SqlitePreparedStatement::lastInsertId() const

@@ -44,6 +44,7 @@ private:
     const SqlDialect &m_dialect;
     QVariantList m_bound;     // keeps the bound texts alive while the statement reads them
     bool m_rowPending = false; // the first row was stepped to by execute
+    bool m_done = true;        // the statement ran to its end (stepping again would run it again)
 };
 
 } // namespace vxr

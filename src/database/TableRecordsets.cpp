@@ -298,6 +298,75 @@ qint64 TableRecordsets::addRow(const QString &tableName, const ColumnValues &val
     return addRow(rowShape(tableName, names), row);
 }
 
+bool TableRecordsets::canReturnRows() const
+{
+    return d->newIdSource != NewIdSource::LastInsertId;
+}
+
+QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shape, const QList<QVariantList> &rows,
+                                                            const QString &returnColumn)
+{
+    QList<std::pair<QVariant, qint64>> added;
+    if (rows.isEmpty())
+        return added;
+    const SqlDialect &dialect = d->statements.sqlDialect();
+    const QSqlDriver *driver = d->statements.database().driver();
+    QStringList columns;
+    for (const Column &c : shape.columns)
+        columns.append(driver->escapeIdentifier(c.name, QSqlDriver::FieldName));
+    const QString returned = returnColumn.isEmpty() ? QString()
+                                                    : driver->escapeIdentifier(d->column(d->table(shape.tableName),
+                                                                                         returnColumn).name,
+                                                                               QSqlDriver::FieldName);
+    const int perStatement = dialect.rowsPerStatement(int(columns.size()));
+    for (qsizetype first = 0; first < rows.size(); first += perStatement) {
+        const int count = int(qMin<qsizetype>(perStatement, rows.size() - first));
+        QVariantList bound;
+        bound.reserve(count * columns.size());
+        for (qsizetype r = first; r < first + count; ++r)
+            bound.append(d->boundValues(shape, rows.at(r)));
+        PreparedStatement &statement = d->statements.run(
+                dialect.multiRowInsertSql(d->newIdSource, shape.tableName, columns, count, returned), bound);
+        const ResultRelease release(statement);
+        // Stepped to the end even when nothing comes back: a failure the
+        // database raises late must not pass unseen.
+        while (statement.next()) {
+            if (!returned.isEmpty())
+                added.append({statement.value(1), statement.value(0).toLongLong()});
+        }
+        if (!returned.isEmpty() && added.size() != first + count)
+            throw DbError{ErrorNumbers::NoCurrentRecord,
+                          QStringLiteral("The database gave back %1 of the %2 rows added to %3.")
+                                  .arg(added.size() - first)
+                                  .arg(count)
+                                  .arg(shape.tableName)};
+    }
+    return added;
+}
+
+QList<QVariant> TableRecordsets::valuesPresent(const QString &tableName, const QString &column,
+                                               const QStringList &values)
+{
+    QList<QVariant> present;
+    const SqlDialect &dialect = d->statements.sqlDialect();
+    const Table &target = d->table(tableName);
+    const QString name = d->column(target, column).name;
+    // Leave room for what a driver binds beside the values.
+    const int perStatement = qMax(1, dialect.maxParameters() - 10);
+    for (qsizetype first = 0; first < values.size(); first += perStatement) {
+        const int count = int(qMin<qsizetype>(perStatement, values.size() - first));
+        QVariantList bound;
+        bound.reserve(count);
+        for (qsizetype i = first; i < first + count; ++i)
+            bound.append(boundText(values.at(i)));
+        PreparedStatement &statement = d->statements.run(dialect.valuesPresentSql(target.name, name, count), bound);
+        const ResultRelease release(statement);
+        while (statement.next())
+            present.append(statement.value(0));
+    }
+    return present;
+}
+
 void TableRecordsets::updateRow(const QString &tableName, qint64 id, const ColumnValues &values)
 {
     if (values.isEmpty())

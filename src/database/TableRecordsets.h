@@ -56,6 +56,21 @@ public:
     // The same with the columns named beside their values.
     qint64 addRow(const QString &tableName, const ColumnValues &values);
 
+    // Adds many rows with as few statements as the backend allows (its
+    // limit of values per statement and of rows per VALUES list). When
+    // returnColumn is given, each new row's value of it and its ID come back,
+    // in no particular order. Throws DbError when a statement fails; the
+    // rows of earlier statements are then written, and the caller rolls
+    // them back.
+    QList<std::pair<QVariant, qint64>> addRows(const RowShape &shape, const QList<QVariantList> &rows,
+                                               const QString &returnColumn);
+    // Whether the backend gives back the rows a statement inserted.
+    bool canReturnRows() const;
+
+    // The values of a column that the table holds, among these, as stored.
+    // Throws DbError.
+    QList<QVariant> valuesPresent(const QString &tableName, const QString &column, const QStringList &values);
+
     // Overwrites columns of the row with this ID in the open transaction.
     // Throws DbError when the database refuses the change.
     void updateRow(const QString &tableName, qint64 id, const ColumnValues &values);

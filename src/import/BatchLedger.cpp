@@ -7,9 +7,45 @@
 
 namespace vxr {
 
+namespace {
+
+bool isWritten(BatchLedger::Kind kind)
+{
+    return kind == BatchLedger::Kind::Added || kind == BatchLedger::Kind::Updated || kind == BatchLedger::Kind::Staged;
+}
+
+} // namespace
+
+qsizetype BatchLedger::add(qint64 number, const QByteArray &text, const QByteArray &end, Kind kind,
+                           qint32 errorNumber, const QString &detail)
+{
+    m_lines.append({number, text, end, kind, errorNumber, detail, false, {}});
+    return m_lines.size() - 1;
+}
+
+void BatchLedger::settle(qsizetype place, Kind kind, qint32 errorNumber, const QString &detail,
+                         const ValueTally &values)
+{
+    Line &line = m_lines[place];
+    line.kind = kind;
+    line.errorNumber = errorNumber;
+    line.detail = detail;
+    line.values = values;
+}
+
 qint64 BatchLedger::countOf(Kind kind) const
 {
     return std::count_if(m_lines.cbegin(), m_lines.cend(), [kind](const Line &line) { return line.kind == kind; });
+}
+
+void BatchLedger::logFailures(const LogLine &log)
+{
+    for (Line &line : m_lines) {
+        if (line.kind == Kind::Failed && !line.logged) {
+            log(line);
+            line.logged = true;
+        }
+    }
 }
 
 void BatchLedger::count(const Line &line, ImportSummary &summary) const
@@ -18,6 +54,7 @@ void BatchLedger::count(const Line &line, ImportSummary &summary) const
     case Kind::Added: ++summary.rowsAdded; break;
     case Kind::Updated: ++summary.rowsUpdated; break;
     case Kind::Failed: ++summary.linesFailed; return;
+    case Kind::Staged: // never written: not stored
     case Kind::NotReached: ++summary.linesNotReached; return;
     }
     summary.valuesReadAsEmpty += line.values.readAsEmpty;
@@ -29,39 +66,42 @@ void BatchLedger::writeRejected(RejectFile *reject, bool writtenLinesToo) const
     if (!reject)
         return;
     for (const Line &line : m_lines) {
-        const bool rejected = line.kind == Kind::Failed || line.kind == Kind::NotReached;
-        if (rejected || writtenLinesToo)
+        if (!isWritten(line.kind) || line.kind == Kind::Staged || writtenLinesToo)
             reject->add(line.text + line.end);
     }
     reject->flush();
 }
 
-void BatchLedger::committed(ImportSummary &summary, RejectFile *reject)
+void BatchLedger::finish(ImportSummary &summary, RejectFile *reject, bool writtenLinesToo, const LogLine &log)
 {
+    logFailures(log);
     for (const Line &line : std::as_const(m_lines))
         count(line, summary);
-    writeRejected(reject, false);
+    writeRejected(reject, writtenLinesToo);
     m_lines.clear();
 }
 
-QList<BatchLedger::Line> BatchLedger::lost(ImportSummary &summary, RejectFile *reject)
+void BatchLedger::committed(ImportSummary &summary, RejectFile *reject, const LogLine &log)
 {
-    QList<Line> written;
+    finish(summary, reject, false, log);
+}
+
+void BatchLedger::lost(ImportSummary &summary, RejectFile *reject, qint32 errorNumber, const LogLine &log)
+{
     for (Line &line : m_lines) {
-        if (line.kind == Kind::Added || line.kind == Kind::Updated) {
+        if (isWritten(line.kind)) {
             line.kind = Kind::Failed;
-            written.append(line);
+            line.errorNumber = errorNumber;
+            line.detail.clear();
+            line.values = {};
         }
-        count(line, summary);
     }
-    writeRejected(reject, true);
-    m_lines.clear();
-    return written;
+    finish(summary, reject, true, log);
 }
 
-void BatchLedger::rolledBack(ImportSummary &summary, RejectFile *reject)
+void BatchLedger::rolledBack(ImportSummary &summary, RejectFile *reject, const LogLine &log)
 {
-    committed(summary, reject);
+    finish(summary, reject, false, log);
 }
 
 } // namespace vxr

@@ -4,51 +4,68 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
+
+#include <functional>
 
 namespace vxr {
 
 class RejectFile;
 struct ImportSummary;
 
-// The lines of the batch a run has open: those written (not yet committed)
-// and those rejected (failed, or not reached). A line counts as added or
-// updated only when its batch commits, and so do the values its rows took
-// as 0, empty or cut; when the batch is lost, its written lines fail with it. Rejected lines reach the reject file in the order of
-// the text file.
+// The lines of the batch a run has open: those staged (waiting to be written
+// with others), written (not yet committed), and rejected (failed, or not
+// reached). A line counts as added or updated only when its batch commits;
+// when the batch is lost, its staged and written lines fail with it.
+// Failures are logged, and rejected lines reach the reject file, in the
+// order of the text file. The values a line's rows took as 0, empty or cut
+// count, like the line, only once it is committed.
 class BatchLedger
 {
 public:
-    enum class Kind { Added, Updated, Failed, NotReached };
+    enum class Kind { Staged, Added, Updated, Failed, NotReached };
     struct Line
     {
         qint64 number = 0;
         QByteArray text; // as read, without the line end
         QByteArray end;  // the line end as read
         Kind kind = Kind::Failed;
-        ValueTally values; // of a written line
+        qint32 errorNumber = 0; // of a failed line
+        QString detail;         // what its log marker names
+        bool logged = false;
+        ValueTally values;      // of a written line
     };
+    // Writes one failed line to the log.
+    using LogLine = std::function<void(const Line &)>;
 
-    void add(qint64 number, const QByteArray &text, const QByteArray &end, Kind kind, const ValueTally &values = {})
-    {
-        m_lines.append({number, text, end, kind, values});
-    }
+    // Adds a line at the end of the batch; returns its place, by which a
+    // staged line is settled.
+    qsizetype add(qint64 number, const QByteArray &text, const QByteArray &end, Kind kind,
+                  qint32 errorNumber = 0, const QString &detail = {});
+    void settle(qsizetype place, Kind kind, qint32 errorNumber = 0, const QString &detail = {},
+                const ValueTally &values = {});
     qsizetype size() const { return m_lines.size(); }
     qint64 countOf(Kind kind) const;
     bool isEmpty() const { return m_lines.isEmpty(); }
 
-    // The batch was committed: its written lines are counted, its rejected
-    // ones written to the reject file (when there is one).
-    void committed(ImportSummary &summary, RejectFile *reject);
-    // The batch was lost: the written lines are returned (to be logged as
-    // failed) and counted as failed; every line goes to the reject file.
-    QList<Line> lost(ImportSummary &summary, RejectFile *reject);
+    // Logs the failed lines not logged yet, in file order.
+    void logFailures(const LogLine &log);
+
+    // The batch was committed: its written lines are counted, its failures
+    // logged and its rejected lines written to the reject file (when there
+    // is one).
+    void committed(ImportSummary &summary, RejectFile *reject, const LogLine &log);
+    // The batch was lost: its staged and written lines fail with the error
+    // that lost it; every line goes to the reject file.
+    void lost(ImportSummary &summary, RejectFile *reject, qint32 errorNumber, const LogLine &log);
     // Nothing of the batch is stored, on purpose (a test run, a rolled-back
     // single transaction): written lines are counted as they would have been.
-    void rolledBack(ImportSummary &summary, RejectFile *reject);
+    void rolledBack(ImportSummary &summary, RejectFile *reject, const LogLine &log);
 
 private:
     void count(const Line &line, ImportSummary &summary) const;
     void writeRejected(RejectFile *reject, bool writtenLinesToo) const;
+    void finish(ImportSummary &summary, RejectFile *reject, bool writtenLinesToo, const LogLine &log);
 
     QList<Line> m_lines;
 };

@@ -1,7 +1,7 @@
 #include "ImportRun.h"
 
-#include "BatchLedger.h"
 #include "ImportLog.h"
+#include "LineLoop.h"
 #include "RejectFile.h"
 
 #include "catalogue/FieldTable.h"
@@ -49,31 +49,6 @@ bool samePath(const QString &a, const QString &b)
     return first.absoluteFilePath() == second.absoluteFilePath();
 }
 
-// An empty line or one of blanks only (often at the end of an exported
-// file) holds nothing to import. Checked on the bytes, so that it holds for
-// every encoding whose blank is the byte 0x20 (UTF-16 adds zero bytes).
-bool isBlankLine(const QByteArray &text)
-{
-    return std::all_of(text.cbegin(), text.cend(), [](char c) { return c == ' ' || c == '\t' || c == '\0'; });
-}
-
-// Why the line loop ended before the end of the file.
-struct Stop
-{
-    enum class Kind {
-        Cancelled,    // on request; what is written is kept (committed)
-        TextFile,     // the text file could not be read on; what is written is kept
-        Database,     // the store or connection failed; the open batch is lost
-    } kind = Kind::Cancelled;
-    QString reason;
-};
-
-struct LineResult
-{
-    qint32 number = 0; // 0: written
-    bool updated = false;
-};
-
 // One import run from the first line of the file to the last. Lives for the
 // length of Import::run.
 class Run
@@ -97,21 +72,13 @@ private:
     void prepareRejectFile();
     RejectFile *reject() { return m_reject ? &*m_reject : nullptr; }
 
-    std::optional<Stop> importLines();
-    std::optional<Stop> importLine(qint64 recordNumber);
-    LineResult writeLine();
-    bool batchIsDue() const;
-    std::optional<Stop> commitBatch();
-    Stop loseBatch(const DbError &error);
-
-    void finishBatches(const std::optional<Stop> &stop);
-    void finishSingleTransaction(const std::optional<Stop> &stop);
+    void finishBatches(LineLoop &lines, const std::optional<Stop> &stop);
+    void finishSingleTransaction(LineLoop &lines, const std::optional<Stop> &stop);
     void collectNotReached();
     void checkFileUnchanged();
     void closeAll();
 
     void logFailure(qint32 number, qint64 recordNumber, const QByteArray &text, const QString &detail = {});
-    void addToBatch(qint64 recordNumber, BatchLedger::Kind kind, const ValueTally &values = {});
     void showProgress(bool force);
     void showOutcome();
     bool cancelRequested() const { return m_request.cancel && m_request.cancel->isRequested(); }
@@ -129,11 +96,10 @@ private:
     TableRecordsets m_tables;
     RecordWriter m_writer;
     std::optional<RejectFile> m_reject;
-    BatchLedger m_batch;
     ImportSummary m_summary;
+    qint64 m_failedInBatch = 0; // failed lines of the open batch, for the progress shown
 
     qint64 m_total = 0;
-    QElapsedTimer m_batchTimer;
     QElapsedTimer m_progressTimer;
 };
 
@@ -155,11 +121,21 @@ ImportSummary Run::execute()
     m_progress.setStatus(RunStatusImporting);
     showProgress(true);
 
-    const std::optional<Stop> stop = importLines();
+    LineLoop lines(m_reader, m_tables, m_writer, m_fields, m_request,
+                   {m_summary, reject(),
+                    [this](const BatchLedger::Line &line) {
+                        logFailure(line.errorNumber, line.number, line.text, line.detail);
+                    },
+                    [this, &lines](bool force) {
+                        m_failedInBatch = lines.failedInBatch();
+                        showProgress(force);
+                    }});
+    const std::optional<Stop> stop = lines.run();
     if (m_request.mode == RunMode::Batches)
-        finishBatches(stop);
+        finishBatches(lines, stop);
     else
-        finishSingleTransaction(stop);
+        finishSingleTransaction(lines, stop);
+    m_failedInBatch = 0;
     collectNotReached();
     if (!stop)
         checkFileUnchanged();
@@ -248,128 +224,12 @@ void Run::prepareRejectFile()
     m_reject->setPreamble(m_reader.byteOrderMark());
 }
 
-std::optional<Stop> Run::importLines()
-{
-    m_batchTimer.start();
-    while (!m_reader.AtEndOfFile()) {
-        if (cancelRequested())
-            return Stop{Stop::Kind::Cancelled, {}};
-        const qint64 recordNumber = m_summary.linesRead + 1;
-        m_reader.ReadNextRecord();
-        if (m_reader.hasReadError())
-            return Stop{Stop::Kind::TextFile, QStringLiteral("line %1 of the text file %2 cannot be read: %3")
-                                                      .arg(recordNumber)
-                                                      .arg(shown(m_request.textFilePath), m_reader.errorString())};
-        ++m_summary.linesRead;
-        if (std::optional<Stop> stop = importLine(recordNumber))
-            return stop;
-        if (m_request.mode == RunMode::Batches && batchIsDue()) {
-            if (std::optional<Stop> stop = commitBatch())
-                return stop;
-        }
-        showProgress(false);
-    }
-    return std::nullopt;
-}
-
-// Writes the line just read (or skips it) into the open batch. A failure
-// that ends the run stops here: the line failed, or, when a cancel request
-// interrupted it, was not reached.
-std::optional<Stop> Run::importLine(qint64 recordNumber)
-{
-    const QByteArray &text = m_reader.CurrentLine;
-    if (m_request.skipFirstLine && recordNumber == 1) {
-        ++m_summary.linesSkipped;
-        m_summary.lastLineProcessed = recordNumber;
-        // The same settings skip the first line of the reject file too.
-        if (m_reject)
-            m_reject->setPreamble(m_reader.byteOrderMark() + text + m_reader.currentLineEnd());
-        return std::nullopt;
-    }
-    if (isBlankLine(text)) {
-        ++m_summary.linesSkipped;
-        m_summary.lastLineProcessed = recordNumber;
-        return std::nullopt;
-    }
-    LineResult result;
-    try {
-        m_tables.transaction().begin();
-        result = writeLine();
-    } catch (const DbError &error) {
-        // A wait for a lock cut short by the request fails as the lock would.
-        if (error.scope == FailureScope::Cancel || cancelRequested()) {
-            --m_summary.linesRead;
-            addToBatch(recordNumber, BatchLedger::Kind::NotReached);
-            return Stop{Stop::Kind::Cancelled, {}};
-        }
-        logFailure(error.number, recordNumber, text);
-        addToBatch(recordNumber, BatchLedger::Kind::Failed);
-        m_summary.lastLineProcessed = recordNumber;
-        return loseBatch(error);
-    }
-    m_summary.lastLineProcessed = recordNumber;
-    if (result.number == 0) {
-        addToBatch(recordNumber, result.updated ? BatchLedger::Kind::Updated : BatchLedger::Kind::Added,
-                   m_writer.lineTally());
-        return std::nullopt;
-    }
-    logFailure(result.number, recordNumber, text, m_writer.lastFailure().detail);
-    addToBatch(recordNumber, BatchLedger::Kind::Failed);
-    return std::nullopt;
-}
-
-void Run::addToBatch(qint64 recordNumber, BatchLedger::Kind kind, const ValueTally &values)
-{
-    m_batch.add(recordNumber, m_reader.CurrentLine, m_reader.currentLineEnd(), kind, values);
-}
-
-// The line's result: written (added or updated), or its error number.
-LineResult Run::writeLine()
-{
-    qint32 result = m_writer.SaveRecord(m_request.tableId);
-    if (result == 0)
-        return {};
-    if (!m_request.duplicatesAsErrors) {
-        result = m_writer.UpdateRecord(m_request.tableId);
-        if (result == 0)
-            return {0, true};
-    }
-    return {result, false};
-}
-
-bool Run::batchIsDue() const
-{
-    return m_batch.size() >= m_request.batchLines || m_batchTimer.elapsed() >= m_request.batchMilliseconds;
-}
-
-std::optional<Stop> Run::commitBatch()
-{
-    try {
-        m_tables.transaction().commit();
-    } catch (const DbError &error) {
-        return loseBatch(error);
-    }
-    m_batch.committed(m_summary, reject());
-    m_batchTimer.restart();
-    return std::nullopt;
-}
-
-// The store or the connection failed: nothing of the open batch is stored.
-// Its written lines fail with the error that lost them.
-Stop Run::loseBatch(const DbError &error)
-{
-    m_tables.transaction().rollback();
-    for (const BatchLedger::Line &line : m_batch.lost(m_summary, reject()))
-        logFailure(error.number, line.number, line.text);
-    return Stop{Stop::Kind::Database, describe(error)};
-}
-
 // Batches: what is written is committed, unless the database failed.
-void Run::finishBatches(const std::optional<Stop> &stop)
+void Run::finishBatches(LineLoop &lines, const std::optional<Stop> &stop)
 {
     std::optional<Stop> end = stop;
     if (!end || end->kind != Stop::Kind::Database) {
-        if (std::optional<Stop> lost = commitBatch())
+        if (std::optional<Stop> lost = lines.commitBatch())
             end = lost;
     }
     if (!end)
@@ -383,12 +243,12 @@ void Run::finishBatches(const std::optional<Stop> &stop)
 }
 
 // A test run, or all or nothing: one transaction for the whole file.
-void Run::finishSingleTransaction(const std::optional<Stop> &stop)
+void Run::finishSingleTransaction(LineLoop &lines, const std::optional<Stop> &stop)
 {
     const bool testRun = m_request.mode == RunMode::TestRun;
-    const bool failedLines = m_summary.linesFailed + m_batch.countOf(BatchLedger::Kind::Failed) > 0;
+    const bool failedLines = m_summary.linesFailed + lines.failedInBatch() > 0;
     if (!testRun && !stop && !failedLines) {
-        if (std::optional<Stop> lost = commitBatch()) {
+        if (std::optional<Stop> lost = lines.commitBatch()) {
             m_summary.outcome = RunOutcome::Failed;
             m_summary.failure = lost->reason;
             m_summary.nothingStored = true;
@@ -397,8 +257,7 @@ void Run::finishSingleTransaction(const std::optional<Stop> &stop)
         }
         return;
     }
-    m_tables.transaction().rollback();
-    m_batch.rolledBack(m_summary, reject());
+    lines.rollBackBatch();
     m_summary.nothingStored = true;
     if (!stop)
         m_summary.outcome = testRun ? RunOutcome::TestRun : RunOutcome::RolledBack;
@@ -470,7 +329,7 @@ void Run::showProgress(bool force)
     progress.added = m_summary.rowsAdded;
     progress.updated = m_summary.rowsUpdated;
     progress.skipped = m_summary.linesSkipped;
-    progress.failed = m_summary.linesFailed + m_batch.countOf(BatchLedger::Kind::Failed);
+    progress.failed = m_summary.linesFailed + m_failedInBatch;
     m_progress.setProgress(progress);
 }
 

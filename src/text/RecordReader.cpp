@@ -378,4 +378,23 @@ void RecordReader::ParseRecord(const QString &line)
     endField(position);
 }
 
+ReadLine RecordReader::currentLine() const
+{
+    ReadLine line;
+    for (int position = 1; position <= FieldMapLastPosition; ++position)
+        line.texts[position] = FieldMap[position].Text;
+    line.tooManyFields = m_tooManyFields;
+    line.bytes = CurrentLine;
+    line.end = currentLineEnd();
+    return line;
+}
+
+void RecordReader::restoreLine(const ReadLine &line)
+{
+    for (int position = 1; position <= FieldMapLastPosition; ++position)
+        FieldMap[position].Text = line.texts[position];
+    m_tooManyFields = line.tooManyFields;
+    CurrentLine = line.bytes;
+}
+
 } // namespace vxr

@@ -22,6 +22,17 @@ struct FieldMapEntry
 
 constexpr int FieldMapLastPosition = 100; // positions 0..100; 0 is never filled
 
+// What reading a line left behind: the texts of its positions, whether it
+// had too many fields, and its bytes with its line end. A run reads a batch
+// of lines ahead and puts each back before it is written.
+struct ReadLine
+{
+    std::array<QString, FieldMapLastPosition + 1> texts;
+    bool tooManyFields = false;
+    QByteArray bytes; // without the line end
+    QByteArray end;
+};
+
 // Reads the delimited text file line by line and splits each line into
 // FieldMap. Also holds the mapping of positions to catalogue entries, which
 // survives from line to line and from file to file.
@@ -72,6 +83,11 @@ public:
     // True when the line last read held more than 100 fields; positions 1..100
     // hold its first 100 and the rest were not kept.
     bool LineHasTooManyFields() const { return m_tooManyFields; }
+
+    // The line last read, as it stands, and putting one back as if it had
+    // just been read (FieldMap's mapping is left as it is).
+    ReadLine currentLine() const;
+    void restoreLine(const ReadLine &line);
     // True when reading the file failed (as opposed to reaching its end).
     bool hasReadError() const;
     QString errorString() const;

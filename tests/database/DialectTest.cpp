@@ -56,7 +56,11 @@ TEST(Dialect, InsertsGiveBackTheNewIdAsTheBackendCan)
 
     EXPECT_EQ(server.maxParameters(), 2100);
     EXPECT_EQ(server.maxRowsPerValuesList(), 1000);
-    EXPECT_EQ(postgres.maxParameters(), 65535);
+    EXPECT_EQ(postgres.maxParameters(), 6000);
+    EXPECT_EQ(server.rowsPerStatement(60), 35);
+    EXPECT_EQ(sqlDialect(Dialect::SQLite).rowsPerStatement(60), 546);
+    EXPECT_EQ(sqlDialect(Dialect::SQLite).rowsPerStatement(2), 16383);
+    EXPECT_EQ(server.rowsPerStatement(1), 1000);
     EXPECT_EQ(sqlDialect(Dialect::SQLite).maxParameters(), 32766);
 }
 

@@ -57,44 +57,62 @@ TEST(RejectFile, DefaultPathIsBesideTheTextFileElseBesideTheLog)
               dir.filePath("items.rejected.csv"));
 }
 
-TEST(BatchLedger, ACommittedBatchCountsItsLinesAndRejectsOnlyTheFailed)
+// The log lines a ledger writes, as "number:error".
+struct LogRecorder
+{
+    QStringList lines;
+    BatchLedger::LogLine log()
+    {
+        return [this](const BatchLedger::Line &line) {
+            lines << QStringLiteral("%1:%2").arg(line.number).arg(line.errorNumber);
+        };
+    }
+};
+
+TEST(BatchLedger, ACommittedBatchCountsItsLinesLogsInFileOrderAndRejectsOnlyTheUnstored)
 {
     QTemporaryDir dir;
     RejectFile reject(dir.filePath("r.csv"));
     ImportSummary summary;
+    LogRecorder log;
     BatchLedger batch;
-    batch.add(1, "A", "\r\n", Kind::Added);
-    batch.add(2, "B", "\r\n", Kind::Failed);
-    batch.add(3, "C", "\r\n", Kind::Updated);
+    const qsizetype first = batch.add(1, "A", "\r\n", Kind::Staged);
+    batch.add(2, "B", "\r\n", Kind::Failed, 3021);
+    const qsizetype third = batch.add(3, "C", "\r\n", Kind::Staged);
     batch.add(4, "D", "", Kind::NotReached);
-    EXPECT_EQ(batch.countOf(Kind::Failed), 1);
-    batch.committed(summary, &reject);
+    // Written together later: the first fails, the third is added.
+    batch.settle(third, Kind::Updated);
+    batch.settle(first, Kind::Failed, -2147217873);
+    EXPECT_EQ(batch.countOf(Kind::Failed), 2);
+    batch.committed(summary, &reject, log.log());
     EXPECT_TRUE(batch.isEmpty());
-    EXPECT_EQ(summary.rowsAdded, 1);
+    EXPECT_EQ(log.lines, QStringList({"1:-2147217873", "2:3021"}));
+    EXPECT_EQ(summary.rowsAdded, 0);
     EXPECT_EQ(summary.rowsUpdated, 1);
-    EXPECT_EQ(summary.linesFailed, 1);
+    EXPECT_EQ(summary.linesFailed, 2);
     EXPECT_EQ(summary.linesNotReached, 1);
     reject.finish();
-    EXPECT_EQ(readTestFile(reject.path()), "B\r\nD");
+    EXPECT_EQ(readTestFile(reject.path()), "A\r\nB\r\nD");
 }
 
-TEST(BatchLedger, ALostBatchFailsItsWrittenLinesAndRejectsThemAllInOrder)
+TEST(BatchLedger, ALostBatchFailsItsStagedAndWrittenLinesAndRejectsThemAllInOrder)
 {
     QTemporaryDir dir;
     RejectFile reject(dir.filePath("r.csv"));
     ImportSummary summary;
+    LogRecorder log;
     BatchLedger batch;
     batch.add(5, "E", "\n", Kind::Added);
-    batch.add(6, "F", "\n", Kind::Failed);
+    batch.add(6, "F", "\n", Kind::Failed, 9);
+    batch.logFailures(log.log()); // logged as soon as known, not again
     batch.add(7, "G", "\n", Kind::Updated);
-    const QList<BatchLedger::Line> lost = batch.lost(summary, &reject);
-    ASSERT_EQ(lost.size(), 2); // to be logged with the error that lost them
-    EXPECT_EQ(lost.at(0).number, 5);
-    EXPECT_EQ(lost.at(1).number, 7);
+    batch.add(8, "H", "\n", Kind::Staged);
+    batch.lost(summary, &reject, -2147467259, log.log());
+    EXPECT_EQ(log.lines, QStringList({"6:9", "5:-2147467259", "7:-2147467259", "8:-2147467259"}));
     EXPECT_EQ(summary.rowsAdded + summary.rowsUpdated, 0);
-    EXPECT_EQ(summary.linesFailed, 3);
+    EXPECT_EQ(summary.linesFailed, 4);
     reject.finish();
-    EXPECT_EQ(readTestFile(reject.path()), "E\nF\nG\n");
+    EXPECT_EQ(readTestFile(reject.path()), "E\nF\nG\nH\n");
 }
 
 } // namespace

@@ -1,0 +1,244 @@
+#include "LineLoop.h"
+
+#include "RejectFile.h"
+
+#include "database/CancelToken.h"
+#include "database/DbError.h"
+#include "database/RecordWriter.h"
+#include "database/TableRecordsets.h"
+#include "database/Transaction.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+namespace vxr {
+
+namespace {
+
+// Lines read ahead in a single transaction (a test run, all or nothing),
+// where no commit sets the batch.
+constexpr int SingleTransactionChunk = 1000;
+
+QString describe(const DbError &error)
+{
+    return QStringLiteral("%1 (error %2)").arg(error.description).arg(error.number);
+}
+
+// An empty line or one of blanks only (often at the end of an exported
+// file) holds nothing to import. Checked on the bytes, so that it holds for
+// every encoding whose blank is the byte 0x20 (UTF-16 adds zero bytes).
+bool isBlankLine(const QByteArray &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](char c) { return c == ' ' || c == '\t' || c == '\0'; });
+}
+
+BatchLedger::Kind ledgerKind(LineOutcome::Kind kind)
+{
+    switch (kind) {
+    case LineOutcome::Kind::Staged: return BatchLedger::Kind::Staged;
+    case LineOutcome::Kind::Added: return BatchLedger::Kind::Added;
+    case LineOutcome::Kind::Updated: return BatchLedger::Kind::Updated;
+    case LineOutcome::Kind::Failed: break;
+    }
+    return BatchLedger::Kind::Failed;
+}
+
+} // namespace
+
+LineLoop::LineLoop(RecordReader &reader, TableRecordsets &tables, RecordWriter &writer, const FieldTable &fields,
+                   const ImportRequest &request, Outputs outputs)
+    : m_reader(reader), m_tables(tables), m_request(request), m_out(std::move(outputs)),
+      m_staged(writer, reader, tables.transaction(), fields, request.tableId, request.duplicatesAsErrors,
+               [this](qint64 number, const LineOutcome &outcome) { settle(number, outcome); })
+{
+}
+
+bool LineLoop::cancelRequested() const
+{
+    return m_request.cancel && m_request.cancel->isRequested();
+}
+
+bool LineLoop::timeToCommit() const
+{
+    return m_request.mode == RunMode::Batches && m_batchTimer.elapsed() >= m_request.batchMilliseconds;
+}
+
+std::optional<Stop> LineLoop::run()
+{
+    m_batchTimer.start();
+    while (!m_reader.AtEndOfFile()) {
+        if (cancelRequested())
+            return Stop{Stop::Kind::Cancelled, {}};
+        std::optional<Stop> readStop;
+        const QList<AheadLine> chunk = readAhead(&readStop);
+        if (std::optional<Stop> stop = importChunk(chunk))
+            return stop;
+        if (readStop)
+            return readStop;
+    }
+    return std::nullopt;
+}
+
+// The next lines of the file, as many as a batch holds.
+QList<LineLoop::AheadLine> LineLoop::readAhead(std::optional<Stop> *readStop)
+{
+    const int size = m_request.mode == RunMode::Batches ? m_request.batchLines : SingleTransactionChunk;
+    QList<AheadLine> chunk;
+    qint64 number = m_out.summary.linesRead + m_out.summary.linesNotReached;
+    while (chunk.size() < size && !m_reader.AtEndOfFile()) {
+        ++number;
+        m_reader.ReadNextRecord();
+        if (m_reader.hasReadError()) {
+            *readStop = Stop{Stop::Kind::TextFile, QStringLiteral("line %1 of the text file %2 cannot be read: %3")
+                                                           .arg(number)
+                                                           .arg(QDir::toNativeSeparators(m_request.textFilePath),
+                                                                m_reader.errorString())};
+            break;
+        }
+        chunk.append({number, m_reader.currentLine()});
+    }
+    return chunk;
+}
+
+bool LineLoop::skip(const AheadLine &ahead)
+{
+    if (m_request.skipFirstLine && ahead.number == 1) {
+        // The same settings skip the first line of the reject file too.
+        if (m_out.reject)
+            m_out.reject->setPreamble(m_reader.byteOrderMark() + ahead.line.bytes + ahead.line.end);
+        return true;
+    }
+    return isBlankLine(ahead.line.bytes);
+}
+
+std::optional<Stop> LineLoop::importChunk(const QList<AheadLine> &chunk)
+{
+    QList<const ReadLine *> lines;
+    for (const AheadLine &ahead : chunk)
+        lines.append(&ahead.line);
+    try {
+        m_tables.transaction().begin();
+        m_staged.startBatch(lines);
+    } catch (const DbError &error) {
+        notReached(chunk, 0);
+        return stopOn(error, -1);
+    }
+
+    for (qsizetype i = 0; i < chunk.size(); ++i) {
+        const AheadLine &ahead = chunk.at(i);
+        if (cancelRequested()) {
+            notReached(chunk, i);
+            if (std::optional<Stop> stop = flushStaged())
+                return stop;
+            return Stop{Stop::Kind::Cancelled, {}};
+        }
+        ++m_out.summary.linesRead;
+        m_out.summary.lastLineProcessed = ahead.number;
+        if (skip(ahead)) {
+            ++m_out.summary.linesSkipped;
+        } else {
+            const qsizetype place = m_batch.add(ahead.number, ahead.line.bytes, ahead.line.end,
+                                                BatchLedger::Kind::Staged);
+            m_placeOfLine.insert(ahead.number, place);
+            try {
+                m_staged.writeLine(ahead.number, ahead.line);
+            } catch (const DbError &error) {
+                notReached(chunk, i + 1);
+                return stopOn(error, place);
+            }
+        }
+        if (timeToCommit()) {
+            if (std::optional<Stop> stop = commitBatch())
+                return stop;
+        }
+        m_out.showProgress(false);
+    }
+    if (std::optional<Stop> stop = flushStaged())
+        return stop;
+    if (m_request.mode == RunMode::Batches)
+        return commitBatch();
+    // One transaction for the whole file: the failures are logged as they
+    // are known.
+    m_batch.logFailures(m_out.log);
+    return std::nullopt;
+}
+
+// The lines from a place on were read but never processed.
+void LineLoop::notReached(const QList<AheadLine> &chunk, qsizetype from)
+{
+    for (qsizetype i = from; i < chunk.size(); ++i)
+        m_batch.add(chunk.at(i).number, chunk.at(i).line.bytes, chunk.at(i).line.end, BatchLedger::Kind::NotReached);
+}
+
+std::optional<Stop> LineLoop::flushStaged()
+{
+    try {
+        m_staged.flush();
+    } catch (const DbError &error) {
+        return stopOn(error, -1);
+    }
+    return std::nullopt;
+}
+
+// A failure that ends the run, met while the line at place (or none) was
+// being written. A cancel request that interrupted a statement leaves the
+// line unprocessed; anything else loses the open batch.
+std::optional<Stop> LineLoop::stopOn(const DbError &error, qsizetype place)
+{
+    // A wait for a lock cut short by the request fails as the lock would.
+    if (error.scope == FailureScope::Cancel || cancelRequested()) {
+        if (place >= 0) {
+            m_batch.settle(place, BatchLedger::Kind::NotReached);
+            --m_out.summary.linesRead;
+        }
+        m_staged.discard();
+        return Stop{Stop::Kind::Cancelled, {}};
+    }
+    if (place >= 0)
+        m_batch.settle(place, BatchLedger::Kind::Failed, error.number);
+    return loseBatch(error);
+}
+
+void LineLoop::settle(qint64 number, const LineOutcome &outcome)
+{
+    const auto place = m_placeOfLine.constFind(number);
+    if (place != m_placeOfLine.constEnd())
+        m_batch.settle(*place, ledgerKind(outcome.kind), outcome.errorNumber, outcome.detail, outcome.values);
+}
+
+std::optional<Stop> LineLoop::commitBatch()
+{
+    if (std::optional<Stop> stop = flushStaged())
+        return stop;
+    try {
+        m_tables.transaction().commit();
+    } catch (const DbError &error) {
+        return loseBatch(error);
+    }
+    m_batch.committed(m_out.summary, m_out.reject, m_out.log);
+    m_placeOfLine.clear();
+    m_batchTimer.restart();
+    return std::nullopt;
+}
+
+// The store or the connection failed: nothing of the open batch is stored.
+// Its staged and written lines fail with the error that lost them.
+Stop LineLoop::loseBatch(const DbError &error)
+{
+    m_staged.discard();
+    m_tables.transaction().rollback();
+    m_batch.lost(m_out.summary, m_out.reject, error.number, m_out.log);
+    m_placeOfLine.clear();
+    return Stop{Stop::Kind::Database, describe(error)};
+}
+
+void LineLoop::rollBackBatch()
+{
+    m_staged.discard();
+    m_tables.transaction().rollback();
+    m_batch.rolledBack(m_out.summary, m_out.reject, m_out.log);
+    m_placeOfLine.clear();
+}
+
+} // namespace vxr

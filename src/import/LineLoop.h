@@ -1,0 +1,93 @@
+#pragma once
+
+#include "BatchLedger.h"
+#include "ImportRun.h"
+#include "StagedWriter.h"
+
+#include "text/RecordReader.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+
+#include <functional>
+#include <optional>
+
+namespace vxr {
+
+class FieldTable;
+class RecordWriter;
+class RejectFile;
+class TableRecordsets;
+struct DbError;
+
+// Why the line loop ended before the end of the file.
+struct Stop
+{
+    enum class Kind {
+        Cancelled, // on request; what is written is kept (committed)
+        TextFile,  // the text file could not be read on; what is written is kept
+        Database,  // the store or connection failed; the open batch is lost
+    } kind = Kind::Cancelled;
+    QString reason;
+};
+
+// The lines of a run from the first to the last (or to a stop): read a
+// batch ahead, written through the staged writer, accounted for in the
+// ledger, committed batch by batch (or, for a single transaction, left to
+// the run to commit or roll back).
+class LineLoop
+{
+public:
+    // Where the loop reports: the run's summary, its reject file (may be
+    // null), the log, and how far it has got.
+    struct Outputs
+    {
+        ImportSummary &summary;
+        RejectFile *reject;
+        BatchLedger::LogLine log;
+        std::function<void(bool force)> showProgress;
+    };
+
+    LineLoop(RecordReader &reader, TableRecordsets &tables, RecordWriter &writer, const FieldTable &fields,
+             const ImportRequest &request, Outputs outputs);
+
+    // Reads and writes the lines; a stop when the loop ended before the end.
+    std::optional<Stop> run();
+    // Commits the open batch; a stop when the commit failed (the batch is
+    // then lost).
+    std::optional<Stop> commitBatch();
+    // Rolls the open batch back on purpose: nothing of it is stored.
+    void rollBackBatch();
+    // Lines failed so far in the open batch.
+    qint64 failedInBatch() const { return m_batch.countOf(BatchLedger::Kind::Failed); }
+
+private:
+    struct AheadLine
+    {
+        qint64 number = 0;
+        ReadLine line;
+    };
+
+    QList<AheadLine> readAhead(std::optional<Stop> *readStop);
+    std::optional<Stop> importChunk(const QList<AheadLine> &chunk);
+    // Skipped lines (the first, blank ones) are counted and not written.
+    bool skip(const AheadLine &ahead);
+    std::optional<Stop> flushStaged();
+    std::optional<Stop> stopOn(const DbError &error, qsizetype place);
+    void notReached(const QList<AheadLine> &chunk, qsizetype from);
+    Stop loseBatch(const DbError &error);
+    void settle(qint64 number, const LineOutcome &outcome);
+    bool timeToCommit() const;
+    bool cancelRequested() const;
+
+    RecordReader &m_reader;
+    TableRecordsets &m_tables;
+    const ImportRequest &m_request;
+    Outputs m_out;
+    StagedWriter m_staged;
+    BatchLedger m_batch;
+    QHash<qint64, qsizetype> m_placeOfLine; // where each line of the open batch stands in the ledger
+    QElapsedTimer m_batchTimer;
+};
+
+} // namespace vxr

@@ -1,0 +1,197 @@
+#include "StagedWriter.h"
+
+#include "catalogue/FieldTable.h"
+#include "catalogue/TableCatalogue.h"
+#include "database/DbError.h"
+#include "database/Transaction.h"
+
+namespace vxr {
+
+namespace {
+
+// The rows of a batch written together are undone as a whole when one of
+// their statements fails.
+const QString BatchSavepoint = QStringLiteral("vxr_batch");
+
+// A key as a database comparing without regard to case and trailing blanks
+// might take it.
+QString folded(const QString &key)
+{
+    QString text = key;
+    while (text.endsWith(u' '))
+        text.chop(1);
+    return text.toCaseFolded();
+}
+
+int keyFieldIndexOf(int tableId)
+{
+    const TableInfo *table = tableInfo(tableId);
+    return table && !table->keyColumn.isEmpty() ? table->keyFieldIndex : 0;
+}
+
+} // namespace
+
+StagedWriter::StagedWriter(RecordWriter &writer, RecordReader &reader, Transaction &transaction,
+                           const FieldTable &fields, int tableId, bool duplicatesAsErrors, OutcomeSink sink)
+    : m_writer(writer), m_reader(reader), m_transaction(transaction), m_fields(fields), m_tableId(tableId),
+      m_duplicatesAsErrors(duplicatesAsErrors), m_sink(std::move(sink)), m_keyFieldIndex(keyFieldIndexOf(tableId)),
+      m_parentItemIndex(tableId == ItemTable ? fields.FindFieldIndex(FieldIds::ItemParentItem) : 0)
+{
+}
+
+// The text the last position mapping an entry holds in a line, as the
+// resolution reads it; empty when no position maps it.
+QString StagedWriter::textOf(const ReadLine &line, int fieldIndex) const
+{
+    QString text;
+    for (int position = 1; position < FieldMapLastPosition; ++position) {
+        if (fieldIndex != 0 && m_reader.FieldMap[position].FieldIndex == fieldIndex)
+            text = line.texts[position];
+    }
+    return text;
+}
+
+void StagedWriter::startBatch(const QList<const ReadLine *> &lines)
+{
+    m_storedKeys.clear();
+    m_keysKnown = false;
+    if (m_keyFieldIndex == 0)
+        return;
+    QStringList keys;
+    QSet<QString> seen;
+    for (const ReadLine *line : lines) {
+        const QString key = textOf(*line, m_keyFieldIndex);
+        if (!key.isEmpty() && !seen.contains(key)) {
+            seen.insert(key);
+            keys.append(key);
+        }
+    }
+    try {
+        m_storedKeys = m_writer.StoredKeys(m_tableId, keys);
+        m_keysKnown = true;
+    } catch (const DbError &error) {
+        if (error.endsRun())
+            throw;
+        // The keys are checked line by line instead.
+    }
+}
+
+// A line whose writing needs rows still staged: it updates the row of a
+// staged key, or names a staged item as its parent.
+bool StagedWriter::dependsOnStaged(const ReadLine &line) const
+{
+    if (m_staged.isEmpty())
+        return false;
+    if (!m_duplicatesAsErrors && m_stagedFoldedKeys.contains(folded(textOf(line, m_keyFieldIndex))))
+        return true;
+    return m_parentItemIndex != 0 && m_stagedFoldedKeys.contains(folded(textOf(line, m_parentItemIndex)));
+}
+
+// The duplicate check of a line, as the database would answer it: the key
+// is stored, or staged by an earlier line (case and trailing blanks count).
+bool StagedWriter::isDuplicate(const QString &key) const
+{
+    return m_storedKeys.contains(key) || m_stagedKeys.contains(key);
+}
+
+// With duplicates not treated as errors, a line that could not be saved
+// updates the row its key names instead; only that result counts.
+LineOutcome StagedWriter::updateInstead(const ReadLine &line, qint32 saveResult, const QString &detail)
+{
+    if (m_duplicatesAsErrors)
+        return LineOutcome::failed(saveResult, detail);
+    m_reader.restoreLine(line);
+    const qint32 result = m_writer.UpdateRecord(m_tableId);
+    if (result == 0)
+        return LineOutcome::written(LineOutcome::Kind::Updated, m_writer.lineTally());
+    return LineOutcome::failed(result, m_writer.lastFailure().detail);
+}
+
+void StagedWriter::writeLine(qint64 number, const ReadLine &line)
+{
+    if (dependsOnStaged(line))
+        flush();
+    m_reader.restoreLine(line);
+    // Without a duplicate check for the batch, the line is written alone.
+    if (!m_keysKnown && m_keyFieldIndex != 0) {
+        const qint32 result = m_writer.SaveRecord(m_tableId);
+        m_sink(number, result == 0 ? LineOutcome::written(LineOutcome::Kind::Added, m_writer.lineTally())
+                                   : updateInstead(line, result, m_writer.lastFailure().detail));
+        if (result == 0)
+            m_storedKeys.insert(textOf(line, m_keyFieldIndex));
+        return;
+    }
+    StagedLine rows;
+    try {
+        rows = m_writer.StageRecord(m_tableId);
+    } catch (const DbError &error) {
+        if (error.endsRun())
+            throw;
+        m_sink(number, updateInstead(line, error.number, error.detail));
+        return;
+    }
+    if (!rows.key.isEmpty() && isDuplicate(rows.key)) {
+        m_sink(number, updateInstead(line, ErrorNumbers::DuplicateKey, {}));
+        return;
+    }
+    m_stagedKeys.insert(rows.key);
+    m_stagedFoldedKeys.insert(folded(rows.key));
+    m_staged.append({number, &line, std::move(rows)});
+    m_sink(number, LineOutcome::staged());
+}
+
+void StagedWriter::flush()
+{
+    if (m_staged.isEmpty())
+        return;
+    bool together = m_writer.canWriteStagedRecords(m_tableId);
+    if (together) {
+        QList<const StagedLine *> lines;
+        lines.reserve(m_staged.size());
+        for (const Staged &staged : std::as_const(m_staged))
+            lines.append(&staged.rows);
+        try {
+            m_transaction.guarded(BatchSavepoint, [&] { m_writer.WriteStagedRecords(m_tableId, lines); });
+            for (const Staged &staged : std::as_const(m_staged)) {
+                m_storedKeys.insert(staged.rows.key);
+                m_sink(staged.number, LineOutcome::written(LineOutcome::Kind::Added, staged.rows.values));
+            }
+        } catch (const DbError &error) {
+            if (error.endsRun())
+                throw;
+            together = false; // rolled back: each line alone, below
+        }
+    }
+    if (!together)
+        writeOneByOne();
+    discard();
+}
+
+void StagedWriter::discard()
+{
+    m_staged.clear();
+    m_stagedKeys.clear();
+    m_stagedFoldedKeys.clear();
+}
+
+// As a line-by-line run writes them: each line in its savepoint, checked
+// against the rows written before it.
+void StagedWriter::writeOneByOne()
+{
+    for (const Staged &staged : std::as_const(m_staged)) {
+        const LineOutcome outcome = saveAlone(staged);
+        if (outcome.kind == LineOutcome::Kind::Added)
+            m_storedKeys.insert(staged.rows.key);
+        m_sink(staged.number, outcome);
+    }
+}
+
+LineOutcome StagedWriter::saveAlone(const Staged &staged)
+{
+    const qint32 result = m_writer.WriteStagedRecord(m_tableId, staged.rows);
+    if (result == 0)
+        return LineOutcome::written(LineOutcome::Kind::Added, staged.rows.values);
+    return updateInstead(*staged.line, result, m_writer.lastFailure().detail);
+}
+
+} // namespace vxr

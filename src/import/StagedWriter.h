@@ -1,0 +1,108 @@
+#pragma once
+
+#include "database/RecordWriter.h"
+#include "text/RecordReader.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+
+namespace vxr {
+
+class FieldTable;
+class Transaction;
+
+// What became of a line: staged (its rows wait to be written with others),
+// added, updated, or failed with a number.
+struct LineOutcome
+{
+    enum class Kind { Staged, Added, Updated, Failed } kind = Kind::Staged;
+    qint32 errorNumber = 0;
+    QString detail;
+    ValueTally values; // of the rows written
+
+    static LineOutcome staged() { return {}; }
+    static LineOutcome written(Kind kind, const ValueTally &values)
+    {
+        LineOutcome outcome;
+        outcome.kind = kind;
+        outcome.values = values;
+        return outcome;
+    }
+    static LineOutcome failed(qint32 errorNumber, const QString &detail)
+    {
+        LineOutcome outcome;
+        outcome.kind = Kind::Failed;
+        outcome.errorNumber = errorNumber;
+        outcome.detail = detail;
+        return outcome;
+    }
+};
+
+// Writes the lines of a batch with as few statements as it can, with the
+// same result as writing them one by one: each line is resolved as it comes
+// (its references are looked up and added at once, and the field values
+// carry from line to line as always), its rows wait with the others, and
+// one statement checks the keys of the whole batch. The waiting rows are
+// written together when the batch ends, and before a line that could depend
+// on them (an update of their row, a parent item among them). When writing
+// them together fails, they are written one by one, so that each failing
+// line gets its own error and every other line is stored.
+class StagedWriter
+{
+public:
+    // Told what became of each line, by its number; a line first staged is
+    // told again once it is written.
+    using OutcomeSink = std::function<void(qint64 number, const LineOutcome &outcome)>;
+
+    StagedWriter(RecordWriter &writer, RecordReader &reader, Transaction &transaction, const FieldTable &fields,
+                 int tableId, bool duplicatesAsErrors, OutcomeSink sink);
+
+    // Learns which keys of these lines the table holds, with one query.
+    // A failure that ends the run is thrown as DbError; any other leaves the
+    // keys to be checked line by line.
+    void startBatch(const QList<const ReadLine *> &lines);
+    // Writes, or stages, one line (the reader's FieldMap is set from it).
+    void writeLine(qint64 number, const ReadLine &line);
+    // Writes the staged lines.
+    void flush();
+    // Forgets the staged lines without writing them (their batch is lost).
+    void discard();
+    bool hasStaged() const { return !m_staged.isEmpty(); }
+
+private:
+    struct Staged
+    {
+        qint64 number = 0;
+        const ReadLine *line = nullptr;
+        StagedLine rows;
+    };
+
+    QString textOf(const ReadLine &line, int fieldIndex) const;
+    bool dependsOnStaged(const ReadLine &line) const;
+    bool isDuplicate(const QString &key) const;
+    LineOutcome updateInstead(const ReadLine &line, qint32 saveResult, const QString &detail);
+    LineOutcome saveAlone(const Staged &staged);
+    void writeOneByOne();
+
+    RecordWriter &m_writer;
+    RecordReader &m_reader;
+    Transaction &m_transaction;
+    const FieldTable &m_fields;
+    const int m_tableId;
+    const bool m_duplicatesAsErrors;
+    const OutcomeSink m_sink;
+    const int m_keyFieldIndex;
+    const int m_parentItemIndex; // 0 unless items name their parent item
+
+    bool m_keysKnown = false;
+    QSet<QString> m_storedKeys;       // held by the table: found at the batch's start, or written since
+    QList<Staged> m_staged;
+    QSet<QString> m_stagedKeys;       // exactly
+    QSet<QString> m_stagedFoldedKeys; // without regard to case and trailing blanks
+};
+
+} // namespace vxr

@@ -54,6 +54,13 @@ QVariant typedNull(int typeCode)
 // A value read as a number; text must read as one.
 double numberOf(const QVariant &value, const QString &columnName)
 {
+    switch (value.typeId()) {
+    case QMetaType::Double: return *static_cast<const double *>(value.constData());
+    case QMetaType::Int: return *static_cast<const int *>(value.constData());
+    case QMetaType::Short: return *static_cast<const short *>(value.constData());
+    case QMetaType::LongLong: return double(*static_cast<const qlonglong *>(value.constData()));
+    default: break;
+    }
     if (value.typeId() == QMetaType::Bool)
         return value.toBool() ? 1.0 : 0.0;
     bool ok = false;
@@ -96,7 +103,9 @@ QVariant dateValue(const QVariant &value, Dialect dialect, const QString &column
             notConvertible(value, columnName);
         dateTime = *read;
     } else {
-        dateTime = dateFromSerial(numberOf(value, columnName));
+        // The value bound is the date and time of day as they read; they are
+        // made without the time zone rules, which rows would ask every time.
+        dateTime = dateFromSerial(numberOf(value, columnName), Qt::UTC);
     }
     if (!dateTime.isValid())
         outOfRange(value, columnName);
@@ -119,6 +128,15 @@ QString textOf(const QVariant &value)
 
 QVariant boundValue(const QVariant &value, int typeCode, Dialect dialect, const QString &columnName)
 {
+    // The kinds most values come in, bound as they are.
+    const int kind = value.typeId();
+    if (kind == QMetaType::QString && isTextType(typeCode)) {
+        if (!static_cast<const QString *>(value.constData())->isNull())
+            return value;
+    } else if (kind == QMetaType::Double && (typeCode == TypeCodes::Double || typeCode == TypeCodes::Single
+                                             || typeCode == TypeCodes::Numeric || typeCode == TypeCodes::Decimal)) {
+        return value;
+    }
     if (isNullValue(value))
         return typedNull(typeCode);
     if (isEmptyValue(value))

@@ -20,6 +20,8 @@ qsizetype BatchLedger::add(qint64 number, const QByteArray &text, const QByteArr
                            qint32 errorNumber, const QString &detail)
 {
     m_lines.append({number, text, end, kind, errorNumber, detail, false, {}});
+    if (kind == Kind::Failed)
+        ++m_failed;
     return m_lines.size() - 1;
 }
 
@@ -27,6 +29,7 @@ void BatchLedger::settle(qsizetype place, Kind kind, qint32 errorNumber, const Q
                          const ValueTally &values)
 {
     Line &line = m_lines[place];
+    m_failed += (kind == Kind::Failed) - (line.kind == Kind::Failed);
     line.kind = kind;
     line.errorNumber = errorNumber;
     line.detail = detail;
@@ -79,6 +82,7 @@ void BatchLedger::finish(ImportSummary &summary, RejectFile *reject, bool writte
         count(line, summary);
     writeRejected(reject, writtenLinesToo);
     m_lines.clear();
+    m_failed = 0;
 }
 
 void BatchLedger::committed(ImportSummary &summary, RejectFile *reject, const LogLine &log)

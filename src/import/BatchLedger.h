@@ -46,6 +46,8 @@ public:
                 const ValueTally &values = {});
     qsizetype size() const { return m_lines.size(); }
     qint64 countOf(Kind kind) const;
+    // The failed lines of the batch, kept up to date as lines are added.
+    qint64 failedCount() const { return m_failed; }
     bool isEmpty() const { return m_lines.isEmpty(); }
 
     // Logs the failed lines not logged yet, in file order.
@@ -68,6 +70,7 @@ private:
     void finish(ImportSummary &summary, RejectFile *reject, bool writtenLinesToo, const LogLine &log);
 
     QList<Line> m_lines;
+    qint64 m_failed = 0;
 };
 
 } // namespace vxr

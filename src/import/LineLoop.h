@@ -59,7 +59,7 @@ public:
     // Rolls the open batch back on purpose: nothing of it is stored.
     void rollBackBatch();
     // Lines failed so far in the open batch.
-    qint64 failedInBatch() const { return m_batch.countOf(BatchLedger::Kind::Failed); }
+    qint64 failedInBatch() const { return m_batch.failedCount(); }
 
 private:
     struct AheadLine

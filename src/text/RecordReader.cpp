@@ -380,9 +380,12 @@ void RecordReader::ParseRecord(const QString &line)
 
 ReadLine RecordReader::currentLine() const
 {
+    // Only mapped positions are ever read from a line put back.
     ReadLine line;
-    for (int position = 1; position <= FieldMapLastPosition; ++position)
-        line.texts[position] = FieldMap[position].Text;
+    for (int position = 1; position <= FieldMapLastPosition; ++position) {
+        if (FieldMap[position].FieldIndex != 0)
+            line.texts[position] = FieldMap[position].Text;
+    }
     line.tooManyFields = m_tooManyFields;
     line.bytes = CurrentLine;
     line.end = currentLineEnd();
@@ -391,8 +394,10 @@ ReadLine RecordReader::currentLine() const
 
 void RecordReader::restoreLine(const ReadLine &line)
 {
-    for (int position = 1; position <= FieldMapLastPosition; ++position)
-        FieldMap[position].Text = line.texts[position];
+    for (int position = 1; position <= FieldMapLastPosition; ++position) {
+        if (FieldMap[position].FieldIndex != 0)
+            FieldMap[position].Text = line.texts[position];
+    }
     m_tooManyFields = line.tooManyFields;
     CurrentLine = line.bytes;
 }

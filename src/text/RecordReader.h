@@ -22,9 +22,9 @@ struct FieldMapEntry
 
 constexpr int FieldMapLastPosition = 100; // positions 0..100; 0 is never filled
 
-// What reading a line left behind: the texts of its positions, whether it
-// had too many fields, and its bytes with its line end. A run reads a batch
-// of lines ahead and puts each back before it is written.
+// What reading a line left behind: the texts of its mapped positions,
+// whether it had too many fields, and its bytes with its line end. A run
+// reads a batch of lines ahead and puts each back before it is written.
 struct ReadLine
 {
     std::array<QString, FieldMapLastPosition + 1> texts;

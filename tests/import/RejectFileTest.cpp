@@ -84,6 +84,7 @@ TEST(BatchLedger, ACommittedBatchCountsItsLinesLogsInFileOrderAndRejectsOnlyTheU
     batch.settle(third, Kind::Updated);
     batch.settle(first, Kind::Failed, -2147217873);
     EXPECT_EQ(batch.countOf(Kind::Failed), 2);
+    EXPECT_EQ(batch.failedCount(), 2);
     batch.committed(summary, &reject, log.log());
     EXPECT_TRUE(batch.isEmpty());
     EXPECT_EQ(log.lines, QStringList({"1:-2147217873", "2:3021"}));

@@ -1,6 +1,8 @@
 # Starts and stops a PostgreSQL server in a temporary folder on a loopback
 # port, run as the postgres user, and exports VXR_TEST_PG_CONNECT: the ODBC
-# connection string the tests use to reach it through psqlODBC.
+# connection string the tests use to reach it through psqlODBC. The server
+# counts the statements it runs (pg_stat_statements), so that tests and the
+# benchmark can tell how many round trips an import costs.
 
 start_throwaway_postgres() {
     local bindir
@@ -20,7 +22,7 @@ start_throwaway_postgres() {
     for attempt in 1 2 3 4 5; do
         PG_PORT=${VXR_TEST_PG_PORT:-$(( 20000 + RANDOM % 20000 ))}
         if "${as_pg[@]}" "$bindir/pg_ctl" -D "$PG_TMP/data" -l "$PG_TMP/server.log" -w -t 30 \
-            -o "-c listen_addresses=127.0.0.1 -p $PG_PORT -k $PG_TMP -c fsync=off" start >/dev/null; then
+            -o "-c listen_addresses=127.0.0.1 -p $PG_PORT -k $PG_TMP -c fsync=off -c shared_preload_libraries=pg_stat_statements -c pg_stat_statements.track=all" start >/dev/null; then
             started=1
             break
         fi

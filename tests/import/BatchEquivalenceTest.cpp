@@ -1,0 +1,178 @@
+// Writing a batch of lines together gives the same store and the same log
+// as writing them one by one: with keys repeated in the file and in the
+// store, updates, an item that names an item of its own batch as parent,
+// lines that fail on their own and a line that makes a statement written for
+// many lines fail.
+
+#include "ImportFixture.h"
+
+#include <QRegularExpression>
+
+using namespace vxr;
+using namespace vxr::test;
+
+namespace {
+
+constexpr int LookupCode = 116;
+constexpr int Description = 114;
+constexpr int Department = 113;
+constexpr int Supplier = 142;
+constexpr int Cost = 112;
+constexpr int ItemType = 118; // a small integer column: a value beyond it fails only when the row is bound
+constexpr int ParentItem = 125;
+constexpr int AccountNumber = 201;
+constexpr int AccountBalance = 206;
+constexpr int CustomerFirstName = 231;
+constexpr int PriceLevel = 243; // a small integer column
+
+class BatchEquivalenceTest : public ImportFixture
+{
+protected:
+    // A fresh store of the same backend, kept until the test ends.
+    QString freshStore()
+    {
+        if (backend() == StoreBackend::SQLite) {
+            m_sqlite.push_back(std::make_unique<TempSqliteStore>());
+            return m_sqlite.back()->connectionString();
+        }
+        m_postgres.push_back(std::make_unique<PostgresStore>());
+        EXPECT_TRUE(m_postgres.back()->isValid()) << m_postgres.back()->error().toStdString();
+        return m_postgres.back()->connectionString();
+    }
+
+    // Every row of every table, in ID order.
+    QStringList everyRow(const QString &store)
+    {
+        DbConnection other;
+        DbError error;
+        EXPECT_TRUE(other.open(store, &error)) << error.description.toStdString();
+        static const QRegularExpression timeOfDay("(?<=\\d{4}-\\d\\d-\\d\\d)[ T]\\d\\d:\\d\\d:\\d\\d(\\.\\d+)?$");
+        QStringList rows;
+        for (const QString &table : importTableNames()) {
+            QSqlQuery query(other.database());
+            EXPECT_TRUE(query.exec("SELECT * FROM " + table + " ORDER BY ID"));
+            while (query.next()) {
+                QStringList columns;
+                for (int c = 0; c < query.record().count(); ++c)
+                    columns << query.value(c).toString().replace(timeOfDay, QString());
+                rows << table + ": " + columns.join('|');
+            }
+        }
+        return rows;
+    }
+
+    // One import: the FieldIDs mapped to positions 1, 2, ... and the text.
+    struct Step
+    {
+        std::initializer_list<int> mapping;
+        QByteArray text;
+    };
+
+    // Imports the texts in turn into two fresh stores, one line a batch and
+    // by default, and compares what they hold and what the log says.
+    QStringList expectSameResult(int tableId, const Step &first, const Step &second, bool duplicatesAsErrors)
+    {
+        const QString stores[] = {freshStore(), freshStore()};
+        QStringList logs;
+        QList<ImportSummary> summaries;
+        for (int run = 0; run < 2; ++run) {
+            connection.close();
+            DbError error;
+            EXPECT_TRUE(connection.open(stores[run], &error)) << error.description.toStdString();
+            QFile::remove(logPath);
+            for (const Step *step : {&first, &second}) {
+                mapPositions(step->mapping);
+                ImportRequest request;
+                request.tableId = tableId;
+                request.textFilePath = writeFile("lines.csv", step->text);
+                request.logPath = logPath;
+                request.duplicatesAsErrors = duplicatesAsErrors;
+                request.batchLines = run == 0 ? 1 : 1000;
+                summaries.append(importFile(request));
+                EXPECT_TRUE(connection.open(stores[run], &error));
+            }
+            logs.append(logLines().join('\n').remove(QRegularExpression("Importing [^\n]*")));
+        }
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(summaries[i].rowsAdded, summaries[i + 2].rowsAdded);
+            EXPECT_EQ(summaries[i].rowsUpdated, summaries[i + 2].rowsUpdated);
+            EXPECT_EQ(summaries[i].linesFailed, summaries[i + 2].linesFailed);
+        }
+        EXPECT_GT(summaries[1].linesFailed, 0);
+        EXPECT_EQ(logs[0], logs[1]);
+        connection.close();
+        const QStringList one = everyRow(stores[0]);
+        const QStringList batched = everyRow(stores[1]);
+        EXPECT_GT(one.size(), 10);
+        EXPECT_EQ(one.size(), batched.size());
+        for (qsizetype i = 0; i < qMin(one.size(), batched.size()); ++i)
+            EXPECT_EQ(one[i], batched[i]) << "row " << i;
+        return logs[1].split('\n').filter(QRegularExpression("^\\["));
+    }
+
+private:
+    std::vector<std::unique_ptr<TempSqliteStore>> m_sqlite;
+    std::vector<std::unique_ptr<PostgresStore>> m_postgres;
+};
+
+// Item lines: code, description, department, supplier, cost, item type, parent.
+QByteArray itemLine(const QString &code, const QString &department, const QString &supplier, int itemType,
+                    const QString &parent = {})
+{
+    return QStringLiteral("%1,Item %1,%2,%3,%4.50,%5,%6\r\n")
+            .arg(code, department, supplier)
+            .arg(code.size())
+            .arg(itemType)
+            .arg(parent)
+            .toUtf8();
+}
+
+TEST_P(BatchEquivalenceTest, ItemsWithRepeatedKeysParentsAndFailingLines)
+{
+    // The first file stores some items; the second repeats some of them,
+    // repeats a key of its own, names an item of its own batch as parent,
+    // and has lines that fail alone or only when bound with the others.
+    const QByteArray first = itemLine("A1", "Tools", "Acme", 1) + itemLine("A2", "Tools", "Acme", 2)
+            + itemLine("A3", "Garden", "", 3);
+    QByteArray second;
+    second += itemLine("B1", "Tools", "Zenith", 4, "A1");
+    second += itemLine("A2", "Paint", "Acme", 5, "A1");        // stored by the first file
+    second += itemLine("B2", "Paint", "", 6, "B1");            // its parent is in this batch
+    second += itemLine("B1", "Garden", "Nova", 7, "A3");       // repeats a key of this batch
+    second += itemLine("B3", "Tools", "Acme", 99999, "A1");    // too big for its column: fails when bound
+    second += itemLine("B4", QString(31, 'D'), "Acme", 8, "A1"); // a department too long: fails alone
+    second += itemLine("B5", "Tools", "Acme", 9, "NONE");      // names no parent item
+    second += itemLine("B6", "Garden", "Zenith", 10, "A2");
+    for (const bool duplicatesAsErrors : {true, false}) {
+        SCOPED_TRACE(duplicatesAsErrors ? "duplicates are errors" : "duplicates update");
+        const QStringList log =
+                expectSameResult(ItemTable, {{LookupCode, Description, Department, Supplier, Cost, ItemType}, first},
+                                 {{LookupCode, Description, Department, Supplier, Cost, ItemType, ParentItem}, second},
+                                 duplicatesAsErrors);
+        // Only the update's result counts when duplicates update: a line
+        // refused in a batch is retried as an update, as alone.
+        const QStringList updated = {"[00005 <3021>] B3", "[00006 <-2147217833>] B4", "[00007 <3021>] B5"};
+        const QStringList refused = {"[00002 <DUPL>] A2", "[00004 <DUPL>] B1", "[00005 <-2147217833>] B3",
+                                     "[00006 <-2147217833>] B4", "[00007 <3021>] B5"};
+        QStringList starts;
+        for (const QString &line : log)
+            starts << line.section(u',', 0, 0);
+        EXPECT_EQ(starts, duplicatesAsErrors ? refused : updated);
+    }
+}
+
+TEST_P(BatchEquivalenceTest, CustomersWithBalancesAndRepeatedAccounts)
+{
+    const QByteArray first = "C1,Ann,10,1\r\nC2,Bob,0,1\r\n";
+    const QByteArray second = "C3,Cid,5.5,1\r\nC1,Ann again,7,2\r\nC4,Dee,0,1\r\nC3,Cid again,1,2\r\n"
+                              "C5,Eve,2,99999\r\nC6,Fay,3,1\r\n";
+    for (const bool duplicatesAsErrors : {true, false}) {
+        SCOPED_TRACE(duplicatesAsErrors ? "duplicates are errors" : "duplicates update");
+        expectSameResult(CustomerTable, {{AccountNumber, CustomerFirstName, AccountBalance, PriceLevel}, first},
+                         {{AccountNumber, CustomerFirstName, AccountBalance, PriceLevel}, second}, duplicatesAsErrors);
+    }
+}
+
+VXR_ON_EVERY_BACKEND(BatchEquivalenceTest);
+
+} // namespace

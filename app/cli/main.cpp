@@ -8,6 +8,7 @@
 #include "Console.h"
 
 #include "catalogue/FieldTable.h"
+#include "database/DriverWarnings.h"
 
 #include <QCoreApplication>
 
@@ -18,6 +19,7 @@ int main(int argc, char **argv)
 {
     // Before any thread exists: Ctrl-C and SIGTERM become a cancel request.
     CancelOnSignal::blockSignals();
+    quietDriverWarnings();
     QCoreApplication app(argc, argv);
     // The wizard's name, so that both front ends share the per-user log folder.
     QCoreApplication::setApplicationName(QStringLiteral("VXRImp"));

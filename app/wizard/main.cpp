@@ -1,3 +1,4 @@
+#include "database/DriverWarnings.h"
 #include "wizard/ScreenshotWalk.h"
 #include "wizard/UserPrompts.h"
 #include "wizard/frmMain.h"
@@ -7,6 +8,7 @@
 
 int main(int argc, char **argv)
 {
+    vxr::quietDriverWarnings();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VXRImp"));
     QApplication::setApplicationVersion(QStringLiteral(VXR_VERSION_STRING));

@@ -16,7 +16,7 @@ std::optional<QDateTime> TextToDate(const QString &text, const QLocale &locale =
 
 // The variant date convention: the whole number n is the day n after 1899-12-30
 // (so 1 is 1899-12-31); a fraction is the time of day.
-// In local time by default; spec Qt::UTC gives the same date and time of day
+// In local time by default; Qt::UTC gives the same date and time of day
 // without consulting the system's time zone rules (which costs a system call
 // for every date made).
 QDateTime dateFromSerial(double serial, Qt::TimeSpec spec = Qt::LocalTime);

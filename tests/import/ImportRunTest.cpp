@@ -154,4 +154,24 @@ TEST_P(ImportRunTest, ALogThatCannotBeWrittenMidwayIsReportedAtTheEnd)
     EXPECT_EQ(progress.calls.last(), "status:Complete");
 }
 
+TEST_P(ImportRunTest, AFileThatShrinksDuringTheRunIsReported)
+{
+    mapPositions({801, 804});
+    QByteArray text;
+    for (int i = 1; i <= 8000; ++i)
+        text += "frmItem,txtField" + QByteArray::number(i) + "\r\n";
+    const QString path = writeFile("security.csv", text);
+    // Counted whole, then cut short before it is read to the end.
+    progress.onStatus = [&](const QString &status) {
+        if (status == RunStatusImporting)
+            QFile(path).resize(100);
+    };
+    const ImportSummary summary = importFile(SecurityTable, path);
+    EXPECT_TRUE(summary.fileChanged);
+    EXPECT_LT(summary.linesRead, 8000);
+    ASSERT_EQ(reporter.messages.size(), 1);
+    EXPECT_TRUE(reporter.messages.first().text.contains("changed during the import"));
+    EXPECT_TRUE(reporter.messages.first().text.contains("8000 lines"));
+}
+
 VXR_ON_EVERY_BACKEND(ImportRunTest);

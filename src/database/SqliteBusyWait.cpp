@@ -1,6 +1,7 @@
 #include "SqliteBusyWait.h"
 
 #include "CancelToken.h"
+#include "SqlitePreparedStatement.h"
 
 #include <QDateTime>
 #include <QSqlDriver>
@@ -15,21 +16,11 @@ namespace {
 
 constexpr int WaitStepMs = 20;
 
-sqlite3 *nativeHandle(const QSqlDatabase &database)
-{
-    if (!database.driver())
-        return nullptr;
-    const QVariant handle = database.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
-
 } // namespace
 
 bool SqliteBusyWait::install(const QSqlDatabase &database)
 {
-    sqlite3 *handle = nativeHandle(database);
+    sqlite3 *handle = SqlitePreparedStatement::handleOf(database);
     if (!handle)
         return false;
     return sqlite3_busy_handler(handle, &SqliteBusyWait::onBusy, this) == SQLITE_OK;

@@ -44,29 +44,6 @@ QString summaryText(const QString &out, const QString &label)
     return row.match(out).captured(1);
 }
 
-// Every row of every table, in ID order, each as "Table: a|b|c". A date
-// with a time of day keeps only the date: the dates a run gives unmapped
-// columns are the moment it started.
-QStringList everyRow(const QString &connectionString)
-{
-    DbConnection connection;
-    DbError error;
-    EXPECT_TRUE(connection.open(connectionString, &error)) << error.description.toStdString();
-    static const QRegularExpression timeOfDay("(?<=\\d{4}-\\d\\d-\\d\\d)[ T]\\d\\d:\\d\\d:\\d\\d(\\.\\d+)?$");
-    QStringList rows;
-    for (const QString &table : importTableNames()) {
-        QSqlQuery query(connection.database());
-        EXPECT_TRUE(query.exec("SELECT * FROM " + table + " ORDER BY ID"));
-        while (query.next()) {
-            QStringList columns;
-            for (int c = 0; c < query.record().count(); ++c)
-                columns << query.value(c).toString().replace(timeOfDay, QString());
-            rows << table + ": " + columns.join('|');
-        }
-    }
-    return rows;
-}
-
 class CliRunTest : public CliFixture
 {
 protected:

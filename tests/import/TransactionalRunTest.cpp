@@ -20,13 +20,10 @@ using namespace vxr::test;
 
 namespace {
 
-constexpr int LookupCode = 116;
+using namespace vxr::FieldIds;
 constexpr int Description = 114;
-constexpr int Department = 113;
-constexpr int Supplier = 142;
-constexpr int Cost = 112;
 
-// Lines "K0001,Item 1" ... for the item mapping {LookupCode, Description}.
+// Lines "K0001,Item 1" ... for the item mapping {ItemLookupCode, Description}.
 QByteArray itemLines(int first, int last, const QByteArray &end = "\r\n")
 {
     QByteArray text;
@@ -84,7 +81,7 @@ protected:
 TEST_P(TransactionalRunTest, ALineIsStoredWholeOrNotAtAllAndItsReferencesStay)
 {
     refuseExpensiveSupplierListRows();
-    mapPositions({LookupCode, Description, Supplier, Cost});
+    mapPositions({ItemLookupCode, Description, ItemSupplier, ItemCost});
     const QString path = writeFile("items.csv", "A1,Widget,Acme,5\r\nA2,Gadget,Zenith,1000\r\nA3,Gizmo,Acme,7\r\n");
     const ImportSummary summary = importFile(request(path));
 
@@ -101,7 +98,7 @@ TEST_P(TransactionalRunTest, ALineIsStoredWholeOrNotAtAllAndItsReferencesStay)
 
 TEST_P(TransactionalRunTest, AReferenceThatCannotBeAddedFailsItsLine)
 {
-    mapPositions({LookupCode, Description, Department});
+    mapPositions({ItemLookupCode, Description, ItemDepartment});
     const QByteArray tooLong(31, 'D'); // the department name column holds 30
     const QString path = writeFile("items.csv", "B1,One,Tools\r\nB2,Two," + tooLong + "\r\nB3,Three,Tools\r\n");
     const ImportSummary summary = importFile(request(path));
@@ -116,7 +113,7 @@ TEST_P(TransactionalRunTest, AReferenceThatCannotBeAddedFailsItsLine)
 
 TEST_P(TransactionalRunTest, KeysThatAreEmptyTooLongOrBlankLines)
 {
-    mapPositions({LookupCode, Description});
+    mapPositions({ItemLookupCode, Description});
     const QByteArray longKey(26, 'L'); // the lookup code column holds 25
     const QString path = writeFile("items.csv", "C1,One\r\n,No key\r\n" + longKey + "1,First\r\n" + longKey
                                                         + "2,Second\r\n   \r\n\r\n");
@@ -137,7 +134,7 @@ TEST_P(TransactionalRunTest, KeysThatAreEmptyTooLongOrBlankLines)
 
 TEST_P(TransactionalRunTest, CancelKeepsWhatWasCommittedAndTheRejectFileFinishesTheJob)
 {
-    mapPositions({LookupCode, Description});
+    mapPositions({ItemLookupCode, Description});
     const QString path = writeFile("items.csv", "Code,Name\r\n" + itemLines(1, 4) + "K0004,Again\r\n" + itemLines(5, 40));
     CancelToken cancel;
     progress.onProgress = [&](const ImportProgress &p) {
@@ -178,7 +175,7 @@ TEST_P(TransactionalRunTest, CancelKeepsWhatWasCommittedAndTheRejectFileFinishes
 
 TEST_P(TransactionalRunTest, ATestRunLeavesEveryTableAsItWas)
 {
-    mapPositions({LookupCode, Description, Department, Supplier, Cost});
+    mapPositions({ItemLookupCode, Description, ItemDepartment, ItemSupplier, ItemCost});
     ASSERT_EQ(importFile(request(writeFile("first.csv", "T0,Kept,Tools,Acme,3\r\n"))).rowsAdded, 1);
     const QStringList before = everyRow();
     QFile::remove(logPath);
@@ -200,7 +197,7 @@ TEST_P(TransactionalRunTest, ATestRunLeavesEveryTableAsItWas)
 
 TEST_P(TransactionalRunTest, AllOrNothingStoresNothingWhenOneLineFails)
 {
-    mapPositions({LookupCode, Description, Department});
+    mapPositions({ItemLookupCode, Description, ItemDepartment});
     const QStringList before = everyRow();
     const QString failing = writeFile("failing.csv", "N1,One,Tools\r\nN1,Again,Tools\r\nN2,Two,Paint\r\n");
     const ImportSummary rolledBack = importFile(request(failing, RunMode::AllOrNothing));
@@ -250,7 +247,7 @@ TEST_P(SqliteFaultTest, AFullStoreEndsTheRunWithHonestCountsAndARejectFile)
 {
     const qint64 pages = scalar("PRAGMA page_count").toLongLong();
     exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages + 12));
-    mapPositions({LookupCode, Description});
+    mapPositions({ItemLookupCode, Description});
     const QString path = writeFile("items.csv", itemLines(1, 2000));
     ImportRequest r = request(path);
     r.batchLines = 25;
@@ -284,7 +281,7 @@ TEST_P(SqliteFaultTest, ALockHeldByAnotherProgramEndsTheRunOrGivesWayToACancel)
     ASSERT_TRUE(holder.waitForBytesWritten());
     ASSERT_TRUE(waitUntilLocked());
 
-    mapPositions({LookupCode, Description});
+    mapPositions({ItemLookupCode, Description});
     const QString path = writeFile("items.csv", itemLines(1, 5));
     connection.close();
     DbError error;
@@ -337,7 +334,7 @@ protected:
 
 TEST_P(ServerFaultTest, ADroppedConnectionEndsTheRunOnceWithHonestCounts)
 {
-    mapPositions({LookupCode, Description});
+    mapPositions({ItemLookupCode, Description});
     const QString path = writeFile("items.csv", itemLines(1, 300));
     const auto admin = otherConnection();
     // After line 130 the server ends the import's connection, and the test
@@ -379,7 +376,7 @@ TEST_P(ServerFaultTest, AServerLockDoesNotHoldACancelBack)
     ASSERT_TRUE(lock.exec("BEGIN"));
     ASSERT_TRUE(lock.exec("LOCK TABLE Item IN ACCESS EXCLUSIVE MODE"));
 
-    mapPositions({LookupCode, Description});
+    mapPositions({ItemLookupCode, Description});
     CancelToken cancel;
     ImportRequest r = request(writeFile("items.csv", itemLines(1, 3)));
     r.cancel = &cancel;

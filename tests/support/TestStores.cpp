@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUuid>
 
 #include <functional>
@@ -64,6 +65,27 @@ bool runStatements(const QString &odbc, const QStringList &statements, QString *
 }
 
 } // namespace
+
+QStringList everyRow(const QString &connectionString)
+{
+    DbConnection connection;
+    DbError error;
+    EXPECT_TRUE(connection.open(connectionString, &error)) << error.description.toStdString();
+    static const QRegularExpression timeOfDay(
+            QStringLiteral("(?<=\\d{4}-\\d\\d-\\d\\d)[ T]\\d\\d:\\d\\d:\\d\\d(\\.\\d+)?$"));
+    QStringList rows;
+    for (const QString &table : importTableNames()) {
+        QSqlQuery query(connection.database());
+        EXPECT_TRUE(query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(table)));
+        while (query.next()) {
+            QStringList columns;
+            for (int c = 0; c < query.record().count(); ++c)
+                columns << query.value(c).toString().replace(timeOfDay, QString());
+            rows << table + QStringLiteral(": ") + columns.join(QLatin1Char('|'));
+        }
+    }
+    return rows;
+}
 
 bool PostgresStore::isConfigured()
 {

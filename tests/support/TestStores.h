@@ -66,6 +66,12 @@ private:
     QString m_error;
 };
 
+// Every row of every table the import writes to, in ID order, each as
+// "Table: a|b|c", read through a connection of its own. A date with a time of
+// day keeps only the date: the dates a run gives unmapped columns are the
+// moment it started.
+QStringList everyRow(const QString &connectionString);
+
 // Prepares and runs a statement with its values bound in order; false (with
 // the query's error) when either fails.
 bool runBound(QSqlQuery &query, const QString &sql, const QVariantList &values);

@@ -2,7 +2,7 @@
 
 #include "CancelToken.h"
 #include "ConnectionString.h"
-#include "PostgresDialect.h"
+#include "SqlDialect.h"
 #include "SqliteBusyWait.h"
 #include "StatementCanceller.h"
 
@@ -13,7 +13,6 @@
 #include <QSqlQuery>
 #include <QUuid>
 
-#include <algorithm>
 #include <optional>
 
 namespace vxr {
@@ -23,20 +22,6 @@ namespace {
 DbError connectionError(const QString &description)
 {
     return DbError{ErrorNumbers::ConnectionFailed, description};
-}
-
-// The settings that keep what is stored safe if the program dies, at a
-// modest cost per commit: write-ahead log, normal sync.
-bool prepareSqlite(const QSqlDatabase &db, QString *error)
-{
-    QSqlQuery query(db);
-    for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
-        if (!query.exec(QString::fromLatin1(pragma))) {
-            *error = query.lastError().text();
-            return false;
-        }
-    }
-    return true;
 }
 
 // An existing file is used as a store only when it is one: SQLite would
@@ -69,28 +54,6 @@ Dialect dialectFromDriver(const QSqlDatabase &db, Dialect guessed)
     case QSqlDriver::MSSqlServer: return Dialect::SqlServer;
     default: return Dialect::OtherOdbc;
     }
-}
-
-// psqlODBC must leave failed statements to our savepoints (see
-// PostgresDialect); an option the operator gave for it is replaced.
-QString withPostgresOptions(const QString &odbc)
-{
-    const auto isRollbackOption = [](const ConnectionStringPart &part) {
-        const QString key = part.key.trimmed();
-        return key.compare(QLatin1String("Protocol"), Qt::CaseInsensitive) == 0
-                || key.compare(QLatin1String("A1"), Qt::CaseInsensitive) == 0;
-    };
-    const QList<ConnectionStringPart> parts = parseConnectionString(odbc);
-    if (std::none_of(parts.begin(), parts.end(), isRollbackOption)) {
-        const QString separator = odbc.trimmed().endsWith(u';') ? QString() : QStringLiteral(";");
-        return odbc.trimmed() + separator + PostgresDialect::rollbackOnErrorOption();
-    }
-    QStringList kept;
-    for (const ConnectionStringPart &part : parts)
-        if (!isRollbackOption(part))
-            kept << part.key + u'=' + odbcValue(part.value);
-    kept << PostgresDialect::rollbackOnErrorOption();
-    return kept.join(u';');
 }
 
 } // namespace
@@ -132,18 +95,21 @@ bool DbConnection::open(const QString &connectionString, DbError *error, int tim
             return fail(connectionError(*refused));
         m_interruption->busyWait = std::make_unique<SqliteBusyWait>(qMax(timeoutSeconds, 1) * 1000);
     }
-    if (target.dialect == Dialect::PostgreSQL)
-        target.databaseName = withPostgresOptions(target.databaseName);
+    target.databaseName = sqlDialect(target.dialect).openedDatabaseName(target.databaseName);
 
     if (!openTarget(target, &message))
         return fail(connectionError(message));
-    // A data source that turned out to be PostgreSQL needs its options too.
-    if (target.dialect == Dialect::OtherOdbc && m_dialect == Dialect::PostgreSQL) {
-        close();
-        target.dialect = Dialect::PostgreSQL;
-        target.databaseName = withPostgresOptions(target.databaseName);
-        if (!openTarget(target, &message))
-            return fail(connectionError(message));
+    // A data source that turned out to be of a known kind needs that kind's
+    // options too.
+    if (m_dialect != target.dialect) {
+        const QString name = sqlDialect(m_dialect).openedDatabaseName(target.databaseName);
+        if (name != target.databaseName) {
+            close();
+            target.dialect = m_dialect;
+            target.databaseName = name;
+            if (!openTarget(target, &message))
+                return fail(connectionError(message));
+        }
     }
     if (target.dialect == Dialect::SQLite)
         m_storeFile = QFileInfo(target.databaseName).absoluteFilePath();
@@ -165,8 +131,8 @@ bool DbConnection::openTarget(const ConnectionTarget &target, QString *message)
                 *message = db.lastError().text().trimmed();
                 if (message->isEmpty())
                     *message = QStringLiteral("The database could not be opened.");
-            } else if (target.dialect == Dialect::SQLite && !prepareSqlite(db, message)) {
-                *message = QStringLiteral("The file \"%1\" could not be used as a database: %2")
+            } else if (!sqlDialect(target.dialect).prepareConnection(db, message)) {
+                *message = QStringLiteral("\"%1\" could not be used as a database: %2")
                                .arg(target.databaseName, *message);
                 db.close();
             } else {

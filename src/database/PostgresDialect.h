@@ -20,10 +20,11 @@ public:
     int maxParameters() const override { return 6000; }
     QString schemaResource() const override { return QStringLiteral(":/vxr/schema/postgresql.sql"); }
 
-    // The psqlODBC option that leaves the handling of a failed statement to
-    // us: without it the driver rolls back the whole transaction (losing the
-    // lines before) or wraps every statement in a savepoint of its own.
-    static QString rollbackOnErrorOption() { return QStringLiteral("Protocol=7.4-0"); }
+    // Adds the psqlODBC option that leaves the handling of a failed
+    // statement to us: without it the driver rolls back the whole
+    // transaction (losing the lines before) or wraps every statement in a
+    // savepoint of its own. An option the operator gave for it is replaced.
+    QString openedDatabaseName(const QString &odbc) const override;
 };
 
 } // namespace vxr

@@ -104,6 +104,13 @@ public:
     // The embedded resource holding this backend's store schema; empty when
     // it has none.
     virtual QString schemaResource() const { return {}; }
+
+    // The database name Qt's driver opens, with the options the import
+    // relies on added (an ODBC string, or the file of an embedded store).
+    virtual QString openedDatabaseName(const QString &databaseName) const { return databaseName; }
+    // Settings made on a connection just opened; false with *error when
+    // the database refuses them.
+    virtual bool prepareConnection(const QSqlDatabase &, QString *) const { return true; }
 };
 
 // The dialect of a backend; the objects live as long as the program.

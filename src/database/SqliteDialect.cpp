@@ -4,6 +4,7 @@
 #include "QtPreparedStatement.h"
 #include "SqlitePreparedStatement.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVersionNumber>
 
@@ -47,6 +48,18 @@ QList<ColumnType> SqliteDialect::readColumnTypes(const QSqlDatabase &database, c
         throw DbError{ErrorNumbers::StatementFailed,
                       QStringLiteral("The table %1 does not exist in the database.").arg(table)};
     return columns;
+}
+
+bool SqliteDialect::prepareConnection(const QSqlDatabase &database, QString *error) const
+{
+    QSqlQuery query(database);
+    for (const QString &pragma : {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=NORMAL")}) {
+        if (!query.exec(pragma)) {
+            *error = query.lastError().text();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool SqliteDialect::codeEndsRun(int code)

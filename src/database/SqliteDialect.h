@@ -26,6 +26,9 @@ public:
     QVariant dateTimeValue(const QDateTime &value) const override;
     QVariant booleanValue(bool value) const override { return value ? 1 : 0; }
     QString schemaResource() const override { return QStringLiteral(":/vxr/schema/sqlite.sql"); }
+    // Write-ahead log and normal sync: what is committed survives the
+    // program's death, at a modest cost per commit.
+    bool prepareConnection(const QSqlDatabase &database, QString *error) const override;
 
     // The result codes after which the store can take nothing more in this
     // run: busy past the time-out, I/O errors, a full disk, corruption.

@@ -64,6 +64,23 @@ TEST(Dialect, InsertsGiveBackTheNewIdAsTheBackendCan)
     EXPECT_EQ(sqlDialect(Dialect::SQLite).maxParameters(), 32766);
 }
 
+TEST(Dialect, PostgreSqlLeavesFailedStatementsToTheImport)
+{
+    // psqlODBC must neither roll back the whole transaction nor wrap every
+    // statement in a savepoint of its own: its option is added, or replaces
+    // the operator's.
+    const SqlDialect &postgres = sqlDialect(Dialect::PostgreSQL);
+    EXPECT_EQ(postgres.openedDatabaseName("Driver={PostgreSQL Unicode};Server=h;"),
+              "Driver={PostgreSQL Unicode};Server=h;Protocol=7.4-0");
+    EXPECT_EQ(postgres.openedDatabaseName("Driver={PostgreSQL Unicode};Server=h"),
+              "Driver={PostgreSQL Unicode};Server=h;Protocol=7.4-0");
+    const QString replaced = postgres.openedDatabaseName("DSN=shop;Protocol=7.4-1;Pwd={a;b}");
+    EXPECT_FALSE(replaced.contains("7.4-1"));
+    EXPECT_TRUE(replaced.endsWith(";Protocol=7.4-0"));
+    EXPECT_TRUE(replaced.contains("Pwd={a;b}")) << replaced.toStdString();
+    EXPECT_EQ(sqlDialect(Dialect::SqlServer).openedDatabaseName("DSN=x"), "DSN=x");
+}
+
 QSqlError statementError(const QString &text, const QString &native)
 {
     return QSqlError(QString(), text, QSqlError::StatementError, native);

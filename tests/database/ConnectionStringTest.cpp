@@ -160,12 +160,18 @@ TEST(DbConnection, SqliteOpensOnlyAnExistingStore)
     EXPECT_EQ(error.description, QStringLiteral("The database file \"%1\" does not exist.").arg(path));
     EXPECT_FALSE(QFile::exists(path)); // no empty database made on the way
 
-    // A file that is not a database.
-    const QString text = dir.filePath(QStringLiteral("notes.txt"));
-    ASSERT_TRUE(test::writeTestFile(text, QByteArray(4096, 'x')));
-    EXPECT_FALSE(connection.open(QStringLiteral("Provider=SQLite;Data Source=") + text, &error));
-    EXPECT_EQ(error.number, ErrorNumbers::ConnectionFailed);
-    EXPECT_FALSE(connection.isOpen());
+    // Files that are not a store, an empty one included, are refused as they
+    // are: SQLite would have made a store of the empty one.
+    for (const QByteArray &bytes : {QByteArray(4096, 'x'), QByteArray(), QByteArray("SQLite format 2\0", 16)}) {
+        const QString file = dir.filePath(QStringLiteral("notes.txt"));
+        ASSERT_TRUE(test::writeTestFile(file, bytes));
+        EXPECT_FALSE(connection.open(QStringLiteral("Provider=SQLite;Data Source=") + file, &error));
+        EXPECT_EQ(error.number, ErrorNumbers::ConnectionFailed);
+        EXPECT_TRUE(error.description.contains(QStringLiteral("is not a SQLite store"))) << error.description.toStdString();
+        EXPECT_FALSE(connection.isOpen());
+        EXPECT_EQ(test::readTestFile(file), bytes);
+        EXPECT_FALSE(QFile::exists(file + QStringLiteral("-wal")));
+    }
 }
 
 // Nothing answers: a port nobody listens on, and a listener that accepts the

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include <sqlite3.h>
 
@@ -27,6 +28,15 @@ sqlite3 *SqlitePreparedStatement::handleOf(const QSqlDatabase &database)
         return nullptr;
     const QVariant handle = database.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    // The handle belongs to the library Qt's driver was built with; it is
+    // ours only when that is the library we call (a driver with its own copy
+    // of SQLite reports another version, or the same by chance: then the
+    // driver is used as it is).
+    QSqlQuery version(database);
+    if (!version.exec(QStringLiteral("SELECT sqlite_version(), sqlite_source_id()")) || !version.next()
+        || version.value(0).toString() != QLatin1String(sqlite3_libversion())
+        || version.value(1).toString() != QLatin1String(sqlite3_sourceid()))
         return nullptr;
     return *static_cast<sqlite3 *const *>(handle.constData());
 }

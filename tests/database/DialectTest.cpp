@@ -4,11 +4,15 @@
 // statement texts are checked as text.
 
 #include "database/ErrorMapping.h"
+#include "database/PreparedStatement.h"
 #include "database/SqlDialect.h"
+#include "database/SqlitePreparedStatement.h"
 
 #include <gtest/gtest.h>
 
+#include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 
 using namespace vxr;
 
@@ -79,6 +83,31 @@ TEST(Dialect, PostgreSqlLeavesFailedStatementsToTheImport)
     EXPECT_TRUE(replaced.endsWith(";Protocol=7.4-0"));
     EXPECT_TRUE(replaced.contains("Pwd={a;b}")) << replaced.toStdString();
     EXPECT_EQ(sqlDialect(Dialect::SqlServer).openedDatabaseName("DSN=x"), "DSN=x");
+}
+
+// Qt's SQLite driver here uses the SQLite library the program calls, so the
+// inserts bind through the library itself; and a statement stepped past its
+// end is not run again.
+TEST(Dialect, SqliteStatementsRunThroughTheLibraryOnQtsConnection)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "dialect-test");
+        db.setDatabaseName(":memory:");
+        ASSERT_TRUE(db.open());
+        ASSERT_NE(SqlitePreparedStatement::handleOf(db), nullptr);
+        QSqlQuery(db).exec("CREATE TABLE t (v INTEGER)");
+        const auto insert = sqlDialect(Dialect::SQLite).prepare(db, "INSERT INTO t (v) VALUES (?), (?)", nullptr);
+        insert->execute({1, 2});
+        EXPECT_FALSE(insert->next());
+        EXPECT_FALSE(insert->next());
+        insert->finish();
+        const auto count = sqlDialect(Dialect::SQLite).prepare(db, "SELECT COUNT(*), SUM(v) FROM t", nullptr);
+        count->execute({});
+        ASSERT_TRUE(count->next());
+        EXPECT_EQ(count->value(0).toInt(), 2);
+        EXPECT_EQ(count->value(1).toInt(), 3);
+    }
+    QSqlDatabase::removeDatabase("dialect-test");
 }
 
 QSqlError statementError(const QString &text, const QString &native)

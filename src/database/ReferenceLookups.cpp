@@ -157,7 +157,7 @@ QVariant ReferenceLookups::GetDepartmentID(const QString &name)
         return findOrAdd(DepartmentQuery, text, [&] {
             return m_tables.addRow(DepartmentTableName, {{QStringLiteral("HQID"), int16Value(0)},
                                                          {QStringLiteral("Name"), text},
-                                                         {QStringLiteral("Code"), text.left(CodeLength)}});
+                                                         {QStringLiteral("Code"), cutToLength(text, CodeLength)}});
         });
     });
 }
@@ -178,7 +178,7 @@ QVariant ReferenceLookups::GetCategoryID(const QString &name)
             return m_tables.addRow(CategoryTableName, {{QStringLiteral("HQID"), int16Value(0)},
                                                        {QStringLiteral("DepartmentID"), int32Value(departmentId)},
                                                        {QStringLiteral("Name"), text},
-                                                       {QStringLiteral("Code"), text.left(CodeLength)}});
+                                                       {QStringLiteral("Code"), cutToLength(text, CodeLength)}});
         }));
     });
 }
@@ -200,7 +200,7 @@ QVariant ReferenceLookups::GetSupplierID(const QString &fullText, bool *nameCut)
             return m_tables.addRow(QStringLiteral("Supplier"),
                                    {{QStringLiteral("HQID"), int16Value(0)},
                                     {QStringLiteral("SupplierName"), name},
-                                    {QStringLiteral("Code"), boundText(fullText.left(CodeLength))},
+                                    {QStringLiteral("Code"), boundText(cutToLength(fullText, CodeLength))},
                                     {QStringLiteral("ContactName"), blank},
                                     {QStringLiteral("Address1"), blank},
                                     {QStringLiteral("Address2"), blank},
@@ -233,7 +233,7 @@ QVariant ReferenceLookups::GetTaxID(const QString &taxText)
 qint64 ReferenceLookups::addTax(const QString &text)
 {
     ColumnValues tax = {{QStringLiteral("HQID"), int16Value(0)},
-                        {QStringLiteral("Code"), text.left(CodeLength)},
+                        {QStringLiteral("Code"), cutToLength(text, CodeLength)},
                         {QStringLiteral("Description"), QStringLiteral("Tax ") + text},
                         {QStringLiteral("Percentage"), TextToNumber(text, m_regional)},
                         {QStringLiteral("UsePartialDollar"), false},
@@ -248,8 +248,8 @@ qint64 ReferenceLookups::addTax(const QString &text)
 void ReferenceLookups::addItemTaxGroup(const QString &text, qint64 taxId)
 {
     ColumnValues group = {{QStringLiteral("HQID"), int16Value(0)},
-                          {QStringLiteral("Code"), text.left(CodeLength)},
-                          {QStringLiteral("Description"), text.left(ItemTaxDescriptionLength)},
+                          {QStringLiteral("Code"), cutToLength(text, CodeLength)},
+                          {QStringLiteral("Description"), cutToLength(text, ItemTaxDescriptionLength)},
                           {QStringLiteral("TaxID01"), idValue(taxId)},
                           {QStringLiteral("ShowOnReceipt01"), false}};
     for (int slot = 2; slot <= 10; ++slot) {

@@ -43,6 +43,11 @@ TEST_P(LookupsTest, DepartmentIsAddedOnceAndComparedExactly)
     const QVariant upper = lookups->GetDepartmentID(QStringLiteral("GARDEN FURNITURE OUTDOOR"));
     EXPECT_EQ(count("Department"), 2);
     EXPECT_EQ(upper == garden, caseInsensitive());
+    // A code ends between whole characters: an emoji at its limit stays out.
+    const QVariant emoji = lookups->GetDepartmentID(QString::fromUtf8("Gardening\xF0\x9F\x8C\xB1 Tools"));
+    EXPECT_EQ(column("Department", "Code", emoji).toString(), QStringLiteral("Gardening"));
+    EXPECT_EQ(count("Department"), 3);
+    exec("DELETE FROM Department WHERE ID = ?", {emoji});
     // ... and is added once in a run, however often a line names it.
     EXPECT_EQ(lookups->GetDepartmentID(QStringLiteral("GARDEN FURNITURE OUTDOOR")), upper);
     EXPECT_EQ(count("Department"), 2);

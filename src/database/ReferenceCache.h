@@ -31,8 +31,6 @@ public:
         m_entries.removeIf([since](const auto &entry) { return entry.value().mark >= since; });
     }
 
-    qsizetype size() const { return m_entries.size(); }
-
 private:
     struct Entry
     {

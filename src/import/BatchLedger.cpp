@@ -3,7 +3,6 @@
 #include "ImportRun.h"
 #include "RejectFile.h"
 
-#include <algorithm>
 
 namespace vxr {
 
@@ -34,11 +33,6 @@ void BatchLedger::settle(qsizetype place, Kind kind, qint32 errorNumber, const Q
     line.errorNumber = errorNumber;
     line.detail = detail;
     line.values = values;
-}
-
-qint64 BatchLedger::countOf(Kind kind) const
-{
-    return std::count_if(m_lines.cbegin(), m_lines.cend(), [kind](const Line &line) { return line.kind == kind; });
 }
 
 void BatchLedger::logFailures(const LogLine &log)

@@ -45,7 +45,6 @@ public:
     void settle(qsizetype place, Kind kind, qint32 errorNumber = 0, const QString &detail = {},
                 const ValueTally &values = {});
     qsizetype size() const { return m_lines.size(); }
-    qint64 countOf(Kind kind) const;
     // The failed lines of the batch, kept up to date as lines are added.
     qint64 failedCount() const { return m_failed; }
     bool isEmpty() const { return m_lines.isEmpty(); }

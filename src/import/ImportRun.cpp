@@ -12,7 +12,6 @@
 #include "database/DbError.h"
 #include "database/RecordWriter.h"
 #include "database/TableRecordsets.h"
-#include "database/Transaction.h"
 #include "text/RecordReader.h"
 
 #include <QDir>

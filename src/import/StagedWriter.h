@@ -71,7 +71,6 @@ public:
     void flush();
     // Forgets the staged lines without writing them (their batch is lost).
     void discard();
-    bool hasStaged() const { return !m_staged.isEmpty(); }
 
 private:
     struct Staged

@@ -16,9 +16,10 @@ namespace vxr {
 
 namespace {
 
-// Lines read ahead in a single transaction (a test run, all or nothing),
-// where no commit sets the batch.
-constexpr int SingleTransactionChunk = 1000;
+// The most lines read ahead at a time: a batch of more lines (a large
+// --batch, or a single transaction) is read and written in parts of this
+// size, so that memory stays flat whatever the batch.
+constexpr int MaxChunk = 1000;
 
 QString describe(const DbError &error)
 {
@@ -83,7 +84,7 @@ std::optional<Stop> LineLoop::run()
 // The next lines of the file, as many as a batch holds.
 QList<LineLoop::AheadLine> LineLoop::readAhead(std::optional<Stop> *readStop)
 {
-    const int size = m_request.mode == RunMode::Batches ? m_request.batchLines : SingleTransactionChunk;
+    const int size = m_request.mode == RunMode::Batches ? qMin(m_request.batchLines, MaxChunk) : MaxChunk;
     QList<AheadLine> chunk;
     qint64 number = m_out.summary.linesRead + m_out.summary.linesNotReached;
     while (chunk.size() < size && !m_reader.AtEndOfFile()) {
@@ -134,6 +135,7 @@ std::optional<Stop> LineLoop::importChunk(const QList<AheadLine> &chunk)
             return Stop{Stop::Kind::Cancelled, {}};
         }
         ++m_out.summary.linesRead;
+        ++m_linesInBatch;
         m_out.summary.lastLineProcessed = ahead.number;
         if (skip(ahead)) {
             ++m_out.summary.linesSkipped;
@@ -156,8 +158,11 @@ std::optional<Stop> LineLoop::importChunk(const QList<AheadLine> &chunk)
     }
     if (std::optional<Stop> stop = flushStaged())
         return stop;
-    if (m_request.mode == RunMode::Batches)
-        return commitBatch();
+    if (m_request.mode == RunMode::Batches) {
+        if (m_linesInBatch >= m_request.batchLines || timeToCommit())
+            return commitBatch();
+        return std::nullopt;
+    }
     // One transaction for the whole file: the failures are logged as they
     // are known.
     m_batch.logFailures(m_out.log);
@@ -218,6 +223,7 @@ std::optional<Stop> LineLoop::commitBatch()
     }
     m_batch.committed(m_out.summary, m_out.reject, m_out.log);
     m_placeOfLine.clear();
+    m_linesInBatch = 0;
     m_batchTimer.restart();
     return std::nullopt;
 }

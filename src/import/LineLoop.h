@@ -88,6 +88,7 @@ private:
     BatchLedger m_batch;
     QHash<qint64, qsizetype> m_placeOfLine; // where each line of the open batch stands in the ledger
     QElapsedTimer m_batchTimer;
+    qint64 m_linesInBatch = 0; // lines processed since the last commit
 };
 
 } // namespace vxr

@@ -60,9 +60,12 @@ bool LineLoop::cancelRequested() const
     return m_request.cancel && m_request.cancel->isRequested();
 }
 
-bool LineLoop::timeToCommit() const
+// A batch is committed once it holds its lines, or once it has been open
+// for its time, whichever comes first.
+bool LineLoop::batchIsDue() const
 {
-    return m_request.mode == RunMode::Batches && m_batchTimer.elapsed() >= m_request.batchMilliseconds;
+    return m_request.mode == RunMode::Batches
+            && (m_linesInBatch >= m_request.batchLines || m_batchTimer.elapsed() >= m_request.batchMilliseconds);
 }
 
 std::optional<Stop> LineLoop::run()
@@ -150,7 +153,7 @@ std::optional<Stop> LineLoop::importChunk(const QList<AheadLine> &chunk)
                 return stopOn(error, place);
             }
         }
-        if (timeToCommit()) {
+        if (batchIsDue()) {
             if (std::optional<Stop> stop = commitBatch())
                 return stop;
         }
@@ -158,11 +161,8 @@ std::optional<Stop> LineLoop::importChunk(const QList<AheadLine> &chunk)
     }
     if (std::optional<Stop> stop = flushStaged())
         return stop;
-    if (m_request.mode == RunMode::Batches) {
-        if (m_linesInBatch >= m_request.batchLines || timeToCommit())
-            return commitBatch();
+    if (m_request.mode == RunMode::Batches)
         return std::nullopt;
-    }
     // One transaction for the whole file: the failures are logged as they
     // are known.
     m_batch.logFailures(m_out.log);

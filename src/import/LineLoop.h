@@ -77,7 +77,7 @@ private:
     void notReached(const QList<AheadLine> &chunk, qsizetype from);
     Stop loseBatch(const DbError &error);
     void settle(qint64 number, const LineOutcome &outcome);
-    bool timeToCommit() const;
+    bool batchIsDue() const;
     bool cancelRequested() const;
 
     RecordReader &m_reader;

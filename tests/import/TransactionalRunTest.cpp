@@ -173,6 +173,29 @@ TEST_P(TransactionalRunTest, CancelKeepsWhatWasCommittedAndTheRejectFileFinishes
     EXPECT_TRUE(rest.rejectPath.isEmpty());
 }
 
+TEST_P(TransactionalRunTest, OtherProgramsSeeEachBatchOnceItIsCommittedAndNothingBefore)
+{
+    mapPositions({ItemLookupCode, Description});
+    DbConnection other;
+    DbError error;
+    ASSERT_TRUE(other.open(connectionString(), &error)) << error.description.toStdString();
+    QList<std::pair<qint64, qint64>> seen; // lines processed, items another connection sees
+    progress.onProgress = [&](const ImportProgress &p) {
+        if (p.linesRead != 1200 && p.linesRead != 2400 && p.linesRead != 2600)
+            return;
+        QSqlQuery count(other.database());
+        EXPECT_TRUE(count.exec("SELECT COUNT(*) FROM Item") && count.next());
+        seen.append({p.linesRead, count.value(0).toLongLong()});
+        count.finish();
+    };
+    ImportRequest r = request(writeFile("items.csv", itemLines(1, 3000)));
+    r.batchLines = 2500; // more lines than are read ahead at a time
+    r.batchMilliseconds = 3600000;
+    r.progressMilliseconds = 0;
+    EXPECT_EQ(importFile(r).rowsAdded, 3000);
+    EXPECT_EQ(seen, (QList<std::pair<qint64, qint64>>{{1200, 0}, {2400, 0}, {2600, 2500}}));
+}
+
 TEST_P(TransactionalRunTest, ATestRunLeavesEveryTableAsItWas)
 {
     mapPositions({ItemLookupCode, Description, ItemDepartment, ItemSupplier, ItemCost});

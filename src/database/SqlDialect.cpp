@@ -100,7 +100,6 @@ const SqlDialect &sqlDialect(Dialect kind)
 QList<ColumnType> informationSchemaColumnTypes(const QSqlDatabase &database, const SqlDialect &dialect,
                                                const QString &table, const QString &schemaFilter)
 {
-    QList<ColumnType> columns;
     QSqlQuery query(database);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT column_name, data_type, character_maximum_length "
@@ -109,10 +108,18 @@ QList<ColumnType> informationSchemaColumnTypes(const QSqlDatabase &database, con
     query.addBindValue(table);
     if (!query.exec())
         throw dialect.errorFrom(query.lastError(), odbcDiagnostics(query));
+    return columnTypesFrom(query, table, [](const QSqlQuery &row) {
+        const QVariant length = row.value(2);
+        return classifyInformationSchemaType(row.value(1).toString(), length.isNull() ? -1 : length.toLongLong());
+    });
+}
+
+QList<ColumnType> columnTypesFrom(QSqlQuery &query, const QString &table,
+                                  const std::function<ColumnType(const QSqlQuery &)> &classify)
+{
+    QList<ColumnType> columns;
     while (query.next()) {
-        const QVariant length = query.value(2);
-        ColumnType column = classifyInformationSchemaType(query.value(1).toString(),
-                                                          length.isNull() ? -1 : length.toLongLong());
+        ColumnType column = classify(query);
         column.name = query.value(0).toString();
         columns.append(column);
     }

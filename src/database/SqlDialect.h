@@ -8,10 +8,12 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 namespace vxr {
@@ -115,6 +117,11 @@ public:
 
 // The dialect of a backend; the objects live as long as the program.
 const SqlDialect &sqlDialect(Dialect kind);
+
+// The columns a schema query selected, a row each, made by classify; throws
+// DbError naming the table when it has none (the table does not exist).
+QList<ColumnType> columnTypesFrom(QSqlQuery &query, const QString &table,
+                                  const std::function<ColumnType(const QSqlQuery &)> &classify);
 
 // The database's column types through information_schema (PostgreSQL, SQL
 // Server and other ODBC sources); schemaFilter narrows it to the schema in use.

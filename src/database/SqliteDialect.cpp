@@ -32,22 +32,13 @@ NewIdSource SqliteDialect::newIdSource(const QSqlDatabase &database) const
 QList<ColumnType> SqliteDialect::readColumnTypes(const QSqlDatabase &database, const QString &table) const
 {
     // QSQLITE reports no sizes and calls DATETIME text: read the declared types.
-    QList<ColumnType> columns;
     QSqlQuery query(database);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
     query.addBindValue(table);
     if (!query.exec())
         throw errorFrom(query.lastError(), {});
-    while (query.next()) {
-        ColumnType column = classifyDeclaredType(query.value(1).toString());
-        column.name = query.value(0).toString();
-        columns.append(column);
-    }
-    if (columns.isEmpty())
-        throw DbError{ErrorNumbers::StatementFailed,
-                      QStringLiteral("The table %1 does not exist in the database.").arg(table)};
-    return columns;
+    return columnTypesFrom(query, table, [](const QSqlQuery &row) { return classifyDeclaredType(row.value(1).toString()); });
 }
 
 bool SqliteDialect::prepareConnection(const QSqlDatabase &database, QString *error) const

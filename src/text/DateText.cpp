@@ -186,7 +186,7 @@ std::optional<QDateTime> TextToDate(const QString &text, const QLocale &locale)
     return QDateTime(*date, *time);
 }
 
-QDateTime dateFromSerial(double serial, Qt::TimeSpec spec)
+QDateTime dateFromSerial(double serial, Qt::TimeSpec zone)
 {
     if (!std::isfinite(serial))
         return {};
@@ -200,7 +200,7 @@ QDateTime dateFromSerial(double serial, Qt::TimeSpec spec)
         ++days;
     }
     const QDate date = QDate(1899, 12, 30).addDays(days);
-    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(msecOfDay)), spec);
+    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(msecOfDay)), zone);
 }
 
 } // namespace vxr

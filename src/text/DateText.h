@@ -19,6 +19,6 @@ std::optional<QDateTime> TextToDate(const QString &text, const QLocale &locale =
 // In local time by default; Qt::UTC gives the same date and time of day
 // without consulting the system's time zone rules (which costs a system call
 // for every date made).
-QDateTime dateFromSerial(double serial, Qt::TimeSpec spec = Qt::LocalTime);
+QDateTime dateFromSerial(double serial, Qt::TimeSpec zone = Qt::LocalTime);
 
 } // namespace vxr

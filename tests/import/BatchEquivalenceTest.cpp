@@ -55,10 +55,7 @@ protected:
             QFile::remove(logPath);
             for (const Step *step : {&first, &second}) {
                 mapPositions(step->mapping);
-                ImportRequest request;
-                request.tableId = tableId;
-                request.textFilePath = writeFile("lines.csv", step->text);
-                request.logPath = logPath;
+                ImportRequest request = requestFor(tableId, writeFile("lines.csv", step->text));
                 request.duplicatesAsErrors = duplicatesAsErrors;
                 request.batchLines = run == 0 ? 1 : 1000;
                 summaries.append(importFile(request));

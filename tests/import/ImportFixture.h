@@ -73,19 +73,23 @@ protected:
             reader.SetMapping(position++, fieldId);
     }
 
+    // What a run of the file into the table is asked, with the test's log.
+    ImportRequest requestFor(int tableId, const QString &path) const
+    {
+        ImportRequest request;
+        request.tableId = tableId;
+        request.textFilePath = path;
+        request.logPath = logPath;
+        return request;
+    }
+
     // One run, as a front end starts it: on an open connection.
     ImportSummary importFile(int tableId, const QString &path, bool skipFirstLine = false,
                              bool duplicatesAsErrors = true)
     {
-        reopen();
-        progress.calls.clear();
-        reporter.messages.clear();
-        ImportRequest request;
-        request.tableId = tableId;
-        request.textFilePath = path;
+        ImportRequest request = requestFor(tableId, path);
         request.skipFirstLine = skipFirstLine;
         request.duplicatesAsErrors = duplicatesAsErrors;
-        request.logPath = logPath;
         return importFile(request);
     }
 

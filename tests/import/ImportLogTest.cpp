@@ -1,3 +1,5 @@
+#include "TestSupport.h"
+
 #include "import/ImportLog.h"
 
 #include "database/DbError.h"
@@ -7,12 +9,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <limits>
 
 using namespace vxr;
+using vxr::test::ScopedDataHome;
 
 TEST(ImportLogTest, MarksBothDuplicateNumbersAndPadsEveryOtherToFourDigits)
 {
@@ -43,14 +45,7 @@ TEST(ImportLogTest, ErrorLinePadsTheRecordNumberAndKeepsTheRawBytes)
 TEST(ImportLogTest, TheDefaultLogIsBesideABuildTreeProgramOnly)
 {
     QTemporaryDir dir;
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
-    const auto restore = qScopeGuard([&] {
-        if (dataHome.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", dataHome);
-    });
+    const ScopedDataHome dataHome(dir.filePath(QStringLiteral("data")));
     ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("tree/bin")));
     const QString bin = dir.filePath(QStringLiteral("tree/bin"));
     const QString inData = defaultLogPath(bin);

@@ -1,3 +1,4 @@
+#include "TestStores.h"
 #include "TestSupport.h"
 
 #include "catalogue/FieldTable.h"
@@ -19,12 +20,6 @@ using namespace vxr;
 using namespace vxr::test;
 
 namespace {
-
-const FieldTable &catalogue()
-{
-    static const FieldTable fields = FieldTable::buildCatalogue();
-    return fields;
-}
 
 class ImportSetupTest : public ::testing::Test
 {
@@ -49,7 +44,7 @@ protected:
 
 TEST_F(ImportSetupTest, RefusesWhatCannotRunAndNamesIt)
 {
-    EXPECT_EQ(setup.runProblem(catalogue()), QString());
+    EXPECT_EQ(setup.runProblem(testCatalogue()), QString());
     const struct { std::function<void(ImportSetup &)> change; const char *problem; } cases[] = {
         {[](ImportSetup &s) { s.fieldIds[1] = 0; }, "the key field \"Item Lookup Code\" of Inventory is not mapped"},
         {[](ImportSetup &s) { s.fieldIds.fill(0); }, "no text position is mapped"},
@@ -71,17 +66,17 @@ TEST_F(ImportSetupTest, RefusesWhatCannotRunAndNamesIt)
     for (const auto &c : cases) {
         ImportSetup changed = setup;
         c.change(changed);
-        const QString problem = changed.runProblem(catalogue());
+        const QString problem = changed.runProblem(testCatalogue());
         EXPECT_TRUE(problem.contains(QString::fromUtf8(c.problem))) << c.problem << " / " << problem.toStdString();
     }
     // Tables without a key need none mapped; a preview needs no table.
     setup.tableId = SecurityTable;
     setup.fieldIds.fill(0);
     setup.fieldIds[1] = 801;
-    EXPECT_EQ(setup.runProblem(catalogue()), QString());
+    EXPECT_EQ(setup.runProblem(testCatalogue()), QString());
     setup.tableId = 0;
     setup.fieldIds.fill(0);
-    EXPECT_EQ(setup.previewProblem(catalogue()), QString());
+    EXPECT_EQ(setup.previewProblem(testCatalogue()), QString());
 }
 
 TEST_F(ImportSetupTest, HandsTheReaderTheRunAndTheConversionTheirParts)
@@ -93,14 +88,14 @@ TEST_F(ImportSetupTest, HandsTheReaderTheRunAndTheConversionTheirParts)
     setup.firstLineHeader = true;
     setup.localeName = QStringLiteral("de_DE");
     setup.encoding = TextEncoding::fromName(QStringLiteral("windows-1250"), nullptr).value();
-    RecordReader reader(catalogue());
+    RecordReader reader(testCatalogue());
     reader.SetMapping(40, 112);
     setup.configureReader(reader);
     EXPECT_EQ(reader.DelimiterCode, 59);
     EXPECT_FALSE(reader.QuotesAsDelimiters);
     EXPECT_TRUE(reader.StripApostrophes);
     EXPECT_EQ(reader.Encoding.name(), QStringLiteral("windows-1250"));
-    EXPECT_EQ(catalogue()[reader.FieldMap[1].FieldIndex].FieldID, 116);
+    EXPECT_EQ(testCatalogue()[reader.FieldMap[1].FieldIndex].FieldID, 116);
     EXPECT_EQ(reader.FieldMap[40].FieldIndex, 0);
 
     const ImportRequest request = setup.request(QStringLiteral("/default.log"));
@@ -112,7 +107,7 @@ TEST_F(ImportSetupTest, HandsTheReaderTheRunAndTheConversionTheirParts)
 
 TEST(HeaderLine, MatchesNamesHoweverTheyAreWrittenAndNeverGuesses)
 {
-    const FieldTable &fields = catalogue();
+    const FieldTable &fields = testCatalogue();
     const struct { const char *name; int table; int fieldId; } rows[] = {
         {"Item Lookup Code", ItemTable, 116}, {"item_lookup_code", ItemTable, 116},
         {"ItemLookupCode", ItemTable, 116},   {" ITEM-LOOKUP.CODE ", ItemTable, 116},
@@ -157,13 +152,13 @@ TEST_F(ImportSetupTest, ReadsTheHeaderLineAsTheImportSplitsIt)
     setup.fieldIds.fill(0);
     setup.delimiterCode = ';';
     QString error;
-    const auto columns = applyHeaderLine(catalogue(), setup, &error);
+    const auto columns = applyHeaderLine(testCatalogue(), setup, &error);
     ASSERT_TRUE(columns) << error.toStdString();
     EXPECT_EQ(setup.fieldIds[1], 201);
-    EXPECT_EQ(catalogue().byId(setup.fieldIds[2]).ColumnName, QStringLiteral("EmailAddress"));
+    EXPECT_EQ(testCatalogue().byId(setup.fieldIds[2]).ColumnName, QStringLiteral("EmailAddress"));
     EXPECT_EQ(columns->at(2).outcome, HeaderColumn::Outcome::NoMatch); // "Balance" is "Account Balance"
 
     setup.textFile += QStringLiteral(".gone");
-    EXPECT_FALSE(applyHeaderLine(catalogue(), setup, &error));
+    EXPECT_FALSE(applyHeaderLine(testCatalogue(), setup, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("cannot be opened")));
 }

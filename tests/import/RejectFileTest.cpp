@@ -1,10 +1,8 @@
-// The reject file and the ledger of a batch: which lines reach the reject
-// file, in which order and form, and how they are counted.
+// The reject file: what it starts with, when it is left behind, and where it
+// goes by default. (The ledger that fills it is tested through whole runs.)
 
 #include "TestSupport.h"
 
-#include "import/BatchLedger.h"
-#include "import/ImportRun.h"
 #include "import/RejectFile.h"
 
 #include <QDir>
@@ -17,8 +15,6 @@ using namespace vxr;
 using namespace vxr::test;
 
 namespace {
-
-using Kind = BatchLedger::Kind;
 
 TEST(RejectFile, StartsWithItsPreambleAndLeavesNoFileWhenNothingIsRejected)
 {
@@ -55,64 +51,6 @@ TEST(RejectFile, DefaultPathIsBesideTheTextFileElseBesideTheLog)
     EXPECT_EQ(defaultRejectPath(dir.filePath("README"), "/var/log/x.log"), dir.filePath("README.rejected"));
     EXPECT_EQ(defaultRejectPath("/no/such/folder/items.csv", dir.filePath("VUVEDIZE.LOG")),
               dir.filePath("items.rejected.csv"));
-}
-
-// The log lines a ledger writes, as "number:error".
-struct LogRecorder
-{
-    QStringList lines;
-    BatchLedger::LogLine log()
-    {
-        return [this](const BatchLedger::Line &line) {
-            lines << QStringLiteral("%1:%2").arg(line.number).arg(line.errorNumber);
-        };
-    }
-};
-
-TEST(BatchLedger, ACommittedBatchCountsItsLinesLogsInFileOrderAndRejectsOnlyTheUnstored)
-{
-    QTemporaryDir dir;
-    RejectFile reject(dir.filePath("r.csv"));
-    ImportSummary summary;
-    LogRecorder log;
-    BatchLedger batch;
-    const qsizetype first = batch.add(1, "A", "\r\n", Kind::Staged);
-    batch.add(2, "B", "\r\n", Kind::Failed, 3021);
-    const qsizetype third = batch.add(3, "C", "\r\n", Kind::Staged);
-    batch.add(4, "D", "", Kind::NotReached);
-    // Written together later: the first fails, the third is added.
-    batch.settle(third, Kind::Updated);
-    batch.settle(first, Kind::Failed, -2147217873);
-    EXPECT_EQ(batch.failedCount(), 2);
-    batch.committed(summary, &reject, log.log());
-    EXPECT_TRUE(batch.isEmpty());
-    EXPECT_EQ(log.lines, QStringList({"1:-2147217873", "2:3021"}));
-    EXPECT_EQ(summary.rowsAdded, 0);
-    EXPECT_EQ(summary.rowsUpdated, 1);
-    EXPECT_EQ(summary.linesFailed, 2);
-    EXPECT_EQ(summary.linesNotReached, 1);
-    reject.finish();
-    EXPECT_EQ(readTestFile(reject.path()), "A\r\nB\r\nD");
-}
-
-TEST(BatchLedger, ALostBatchFailsItsStagedAndWrittenLinesAndRejectsThemAllInOrder)
-{
-    QTemporaryDir dir;
-    RejectFile reject(dir.filePath("r.csv"));
-    ImportSummary summary;
-    LogRecorder log;
-    BatchLedger batch;
-    batch.add(5, "E", "\n", Kind::Added);
-    batch.add(6, "F", "\n", Kind::Failed, 9);
-    batch.logFailures(log.log()); // logged as soon as known, not again
-    batch.add(7, "G", "\n", Kind::Updated);
-    batch.add(8, "H", "\n", Kind::Staged);
-    batch.lost(summary, &reject, -2147467259, log.log());
-    EXPECT_EQ(log.lines, QStringList({"6:9", "5:-2147467259", "7:-2147467259", "8:-2147467259"}));
-    EXPECT_EQ(summary.rowsAdded + summary.rowsUpdated, 0);
-    EXPECT_EQ(summary.linesFailed, 4);
-    reject.finish();
-    EXPECT_EQ(readTestFile(reject.path()), "E\nF\nG\nH\n");
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "TestStores.h"
 #include "TestSupport.h"
 
 #include "catalogue/FieldTable.h"
@@ -16,12 +17,6 @@ using namespace vxr::test;
 
 namespace {
 
-const FieldTable &catalogue()
-{
-    static const FieldTable fields = FieldTable::buildCatalogue();
-    return fields;
-}
-
 class SetupFileTest : public ::testing::Test
 {
 protected:
@@ -31,7 +26,7 @@ protected:
     QString read(ImportSetup *setup, const QString &file)
     {
         QString error;
-        if (!readSetupFile(file, catalogue(), setup, &error)) {
+        if (!readSetupFile(file, testCatalogue(), setup, &error)) {
             EXPECT_FALSE(error.isEmpty());
         }
         return error;
@@ -60,7 +55,7 @@ TEST_F(SetupFileTest, NewFileHoldsEveryKeyInItsFixedOrderWithoutThePassword)
     setup.textFile = m_dir.filePath(QStringLiteral("exports/customers.txt")); // below the settings file
     setup.connectionString = QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;Password=se;cret;Initial Catalog=Store");
     setup.encoding = TextEncoding::fromName(QStringLiteral("windows-1250"), nullptr).value();
-    ASSERT_TRUE(writeSetupFile(path(), setup, catalogue(), nullptr));
+    ASSERT_TRUE(writeSetupFile(path(), setup, testCatalogue(), nullptr));
 
     QByteArray expected =
         "[Settings]\r\nSkipFirstLine=Yes\r\nQuoteDelimiter=Yes\r\nDuplicate=No\r\nFirstLineHeader=No\r\n"
@@ -78,11 +73,11 @@ TEST_F(SetupFileTest, NewFileHoldsEveryKeyInItsFixedOrderWithoutThePassword)
     // A text file elsewhere keeps its full path; a set-up the lists cannot
     // hold is not written.
     setup.textFile = QStringLiteral("/elsewhere/customers.txt");
-    ASSERT_TRUE(writeSetupFile(path(), setup, catalogue(), nullptr));
+    ASSERT_TRUE(writeSetupFile(path(), setup, testCatalogue(), nullptr));
     EXPECT_TRUE(readTestFile(path()).contains("\r\nFileName=/elsewhere/customers.txt\r\n"));
     QString error;
     setup.delimiterCode = '|';
-    EXPECT_FALSE(writeSetupFile(path("pipe.imp"), setup, catalogue(), &error));
+    EXPECT_FALSE(writeSetupFile(path("pipe.imp"), setup, testCatalogue(), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("delimiter"))) << error.toStdString();
     EXPECT_FALSE(QFile::exists(path("pipe.imp")));
 }
@@ -100,7 +95,7 @@ TEST_F(SetupFileTest, ReadBackRestoresEverySetting)
     saved.strictValues = true;
     for (int row = 10; row <= MappingRows; row += 7)
         saved.fieldIds[row] = 209 + row / 7; // City, Company, ...
-    ASSERT_TRUE(writeSetupFile(path(), saved, catalogue(), nullptr));
+    ASSERT_TRUE(writeSetupFile(path(), saved, testCatalogue(), nullptr));
 
     ImportSetup loaded;
     loaded.connectionString = QStringLiteral("kept");
@@ -146,7 +141,7 @@ TEST_F(SetupFileTest, ReadsTheSampleFilesAsTheyAre)
         ASSERT_EQ(read(&setup, file), QString()) << name;
         EXPECT_TRUE(QFileInfo(setup.textFile).isFile()) << name;
         EXPECT_FALSE(setup.stripApostrophes) << name;
-        EXPECT_EQ(setup.runProblem(catalogue()), QString()) << name;
+        EXPECT_EQ(setup.runProblem(testCatalogue()), QString()) << name;
     }
     ImportSetup inventory;
     read(&inventory, sourcePath(QStringLiteral("examples/inventory.imp")));
@@ -158,7 +153,7 @@ TEST_F(SetupFileTest, ReadsEveryLineEndAndUtf16)
     QByteArray crlf;
     ImportSetup saved = customerSetup();
     saved.skipFirstLine = true;
-    ASSERT_TRUE(writeSetupFile(path(), saved, catalogue(), nullptr));
+    ASSERT_TRUE(writeSetupFile(path(), saved, testCatalogue(), nullptr));
     crlf = readTestFile(path());
     QByteArray cr = crlf;
     cr.replace("\r\n", "\r");

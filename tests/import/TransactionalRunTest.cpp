@@ -37,10 +37,7 @@ class TransactionalRunTest : public ImportFixture
 protected:
     ImportRequest request(const QString &path, RunMode mode = RunMode::Batches)
     {
-        ImportRequest r;
-        r.tableId = ItemTable;
-        r.textFilePath = path;
-        r.logPath = logPath;
+        ImportRequest r = requestFor(ItemTable, path);
         r.mode = mode;
         return r;
     }

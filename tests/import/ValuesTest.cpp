@@ -33,10 +33,7 @@ class ValuesTest : public ImportFixture
 protected:
     ImportSummary importWith(int tableId, const QString &path, bool strict, bool duplicatesAsErrors = true)
     {
-        ImportRequest r;
-        r.tableId = tableId;
-        r.textFilePath = path;
-        r.logPath = logPath;
+        ImportRequest r = requestFor(tableId, path);
         r.strictValues = strict;
         r.duplicatesAsErrors = duplicatesAsErrors;
         QFile::remove(logPath);
@@ -182,10 +179,7 @@ TEST_P(FullStoreValuesTest, ALostBatchCountsNothing)
     QByteArray text;
     for (int i = 1; i <= 2000; ++i)
         text += "L" + QByteArray::number(i) + ",A description longer than its column\r\n";
-    ImportRequest r;
-    r.tableId = ItemTable;
-    r.textFilePath = writeFile("items.csv", text);
-    r.logPath = logPath;
+    ImportRequest r = requestFor(ItemTable, writeFile("items.csv", text));
     r.batchLines = 25;
     const ImportSummary summary = importFile(r);
 

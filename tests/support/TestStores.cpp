@@ -66,6 +66,12 @@ bool runStatements(const QString &odbc, const QStringList &statements, QString *
 
 } // namespace
 
+const FieldTable &testCatalogue()
+{
+    static const FieldTable fields = FieldTable::buildCatalogue();
+    return fields;
+}
+
 QStringList everyRow(const QString &connectionString)
 {
     DbConnection connection;

@@ -66,6 +66,9 @@ private:
     QString m_error;
 };
 
+// The whole field catalogue, made once for the tests that only read it.
+const FieldTable &testCatalogue();
+
 // Every row of every table the import writes to, in ID order, each as
 // "Table: a|b|c", read through a connection of its own. A date with a time of
 // day keeps only the date: the dates a run gives unmapped columns are the

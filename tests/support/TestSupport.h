@@ -24,6 +24,29 @@ bool writeTestFile(const QString &path, const QByteArray &bytes);
 // A file's bytes; empty when it cannot be read.
 QByteArray readTestFile(const QString &path);
 
+// Points XDG_DATA_HOME (the per-user data folder) at a folder for the length
+// of a scope, and puts back what it was.
+class ScopedDataHome
+{
+public:
+    explicit ScopedDataHome(const QString &folder) : m_before(qgetenv("XDG_DATA_HOME"))
+    {
+        qputenv("XDG_DATA_HOME", folder.toLocal8Bit());
+    }
+    ~ScopedDataHome()
+    {
+        if (m_before.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", m_before);
+    }
+    ScopedDataHome(const ScopedDataHome &) = delete;
+    ScopedDataHome &operator=(const ScopedDataHome &) = delete;
+
+private:
+    QByteArray m_before;
+};
+
 // Collects what the engine would have shown the operator.
 class RecordingReporter final : public Reporter
 {

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QApplication>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -77,9 +76,7 @@ TEST_F(WizardTest, HelpShowsTheManualOnScreenAndEscapeClosesIt)
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("vxrimp import")));
     EXPECT_TRUE(help->isVisible());
-    EXPECT_TRUE(screen.contains(help->frameGeometry())) << help->frameGeometry().x() << ","
-                                                       << help->frameGeometry().y() << " " << help->width() << "x"
-                                                       << help->height() << " frame " << help->frameGeometry().width() << "x" << help->frameGeometry().height() << " in " << screen.x() << "," << screen.y() << " " << screen.width() << "x" << screen.height();
+    EXPECT_TRUE(screen.contains(help->frameGeometry()));
     QTest::keyClick(help->browser(), Qt::Key_Escape);
     EXPECT_FALSE(help->isVisible());
 }
@@ -89,14 +86,7 @@ TEST_F(WizardTest, HelpShowsTheManualOnScreenAndEscapeClosesIt)
 TEST(ManualLocation, IsFoundWhereverItIsInstalled)
 {
     QTemporaryDir dir;
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
-    const auto restore = qScopeGuard([&] {
-        if (dataHome.isNull())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", dataHome);
-    });
+    const ScopedDataHome dataHome(dir.filePath(QStringLiteral("data")));
     const auto place = [&dir](const QString &folder) {
         QDir().mkpath(dir.filePath(folder));
         const QString path = dir.filePath(folder + u'/' + manualFileName());

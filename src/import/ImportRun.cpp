@@ -3,6 +3,7 @@
 #include "ImportLog.h"
 #include "LineLoop.h"
 #include "RejectFile.h"
+#include "RunFiles.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/Reporter.h"
@@ -35,17 +36,6 @@ QString describe(const DbError &error)
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
-}
-
-bool samePath(const QString &a, const QString &b)
-{
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    const QFileInfo first(a);
-    const QFileInfo second(b);
-    if (first.exists() && second.exists())
-        return first.canonicalFilePath() == second.canonicalFilePath();
-    return first.absoluteFilePath() == second.absoluteFilePath();
 }
 
 // One import run from the first line of the file to the last. Lives for the
@@ -160,15 +150,8 @@ bool Run::checkRequest()
         fail(QStringLiteral("a batch must hold at least one line"));
         return false;
     }
-    const QString store = m_connection.storeFilePath();
-    if (samePath(m_request.logPath, m_request.textFilePath) || samePath(m_request.logPath, store)) {
-        fail(QStringLiteral("the log file %1 is the text file or the store").arg(shown(m_request.logPath)));
-        return false;
-    }
-    const QString rejectPath = m_request.rejectPath;
-    if (samePath(rejectPath, m_request.textFilePath) || samePath(rejectPath, m_request.logPath)
-        || samePath(rejectPath, store)) {
-        fail(QStringLiteral("the reject file %1 is the text file, the log or the store").arg(shown(rejectPath)));
+    if (const QString problem = runFilesProblem(m_request, m_connection.storeFilePath()); !problem.isEmpty()) {
+        fail(problem);
         return false;
     }
     return true;
@@ -216,9 +199,9 @@ void Run::prepareRejectFile()
 {
     if (m_request.mode == RunMode::AllOrNothing)
         return;
-    const QString path = m_request.rejectPath.isEmpty()
-            ? defaultRejectPath(m_request.textFilePath, m_request.logPath)
-            : QFileInfo(m_request.rejectPath).absoluteFilePath();
+    const QString path = rejectPathOf(m_request);
+    if (const QString unfinished = unfinishedRejectFileWarning(path); !unfinished.isEmpty())
+        m_reporter.message(MessageKind::Exclamation, unfinished);
     m_reject.emplace(path);
     m_reject->setPreamble(m_reader.byteOrderMark());
 }

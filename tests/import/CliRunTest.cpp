@@ -87,20 +87,7 @@ TEST_F(CliRunTest, RunOptionsThatCannotBeUsed)
                    {{"--dry-run", "--all-or-nothing"}, "contradict"},
                    {{"--all-or-nothing", "--reject", path("r.csv")}, "--reject does not go with --all-or-nothing"}},
                   true);
-    // Paths the reject file or the log must not take: the run refuses
-    // before it writes anything.
-    const QStringList withoutLog = base.mid(0, 7) + QStringList{"--connect", connect};
-    for (const QStringList &paths :
-         {QStringList{"--log", path("import.log"), "--reject", path("items.csv")},
-          QStringList{"--log", path("import.log"), "--reject", path("store.db")},
-          QStringList{"--log", path("items.csv")}, QStringList{"--log", path("store.db")}}) {
-        const CliResult result = vxrimp(withoutLog + paths);
-        EXPECT_EQ(result.exitCode, 2) << paths.join(' ').toStdString();
-        EXPECT_TRUE(result.err.contains(paths.last() + " is the")) << paths.join(' ').toStdString() << ": "
-                                                                  << result.err.toStdString();
-    }
-    EXPECT_EQ(readTestFile(path("items.csv")), itemLines(3));
-    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item").toInt(), 0);
+    // Paths the reject file or the log must not take: RunFilesTest.
 }
 
 TEST_F(CliRunTest, CtrlCStopsAfterTheCurrentLineAndTheRejectFileFinishesTheJob)

@@ -1,0 +1,142 @@
+#include "FileIdentity.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+
+#include <system_error>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#endif
+
+namespace vxr {
+
+namespace {
+
+#ifdef Q_OS_WIN
+const wchar_t *nativeName(const QString &path)
+{
+    return reinterpret_cast<const wchar_t *>(path.utf16());
+}
+
+QString lastErrorText()
+{
+    return QString::fromStdString(std::system_category().message(static_cast<int>(GetLastError()))).trimmed();
+}
+
+// The volume and file index of an existing file, through links.
+bool systemIdentity(const QString &path, quint64 *volume, quint64 *index)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    const HANDLE handle = CreateFileW(nativeName(native), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    if (!known)
+        return false;
+    *volume = info.dwVolumeSerialNumber;
+    *index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+constexpr Qt::CaseSensitivity NameCase = Qt::CaseInsensitive;
+#else
+bool systemIdentity(const QString &path, quint64 *volume, quint64 *index)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return false;
+    *volume = quint64(status.st_dev);
+    *index = quint64(status.st_ino);
+    return true;
+}
+
+#ifdef Q_OS_DARWIN
+constexpr Qt::CaseSensitivity NameCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity NameCase = Qt::CaseSensitive;
+#endif
+#endif
+
+// Where a file that does not exist would be created: a dangling link is
+// followed to its target, and the folder is taken with its links resolved.
+QString placeOf(const QString &path)
+{
+    QFileInfo info(path);
+    for (int hop = 0; hop < 16 && info.isSymbolicLink(); ++hop)
+        info.setFile(info.symLinkTarget());
+    const QString folder = info.absolutePath();
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return QDir::cleanPath((canonical.isEmpty() ? folder : canonical) + QLatin1Char('/') + info.fileName());
+}
+
+} // namespace
+
+FileIdentity FileIdentity::of(const QString &path)
+{
+    FileIdentity identity;
+    if (path.isEmpty())
+        return identity;
+    identity.m_exists = systemIdentity(path, &identity.m_volume, &identity.m_index);
+    if (!identity.m_exists)
+        identity.m_place = placeOf(path);
+    return identity;
+}
+
+bool FileIdentity::operator==(const FileIdentity &other) const
+{
+    if (isEmpty() || other.isEmpty() || m_exists != other.m_exists)
+        return false;
+    if (m_exists)
+        return m_volume == other.m_volume && m_index == other.m_index;
+    return m_place.compare(other.m_place, NameCase) == 0;
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    return FileIdentity::of(a) == FileIdentity::of(b);
+}
+
+#ifdef Q_OS_WIN
+bool replaceFile(const QString &from, const QString &to, QString *error)
+{
+    const QString source = QDir::toNativeSeparators(from);
+    const QString target = QDir::toNativeSeparators(to);
+    if (MoveFileExW(nativeName(source), nativeName(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    *error = lastErrorText();
+    return false;
+}
+
+bool syncToDisk(QFile &file)
+{
+    const intptr_t handle = _get_osfhandle(file.handle());
+    return handle != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(handle)) != 0;
+}
+#else
+bool replaceFile(const QString &from, const QString &to, QString *error)
+{
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *error = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+bool syncToDisk(QFile &file)
+{
+    return ::fsync(file.handle()) == 0;
+}
+#endif
+
+} // namespace vxr

@@ -1,0 +1,95 @@
+#include "RunFiles.h"
+
+#include "FileIdentity.h"
+#include "ImportRun.h"
+#include "RejectFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace vxr {
+
+namespace {
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+void RunFiles::addRead(const QString &role, const QString &path)
+{
+    if (!path.isEmpty())
+        m_files.append({role, path, false});
+}
+
+void RunFiles::addWritten(const QString &role, const QString &path)
+{
+    if (!path.isEmpty())
+        m_files.append({role, path, true});
+}
+
+void RunFiles::addStore(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    // The store is written too, but only by SQLite: what counts is that no
+    // other file of the run is one of these.
+    addRead(QStringLiteral("the store"), path);
+    addRead(QStringLiteral("the store's write-ahead log"), path + QStringLiteral("-wal"));
+    addRead(QStringLiteral("the store's shared-memory index"), path + QStringLiteral("-shm"));
+    addRead(QStringLiteral("the store's rollback journal"), path + QStringLiteral("-journal"));
+}
+
+QString RunFiles::clash() const
+{
+    QList<FileIdentity> identities;
+    for (const Entry &entry : m_files)
+        identities.append(FileIdentity::of(entry.path));
+    for (qsizetype later = 1; later < m_files.size(); ++later) {
+        for (qsizetype earlier = 0; earlier < later; ++earlier) {
+            const Entry &a = m_files.at(later);
+            const Entry &b = m_files.at(earlier);
+            if ((!a.written && !b.written) || !(identities.at(later) == identities.at(earlier)))
+                continue;
+            const Entry &first = a.written ? a : b;
+            const Entry &second = a.written ? b : a;
+            return QStringLiteral("%1 %2 and %3 %4 are the same file: each file a run writes must be a file "
+                                  "of its own")
+                    .arg(first.role, shown(first.path), second.role, shown(second.path));
+        }
+    }
+    return QString();
+}
+
+QString rejectPathOf(const ImportRequest &request)
+{
+    return request.rejectPath.isEmpty() ? defaultRejectPath(request.textFilePath, request.logPath)
+                                        : QFileInfo(request.rejectPath).absoluteFilePath();
+}
+
+QString runFilesProblem(const ImportRequest &request, const QString &storeFile)
+{
+    // The log keeps the history of every run: a run of the text file that
+    // writes its reject file by default would replace it.
+    const QString defaultReject = defaultRejectPath(request.textFilePath, request.logPath);
+    for (const QString &name : {defaultReject, partialPathOf(defaultReject)}) {
+        if (sameFile(request.logPath, name))
+            return QStringLiteral("the log %1 bears the name of the reject file of the text file %2, which "
+                                  "each run of that file replaces: choose another log file")
+                    .arg(shown(request.logPath), shown(request.textFilePath));
+    }
+    RunFiles files;
+    files.addRead(QStringLiteral("the text file"), request.textFilePath);
+    files.addStore(storeFile);
+    files.addWritten(QStringLiteral("the log"), request.logPath);
+    if (request.mode != RunMode::AllOrNothing) {
+        const QString reject = rejectPathOf(request);
+        files.addWritten(QStringLiteral("the reject file"), reject);
+        files.addWritten(QStringLiteral("the unfinished reject file"), partialPathOf(reject));
+    }
+    return files.clash();
+}
+
+} // namespace vxr

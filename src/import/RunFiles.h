@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace vxr {
+
+struct ImportRequest;
+
+// The files one run reads and writes, each with the words that name it to the
+// operator ("the log", "the text file"). A file the run writes must be a file
+// of its own: not another file of the run under another name, a symbolic
+// link or a hard link, so that writing it never overwrites or appends to
+// another. Two files the run only reads may be one.
+class RunFiles
+{
+public:
+    void addRead(const QString &role, const QString &path);
+    void addWritten(const QString &role, const QString &path);
+    // A SQLite store and the files SQLite keeps beside it while it is open.
+    void addStore(const QString &path);
+
+    // The first two that are one file while the run writes one of them,
+    // naming both; empty when there are none.
+    QString clash() const;
+
+private:
+    struct Entry
+    {
+        QString role;
+        QString path;
+        bool written = false;
+    };
+    QList<Entry> m_files;
+};
+
+// The reject file of a run: the one the request names, else NAME.rejected.EXT
+// beside the text file (or beside the log).
+QString rejectPathOf(const ImportRequest &request);
+
+// What keeps the run from writing its files safely, in words that name the
+// files concerned; empty when nothing does. storeFile is empty for a database
+// server.
+QString runFilesProblem(const ImportRequest &request, const QString &storeFile);
+
+} // namespace vxr

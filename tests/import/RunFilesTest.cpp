@@ -1,0 +1,126 @@
+// The files a run writes, through vxrimp: a log or reject file that is
+// another file of the run by name, link or hard link is refused before
+// anything is written, and a reject file that meets a full disk says why and
+// holds whole lines.
+
+#include "CliFixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <unistd.h>
+
+using namespace vxr::test;
+
+namespace {
+
+const QString ItemMap = QStringLiteral("1=Item Lookup Code,2=Description");
+
+class RunFilesTest : public CliFixture
+{
+protected:
+    QStringList importItems(const QString &connect) const
+    {
+        return {"import", "--file", path("items.csv"), "--table", "Inventory", "--map", ItemMap, "--connect", connect};
+    }
+};
+
+struct Refusal
+{
+    QStringList paths; // --log and --reject
+    QString message;
+};
+
+TEST_F(RunFilesTest, FilesThatAreOneFileAreRefusedBeforeAnythingIsWritten)
+{
+    const QString connect = newStore();
+    const QByteArray lines = "S1,One\r\nS2,Two\r\n";
+    ASSERT_TRUE(writeTestFile(path("items.csv"), lines));
+    ASSERT_TRUE(writeTestFile(path("import.log"), "history\r\n"));
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("sub"));
+    ASSERT_EQ(::link(QFile::encodeName(path("items.csv")).constData(), QFile::encodeName(path("hard.log")).constData()), 0);
+    ASSERT_EQ(::link(QFile::encodeName(path("store.db")).constData(), QFile::encodeName(path("copy.db")).constData()), 0);
+    ASSERT_TRUE(QFile::link(path("import.log"), path("linked.csv")));
+    ASSERT_TRUE(QFile::link(path("later.log"), path("dangling.csv"))); // to a log not there yet
+
+    const QString log = path("import.log");
+    const QList<Refusal> cases = {
+        // The log under the name each run of the text file gives its reject file.
+        {{"--log", path("items.rejected.csv")},
+         "the log " + path("items.rejected.csv") + " bears the name of the reject file of the text file "
+             + path("items.csv")},
+        {{"--log", path("items.rejected.csv.partial"), "--reject", path("r.csv")}, "bears the name of the reject file"},
+        // Hard links, symbolic links (one to a file not there yet), other spellings.
+        {{"--log", path("hard.log")}, "the log " + path("hard.log") + " and the text file " + path("items.csv")},
+        {{"--log", path("copy.db")}, "the log " + path("copy.db") + " and the store " + path("store.db")},
+        {{"--log", log, "--reject", path("linked.csv")}, "the reject file " + path("linked.csv") + " and the log " + log},
+        {{"--log", path("later.log"), "--reject", path("dangling.csv")},
+         "the reject file " + path("dangling.csv") + " and the log " + path("later.log")},
+        {{"--log", log, "--reject", path("sub/../store.db")}, "and the store " + path("store.db")},
+        {{"--log", log, "--reject", path("items.csv")}, "and the text file " + path("items.csv")},
+        // The files SQLite keeps beside the store, there or not.
+        {{"--log", log, "--reject", path("store.db-wal")}, "and the store's write-ahead log " + path("store.db-wal")},
+        {{"--log", path("store.db-journal")}, "and the store's rollback journal"},
+        {{"--log", log, "--reject", path("store.db-shm")}, "and the store's shared-memory index"},
+        // The reject file is written under another name until the run ends.
+        {{"--log", path("r.csv.partial"), "--reject", path("r.csv")},
+         "the unfinished reject file " + path("r.csv.partial") + " and the log " + path("r.csv.partial")},
+    };
+    for (const Refusal &refusal : cases) {
+        const CliResult result = vxrimp(importItems(connect) + refusal.paths);
+        const std::string shown = refusal.paths.join(' ').toStdString();
+        EXPECT_EQ(result.exitCode, 2) << shown;
+        EXPECT_TRUE(result.err.contains(refusal.message)) << shown << "\n" << result.err.toStdString();
+    }
+    EXPECT_EQ(readTestFile(path("items.csv")), lines);
+    EXPECT_EQ(readTestFile(log), "history\r\n");
+    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item").toInt(), 0);
+    for (const char *name : {"later.log", "r.csv", "r.csv.partial", "items.rejected.csv", "store.db-journal"})
+        EXPECT_FALSE(QFile::exists(path(name))) << name;
+}
+
+TEST_F(RunFilesTest, ARejectFileOnAFullDiskSaysWhyAndHoldsWholeLines)
+{
+    const QString connect = newStore();
+    constexpr int Lines = 2000;
+    QByteArray text;
+    for (int i = 1; i <= Lines; ++i)
+        text += "D" + QByteArray::number(i).rightJustified(6, '0') + ",Item," + QByteArray(400, 'x') + "\r\n";
+    ASSERT_TRUE(writeTestFile(path("items.csv"), text));
+    const CliResult first = vxrimp(importItems(connect) << "--log" << path("import.log"));
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+
+    // The same lines again are all duplicates, and the reject file meets a
+    // file size limit that the store and its companions stay under.
+    const qint64 limitKiB = QFileInfo(path("store.db")).size() / 1024 + 160;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+    environment.insert("LC_ALL", "C");
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(m_dir.path());
+    process.start("bash", QStringList{"-c", QStringLiteral("ulimit -f %1; trap '' XFSZ; exec \"$0\" \"$@\"").arg(limitKiB),
+                                      VXR_BINARY_DIR "/bin/vxrimp"}
+                                  + importItems(connect)
+                                  + QStringList{"--log", path("again.log"), "--reject", path("rejected.csv")});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_EQ(process.exitCode(), 1) << out.toStdString() << process.readAllStandardError().toStdString();
+
+    const QByteArray rejected = readTestFile(path("rejected.csv"));
+    EXPECT_FALSE(QFile::exists(path("rejected.csv.partial")));
+    EXPECT_GT(rejected.size(), 0);
+    EXPECT_LE(rejected.size(), limitKiB * 1024);
+    EXPECT_TRUE(rejected.endsWith("\r\n"));
+    EXPECT_TRUE(text.startsWith(rejected));
+    const QRegularExpression row("  Reject file:\\s+(.*)\n");
+    EXPECT_EQ(row.match(out).captured(1),
+              QStringLiteral("%1 (could not be written: File too large; the file holds the first %2 of the %3 "
+                             "lines not stored)")
+                  .arg(path("rejected.csv"))
+                  .arg(rejected.count('\n'))
+                  .arg(Lines));
+}
+
+} // namespace

@@ -7,7 +7,9 @@
 #include "StatementCanceller.h"
 
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -72,7 +74,7 @@ DbConnection::~DbConnection()
     close();
 }
 
-bool DbConnection::open(const QString &connectionString, DbError *error, int timeoutSeconds)
+bool DbConnection::open(const QString &connectionString, DbError *error, int timeoutSeconds, CancelToken *cancel)
 {
     close();
     const auto fail = [error](const DbError &failure) {
@@ -94,11 +96,18 @@ bool DbConnection::open(const QString &connectionString, DbError *error, int tim
         if (const auto refused = notAStore(target.databaseName))
             return fail(connectionError(*refused));
         m_interruption->busyWait = std::make_unique<SqliteBusyWait>(qMax(timeoutSeconds, 1) * 1000);
+        m_interruption->busyWait->setCancelToken(cancel);
     }
+    // The token serves the connect only; a run sets its own (setCancelToken).
+    const auto connectOnly = qScopeGuard([this] {
+        if (m_interruption->busyWait)
+            m_interruption->busyWait->setCancelToken(nullptr);
+    });
     target.databaseName = sqlDialect(target.dialect).openedDatabaseName(target.databaseName);
 
-    if (!openTarget(target, &message))
-        return fail(connectionError(message));
+    DbError failure;
+    if (!openTarget(target, &failure))
+        return fail(failure);
     // A data source that turned out to be of a known kind needs that kind's
     // options too.
     if (m_dialect != target.dialect) {
@@ -107,8 +116,8 @@ bool DbConnection::open(const QString &connectionString, DbError *error, int tim
             close();
             target.dialect = m_dialect;
             target.databaseName = name;
-            if (!openTarget(target, &message))
-                return fail(connectionError(message));
+            if (!openTarget(target, &failure))
+                return fail(failure);
         }
     }
     if (target.dialect == Dialect::SQLite)
@@ -116,28 +125,24 @@ bool DbConnection::open(const QString &connectionString, DbError *error, int tim
     return true;
 }
 
-bool DbConnection::openTarget(const ConnectionTarget &target, QString *message)
+bool DbConnection::openTarget(const ConnectionTarget &target, DbError *failure)
 {
     const QString name = QStringLiteral("vxr-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     bool opened = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(target.qtDriver, name);
         if (!db.isValid()) {
-            *message = QStringLiteral("The database driver %1 is not available.").arg(target.qtDriver);
+            *failure = connectionError(QStringLiteral("The database driver %1 is not available.").arg(target.qtDriver));
         } else {
             db.setDatabaseName(target.databaseName);
             db.setConnectOptions(target.connectOptions);
             if (!db.open()) {
-                *message = db.lastError().text().trimmed();
-                if (message->isEmpty())
-                    *message = QStringLiteral("The database could not be opened.");
-            } else if (!sqlDialect(target.dialect).prepareConnection(db, message)) {
-                *message = QStringLiteral("\"%1\" could not be used as a database: %2")
-                               .arg(target.databaseName, *message);
+                const QString message = db.lastError().text().trimmed();
+                *failure = connectionError(message.isEmpty() ? QStringLiteral("The database could not be opened.")
+                                                             : message);
+            } else if (!prepareOpened(db, target, failure)) {
                 db.close();
             } else {
-                if (m_interruption->busyWait)
-                    m_interruption->busyWait->install(db);
                 m_dialect = dialectFromDriver(db, target.dialect);
                 opened = true;
             }
@@ -149,6 +154,40 @@ bool DbConnection::openTarget(const ConnectionTarget &target, QString *message)
     }
     m_connectionName = name;
     return true;
+}
+
+// The dialect's settings on a connection just opened. On a store another
+// program has locked they wait as any statement does: up to the time-out,
+// giving way to a cancel.
+bool DbConnection::prepareOpened(const QSqlDatabase &db, const ConnectionTarget &target, DbError *failure)
+{
+    SqliteBusyWait *busyWait = m_interruption->busyWait.get();
+    if (busyWait)
+        busyWait->install(db);
+    QElapsedTimer waited;
+    waited.start();
+    bool gaveUp = false;
+    const auto waitForLock = [&] {
+        gaveUp = !busyWait || !busyWait->pauseBeforeRetry(waited.elapsed());
+        return !gaveUp;
+    };
+    QString message;
+    if (sqlDialect(target.dialect).prepareConnection(db, waitForLock, &message))
+        return true;
+    if (gaveUp && busyWait && busyWait->cancelRequested())
+        *failure = DbError{
+                ErrorNumbers::OperationCancelled,
+                QStringLiteral("Cancelled while another program held a lock on \"%1\".").arg(target.databaseName),
+                FailureScope::Cancel};
+    else if (gaveUp && busyWait)
+        *failure = connectionError(QStringLiteral("\"%1\" is locked by another program and stayed locked for the %2 "
+                                                  "second(s) the connection waits: %3")
+                                           .arg(target.databaseName,
+                                                QString::number(busyWait->timeoutMilliseconds() / 1000), message));
+    else
+        *failure = connectionError(
+                QStringLiteral("\"%1\" could not be used as a database: %2").arg(target.databaseName, message));
+    return false;
 }
 
 void DbConnection::close()

@@ -28,8 +28,11 @@ public:
     DbConnection &operator=(const DbConnection &) = delete;
 
     // Opens a new connection (closing any open one). On failure returns false
-    // and fills *error with the number and the database's description.
-    bool open(const QString &connectionString, DbError *error, int timeoutSeconds = 15);
+    // and fills *error with the number and the database's description. A
+    // store another program has locked is waited for up to the time-out;
+    // a request on cancel (when given) cuts that wait short.
+    bool open(const QString &connectionString, DbError *error, int timeoutSeconds = 15,
+              CancelToken *cancel = nullptr);
     void close();
     bool isOpen() const;
 
@@ -45,7 +48,8 @@ public:
     StatementCanceller *statementCanceller() const;
 
 private:
-    bool openTarget(const struct ConnectionTarget &target, QString *message);
+    bool openTarget(const struct ConnectionTarget &target, DbError *failure);
+    bool prepareOpened(const QSqlDatabase &db, const ConnectionTarget &target, DbError *failure);
 
     QString m_connectionName;
     Dialect m_dialect = Dialect::SQLite;

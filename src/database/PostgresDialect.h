@@ -19,6 +19,13 @@ public:
     // stay well below that.
     int maxParameters() const override { return 6000; }
     QString schemaResource() const override { return QStringLiteral(":/vxr/schema/postgresql.sql"); }
+    // An advisory lock of the transaction, on a key of our own (the bytes
+    // of "VXR-refs"); a wait the server gives up (a deadlock, lock_timeout)
+    // fails like any other statement.
+    QString referenceLockSql() const override
+    {
+        return QStringLiteral("SELECT pg_advisory_xact_lock(6221813240358594163)");
+    }
 
     // Adds the psqlODBC option that leaves the handling of a failed
     // statement to us: without it the driver rolls back the whole

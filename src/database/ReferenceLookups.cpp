@@ -92,7 +92,34 @@ QVariant idValue(qint64 id)
 ReferenceLookups::ReferenceLookups(FieldTable &fields, TableRecordsets &tables, const RegionalSettings &regional)
     : m_fields(fields), m_tables(tables), m_transaction(tables.transaction()), m_regional(regional)
 {
-    m_transaction.addRollbackListener([this](quint64 since) { m_cache.forgetSince(since); });
+    m_transaction.addRollbackListener([this](quint64 since) {
+        m_cache.forgetSince(since);
+        if (m_lockMark && *m_lockMark >= since)
+            m_lockMark.reset();
+    });
+}
+
+bool ReferenceLookups::lockForAdding()
+{
+    const SqlDialect &dialect = m_tables.statements().sqlDialect();
+    const QString sql = dialect.referenceLockSql();
+    if (sql.isEmpty())
+        return false;
+    // A commit since ends the lock; a rollback said so already.
+    if (m_lockMark && m_transaction.isActive() && *m_lockMark >= m_transaction.beginMark())
+        return false;
+    m_transaction.begin();
+    PreparedStatement &lock = m_tables.statements().run(sql, {});
+    QVariant granted;
+    {
+        const ResultRelease release(lock);
+        if (lock.next())
+            granted = lock.value(0);
+    }
+    if (const std::optional<DbError> refused = dialect.referenceLockRefusal(granted))
+        throw *refused;
+    m_lockMark = m_transaction.mark();
+    return true;
 }
 
 // On a backend where a failed statement spoils the transaction, a look-up
@@ -122,13 +149,20 @@ QVariant ReferenceLookups::cached(const QString &key, const std::function<QVaria
 // first row decides, as the database orders it. An add refused as a
 // duplicate means the row is there after all (another program added it a
 // moment ago, or the database takes a stored name for this one): the
-// repeated query finds it. Any other failure fails the line.
+// repeated query finds it. Any other failure fails the line. Before a
+// name is added, the lock for adding references is taken: when another run
+// was adding it, the name is then found.
 QVariant ReferenceLookups::findOrAdd(const QString &query, const QString &name, const std::function<qint64()> &add)
 {
     SqlStatements &sql = m_tables.statements();
-    const FirstRow first = firstRow(sql, query, {name});
+    FirstRow first = firstRow(sql, query, {name});
     if (first.found && storedValueEquals(first.name, name))
         return idOf(first.id);
+    if (lockForAdding()) {
+        first = firstRow(sql, query, {name});
+        if (first.found && storedValueEquals(first.name, name))
+            return idOf(first.id);
+    }
     qint64 added = 0;
     try {
         added = m_transaction.guarded(AddSavepoint, add);
@@ -171,7 +205,10 @@ QVariant ReferenceLookups::GetCategoryID(const QString &name)
     return cached(cacheKey('C', text + QLatin1Char('\x1f') + QString::number(departmentId)), [&] {
         // Whatever the database's comparison selects is this category; the
         // name is not compared again.
-        const FirstRow first = firstRow(m_tables.statements(), CategoryQuery, {text, departmentId});
+        const auto find = [&] { return firstRow(m_tables.statements(), CategoryQuery, {text, departmentId}); };
+        FirstRow first = find();
+        if (!first.found && lockForAdding())
+            first = find();
         if (first.found)
             return idOf(first.id);
         return idValue(m_transaction.guarded(AddSavepoint, [&] {

@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <optional>
 
 namespace vxr {
 
@@ -51,6 +52,16 @@ public:
     // The same for item classes.
     QVariant GetItemClassID(const QString &code);
 
+    // Makes sure the transaction holds the lock for adding references (see
+    // SqlDialect::referenceLockSql), waiting while another run's
+    // transaction holds it. Taken when a name was not found, before it is
+    // added; whatever another run added meanwhile is committed once it is
+    // granted. True when it was taken just now, so that a name looked up
+    // before must be looked up again; false when the transaction holds it
+    // already or the backend needs none. Throws DbError; a cancel request
+    // interrupts the wait.
+    bool lockForAdding();
+
     static constexpr int SupplierNameLength = 30;
     static constexpr int CodeLength = 10;
     static constexpr int ItemTaxDescriptionLength = 20;
@@ -69,6 +80,7 @@ private:
     Transaction &m_transaction;
     const RegionalSettings &m_regional;
     ReferenceCache m_cache;
+    std::optional<quint64> m_lockMark; // the transaction mark the lock was taken at
 };
 
 // An ID as the look-ups and the record writer hand it on: a 32-bit integer

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace vxr {
 
@@ -107,12 +108,32 @@ public:
     // it has none.
     virtual QString schemaResource() const { return {}; }
 
+    // The lock a run holds, until its transaction ends, while it adds
+    // departments, categories, suppliers or taxes, so that another run
+    // adding the same name waits and then finds it instead of adding it
+    // again (the store need not have a unique index on the names). One lock
+    // for every name: locks per name, taken line by line as the names come
+    // up, deadlock two runs that add the same names in another order. The
+    // statement takes it, waiting while another transaction holds it; empty
+    // when the backend needs none (SQLite's writer holds the whole store, an
+    // unknown ODBC source offers nothing we could rely on).
+    virtual QString referenceLockSql() const { return {}; }
+    // The failure the statement's first value (invalid without a row) stands
+    // for when the lock was not granted; none when it was.
+    virtual std::optional<DbError> referenceLockRefusal(const QVariant &) const { return std::nullopt; }
+
     // The database name Qt's driver opens, with the options the import
     // relies on added (an ODBC string, or the file of an embedded store).
     virtual QString openedDatabaseName(const QString &databaseName) const { return databaseName; }
     // Settings made on a connection just opened; false with *error when
-    // the database refuses them.
-    virtual bool prepareConnection(const QSqlDatabase &, QString *) const { return true; }
+    // the database refuses them. A setting that finds the database locked
+    // by another program is tried again as long as waitForLock (which
+    // pauses a moment first) says so.
+    virtual bool prepareConnection(const QSqlDatabase &, const std::function<bool()> & /*waitForLock*/,
+                                   QString * /*error*/) const
+    {
+        return true;
+    }
 };
 
 // The dialect of a backend; the objects live as long as the program.

@@ -32,6 +32,11 @@ public:
     int maxParameters() const override { return 2100; }
     int maxRowsPerValuesList() const override { return 1000; }
     QString schemaResource() const override { return QStringLiteral(":/vxr/schema/sqlserver.sql"); }
+    // An application lock owned by the transaction. sp_getapplock reports a
+    // lock it did not grant by its return value, not as an error: the
+    // statement gives that value back.
+    QString referenceLockSql() const override;
+    std::optional<DbError> referenceLockRefusal(const QVariant &result) const override;
 };
 
 } // namespace vxr

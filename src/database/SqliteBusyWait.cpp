@@ -33,13 +33,21 @@ int SqliteBusyWait::onBusy(void *self, int attempt)
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     if (attempt == 0)
         wait->m_waitStartedMs = now;
-    const CancelToken *token = wait->m_token.load();
-    if (token && token->isRequested())
-        return 0;
-    if (now - wait->m_waitStartedMs >= wait->m_timeoutMs)
-        return 0;
+    return wait->pauseBeforeRetry(now - wait->m_waitStartedMs) ? 1 : 0;
+}
+
+bool SqliteBusyWait::pauseBeforeRetry(qint64 waitedMs) const
+{
+    if (cancelRequested() || waitedMs >= m_timeoutMs)
+        return false;
     QThread::msleep(WaitStepMs);
-    return 1;
+    return true;
+}
+
+bool SqliteBusyWait::cancelRequested() const
+{
+    const CancelToken *token = m_token.load();
+    return token && token->isRequested();
 }
 
 } // namespace vxr

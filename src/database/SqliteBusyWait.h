@@ -23,6 +23,14 @@ public:
     bool install(const QSqlDatabase &database);
     void setCancelToken(CancelToken *token) { m_token.store(token); }
 
+    // For a statement that found the store locked without waiting (SQLite
+    // does not wait where waiting could deadlock) and is to be tried again:
+    // pauses a moment and returns true, or returns false at once when the
+    // wait so far has reached the time-out or a cancel is requested.
+    bool pauseBeforeRetry(qint64 waitedMs) const;
+    bool cancelRequested() const;
+    int timeoutMilliseconds() const { return m_timeoutMs; }
+
 private:
     static int onBusy(void *self, int attempt);
 

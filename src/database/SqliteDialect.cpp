@@ -41,14 +41,20 @@ QList<ColumnType> SqliteDialect::readColumnTypes(const QSqlDatabase &database, c
     return columnTypesFrom(query, table, [](const QSqlQuery &row) { return classifyDeclaredType(row.value(1).toString()); });
 }
 
-bool SqliteDialect::prepareConnection(const QSqlDatabase &database, QString *error) const
+bool SqliteDialect::prepareConnection(const QSqlDatabase &database, const std::function<bool()> &waitForLock,
+                                      QString *error) const
 {
     QSqlQuery query(database);
     for (const QString &pragma : {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=NORMAL")}) {
-        if (!query.exec(pragma)) {
-            *error = query.lastError().text();
-            return false;
+        while (!query.exec(pragma)) {
+            const int code = query.lastError().nativeErrorCode().trimmed().toInt();
+            const bool locked = (code & 0xff) == 5 || (code & 0xff) == 6; // SQLITE_BUSY, SQLITE_LOCKED
+            if (!locked || !waitForLock()) {
+                *error = errorDescription(query.lastError());
+                return false;
+            }
         }
+        query.finish();
     }
     return true;
 }

@@ -27,8 +27,11 @@ public:
     QVariant booleanValue(bool value) const override { return value ? 1 : 0; }
     QString schemaResource() const override { return QStringLiteral(":/vxr/schema/sqlite.sql"); }
     // Write-ahead log and normal sync: what is committed survives the
-    // program's death, at a modest cost per commit.
-    bool prepareConnection(const QSqlDatabase &database, QString *error) const override;
+    // program's death, at a modest cost per commit. Switching a store to the
+    // write-ahead log while another program writes to it fails at once
+    // (SQLite does not wait where waiting could deadlock): it is tried again.
+    bool prepareConnection(const QSqlDatabase &database, const std::function<bool()> &waitForLock,
+                           QString *error) const override;
 
     // The result codes after which the store can take nothing more in this
     // run: busy past the time-out, I/O errors, a full disk, corruption.

@@ -45,6 +45,8 @@ public:
     // learned from the database at mark m or later is undone when a rollback
     // reports since <= m.
     quint64 mark() const { return m_mark; }
+    // The mark the open transaction began at.
+    quint64 beginMark() const { return m_beginMark; }
     // Called with the mark of the savepoint or transaction rolled back.
     void addRollbackListener(std::function<void(quint64 since)> listener);
 

@@ -135,6 +135,11 @@ TEST(Dialect, HowFarAFailureReaches)
         {Dialect::PostgreSQL, "server closed the connection unexpectedly", "", {{"S1000"}, {1}},
          ErrorNumbers::ConnectionFailed, FailureScope::Run},
         {Dialect::PostgreSQL, "value too long", "", {{"22001"}, {1}}, ErrorNumbers::ValueOutOfRange, FailureScope::Line},
+        // A lock wait the server gave up fails the line; the savepoint undoes the statement.
+        {Dialect::PostgreSQL, "deadlock detected", "", {{"40P01"}, {1}}, ErrorNumbers::StatementFailed,
+         FailureScope::Line},
+        {Dialect::PostgreSQL, "canceling statement due to lock timeout", "", {{"55P03"}, {1}},
+         ErrorNumbers::StatementFailed, FailureScope::Line},
         {Dialect::SqlServer, "Transaction was deadlocked", "", {{"40001"}, {1205}}, ErrorNumbers::StatementFailed,
          FailureScope::Run},
         {Dialect::SqlServer, "Operation canceled", "", {{"HY008"}, {0}}, ErrorNumbers::OperationCancelled,
@@ -146,6 +151,36 @@ TEST(Dialect, HowFarAFailureReaches)
         const DbError error = sqlDialect(row.kind).errorFrom(statementError(row.text, row.native), row.diagnostics);
         EXPECT_EQ(error.number, row.number) << row.text;
         EXPECT_EQ(error.scope, row.scope) << row.text;
+    }
+}
+
+// The lock for adding references: none where the transaction holds the
+// whole store (SQLite) or nothing is known of the source; on SQL Server an
+// application lock whose return value decides.
+TEST(Dialect, TheLockForAddingReferences)
+{
+    EXPECT_TRUE(sqlDialect(Dialect::SQLite).referenceLockSql().isEmpty());
+    EXPECT_TRUE(sqlDialect(Dialect::OtherOdbc).referenceLockSql().isEmpty());
+    const SqlDialect &server = sqlDialect(Dialect::SqlServer);
+    EXPECT_EQ(server.referenceLockSql(),
+              "DECLARE @granted int; EXEC @granted = sp_getapplock @Resource = N'VXR-refs', @LockMode = 'Exclusive', "
+              "@LockOwner = 'Transaction'; SELECT @granted");
+    const struct { QVariant result; bool refused; qint32 number; FailureScope scope; } rows[] = {
+        {0, false, 0, FailureScope::Line},  // granted at once
+        {1, false, 0, FailureScope::Line},  // granted after a wait
+        {-1, true, ErrorNumbers::StatementFailed, FailureScope::Line}, // the lock time-out
+        {-2, true, ErrorNumbers::OperationCancelled, FailureScope::Cancel},
+        {-3, true, ErrorNumbers::StatementFailed, FailureScope::Run},  // a deadlock victim, as error 1205
+        {-999, true, ErrorNumbers::StatementFailed, FailureScope::Line},
+        {QVariant(), true, ErrorNumbers::StatementFailed, FailureScope::Line}, // no row came back
+    };
+    for (const auto &row : rows) {
+        const std::optional<DbError> refused = server.referenceLockRefusal(row.result);
+        ASSERT_EQ(refused.has_value(), row.refused) << row.result.toString().toStdString();
+        if (refused) {
+            EXPECT_EQ(refused->number, row.number) << row.result.toString().toStdString();
+            EXPECT_EQ(refused->scope, row.scope) << row.result.toString().toStdString();
+        }
     }
 }
 

@@ -1,7 +1,16 @@
 #include "TestStores.h"
 
 #include "catalogue/VariantKinds.h"
+#include "database/CancelToken.h"
 #include "database/ReferenceLookups.h"
+#include "database/SqlDialect.h"
+#include "database/Transaction.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <future>
+#include <thread>
 
 using namespace vxr;
 using namespace vxr::test;
@@ -149,6 +158,57 @@ TEST_P(LookupsTest, ARowTheDatabaseRefusesFailsTheLookUpAndLeavesNothing)
                            : "ALTER TABLE ItemTax ADD CONSTRAINT refuse CHECK (HQID < 0)");
     EXPECT_THROW(lookups->GetTaxID(QStringLiteral("7.25")), DbError);
     EXPECT_EQ(count("Tax") + count("ItemTax"), 0);
+}
+
+// Another run's transaction holds the lock for adding references (on SQLite
+// the store's write lock) while it adds a department. The run's look-up
+// waits: once the other run commits, it finds that department instead of
+// adding it again; a cancel request cuts the wait short.
+TEST_P(LookupsTest, ANameAnotherRunIsAddingIsWaitedForAndFound)
+{
+    const struct { const char *name; bool commit; int holdMs; } cases[] = {{"Held", true, 700}, {"Kept", false, 2500}};
+    for (const auto &c : cases) {
+        std::promise<void> locked;
+        std::thread otherRun([&] {
+            DbConnection other;
+            DbError error;
+            EXPECT_TRUE(other.open(connectionString(), &error)) << error.description.toStdString();
+            QSqlQuery query(other.database());
+            const QString lock = sqlDialect(other.dialect()).referenceLockSql();
+            EXPECT_TRUE(query.exec(lock.isEmpty() ? "BEGIN IMMEDIATE" : "BEGIN"));
+            EXPECT_TRUE(lock.isEmpty() || query.exec(lock));
+            EXPECT_TRUE(runBound(query, "INSERT INTO Department (Name, Code) VALUES (?, ?)", {c.name, c.name}));
+            locked.set_value();
+            QThread::msleep(c.holdMs);
+            EXPECT_TRUE(query.exec(c.commit ? "COMMIT" : "ROLLBACK"));
+        });
+        locked.get_future().wait();
+        CancelToken cancel;
+        connection.setCancelToken(&cancel);
+        std::thread canceller([&] {
+            QThread::msleep(300);
+            if (!c.commit)
+                cancel.request();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            tables->transaction().begin(); // as a run's batch has it open
+            const QVariant id = lookups->GetDepartmentID(c.name);
+            EXPECT_EQ(id.toLongLong(), idOf("Department", "Name", c.name));
+            EXPECT_TRUE(c.commit);
+            EXPECT_GE(clock.elapsed(), 500);
+        } catch (const DbError &error) {
+            EXPECT_FALSE(c.commit) << error.description.toStdString();
+            EXPECT_TRUE(error.endsRun());
+            EXPECT_LT(clock.elapsed(), 1500);
+        }
+        tables->transaction().rollback();
+        connection.setCancelToken(nullptr);
+        canceller.join();
+        otherRun.join();
+        EXPECT_EQ(count("Department"), 1);
+    }
 }
 
 TEST_P(LookupsTest, ItemSelectedWithAnotherCaseGivesZero)

@@ -6,6 +6,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
+
+#include <utility>
 
 namespace vxr {
 
@@ -35,11 +38,18 @@ void RunFiles::addStore(const QString &path)
     if (path.isEmpty())
         return;
     // The store is written too, but only by SQLite: what counts is that no
-    // other file of the run is one of these.
-    addRead(QStringLiteral("the store"), path);
-    addRead(QStringLiteral("the store's write-ahead log"), path + QStringLiteral("-wal"));
-    addRead(QStringLiteral("the store's shared-memory index"), path + QStringLiteral("-shm"));
-    addRead(QStringLiteral("the store's rollback journal"), path + QStringLiteral("-journal"));
+    // other file of the run is one of these. SQLite keeps its files beside
+    // the store a link leads to.
+    QStringList stores = {path};
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (!target.isEmpty() && target != QFileInfo(path).absoluteFilePath())
+        stores << target;
+    for (const QString &store : std::as_const(stores)) {
+        addRead(QStringLiteral("the store"), store);
+        addRead(QStringLiteral("the store's write-ahead log"), store + QStringLiteral("-wal"));
+        addRead(QStringLiteral("the store's shared-memory index"), store + QStringLiteral("-shm"));
+        addRead(QStringLiteral("the store's rollback journal"), store + QStringLiteral("-journal"));
+    }
 }
 
 QString RunFiles::clash() const

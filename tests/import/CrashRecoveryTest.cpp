@@ -44,7 +44,7 @@ TEST_F(CrashRecoveryTest, AKilledRunIsFinishedByImportingTheSameFileAgain)
     process.setWorkingDirectory(m_dir.path());
     process.start(VXR_BINARY_DIR "/bin/vxrimp", arguments);
     ASSERT_TRUE(process.waitForStarted());
-    for (int attempt = 0; attempt < 2000; ++attempt) {
+    for (int attempt = 0; attempt < 6000; ++attempt) {
         if (storeQuery("SELECT COUNT(*) FROM Item").toInt() >= 3000 && QFile::exists(path("rejected.csv.partial")))
             break;
         QThread::msleep(5);

@@ -30,11 +30,12 @@ struct Refusal
 {
     QStringList paths; // --log and --reject
     QString message;
+    QString store = QStringLiteral("store.db"); // the store as the connection string names it
 };
 
 TEST_F(RunFilesTest, FilesThatAreOneFileAreRefusedBeforeAnythingIsWritten)
 {
-    const QString connect = newStore();
+    newStore();
     const QByteArray lines = "S1,One\r\nS2,Two\r\n";
     ASSERT_TRUE(writeTestFile(path("items.csv"), lines));
     ASSERT_TRUE(writeTestFile(path("import.log"), "history\r\n"));
@@ -43,6 +44,7 @@ TEST_F(RunFilesTest, FilesThatAreOneFileAreRefusedBeforeAnythingIsWritten)
     ASSERT_EQ(::link(QFile::encodeName(path("store.db")).constData(), QFile::encodeName(path("copy.db")).constData()), 0);
     ASSERT_TRUE(QFile::link(path("import.log"), path("linked.csv")));
     ASSERT_TRUE(QFile::link(path("later.log"), path("dangling.csv"))); // to a log not there yet
+    ASSERT_TRUE(QFile::link(path("store.db"), path("shortcut.db")));
 
     const QString log = path("import.log");
     const QList<Refusal> cases = {
@@ -63,12 +65,13 @@ TEST_F(RunFilesTest, FilesThatAreOneFileAreRefusedBeforeAnythingIsWritten)
         {{"--log", log, "--reject", path("store.db-wal")}, "and the store's write-ahead log " + path("store.db-wal")},
         {{"--log", path("store.db-journal")}, "and the store's rollback journal"},
         {{"--log", log, "--reject", path("store.db-shm")}, "and the store's shared-memory index"},
+        {{"--log", log, "--reject", path("store.db-wal")}, "and the store's write-ahead log", "shortcut.db"},
         // The reject file is written under another name until the run ends.
         {{"--log", path("r.csv.partial"), "--reject", path("r.csv")},
          "the unfinished reject file " + path("r.csv.partial") + " and the log " + path("r.csv.partial")},
     };
     for (const Refusal &refusal : cases) {
-        const CliResult result = vxrimp(importItems(connect) + refusal.paths);
+        const CliResult result = vxrimp(importItems("Provider=SQLite;Data Source=" + path(refusal.store)) + refusal.paths);
         const std::string shown = refusal.paths.join(' ').toStdString();
         EXPECT_EQ(result.exitCode, 2) << shown;
         EXPECT_TRUE(result.err.contains(refusal.message)) << shown << "\n" << result.err.toStdString();

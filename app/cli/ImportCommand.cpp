@@ -67,6 +67,10 @@ QString summaryText(const ImportSummary &summary, const ImportSetup &setup)
     row(QStringLiteral("Lines read"), QString::number(summary.linesRead));
     row(QStringLiteral("Rows added"), QString::number(summary.rowsAdded));
     row(QStringLiteral("Rows updated"), QString::number(summary.rowsUpdated));
+    if (summary.rolledBackAdded + summary.rolledBackUpdated > 0)
+        row(QStringLiteral("Rolled back"), QStringLiteral("%1 row(s) would have been added and %2 updated; none is stored")
+                                                   .arg(summary.rolledBackAdded)
+                                                   .arg(summary.rolledBackUpdated));
     row(QStringLiteral("Lines skipped"), QString::number(summary.linesSkipped));
     row(QStringLiteral("Lines failed"), QString::number(summary.linesFailed));
     row(QStringLiteral("Lines not reached"), QString::number(summary.linesNotReached));

@@ -3,6 +3,7 @@
 #include "ImportLog.h"
 #include "LineLoop.h"
 #include "RejectFile.h"
+#include "RunAccounting.h"
 #include "RunFiles.h"
 
 #include "catalogue/FieldTable.h"
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace vxr {
 
@@ -63,7 +65,9 @@ private:
 
     void finishBatches(LineLoop &lines, const std::optional<Stop> &stop);
     void finishSingleTransaction(LineLoop &lines, const std::optional<Stop> &stop);
-    void collectNotReached();
+    qint64 collectNotReached();
+    void keepRolledBackApart();
+    void checkAccounting(qint64 linesRead);
     void checkFileUnchanged();
     void closeAll();
 
@@ -125,10 +129,12 @@ ImportSummary Run::execute()
     else
         finishSingleTransaction(lines, stop);
     m_failedInBatch = 0;
-    collectNotReached();
+    keepRolledBackApart();
+    const qint64 linesRead = lines.linesTaken() + collectNotReached();
     if (!stop)
         checkFileUnchanged();
     closeAll();
+    checkAccounting(linesRead);
 
     showProgress(true);
     showOutcome();
@@ -252,19 +258,49 @@ void Run::finishSingleTransaction(LineLoop &lines, const std::optional<Stop> &st
 }
 
 // The lines after a stop were never processed: they are read on, counted and
-// kept in the reject file with the rest.
-void Run::collectNotReached()
+// kept in the reject file with the rest. Returns how many.
+qint64 Run::collectNotReached()
 {
     if (!m_summary.stopped())
-        return;
+        return 0;
+    qint64 lines = 0;
     while (!m_reader.AtEndOfFile()) {
         m_reader.ReadNextRecord();
         if (m_reader.hasReadError())
             break;
+        ++lines;
         ++m_summary.linesNotReached;
         if (m_reject)
             m_reject->add(m_reader.CurrentLine + m_reader.currentLineEnd());
     }
+    return lines;
+}
+
+// A single transaction rolled back at the end stored nothing: its counts say
+// so, and what it would have added and updated is kept apart. A test run's
+// counts stay as they are: they are what it is for.
+void Run::keepRolledBackApart()
+{
+    if (!m_summary.nothingStored || m_summary.outcome == RunOutcome::TestRun)
+        return;
+    m_summary.rolledBackAdded += std::exchange(m_summary.rowsAdded, 0);
+    m_summary.rolledBackUpdated += std::exchange(m_summary.rowsUpdated, 0);
+}
+
+void Run::checkAccounting(qint64 linesRead)
+{
+    std::optional<qint64> rejected;
+    if (m_reject && m_summary.rejectWritten)
+        rejected = m_reject->lineCount();
+    const QString fault = accountingFault(m_summary, linesRead, rejected);
+    if (fault.isEmpty())
+        return;
+    const QString reason = QStringLiteral("the line counts do not add up (%1); this is a fault of the program: "
+                                          "compare the text file with the store before importing it again")
+                                   .arg(fault);
+    m_summary.failure = m_summary.outcome == RunOutcome::Failed ? m_summary.failure + QStringLiteral("; ") + reason
+                                                                : reason;
+    m_summary.outcome = RunOutcome::Failed;
 }
 
 // A file that changed between counting and reading was not imported as the

@@ -86,7 +86,8 @@ enum class RunOutcome {
 };
 
 // What a run did. Every line of the file is in exactly one of added,
-// updated, skipped, failed and not reached.
+// updated, rolled back, skipped, failed and not reached; a run that finds it
+// otherwise reports itself failed.
 struct ImportSummary
 {
     RunOutcome outcome = RunOutcome::Failed;
@@ -97,6 +98,12 @@ struct ImportSummary
     qint64 linesSkipped = 0;
     qint64 linesFailed = 0;
     qint64 linesNotReached = 0;   // not processed: the run was cancelled or stopped
+    // Lines written in a single transaction that was then rolled back (all
+    // or nothing with failed lines, or cancelled): what they would have added
+    // and updated. None of it is stored, so rowsAdded and rowsUpdated say 0;
+    // a test run keeps its counts in rowsAdded and rowsUpdated instead.
+    qint64 rolledBackAdded = 0;
+    qint64 rolledBackUpdated = 0;
     // Values of the lines counted as added or updated that were not taken as
     // their text gave them; neither is a failure. Texts with no number in a
     // number column (stored as 0) or no date in a date column (stored

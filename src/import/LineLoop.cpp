@@ -89,18 +89,17 @@ QList<LineLoop::AheadLine> LineLoop::readAhead(std::optional<Stop> *readStop)
 {
     const int size = m_request.mode == RunMode::Batches ? qMin(m_request.batchLines, MaxChunk) : MaxChunk;
     QList<AheadLine> chunk;
-    qint64 number = m_out.summary.linesRead + m_out.summary.linesNotReached;
+    chunk.reserve(size);
     while (chunk.size() < size && !m_reader.AtEndOfFile()) {
-        ++number;
         m_reader.ReadNextRecord();
         if (m_reader.hasReadError()) {
             *readStop = Stop{Stop::Kind::TextFile, QStringLiteral("line %1 of the text file %2 cannot be read: %3")
-                                                           .arg(number)
+                                                           .arg(m_linesTaken + 1)
                                                            .arg(QDir::toNativeSeparators(m_request.textFilePath),
                                                                 m_reader.errorString())};
             break;
         }
-        chunk.append({number, m_reader.currentLine()});
+        chunk.append({++m_linesTaken, m_reader.currentLine()});
     }
     return chunk;
 }
@@ -116,27 +115,39 @@ bool LineLoop::skip(const AheadLine &ahead)
     return isBlankLine(ahead.line.bytes);
 }
 
+// Writes a part of the file read ahead. Every line of it is accounted for
+// whatever stops the run: the lines after the one it stopped at go to the
+// ledger as not reached, to be counted and rejected with the batch.
 std::optional<Stop> LineLoop::importChunk(const QList<AheadLine> &chunk)
 {
+    qsizetype next = 0;
+    std::optional<Stop> stop = writeChunk(chunk, next);
+    if (stop)
+        setAside(chunk, next, *stop);
+    return stop;
+}
+
+std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetype &next)
+{
     QList<const ReadLine *> lines;
+    lines.reserve(chunk.size());
     for (const AheadLine &ahead : chunk)
         lines.append(&ahead.line);
     try {
         m_tables.transaction().begin();
         m_staged.startBatch(lines);
     } catch (const DbError &error) {
-        notReached(chunk, 0);
         return stopOn(error, -1);
     }
 
-    for (qsizetype i = 0; i < chunk.size(); ++i) {
-        const AheadLine &ahead = chunk.at(i);
+    for (next = 0; next < chunk.size();) {
+        const AheadLine &ahead = chunk.at(next);
         if (cancelRequested()) {
-            notReached(chunk, i);
             if (std::optional<Stop> stop = flushStaged())
                 return stop;
             return Stop{Stop::Kind::Cancelled, {}};
         }
+        ++next;
         ++m_out.summary.linesRead;
         ++m_linesInBatch;
         m_out.summary.lastLineProcessed = ahead.number;
@@ -149,7 +160,6 @@ std::optional<Stop> LineLoop::importChunk(const QList<AheadLine> &chunk)
             try {
                 m_staged.writeLine(ahead.number, ahead.line);
             } catch (const DbError &error) {
-                notReached(chunk, i + 1);
                 return stopOn(error, place);
             }
         }
@@ -161,19 +171,23 @@ std::optional<Stop> LineLoop::importChunk(const QList<AheadLine> &chunk)
     }
     if (std::optional<Stop> stop = flushStaged())
         return stop;
-    if (m_request.mode == RunMode::Batches)
-        return std::nullopt;
     // One transaction for the whole file: the failures are logged as they
     // are known.
-    m_batch.logFailures(m_out.log);
+    if (m_request.mode != RunMode::Batches)
+        m_batch.logFailures(m_out.log);
     return std::nullopt;
 }
 
-// The lines from a place on were read but never processed.
-void LineLoop::notReached(const QList<AheadLine> &chunk, qsizetype from)
+// The lines from a place on were read but never processed. When the stop
+// lost the open batch, its ledger is closed already: these lines are closed
+// with it, so that they are counted and rejected now. Otherwise they wait in
+// the open batch, which the run commits or rolls back.
+void LineLoop::setAside(const QList<AheadLine> &chunk, qsizetype from, const Stop &stop)
 {
     for (qsizetype i = from; i < chunk.size(); ++i)
         m_batch.add(chunk.at(i).number, chunk.at(i).line.bytes, chunk.at(i).line.end, BatchLedger::Kind::NotReached);
+    if (stop.kind == Stop::Kind::Database)
+        m_batch.lost(m_out.summary, m_out.reject, 0, m_out.log);
 }
 
 std::optional<Stop> LineLoop::flushStaged()

@@ -60,6 +60,8 @@ public:
     void rollBackBatch();
     // Lines failed so far in the open batch.
     qint64 failedInBatch() const { return m_batch.failedCount(); }
+    // Lines the reader has given so far, each of which must end up counted.
+    qint64 linesTaken() const { return m_linesTaken; }
 
 private:
     struct AheadLine
@@ -70,11 +72,12 @@ private:
 
     QList<AheadLine> readAhead(std::optional<Stop> *readStop);
     std::optional<Stop> importChunk(const QList<AheadLine> &chunk);
+    std::optional<Stop> writeChunk(const QList<AheadLine> &chunk, qsizetype &next);
+    void setAside(const QList<AheadLine> &chunk, qsizetype from, const Stop &stop);
     // Skipped lines (the first, blank ones) are counted and not written.
     bool skip(const AheadLine &ahead);
     std::optional<Stop> flushStaged();
     std::optional<Stop> stopOn(const DbError &error, qsizetype place);
-    void notReached(const QList<AheadLine> &chunk, qsizetype from);
     Stop loseBatch(const DbError &error);
     void settle(qint64 number, const LineOutcome &outcome);
     bool batchIsDue() const;
@@ -89,6 +92,7 @@ private:
     QHash<qint64, qsizetype> m_placeOfLine; // where each line of the open batch stands in the ledger
     QElapsedTimer m_batchTimer;
     qint64 m_linesInBatch = 0; // lines processed since the last commit
+    qint64 m_linesTaken = 0;
 };
 
 } // namespace vxr

@@ -76,22 +76,24 @@ void StagedWriter::startBatch(const QList<const ReadLine *> &lines)
     }
 }
 
-// A line whose writing needs rows still staged: it updates the row of a
-// staged key, or names a staged item as its parent.
+// A line whose writing needs rows still staged: it repeats a staged key
+// (whether it is a duplicate, or an update, depends on whether the staged
+// row is stored in the end), or names a staged item as its parent.
 bool StagedWriter::dependsOnStaged(const ReadLine &line) const
 {
     if (m_staged.isEmpty())
         return false;
-    if (!m_duplicatesAsErrors && m_stagedFoldedKeys.contains(folded(textOf(line, m_keyFieldIndex))))
+    if (m_keyFieldIndex != 0 && m_stagedFoldedKeys.contains(folded(textOf(line, m_keyFieldIndex))))
         return true;
     return m_parentItemIndex != 0 && m_stagedFoldedKeys.contains(folded(textOf(line, m_parentItemIndex)));
 }
 
 // The duplicate check of a line, as the database would answer it: the key
-// is stored, or staged by an earlier line (case and trailing blanks count).
+// is stored (found at the batch's start, or written since). A staged key
+// never counts: its line is written first, since its row may yet be refused.
 bool StagedWriter::isDuplicate(const QString &key) const
 {
-    return m_storedKeys.contains(key) || m_stagedKeys.contains(key);
+    return m_storedKeys.contains(key);
 }
 
 // With duplicates not treated as errors, a line that could not be saved
@@ -134,7 +136,6 @@ void StagedWriter::writeLine(qint64 number, const ReadLine &line)
         m_sink(number, updateInstead(line, ErrorNumbers::DuplicateKey, {}));
         return;
     }
-    m_stagedKeys.insert(rows.key);
     m_stagedFoldedKeys.insert(folded(rows.key));
     m_staged.append({number, &line, std::move(rows)});
     m_sink(number, LineOutcome::staged());
@@ -170,7 +171,6 @@ void StagedWriter::flush()
 void StagedWriter::discard()
 {
     m_staged.clear();
-    m_stagedKeys.clear();
     m_stagedFoldedKeys.clear();
 }
 

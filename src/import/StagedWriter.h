@@ -100,7 +100,6 @@ private:
     bool m_keysKnown = false;
     QSet<QString> m_storedKeys;       // held by the table: found at the batch's start, or written since
     QList<Staged> m_staged;
-    QSet<QString> m_stagedKeys;       // exactly
     QSet<QString> m_stagedFoldedKeys; // without regard to case and trailing blanks
 };
 

@@ -57,6 +57,10 @@ QString runOutcomeText(const ImportSummary &summary)
     QString text = howItEnded(summary);
     if (summary.stopped())
         text += whatIsStored(summary);
+    if (summary.rolledBackAdded + summary.rolledBackUpdated > 0)
+        text += QStringLiteral(" Had it been kept, it would have added %1 row(s) and updated %2.")
+                    .arg(summary.rolledBackAdded)
+                    .arg(summary.rolledBackUpdated);
     text += whereTheRestIs(summary);
     // Not failures, but the operator should know: the lines were stored
     // with these values.

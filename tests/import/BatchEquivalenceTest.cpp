@@ -6,6 +6,7 @@
 
 #include "ImportFixture.h"
 
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 using namespace vxr;
@@ -113,6 +114,8 @@ TEST_P(BatchEquivalenceTest, ItemsWithRepeatedKeysParentsAndFailingLines)
     second += itemLine("B4", QString(31, 'D'), "Acme", 8, "A1"); // a department too long: fails alone
     second += itemLine("B5", "Tools", "Acme", 9, "NONE");      // names no parent item
     second += itemLine("B6", "Garden", "Zenith", 10, "A2");
+    second += itemLine("B7", "Tools", "Acme", 99999, "A1");    // refused by the database when bound...
+    second += itemLine("B7", "Paint", "Acme", 11, "A1");       // ...so its key is free for this line
     for (const bool duplicatesAsErrors : {true, false}) {
         SCOPED_TRACE(duplicatesAsErrors ? "duplicates are errors" : "duplicates update");
         const QStringList log =
@@ -121,9 +124,10 @@ TEST_P(BatchEquivalenceTest, ItemsWithRepeatedKeysParentsAndFailingLines)
                                  duplicatesAsErrors);
         // Only the update's result counts when duplicates update: a line
         // refused in a batch is retried as an update, as alone.
-        const QStringList updated = {"[00005 <3021>] B3", "[00006 <-2147217833>] B4", "[00007 <3021>] B5"};
+        const QStringList updated = {"[00005 <3021>] B3", "[00006 <-2147217833>] B4", "[00007 <3021>] B5",
+                                     "[00009 <3021>] B7"};
         const QStringList refused = {"[00002 <DUPL>] A2", "[00004 <DUPL>] B1", "[00005 <-2147217833>] B3",
-                                     "[00006 <-2147217833>] B4", "[00007 <3021>] B5"};
+                                     "[00006 <-2147217833>] B4", "[00007 <3021>] B5", "[00009 <-2147217833>] B7"};
         QStringList starts;
         for (const QString &line : log)
             starts << line.section(u',', 0, 0);
@@ -140,6 +144,40 @@ TEST_P(BatchEquivalenceTest, CustomersWithBalancesAndRepeatedAccounts)
         SCOPED_TRACE(duplicatesAsErrors ? "duplicates are errors" : "duplicates update");
         expectSameResult(CustomerTable, {{CustomerAccountNumber, CustomerFirstName, CustomerAccountBalance, PriceLevel}, first},
                          {{CustomerAccountNumber, CustomerFirstName, CustomerAccountBalance, PriceLevel}, second}, duplicatesAsErrors);
+    }
+}
+
+// Random item lines over a few keys, departments and parents, some of which
+// the database refuses (an item type beyond its column), some refused
+// before they reach it (a department too long, a parent that is no item).
+QByteArray randomItemLines(quint32 seed, int count, bool withParent)
+{
+    QRandomGenerator random(seed);
+    const auto pick = [&random](const QStringList &from) { return from.at(random.bounded(int(from.size()))); };
+    const QStringList departments = {"Tools", "Paint", "Garden", "tools", QString(31, 'D')};
+    const QStringList suppliers = {"Acme", "Nova", "", "acme"};
+    QByteArray text;
+    for (int i = 0; i < count; ++i) {
+        const QString key = "R" + QString::number(random.bounded(40));
+        const int itemType = random.bounded(10) == 0 ? 99999 : random.bounded(1, 10);
+        const QString parent = withParent ? "R" + QString::number(random.bounded(44)) : QString();
+        text += itemLine(key, pick(departments), pick(suppliers), itemType, parent);
+    }
+    return text;
+}
+
+TEST_P(BatchEquivalenceTest, RandomFilesWithFailingLines)
+{
+    const std::initializer_list<int> mapping = {ItemLookupCode, Description, ItemDepartment, ItemSupplier, ItemCost,
+                                                ItemType};
+    const std::initializer_list<int> withParent = {ItemLookupCode, Description, ItemDepartment, ItemSupplier,
+                                                   ItemCost,       ItemType,    ItemParentItem};
+    for (quint32 seed = 1; seed <= 4; ++seed) {
+        for (const bool duplicatesAsErrors : {true, false}) {
+            SCOPED_TRACE(QStringLiteral("seed %1, %2").arg(seed).arg(duplicatesAsErrors ? "errors" : "updates").toStdString());
+            expectSameResult(ItemTable, {mapping, randomItemLines(seed, 40, false)},
+                             {withParent, randomItemLines(seed + 100, 160, true)}, duplicatesAsErrors);
+        }
     }
 }
 

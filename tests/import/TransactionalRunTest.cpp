@@ -71,7 +71,9 @@ protected:
     // Every line a run counts is in exactly one of the five.
     static void expectEveryLineCounted(const ImportSummary &s, qint64 lines)
     {
-        EXPECT_EQ(s.rowsAdded + s.rowsUpdated + s.linesSkipped + s.linesFailed + s.linesNotReached, lines);
+        EXPECT_EQ(s.rowsAdded + s.rowsUpdated + s.rolledBackAdded + s.rolledBackUpdated + s.linesSkipped
+                          + s.linesFailed + s.linesNotReached,
+                  lines);
     }
 };
 
@@ -224,6 +226,9 @@ TEST_P(TransactionalRunTest, AllOrNothingStoresNothingWhenOneLineFails)
     EXPECT_EQ(rolledBack.outcome, RunOutcome::RolledBack);
     EXPECT_TRUE(rolledBack.nothingStored);
     EXPECT_EQ(rolledBack.linesFailed, 1);
+    // The counts say what is in the store, and apart what would have been.
+    EXPECT_EQ(rolledBack.rowsAdded, 0);
+    EXPECT_EQ(rolledBack.rolledBackAdded, 2);
     EXPECT_TRUE(rolledBack.rejectPath.isEmpty());
     EXPECT_EQ(everyRow(), before); // the departments too
 
@@ -355,38 +360,57 @@ protected:
 TEST_P(ServerFaultTest, ADroppedConnectionEndsTheRunOnceWithHonestCounts)
 {
     mapPositions({ItemLookupCode, Description});
-    const QString path = writeFile("items.csv", itemLines(1, 300));
-    const auto admin = otherConnection();
-    // After line 130 the server ends the import's connection, and the test
-    // waits until it is gone.
-    progress.onProgress = [&](const ImportProgress &p) {
-        if (p.linesRead != 130)
-            return;
-        const QString others = "FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()";
-        QSqlQuery kill(admin->database());
-        EXPECT_TRUE(kill.exec("SELECT pg_terminate_backend(pid) " + others));
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            if (kill.exec("SELECT COUNT(*) " + others) && kill.next() && kill.value(0).toInt() == 0)
-                break;
-            QThread::msleep(20);
-        }
+    const QString path = writeFile("items.csv", itemLines(1, 3000));
+    struct Case
+    {
+        int batchLines;
+        qint64 dropAfter; // the server ends the connection after this line
+        qint64 added;     // batches committed before
     };
-    ImportRequest r = request(path);
-    r.batchLines = 50;
-    r.progressMilliseconds = 0;
-    const ImportSummary summary = importFile(r);
+    // A line written alone fails; a batch ending inside the lines read ahead
+    // (1,000 at a time) fails at its commit, and the lines read after it are
+    // not reached, not lost.
+    for (const Case &c : {Case{50, 130, 100}, Case{1500, 1499, 0}}) {
+        SCOPED_TRACE(c.batchLines);
+        exec("DELETE FROM Item");
+        reporter.messages.clear();
+        QFile::remove(logPath);
+        const auto admin = otherConnection();
+        progress.onProgress = [&](const ImportProgress &p) {
+            if (p.linesRead != c.dropAfter)
+                return;
+            const QString others =
+                    "FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()";
+            QSqlQuery kill(admin->database());
+            EXPECT_TRUE(kill.exec("SELECT pg_terminate_backend(pid) " + others));
+            for (int attempt = 0; attempt < 100; ++attempt) {
+                if (kill.exec("SELECT COUNT(*) " + others) && kill.next() && kill.value(0).toInt() == 0)
+                    break;
+                QThread::msleep(20);
+            }
+        };
+        ImportRequest r = request(path);
+        r.batchLines = c.batchLines;
+        r.progressMilliseconds = 0;
+        const ImportSummary summary = importFile(r);
 
-    EXPECT_EQ(summary.outcome, RunOutcome::Failed);
-    EXPECT_EQ(reporter.messages.size(), 1);
-    EXPECT_EQ(summary.rowsAdded, 100); // two batches were committed
-    EXPECT_EQ(summary.linesFailed, 50); // the open batch, lost with the connection
-    EXPECT_EQ(summary.linesNotReached, 150);
-    EXPECT_EQ(logEntries().size(), 50);
-    EXPECT_TRUE(logEntries().first().startsWith("[00101 <-2147467259>] ")) << logEntries().first().toStdString();
-    EXPECT_EQ(readTestFile(summary.rejectPath), itemLines(101, 300));
-    QSqlQuery stored(admin->database());
-    ASSERT_TRUE(stored.exec("SELECT COUNT(*) FROM Item") && stored.next());
-    EXPECT_EQ(stored.value(0).toLongLong(), 100);
+        EXPECT_EQ(summary.outcome, RunOutcome::Failed) << summary.failure.toStdString();
+        EXPECT_EQ(reporter.messages.size(), 1);
+        EXPECT_EQ(summary.rowsAdded, c.added);
+        EXPECT_EQ(summary.linesFailed, c.batchLines); // the open batch, lost with the connection
+        expectEveryLineCounted(summary, 3000);
+        EXPECT_EQ(logEntries().size(), c.batchLines);
+        EXPECT_TRUE(logEntries().first().startsWith(QStringLiteral("[%1 <-2147467259>] ").arg(c.added + 1, 5, 10, QChar('0'))))
+                << logEntries().first().toStdString();
+        EXPECT_EQ(readTestFile(summary.rejectPath), itemLines(int(c.added) + 1, 3000));
+        QSqlQuery stored(admin->database());
+        ASSERT_TRUE(stored.exec("SELECT COUNT(*) FROM Item") && stored.next());
+        EXPECT_EQ(stored.value(0).toLongLong(), c.added);
+        progress.onProgress = nullptr;
+        connection.close();
+        DbError error;
+        ASSERT_TRUE(connection.open(connectionString(), &error));
+    }
 }
 
 TEST_P(ServerFaultTest, AServerLockDoesNotHoldACancelBack)

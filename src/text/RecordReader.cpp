@@ -11,7 +11,6 @@ namespace vxr {
 
 namespace {
 
-constexpr qsizetype ReadChunk = 64 * 1024;
 constexpr char16_t QuotationMark = 34;
 constexpr char16_t Apostrophe = 39;
 constexpr char16_t Space = 32;
@@ -27,7 +26,7 @@ void assignText(QString &dst, const char16_t *text, qsizetype length)
 } // namespace
 
 RecordReader::RecordReader(const FieldTable &fields)
-    : m_fields(fields)
+    : m_fields(fields), m_lines(m_file, m_decoding)
 {
 }
 
@@ -52,161 +51,12 @@ bool RecordReader::OpenTextFile(const QString &path)
     }
     // The encoding and the file's first bytes settle how it is decoded.
     m_decoding = FileDecoding(Encoding, m_file.peek(4));
-    if (!decideLineEnds()) {
-        m_errorString = m_file.errorString();
+    if (!m_lines.start()) {
+        m_errorString = m_lines.errorString();
         m_file.close();
         return false;
     }
-    startAtFirstLine();
     return true;
-}
-
-// Looks for a CR anywhere in the file, stopping at the first one, so that a
-// file with CR line ends costs one chunk and only a file without any CR is
-// read through once.
-bool RecordReader::decideLineEnds()
-{
-    m_lineFeedEndsLines = true;
-    const int unit = m_decoding.unitSize();
-    m_buffer.resize(ReadChunk + unit);
-    qsizetype carried = 0; // the start of a code unit the last read cut off
-    for (;;) {
-        const qint64 got = m_file.read(m_buffer.data() + carried, ReadChunk);
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        const qsizetype have = carried + got;
-        const qsizetype whole = have - have % unit;
-        if (findUnit(m_buffer.constData(), whole, u'\r') >= 0) {
-            m_lineFeedEndsLines = false;
-            break;
-        }
-        carried = have - whole;
-        if (carried > 0)
-            std::memmove(m_buffer.data(), m_buffer.constData() + whole, size_t(carried));
-    }
-    return m_file.seek(0);
-}
-
-// Offset of the first whole code unit c in data[0, size); -1 when none.
-qsizetype RecordReader::findUnit(const char *data, qsizetype size, char16_t c) const
-{
-    if (m_decoding.unitSize() == 1) {
-        const auto *hit = static_cast<const char *>(std::memchr(data, char(c), size_t(size)));
-        return hit ? hit - data : -1;
-    }
-    for (qsizetype i = 0; i + 1 < size; i += 2) {
-        if (m_decoding.unitAt(data + i) == c)
-            return i;
-    }
-    return -1;
-}
-
-// Reads on until at least bytes are unread; false at the end of the file.
-bool RecordReader::ensureAvailable(qsizetype bytes)
-{
-    while (m_end - m_pos < bytes) {
-        if (!fillBuffer())
-            return false;
-    }
-    return true;
-}
-
-void RecordReader::resetReadState()
-{
-    m_pos = 0;
-    m_end = 0;
-    m_readError = false;
-}
-
-void RecordReader::startAtFirstLine()
-{
-    resetReadState();
-    if (!m_file.seek(0)) {
-        failRead();
-        return;
-    }
-    // The byte-order mark is not part of the first line.
-    const QByteArray mark = m_decoding.byteOrderMark();
-    if (ensureAvailable(mark.size())
-        && std::memcmp(m_buffer.constData() + m_pos, mark.constData(), size_t(mark.size())) == 0)
-        m_pos += mark.size();
-    if (m_pos == m_end)
-        fillBuffer();
-}
-
-void RecordReader::failRead()
-{
-    m_readError = true;
-    m_errorString = m_file.errorString();
-    m_pos = m_end = 0;
-}
-
-// Moves the unread bytes to the front of the window and reads more after
-// them. False when nothing more could be read (end of file or failure).
-bool RecordReader::fillBuffer()
-{
-    if (!m_file.isOpen() || m_readError)
-        return false;
-    const qsizetype unread = m_end - m_pos;
-    if (unread > 0 && m_pos > 0)
-        std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, size_t(unread));
-    m_pos = 0;
-    m_end = unread;
-    if (m_buffer.size() < unread + ReadChunk)
-        m_buffer.resize(unread + ReadChunk);
-    const qint64 got = m_file.read(m_buffer.data() + unread, ReadChunk);
-    if (got < 0) {
-        failRead();
-        return false;
-    }
-    m_end += got;
-    return got > 0;
-}
-
-// Reads one line and its terminator; appends the line's bytes to *line when
-// line is given (counting passes none) and says in *end how it ended. False
-// at the end of the file.
-bool RecordReader::nextLine(QByteArray *line, LineEnd *end)
-{
-    if (AtEndOfFile())
-        return false;
-    const qsizetype unit = m_decoding.unitSize();
-    const char16_t terminator = m_lineFeedEndsLines ? u'\n' : u'\r';
-    *end = m_lineFeedEndsLines ? LineEnd::Lf : LineEnd::Cr;
-    for (;;) {
-        const char *start = m_buffer.constData() + m_pos;
-        const qsizetype available = m_end - m_pos;
-        const qsizetype length = findUnit(start, available - available % unit, terminator);
-        if (length >= 0) {
-            if (line)
-                line->append(start, length);
-            m_pos += length + unit;
-            if (terminator == u'\r' && ensureAvailable(unit)
-                && m_decoding.unitAt(m_buffer.constData() + m_pos) == u'\n') {
-                m_pos += unit;
-                *end = LineEnd::CrLf;
-            }
-            if (m_pos == m_end)
-                fillBuffer();
-            return true;
-        }
-        // Whole units go to the line; a unit the window cuts waits for more.
-        const qsizetype whole = available - available % unit;
-        if (line)
-            line->append(start, whole);
-        m_pos += whole;
-        if (!fillBuffer()) {
-            // The last line has no terminator; a stray byte at the very end
-            // of a UTF-16 file still belongs to it.
-            if (line)
-                line->append(m_buffer.constData() + m_pos, m_end - m_pos);
-            m_pos = m_end;
-            *end = LineEnd::None;
-            return true;
-        }
-    }
 }
 
 qint32 RecordReader::CountRecords()
@@ -216,22 +66,19 @@ qint32 RecordReader::CountRecords()
     RewindTextFile();
     qint64 count = 0;
     LineEnd end;
-    while (nextLine(nullptr, &end))
+    while (m_lines.next(nullptr, &end))
         ++count;
-    const bool failed = m_readError;
-    const QString failure = m_errorString;
+    const bool failed = m_lines.hasReadError();
+    const QString failure = m_lines.errorString();
     RewindTextFile();
-    if (failed) {
-        // Keep the failure visible to the caller after the rewind.
-        m_readError = true;
-        m_errorString = failure;
-    }
+    if (failed)
+        m_lines.fail(failure); // still known to the caller after the rewind
     return qint32(qMin<qint64>(count, std::numeric_limits<qint32>::max()));
 }
 
 bool RecordReader::AtEndOfFile() const
 {
-    return !m_file.isOpen() || m_pos >= m_end;
+    return !m_file.isOpen() || m_lines.atEnd();
 }
 
 void RecordReader::ReadNextRecord()
@@ -239,7 +86,7 @@ void RecordReader::ReadNextRecord()
     if (AtEndOfFile())
         return;
     m_rawLine.resize(0);
-    nextLine(&m_rawLine, &m_currentLineEnd);
+    m_lines.next(&m_rawLine, &m_currentLineEnd);
     ClearFieldTexts();
     m_decoding.decodeInto(m_rawLine, m_workLine);
     if (StripApostrophes)
@@ -267,14 +114,14 @@ QByteArray RecordReader::currentLineEnd() const
 void RecordReader::RewindTextFile()
 {
     if (isOpen())
-        startAtFirstLine();
+        m_lines.rewind();
 }
 
 void RecordReader::CloseTextFile()
 {
     if (m_file.isOpen())
         m_file.close();
-    resetReadState();
+    m_lines.clear();
 }
 
 bool RecordReader::isOpen() const
@@ -284,12 +131,12 @@ bool RecordReader::isOpen() const
 
 bool RecordReader::hasReadError() const
 {
-    return m_readError;
+    return m_lines.hasReadError();
 }
 
 QString RecordReader::errorString() const
 {
-    return m_errorString;
+    return m_lines.hasReadError() ? m_lines.errorString() : m_errorString;
 }
 
 void RecordReader::ClearFieldTexts()
@@ -400,6 +247,13 @@ void RecordReader::restoreLine(const ReadLine &line)
     }
     m_tooManyFields = line.tooManyFields;
     CurrentLine = line.bytes;
+    const QByteArray cr = m_decoding.unitBytes(u'\r');
+    if (line.end.isEmpty())
+        m_currentLineEnd = LineEnd::None;
+    else if (line.end == cr)
+        m_currentLineEnd = LineEnd::Cr;
+    else
+        m_currentLineEnd = line.end.startsWith(cr) ? LineEnd::CrLf : LineEnd::Lf;
 }
 
 } // namespace vxr

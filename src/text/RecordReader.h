@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QString>
 
+#include "text/LineSource.h"
 #include "text/TextEncoding.h"
 
 #include <array>
@@ -65,7 +66,8 @@ public:
     // The byte-order mark the open file starts with; empty when it has none.
     QByteArray byteOrderMark() const { return m_decoding.byteOrderMark(); }
 
-    // False (with errorString()) when the file cannot be opened.
+    // False (with errorString()) when the file cannot be opened. Its lines
+    // end as LineSource tells.
     bool OpenTextFile(const QString &path);
     // Number of lines; reading starts again at the first line afterwards.
     qint32 CountRecords();
@@ -93,36 +95,15 @@ public:
     QString errorString() const;
 
 private:
-    enum class LineEnd : quint8 { None, Cr, Lf, CrLf };
-
-    void resetReadState();
-    bool decideLineEnds();
-    void startAtFirstLine();
-    bool ensureAvailable(qsizetype bytes);
-    qsizetype findUnit(const char *data, qsizetype size, char16_t unit) const;
-    bool fillBuffer();
-    bool nextLine(QByteArray *line, LineEnd *end);
     void endField(int &position);
-    void failRead();
 
     const FieldTable &m_fields;
     QFile m_file;
     bool m_tooManyFields = false;
     LineEnd m_currentLineEnd = LineEnd::None;
     FileDecoding m_decoding;
-
-    // Lines end at CR (a following LF belongs to the terminator), except in
-    // a file without any CR, whose lines end at LF. Both are looked for in
-    // whole code units of the file's encoding.
-    bool m_lineFeedEndsLines = false;
-
-    // Read-ahead window over the file: bytes [m_pos, m_end) are unread. It is
-    // refilled as soon as it runs empty, so an empty window means the end.
-    QByteArray m_buffer;
-    qsizetype m_pos = 0;
-    qsizetype m_end = 0;
-    bool m_readError = false;
-    QString m_errorString;
+    LineSource m_lines;
+    QString m_errorString; // why the file could not be opened
 
     // Reused from line to line so that reading does not allocate per line.
     QByteArray m_rawLine;

@@ -112,20 +112,40 @@ TEST_F(RecordReaderTest, KeepsOneHundredFieldsAndFlagsLongerLines)
     EXPECT_FALSE(reader.LineHasTooManyFields());
 }
 
-TEST_F(RecordReaderTest, EndsLinesAtCarriageReturnsUnlessTheFileHasNone)
+// Each line as "text|end"; the reader's count must agree with the lines read,
+// and the lines with their ends give back the file but for a final ^Z.
+TEST_F(RecordReaderTest, CutsLinesAndKeepsWhatEndedEach)
 {
-    const QList<std::pair<QByteArray, QStringList>> files = {
-        {"a\rb\r\nc", {"a", "b", "c"}}, {"a\r\rb", {"a", "", "b"}},
-        {"a\nb\r", {"a\nb"}},              // a lone LF is part of the line
-        {"a\nb\n\nc", {"a", "b", "", "c"}}, // no CR at all: LF ends lines
-        {"a\r\n", {"a"}},                  // a final terminator starts no line
-        {"\r\n\r\n", {"", ""}}, {"\n", {""}}, {"", {}},
+    const struct { QByteArray bytes; QByteArrayList lines; int dropped = 0; } files[] = {
+        {"a\rb\r\nc", {"a|\r", "b|\r\n", "c|"}},
+        {"a\r\rb", {"a|\r", "|\r", "b|"}},
+        // Lines ending in CRs: a lone LF inside quotes is text.
+        {"k,\"x\ny\"\r\n\"\n\"\r", {"k,\"x\ny\"|\r\n", "\"\n\"|\r"}},
+        // A lone LF outside quotes (a quote left open ends with its line):
+        // LF ends lines too; a CR still does.
+        {"k,\"x\ny\"\r\n\"z\r\nw\nv\r\n", {"k,\"x|\n", "y\"|\r\n", "\"z|\r\n", "w|\n", "v|\r\n"}},
+        {"a\r\nb\n\nc\r\n", {"a|\r\n", "b|\n", "|\n", "c|\r\n"}}, {"a\nb\r\nc\r", {"a|\n", "b|\r\n", "c|\r"}},
+        {"a\nb\rc", {"a|\n", "b|\r", "c|"}},
+        {"x\ny\n", {"x|\n", "y|\n"}},
+        {"k,\"x\ny\"\n", {"k,\"x|\n", "y\"|\n"}}, // no CR: quotes do not matter
+        {"\r\n\r\n", {"|\r\n", "|\r\n"}}, {"\n", {"|\n"}}, {"", {}},
+        // A final ^Z, alone on its line or not, is not read; any other is text.
+        {"a\r\n\x1A", {"a|\r\n"}, 1}, {"a\r\n\x1A\r\n\n", {"a|\r\n"}, 4}, {"a\x1A", {"a|"}, 1},
+        {"\x1A", {}, 1}, {"a\n\x1A\n", {"a|\n"}, 2},
+        {"\x1A\r\na\x1A\r\n\x1A" "b", {"\x1A|\r\n", "a\x1A|\r\n", "\x1A" "b|"}},
     };
-    for (const auto &[bytes, firstFields] : files) {
-        QStringList firsts;
-        for (const QStringList &line : readAll(bytes))
-            firsts << line.first();
-        EXPECT_EQ(firsts, firstFields) << bytes.toStdString();
+    for (const auto &file : files) {
+        ASSERT_TRUE(open(file.bytes));
+        EXPECT_EQ(reader.CountRecords(), file.lines.size()) << file.bytes.toStdString();
+        QByteArrayList lines;
+        QByteArray rebuilt;
+        while (!reader.AtEndOfFile()) {
+            reader.ReadNextRecord();
+            lines << reader.CurrentLine + '|' + reader.currentLineEnd();
+            rebuilt += reader.CurrentLine + reader.currentLineEnd();
+        }
+        EXPECT_EQ(lines, file.lines) << file.bytes.toStdString();
+        EXPECT_EQ(rebuilt, file.bytes.chopped(file.dropped)) << file.bytes.toStdString();
     }
 }
 
@@ -137,9 +157,11 @@ TEST_F(RecordReaderTest, ReadsLinesAcrossReadChunks)
     EXPECT_EQ(readAll(border + "\r\nb\r\n" + longLine + "\r\nlast"),
               QList<QStringList>({{QString(border)}, {"b"}, {QString(longLine)}, {"last"}}));
 
-    // The only CR far beyond the first chunk still makes CR the line end.
-    const QByteArray lfLines = QByteArray("line\n").repeated(20000);
-    EXPECT_EQ(readAll(lfLines + "\rend"), QList<QStringList>({{QString(lfLines)}, {"end"}}));
+    // A lone LF beyond the first 64 KiB of a file of CRLF lines is text.
+    const QByteArray crlfLines = QByteArray("x\r\n").repeated(30000);
+    EXPECT_EQ(readAll(crlfLines + "\nBX,1\r\n").last(), QStringList({"\nBX", "1"}));
+    // A first line longer than 64 KiB: its line end still settles the rule.
+    EXPECT_EQ(readAll(longLine + "\r\nk,\"a\nb\"\r\n").last(), QStringList({"k", "a\nb"}));
 }
 
 TEST_F(RecordReaderTest, DecodesUtf8OrWindows1252PerLine)
@@ -201,34 +223,6 @@ TEST_F(RecordReaderTest, MappingsSurviveLinesAndFiles)
     reader.SetMapping(101, FieldIds::ItemCost); // outside the table: ignored
 }
 
-TEST_F(RecordReaderTest, GivesBackEveryLineByteForByte)
-{
-    // The mark, each line and its own line end put together again are the file.
-    const QByteArray files[] = {
-        "a,1\r\nb,2\rc,3\r\n\r\nlast",
-        "\xEF\xBB\xBF" "caf\xC3\xA9\r\nO'Brien\r",
-        "x\ny\n\nz\n",
-        "lone\nLF\r\nand CR\r",
-        "\r\n",
-        QByteArray(65535, 'x') + "\r\n" + QByteArray(10, 'y'), // CRLF across a read chunk
-    };
-    for (const QByteArray &bytes : files) {
-        ASSERT_TRUE(open(bytes));
-        QByteArray rebuilt = reader.byteOrderMark();
-        while (!reader.AtEndOfFile()) {
-            reader.ReadNextRecord();
-            rebuilt += reader.CurrentLine + reader.currentLineEnd();
-        }
-        EXPECT_EQ(rebuilt, bytes) << bytes.left(40).toStdString();
-    }
-    ASSERT_TRUE(open("one\r\ntwo"));
-    EXPECT_TRUE(reader.byteOrderMark().isEmpty());
-    reader.ReadNextRecord();
-    EXPECT_EQ(reader.currentLineEnd(), "\r\n");
-    reader.ReadNextRecord();
-    EXPECT_EQ(reader.currentLineEnd(), "");
-}
-
 TEST_F(RecordReaderTest, RemovesApostrophesOnlyWhenAsked)
 {
     reader.StripApostrophes = true;
@@ -288,6 +282,9 @@ TEST_F(RecordReaderTest, ReadsUtf16InWholeUnits)
     const QByteArray bordered = encoded("UTF-16LE", longLine + QStringLiteral("\r\ny"), true);
     EXPECT_EQ(readAll(bordered), QList<QStringList>({{longLine}, {"y"}}));
     EXPECT_EQ(readAll(bordered + "z").size(), 2);
+    // Quotes, a lone LF and a final ^Z are code units too.
+    EXPECT_EQ(readAll(encoded("UTF-16BE", QStringLiteral(u"k,\"a\nb\"\r\n\u001A"), true)),
+              QList<QStringList>({{"k", "a\nb"}}));
 }
 
 TEST_F(RecordReaderTest, ReadsNamedEncodings)

@@ -4,6 +4,7 @@
 #include "catalogue/TableCatalogue.h"
 #include "database/StoreSchema.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -72,21 +73,37 @@ const FieldTable &testCatalogue()
     return fields;
 }
 
-QStringList everyRow(const QString &connectionString)
+QStringList everyRow(const QString &connectionString, ItemIds ids)
 {
     DbConnection connection;
     DbError error;
     EXPECT_TRUE(connection.open(connectionString, &error)) << error.description.toStdString();
     static const QRegularExpression timeOfDay(
             QStringLiteral("(?<=\\d{4}-\\d\\d-\\d\\d)[ T]\\d\\d:\\d\\d:\\d\\d(\\.\\d+)?$"));
+    QHash<QString, QString> itemRank; // an item's ID as its place among the items
+    if (ids == ItemIds::InOrder) {
+        QSqlQuery items(connection.database());
+        EXPECT_TRUE(items.exec(QStringLiteral("SELECT ID FROM Item ORDER BY ID")));
+        while (items.next())
+            itemRank.insert(items.value(0).toString(), QString::number(itemRank.size() + 1));
+    }
     QStringList rows;
     for (const QString &table : importTableNames()) {
         QSqlQuery query(connection.database());
         EXPECT_TRUE(query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(table)));
         while (query.next()) {
+            const QSqlRecord record = query.record();
             QStringList columns;
-            for (int c = 0; c < query.record().count(); ++c)
+            for (int c = 0; c < record.count(); ++c)
                 columns << query.value(c).toString().replace(timeOfDay, QString());
+            if (ids == ItemIds::InOrder) {
+                for (int c = 0; c < record.count(); ++c) {
+                    const QString name = record.fieldName(c).toLower();
+                    if (name == QLatin1String("itemid") || name == QLatin1String("parentitem")
+                        || (c == 0 && table == QLatin1String("Item")))
+                        columns[c] = itemRank.value(columns[c], columns[c]);
+                }
+            }
             rows << table + QStringLiteral(": ") + columns.join(QLatin1Char('|'));
         }
     }

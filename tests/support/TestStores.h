@@ -73,7 +73,12 @@ const FieldTable &testCatalogue();
 // "Table: a|b|c", read through a connection of its own. A date with a time of
 // day keeps only the date: the dates a run gives unmapped columns are the
 // moment it started.
-QStringList everyRow(const QString &connectionString);
+// How everyRow shows the IDs of items and the columns that name an item: as
+// stored, or as the item's place in ID order (a server's ID sequence skips
+// the values of a statement that failed, so two runs that store the same
+// items may give them other IDs).
+enum class ItemIds { AsStored, InOrder };
+QStringList everyRow(const QString &connectionString, ItemIds ids = ItemIds::AsStored);
 
 // Prepares and runs a statement with its values bound in order; false (with
 // the query's error) when either fails.

@@ -112,6 +112,20 @@ QVariant dateValue(const QVariant &value, Dialect dialect, const QString &column
     return sqlDialect(dialect).dateTimeValue(dateTime);
 }
 
+bool isFloatingType(int typeCode)
+{
+    return typeCode == TypeCodes::Double || typeCode == TypeCodes::Single || typeCode == TypeCodes::Numeric
+        || typeCode == TypeCodes::Decimal;
+}
+
+// What a floating-point or decimal column can hold: no infinity, no NaN, and
+// in a single-precision column nothing a float cannot hold.
+bool fitsFloatingColumn(double number, int typeCode)
+{
+    return std::isfinite(number)
+        && (typeCode != TypeCodes::Single || std::fabs(number) <= double(std::numeric_limits<float>::max()));
+}
+
 QString textOf(const QVariant &value)
 {
     if (isDateTime(value)) {
@@ -133,8 +147,8 @@ QVariant boundValue(const QVariant &value, int typeCode, Dialect dialect, const 
     if (kind == QMetaType::QString && isTextType(typeCode)) {
         if (!static_cast<const QString *>(value.constData())->isNull())
             return value;
-    } else if (kind == QMetaType::Double && (typeCode == TypeCodes::Double || typeCode == TypeCodes::Single
-                                             || typeCode == TypeCodes::Numeric || typeCode == TypeCodes::Decimal)) {
+    } else if (kind == QMetaType::Double && isFloatingType(typeCode)
+               && fitsFloatingColumn(*static_cast<const double *>(value.constData()), typeCode)) {
         return value;
     }
     if (isNullValue(value))
@@ -159,19 +173,17 @@ QVariant boundValue(const QVariant &value, int typeCode, Dialect dialect, const 
             outOfRange(value, columnName);
         return number;
     }
-    switch (typeCode) {
-    case TypeCodes::Single:
-    case TypeCodes::Double:
-    case TypeCodes::Decimal:
-    case TypeCodes::Numeric:
-        return numberOf(value, columnName);
-    default:
-        // A type the program does not know: the value as it is, in a kind
-        // every driver binds, and the database converts it.
-        if (value.typeId() == QMetaType::Short || value.typeId() == QMetaType::UShort)
-            return QVariant(value.toInt());
-        return value;
+    if (isFloatingType(typeCode)) {
+        const double number = numberOf(value, columnName);
+        if (!fitsFloatingColumn(number, typeCode))
+            outOfRange(value, columnName);
+        return number;
     }
+    // A type the program does not know: the value as it is, in a kind every
+    // driver binds, and the database converts it.
+    if (value.typeId() == QMetaType::Short || value.typeId() == QMetaType::UShort)
+        return QVariant(value.toInt());
+    return value;
 }
 
 } // namespace vxr

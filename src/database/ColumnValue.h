@@ -19,7 +19,9 @@ namespace vxr {
 //   take both;
 // - a number into an integer column is rounded; one outside the column's
 //   range fails with ValueOutOfRange, text that is no number with
-//   ConversionFailed;
+//   ConversionFailed; so does infinity or NaN into any number column (money,
+//   floating-point, decimal) and a number beyond a float's range into a
+//   single-precision one;
 // - anything into a text column is its text form.
 // columnName only serves the description of a failure.
 QVariant boundValue(const QVariant &value, int typeCode, Dialect dialect, const QString &columnName);

@@ -12,6 +12,8 @@
 
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
+
 namespace vxr {
 
 namespace {
@@ -53,14 +55,28 @@ bool isBlank(const QString &text)
     return text.trimmed().isEmpty();
 }
 
-DbError invalidValue(const FieldDef &field, const QString &text, Reading reading)
+constexpr QChar Nul = QChar(0);
+constexpr QChar LineFeed = QChar(u'\n');
+
+// A text as a message can show it: its NULs and line feeds written out.
+QString shown(QString text)
+{
+    return text.replace(Nul, QLatin1String("\\0")).replace(LineFeed, QLatin1String("\\n"));
+}
+
+DbError badValue(const FieldDef &field, const QString &text, const QString &what, const QString &detail)
 {
     DbError error{ErrorNumbers::InvalidValue,
-                  QStringLiteral("The %1 \"%2\" is not %3.")
-                          .arg(field.DisplayName, text,
-                               reading == Reading::Date ? QStringLiteral("a date") : QStringLiteral("a number"))};
-    error.detail = field.DisplayName;
+                  QStringLiteral("The %1 \"%2\" %3.").arg(field.DisplayName, shown(text), what)};
+    error.detail = detail;
     return error;
+}
+
+DbError invalidValue(const FieldDef &field, const QString &text, Reading reading)
+{
+    return badValue(field, text,
+                    reading == Reading::Date ? QStringLiteral("is not a date") : QStringLiteral("is not a number"),
+                    field.DisplayName);
 }
 
 } // namespace
@@ -82,7 +98,27 @@ void ValueResolver::ResolveFieldValue(int fieldIndex, const QString &text)
 {
     if (fieldIndex <= 0 || fieldIndex >= m_fields.FieldCount())
         return;
+    if (!text.contains(Nul)) {
+        resolve(fieldIndex, text);
+        return;
+    }
+    // A NUL is no character of any value: it is left out, and the value
+    // counts as cut (once, whatever else cut it).
+    if (m_strict == StrictValues::Yes)
+        throw nulInValue(fieldIndex, text);
+    const qsizetype notesBefore = m_notes.size();
+    resolve(fieldIndex, QString(text).remove(Nul));
+    const bool cut = std::any_of(m_notes.cbegin() + notesBefore, m_notes.cend(),
+                                 [](const ValueNote &note) { return note.kind == ValueNote::Kind::Cut; });
+    if (!cut)
+        m_notes.append({fieldIndex, ValueNote::Kind::Cut});
+}
+
+void ValueResolver::resolve(int fieldIndex, const QString &text)
+{
     FieldDef &field = m_fields[fieldIndex];
+    if (fieldIndex == m_keyEntry)
+        checkKeyLineFeed(fieldIndex, text);
 
     switch (readingOf(field)) {
     case Reading::Reference:
@@ -113,8 +149,14 @@ void ValueResolver::ResolveFieldValue(int fieldIndex, const QString &text)
 
 void ValueResolver::checkValue(int fieldIndex, const QString &text) const
 {
-    if (m_strict == StrictValues::No || fieldIndex <= 0 || fieldIndex >= m_fields.FieldCount() || isBlank(text))
+    if (fieldIndex <= 0 || fieldIndex >= m_fields.FieldCount())
         return;
+    if (fieldIndex == m_keyEntry)
+        checkKeyLineFeed(fieldIndex, text);
+    if (m_strict == StrictValues::No || isBlank(text))
+        return;
+    if (text.contains(Nul))
+        throw nulInValue(fieldIndex, text);
     const FieldDef &field = m_fields[fieldIndex];
     const Reading reading = readingOf(field);
     if (reading == Reading::Number && !ReadNumber(text, m_regional))
@@ -182,6 +224,22 @@ void ValueResolver::noValue(int fieldIndex, const QString &text)
     if (m_strict == StrictValues::Yes)
         throw invalidValue(field, text, readingOf(field));
     m_notes.append({fieldIndex, ValueNote::Kind::ReadAsEmpty});
+}
+
+DbError ValueResolver::nulInValue(int fieldIndex, const QString &text) const
+{
+    const FieldDef &field = m_fields[fieldIndex];
+    return badValue(field, text, QStringLiteral("holds a NUL character"), field.DisplayName);
+}
+
+// A key with a line break in it is a line cut in the wrong place, or a key
+// nobody can type: the line fails, with the line feed in its marker, since
+// the line as logged shows it only as a break.
+void ValueResolver::checkKeyLineFeed(int fieldIndex, const QString &text) const
+{
+    const FieldDef &field = m_fields[fieldIndex];
+    if (text.contains(LineFeed))
+        throw badValue(field, text, QStringLiteral("holds a line feed"), field.DisplayName + QStringLiteral(" \\n"));
 }
 
 void ValueResolver::checkKeyLength(int fieldIndex, const QString &text) const

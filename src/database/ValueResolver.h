@@ -8,6 +8,7 @@ namespace vxr {
 
 class FieldTable;
 class ReferenceLookups;
+struct DbError;
 struct RegionalSettings;
 
 // Whether a text that is no value for its column (no number where a number
@@ -53,12 +54,13 @@ public:
     // Failures of a look-up are thrown as DbError, and so is a text that is
     // no value for its column when values are strict (InvalidValue, with the
     // field's caption as its detail). Otherwise such a text, and a text cut
-    // to fit, are noted.
+    // to fit, are noted. A NUL is left out of every value: the value is
+    // noted as cut, and with strict values it fails as a text that is none.
     void ResolveFieldValue(int fieldIndex, const QString &text);
 
     // With strict values, throws as ResolveFieldValue would for a text that
     // is no value for its column, without looking anything up: a line can be
-    // refused before its look-ups add rows. Does nothing otherwise.
+    // refused before its look-ups add rows. Without, it only checks the key.
     void checkValue(int fieldIndex, const QString &text) const;
 
     // The values noted since the last clearNotes(), in the order resolved.
@@ -67,7 +69,9 @@ public:
 
     // The entry holding the key of the destination table (0: none). Its text
     // is never cut to fit the column: two keys that differ only beyond the
-    // column's length would become one. A key too long fails the line.
+    // column's length would become one. A key too long fails the line, and
+    // so does a key holding a line feed (InvalidValue, its detail the
+    // caption and "\n"), strict values or not.
     void setKeyEntry(int fieldIndex) { m_keyEntry = fieldIndex; }
 
     // The value of a text for a column of this type and size: text cut to
@@ -77,12 +81,15 @@ public:
                                   const RegionalSettings &regional);
 
 private:
+    void resolve(int fieldIndex, const QString &text);
     void setValue(int fieldId, const QVariant &value);
     QVariant lookUp(int fieldIndex, const QString &text);
     QVariant readNumber(int fieldIndex, const QString &text);
     QVariant readDate(int fieldIndex, const QString &text);
     QVariant readText(int fieldIndex, const QString &text);
     void checkKeyLength(int fieldIndex, const QString &text) const;
+    void checkKeyLineFeed(int fieldIndex, const QString &text) const;
+    DbError nulInValue(int fieldIndex, const QString &text) const;
     void noValue(int fieldIndex, const QString &text);
 
     FieldTable &m_fields;

@@ -113,7 +113,8 @@ std::optional<double> readLeadingNumber(const QString &text)
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
         // Too large or too small for a double: infinity or zero, as the C
-        // library reads it.
+        // library reads it. No column takes infinity: binding it fails the
+        // line as out of range (ColumnValue).
         const bool tiny = number.find("e-") != std::string::npos;
         value = tiny ? 0.0 : (negative ? -HUGE_VAL : HUGE_VAL);
     }

@@ -111,6 +111,18 @@ QByteArray RecordReader::currentLineEnd() const
     return QByteArray();
 }
 
+QByteArray RecordReader::endToWrite(const ReadLine &line) const
+{
+    if (!line.end.isEmpty() || m_lines.lineFeedEndsLines())
+        return line.end;
+    const int unit = m_decoding.unitSize();
+    for (qsizetype i = 0; i + unit <= line.bytes.size(); i += unit) {
+        if (m_decoding.unitAt(line.bytes.constData() + i) == u'\n')
+            return m_decoding.unitBytes(u'\r') + m_decoding.unitBytes(u'\n');
+    }
+    return line.end;
+}
+
 void RecordReader::RewindTextFile()
 {
     if (isOpen())

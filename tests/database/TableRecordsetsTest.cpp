@@ -99,6 +99,13 @@ TEST(ColumnValueTest, NumbersOutsideTheirColumnOrNotNumbersFail)
         {3e10, TypeCodes::Integer, ErrorNumbers::ValueOutOfRange},
         {QStringLiteral("abc"), TypeCodes::Integer, ErrorNumbers::ConversionFailed},
         {32767.4, TypeCodes::SmallInt, 0},
+        // No infinity or NaN into any number column, nothing beyond a float into a single.
+        {qInf(), TypeCodes::Double, ErrorNumbers::ValueOutOfRange},
+        {-qInf(), TypeCodes::Numeric, ErrorNumbers::ValueOutOfRange},
+        {qQNaN(), TypeCodes::Single, ErrorNumbers::ValueOutOfRange},
+        {QStringLiteral("nan"), TypeCodes::Double, ErrorNumbers::ValueOutOfRange},
+        {1e39, TypeCodes::Single, ErrorNumbers::ValueOutOfRange},
+        {-3e38, TypeCodes::Single, 0}, {1e300, TypeCodes::Double, 0},
     };
     for (const auto &row : rows) {
         qint32 number = 0;

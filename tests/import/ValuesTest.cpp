@@ -20,6 +20,7 @@ constexpr int ReorderNumber = 404; // the supplier list's, 25 characters
 constexpr int AccountNumber = 201;
 constexpr int AccountOpened = 202;
 constexpr int LastName = 235;
+constexpr int Quantity = 134; // floating-point
 
 // Costs that are no number (lines 2 and 5), a number with text after it,
 // and no cost at all.
@@ -162,6 +163,36 @@ TEST_P(ValuesTest, FailedLinesCountNothing)
     EXPECT_EQ(summary.linesFailed, 2);
     EXPECT_EQ(summary.valuesCut, 1);
     EXPECT_EQ(summary.valuesReadAsEmpty, 1);
+}
+
+// What no column may take, strict values or not: a number beyond its type
+// fails as money beyond its range does; a key holding a line feed fails with
+// the line feed in the marker. A NUL is left out and counted as cut, and
+// fails the line with strict values. A final ^Z is no line at all.
+TEST_P(ValuesTest, OverflowsLineFeedsInKeysAndNulsNeverReachAColumn)
+{
+    mapPositions({LookupCode, Description, Quantity, Cost});
+    const QByteArray lines = "N1,One,1e400\r\nN2,Two,-1e309\r\nN3,Th" + QByteArray(1, '\0') + "ree,3\r\n"
+                             "\"N4\nX\",Four,4\r\nN5,Five,5,1e400\r\nN6,Six,6\r\n\x1A";
+    const QByteArray outOfRange = "<" + QByteArray::number(ErrorNumbers::ValueOutOfRange) + ">] ";
+    for (const bool strict : {false, true}) {
+        QByteArray text = lines;
+        const ImportSummary summary = importWith(ItemTable, writeFile("items.csv", text.replace('N', strict ? 'S' : 'L')), strict);
+        const char k = strict ? 'S' : 'L';
+        EXPECT_EQ(summary.linesRead, 6) << strict;
+        EXPECT_EQ(summary.linesFailed, strict ? 5 : 4) << strict;
+        EXPECT_EQ(summary.valuesCut, strict ? 0 : 1) << strict;
+        const QByteArray log = readTestFile(logPath);
+        for (const QByteArray &entry : {"[00001 " + outOfRange + k + "1,One,1e400\r\n",
+                                        "[00002 " + outOfRange + k + "2,Two,-1e309\r\n",
+                                        "[00004 <VALUE:Item Lookup Code \\n>] \"" + QByteArray(1, k) + "4\nX\",Four,4\r\n",
+                                        "[00005 " + outOfRange + k + "5,Five,5,1e400\r\n"})
+            EXPECT_TRUE(log.contains(entry)) << entry.toStdString() << log.toStdString();
+        EXPECT_EQ(log.contains("[00003 <VALUE:Description>] "), strict);
+        EXPECT_EQ(readTestFile(summary.rejectPath).count('\n'), strict ? 6 : 5); // each line whole, no ^Z
+    }
+    EXPECT_EQ(query("SELECT ItemLookupCode, Description, Quantity FROM Item ORDER BY ItemLookupCode"),
+              QStringList({"L3|Three|3", "L6|Six|6", "S6|Six|6"}));
 }
 
 VXR_ON_EVERY_BACKEND(ValuesTest);

@@ -149,6 +149,28 @@ TEST_F(RecordReaderTest, CutsLinesAndKeepsWhatEndedEach)
     }
 }
 
+// A line written back alone (into the reject file) is read back as one line.
+TEST_F(RecordReaderTest, WritesBackLinesThatReadAsOneAlone)
+{
+    const std::pair<QByteArray, QByteArray> files[] = {
+        {"a\r\nk,\"x\ny\"", "k,\"x\ny\"\r\n"}, // the LF would end a line in a file without CRs
+        {"a\r\nk,x", "k,x"}, {"a\nk,\"x\"", "k,\"x\""}, {"k,\"x\ny\"\r", "k,\"x\ny\"\r"},
+    };
+    for (const auto &[bytes, lastWritten] : files) {
+        ASSERT_TRUE(open(bytes));
+        QByteArrayList alone;
+        while (!reader.AtEndOfFile()) {
+            reader.ReadNextRecord();
+            alone << reader.CurrentLine + reader.endToWrite(reader.currentLine());
+        }
+        EXPECT_EQ(alone.last(), lastWritten);
+        for (const QByteArray &line : alone) {
+            ASSERT_TRUE(open(line));
+            EXPECT_EQ(reader.CountRecords(), 1) << line.toStdString();
+        }
+    }
+}
+
 TEST_F(RecordReaderTest, ReadsLinesAcrossReadChunks)
 {
     // The LF of a CRLF right at a chunk border, and a line over several chunks.

@@ -111,16 +111,16 @@ QByteArray RecordReader::currentLineEnd() const
     return QByteArray();
 }
 
-QByteArray RecordReader::endToWrite(const ReadLine &line) const
+QByteArray RecordReader::endToWrite(const QByteArray &line, const QByteArray &end) const
 {
-    if (!line.end.isEmpty() || m_lines.lineFeedEndsLines())
-        return line.end;
+    if (!end.isEmpty() || m_lines.lineFeedEndsLines())
+        return end;
     const int unit = m_decoding.unitSize();
-    for (qsizetype i = 0; i + unit <= line.bytes.size(); i += unit) {
-        if (m_decoding.unitAt(line.bytes.constData() + i) == u'\n')
+    for (qsizetype i = 0; i + unit <= line.size(); i += unit) {
+        if (m_decoding.unitAt(line.constData() + i) == u'\n')
             return m_decoding.unitBytes(u'\r') + m_decoding.unitBytes(u'\n');
     }
-    return line.end;
+    return end;
 }
 
 void RecordReader::RewindTextFile()

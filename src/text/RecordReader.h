@@ -64,11 +64,11 @@ public:
     // without one.
     QByteArray currentLineEnd() const;
     // What to write after a line written back into a file of its own (the
-    // reject file) for it to be read back as one line: its own end, except
-    // for a last line without one that holds a line feed kept as text. Alone
-    // in a file, that line feed would end a line; a CR LF after the line
-    // keeps it text.
-    QByteArray endToWrite(const ReadLine &line) const;
+    // reject file): its own end, except after a last line without one that
+    // holds a line feed kept as text, which gets a CR LF. Without it, a file
+    // holding only that line would have no CR, and its line feed would end
+    // a line even inside quotes.
+    QByteArray endToWrite(const QByteArray &line, const QByteArray &end) const;
     // The byte-order mark the open file starts with; empty when it has none.
     QByteArray byteOrderMark() const { return m_decoding.byteOrderMark(); }
 

@@ -19,6 +19,6 @@ enum ExitStatus : int {
 int runInitStore(const CliArguments &arguments);
 int runFields(const CliArguments &arguments, const FieldTable &fields);
 int runPreview(const CliArguments &arguments, const FieldTable &fields);
-int runImport(const CliArguments &arguments, FieldTable &fields);
+int runImport(const CliArguments &arguments, const FieldTable &fields);
 
 } // namespace vxr::cli

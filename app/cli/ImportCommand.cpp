@@ -5,14 +5,11 @@
 #include "SetupFromArguments.h"
 #include "TerminalProgress.h"
 
-#include "catalogue/FieldTable.h"
 #include "database/CancelToken.h"
-#include "import/PanelChoices.h"
-#include "database/DbConnection.h"
+#include "database/DbError.h"
+#include "import/ImportJob.h"
 #include "import/ImportLog.h"
-#include "import/ImportRun.h"
-#include "text/NumericText.h"
-#include "text/RecordReader.h"
+#include "import/PanelChoices.h"
 
 #include <QFileInfo>
 
@@ -86,6 +83,16 @@ QString summaryText(const ImportSummary &summary, const ImportSetup &setup)
     return text;
 }
 
+ImportRequest importRequest(const CliArguments &arguments, const ImportSetup &setup, CancelToken &cancel)
+{
+    ImportRequest request = setup.request(defaultLogPath());
+    request.mode = arguments.runMode;
+    request.batchLines = arguments.batchLines;
+    request.rejectPath = arguments.rejectPath.isEmpty() ? QString() : QFileInfo(arguments.rejectPath).absoluteFilePath();
+    request.cancel = &cancel;
+    return request;
+}
+
 int exitStatus(const ImportSummary &summary)
 {
     switch (summary.outcome) {
@@ -101,46 +108,30 @@ int exitStatus(const ImportSummary &summary)
 
 } // namespace
 
-int runImport(const CliArguments &arguments, FieldTable &fields)
+int runImport(const CliArguments &arguments, const FieldTable &fields)
 {
-    const SetupResult resolved = resolveSetup(arguments, fields, SetupPurpose::Import);
-    if (!resolved.error.isEmpty()) {
-        printError(resolved.error);
+    const std::optional<ImportSetup> setup = commandSetup(arguments, fields, SetupPurpose::Import);
+    if (!setup)
         return ExitFailed;
-    }
-    const ImportSetup &setup = resolved.setup;
-    printOut(headerReport(resolved, fields));
 
-    DbConnection connection;
+    CancelToken cancel;
+    ImportJob job(*setup, importRequest(arguments, *setup, cancel));
+    // A store that cannot be reached is refused before the run, as a set-up is.
     DbError dbError;
-    if (!connection.open(setup.connectionString, &dbError)) {
+    if (!job.open(&dbError)) {
         printError(QStringLiteral("cannot connect to the database: %1 (error %2)")
                        .arg(dbError.description)
                        .arg(dbError.number));
         return ExitFailed;
     }
-
-    RecordReader reader(fields);
-    setup.configureReader(reader);
-
-    const RegionalSettings regional = setup.regionalSettings();
     TerminalReporter reporter;
     TerminalProgress progress(stdoutIsTerminal());
-    Import import(fields, reader, connection, regional, reporter, progress);
-
-    ImportRequest request = setup.request(defaultLogPath());
-    request.mode = arguments.runMode;
-    request.batchLines = arguments.batchLines;
-    request.rejectPath = arguments.rejectPath.isEmpty() ? QString() : QFileInfo(arguments.rejectPath).absoluteFilePath();
-    CancelToken cancel;
-    request.cancel = &cancel;
     ImportSummary summary;
     {
         const CancelOnSignal cancelOnSignal(cancel);
-        summary = import.run(request);
+        summary = job.run(reporter, progress);
     }
-
-    printOut(summaryText(summary, setup));
+    printOut(summaryText(summary, *setup));
     return exitStatus(summary);
 }
 

@@ -107,29 +107,25 @@ QString renderTable(const QList<PreviewRow> &rows, const ImportSetup &setup, con
 
 int runPreview(const CliArguments &arguments, const FieldTable &fields)
 {
-    const SetupResult resolved = resolveSetup(arguments, fields, SetupPurpose::Preview);
-    if (!resolved.error.isEmpty()) {
-        printError(resolved.error);
+    const std::optional<ImportSetup> setup = commandSetup(arguments, fields, SetupPurpose::Preview);
+    if (!setup)
         return ExitFailed;
-    }
-    const ImportSetup &setup = resolved.setup;
-    printOut(headerReport(resolved, fields));
 
     RecordReader reader(fields);
-    setup.configureReader(reader);
-    if (!reader.OpenTextFile(setup.textFile)) {
-        printError(QStringLiteral("the text file %1 cannot be opened: %2").arg(setup.textFile, reader.errorString()));
+    setup->configureReader(reader);
+    if (!reader.OpenTextFile(setup->textFile)) {
+        printError(QStringLiteral("the text file %1 cannot be opened: %2").arg(setup->textFile, reader.errorString()));
         return ExitFailed;
     }
-    const QList<PreviewRow> rows = readPreviewRows(reader, setup, arguments.previewLines);
+    const QList<PreviewRow> rows = readPreviewRows(reader, *setup, arguments.previewLines);
     const bool readFailed = reader.hasReadError();
     const QString readError = reader.errorString();
     reader.CloseTextFile();
     if (readFailed) {
-        printError(QStringLiteral("the text file %1 cannot be read: %2").arg(setup.textFile, readError));
+        printError(QStringLiteral("the text file %1 cannot be read: %2").arg(setup->textFile, readError));
         return ExitFailed;
     }
-    printOut(renderTable(rows, setup, fields));
+    printOut(renderTable(rows, *setup, fields));
     return ExitAllStored;
 }
 

@@ -179,4 +179,16 @@ QString headerReport(const SetupResult &result, const FieldTable &fields)
     return text;
 }
 
+std::optional<ImportSetup> commandSetup(const CliArguments &arguments, const FieldTable &fields,
+                                        SetupPurpose purpose)
+{
+    const SetupResult resolved = resolveSetup(arguments, fields, purpose);
+    if (!resolved.error.isEmpty()) {
+        printError(resolved.error);
+        return std::nullopt;
+    }
+    printOut(headerReport(resolved, fields));
+    return resolved.setup;
+}
+
 } // namespace vxr::cli

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace vxr {
 class FieldTable;
 }
@@ -31,5 +33,10 @@ SetupResult resolveSetup(const CliArguments &arguments, const FieldTable &fields
 // What the header line's names were mapped to, one position a line, with
 // the names that map nothing and why; empty when no header line was read.
 QString headerReport(const SetupResult &result, const FieldTable &fields);
+
+// The set-up a command runs with, what became of the header line's names
+// printed first; nothing, with why printed as an error, when it cannot be used.
+std::optional<ImportSetup> commandSetup(const CliArguments &arguments, const FieldTable &fields,
+                                        SetupPurpose purpose);
 
 } // namespace vxr::cli

@@ -46,10 +46,8 @@ int main(int argc, char **argv)
         return runFields(arguments, FieldTable::buildCatalogue(QDateTime::currentDateTime(), reporter));
     case Command::Preview:
         return runPreview(arguments, FieldTable::buildCatalogue(QDateTime::currentDateTime(), reporter));
-    case Command::Import: {
-        FieldTable fields = FieldTable::buildCatalogue(QDateTime::currentDateTime(), reporter);
-        return runImport(arguments, fields);
-    }
+    case Command::Import:
+        return runImport(arguments, FieldTable::buildCatalogue(QDateTime::currentDateTime(), reporter));
     case Command::None:
         break;
     }

@@ -5,11 +5,46 @@
 #include <QVariant>
 
 #ifdef VXR_HAVE_ODBC
+// The ANSI calls, whatever UNICODE says: the buffers below hold bytes.
+#define SQL_NOUNICODEMAP
 #include <sql.h>
 #include <sqlext.h>
 #endif
 
 namespace vxr {
+
+#ifdef VXR_HAVE_ODBC
+namespace {
+
+// SQLDrivers and SQLDataSources: the driver manager's names, one a call.
+using DriverManagerListing = SQLRETURN(SQL_API *)(SQLHENV, SQLUSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *,
+                                                  SQLCHAR *, SQLSMALLINT, SQLSMALLINT *);
+
+// Every name a listing gives, first to last, through an environment of its
+// own; empty when the driver manager gives none.
+QStringList driverManagerList(DriverManagerListing next)
+{
+    QStringList names;
+    SQLHENV environment = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
+        return names;
+    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLCHAR name[256];
+    SQLCHAR details[1024];
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT detailsLength = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (SQL_SUCCEEDED(next(environment, direction, name, sizeof name, &nameLength, details, sizeof details,
+                              &detailsLength))) {
+        names << QString::fromLocal8Bit(reinterpret_cast<const char *>(name));
+        direction = SQL_FETCH_NEXT;
+    }
+    SQLFreeHandle(SQL_HANDLE_ENV, environment);
+    return names;
+}
+
+} // namespace
+#endif
 
 OdbcDiagnostics odbcDiagnostics(const QSqlQuery &query)
 {
@@ -50,50 +85,23 @@ OdbcDiagnostics odbcDiagnostics(const QSqlQuery &query)
 
 QStringList odbcDriverManagerDrivers()
 {
-    QStringList drivers;
 #ifdef VXR_HAVE_ODBC
-    SQLHENV environment = SQL_NULL_HENV;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
-        return drivers;
-    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLCHAR name[256];
-    SQLCHAR attributes[1024];
-    SQLSMALLINT nameLength = 0;
-    SQLSMALLINT attributesLength = 0;
-    SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDrivers(environment, direction, name, sizeof name, &nameLength, attributes,
-                                    sizeof attributes, &attributesLength))) {
-        drivers << QString::fromLocal8Bit(reinterpret_cast<const char *>(name));
-        direction = SQL_FETCH_NEXT;
-    }
-    SQLFreeHandle(SQL_HANDLE_ENV, environment);
+    return driverManagerList(SQLDrivers);
+#else
+    return {};
 #endif
-    return drivers;
 }
 
 QStringList odbcDriverManagerDataSources()
 {
-    QStringList sources;
 #ifdef VXR_HAVE_ODBC
-    SQLHENV environment = SQL_NULL_HENV;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)))
-        return sources;
-    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLCHAR name[SQL_MAX_DSN_LENGTH + 1];
-    SQLCHAR description[256];
-    SQLSMALLINT nameLength = 0;
-    SQLSMALLINT descriptionLength = 0;
-    SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDataSources(environment, direction, name, sizeof name, &nameLength, description,
-                                        sizeof description, &descriptionLength))) {
-        const QString source = QString::fromLocal8Bit(reinterpret_cast<const char *>(name));
-        if (!sources.contains(source))
-            sources << source;
-        direction = SQL_FETCH_NEXT;
-    }
-    SQLFreeHandle(SQL_HANDLE_ENV, environment);
-#endif
+    // A name defined both for the user and for the system is listed once.
+    QStringList sources = driverManagerList(SQLDataSources);
+    sources.removeDuplicates();
     return sources;
+#else
+    return {};
+#endif
 }
 
 } // namespace vxr

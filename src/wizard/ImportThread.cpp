@@ -1,16 +1,9 @@
 #include "ImportThread.h"
 
-#include "catalogue/FieldTable.h"
 #include "database/CancelToken.h"
-#include "database/DbConnection.h"
-#include "database/DbError.h"
-#include "text/NumericText.h"
-#include "text/RecordReader.h"
+#include "import/ImportJob.h"
 
-#include <QDateTime>
 #include <QThread>
-
-#include <exception>
 
 namespace vxr {
 
@@ -42,40 +35,6 @@ private:
     ImportThread &m_owner;
 };
 
-ImportSummary failedRun(const QString &reason, const ImportRequest &request, Reporter &reporter,
-                        ProgressSink &progress)
-{
-    ImportSummary summary;
-    summary.outcome = RunOutcome::Failed;
-    summary.failure = reason;
-    summary.logPath = request.logPath;
-    progress.setStatus(RunStatusFailedPrefix + reason);
-    reporter.message(MessageKind::Critical, QStringLiteral("The import failed: ") + reason + u'.');
-    return summary;
-}
-
-// One run, on the calling thread, with objects of its own: the connection
-// (closed by the run at its end), the field table and the reader.
-ImportSummary runHere(const ImportSetup &setup, const ImportRequest &request, int connectTimeoutSeconds,
-                      Reporter &reporter, ProgressSink &progress)
-{
-    progress.setStatus(RunStatusInitializing);
-    DbConnection connection;
-    DbError error;
-    if (!connection.open(setup.connectionString, &error, connectTimeoutSeconds))
-        return failedRun(QStringLiteral("the database cannot be opened: %1 (error %2)")
-                             .arg(error.description.trimmed())
-                             .arg(error.number),
-                         request, reporter, progress);
-    // Date defaults are those of the moment the run starts.
-    FieldTable fields = FieldTable::buildCatalogue(QDateTime::currentDateTime(), reporter);
-    RecordReader reader(fields);
-    setup.configureReader(reader);
-    const RegionalSettings regional = setup.regionalSettings();
-    Import run(fields, reader, connection, regional, reporter, progress);
-    return run.run(request);
-}
-
 } // namespace
 
 ImportThread::ImportThread(QObject *parent) : QObject(parent)
@@ -103,17 +62,9 @@ bool ImportThread::start(const ImportSetup &setup, const ImportRequest &request,
     m_thread = QThread::create([this, setup, own, connectTimeoutSeconds] {
         SignalReporter reporter(*this);
         SignalProgress progress(*this);
-        ImportSummary summary;
-        // Whatever happens, the window hears that the run has ended.
-        try {
-            summary = runHere(setup, own, connectTimeoutSeconds, reporter, progress);
-        } catch (const DbError &error) {
-            summary = failedRun(QStringLiteral("the database failed: %1 (error %2)").arg(error.description).arg(error.number),
-                                own, reporter, progress);
-        } catch (const std::exception &error) {
-            summary = failedRun(QStringLiteral("an unexpected error ended it: %1").arg(QString::fromLocal8Bit(error.what())),
-                                own, reporter, progress);
-        }
+        // The job's connection belongs to this thread: it is made here.
+        ImportJob job(setup, own, connectTimeoutSeconds);
+        const ImportSummary summary = job.run(reporter, progress);
         emit runEnded(summary, QPrivateSignal());
     });
     m_thread->setObjectName(QStringLiteral("import run"));

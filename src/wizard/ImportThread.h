@@ -16,8 +16,8 @@ namespace vxr {
 class CancelToken;
 
 // Runs one import at a time on a thread of its own, so that the window stays
-// responsive. The run opens its own connection from the set-up's connection
-// string and builds its own field table and reader: nothing of the window's
+// responsive. The run is an ImportJob made on that thread: it opens its own
+// connection and builds its own field table and reader, so nothing of the window's
 // is touched off its thread, and the window's connection stays open for the
 // next import. What the run tells the operator, its progress and its end
 // arrive as signals, queued to the thread this object lives on.

@@ -1,0 +1,77 @@
+#include "ImportJob.h"
+
+#include "catalogue/FieldTable.h"
+#include "catalogue/Reporter.h"
+#include "database/DbConnection.h"
+#include "database/DbError.h"
+#include "text/NumericText.h"
+#include "text/RecordReader.h"
+
+#include <QDateTime>
+
+#include <exception>
+
+namespace vxr {
+
+ImportJob::ImportJob(ImportSetup setup, ImportRequest request, int connectTimeoutSeconds)
+    : m_setup(std::move(setup)), m_request(std::move(request)), m_connectTimeoutSeconds(connectTimeoutSeconds),
+      m_connection(std::make_unique<DbConnection>())
+{
+}
+
+ImportJob::~ImportJob() = default;
+
+bool ImportJob::open(DbError *error)
+{
+    m_opened = m_connection->open(m_setup.connectionString, error, m_connectTimeoutSeconds);
+    return m_opened;
+}
+
+ImportSummary ImportJob::run(Reporter &reporter, ProgressSink &progress)
+{
+    // Whatever happens, the caller gets a summary and the operator hears why.
+    try {
+        if (!m_opened) {
+            progress.setStatus(RunStatusInitializing);
+            DbError error;
+            if (!open(&error))
+                return failed(QStringLiteral("the database cannot be opened: %1 (error %2)")
+                                      .arg(error.description.trimmed())
+                                      .arg(error.number),
+                              reporter, progress);
+        }
+        return runOpened(reporter, progress);
+    } catch (const DbError &error) {
+        return failed(QStringLiteral("the database failed: %1 (error %2)").arg(error.description).arg(error.number),
+                      reporter, progress);
+    } catch (const std::exception &error) {
+        return failed(QStringLiteral("an unexpected error ended it: %1").arg(QString::fromLocal8Bit(error.what())),
+                      reporter, progress);
+    }
+}
+
+// The run with objects of the job's own; the run closes the connection at
+// its end.
+ImportSummary ImportJob::runOpened(Reporter &reporter, ProgressSink &progress)
+{
+    // Date defaults are those of the moment the run starts.
+    FieldTable fields = FieldTable::buildCatalogue(QDateTime::currentDateTime(), reporter);
+    RecordReader reader(fields);
+    m_setup.configureReader(reader);
+    const RegionalSettings regional = m_setup.regionalSettings();
+    Import import(fields, reader, *m_connection, regional, reporter, progress);
+    return import.run(m_request);
+}
+
+ImportSummary ImportJob::failed(const QString &reason, Reporter &reporter, ProgressSink &progress) const
+{
+    ImportSummary summary;
+    summary.outcome = RunOutcome::Failed;
+    summary.failure = reason;
+    summary.logPath = m_request.logPath;
+    progress.setStatus(RunStatusFailedPrefix + reason);
+    reporter.message(MessageKind::Critical, QStringLiteral("The import failed: ") + reason + u'.');
+    return summary;
+}
+
+} // namespace vxr

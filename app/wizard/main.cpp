@@ -1,7 +1,7 @@
 #include "database/DriverWarnings.h"
+#include "wizard/MainWindow.h"
 #include "wizard/ScreenshotWalk.h"
 #include "wizard/UserPrompts.h"
-#include "wizard/frmMain.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -29,13 +29,13 @@ int main(int argc, char **argv)
         return vxr::screenshotWalk(options.value(walk), options.value(walkSettings));
 
     vxr::QtUserPrompts prompts;
-    vxr::frmMain window(prompts);
+    vxr::MainWindow window(prompts);
     // Every window of the program (dialogs included) shows the program's icon;
     // the desktop entry installed beside it names the program for the desktop.
     QApplication::setWindowIcon(window.windowIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("vxrimp"));
     prompts.setParentWidget(&window);
-    window.Form_Load();
+    window.start();
     window.show();
     return app.exec();
 }

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -52,6 +53,12 @@ QString delimiterShown(int code)
 bool ImportSetup::hasMapping() const
 {
     return std::any_of(fieldIds.begin() + 1, fieldIds.end(), [](int id) { return id != 0; });
+}
+
+void ImportSetup::chooseTable(int table)
+{
+    tableId = table;
+    fieldIds.fill(0);
 }
 
 int ImportSetup::positionOf(int fieldId) const
@@ -152,6 +159,34 @@ ImportRequest ImportSetup::request(const QString &defaultLog) const
     request.logPath = logPath.isEmpty() ? defaultLog : logPath;
     request.strictValues = strictValues;
     return request;
+}
+
+std::optional<QList<QStringList>> ImportSetup::readLines(const FieldTable &fields, int skip, int count,
+                                                         QString *error) const
+{
+    RecordReader reader(fields);
+    configureReader(reader);
+    const auto close = qScopeGuard([&reader] { reader.CloseTextFile(); });
+    const auto failed = [&reader, error] {
+        if (error)
+            *error = reader.errorString();
+        return std::nullopt;
+    };
+    if (!reader.OpenTextFile(textFile))
+        return failed();
+    QList<QStringList> lines;
+    for (int line = 0; line < skip + count && !reader.AtEndOfFile(); ++line) {
+        reader.ReadNextRecord();
+        if (reader.hasReadError())
+            return failed();
+        if (line < skip)
+            continue;
+        QStringList texts;
+        for (int position = 1; position <= MappingRows; ++position)
+            texts << reader.FieldMap[position].Text;
+        lines << texts;
+    }
+    return lines;
 }
 
 QString localeProblem(const QString &localeName)

@@ -2,9 +2,12 @@
 
 #include "text/TextEncoding.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace vxr {
 
@@ -41,6 +44,9 @@ struct ImportSetup
     std::array<int, MappingRows + 1> fieldIds{};
 
     bool hasMapping() const;
+    // Chooses the destination table; the mapping, whose fields belong to the
+    // table chosen before, starts empty.
+    void chooseTable(int table);
     // The first position mapped to fieldId; 0 when none is.
     int positionOf(int fieldId) const;
     // Whether the run skips the first line: asked for, or it holds names.
@@ -63,6 +69,13 @@ struct ImportSetup
     RegionalSettings regionalSettings() const;
     // The request for the run, with the log at logPath or defaultLog.
     ImportRequest request(const QString &defaultLog) const;
+
+    // Up to count lines of the text file after its first skip lines, split
+    // as the import splits them (by a reader this set-up configures): the
+    // texts of positions 1 to MappingRows of each. Without a value, and with
+    // why in *error, when the file cannot be opened or read.
+    std::optional<QList<QStringList>> readLines(const FieldTable &fields, int skip, int count,
+                                                QString *error = nullptr) const;
 };
 
 // Why a locale name cannot be used; empty when it can (an empty name is the

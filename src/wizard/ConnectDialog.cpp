@@ -1,4 +1,4 @@
-#include "frmConnect.h"
+#include "ConnectDialog.h"
 
 #include "ConnectionFailure.h"
 #include "UserPrompts.h"
@@ -36,16 +36,16 @@ bool startsWith(const QString &text, const char *prefix)
 
 } // namespace
 
-frmConnect::frmConnect(UserPrompts &prompts, Opener opener, QWidget *parent)
+ConnectDialog::ConnectDialog(UserPrompts &prompts, Opener opener, QWidget *parent)
     : QDialog(parent), m_prompts(prompts), m_opener(std::move(opener))
 {
-    setObjectName(QStringLiteral("frmConnect"));
+    setObjectName(QStringLiteral("ConnectDialog"));
     setWindowTitle(QStringLiteral("Database Connect"));
     buildControls();
     providerChanged();
 }
 
-void frmConnect::buildControls()
+void ConnectDialog::buildControls()
 {
     auto lineEdit = [this](const char *name, const QString &text, bool password = false) {
         auto *edit = new QLineEdit(text, this);
@@ -55,77 +55,77 @@ void frmConnect::buildControls()
             edit->setEchoMode(QLineEdit::Password);
         return edit;
     };
-    cmbProvider = new QComboBox(this);
-    cmbProvider->setObjectName(QStringLiteral("cmbProvider"));
-    cmbProvider->addItems({QStringLiteral("SQL Server"), QStringLiteral("PostgreSQL (ODBC)"),
+    m_provider = new QComboBox(this);
+    m_provider->setObjectName(QStringLiteral("cmbProvider"));
+    m_provider->addItems({QStringLiteral("SQL Server"), QStringLiteral("PostgreSQL (ODBC)"),
                            QStringLiteral("Other ODBC data source (DSN)"), QStringLiteral("SQLite store file")});
 
-    txtServerName = lineEdit("txtServerName", QStringLiteral("(local)"));
-    txtUserName = lineEdit("txtUserName", QStringLiteral("sa"));
-    txtPassword = lineEdit("txtPassword", QString(), true);
-    txtDatabase = lineEdit("txtDatabase", QString());
+    m_serverName = lineEdit("txtServerName", QStringLiteral("(local)"));
+    m_userName = lineEdit("txtUserName", QStringLiteral("sa"));
+    m_password = lineEdit("txtPassword", QString(), true);
+    m_database = lineEdit("txtDatabase", QString());
 
-    txtPgServer = lineEdit("txtPgServer", QStringLiteral("localhost"));
-    txtPgPort = lineEdit("txtPgPort", QStringLiteral("5432"));
-    txtPgPort->setMinimumWidth(0);
-    txtPgPort->setMaximumWidth(80);
-    txtPgUser = lineEdit("txtPgUser", QStringLiteral("postgres"));
-    txtPgPassword = lineEdit("txtPgPassword", QString(), true);
-    txtPgDatabase = lineEdit("txtPgDatabase", QString());
+    m_pgServer = lineEdit("txtPgServer", QStringLiteral("localhost"));
+    m_pgPort = lineEdit("txtPgPort", QStringLiteral("5432"));
+    m_pgPort->setMinimumWidth(0);
+    m_pgPort->setMaximumWidth(80);
+    m_pgUser = lineEdit("txtPgUser", QStringLiteral("postgres"));
+    m_pgPassword = lineEdit("txtPgPassword", QString(), true);
+    m_pgDatabase = lineEdit("txtPgDatabase", QString());
 
-    cmbDataSource = new QComboBox(this);
-    cmbDataSource->setObjectName(QStringLiteral("cmbDataSource"));
-    cmbDataSource->setEditable(true);
-    cmbDataSource->setInsertPolicy(QComboBox::NoInsert);
-    cmbDataSource->addItems(installedOdbcDataSources());
-    cmbDataSource->setCurrentIndex(-1);
-    cmbDataSource->setMinimumWidth(FieldWidth);
-    txtDsnUser = lineEdit("txtDsnUser", QString());
-    txtDsnPassword = lineEdit("txtDsnPassword", QString(), true);
+    m_dataSource = new QComboBox(this);
+    m_dataSource->setObjectName(QStringLiteral("cmbDataSource"));
+    m_dataSource->setEditable(true);
+    m_dataSource->setInsertPolicy(QComboBox::NoInsert);
+    m_dataSource->addItems(installedOdbcDataSources());
+    m_dataSource->setCurrentIndex(-1);
+    m_dataSource->setMinimumWidth(FieldWidth);
+    m_dsnUser = lineEdit("txtDsnUser", QString());
+    m_dsnPassword = lineEdit("txtDsnPassword", QString(), true);
 
-    txtDatabaseFile = lineEdit("txtDatabaseFile", QString());
-    cmdBrowseDatabase = new QPushButton(QStringLiteral("B&rowse..."), this);
-    cmdBrowseDatabase->setObjectName(QStringLiteral("cmdBrowseDatabase"));
+    m_databaseFile = lineEdit("txtDatabaseFile", QString());
+    m_browseDatabase = new QPushButton(QStringLiteral("B&rowse..."), this);
+    m_browseDatabase->setObjectName(QStringLiteral("cmdBrowseDatabase"));
     m_fileRow = new QHBoxLayout;
-    m_fileRow->addWidget(txtDatabaseFile, 1);
-    m_fileRow->addWidget(cmdBrowseDatabase);
+    m_fileRow->addWidget(m_databaseFile, 1);
+    m_fileRow->addWidget(m_browseDatabase);
 
-    txtConnectionTimeOut = new QSpinBox(this);
-    txtConnectionTimeOut->setObjectName(QStringLiteral("txtConnectionTimeOut"));
-    txtConnectionTimeOut->setRange(1, 600);
-    txtConnectionTimeOut->setValue(DefaultConnectionTimeout);
-    txtConnectionTimeOut->setSuffix(QStringLiteral(" seconds"));
+    m_timeout = new QSpinBox(this);
+    m_timeout->setObjectName(QStringLiteral("txtConnectionTimeOut"));
+    m_timeout->setRange(1, 600);
+    m_timeout->setValue(DefaultConnectionTimeout);
+    m_timeout->setSuffix(QStringLiteral(" seconds"));
 
     m_form = new QFormLayout;
-    m_form->addRow(QStringLiteral("&Database Type:"), cmbProvider);
-    m_form->addRow(QStringLiteral("&Server Name:"), txtServerName);
-    m_form->addRow(QStringLiteral("&User Name:"), txtUserName);
-    m_form->addRow(QStringLiteral("&Password:"), txtPassword);
-    m_form->addRow(QStringLiteral("Data&base:"), txtDatabase);
-    m_form->addRow(QStringLiteral("&Server Name:"), txtPgServer);
-    m_form->addRow(QStringLiteral("P&ort:"), txtPgPort);
-    m_form->addRow(QStringLiteral("&User Name:"), txtPgUser);
-    m_form->addRow(QStringLiteral("&Password:"), txtPgPassword);
-    m_form->addRow(QStringLiteral("Data&base:"), txtPgDatabase);
-    m_form->addRow(QStringLiteral("Data &Source Name:"), cmbDataSource);
-    m_form->addRow(QStringLiteral("&User Name:"), txtDsnUser);
-    m_form->addRow(QStringLiteral("&Password:"), txtDsnPassword);
+    m_form->addRow(QStringLiteral("&Database Type:"), m_provider);
+    m_form->addRow(QStringLiteral("&Server Name:"), m_serverName);
+    m_form->addRow(QStringLiteral("&User Name:"), m_userName);
+    m_form->addRow(QStringLiteral("&Password:"), m_password);
+    m_form->addRow(QStringLiteral("Data&base:"), m_database);
+    m_form->addRow(QStringLiteral("&Server Name:"), m_pgServer);
+    m_form->addRow(QStringLiteral("P&ort:"), m_pgPort);
+    m_form->addRow(QStringLiteral("&User Name:"), m_pgUser);
+    m_form->addRow(QStringLiteral("&Password:"), m_pgPassword);
+    m_form->addRow(QStringLiteral("Data&base:"), m_pgDatabase);
+    m_form->addRow(QStringLiteral("Data &Source Name:"), m_dataSource);
+    m_form->addRow(QStringLiteral("&User Name:"), m_dsnUser);
+    m_form->addRow(QStringLiteral("&Password:"), m_dsnPassword);
     // A row holding a layout gets no buddy of its own.
     auto *fileLabel = new QLabel(QStringLiteral("Database &File:"), this);
-    fileLabel->setBuddy(txtDatabaseFile);
+    fileLabel->setBuddy(m_databaseFile);
     m_form->addRow(fileLabel, m_fileRow);
-    m_form->addRow(QStringLiteral("Connection &Timeout:"), txtConnectionTimeOut);
+    m_form->addRow(QStringLiteral("Connection &Timeout:"), m_timeout);
 
     buildMessageArea();
 
-    cmdOK = new QPushButton(QStringLiteral("&Connect"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_connect = new QPushButton(QStringLiteral("&Connect"), this);
+    m_connect->setObjectName(QStringLiteral("cmdOK"));
+    m_connect->setDefault(true);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("cmdCancel"));
     auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(cmdOK, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cmdCancel, QDialogButtonBox::RejectRole);
+    buttons->addButton(m_connect, QDialogButtonBox::AcceptRole);
+    buttons->addButton(m_cancel, QDialogButtonBox::RejectRole);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(m_form);
@@ -134,186 +134,186 @@ void frmConnect::buildControls()
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(cmbProvider, &QComboBox::currentIndexChanged, this, &frmConnect::providerChanged);
-    connect(cmdBrowseDatabase, &QPushButton::clicked, this, &frmConnect::browseDatabaseFile);
-    connect(cmdOK, &QPushButton::clicked, this, &frmConnect::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmConnect::cmdCancel_Click);
+    connect(m_provider, &QComboBox::currentIndexChanged, this, &ConnectDialog::providerChanged);
+    connect(m_browseDatabase, &QPushButton::clicked, this, &ConnectDialog::browseDatabaseFile);
+    connect(m_connect, &QPushButton::clicked, this, &ConnectDialog::onConnectClicked);
+    connect(m_cancel, &QPushButton::clicked, this, &ConnectDialog::reject);
 }
 
-void frmConnect::buildMessageArea()
+void ConnectDialog::buildMessageArea()
 {
     m_message = new QFrame(this);
     m_message->setObjectName(QStringLiteral("connectMessage"));
     m_message->setFrameShape(QFrame::StyledPanel);
     m_messageIcon = new QLabel(m_message);
     m_messageIcon->setAlignment(Qt::AlignTop);
-    lblMessage = new QLabel(m_message);
-    lblMessage->setObjectName(QStringLiteral("lblMessage"));
-    lblMessage->setWordWrap(true);
-    lblMessage->setTextFormat(Qt::PlainText);
-    lblMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    cmdDetails = new QToolButton(m_message);
-    cmdDetails->setObjectName(QStringLiteral("cmdDetails"));
-    cmdDetails->setText(QStringLiteral("D&etails"));
-    cmdDetails->setCheckable(true);
-    cmdDetails->setArrowType(Qt::RightArrow);
-    cmdDetails->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    cmdDetails->setAutoRaise(true);
-    txtDetails = new QPlainTextEdit(m_message);
-    txtDetails->setObjectName(QStringLiteral("txtDetails"));
-    txtDetails->setReadOnly(true);
-    txtDetails->setFixedHeight(fontMetrics().lineSpacing() * 5 + 12);
-    txtDetails->hide();
+    m_messageText = new QLabel(m_message);
+    m_messageText->setObjectName(QStringLiteral("lblMessage"));
+    m_messageText->setWordWrap(true);
+    m_messageText->setTextFormat(Qt::PlainText);
+    m_messageText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_details = new QToolButton(m_message);
+    m_details->setObjectName(QStringLiteral("cmdDetails"));
+    m_details->setText(QStringLiteral("D&etails"));
+    m_details->setCheckable(true);
+    m_details->setArrowType(Qt::RightArrow);
+    m_details->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_details->setAutoRaise(true);
+    m_detailsText = new QPlainTextEdit(m_message);
+    m_detailsText->setObjectName(QStringLiteral("txtDetails"));
+    m_detailsText->setReadOnly(true);
+    m_detailsText->setFixedHeight(fontMetrics().lineSpacing() * 5 + 12);
+    m_detailsText->hide();
 
     auto *text = new QVBoxLayout;
-    text->addWidget(lblMessage);
-    text->addWidget(cmdDetails, 0, Qt::AlignLeft);
+    text->addWidget(m_messageText);
+    text->addWidget(m_details, 0, Qt::AlignLeft);
     auto *top = new QHBoxLayout;
     top->addWidget(m_messageIcon, 0, Qt::AlignTop);
     top->addLayout(text, 1);
     auto *layout = new QVBoxLayout(m_message);
     layout->addLayout(top);
-    layout->addWidget(txtDetails);
+    layout->addWidget(m_detailsText);
     m_message->hide();
 
-    connect(cmdDetails, &QToolButton::toggled, this, [this](bool open) {
-        cmdDetails->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
-        txtDetails->setVisible(open);
+    connect(m_details, &QToolButton::toggled, this, [this](bool open) {
+        m_details->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+        m_detailsText->setVisible(open);
     });
 }
 
-void frmConnect::providerChanged()
+void ConnectDialog::providerChanged()
 {
-    const int provider = cmbProvider->currentIndex();
+    const int provider = m_provider->currentIndex();
     const auto show = [this](std::initializer_list<QWidget *> fields, bool visible) {
         for (QWidget *w : fields)
             m_form->setRowVisible(w, visible);
     };
-    show({txtServerName, txtUserName, txtPassword, txtDatabase}, provider == SqlServerProvider);
-    show({txtPgServer, txtPgPort, txtPgUser, txtPgPassword, txtPgDatabase}, provider == PostgresProvider);
-    show({cmbDataSource, txtDsnUser, txtDsnPassword}, provider == DsnProvider);
+    show({m_serverName, m_userName, m_password, m_database}, provider == SqlServerProvider);
+    show({m_pgServer, m_pgPort, m_pgUser, m_pgPassword, m_pgDatabase}, provider == PostgresProvider);
+    show({m_dataSource, m_dsnUser, m_dsnPassword}, provider == DsnProvider);
     m_form->setRowVisible(m_fileRow, provider == SqliteProvider);
     clearMessage();
 }
 
-void frmConnect::browseDatabaseFile()
+void ConnectDialog::browseDatabaseFile()
 {
     const QString path = m_prompts.getOpenFileName(
-        QStringLiteral("Open Database File"), txtDatabaseFile->text(),
+        QStringLiteral("Open Database File"), m_databaseFile->text(),
         QStringLiteral("SQLite Databases (*.db *.sqlite *.sqlite3);;All Files (*)"));
     if (!path.isEmpty())
-        txtDatabaseFile->setText(path);
+        m_databaseFile->setText(path);
 }
 
-void frmConnect::fillFrom(const QString &connectionString)
+void ConnectDialog::fillFrom(const QString &connectionString)
 {
     const QList<ConnectionStringPart> parts = parseConnectionString(connectionString);
     const auto value = [&parts](const char *key) { return connectionStringValue(parts, QString::fromLatin1(key)); };
     const QString provider = value("Provider");
     if (startsWith(provider, "SQLOLEDB")) {
-        cmbProvider->setCurrentIndex(SqlServerProvider);
-        txtServerName->setText(value("Data Source"));
-        txtUserName->setText(value("User ID"));
-        txtPassword->setText(value("Password"));
-        txtDatabase->setText(value("Initial Catalog"));
+        m_provider->setCurrentIndex(SqlServerProvider);
+        m_serverName->setText(value("Data Source"));
+        m_userName->setText(value("User ID"));
+        m_password->setText(value("Password"));
+        m_database->setText(value("Initial Catalog"));
     } else if (startsWith(provider, "SQLite")) {
-        cmbProvider->setCurrentIndex(SqliteProvider);
-        txtDatabaseFile->setText(value("Data Source"));
+        m_provider->setCurrentIndex(SqliteProvider);
+        m_databaseFile->setText(value("Data Source"));
     } else if (startsWith(provider, "MSDASQL") && !value("DSN").isNull()) {
-        cmbProvider->setCurrentIndex(DsnProvider);
-        cmbDataSource->setEditText(value("DSN"));
-        txtDsnUser->setText(value("UID"));
-        txtDsnPassword->setText(value("PWD"));
+        m_provider->setCurrentIndex(DsnProvider);
+        m_dataSource->setEditText(value("DSN"));
+        m_dsnUser->setText(value("UID"));
+        m_dsnPassword->setText(value("PWD"));
     } else if (startsWith(provider, "MSDASQL")
                && value("Driver").contains(QLatin1String("PostgreSQL"), Qt::CaseInsensitive)) {
-        cmbProvider->setCurrentIndex(PostgresProvider);
-        txtPgServer->setText(value("Server"));
-        txtPgPort->setText(value("Port"));
-        txtPgUser->setText(value("UID"));
-        txtPgPassword->setText(value("PWD"));
-        txtPgDatabase->setText(value("Database"));
+        m_provider->setCurrentIndex(PostgresProvider);
+        m_pgServer->setText(value("Server"));
+        m_pgPort->setText(value("Port"));
+        m_pgUser->setText(value("UID"));
+        m_pgPassword->setText(value("PWD"));
+        m_pgDatabase->setText(value("Database"));
     }
     // Any other string cannot be shown field by field; the fields stay.
 }
 
-QString frmConnect::builtConnectionString(QString *problem)
+QString ConnectDialog::builtConnectionString(QString *problem)
 {
     const auto missing = [problem](QWidget *field, const char *text) {
         field->setFocus();
         *problem = QString::fromLatin1(text);
         return QString();
     };
-    switch (cmbProvider->currentIndex()) {
+    switch (m_provider->currentIndex()) {
     case SqliteProvider: {
-        const QString path = txtDatabaseFile->text().trimmed();
+        const QString path = m_databaseFile->text().trimmed();
         if (path.isEmpty())
-            return missing(txtDatabaseFile, "Must enter a Database File");
+            return missing(m_databaseFile, "Must enter a Database File");
         return sqliteConnectionString(path);
     }
     case PostgresProvider: {
-        if (txtPgServer->text().trimmed().isEmpty())
-            return missing(txtPgServer, "Must enter a Server Name");
-        const QString port = txtPgPort->text().trimmed();
+        if (m_pgServer->text().trimmed().isEmpty())
+            return missing(m_pgServer, "Must enter a Server Name");
+        const QString port = m_pgPort->text().trimmed();
         bool numeric = port.isEmpty();
         if (!port.isEmpty()) {
             const int number = port.toInt(&numeric);
             numeric = numeric && number > 0 && number <= 65535;
         }
         if (!numeric)
-            return missing(txtPgPort, "The port must be a number from 1 to 65535, or empty for the usual one");
-        if (txtPgDatabase->text().trimmed().isEmpty())
-            return missing(txtPgDatabase, "Must enter a Database Name");
+            return missing(m_pgPort, "The port must be a number from 1 to 65535, or empty for the usual one");
+        if (m_pgDatabase->text().trimmed().isEmpty())
+            return missing(m_pgDatabase, "Must enter a Database Name");
         return odbcDriverConnectionString(preferredPostgresDriver(installedOdbcDrivers()),
-                                          txtPgServer->text().trimmed(), port, txtPgDatabase->text().trimmed(),
-                                          txtPgUser->text(), txtPgPassword->text());
+                                          m_pgServer->text().trimmed(), port, m_pgDatabase->text().trimmed(),
+                                          m_pgUser->text(), m_pgPassword->text());
     }
     case DsnProvider: {
-        const QString dataSource = cmbDataSource->currentText().trimmed();
+        const QString dataSource = m_dataSource->currentText().trimmed();
         if (dataSource.isEmpty())
-            return missing(cmbDataSource, "Must enter a Data Source Name");
-        return odbcDsnConnectionString(dataSource, txtDsnUser->text(), txtDsnPassword->text());
+            return missing(m_dataSource, "Must enter a Data Source Name");
+        return odbcDsnConnectionString(dataSource, m_dsnUser->text(), m_dsnPassword->text());
     }
     default:
         // Only emptiness is checked; the values go in exactly as typed.
-        if (txtServerName->text().isEmpty())
-            return missing(txtServerName, "Must enter a Server Name");
-        if (txtDatabase->text().isEmpty())
-            return missing(txtDatabase, "Must enter a Database Name");
-        return sqlServerConnectionString(txtUserName->text(), txtPassword->text(), txtDatabase->text(),
-                                         txtServerName->text());
+        if (m_serverName->text().isEmpty())
+            return missing(m_serverName, "Must enter a Server Name");
+        if (m_database->text().isEmpty())
+            return missing(m_database, "Must enter a Database Name");
+        return sqlServerConnectionString(m_userName->text(), m_password->text(), m_database->text(),
+                                         m_serverName->text());
     }
 }
 
-void frmConnect::showMessage(const QString &text, const QString &details, bool failure)
+void ConnectDialog::showMessage(const QString &text, const QString &details, bool failure)
 {
     const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
     const QStyle::StandardPixmap icon = failure ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation;
     m_messageIcon->setPixmap(style()->standardIcon(icon, nullptr, this).pixmap(size, size));
-    lblMessage->setText(text);
-    txtDetails->setPlainText(details);
-    cmdDetails->setVisible(!details.isEmpty());
-    cmdDetails->setChecked(false);
+    m_messageText->setText(text);
+    m_detailsText->setPlainText(details);
+    m_details->setVisible(!details.isEmpty());
+    m_details->setChecked(false);
     m_message->show();
 }
 
-void frmConnect::showFailure(const DbError &error, const QString &connectionString)
+void ConnectDialog::showFailure(const DbError &error, const QString &connectionString)
 {
     const QString details = QStringLiteral("Error :") + QString::number(error.number) + u'\n' + error.description
         + QStringLiteral("\n\nConnection string: ") + withPasswordShownAs(connectionString, passwordMask());
     showMessage(QStringLiteral("Could not connect. ") + plainConnectionFailure(error), details);
 }
 
-QLineEdit *frmConnect::passwordField() const
+QLineEdit *ConnectDialog::passwordField() const
 {
-    switch (cmbProvider->currentIndex()) {
-    case SqlServerProvider: return txtPassword;
-    case PostgresProvider: return txtPgPassword;
-    case DsnProvider: return txtDsnPassword;
+    switch (m_provider->currentIndex()) {
+    case SqlServerProvider: return m_password;
+    case PostgresProvider: return m_pgPassword;
+    case DsnProvider: return m_dsnPassword;
     default: return nullptr;
     }
 }
 
-void frmConnect::offerConnection(const QString &connectionString)
+void ConnectDialog::offerConnection(const QString &connectionString)
 {
     fillFrom(withoutPassword(connectionString));
     QLineEdit *password = passwordField();
@@ -327,17 +327,17 @@ void frmConnect::offerConnection(const QString &connectionString)
     if (password)
         password->setFocus();
     else
-        cmdOK->setFocus();
+        m_connect->setFocus();
 }
 
-void frmConnect::clearMessage()
+void ConnectDialog::clearMessage()
 {
     m_message->hide();
-    lblMessage->clear();
-    txtDetails->clear();
+    m_messageText->clear();
+    m_detailsText->clear();
 }
 
-void frmConnect::cmdOK_Click()
+void ConnectDialog::onConnectClicked()
 {
     QString problem;
     const QString connectionString = builtConnectionString(&problem);
@@ -349,12 +349,12 @@ void frmConnect::cmdOK_Click()
     bool opened = false;
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        cmdOK->setEnabled(false);
+        m_connect->setEnabled(false);
         const auto restore = qScopeGuard([this] {
-            cmdOK->setEnabled(true);
+            m_connect->setEnabled(true);
             QApplication::restoreOverrideCursor();
         });
-        opened = m_opener(connectionString, txtConnectionTimeOut->value(), &error);
+        opened = m_opener(connectionString, m_timeout->value(), &error);
     }
     if (!opened) {
         showFailure(error, connectionString);
@@ -364,12 +364,7 @@ void frmConnect::cmdOK_Click()
     accept();
 }
 
-void frmConnect::cmdCancel_Click()
-{
-    reject();
-}
-
-void frmConnect::reject()
+void ConnectDialog::reject()
 {
     clearMessage();
     emit cancelled();

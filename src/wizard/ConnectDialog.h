@@ -28,7 +28,7 @@ constexpr int DefaultConnectionTimeout = 15;
 // it through the main window. A failed connect keeps the dialog open with
 // what went wrong in plain words and the driver's own text under Details, so
 // that the operator only corrects what was wrong. Passwords are never shown.
-class frmConnect : public QDialog
+class ConnectDialog : public QDialog
 {
     Q_OBJECT
 public:
@@ -36,7 +36,7 @@ public:
     // filled when it could not be opened.
     using Opener = std::function<bool(const QString &connectionString, int timeoutSeconds, DbError *error)>;
 
-    frmConnect(UserPrompts &prompts, Opener opener, QWidget *parent = nullptr);
+    ConnectDialog(UserPrompts &prompts, Opener opener, QWidget *parent = nullptr);
 
     enum Provider { SqlServerProvider = 0, PostgresProvider = 1, DsnProvider = 2, SqliteProvider = 3 };
 
@@ -56,8 +56,7 @@ public:
     QString builtConnectionString(QString *problem);
 
 public slots:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void onConnectClicked();
     void reject() override;
 
 signals:
@@ -76,34 +75,34 @@ private:
     Opener m_opener;
     QFormLayout *m_form = nullptr;
     QHBoxLayout *m_fileRow = nullptr;
-    QComboBox *cmbProvider = nullptr;
+    QComboBox *m_provider = nullptr;
     // SQL Server.
-    QLineEdit *txtServerName = nullptr;
-    QLineEdit *txtUserName = nullptr;
-    QLineEdit *txtPassword = nullptr;
-    QLineEdit *txtDatabase = nullptr;
+    QLineEdit *m_serverName = nullptr;
+    QLineEdit *m_userName = nullptr;
+    QLineEdit *m_password = nullptr;
+    QLineEdit *m_database = nullptr;
     // PostgreSQL through ODBC.
-    QLineEdit *txtPgServer = nullptr;
-    QLineEdit *txtPgPort = nullptr;
-    QLineEdit *txtPgUser = nullptr;
-    QLineEdit *txtPgPassword = nullptr;
-    QLineEdit *txtPgDatabase = nullptr;
+    QLineEdit *m_pgServer = nullptr;
+    QLineEdit *m_pgPort = nullptr;
+    QLineEdit *m_pgUser = nullptr;
+    QLineEdit *m_pgPassword = nullptr;
+    QLineEdit *m_pgDatabase = nullptr;
     // Another ODBC data source.
-    QComboBox *cmbDataSource = nullptr;
-    QLineEdit *txtDsnUser = nullptr;
-    QLineEdit *txtDsnPassword = nullptr;
+    QComboBox *m_dataSource = nullptr;
+    QLineEdit *m_dsnUser = nullptr;
+    QLineEdit *m_dsnPassword = nullptr;
     // SQLite store file.
-    QLineEdit *txtDatabaseFile = nullptr;
-    QPushButton *cmdBrowseDatabase = nullptr;
-    QSpinBox *txtConnectionTimeOut = nullptr;
+    QLineEdit *m_databaseFile = nullptr;
+    QPushButton *m_browseDatabase = nullptr;
+    QSpinBox *m_timeout = nullptr;
     // What went wrong.
     QFrame *m_message = nullptr;
     QLabel *m_messageIcon = nullptr;
-    QLabel *lblMessage = nullptr;
-    QToolButton *cmdDetails = nullptr;
-    QPlainTextEdit *txtDetails = nullptr;
-    QPushButton *cmdOK = nullptr;
-    QPushButton *cmdCancel = nullptr;
+    QLabel *m_messageText = nullptr;
+    QToolButton *m_details = nullptr;
+    QPlainTextEdit *m_detailsText = nullptr;
+    QPushButton *m_connect = nullptr;
+    QPushButton *m_cancel = nullptr;
 };
 
 } // namespace vxr

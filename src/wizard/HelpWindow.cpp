@@ -1,18 +1,14 @@
 #include "HelpWindow.h"
 
-#include "WindowPlacement.h"
-
-#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace vxr {
 
-HelpWindow::HelpWindow(const QString &manualPath, QWidget *owner) : QWidget(owner, Qt::Window)
+HelpWindow::HelpWindow(const QString &manualPath, QWidget *owner)
+    : ToolWindow("HelpWindow", QStringLiteral("Vexaro Import"), owner)
 {
-    setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(QStringLiteral("Vexaro Import"));
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("helpBrowser"));
     m_browser->setOpenExternalLinks(true);
@@ -20,17 +16,7 @@ HelpWindow::HelpWindow(const QString &manualPath, QWidget *owner) : QWidget(owne
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
-    placeOnScreen(this, owner, QSize(820, 640));
-}
-
-void HelpWindow::keyPressEvent(QKeyEvent *event)
-{
-    // The browser leaves Escape to its window.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    placeOnScreen(QSize(820, 640));
 }
 
 } // namespace vxr

@@ -1,23 +1,19 @@
 #pragma once
 
-#include <QWidget>
+#include "ToolWindow.h"
 
 class QTextBrowser;
 
 namespace vxr {
 
-// The user manual in a window of its own, beside the wizard: placed on the
-// wizard's screen, closed with Escape.
-class HelpWindow : public QWidget
+// The user manual in a window of its own, beside the wizard.
+class HelpWindow : public ToolWindow
 {
     Q_OBJECT
 public:
     HelpWindow(const QString &manualPath, QWidget *owner);
 
     QTextBrowser *browser() const { return m_browser; }
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QTextBrowser *m_browser;

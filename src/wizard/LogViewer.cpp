@@ -1,7 +1,6 @@
 #include "LogViewer.h"
 
 #include "UserPrompts.h"
-#include "WindowPlacement.h"
 
 #include "text/TextEncoding.h"
 
@@ -10,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -51,11 +49,9 @@ QString decodeLog(const QByteArray &bytes)
 } // namespace
 
 LogViewer::LogViewer(QString path, UserPrompts &prompts, QWidget *owner)
-    : QWidget(owner, Qt::Window), m_path(std::move(path)), m_prompts(prompts)
+    : ToolWindow("LogViewer", QStringLiteral("Import Log - ") + QFileInfo(path).fileName(), owner),
+      m_path(std::move(path)), m_prompts(prompts)
 {
-    setObjectName(QStringLiteral("LogViewer"));
-    setWindowTitle(QStringLiteral("Import Log - ") + QFileInfo(m_path).fileName());
-
     m_where = new QLabel(this);
     m_where->setTextFormat(Qt::PlainText);
     m_where->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -65,46 +61,47 @@ LogViewer::LogViewer(QString path, UserPrompts &prompts, QWidget *owner)
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
-    m_refresh = new QPushButton(QStringLiteral("&Refresh"), this);
-    m_editor = new QPushButton(QStringLiteral("Open in &Text Editor"), this);
-    m_close = new QPushButton(QStringLiteral("&Close"), this);
+    auto *refresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    auto *editor = new QPushButton(QStringLiteral("Open in &Text Editor"), this);
+    auto *close = new QPushButton(QStringLiteral("&Close"), this);
     auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(m_refresh, QDialogButtonBox::ActionRole);
-    buttons->addButton(m_editor, QDialogButtonBox::ActionRole);
-    buttons->addButton(m_close, QDialogButtonBox::RejectRole);
+    buttons->addButton(refresh, QDialogButtonBox::ActionRole);
+    buttons->addButton(editor, QDialogButtonBox::ActionRole);
+    buttons->addButton(close, QDialogButtonBox::RejectRole);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_where);
     layout->addWidget(m_text, 1);
     layout->addWidget(buttons);
 
-    connect(m_refresh, &QPushButton::clicked, this, [this] {
+    connect(refresh, &QPushButton::clicked, this, [this] {
         if (!reload())
             m_prompts.message(MessageKind::Exclamation, m_error);
     });
-    connect(m_editor, &QPushButton::clicked, this, &LogViewer::openInEditor);
-    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
-    placeOnScreen(this, owner, QSize(900, 560));
+    connect(editor, &QPushButton::clicked, this, &LogViewer::openInEditor);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    placeOnScreen(QSize(900, 560));
+}
+
+bool LogViewer::failed(const QString &reason)
+{
+    m_error = QStringLiteral("The log file cannot be read:\r\n") + QDir::toNativeSeparators(m_path)
+        + QStringLiteral("\r\n") + reason;
+    return false;
 }
 
 bool LogViewer::reload()
 {
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("The log file cannot be read:\r\n") + QDir::toNativeSeparators(m_path)
-            + QStringLiteral("\r\n") + file.errorString();
-        return false;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(file.errorString());
     const qint64 size = file.size();
     const qint64 skipped = std::max<qint64>(0, size - ShownBytes);
     QByteArray bytes;
     if (file.seek(skipped))
         bytes = file.read(ShownBytes);
-    if (file.error() != QFileDevice::NoError) {
-        m_error = QStringLiteral("The log file cannot be read:\r\n") + QDir::toNativeSeparators(m_path)
-            + QStringLiteral("\r\n") + file.errorString();
-        return false;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return failed(file.errorString());
     QString text;
     if (skipped > 0) {
         // Start at a whole line.
@@ -130,15 +127,6 @@ void LogViewer::openInEditor()
                           QStringLiteral("No text editor could be started for the log file. It is at:\r\n")
                               + QDir::toNativeSeparators(m_path));
     }
-}
-
-void LogViewer::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 } // namespace vxr

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QWidget>
+#include "ToolWindow.h"
 
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace vxr {
 
@@ -12,8 +11,8 @@ class UserPrompts;
 
 // The import log, read-only, in a window of the program's own: the newest
 // run at the bottom, Refresh for a log that has grown, and the desktop's
-// text editor one button away. Escape closes it.
-class LogViewer : public QWidget
+// text editor one button away.
+class LogViewer : public ToolWindow
 {
     Q_OBJECT
 public:
@@ -29,20 +28,15 @@ public:
     // The most of the log that is shown: the end of a larger file.
     static constexpr qint64 ShownBytes = 8 * 1024 * 1024;
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     void openInEditor();
+    bool failed(const QString &reason);
 
     QString m_path;
     UserPrompts &m_prompts;
     QString m_error;
     QLabel *m_where = nullptr;
     QPlainTextEdit *m_text = nullptr;
-    QPushButton *m_refresh = nullptr;
-    QPushButton *m_editor = nullptr;
-    QPushButton *m_close = nullptr;
 };
 
 } // namespace vxr

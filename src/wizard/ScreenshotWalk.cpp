@@ -1,8 +1,11 @@
 #include "ScreenshotWalk.h"
 
+#include "ConnectDialog.h"
+#include "LogViewer.h"
+#include "MainWindow.h"
+#include "MappingPage.h"
+#include "RunPage.h"
 #include "UserPrompts.h"
-#include "frmConnect.h"
-#include "frmMain.h"
 
 #include "database/ConnectionString.h"
 #include "database/StoreSchema.h"
@@ -50,25 +53,25 @@ bool saveWidget(QWidget &widget, const QString &folder, const QString &name)
     return false;
 }
 
-bool save(frmMain &window, const QString &folder, int panel)
+bool save(MainWindow &window, const QString &folder, int panel)
 {
     return saveWidget(window, folder, QStringLiteral("panel%1").arg(panel));
 }
 
 // The connection dialog after a connect that failed: a store file that is not there.
-bool saveFailedConnect(frmMain &window, const QString &folder, const QString &missingStore)
+bool saveFailedConnect(MainWindow &window, const QString &folder, const QString &missingStore)
 {
-    frmConnect *dialog = window.connectDialog();
+    ConnectDialog *dialog = window.connectDialog();
     dialog->fillFrom(sqliteConnectionString(missingStore));
     dialog->show();
-    dialog->cmdOK_Click();
+    dialog->onConnectClicked();
     const bool saved = saveWidget(*dialog, folder, QStringLiteral("connect"));
     dialog->hide();
     return saved;
 }
 
 // Lets the window work until its run has ended.
-void waitForRun(frmMain &window)
+void waitForRun(MainWindow &window)
 {
     while (window.importRunning()) {
         QThread::msleep(20);
@@ -113,17 +116,17 @@ QString longFile(const ImportSetup &setup, const QString &folder)
 
 // Panel 4 while a long import runs: a couple of seconds in, so that the pace
 // and the time left show; then Cancel. The text file is put back.
-bool saveRunningImport(frmMain &window, const QString &outputFolder, const QString &workFolder)
+bool saveRunningImport(MainWindow &window, const QString &outputFolder, const QString &workFolder)
 {
     auto *fileName = window.findChild<QLineEdit *>(QStringLiteral("txtFileName"));
     const QString shortFile = fileName->text();
-    const QString file = longFile(window.currentSetup(), workFolder);
+    const QString file = longFile(window.setup(), workFolder);
     if (file.isEmpty()) {
         fail(QStringLiteral("cannot write the long sample file"));
         return false;
     }
     fileName->setText(QDir::toNativeSeparators(file));
-    window.cmdImport_Click();
+    window.runPage()->onImportClicked();
     QElapsedTimer clock;
     clock.start();
     auto *percent = window.findChild<QLabel *>(QStringLiteral("lblPercentCompleted"));
@@ -135,19 +138,24 @@ bool saveRunningImport(frmMain &window, const QString &outputFolder, const QStri
     const bool saved = window.importRunning() && saveWidget(window, outputFolder, QStringLiteral("panel4-running"));
     if (!saved)
         fail(QStringLiteral("the long import ended before its picture was taken"));
-    window.cmdCancel_Click();
+    window.runPage()->onCancelClicked();
     waitForRun(window);
     fileName->setText(shortFile);
     return saved;
 }
 
-void mapField(frmMain &window, QListWidget *list, const QString &name)
+void mapField(MainWindow &window, QListWidget *list, const QString &name)
 {
     const auto found = list->findItems(name, Qt::MatchExactly);
     if (found.isEmpty())
         return;
     list->setCurrentItem(found.first());
-    window.lstFields_DblClick();
+    window.mappingPage()->assignSelectedField();
+}
+
+void click(MainWindow &window, const char *button)
+{
+    window.findChild<QPushButton *>(QString::fromLatin1(button))->click();
 }
 
 } // namespace
@@ -171,59 +179,59 @@ int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
     QDir().mkpath(outputFolder);
 
     UnattendedPrompts prompts;
-    frmMain window(prompts);
-    window.Form_Load();
-    window.LogPath = work.filePath(QStringLiteral("VUVEDIZE.LOG"));
+    MainWindow window(prompts);
+    window.start();
+    window.setLogPath(work.filePath(QStringLiteral("VUVEDIZE.LOG")));
     window.show();
 
     if (!saveFailedConnect(window, outputFolder, work.filePath(QStringLiteral("missing/store.db"))))
         return 1;
     window.findChild<QLineEdit *>(QStringLiteral("txtVXRDB"))->setText(sqliteConnectionString(store));
-    window.cmdConnect_Click();
+    click(window, "cmdConnect");
     if (!settingsFile.isEmpty()) {
         const QString settings = QDir::toNativeSeparators(QFileInfo(settingsFile).absoluteFilePath());
         window.findChild<QLineEdit *>(QStringLiteral("txtLoadSettings"))->setText(settings);
-        window.ReadSettings(settings);
+        window.loadSettings(settings);
     } else {
         window.findChild<QLineEdit *>(QStringLiteral("txtFileName"))->setText(QDir::toNativeSeparators(items));
     }
     if (!save(window, outputFolder, 1))
         return 1;
 
-    window.cmdNext_Click();
+    click(window, "cmdNext");
     if (settingsFile.isEmpty()) {
         auto *list = window.findChild<QListWidget *>(QStringLiteral("lstFields"));
         for (const char *name : {"Item Lookup Code", "Description", "Department", "Category", "Cost", "Price",
                                  "Quantity"})
             mapField(window, list, QString::fromLatin1(name));
-        window.setGridRow(1);
+        window.mappingPage()->selectPosition(1);
     }
     if (!save(window, outputFolder, 2))
         return 1;
 
-    window.cmdNext_Click();
+    click(window, "cmdNext");
     if (!settingsFile.isEmpty())
         window.findChild<QCheckBox *>(QStringLiteral("chkSkipFirstLine"))->click();
     if (!save(window, outputFolder, 3))
         return 1;
 
-    window.cmdNext_Click();
+    click(window, "cmdNext");
     // The runs write their reject files beside the text file: a copy in the
     // work folder keeps them out of the sample folder.
     auto *fileName = window.findChild<QLineEdit *>(QStringLiteral("txtFileName"));
     const QString copy = QDir(work.path()).filePath(QFileInfo(fileName->text()).fileName());
-    if (!QFile::copy(fileName->text(), copy)) {
+    if (QFileInfo(copy) != QFileInfo(fileName->text()) && !QFile::copy(fileName->text(), copy)) {
         fail(QStringLiteral("cannot copy the text file into ") + work.path());
         return 1;
     }
     fileName->setText(QDir::toNativeSeparators(copy));
     if (!saveRunningImport(window, outputFolder, work.path()))
         return 1;
-    window.cmdImport_Click();
+    window.runPage()->onImportClicked();
     waitForRun(window);
     if (!save(window, outputFolder, 4))
         return 1;
-    window.cmdViewLogFile_Click();
+    window.runPage()->onViewLogClicked();
     return window.logViewer() && saveWidget(*window.logViewer(), outputFolder, QStringLiteral("log")) ? 0 : 1;
 }
 

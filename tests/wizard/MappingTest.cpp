@@ -1,11 +1,11 @@
 #include "WizardFixture.h"
 
+#include "catalogue/FieldTable.h"
+
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QHeaderView>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 
@@ -15,54 +15,65 @@ namespace {
 class Mapping : public WizardTest
 {
 protected:
-    // Every grid row shows exactly what its FieldMap position maps.
-    void expectAgreement()
+    QTableView *grid() { return control<QTableView>("MSFlexGrid1"); }
+    QListWidget *list() { return control<QListWidget>("lstFields"); }
+    // What the grid shows in a column of a position (1-based).
+    QString shown(int position, int column)
     {
-        for (int row = 1; row <= 52; ++row) {
-            const int index = window->Reader.FieldMap[row].FieldIndex;
-            EXPECT_EQ(window->gridText(row, 1), index ? window->Fields[index].DisplayName : QString()) << row;
-            EXPECT_EQ(window->gridText(row, 2), index ? QString::number(window->Fields[index].FieldID) : QString())
-                << row;
+        return grid()->model()->index(position - 1, column).data().toString();
+    }
+    QStringList headings()
+    {
+        QStringList texts;
+        for (int visual = 0; visual < grid()->model()->columnCount(); ++visual)
+            texts << grid()->model()->headerData(grid()->horizontalHeader()->logicalIndex(visual), Qt::Horizontal).toString();
+        return texts;
+    }
+    int position() { return window->mappingPage()->currentPosition(); }
+    // The set-up's mapping is what the grid shows.
+    void expectGridShowsSetUp()
+    {
+        for (int row = 1; row <= MappingRows; ++row) {
+            const int fieldId = setup().fieldIds[row];
+            EXPECT_EQ(shown(row, 2), fieldId ? window->fields().byId(fieldId).DisplayName : QString()) << row;
         }
     }
-    int mappedId(int position) { return window->Fields[window->Reader.FieldMap[position].FieldIndex].FieldID; }
 };
 
 TEST_F(Mapping, DoubleClicksAssignMoveDownRefuseATakenFieldAndRemove)
 {
-    window->setGridRow(3);
+    selectPosition(3);
     assign(QStringLiteral("Cost"));
-    EXPECT_EQ(mappedId(3), 112);
-    EXPECT_EQ(window->gridRow(), 4);
+    EXPECT_EQ(setup().fieldIds[3], 112);
+    EXPECT_EQ(position(), 4);
 
     assign(QStringLiteral("Cost"));
-    ASSERT_EQ(prompts.texts(), QStringList{QStringLiteral("Database Field \"Cost\" is already assigned to Field 3")});
-    EXPECT_EQ(window->gridRow(), 4);
-    EXPECT_EQ(window->Reader.FieldMap[4].FieldIndex, 0);
+    EXPECT_EQ(prompts.takeOne(), QStringLiteral("Database Field \"Cost\" is already assigned to Field 3"));
+    EXPECT_EQ(position(), 4);
+    EXPECT_EQ(setup().fieldIds[4], 0);
 
-    // Assigning over a field replaces it; MPQ is the SupplierList field.
-    window->setGridRow(3);
+    // Assigning over a field replaces it; MPQ is a SupplierList field of items.
+    selectPosition(3);
     assign(QStringLiteral("Price"));
-    EXPECT_EQ(mappedId(3), 127);
+    EXPECT_EQ(setup().fieldIds[3], 127);
     assign(QStringLiteral("MPQ"));
-    EXPECT_EQ(window->Fields[window->Reader.FieldMap[4].FieldIndex].TableID, 4);
+    EXPECT_EQ(window->fields().byId(setup().fieldIds[4]).TableID, 4);
 
     // The last row takes a field and stays the current row.
-    window->setGridRow(52);
+    selectPosition(52);
     assign(QStringLiteral("Description"));
     assign(QStringLiteral("Notes"));
-    EXPECT_EQ(mappedId(52), 124);
-    EXPECT_EQ(window->gridRow(), 52);
+    EXPECT_EQ(setup().fieldIds[52], 124);
+    EXPECT_EQ(position(), 52);
 
     // A double-click on the grid empties the row clicked; the field is free again.
-    auto *grid = control<QTableWidget>("MSFlexGrid1");
-    emit grid->cellDoubleClicked(2, 1);
-    EXPECT_EQ(window->Reader.FieldMap[3].FieldIndex, 0);
-    emit grid->cellDoubleClicked(9, 1); // a row without a field stays empty
+    emit grid()->doubleClicked(grid()->model()->index(2, 1));
+    EXPECT_EQ(setup().fieldIds[3], 0);
+    emit grid()->doubleClicked(grid()->model()->index(9, 1)); // a row without a field stays empty
     assign(QStringLiteral("Price"));
-    EXPECT_EQ(mappedId(10), 127);
-    EXPECT_EQ(prompts.messages.size(), 1);
-    expectAgreement();
+    EXPECT_EQ(setup().fieldIds[10], 127);
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    expectGridShowsSetUp();
 }
 
 TEST_F(Mapping, ChoosingATableDiscardsTheMappingAndListsItsFields)
@@ -70,102 +81,95 @@ TEST_F(Mapping, ChoosingATableDiscardsTheMappingAndListsItsFields)
     assign(QStringLiteral("Cost"));
     assign(QStringLiteral("Price"));
     control<QComboBox>("cmbTable")->setCurrentIndex(1); // Customers
-    for (int position = 0; position <= FieldMapLastPosition; ++position)
-        EXPECT_EQ(window->Reader.FieldMap[position].FieldIndex, 0) << position;
-    expectAgreement();
-    auto *list = control<QListWidget>("lstFields");
-    ASSERT_GT(list->count(), 0);
-    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_FALSE(setup().hasMapping());
+    expectGridShowsSetUp();
+    ASSERT_GT(list()->count(), 0);
+    EXPECT_EQ(list()->currentRow(), 0);
+    EXPECT_EQ(position(), 1);
     // Whichever field is assigned, the grid shows its whole name.
-    const auto *grid = control<QTableWidget>("MSFlexGrid1");
-    for (int i = 0; i < list->count(); ++i) {
-        EXPECT_EQ(window->Fields.byId(list->item(i)->data(Qt::UserRole).toInt()).TableID, 2);
-        EXPECT_GT(grid->columnWidth(1), grid->fontMetrics().horizontalAdvance(list->item(i)->text()))
-            << list->item(i)->text().toStdString();
+    for (int i = 0; i < list()->count(); ++i) {
+        EXPECT_EQ(window->fields().byId(list()->item(i)->data(Qt::UserRole).toInt()).TableID, 2);
+        EXPECT_GT(grid()->columnWidth(2), grid()->fontMetrics().horizontalAdvance(list()->item(i)->text()))
+            << list()->item(i)->text().toStdString();
     }
 }
 
 TEST_F(Mapping, TheKeyboardAssignsFindsAndRemovesFields)
 {
+    connectWithFile("A1,Mug\r\n");
     window->show();
-    window->ShowPanel(2);
-    auto *list = control<QListWidget>("lstFields");
-    auto *grid = control<QTableWidget>("MSFlexGrid1");
+    goToPanel(2);
     auto *filter = control<QLineEdit>("txtFieldFilter");
-    const auto select = [list](const char *name) {
-        list->setCurrentItem(list->findItems(QString::fromLatin1(name), Qt::MatchExactly).value(0));
+    const auto pick = [this](const char *name) {
+        list()->setCurrentItem(list()->findItems(QString::fromLatin1(name), Qt::MatchExactly).value(0));
     };
-    window->setGridRow(2);
-    select("Cost");
-    QTest::keyClick(list, Qt::Key_Return);
-    select("Price");
-    QTest::keyClick(list, Qt::Key_Space);
-    EXPECT_EQ(mappedId(2), 112);
-    EXPECT_EQ(mappedId(3), 127);
-    EXPECT_EQ(window->gridRow(), 4);
+    const auto tip = [this](const char *name) {
+        return list()->findItems(QString::fromLatin1(name), Qt::MatchExactly).value(0)->toolTip();
+    };
+    selectPosition(2);
+    pick("Cost");
+    QTest::keyClick(list(), Qt::Key_Return);
+    pick("Price");
+    QTest::keyClick(list(), Qt::Key_Space);
+    EXPECT_EQ(setup().fieldIds[2], 112);
+    EXPECT_EQ(setup().fieldIds[3], 127);
+    EXPECT_EQ(position(), 4);
     // A mapped field is marked in the list with the position it fills.
-    EXPECT_EQ(list->findItems(QStringLiteral("Cost"), Qt::MatchExactly).value(0)->toolTip(),
-              QStringLiteral("Assigned to Field 2"));
+    EXPECT_EQ(tip("Cost"), QStringLiteral("Assigned to Field 2"));
 
     // The filter keeps the fields whose name holds the text; arrows move
     // among them and Enter assigns the one selected.
     QTest::keyClicks(filter, QStringLiteral("desc"));
-    QStringList shown;
-    for (int i = 0; i < list->count(); ++i)
-        if (!list->item(i)->isHidden())
-            shown << list->item(i)->text();
-    ASSERT_GE(shown.size(), 2) << shown.join(u',').toStdString();
-    for (const QString &name : shown)
+    QStringList visible;
+    for (int i = 0; i < list()->count(); ++i)
+        if (!list()->item(i)->isHidden())
+            visible << list()->item(i)->text();
+    ASSERT_GE(visible.size(), 2) << visible.join(u',').toStdString();
+    for (const QString &name : visible)
         EXPECT_TRUE(name.contains(QStringLiteral("desc"), Qt::CaseInsensitive)) << name.toStdString();
-    EXPECT_EQ(list->currentItem()->text(), shown[0]);
+    EXPECT_EQ(list()->currentItem()->text(), visible[0]);
     QTest::keyClick(filter, Qt::Key_Down);
     QTest::keyClick(filter, Qt::Key_Enter);
-    EXPECT_EQ(window->gridText(4, frmMain::GridNameColumn), shown[1]);
+    EXPECT_EQ(shown(4, 2), visible[1]);
 
     // Delete in the grid removes the current row's field; Enter there assigns.
-    window->setGridRow(2);
-    QTest::keyClick(grid, Qt::Key_Delete);
-    EXPECT_EQ(window->Reader.FieldMap[2].FieldIndex, 0);
-    EXPECT_TRUE(list->findItems(QStringLiteral("Cost"), Qt::MatchExactly).value(0)->toolTip().isEmpty());
+    selectPosition(2);
+    QTest::keyClick(grid(), Qt::Key_Delete);
+    EXPECT_EQ(setup().fieldIds[2], 0);
+    EXPECT_TRUE(tip("Cost").isEmpty());
     filter->clear();
-    select("Cost");
-    window->setGridRow(7);
-    QTest::keyClick(grid, Qt::Key_Enter);
-    EXPECT_EQ(mappedId(7), 112);
+    pick("Cost");
+    selectPosition(7);
+    QTest::keyClick(grid(), Qt::Key_Enter);
+    EXPECT_EQ(setup().fieldIds[7], 112);
     EXPECT_TRUE(prompts.messages.isEmpty());
-    expectAgreement();
+    expectGridShowsSetUp();
 }
 
 TEST_F(Mapping, TheSampleColumnShowsTheFirstLineOrItsColumnNames)
 {
-    control<QLineEdit>("txtFileName")->setText(writeFile(QStringLiteral("named.csv"),
-                                                         "Code,Name,Price\r\nA1,\"Mug, large\",7.95\r\n"));
-    auto *grid = control<QTableWidget>("MSFlexGrid1");
-    const auto samples = [this] {
-        return QStringList{window->gridText(1, frmMain::GridSampleColumn),
-                           window->gridText(2, frmMain::GridSampleColumn),
-                           window->gridText(3, frmMain::GridSampleColumn),
-                           window->gridText(4, frmMain::GridSampleColumn)};
-    };
-    const auto heading = [grid] { return grid->horizontalHeaderItem(frmMain::GridSampleColumn)->text(); };
-    window->ShowPanel(2);
+    connectWithFile("Code,Name,Price\r\nA1,\"Mug, large\",7.95\r\n");
+    const auto samples = [this] { return QStringList{shown(1, 1), shown(2, 1), shown(3, 1), shown(4, 1)}; };
+    goToPanel(2);
     EXPECT_EQ(samples(), (QStringList{QStringLiteral("Code"), QStringLiteral("Name"), QStringLiteral("Price"), QString()}));
-    EXPECT_EQ(heading(), QStringLiteral("Sample Value"));
-    // The sample stands beside the position; the field id is not shown.
-    EXPECT_EQ(grid->horizontalHeader()->visualIndex(frmMain::GridSampleColumn), 1);
-    EXPECT_TRUE(grid->isColumnHidden(frmMain::GridIdColumn));
+    // The sample stands beside the position.
+    EXPECT_EQ(headings(), (QStringList{QStringLiteral("Field No."), QStringLiteral("Sample Value"),
+                                       QStringLiteral("Field Name")}));
 
-    control<QCheckBox>("chkSkipFirstLine")->setChecked(true);
-    window->ShowPanel(2);
+    click("cmdNext");
+    click("chkSkipFirstLine");
+    click("cmdBack");
     EXPECT_EQ(samples(), (QStringList{QStringLiteral("A1"), QStringLiteral("Mug, large"), QStringLiteral("7.95"), QString()}));
-    control<QCheckBox>("chkFirstLine")->setChecked(true);
-    EXPECT_EQ(heading(), QStringLiteral("Column Name"));
-    EXPECT_EQ(window->firstLineTexts().mid(0, 3),
-              (QStringList{QStringLiteral("Code"), QStringLiteral("Name"), QStringLiteral("Price")}));
+    click("chkFirstLine");
+    EXPECT_TRUE(setup().firstLineHeader);
+    EXPECT_EQ(headings().value(1), QStringLiteral("Column Name"));
+    EXPECT_EQ(samples().value(0), QStringLiteral("Code"));
+    prompts.messages.clear(); // the names that map nothing
 
-    // Another table keeps the positions' texts out of the mapping it discards.
+    // Another table keeps the positions' texts.
+    click("cmdBack");
     control<QComboBox>("cmbTable")->setCurrentIndex(1);
-    window->ShowPanel(2);
+    click("cmdNext");
     EXPECT_EQ(samples().value(0), QStringLiteral("Code"));
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
@@ -180,14 +184,9 @@ protected:
         return item ? item->text() : QString();
     }
     QTableWidget *preview() { return control<QTableWidget>("msflexpreview"); }
-    void paint(const QString &file)
-    {
-        control<QLineEdit>("txtFileName")->setText(file);
-        window->PreviewPaint();
-    }
 };
 
-TEST_F(Preview, ShowsTheFirstLinesSplitUnderTheMappedNames)
+TEST_F(Preview, ShowsTheFirstLinesSplitAsTheImportSplitsThemUnderTheMappedNames)
 {
     QByteArray content;
     for (int field = 1; field <= 60; ++field)
@@ -195,9 +194,11 @@ TEST_F(Preview, ShowsTheFirstLinesSplitUnderTheMappedNames)
     content += "\r\nL2,b,\"c, d\"\r\n";
     for (int line = 3; line <= 25; ++line)
         content += "L" + QByteArray::number(line) + "\r\n";
-    window->setGridRow(2);
+    connectWithFile(content);
+    goToPanel(2);
+    selectPosition(2);
     assign(QStringLiteral("Cost"));
-    paint(writeFile(QStringLiteral("many.csv"), content));
+    click("cmdNext");
 
     EXPECT_EQ(preview()->columnCount(), 51);
     EXPECT_TRUE(preview()->horizontalHeaderItem(0)->text().isEmpty());
@@ -208,33 +209,32 @@ TEST_F(Preview, ShowsTheFirstLinesSplitUnderTheMappedNames)
     EXPECT_EQ(cell(19, 0), QStringLiteral("L19"));
 
     // The skip box shifts the lines up at once.
-    window->ShowPanel(3);
-    control<QCheckBox>("chkSkipFirstLine")->click();
+    click("chkSkipFirstLine");
+    EXPECT_TRUE(setup().skipFirstLine);
     EXPECT_EQ(cell(1, 0), QStringLiteral("L2"));
     EXPECT_EQ(cell(19, 0), QStringLiteral("L20"));
 
-    // The quote option of panel 1 governs the split.
-    control<QCheckBox>("chkQuote")->setChecked(false);
-    window->PreviewPaint();
+    // The options of panel 1 govern the split.
+    click("cmdBack");
+    click("cmdBack");
+    click("chkQuote");
+    goToPanel(3);
     EXPECT_EQ(cell(1, 2), QStringLiteral("\"c"));
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
 TEST_F(Preview, AVanishedFileGivesAMessageAndAnEmptyPreview)
 {
-    const QString file = writeFile(QStringLiteral("gone.csv"), "a,b\r\n");
-    paint(file);
+    connectWithFile("a,b\r\n");
+    goToPanel(3);
     ASSERT_EQ(cell(1, 0), QStringLiteral("a"));
-    ASSERT_TRUE(QFile::remove(file));
-    window->PreviewPaint();
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(prompts.messages[0].text.contains(file));
+    ASSERT_TRUE(QFile::remove(setup().textFile));
+    click("chkSkipFirstLine"); // which reads the file again
+    EXPECT_TRUE(prompts.takeOne().contains(QDir::toNativeSeparators(setup().textFile)));
     EXPECT_TRUE(cell(1, 0).isEmpty());
-    EXPECT_TRUE(preview()->updatesEnabled());
 
-    // The next painting is not blocked by the failed one.
-    writeFile(QStringLiteral("gone.csv"), "again\r\n");
-    window->PreviewPaint();
+    writeFile(QStringLiteral("items.csv"), "again\r\n");
+    click("chkSkipFirstLine");
     EXPECT_EQ(cell(1, 0), QStringLiteral("again"));
     EXPECT_TRUE(cell(2, 0).isEmpty());
 }

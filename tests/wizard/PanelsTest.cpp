@@ -1,84 +1,30 @@
 #include "WizardFixture.h"
 
+#include "wizard/HelpWindow.h"
 #include "wizard/ManualLocation.h"
 #include "wizard/VersionText.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QApplication>
 #include <QScreen>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+
+#include "catalogue/TableCatalogue.h"
+
+#include <functional>
 
 namespace vxr::test {
 namespace {
 
 TEST(VersionText, RevisionLetterRule)
 {
-    EXPECT_EQ(VersionText(1, 5, 0), QStringLiteral("1.05 beta"));
-    EXPECT_EQ(VersionText(1, 5, 6), QStringLiteral("1.056 beta"));
-    EXPECT_EQ(VersionText(1, 5, 12), QStringLiteral("1.0512 beta"));
-}
-
-TEST_F(WizardTest, FirstStateOfTheWindowAndThePanelOneOptions)
-{
-    EXPECT_EQ(control<QLabel>("lblVersion")->text(), QStringLiteral("1.05e beta"));
-    window->show();
-    EXPECT_TRUE(control("frmPanel1")->isVisible());
-    for (const char *off : {"cmdNext", "cmdBack", "cmdDisconnect", "lstFields"})
-        EXPECT_FALSE(enabled(off)) << off;
-    EXPECT_TRUE(enabled("cmdConnect"));
-    EXPECT_EQ(control<QComboBox>("cmbTable")->currentText(), QStringLiteral("Inventory"));
-    EXPECT_EQ(window->Reader.DelimiterCode, 44);
-    control<QCheckBox>("chkQuote")->click();
-    control<QCheckBox>("chkDuplicate")->click();
-    EXPECT_FALSE(window->Reader.QuotesAsDelimiters);
-    EXPECT_FALSE(window->DuplicatesAsErrors);
-    auto *delimiters = control<QComboBox>("cmbDelimiter");
-    delimiters->setCurrentIndex(delimiters->findText(QStringLiteral("TAB")));
-    EXPECT_EQ(window->Reader.DelimiterCode, 9);
-}
-
-TEST_F(WizardTest, BrowseStartsFromTheTypedNameAndCancelKeepsIt)
-{
-    auto *fileName = control<QLineEdit>("txtFileName");
-    auto *browse = control<QPushButton>("cmdBrowse");
-    browse->click(); // cancelled with nothing typed
-    EXPECT_TRUE(fileName->text().isEmpty());
-    prompts.fileAnswers << QStringLiteral("/data/items.csv");
-    browse->click();
-    browse->click(); // cancelled
-    EXPECT_EQ(prompts.openInitials.last(), QStringLiteral("/data/items.csv"));
-    EXPECT_EQ(fileName->text(), QStringLiteral("/data/items.csv"));
-}
-
-TEST_F(WizardTest, HelpShowsTheManualOnScreenAndEscapeClosesIt)
-{
-    window->HelpPath = dir.filePath(QStringLiteral("missing.html"));
-    control<QPushButton>("cmdHelp")->click();
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(prompts.messages[0].text.contains(window->HelpPath));
-
-    // The wizard near the screen's bottom right corner.
-    const QRect screen = window->screen()->availableGeometry();
-    window->show();
-    window->move(screen.right() - 200, screen.bottom() - 150);
-    window->HelpPath = sourcePath(QStringLiteral("docs/help/Vexaro Import.html"));
-    control<QPushButton>("cmdHelp")->click();
-    HelpWindow *help = window->helpWindow();
-    ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("vxrimp import")));
-    EXPECT_TRUE(help->isVisible());
-    EXPECT_TRUE(screen.contains(help->frameGeometry()));
-    QTest::keyClick(help->browser(), Qt::Key_Escape);
-    EXPECT_FALSE(help->isVisible());
+    const struct { int revision; const char *text; } cases[] = {
+        {0, "1.05 beta"}, {1, "1.05a beta"}, {5, "1.05e beta"}, {6, "1.056 beta"}, {12, "1.0512 beta"}};
+    for (const auto &c : cases)
+        EXPECT_EQ(VersionText(1, 5, c.revision), QString::fromLatin1(c.text));
 }
 
 // The manual beside the program (its build tree), in share/vxrimp/ of the
@@ -106,13 +52,108 @@ TEST(ManualLocation, IsFoundWhereverItIsInstalled)
     EXPECT_EQ(manualPath(prefixBin), beside);
 }
 
+TEST_F(WizardTest, TheFirstStateShowsTheDefaultSetUp)
+{
+    EXPECT_EQ(control<QLabel>("lblVersion")->text(), applicationVersionText());
+    window->show();
+    EXPECT_TRUE(control("frmPanel1")->isVisible());
+    for (const char *off : {"cmdNext", "cmdBack", "cmdDisconnect"})
+        EXPECT_FALSE(enabled(off)) << off;
+    EXPECT_TRUE(enabled("cmdConnect"));
+    EXPECT_EQ(control<QComboBox>("cmbTable")->currentText(), QStringLiteral("Inventory"));
+    EXPECT_EQ(setup().tableId, ItemTable);
+    EXPECT_EQ(setup().delimiterCode, 44);
+    EXPECT_TRUE(setup().quotesAsDelimiters && setup().duplicatesAsErrors);
+    EXPECT_TRUE(control<QCheckBox>("chkQuote")->isChecked() && control<QCheckBox>("chkDuplicate")->isChecked());
+    EXPECT_FALSE(setup().stripApostrophes || setup().strictValues);
+}
+
+// Each control of the set-up panel edits the set-up it shows.
+TEST_F(WizardTest, TheSetUpPanelEditsTheSetUp)
+{
+    const auto choose = [this](const char *list, const QString &text) {
+        auto *box = control<QComboBox>(list);
+        box->setCurrentIndex(box->findText(text));
+        emit box->activated(box->currentIndex());
+    };
+    // Types a name into an editable list and leaves it, as the operator would.
+    const auto typeName = [this](const char *list, const QString &text) {
+        auto *box = control<QComboBox>(list);
+        box->setEditText(text);
+        emit box->lineEdit()->editingFinished();
+    };
+    const struct { std::function<void()> act; std::function<bool(const ImportSetup &)> holds; const char *what; } edits[] = {
+        {[&] { type("txtFileName", QStringLiteral("/data/items.csv")); },
+         [](const ImportSetup &s) { return s.textFile == QStringLiteral("/data/items.csv"); }, "text file"},
+        {[&] { choose("cmbDelimiter", QStringLiteral("TAB")); },
+         [](const ImportSetup &s) { return s.delimiterCode == 9; }, "delimiter"},
+        {[&] { click("chkQuote"); }, [](const ImportSetup &s) { return !s.quotesAsDelimiters; }, "quotes"},
+        {[&] { click("chkDuplicate"); }, [](const ImportSetup &s) { return !s.duplicatesAsErrors; }, "duplicates"},
+        {[&] { click("chkStripApostrophes"); }, [](const ImportSetup &s) { return s.stripApostrophes; }, "apostrophes"},
+        {[&] { click("chkStrict"); }, [](const ImportSetup &s) { return s.strictValues; }, "strict"},
+        {[&] { choose("cmbEncoding", QStringLiteral("Central European (Windows-1250)")); },
+         [](const ImportSetup &s) { return s.encoding.name() == QStringLiteral("windows-1250"); }, "encoding listed"},
+        {[&] { typeName("cmbEncoding", QStringLiteral("ISO-8859-2")); },
+         [](const ImportSetup &s) { return s.encoding.name() == QStringLiteral("ISO-8859-2"); }, "encoding typed"},
+        {[&] { typeName("cmbLocale", QStringLiteral("de_DE")); },
+         [](const ImportSetup &s) { return s.localeName == QStringLiteral("de_DE"); }, "locale"},
+        {[&] { choose("cmbTable", QStringLiteral("Customers")); },
+         [](const ImportSetup &s) { return s.tableId == CustomerTable; }, "table"},
+    };
+    for (const auto &edit : edits) {
+        edit.act();
+        EXPECT_TRUE(edit.holds(setup())) << edit.what;
+    }
+    EXPECT_TRUE(prompts.messages.isEmpty());
+
+    // A name nobody knows is refused, and the list shows the set-up's again.
+    typeName("cmbEncoding", QStringLiteral("klingon-8"));
+    EXPECT_TRUE(prompts.takeOne().contains(QStringLiteral("klingon-8")));
+    EXPECT_EQ(setup().encoding.name(), QStringLiteral("ISO-8859-2"));
+    EXPECT_EQ(control<QComboBox>("cmbEncoding")->currentText(), QStringLiteral("Central European (ISO-8859-2)"));
+    typeName("cmbLocale", QStringLiteral("nowhere"));
+    prompts.takeOne();
+    EXPECT_EQ(setup().localeName, QStringLiteral("de_DE"));
+}
+
+TEST_F(WizardTest, BrowseStartsFromTheTypedNameAndCancelKeepsIt)
+{
+    click("cmdBrowse"); // cancelled with nothing typed
+    EXPECT_TRUE(setup().textFile.isEmpty());
+    prompts.fileAnswers << QStringLiteral("/data/items.csv");
+    click("cmdBrowse");
+    click("cmdBrowse"); // cancelled
+    EXPECT_EQ(prompts.openInitials.last(), QStringLiteral("/data/items.csv"));
+    EXPECT_EQ(setup().textFile, QStringLiteral("/data/items.csv"));
+}
+
+TEST_F(WizardTest, HelpShowsTheManualOnScreenAndEscapeClosesIt)
+{
+    window->setManualPath(dir.filePath(QStringLiteral("missing.html")));
+    click("cmdHelp");
+    EXPECT_TRUE(prompts.takeOne().contains(window->manualPath()));
+
+    // The wizard near the screen's bottom right corner.
+    const QRect screen = window->screen()->availableGeometry();
+    window->show();
+    window->move(screen.right() - 200, screen.bottom() - 150);
+    window->setManualPath(sourcePath(QStringLiteral("docs/help/Vexaro Import.html")));
+    click("cmdHelp");
+    HelpWindow *help = window->helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->browser()->toPlainText().contains(QStringLiteral("vxrimp import")));
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(screen.contains(help->frameGeometry()));
+    QTest::keyClick(help->browser(), Qt::Key_Escape);
+    EXPECT_FALSE(help->isVisible());
+}
+
 TEST_F(WizardTest, TheDisclaimerCanBeHiddenForGood)
 {
     // Shown at the next start while the box was left unchecked.
     window = newWindow(1);
     prompts.hideDisclaimer = true;
     window = newWindow(1);
-    window = newWindow(0);
     window = newWindow(0);
     // Another user (another settings folder) sees it again.
     QTemporaryDir other;
@@ -125,23 +166,20 @@ TEST_F(WizardTest, TheDisclaimerCanBeHiddenForGood)
 // disabled; it neither stops on the other panels nor gets lost in a grid.
 TEST_F(WizardTest, TabGoesThroughWhatIsShownInReadingOrder)
 {
-    QLineEdit *fileName = control<QLineEdit>("txtFileName");
-    fileName->setText(writeFile(QStringLiteral("items.csv"), "1001,Mug\r\n"));
+    connectWithFile("1001,Mug\r\n");
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     for (int panel = 1; panel <= 4; ++panel) {
-        window->ShowPanel(panel);
-        window->CurrentPanel = panel;
+        goToPanel(panel);
         QWidget *start = control("cmdExit");
         start->setFocus();
         QList<QWidget *> visited;
         for (int step = 0; step < 40; ++step) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QWidget *now = QApplication::focusWidget();
-            if (now == start)
+            if (QApplication::focusWidget() == start)
                 break;
-            visited << now;
+            visited << QApplication::focusWidget();
         }
         ASSERT_EQ(QApplication::focusWidget(), start) << "panel " << panel << ": Tab does not come round";
         QStringList names;
@@ -161,62 +199,36 @@ TEST_F(WizardTest, TabGoesThroughWhatIsShownInReadingOrder)
 
 const QString InvalidFile = QStringLiteral("Invalid File Name.  Please make sure this file exists.");
 
-class Navigation : public WizardTest
+TEST_F(WizardTest, NextRefusesAMissingFileOrTable)
 {
-protected:
-    void SetUp() override
-    {
-        WizardTest::SetUp();
-        textFile = writeFile(QStringLiteral("items.csv"), "1001,Mug,3.20\r\n");
-        control<QLineEdit>("txtFileName")->setText(textFile);
-        window->show();
-    }
-    // The panels are stacked, so the current one is the only one on show.
-    void expectOnlyPanelVisible(int panel)
-    {
-        EXPECT_EQ(window->CurrentPanel, panel);
-        EXPECT_TRUE(control(("frmPanel" + QByteArray::number(panel)).constData())->isVisible()) << panel;
-    }
-
-    QString textFile;
-};
-
-TEST_F(Navigation, NextRefusesAMissingFileOrTable)
-{
-    auto *fileName = control<QLineEdit>("txtFileName");
+    connectWithFile("1001,Mug,3.20\r\n");
+    const QString textFile = setup().textFile;
     for (const QString &bad : {QStringLiteral("   "), dir.filePath(QStringLiteral("nothing.csv")), dir.path()}) {
-        prompts.messages.clear();
-        fileName->setText(bad);
-        window->cmdNext_Click();
-        EXPECT_EQ(prompts.texts(), QStringList{InvalidFile}) << bad.toStdString();
-        expectOnlyPanelVisible(1);
+        type("txtFileName", bad);
+        click("cmdNext");
+        EXPECT_EQ(prompts.takeOne(), InvalidFile) << bad.toStdString();
+        EXPECT_EQ(window->currentPanel(), 1);
     }
-    prompts.messages.clear();
-    fileName->setText(textFile);
+    type("txtFileName", textFile);
     control<QComboBox>("cmbTable")->setCurrentIndex(-1);
-    window->cmdNext_Click();
-    EXPECT_EQ(prompts.texts(), QStringList{QStringLiteral("You must select a Destination Table.")});
-    expectOnlyPanelVisible(1);
+    click("cmdNext");
+    EXPECT_EQ(prompts.takeOne(), QStringLiteral("You must select a Destination Table."));
+    EXPECT_EQ(window->currentPanel(), 1);
 }
 
-TEST_F(Navigation, EachPanelEnablesItsOwnControlsAndNextChecksTheFileAgain)
+TEST_F(WizardTest, OnlyThePanelOnShowIsUsableAndNextChecksTheFileAgain)
 {
-    struct Expect
-    {
-        int panel;
-        QList<const char *> on, off;
-    };
-    const QList<Expect> steps = {
-        {2, {"cmdBack", "cmdNext", "MSFlexGrid1", "lstFields", "cmdConnect", "txtVXRDB"},
-         {"cmdDisconnect", "txtFileName", "cmbTable", "chkSkipFirstLine"}},
+    connectWithFile("1001,Mug,3.20\r\n");
+    window->show();
+    const struct { int panel; QList<const char *> on, off; } steps[] = {
+        {2, {"cmdBack", "cmdNext", "MSFlexGrid1", "lstFields"}, {"txtFileName", "cmbTable", "chkSkipFirstLine"}},
         {3, {"chkSkipFirstLine", "msflexpreview"}, {"MSFlexGrid1", "lstFields", "cmdImport"}},
-        {4, {"cmdBack", "cmdImport", "cmdViewLogFile", "cmdSave"}, {"cmdNext", "chkSkipFirstLine"}},
+        {4, {"cmdBack", "cmdImport", "cmdViewLogFile", "cmdSave"}, {"cmdNext", "cmdCancel", "chkSkipFirstLine"}},
     };
-    for (const Expect &step : steps) {
-        if (step.panel == 3)
-            control<QTableWidget>("MSFlexGrid1")->setCurrentCell(9, 0);
-        window->cmdNext_Click();
-        expectOnlyPanelVisible(step.panel);
+    for (const auto &step : steps) {
+        click("cmdNext");
+        EXPECT_EQ(window->currentPanel(), step.panel);
+        EXPECT_TRUE(control(("frmPanel" + QByteArray::number(step.panel)).constData())->isVisible());
         for (const char *name : step.on)
             EXPECT_TRUE(enabled(name)) << "panel " << step.panel << " " << name;
         for (const char *name : step.off)
@@ -224,19 +236,17 @@ TEST_F(Navigation, EachPanelEnablesItsOwnControlsAndNextChecksTheFileAgain)
     }
     EXPECT_TRUE(prompts.messages.isEmpty());
 
-    window->cmdBack_Click();
-    window->cmdBack_Click();
-    EXPECT_EQ(window->gridRow(), 1); // entering the mapping panel selects row 1
-
     // A file removed after panel 1 is noticed by the next Next; Back still works.
-    ASSERT_TRUE(QFile::remove(textFile));
-    window->cmdNext_Click();
-    EXPECT_EQ(prompts.texts(), QStringList{InvalidFile});
-    expectOnlyPanelVisible(2);
-    window->cmdBack_Click();
-    window->cmdBack_Click(); // stays on the first panel
-    expectOnlyPanelVisible(1);
-    for (const char *name : {"cmdConnect", "cmdDisconnect", "cmdNext", "txtFileName"})
+    click("cmdBack");
+    click("cmdBack");
+    ASSERT_TRUE(QFile::remove(setup().textFile));
+    click("cmdNext");
+    EXPECT_EQ(prompts.takeOne(), InvalidFile);
+    EXPECT_EQ(window->currentPanel(), 2);
+    click("cmdBack");
+    EXPECT_EQ(window->currentPanel(), 1);
+    // Back on the first panel another database can be chosen.
+    for (const char *name : {"cmdConnect", "txtVXRDB", "cmdDisconnect", "cmdNext", "txtFileName"})
         EXPECT_TRUE(enabled(name)) << name;
     EXPECT_FALSE(enabled("cmdBack"));
 }

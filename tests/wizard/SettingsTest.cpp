@@ -3,8 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QTest>
 
 namespace vxr::test {
 namespace {
@@ -17,160 +16,140 @@ protected:
     void load(const QString &path)
     {
         prompts.fileAnswers << path;
-        control<QPushButton>("cmdLoad")->click();
+        click("cmdLoad");
     }
-    void save() { control<QPushButton>("cmdSave")->click(); }
-    QString text(const char *name) { return control<QLineEdit>(name)->text(); }
-    bool checked(const char *name) { return control<QCheckBox>(name)->isChecked(); }
-    // Types a name into an editable list, as the operator would, and leaves it.
-    void chooseText(const char *name, const QString &value)
+    void chooseName(const char *list, const QString &value)
     {
-        auto *list = control<QComboBox>(name);
-        list->setEditText(value);
-        emit list->lineEdit()->editingFinished();
+        auto *box = control<QComboBox>(list);
+        box->setEditText(value);
+        emit box->lineEdit()->editingFinished();
     }
+    bool checked(const char *name) { return control<QCheckBox>(name)->isChecked(); }
 };
+
+bool sameSetup(const ImportSetup &a, const ImportSetup &b)
+{
+    return a.tableId == b.tableId && a.textFile == b.textFile && a.delimiterCode == b.delimiterCode
+        && a.quotesAsDelimiters == b.quotesAsDelimiters && a.duplicatesAsErrors == b.duplicatesAsErrors
+        && a.skipFirstLine == b.skipFirstLine && a.firstLineHeader == b.firstLineHeader
+        && a.encoding.name() == b.encoding.name() && a.localeName == b.localeName
+        && a.stripApostrophes == b.stripApostrophes && a.strictValues == b.strictValues && a.fieldIds == b.fieldIds;
+}
 
 TEST_F(Settings, SaveThenLoadInAFreshWindowAndSaveAgain)
 {
-    control<QCheckBox>("chkQuote")->setChecked(false);
-    control<QCheckBox>("chkDuplicate")->setChecked(false);
+    click("chkQuote");
+    click("chkDuplicate");
     control<QComboBox>("cmbDelimiter")->setCurrentIndex(2); // Semi-Colon (;)
     control<QComboBox>("cmbTable")->setCurrentIndex(1);     // Customers
-    control<QLineEdit>("txtFileName")->setText(QStringLiteral("/data/customers.txt"));
+    type("txtFileName", QStringLiteral("/data/customers.txt"));
     control<QCheckBox>("chkSkipFirstLine")->setChecked(true);
     control<QCheckBox>("chkFirstLine")->setChecked(true);
-    chooseText("cmbEncoding", QStringLiteral("windows-1250"));
-    chooseText("cmbLocale", QStringLiteral("de_DE"));
-    control<QCheckBox>("chkStripApostrophes")->setChecked(true);
-    control<QCheckBox>("chkStrict")->setChecked(true);
+    chooseName("cmbEncoding", QStringLiteral("windows-1250"));
+    chooseName("cmbLocale", QStringLiteral("de_DE"));
+    click("chkStripApostrophes");
+    click("chkStrict");
     assign(QStringLiteral("Account Number"));
-    window->setGridRow(5);
+    selectPosition(5);
     assign(QStringLiteral("Last Name"));
+    const ImportSetup saved = setup();
 
     const QString path = dir.filePath(QStringLiteral("customers"));
     prompts.fileAnswers << path;
-    save();
-    const QString saved = path + QStringLiteral(".imp");
-    EXPECT_EQ(prompts.texts(), QStringList{SavedPrefix + saved});
-    EXPECT_EQ(text("txtLoadSettings"), saved);
-    EXPECT_EQ(window->gridRow(), 52);
+    click("cmdSave");
+    const QString file = path + QStringLiteral(".imp");
+    EXPECT_EQ(prompts.takeOne(), SavedPrefix + file);
+    EXPECT_EQ(control<QLineEdit>("txtLoadSettings")->text(), file);
+    EXPECT_EQ(window->mappingPage()->currentPosition(), 52); // the grid was read to its end
 
     window = newWindow();
-    load(saved);
-    EXPECT_FALSE(window->Reader.QuotesAsDelimiters);
-    EXPECT_FALSE(window->DuplicatesAsErrors);
-    EXPECT_EQ(window->Reader.DelimiterCode, 59);
+    load(file);
+    EXPECT_TRUE(sameSetup(setup(), saved));
+    EXPECT_EQ(window->mappingPage()->currentPosition(), 1);
+    // What the panels show is the set-up loaded.
     EXPECT_EQ(control<QComboBox>("cmbTable")->currentText(), QStringLiteral("Customers"));
-    EXPECT_EQ(text("txtFileName"), QStringLiteral("/data/customers.txt"));
-    EXPECT_EQ(window->gridText(1, 1), QStringLiteral("Account Number"));
-    EXPECT_EQ(window->Fields[window->Reader.FieldMap[5].FieldIndex].DisplayName, QStringLiteral("Last Name"));
-    EXPECT_EQ(window->gridRow(), 1);
-    // The first-line options and the format come back too.
-    EXPECT_TRUE(checked("chkSkipFirstLine"));
-    EXPECT_TRUE(checked("chkFirstLine"));
-    EXPECT_EQ(window->Reader.Encoding.name(), QStringLiteral("windows-1250"));
-    EXPECT_EQ(window->LocaleName, QStringLiteral("de_DE"));
-    EXPECT_EQ(window->Regional.DecimalSeparator, QStringLiteral(","));
-    EXPECT_TRUE(window->Reader.StripApostrophes);
-    EXPECT_TRUE(checked("chkStrict"));
+    EXPECT_EQ(control<QComboBox>("cmbDelimiter")->currentText(), QStringLiteral("Semi-Colon (;)"));
+    EXPECT_EQ(control<QLineEdit>("txtFileName")->text(), QDir::toNativeSeparators(saved.textFile));
+    EXPECT_EQ(control<QComboBox>("cmbLocale")->currentData().toString(), QStringLiteral("de_DE"));
+    EXPECT_FALSE(checked("chkQuote") || checked("chkDuplicate"));
+    EXPECT_TRUE(checked("chkSkipFirstLine") && checked("chkFirstLine") && checked("chkStripApostrophes")
+                && checked("chkStrict"));
     EXPECT_TRUE(prompts.messages.isEmpty());
 
     // The loaded file is the one the next save writes, without a dialog.
-    save();
+    click("cmdSave");
     EXPECT_EQ(prompts.saveDialogs, 1);
-    EXPECT_EQ(prompts.texts(), QStringList{SavedPrefix + saved});
+    EXPECT_EQ(prompts.takeOne(), SavedPrefix + file);
 
     // A save that cannot write says so; a cancelled one says nothing.
-    control<QLineEdit>("txtLoadSettings")->setText(dir.filePath(QStringLiteral("no/such/folder/x.imp")));
-    save();
-    ASSERT_EQ(prompts.messages.size(), 2);
-    EXPECT_EQ(prompts.messages[1].kind, MessageKind::Critical);
-    control<QLineEdit>("txtLoadSettings")->clear();
-    save();
-    EXPECT_EQ(prompts.messages.size(), 2);
-    EXPECT_TRUE(text("txtLoadSettings").isEmpty());
+    type("txtLoadSettings", dir.filePath(QStringLiteral("no/such/folder/x.imp")));
+    click("cmdSave");
+    EXPECT_TRUE(prompts.takeOne().startsWith(QStringLiteral("Your settings could not be saved to ")));
+    type("txtLoadSettings", QString());
+    click("cmdSave");
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_TRUE(control<QLineEdit>("txtLoadSettings")->text().isEmpty());
 }
 
 TEST_F(Settings, AFileWithAnUnusableKeyIsRefusedAndChangesNothing)
 {
     control<QComboBox>("cmbDelimiter")->setCurrentIndex(3);
-    window->setGridRow(7);
+    selectPosition(7);
     assign(QStringLiteral("Notes"));
+    const ImportSetup before = setup();
     const struct { const char *settings; const char *key; } refused[] = {
-        {"[Settings]\r\nTableName=0\r\n[FieldMappings]\r\nField_ID1=9999\r\n", "Field_ID1=9999"},
         {"[Settings]\r\nTableName=0\r\n[FieldMappings]\r\nField_ID4=201\r\n", "Field_ID4=201"},
         {"[Settings]\r\nFieldDelimiter=42\r\n", "FieldDelimiter=42"},
-        {"[Settings]\r\nQuoteDelimiter=yes\r\n", "QuoteDelimiter=yes"},
-        {"[Settings]\r\nEncoding=IBM037\r\n", "Encoding=IBM037"},
     };
     for (const auto &file : refused) {
-        prompts.messages.clear();
         load(writeFile(QStringLiteral("hand.imp"), file.settings));
-        ASSERT_EQ(prompts.messages.size(), 1) << file.key;
-        EXPECT_EQ(prompts.messages[0].kind, MessageKind::Critical);
-        EXPECT_TRUE(prompts.messages[0].text.contains(QLatin1String(file.key))) << prompts.messages[0].text.toStdString();
-        EXPECT_EQ(window->Reader.DelimiterCode, 47);
-        EXPECT_EQ(window->gridText(7, 1), QStringLiteral("Notes"));
+        EXPECT_TRUE(prompts.takeOne().contains(QLatin1String(file.key))) << file.key;
+        EXPECT_TRUE(sameSetup(setup(), before));
     }
 }
 
-TEST_F(Settings, LoadingKeepsGridAndMappingInAgreement)
+TEST_F(Settings, LoadingReplacesTheWholeMapping)
 {
     // Same table as now: positions the file leaves empty are unmapped too.
-    window->setGridRow(7);
+    selectPosition(7);
     assign(QStringLiteral("Notes"));
     writeFile(QStringLiteral("items.csv"), "a\r\n");
     const QString path = writeFile(QStringLiteral("hand.imp"),
                                    "[Settings]\rTableName=0\rFileName=items.csv\r"
-                                   "[FieldMappings]\rField1=Bogus name\rField2=Cost\rField_ID2=112\rField3=Name only\r");
+                                   "[FieldMappings]\rField1=Bogus name\rField2=Cost\rField_ID2=112\r");
     load(path);
     EXPECT_TRUE(prompts.messages.isEmpty());
-    EXPECT_EQ(window->Reader.DelimiterCode, 44);                               // missing: the first entry
-    EXPECT_EQ(text("txtFileName"), dir.filePath(QStringLiteral("items.csv"))); // beside the settings file
-    EXPECT_TRUE(window->Reader.StripApostrophes); // a file from before the key existed
-    EXPECT_EQ(window->gridText(2, 1), QStringLiteral("Cost"));
-    EXPECT_NE(window->Reader.FieldMap[2].FieldIndex, 0);
-    for (int row : {1, 3, 7}) {
-        EXPECT_TRUE(window->gridText(row, 1).isEmpty()) << row;
-        EXPECT_EQ(window->Reader.FieldMap[row].FieldIndex, 0) << row;
-    }
-    EXPECT_EQ(text("txtLoadSettings"), path);
+    EXPECT_EQ(setup().textFile, dir.filePath(QStringLiteral("items.csv"))); // beside the settings file
+    ImportSetup expected;
+    expected.fieldIds[2] = 112;
+    EXPECT_EQ(setup().fieldIds, expected.fieldIds);
+    EXPECT_EQ(control<QLineEdit>("txtLoadSettings")->text(), QDir::toNativeSeparators(path));
 
     // A cancelled load changes nothing.
-    control<QPushButton>("cmdLoad")->click();
-    EXPECT_EQ(window->gridText(2, 1), QStringLiteral("Cost"));
-    EXPECT_EQ(text("txtLoadSettings"), path);
+    click("cmdLoad");
+    EXPECT_EQ(setup().fieldIds, expected.fieldIds);
+    EXPECT_EQ(control<QLineEdit>("txtLoadSettings")->text(), QDir::toNativeSeparators(path));
 }
 
 TEST_F(Settings, AHeaderLineMapsTheFreePositionsByName)
 {
-    const QString file = writeFile(QStringLiteral("items.csv"),
-                                   "item_lookup_code,DESCRIPTION,Selling Price,Price,On Hand\r\nA1,Mug,1,7.95,3\r\n");
-    control<QLineEdit>("txtFileName")->setText(file);
-    window->setGridRow(5);
+    connectWithFile("item_lookup_code,DESCRIPTION,Selling Price,Price,On Hand\r\nA1,Mug,1,7.95,3\r\n");
+    goToPanel(2);
+    selectPosition(5);
     assign(QStringLiteral("Quantity")); // the operator's own choice stands
-    control<QCheckBox>("chkFirstLine")->setChecked(true); // the box lives on panel 2
-    window->chkFirstLine_Click();
-    EXPECT_EQ(window->gridText(1, 1), QStringLiteral("Item Lookup Code"));
-    EXPECT_EQ(window->gridText(2, 1), QStringLiteral("Description"));
-    EXPECT_TRUE(window->gridText(3, 1).isEmpty());
-    EXPECT_EQ(window->gridText(4, 1), QStringLiteral("Price"));
-    EXPECT_EQ(window->gridText(5, 1), QStringLiteral("Quantity"));
-    EXPECT_EQ(window->Fields[window->Reader.FieldMap[1].FieldIndex].FieldID, 116);
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("3 \"Selling Price\"")));
+    click("chkFirstLine");
+    const int expected[] = {116, 114, 0, 127, 134};
+    for (int position = 1; position <= 5; ++position)
+        EXPECT_EQ(setup().fieldIds[position], expected[position - 1]) << position;
+    EXPECT_TRUE(prompts.takeOne().contains(QStringLiteral("3 \"Selling Price\"")));
 
     // Without the key field mapped, Import is refused before anything starts.
-    window->setGridRow(1);
-    window->MSFlexGrid1_DblClick();
-    prompts.messages.clear();
-    const bool nextBefore = enabled("cmdNext");
-    window->cmdImport_Click();
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("\"Item Lookup Code\"")))
-        << prompts.messages[0].text.toStdString();
-    EXPECT_EQ(enabled("cmdNext"), nextBefore);
+    selectPosition(1);
+    QTest::keyClick(control("MSFlexGrid1"), Qt::Key_Delete);
+    goToPanel(4);
+    click("cmdImport");
+    EXPECT_TRUE(prompts.takeOne().contains(QStringLiteral("\"Item Lookup Code\"")));
+    EXPECT_FALSE(window->importRunning());
     EXPECT_EQ(control<QLabel>("lblStatus")->text(), QStringLiteral("None"));
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "TestStores.h"
 #include "TestSupport.h"
 
+#include "wizard/MainWindow.h"
+#include "wizard/MappingPage.h"
 #include "wizard/UserPrompts.h"
-#include "wizard/frmMain.h"
 
+#include <QAbstractButton>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -41,16 +44,16 @@ public:
     bool openExternally(const QString &path) override
     {
         opened.append(path);
-        return viewerStarts;
+        return true;
     }
     bool disclaimer(const QString &text, const QString &caption) override
     {
         messages.append({MessageKind::Exclamation, text, caption});
         return hideDisclaimer;
     }
-    bool question(const QString &text, const QString &caption = QString()) override
+    bool question(const QString &text, const QString &) override
     {
-        questions.append(text + (caption.isEmpty() ? QString() : QStringLiteral(" (") + caption + u')'));
+        questions.append(text);
         return answerYes;
     }
     QStringList texts() const
@@ -60,16 +63,24 @@ public:
             result << m.text;
         return result;
     }
+    // The one message shown since the last call, taken away; fails when
+    // there were none or several.
+    QString takeOne()
+    {
+        EXPECT_EQ(messages.size(), 1) << texts().join(u'\n').toStdString();
+        const QString text = messages.isEmpty() ? QString() : messages.constLast().text;
+        messages.clear();
+        return text;
+    }
 
     QList<Message> messages;
     QStringList openInitials; // where each open dialog started
     int saveDialogs = 0;
     QStringList fileAnswers; // what the next file dialogs return, in order
     QStringList opened;
-    bool viewerStarts = true;
     bool hideDisclaimer = false; // "Do not show this again" checked
     QStringList questions;
-    bool answerYes = false;      // the answer to every question
+    bool answerYes = false; // the answer to every question
 
 private:
     QString nextAnswer() { return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst(); }
@@ -86,16 +97,17 @@ protected:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath(QStringLiteral("config")));
         window = newWindow();
     }
-    std::unique_ptr<frmMain> newWindow(int disclaimers = 1)
+    std::unique_ptr<MainWindow> newWindow(int disclaimers = 1)
     {
         prompts.messages.clear();
-        auto w = std::make_unique<frmMain>(prompts);
-        w->Form_Load();
-        w->LogPath = dir.filePath(QStringLiteral("VUVEDIZE.LOG"));
+        auto w = std::make_unique<MainWindow>(prompts);
+        w->start();
+        w->setLogPath(dir.filePath(QStringLiteral("VUVEDIZE.LOG")));
         EXPECT_EQ(prompts.messages.size(), disclaimers) << "the disclaimer, once per start unless hidden";
         prompts.messages.clear();
         return w;
     }
+    const ImportSetup &setup() const { return window->setup(); }
     template<typename T = QWidget>
     T *control(const char *name) const
     {
@@ -105,12 +117,13 @@ protected:
         return found;
     }
     bool enabled(const char *name) const { return control(name)->isEnabled(); }
+    void click(const char *name) { control<QAbstractButton>(name)->click(); }
+    void type(const char *name, const QString &text) { control<QLineEdit>(name)->setText(text); }
     QString writeFile(const QString &name, const QByteArray &content) const
     {
-        QFile file(dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-            ADD_FAILURE() << "cannot write " << name.toStdString();
-        return file.fileName();
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(writeTestFile(path, content)) << name.toStdString();
+        return path;
     }
     // Selects the list entry with this text and double-clicks it.
     void assign(const QString &fieldName)
@@ -121,16 +134,33 @@ protected:
         list->setCurrentItem(found.first());
         emit list->itemDoubleClicked(found.first());
     }
-    // "&Connect" with the connection string already in the box.
+    // Makes a text position the mapping grid's current one.
+    void selectPosition(int position) { window->mappingPage()->selectPosition(position); }
+    // "&Connect" with the connection string typed into the box.
     void connectTo(const QString &connectionString)
     {
-        control<QLineEdit>("txtVXRDB")->setText(connectionString);
-        window->cmdConnect_Click();
+        type("txtVXRDB", connectionString);
+        click("cmdConnect");
+    }
+    // Connected to a fresh store with the text file named: Next goes on.
+    void connectWithFile(const QByteArray &content)
+    {
+        ASSERT_TRUE(store.isValid()) << store.error().toStdString();
+        connectTo(store.connectionString());
+        ASSERT_TRUE(window->isConnected());
+        type("txtFileName", writeFile(QStringLiteral("items.csv"), content));
+    }
+    void goToPanel(int panel)
+    {
+        for (int step = 0; step < 3 && window->currentPanel() < panel; ++step)
+            click("cmdNext");
+        ASSERT_EQ(window->currentPanel(), panel);
     }
 
     ScriptedPrompts prompts;
     QTemporaryDir dir;
-    std::unique_ptr<frmMain> window;
+    TempSqliteStore store;
+    std::unique_ptr<MainWindow> window;
 };
 
 } // namespace vxr::test

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+namespace vxr {
+
+class FieldTable;
+struct ImportSetup;
+
+// The set-up's mapping as the grid of the mapping panel shows it: a row for
+// each text position (1 to 52), with the position, the text the file's
+// first line has there (its column name when the first line holds names),
+// and the name of the field mapped to it. The mapping itself is the
+// set-up's; the texts are only shown.
+class MappingModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { PositionColumn, SampleColumn, FieldColumn, ColumnCount };
+
+    MappingModel(ImportSetup &setup, const FieldTable &fields, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Maps text position (1-based) to the field with this FieldID; 0 unmaps it.
+    void setField(int position, int fieldId);
+    // The set-up changed as a whole (another table, a settings file).
+    void reload();
+
+    // The texts of positions 1 upwards in the line the sample column shows.
+    void setSamples(const QStringList &texts);
+    QString sampleHeading() const;
+    // The sample heading follows the set-up's "first line holds names".
+    void refreshSampleHeading();
+
+private:
+    ImportSetup &m_setup;
+    const FieldTable &m_fields;
+    QStringList m_samples;
+};
+
+} // namespace vxr

@@ -1,0 +1,221 @@
+#include "SetupPage.h"
+
+#include "ConnectionRow.h"
+#include "FormatGroup.h"
+#include "UserPrompts.h"
+#include "VersionText.h"
+
+#include "catalogue/TableCatalogue.h"
+#include "import/ImportSetup.h"
+#include "import/PanelChoices.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vxr {
+
+namespace {
+
+const QString SettingsFilter = QStringLiteral("Import Settings (*.imp)");
+
+QCheckBox *checkBox(QWidget *parent, const char *name, const QString &text)
+{
+    return named(new QCheckBox(text, parent), name);
+}
+
+} // namespace
+
+SetupPage::SetupPage(ImportSetup &setup, UserPrompts &prompts, QWidget *parent)
+    : WizardPage("frmPanel1", parent), m_setup(setup), m_prompts(prompts)
+{
+    // Made in the order Tab visits them.
+    m_connection = new ConnectionRow(setup, prompts, this);
+    m_fileName = named(new QLineEdit(this), "txtFileName");
+    m_browse = makeButton(this, "cmdBrowse", QStringLiteral("&Browse"));
+    m_delimiter = named(new QComboBox(this), "cmbDelimiter");
+    m_quote = checkBox(this, "chkQuote", QStringLiteral("Treat quotation marks as text field delimiters."));
+    m_duplicate = checkBox(this, "chkDuplicate", QStringLiteral("Treat duplicate records as errors."));
+    m_table = named(new QComboBox(this), "cmbTable");
+    m_format = new FormatGroup(setup, prompts, this);
+    m_settingsBox = named(new QLineEdit(this), "txtLoadSettings");
+    m_load = makeButton(this, "cmdLoad", QStringLiteral("&Load"));
+    m_delimiter->setMinimumWidth(180);
+    m_table->setMinimumWidth(260);
+    fillLists();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(buildTitle());
+    layout->addSpacing(6);
+    layout->addWidget(makeLabel(this, "lblIntro",
+                                QStringLiteral("This utility will allow you to import items and customers from your "
+                                               "existing software package into Vexaro Vevazezi quickly and easily.  "
+                                               "You must have your current data exported into an ASCII text file "
+                                               "before continuing."),
+                                true));
+    layout->addWidget(makeLabel(this, "lblNote",
+                                QStringLiteral("Customers and items must be imported separately and therefore "
+                                               "required two separate files."),
+                                true));
+    layout->addSpacing(10);
+    layout->addLayout(buildGrid());
+    layout->addStretch(1);
+
+    connect(m_fileName, &QLineEdit::textChanged, this, [this](const QString &text) { m_setup.textFile = text; });
+    connect(m_browse, &QPushButton::clicked, this, &SetupPage::onBrowseClicked);
+    connect(m_delimiter, &QComboBox::currentIndexChanged, this,
+            [this] { m_setup.delimiterCode = m_delimiter->currentData().toInt(); });
+    connect(m_quote, &QCheckBox::toggled, this, [this](bool on) { m_setup.quotesAsDelimiters = on; });
+    connect(m_duplicate, &QCheckBox::toggled, this, [this](bool on) { m_setup.duplicatesAsErrors = on; });
+    connect(m_table, &QComboBox::currentIndexChanged, this, &SetupPage::onTableChosen);
+    connect(m_settingsBox, &QLineEdit::textChanged, this, [this](const QString &text) { m_settingsFile = text; });
+    connect(m_load, &QPushButton::clicked, this, &SetupPage::onLoadClicked);
+}
+
+// The logo beside the title and the version.
+QLayout *SetupPage::buildTitle()
+{
+    auto *picture = makeLabel(this, "Picture1", QString());
+    picture->setPixmap(QPixmap(QStringLiteral(":/wizard/logo.png")));
+    picture->setFixedSize(180, 70);
+    auto *version = new QHBoxLayout;
+    version->addWidget(makeLabel(this, "lblVersionNumber", QStringLiteral("Version:")));
+    version->addWidget(makeLabel(this, "lblVersion", applicationVersionText()));
+    version->addStretch(1);
+    auto *titleBlock = new QVBoxLayout;
+    titleBlock->addWidget(makeHeading(this, "lblTitle", QStringLiteral("VUVedize for Vexaro Vevazezi")));
+    titleBlock->addLayout(version);
+    titleBlock->addStretch(1);
+    auto *top = new QHBoxLayout;
+    top->addWidget(picture);
+    top->addSpacing(12);
+    top->addLayout(titleBlock, 1);
+    return top;
+}
+
+QLayout *SetupPage::buildGrid()
+{
+    auto *grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    grid->setHorizontalSpacing(8);
+    grid->addWidget(makeLabel(this, "lblVXRDB", QStringLiteral("Vexaro Vevazezi Database:")), 0, 0);
+    grid->addWidget(m_connection->box(), 0, 1);
+    grid->addWidget(m_connection->connectButton(), 0, 2);
+    grid->addWidget(m_connection->disconnectButton(), 0, 3);
+    grid->addWidget(makeLabel(this, "lblFileName", QStringLiteral("Delimited text file:")), 1, 0);
+    grid->addWidget(m_fileName, 1, 1);
+    grid->addWidget(m_browse, 1, 2);
+    grid->addWidget(makeLabel(this, "lblChoose", QStringLiteral("Delimiter:")), 2, 0);
+    grid->addWidget(m_delimiter, 2, 1, Qt::AlignLeft);
+    grid->addWidget(m_quote, 3, 1, 1, 3);
+    grid->addWidget(m_duplicate, 4, 1, 1, 3);
+    grid->addWidget(makeLabel(this, "lblTableName", QStringLiteral("Destination Table:")), 5, 0);
+    grid->addWidget(m_table, 5, 1, Qt::AlignLeft);
+    grid->addWidget(m_format, 6, 0, 1, 4);
+    grid->addWidget(makeLabel(this, "lblLoadSettings", QStringLiteral("Load saved settings from a previous session:")),
+                    7, 0, 1, 4);
+    grid->addWidget(m_settingsBox, 8, 1);
+    grid->addWidget(m_load, 8, 2);
+    return grid;
+}
+
+void SetupPage::fillLists()
+{
+    for (const TableInfo *table : offeredTables())
+        m_table->addItem(table->listCaption, table->tableId);
+    for (const DelimiterChoice &choice : delimiterChoices())
+        m_delimiter->addItem(choice.caption, choice.code);
+}
+
+void SetupPage::showSetup()
+{
+    {
+        const QSignalBlocker quietFile(m_fileName);
+        const QSignalBlocker quietDelimiter(m_delimiter);
+        const QSignalBlocker quietQuote(m_quote);
+        const QSignalBlocker quietDuplicate(m_duplicate);
+        const QSignalBlocker quietTable(m_table);
+        m_fileName->setText(QDir::toNativeSeparators(m_setup.textFile));
+        m_delimiter->setCurrentIndex(delimiterIndex(m_setup.delimiterCode));
+        m_quote->setChecked(m_setup.quotesAsDelimiters);
+        m_duplicate->setChecked(m_setup.duplicatesAsErrors);
+        m_table->setCurrentIndex(offeredTableIndex(m_setup.tableId));
+    }
+    m_format->showSetup();
+}
+
+void SetupPage::enter()
+{
+    m_connection->makeUsable();
+}
+
+void SetupPage::setSettingsFile(const QString &path)
+{
+    m_settingsBox->setText(QDir::toNativeSeparators(path));
+}
+
+QString SetupPage::saveTarget()
+{
+    if (!m_settingsFile.isEmpty())
+        return m_settingsFile;
+    QString target = m_prompts.getSaveFileName(QStringLiteral("Save Session Settings"), QString(), SettingsFilter);
+    if (target.isEmpty())
+        return target;
+    if (QFileInfo(target).suffix().isEmpty())
+        target += QStringLiteral(".imp");
+    setSettingsFile(target);
+    return m_settingsFile;
+}
+
+void SetupPage::focusNextStep(QWidget *next)
+{
+    for (QWidget *candidate : {static_cast<QWidget *>(m_connection->connectButton()), next,
+                               static_cast<QWidget *>(m_fileName)}) {
+        if (candidate->isEnabled()) {
+            candidate->setFocus();
+            return;
+        }
+    }
+}
+
+void SetupPage::focusFileName()
+{
+    m_fileName->setFocus();
+}
+
+void SetupPage::onBrowseClicked()
+{
+    const QString name = m_prompts.getOpenFileName(
+        QStringLiteral("Open Text File"), m_fileName->text(),
+        QStringLiteral("TEXT & CSV Files (*.txt *.csv);;Text Files (*.txt);;CSV Files (*.csv);;All Files (*)"));
+    if (!name.isEmpty())
+        m_fileName->setText(QDir::toNativeSeparators(name));
+}
+
+// Cancelling the dialog keeps the current set-up rather than clearing it.
+void SetupPage::onLoadClicked()
+{
+    const QString initial = m_settingsFile.isEmpty() ? QCoreApplication::applicationDirPath() : m_settingsFile;
+    const QString path = m_prompts.getOpenFileName(QStringLiteral("Load Saved Settings"), initial, SettingsFilter);
+    if (path.isEmpty())
+        return;
+    setSettingsFile(path);
+    emit settingsFileChosen(path);
+}
+
+void SetupPage::onTableChosen(int index)
+{
+    m_setup.chooseTable(index >= 0 ? m_table->itemData(index).toInt() : 0);
+    emit tableChanged();
+}
+
+} // namespace vxr

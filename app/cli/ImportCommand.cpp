@@ -42,7 +42,7 @@ QString valuesText(const ImportSummary &summary)
                         .arg(summary.valuesReadAsEmpty);
     if (summary.valuesCut > 0)
         text += QStringLiteral("  Values cut to fit:      %1 (text longer than its column, supplier names "
-                               "longer than 30 characters)\n")
+                               "longer than 30 characters, NUL characters left out)\n")
                         .arg(summary.valuesCut);
     text += QStringLiteral("  These values are not failures: their lines were imported with them.");
     if (summary.valuesReadAsEmpty > 0)
@@ -116,9 +116,15 @@ int runImport(const CliArguments &arguments, const FieldTable &fields)
 
     CancelToken cancel;
     ImportJob job(*setup, importRequest(arguments, *setup, cancel));
+    // Ctrl-C also cuts short a wait for a store another program has locked.
+    const CancelOnSignal cancelOnSignal(cancel);
     // A store that cannot be reached is refused before the run, as a set-up is.
     DbError dbError;
     if (!job.open(&dbError)) {
+        if (dbError.number == ErrorNumbers::OperationCancelled) {
+            printError(QStringLiteral("cancelled while waiting for the database"));
+            return ExitCancelled;
+        }
         printError(QStringLiteral("cannot connect to the database: %1 (error %2)")
                        .arg(dbError.description)
                        .arg(dbError.number));
@@ -126,11 +132,7 @@ int runImport(const CliArguments &arguments, const FieldTable &fields)
     }
     TerminalReporter reporter;
     TerminalProgress progress(stdoutIsTerminal());
-    ImportSummary summary;
-    {
-        const CancelOnSignal cancelOnSignal(cancel);
-        summary = job.run(reporter, progress);
-    }
+    const ImportSummary summary = job.run(reporter, progress);
     printOut(summaryText(summary, *setup));
     return exitStatus(summary);
 }

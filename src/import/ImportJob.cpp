@@ -23,7 +23,7 @@ ImportJob::~ImportJob() = default;
 
 bool ImportJob::open(DbError *error)
 {
-    m_opened = m_connection->open(m_setup.connectionString, error, m_connectTimeoutSeconds);
+    m_opened = m_connection->open(m_setup.connectionString, error, m_connectTimeoutSeconds, m_request.cancel);
     return m_opened;
 }
 
@@ -34,7 +34,9 @@ ImportSummary ImportJob::run(Reporter &reporter, ProgressSink &progress)
         if (!m_opened) {
             progress.setStatus(RunStatusInitializing);
             DbError error;
-            if (!open(&error))
+            if (!open(&error) && error.number == ErrorNumbers::OperationCancelled)
+                return cancelledWhileConnecting(progress);
+            if (!m_opened)
                 return failed(QStringLiteral("the database cannot be opened: %1 (error %2)")
                                       .arg(error.description.trimmed())
                                       .arg(error.number),
@@ -61,6 +63,16 @@ ImportSummary ImportJob::runOpened(Reporter &reporter, ProgressSink &progress)
     const RegionalSettings regional = m_setup.regionalSettings();
     Import import(fields, reader, *m_connection, regional, reporter, progress);
     return import.run(m_request);
+}
+
+// A cancel during a wait for a locked store: nothing was read or written.
+ImportSummary ImportJob::cancelledWhileConnecting(ProgressSink &progress) const
+{
+    ImportSummary summary;
+    summary.outcome = RunOutcome::Cancelled;
+    summary.logPath = m_request.logPath;
+    progress.setStatus(runStatusCancelled(0));
+    return summary;
 }
 
 ImportSummary ImportJob::failed(const QString &reason, Reporter &reporter, ProgressSink &progress) const

@@ -43,6 +43,7 @@ public:
 private:
     ImportSummary runOpened(Reporter &reporter, ProgressSink &progress);
     ImportSummary failed(const QString &reason, Reporter &reporter, ProgressSink &progress) const;
+    ImportSummary cancelledWhileConnecting(ProgressSink &progress) const;
 
     const ImportSetup m_setup;
     const ImportRequest m_request;

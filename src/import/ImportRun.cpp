@@ -271,7 +271,7 @@ qint64 Run::collectNotReached()
         ++lines;
         ++m_summary.linesNotReached;
         if (m_reject)
-            m_reject->add(m_reader.CurrentLine + m_reader.currentLineEnd());
+            m_reject->add(m_reader.CurrentLine + m_reader.endToWrite(m_reader.CurrentLine, m_reader.currentLineEnd()));
     }
     return lines;
 }

@@ -154,7 +154,8 @@ std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetyp
         if (skip(ahead)) {
             ++m_out.summary.linesSkipped;
         } else {
-            const qsizetype place = m_batch.add(ahead.number, ahead.line.bytes, ahead.line.end,
+            const qsizetype place = m_batch.add(ahead.number, ahead.line.bytes,
+                                                m_reader.endToWrite(ahead.line.bytes, ahead.line.end),
                                                 BatchLedger::Kind::Staged);
             m_placeOfLine.insert(ahead.number, place);
             try {
@@ -184,8 +185,11 @@ std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetyp
 // the open batch, which the run commits or rolls back.
 void LineLoop::setAside(const QList<AheadLine> &chunk, qsizetype from, const Stop &stop)
 {
-    for (qsizetype i = from; i < chunk.size(); ++i)
-        m_batch.add(chunk.at(i).number, chunk.at(i).line.bytes, chunk.at(i).line.end, BatchLedger::Kind::NotReached);
+    for (qsizetype i = from; i < chunk.size(); ++i) {
+        const ReadLine &line = chunk.at(i).line;
+        m_batch.add(chunk.at(i).number, line.bytes, m_reader.endToWrite(line.bytes, line.end),
+                    BatchLedger::Kind::NotReached);
+    }
     if (stop.kind == Stop::Kind::Database)
         m_batch.lost(m_out.summary, m_out.reject, 0, m_out.log);
 }

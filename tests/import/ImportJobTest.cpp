@@ -7,7 +7,12 @@
 
 #include "import/ImportJob.h"
 
+#include "database/CancelToken.h"
+
 #include <QElapsedTimer>
+#include <QThread>
+
+#include <thread>
 
 using namespace vxr;
 using namespace vxr::test;
@@ -77,6 +82,45 @@ TEST_F(ImportJobTest, AStoreThatCannotBeOpenedIsReportedOnceWithTheSameErrorByBo
                                    + summary.failure.mid(openedPrefix.size()) + "\n");
         EXPECT_TRUE(cli.out.isEmpty()) << cli.out.toStdString();
     }
+}
+
+TEST_F(ImportJobTest, ACancelCutsTheWaitForALockedStoreShort)
+{
+    ASSERT_TRUE(writeTestFile(path("s.csv"), "Acme,Jo\n"));
+    TempSqliteStore store;
+    ASSERT_TRUE(store.isValid()) << store.error().toStdString();
+    ImportSetup setup;
+    setup.tableId = 3;
+    setup.textFile = path("s.csv");
+    setup.fieldIds[1] = 311;
+    setup.connectionString = store.connectionString();
+    setup.logPath = path("import.log");
+    CancelToken cancel;
+    ImportRequest request = setup.request(QString());
+    request.cancel = &cancel;
+    RecordingReporter reporter;
+    RecordingProgress progress;
+    ImportSummary summary;
+    QElapsedTimer clock;
+    {
+        QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
+        holder.setDatabaseName(store.path());
+        ASSERT_TRUE(holder.open() && QSqlQuery(holder).exec("BEGIN IMMEDIATE"));
+        std::thread canceller([&cancel] {
+            QThread::msleep(300);
+            cancel.request();
+        });
+        clock.start();
+        ImportJob job(setup, request, 20);
+        summary = job.run(reporter, progress);
+        canceller.join();
+        holder.close();
+    }
+    QSqlDatabase::removeDatabase("holder");
+    EXPECT_EQ(summary.outcome, RunOutcome::Cancelled);
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_TRUE(reporter.messages.isEmpty());
+    EXPECT_FALSE(QFile::exists(path("import.log")));
 }
 
 } // namespace

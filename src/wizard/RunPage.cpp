@@ -97,25 +97,16 @@ QLayout *RunPage::buildProgress()
     m_timeLeft = makeLabel(this, "lblTimeLeft", QStringLiteral("None"));
     m_labels = std::make_unique<LabelProgress>(m_status, toProcess, processed, m_percent, errors);
 
-    auto *grid = new QGridLayout;
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
-    grid->setHorizontalSpacing(12);
+    QGridLayout *grid = makeValueGrid(
+        this, {{"lblRecordsToProcessCaption", QStringLiteral("Number of records to process:"), toProcess, 1, 0},
+               {"lblRecordsProcessedCaption", QStringLiteral("Number of records processed:"), processed, 2, 0},
+               {"lblPercentCompletedCaption", QStringLiteral("Percent completed:"), m_percent, 3, 0},
+               {"lblErrorsEncounteredCaption", QStringLiteral("Number of errors encountered:"), errors, 4, 0},
+               {"lblLinesPerSecondCaption", QStringLiteral("Lines per second:"), m_linesPerSecond, 1, 2},
+               {"lblTimeElapsedCaption", QStringLiteral("Time elapsed:"), m_timeElapsed, 2, 2},
+               {"lblTimeLeftCaption", QStringLiteral("Time left:"), m_timeLeft, 3, 2}});
     grid->addWidget(makeLabel(this, "lblStatusCaption", QStringLiteral("Import Status:")), 0, 0);
     grid->addWidget(m_status, 0, 1, 1, 3);
-    const struct { const char *name; QString caption; QLabel *value; int row, column; } cells[] = {
-        {"lblRecordsToProcessCaption", QStringLiteral("Number of records to process:"), toProcess, 1, 0},
-        {"lblRecordsProcessedCaption", QStringLiteral("Number of records processed:"), processed, 2, 0},
-        {"lblPercentCompletedCaption", QStringLiteral("Percent completed:"), m_percent, 3, 0},
-        {"lblErrorsEncounteredCaption", QStringLiteral("Number of errors encountered:"), errors, 4, 0},
-        {"lblLinesPerSecondCaption", QStringLiteral("Lines per second:"), m_linesPerSecond, 1, 2},
-        {"lblTimeElapsedCaption", QStringLiteral("Time elapsed:"), m_timeElapsed, 2, 2},
-        {"lblTimeLeftCaption", QStringLiteral("Time left:"), m_timeLeft, 3, 2},
-    };
-    for (const auto &cell : cells) {
-        grid->addWidget(makeLabel(this, cell.name, cell.caption), cell.row, cell.column);
-        grid->addWidget(cell.value, cell.row, cell.column + 1);
-    }
     return grid;
 }
 

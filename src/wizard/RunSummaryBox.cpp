@@ -56,21 +56,12 @@ QLayout *RunSummaryBox::buildCounts()
     m_rejectFileCaption = makeLabel(this, "lblRejectFileCaption", QStringLiteral("Reject file:"));
     m_rejectFile = named(new PathLabel(this), "lblRejectFile");
 
-    auto *counts = new QGridLayout;
-    counts->setHorizontalSpacing(12);
-    counts->setColumnStretch(1, 1);
-    counts->setColumnStretch(3, 1);
-    const struct { const char *name; QString caption; QLabel *value; int row, column; } cells[] = {
-        {"lblRowsAddedCaption", QStringLiteral("Rows added:"), m_rowsAdded, 0, 0},
-        {"lblRowsUpdatedCaption", QStringLiteral("Rows updated:"), m_rowsUpdated, 1, 0},
-        {"lblLinesSkippedCaption", QStringLiteral("Lines skipped:"), m_linesSkipped, 2, 0},
-        {"lblLinesFailedCaption", QStringLiteral("Lines failed:"), m_linesFailed, 0, 2},
-        {"lblLinesNotReachedCaption", QStringLiteral("Lines not reached:"), m_linesNotReached, 1, 2},
-    };
-    for (const auto &cell : cells) {
-        counts->addWidget(makeLabel(this, cell.name, cell.caption), cell.row, cell.column);
-        counts->addWidget(cell.value, cell.row, cell.column + 1);
-    }
+    QGridLayout *counts =
+        makeValueGrid(this, {{"lblRowsAddedCaption", QStringLiteral("Rows added:"), m_rowsAdded, 0, 0},
+                             {"lblRowsUpdatedCaption", QStringLiteral("Rows updated:"), m_rowsUpdated, 1, 0},
+                             {"lblLinesSkippedCaption", QStringLiteral("Lines skipped:"), m_linesSkipped, 2, 0},
+                             {"lblLinesFailedCaption", QStringLiteral("Lines failed:"), m_linesFailed, 0, 2},
+                             {"lblLinesNotReachedCaption", QStringLiteral("Lines not reached:"), m_linesNotReached, 1, 2}});
     counts->addWidget(m_rejectFileCaption, 3, 0);
     counts->addWidget(m_rejectFile, 3, 1, 1, 3);
     return counts;

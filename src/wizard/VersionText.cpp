@@ -2,7 +2,7 @@
 
 namespace vxr {
 
-QString VersionText(int major, int minor, int revision)
+QString versionText(int major, int minor, int revision)
 {
     QString letter;
     if (revision >= 1 && revision <= 5)
@@ -15,7 +15,7 @@ QString VersionText(int major, int minor, int revision)
 
 QString applicationVersionText()
 {
-    return VersionText(VXR_VERSION_MAJOR, VXR_VERSION_MINOR, VXR_VERSION_PATCH);
+    return versionText(VXR_VERSION_MAJOR, VXR_VERSION_MINOR, VXR_VERSION_PATCH);
 }
 
 } // namespace vxr

@@ -1,5 +1,6 @@
 #include "WizardPage.h"
 
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -32,6 +33,19 @@ QLabel *makeHeading(QWidget *parent, const char *name, const QString &text)
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption)
 {
     return named(new QPushButton(caption, parent), name);
+}
+
+QGridLayout *makeValueGrid(QWidget *parent, std::initializer_list<CaptionedValue> cells)
+{
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(12);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    for (const CaptionedValue &cell : cells) {
+        grid->addWidget(makeLabel(parent, cell.captionName, cell.caption), cell.row, cell.column);
+        grid->addWidget(cell.value, cell.row, cell.column + 1);
+    }
+    return grid;
 }
 
 } // namespace vxr

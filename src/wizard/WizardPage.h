@@ -3,6 +3,9 @@
 #include <QFrame>
 #include <QString>
 
+#include <initializer_list>
+
+class QGridLayout;
 class QLabel;
 class QPushButton;
 
@@ -38,5 +41,18 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, bool w
 // A panel's title: bold and a little larger.
 QLabel *makeHeading(QWidget *parent, const char *name, const QString &text);
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption);
+
+// A value with its caption to the left of it, at a row and a caption column
+// (0 or 2) of a value grid.
+struct CaptionedValue
+{
+    const char *captionName;
+    QString caption;
+    QWidget *value;
+    int row;
+    int column;
+};
+// Two columns of captioned values; the values take the room left.
+QGridLayout *makeValueGrid(QWidget *parent, std::initializer_list<CaptionedValue> cells);
 
 } // namespace vxr

@@ -157,8 +157,21 @@ TEST_F(ImportSetupTest, ReadsTheHeaderLineAsTheImportSplitsIt)
     EXPECT_EQ(setup.fieldIds[1], 201);
     EXPECT_EQ(testCatalogue().byId(setup.fieldIds[2]).ColumnName, QStringLiteral("EmailAddress"));
     EXPECT_EQ(columns->at(2).outcome, HeaderColumn::Outcome::NoMatch); // "Balance" is "Account Balance"
+    // The lines after it, split the same way, as the wizard shows them.
+    const auto lines = setup.readLines(testCatalogue(), 1, 5, &error);
+    ASSERT_TRUE(lines) << error.toStdString();
+    ASSERT_EQ(lines->size(), 1);
+    EXPECT_EQ(lines->first().size(), MappingRows);
+    EXPECT_EQ(lines->first().mid(0, 4), (QStringList{QStringLiteral("C1"), QStringLiteral("a@b.example"),
+                                                     QStringLiteral("12,50"), QString()}));
+    // Another table starts with no mapping.
+    setup.chooseTable(ItemTable);
+    EXPECT_FALSE(setup.hasMapping());
 
     setup.textFile += QStringLiteral(".gone");
     EXPECT_FALSE(applyHeaderLine(testCatalogue(), setup, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("cannot be opened")));
+    error.clear();
+    EXPECT_FALSE(setup.readLines(testCatalogue(), 0, 1, &error));
+    EXPECT_FALSE(error.isEmpty());
 }

@@ -165,25 +165,10 @@ TEST_F(Connection, AFailedConnectKeepsTheDialogOpenWithTheReasonInside)
     expectState(true, true, false, false);
 }
 
-TEST_F(Connection, ATypedStringThatFailsComesBackInTheDialogAndStaysInTheBox)
-{
-    const QString missing = dir.filePath(QStringLiteral("gone.db"));
-    const QString typed = sqliteConnectionString(missing) + QStringLiteral(";Password={se;cret}");
-    connectTo(typed);
-    EXPECT_TRUE(dialog()->isVisible());
-    EXPECT_EQ(field<QComboBox>("cmbProvider")->currentIndex(), ConnectDialog::SqliteProvider);
-    EXPECT_EQ(field("txtDatabaseFile")->text(), missing);
-    EXPECT_TRUE(message().contains(missing));
-    // The password shows nowhere: the details give the string masked.
-    EXPECT_TRUE(details().contains(QStringLiteral("Password=****"))) << details().toStdString();
-    EXPECT_FALSE(details().contains(QStringLiteral("cret")));
-    EXPECT_EQ(shownConnection(), typed);
-    EXPECT_EQ(setup().connectionString, typed);
-    expectState(true, true, false, false);
-    EXPECT_TRUE(prompts.messages.isEmpty());
-}
-
-TEST_F(Connection, TheBoxShowsThePasswordMaskedAndKeepsItThroughAnEdit)
+// A typed string is the set-up's; the box shows its password masked, and an
+// edit of what it shows keeps the password the mask stands for. One that
+// fails comes back in the dialog and stays in the box.
+TEST_F(Connection, TheBoxHoldsTheTypedStringWithItsPasswordMasked)
 {
     ASSERT_TRUE(store.isValid());
     const QString typed = store.connectionString() + QStringLiteral(";Password={a;b}");
@@ -191,12 +176,26 @@ TEST_F(Connection, TheBoxShowsThePasswordMaskedAndKeepsItThroughAnEdit)
     ASSERT_TRUE(window->isConnected());
     EXPECT_EQ(shownConnection(), store.connectionString() + QStringLiteral(";Password=****"));
     EXPECT_EQ(setup().connectionString, typed);
-
-    // Editing what the box shows keeps the password the mask stands for.
     type("txtVXRDB", QStringLiteral("Password=****;") + shownConnection());
     EXPECT_EQ(setup().connectionString, QStringLiteral("Password={a;b};") + typed);
     type("txtVXRDB", QStringLiteral("Provider=SQLite;Data Source=x;Password=new"));
     EXPECT_EQ(setup().connectionString, shownConnection());
+    click("cmdDisconnect");
+
+    const QString missing = dir.filePath(QStringLiteral("gone.db"));
+    const QString failing = sqliteConnectionString(missing) + QStringLiteral(";Password={se;cret}");
+    connectTo(failing);
+    EXPECT_TRUE(dialog()->isVisible());
+    EXPECT_EQ(field<QComboBox>("cmbProvider")->currentIndex(), ConnectDialog::SqliteProvider);
+    EXPECT_EQ(field("txtDatabaseFile")->text(), missing);
+    EXPECT_TRUE(message().contains(missing));
+    // The password shows nowhere: the details give the string masked.
+    EXPECT_TRUE(details().contains(QStringLiteral("Password=****"))) << details().toStdString();
+    EXPECT_FALSE(details().contains(QStringLiteral("cret")));
+    EXPECT_EQ(shownConnection(), failing);
+    EXPECT_EQ(setup().connectionString, failing);
+    expectState(true, false, false, false);
+    EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
 // A settings file names its database without the password; loading it

@@ -24,7 +24,7 @@ TEST(VersionText, RevisionLetterRule)
     const struct { int revision; const char *text; } cases[] = {
         {0, "1.05 beta"}, {1, "1.05a beta"}, {5, "1.05e beta"}, {6, "1.056 beta"}, {12, "1.0512 beta"}};
     for (const auto &c : cases)
-        EXPECT_EQ(VersionText(1, 5, c.revision), QString::fromLatin1(c.text));
+        EXPECT_EQ(versionText(1, 5, c.revision), QString::fromLatin1(c.text));
 }
 
 // The manual beside the program (its build tree), in share/vxrimp/ of the
@@ -52,25 +52,21 @@ TEST(ManualLocation, IsFoundWhereverItIsInstalled)
     EXPECT_EQ(manualPath(prefixBin), beside);
 }
 
-TEST_F(WizardTest, TheFirstStateShowsTheDefaultSetUp)
+// The window starts with the default set-up; each control of the set-up
+// panel edits the set-up it shows.
+TEST_F(WizardTest, TheSetUpPanelShowsAndEditsTheSetUp)
 {
     EXPECT_EQ(control<QLabel>("lblVersion")->text(), applicationVersionText());
-    window->show();
-    EXPECT_TRUE(control("frmPanel1")->isVisible());
     for (const char *off : {"cmdNext", "cmdBack", "cmdDisconnect"})
         EXPECT_FALSE(enabled(off)) << off;
     EXPECT_TRUE(enabled("cmdConnect"));
     EXPECT_EQ(control<QComboBox>("cmbTable")->currentText(), QStringLiteral("Inventory"));
     EXPECT_EQ(setup().tableId, ItemTable);
     EXPECT_EQ(setup().delimiterCode, 44);
-    EXPECT_TRUE(setup().quotesAsDelimiters && setup().duplicatesAsErrors);
-    EXPECT_TRUE(control<QCheckBox>("chkQuote")->isChecked() && control<QCheckBox>("chkDuplicate")->isChecked());
+    EXPECT_TRUE(control<QCheckBox>("chkQuote")->isChecked() && setup().quotesAsDelimiters);
+    EXPECT_TRUE(control<QCheckBox>("chkDuplicate")->isChecked() && setup().duplicatesAsErrors);
     EXPECT_FALSE(setup().stripApostrophes || setup().strictValues);
-}
 
-// Each control of the set-up panel edits the set-up it shows.
-TEST_F(WizardTest, TheSetUpPanelEditsTheSetUp)
-{
     const auto choose = [this](const char *list, const QString &text) {
         auto *box = control<QComboBox>(list);
         box->setCurrentIndex(box->findText(text));
@@ -83,8 +79,10 @@ TEST_F(WizardTest, TheSetUpPanelEditsTheSetUp)
         emit box->lineEdit()->editingFinished();
     };
     const struct { std::function<void()> act; std::function<bool(const ImportSetup &)> holds; const char *what; } edits[] = {
-        {[&] { type("txtFileName", QStringLiteral("/data/items.csv")); },
-         [](const ImportSetup &s) { return s.textFile == QStringLiteral("/data/items.csv"); }, "text file"},
+        {[&] { type("txtFileName", QStringLiteral("/data/typed.csv")); },
+         [](const ImportSetup &s) { return s.textFile == QStringLiteral("/data/typed.csv"); }, "text file"},
+        {[&] { prompts.fileAnswers << QStringLiteral("/data/items.csv"); click("cmdBrowse"); },
+         [](const ImportSetup &s) { return s.textFile == QStringLiteral("/data/items.csv"); }, "browse"},
         {[&] { choose("cmbDelimiter", QStringLiteral("TAB")); },
          [](const ImportSetup &s) { return s.delimiterCode == 9; }, "delimiter"},
         {[&] { click("chkQuote"); }, [](const ImportSetup &s) { return !s.quotesAsDelimiters; }, "quotes"},
@@ -105,6 +103,10 @@ TEST_F(WizardTest, TheSetUpPanelEditsTheSetUp)
         EXPECT_TRUE(edit.holds(setup())) << edit.what;
     }
     EXPECT_TRUE(prompts.messages.isEmpty());
+    // Browse starts from the file named; cancelled, it keeps it.
+    click("cmdBrowse");
+    EXPECT_EQ(prompts.openInitials.last(), QStringLiteral("/data/items.csv"));
+    EXPECT_EQ(setup().textFile, QStringLiteral("/data/items.csv"));
 
     // A name nobody knows is refused, and the list shows the set-up's again.
     typeName("cmbEncoding", QStringLiteral("klingon-8"));
@@ -114,17 +116,6 @@ TEST_F(WizardTest, TheSetUpPanelEditsTheSetUp)
     typeName("cmbLocale", QStringLiteral("nowhere"));
     prompts.takeOne();
     EXPECT_EQ(setup().localeName, QStringLiteral("de_DE"));
-}
-
-TEST_F(WizardTest, BrowseStartsFromTheTypedNameAndCancelKeepsIt)
-{
-    click("cmdBrowse"); // cancelled with nothing typed
-    EXPECT_TRUE(setup().textFile.isEmpty());
-    prompts.fileAnswers << QStringLiteral("/data/items.csv");
-    click("cmdBrowse");
-    click("cmdBrowse"); // cancelled
-    EXPECT_EQ(prompts.openInitials.last(), QStringLiteral("/data/items.csv"));
-    EXPECT_EQ(setup().textFile, QStringLiteral("/data/items.csv"));
 }
 
 TEST_F(WizardTest, HelpShowsTheManualOnScreenAndEscapeClosesIt)
@@ -199,7 +190,7 @@ TEST_F(WizardTest, TabGoesThroughWhatIsShownInReadingOrder)
 
 const QString InvalidFile = QStringLiteral("Invalid File Name.  Please make sure this file exists.");
 
-TEST_F(WizardTest, NextRefusesAMissingFileOrTable)
+TEST_F(WizardTest, NextChecksTheFileAndTableAndOnlyThePanelOnShowIsUsable)
 {
     connectWithFile("1001,Mug,3.20\r\n");
     const QString textFile = setup().textFile;
@@ -207,18 +198,14 @@ TEST_F(WizardTest, NextRefusesAMissingFileOrTable)
         type("txtFileName", bad);
         click("cmdNext");
         EXPECT_EQ(prompts.takeOne(), InvalidFile) << bad.toStdString();
-        EXPECT_EQ(window->currentPanel(), 1);
     }
     type("txtFileName", textFile);
     control<QComboBox>("cmbTable")->setCurrentIndex(-1);
     click("cmdNext");
     EXPECT_EQ(prompts.takeOne(), QStringLiteral("You must select a Destination Table."));
     EXPECT_EQ(window->currentPanel(), 1);
-}
+    control<QComboBox>("cmbTable")->setCurrentIndex(0);
 
-TEST_F(WizardTest, OnlyThePanelOnShowIsUsableAndNextChecksTheFileAgain)
-{
-    connectWithFile("1001,Mug,3.20\r\n");
     window->show();
     const struct { int panel; QList<const char *> on, off; } steps[] = {
         {2, {"cmdBack", "cmdNext", "MSFlexGrid1", "lstFields"}, {"txtFileName", "cmbTable", "chkSkipFirstLine"}},

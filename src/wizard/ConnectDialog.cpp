@@ -2,9 +2,11 @@
 
 #include "ConnectionFailure.h"
 #include "UserPrompts.h"
+#include "WizardPage.h"
 
 #include "database/ConnectionString.h"
 #include "database/DbError.h"
+#include "import/ImportJob.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -48,15 +50,13 @@ ConnectDialog::ConnectDialog(UserPrompts &prompts, Opener opener, QWidget *paren
 void ConnectDialog::buildControls()
 {
     auto lineEdit = [this](const char *name, const QString &text, bool password = false) {
-        auto *edit = new QLineEdit(text, this);
-        edit->setObjectName(QString::fromLatin1(name));
+        auto *edit = named(new QLineEdit(text, this), name);
         edit->setMinimumWidth(FieldWidth);
         if (password)
             edit->setEchoMode(QLineEdit::Password);
         return edit;
     };
-    m_provider = new QComboBox(this);
-    m_provider->setObjectName(QStringLiteral("cmbProvider"));
+    m_provider = named(new QComboBox(this), "cmbProvider");
     m_provider->addItems({QStringLiteral("SQL Server"), QStringLiteral("PostgreSQL (ODBC)"),
                            QStringLiteral("Other ODBC data source (DSN)"), QStringLiteral("SQLite store file")});
 
@@ -73,8 +73,7 @@ void ConnectDialog::buildControls()
     m_pgPassword = lineEdit("txtPgPassword", QString(), true);
     m_pgDatabase = lineEdit("txtPgDatabase", QString());
 
-    m_dataSource = new QComboBox(this);
-    m_dataSource->setObjectName(QStringLiteral("cmbDataSource"));
+    m_dataSource = named(new QComboBox(this), "cmbDataSource");
     m_dataSource->setEditable(true);
     m_dataSource->setInsertPolicy(QComboBox::NoInsert);
     m_dataSource->addItems(installedOdbcDataSources());
@@ -84,16 +83,14 @@ void ConnectDialog::buildControls()
     m_dsnPassword = lineEdit("txtDsnPassword", QString(), true);
 
     m_databaseFile = lineEdit("txtDatabaseFile", QString());
-    m_browseDatabase = new QPushButton(QStringLiteral("B&rowse..."), this);
-    m_browseDatabase->setObjectName(QStringLiteral("cmdBrowseDatabase"));
+    m_browseDatabase = named(new QPushButton(QStringLiteral("B&rowse..."), this), "cmdBrowseDatabase");
     m_fileRow = new QHBoxLayout;
     m_fileRow->addWidget(m_databaseFile, 1);
     m_fileRow->addWidget(m_browseDatabase);
 
-    m_timeout = new QSpinBox(this);
-    m_timeout->setObjectName(QStringLiteral("txtConnectionTimeOut"));
+    m_timeout = named(new QSpinBox(this), "txtConnectionTimeOut");
     m_timeout->setRange(1, 600);
-    m_timeout->setValue(DefaultConnectionTimeout);
+    m_timeout->setValue(DefaultConnectTimeoutSeconds);
     m_timeout->setSuffix(QStringLiteral(" seconds"));
 
     m_form = new QFormLayout;
@@ -118,11 +115,9 @@ void ConnectDialog::buildControls()
 
     buildMessageArea();
 
-    m_connect = new QPushButton(QStringLiteral("&Connect"), this);
-    m_connect->setObjectName(QStringLiteral("cmdOK"));
+    m_connect = named(new QPushButton(QStringLiteral("&Connect"), this), "cmdOK");
     m_connect->setDefault(true);
-    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_cancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_cancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(m_connect, QDialogButtonBox::AcceptRole);
     buttons->addButton(m_cancel, QDialogButtonBox::RejectRole);
@@ -142,25 +137,21 @@ void ConnectDialog::buildControls()
 
 void ConnectDialog::buildMessageArea()
 {
-    m_message = new QFrame(this);
-    m_message->setObjectName(QStringLiteral("connectMessage"));
+    m_message = named(new QFrame(this), "connectMessage");
     m_message->setFrameShape(QFrame::StyledPanel);
     m_messageIcon = new QLabel(m_message);
     m_messageIcon->setAlignment(Qt::AlignTop);
-    m_messageText = new QLabel(m_message);
-    m_messageText->setObjectName(QStringLiteral("lblMessage"));
+    m_messageText = named(new QLabel(m_message), "lblMessage");
     m_messageText->setWordWrap(true);
     m_messageText->setTextFormat(Qt::PlainText);
     m_messageText->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_details = new QToolButton(m_message);
-    m_details->setObjectName(QStringLiteral("cmdDetails"));
+    m_details = named(new QToolButton(m_message), "cmdDetails");
     m_details->setText(QStringLiteral("D&etails"));
     m_details->setCheckable(true);
     m_details->setArrowType(Qt::RightArrow);
     m_details->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_details->setAutoRaise(true);
-    m_detailsText = new QPlainTextEdit(m_message);
-    m_detailsText->setObjectName(QStringLiteral("txtDetails"));
+    m_detailsText = named(new QPlainTextEdit(m_message), "txtDetails");
     m_detailsText->setReadOnly(true);
     m_detailsText->setFixedHeight(fontMetrics().lineSpacing() * 5 + 12);
     m_detailsText->hide();

@@ -20,12 +20,10 @@ namespace vxr {
 struct DbError;
 class UserPrompts;
 
-constexpr int DefaultConnectionTimeout = 15;
-
 // "Database Connect": the kind of database and its own fields (server, port,
 // user, password and database; an ODBC data source; or the file of an
 // embedded store). Connect (or Enter) builds the connection string and opens
-// it through the main window. A failed connect keeps the dialog open with
+// it through the opener it was given. A failed connect keeps the dialog open with
 // what went wrong in plain words and the driver's own text under Details, so
 // that the operator only corrects what was wrong. Passwords are never shown.
 class ConnectDialog : public QDialog
@@ -51,10 +49,6 @@ public:
     // names, with a note saying so and the password (never stored) to type.
     void offerConnection(const QString &connectionString);
 
-    // The connection string the fields make, or empty with *problem filled
-    // (and the field to correct focused) when something is missing.
-    QString builtConnectionString(QString *problem);
-
 public slots:
     void onConnectClicked();
     void reject() override;
@@ -64,6 +58,9 @@ signals:
     void cancelled();
 
 private:
+    // The connection string the fields make, or empty with *problem filled
+    // (and the field to correct focused) when something is missing.
+    QString builtConnectionString(QString *problem);
     void buildControls();
     void buildMessageArea();
     void providerChanged();

@@ -5,6 +5,7 @@
 
 #include "database/ConnectionString.h"
 #include "database/DbError.h"
+#include "import/ImportJob.h"
 #include "import/ImportSetup.h"
 #include "import/SetupFile.h"
 
@@ -27,7 +28,7 @@ QString passwordIn(const QString &connectionString)
 } // namespace
 
 ConnectionRow::ConnectionRow(ImportSetup &setup, UserPrompts &prompts, QWidget *page)
-    : QObject(page), m_setup(setup), m_timeoutSeconds(DefaultConnectionTimeout)
+    : QObject(page), m_setup(setup), m_timeoutSeconds(DefaultConnectTimeoutSeconds)
 {
     m_box = named(new QLineEdit(page), "txtVXRDB");
     m_connect = makeButton(page, "cmdConnect", QStringLiteral("&Connect"));

@@ -119,7 +119,7 @@ void MainWindow::connectPages()
     connect(m_setupPage, &SetupPage::tableChanged, m_mappingPage, &MappingPage::showTableFields);
     connect(m_setupPage, &SetupPage::settingsFileChosen, this, &MainWindow::onSettingsFileChosen);
     ConnectionRow *connection = m_setupPage->connection();
-    m_runPage->setConnectTimeout(connection->timeoutSeconds());
+    // Runs wait for their store as long as the last connect did.
     connect(connection, &ConnectionRow::connectedChanged, this, [this, connection](bool connected) {
         m_next->setEnabled(connected);
         m_runPage->setConnectTimeout(connection->timeoutSeconds());

@@ -45,7 +45,6 @@ public:
 
     // 1 to 4.
     int currentPanel() const { return m_panel; }
-    SetupPage *setupPage() const { return m_setupPage; }
     MappingPage *mappingPage() const { return m_mappingPage; }
     RunPage *runPage() const { return m_runPage; }
     ConnectDialog *connectDialog() const;
@@ -58,19 +57,17 @@ public:
     // file was refused (the operator has been told why).
     bool loadSettings(const QString &path);
 
-public slots:
+private slots:
     void onNextClicked();
     void onBackClicked();
     void onExitClicked();
     void onHelpClicked();
     void onSaveClicked();
 
-protected:
+private:
     // Closing while an import runs asks first; a yes cancels the run and the
     // window closes once it has stopped.
     void closeEvent(QCloseEvent *event) override;
-
-private:
     QWidget *buildButtonRow();
     void connectPages();
     void showDisclaimer();

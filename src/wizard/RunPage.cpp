@@ -6,7 +6,7 @@
 #include "RunSummaryBox.h"
 #include "UserPrompts.h"
 
-#include "import/ImportSetup.h"
+#include "import/ImportJob.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,7 +29,7 @@ constexpr int ProgressSteps = 1000;
 
 RunPage::RunPage(const ImportSetup &setup, const FieldTable &fields, UserPrompts &prompts, QWidget *parent)
     : WizardPage("frmPanel4", parent), m_setup(setup), m_fields(fields), m_prompts(prompts),
-      m_connectTimeout(0), m_run(new ImportThread(this)), m_clockTimer(new QTimer(this))
+      m_connectTimeout(DefaultConnectTimeoutSeconds), m_run(new ImportThread(this)), m_clockTimer(new QTimer(this))
 {
     m_import = makeButton(this, "cmdImport", QStringLiteral("&Import"));
     m_testRun = makeButton(this, "cmdTestRun", QStringLiteral("&Test Run"));

@@ -28,7 +28,6 @@ public:
     ConnectionRow *connection() const { return m_connection; }
     // The settings file loaded or saved last (or typed in), which the next
     // save writes; empty when there is none.
-    QString settingsFile() const { return m_settingsFile; }
     void setSettingsFile(const QString &path);
     // Where a save writes: the settings file of the session, else one the
     // operator names (".imp" added when it has no extension), which becomes

@@ -26,8 +26,8 @@ public:
     virtual void enter() {}
 };
 
-// The controls the panels make alike, each given its object name (the name
-// tests and the screenshot walk find it by).
+// The controls the wizard's windows make alike, each given its object name
+// (the name tests and the screenshot walk find it by).
 
 template<typename W>
 W *named(W *widget, const char *name)

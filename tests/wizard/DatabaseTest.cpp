@@ -103,26 +103,7 @@ TEST_F(Connection, EachKindOfDatabaseShowsItsOwnFieldsAndNamesWhatIsMissing)
     EXPECT_FALSE(window->isConnected());
 }
 
-TEST_F(Connection, EnterConnectsThroughTheDialogThenDisconnect)
-{
-    ASSERT_TRUE(store.isValid());
-    openDialog();
-    chooseProvider(ConnectDialog::SqliteProvider);
-    field("txtDatabaseFile")->setText(store.path());
-    QTest::keyClick(field("txtDatabaseFile"), Qt::Key_Return);
-    EXPECT_FALSE(dialog()->isVisible());
-    EXPECT_EQ(shownConnection(), store.connectionString());
-    EXPECT_EQ(setup().connectionString, store.connectionString());
-    expectState(false, false, true, true);
-
-    click("cmdDisconnect");
-    EXPECT_TRUE(shownConnection().isEmpty());
-    EXPECT_TRUE(setup().connectionString.isEmpty());
-    expectState(true, false, false, false);
-    EXPECT_TRUE(prompts.messages.isEmpty());
-}
-
-TEST_F(Connection, AFailedConnectKeepsTheDialogOpenWithTheReasonInside)
+TEST_F(Connection, AFailedConnectKeepsTheDialogOpenWithTheReasonInsideUntilCorrected)
 {
     ASSERT_TRUE(store.isValid());
     openDialog();
@@ -138,14 +119,20 @@ TEST_F(Connection, AFailedConnectKeepsTheDialogOpenWithTheReasonInside)
     expectState(true, true, false, false);
     EXPECT_TRUE(prompts.messages.isEmpty());
 
-    // Only the wrong value is corrected.
-    connectToFile(store.path());
+    // Only the wrong value is corrected; Enter connects.
+    field("txtDatabaseFile")->setText(store.path());
+    QTest::keyClick(field("txtDatabaseFile"), Qt::Key_Return);
     EXPECT_FALSE(dialog()->isVisible());
     EXPECT_TRUE(message().isEmpty());
-    EXPECT_TRUE(window->isConnected());
+    EXPECT_EQ(shownConnection(), store.connectionString());
+    EXPECT_EQ(setup().connectionString, store.connectionString());
+    expectState(false, false, true, true);
+    click("cmdDisconnect");
+    EXPECT_TRUE(shownConnection().isEmpty());
+    EXPECT_TRUE(setup().connectionString.isEmpty());
+    expectState(true, false, false, false);
 
     // A cancelled dialog leaves Disconnect as the connection is.
-    click("cmdDisconnect");
     openDialog();
     field<QPushButton>("cmdCancel")->click();
     EXPECT_FALSE(dialog()->isVisible());
@@ -208,7 +195,7 @@ TEST_F(Connection, LoadedSettingsOfferTheirDatabaseAndAskForThePassword)
     const QString settings = dir.filePath(QStringLiteral("store.imp"));
     prompts.fileAnswers << settings << settings;
     click("cmdSave");
-    prompts.takeOne();
+    prompts.takeOne(MessageKind::Plain);
     ASSERT_TRUE(readTestFile(settings).contains(store.path().toUtf8()));
     EXPECT_FALSE(readTestFile(settings).contains("cret"));
     click("cmdLoad"); // connected already: nothing is offered

@@ -192,7 +192,7 @@ TEST_F(ImportPanel, ViewLogFileShowsTheLogInTheProgram)
     const QString log = setup().logPath;
     window->show();
     window->runPage()->onViewLogClicked(); // no log yet
-    EXPECT_TRUE(prompts.takeOne().contains(log));
+    EXPECT_TRUE(prompts.takeOne(MessageKind::Information).contains(log));
     EXPECT_EQ(window->logViewer(), nullptr);
 
     // The program's own lines and a raw line of a Windows-1252 file.
@@ -210,32 +210,30 @@ TEST_F(ImportPanel, ViewLogFileShowsTheLogInTheProgram)
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write("[00003 <-2147217900>] B2\r\n");
     file.close();
-    for (QPushButton *button : viewer->findChildren<QPushButton *>()) {
-        if (button->text() == QStringLiteral("&Refresh") || button->text() == QStringLiteral("Open in &Text Editor"))
-            button->click();
-    }
+    const auto press = [viewer](const char *caption) {
+        for (QPushButton *button : viewer->findChildren<QPushButton *>())
+            if (button->text() == QLatin1String(caption))
+                button->click();
+    };
+    press("&Refresh");
+    press("Open in &Text Editor");
     EXPECT_TRUE(viewer->text()->toPlainText().endsWith(QStringLiteral("B2\n")));
     EXPECT_EQ(prompts.opened, QStringList{log});
+
+    // Of a large log, its end is shown.
+    QByteArray big;
+    while (big.size() < LogViewer::ShownBytes + 1000)
+        big += QByteArray(99, 'x') + '\n';
+    writeFile(QStringLiteral("VUVEDIZE.LOG"), big + "the last line\n");
+    press("&Refresh");
+    const QString shown = viewer->text()->toPlainText();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("(The start of the log"))) << shown.left(80).toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("the last line\n")));
+    EXPECT_LE(shown.size(), LogViewer::ShownBytes + 200);
     EXPECT_TRUE(prompts.messages.isEmpty());
 
     QTest::keyClick(viewer->text(), Qt::Key_Escape);
     EXPECT_FALSE(viewer->isVisible());
-}
-
-TEST_F(ImportPanel, ALargeLogShowsItsEnd)
-{
-    QByteArray big;
-    const QByteArray line = QByteArray(99, 'x') + '\n';
-    while (big.size() < LogViewer::ShownBytes + 1000)
-        big += line;
-    big += "the last line\n";
-    writeFile(QStringLiteral("VUVEDIZE.LOG"), big);
-    window->runPage()->onViewLogClicked();
-    ASSERT_NE(window->logViewer(), nullptr);
-    const QString shown = window->logViewer()->text()->toPlainText();
-    EXPECT_TRUE(shown.startsWith(QStringLiteral("(The start of the log"))) << shown.left(80).toStdString();
-    EXPECT_TRUE(shown.endsWith(QStringLiteral("the last line\n")));
-    EXPECT_LE(shown.size(), LogViewer::ShownBytes + 200);
 }
 
 } // namespace

@@ -58,7 +58,7 @@ TEST_F(Settings, SaveThenLoadInAFreshWindowAndSaveAgain)
     prompts.fileAnswers << path;
     click("cmdSave");
     const QString file = path + QStringLiteral(".imp");
-    EXPECT_EQ(prompts.takeOne(), SavedPrefix + file);
+    EXPECT_EQ(prompts.takeOne(MessageKind::Plain), SavedPrefix + file);
     EXPECT_EQ(control<QLineEdit>("txtLoadSettings")->text(), file);
     EXPECT_EQ(window->mappingPage()->currentPosition(), 52); // the grid was read to its end
 
@@ -79,7 +79,7 @@ TEST_F(Settings, SaveThenLoadInAFreshWindowAndSaveAgain)
     // The loaded file is the one the next save writes, without a dialog.
     click("cmdSave");
     EXPECT_EQ(prompts.saveDialogs, 1);
-    EXPECT_EQ(prompts.takeOne(), SavedPrefix + file);
+    EXPECT_EQ(prompts.takeOne(MessageKind::Plain), SavedPrefix + file);
 
     // A save that cannot write says so; a cancelled one says nothing.
     type("txtLoadSettings", dir.filePath(QStringLiteral("no/such/folder/x.imp")));
@@ -128,7 +128,7 @@ TEST_F(Settings, AHeaderLineMapsTheFreePositionsByName)
     const int expected[] = {116, 114, 0, 127, 134};
     for (int position = 1; position <= 5; ++position)
         EXPECT_EQ(setup().fieldIds[position], expected[position - 1]) << position;
-    EXPECT_TRUE(prompts.takeOne().contains(QStringLiteral("3 \"Selling Price\"")));
+    EXPECT_TRUE(prompts.takeOne(MessageKind::Exclamation).contains(QStringLiteral("3 \"Selling Price\"")));
 
     // Without the key field mapped, Import is refused before anything starts.
     selectPosition(1);

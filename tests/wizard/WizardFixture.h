@@ -63,14 +63,15 @@ public:
             result << m.text;
         return result;
     }
-    // The one message shown since the last call, taken away; fails when
-    // there were none or several.
-    QString takeOne()
+    // The text of the one message shown since the last call, which is taken
+    // away; fails when there were none or several, or it was of another kind.
+    QString takeOne(MessageKind kind = MessageKind::Critical)
     {
         EXPECT_EQ(messages.size(), 1) << texts().join(u'\n').toStdString();
-        const QString text = messages.isEmpty() ? QString() : messages.constLast().text;
+        const Message shown = messages.isEmpty() ? Message{kind, QString(), QString()} : messages.constLast();
+        EXPECT_EQ(shown.kind, kind) << shown.text.toStdString();
         messages.clear();
-        return text;
+        return shown.text;
     }
 
     QList<Message> messages;

@@ -72,8 +72,10 @@ SetupPage::SetupPage(ImportSetup &setup, UserPrompts &prompts, QWidget *parent)
 
     connect(m_fileName, &QLineEdit::textChanged, this, [this](const QString &text) { m_setup.textFile = text; });
     connect(m_browse, &QPushButton::clicked, this, &SetupPage::onBrowseClicked);
-    connect(m_delimiter, &QComboBox::currentIndexChanged, this,
-            [this] { m_setup.delimiterCode = m_delimiter->currentData().toInt(); });
+    connect(m_delimiter, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            m_setup.delimiterCode = m_delimiter->itemData(index).toInt();
+    });
     connect(m_quote, &QCheckBox::toggled, this, [this](bool on) { m_setup.quotesAsDelimiters = on; });
     connect(m_duplicate, &QCheckBox::toggled, this, [this](bool on) { m_setup.duplicatesAsErrors = on; });
     connect(m_table, &QComboBox::currentIndexChanged, this, &SetupPage::onTableChosen);

@@ -5,6 +5,7 @@
 #include "RejectFile.h"
 #include "RunAccounting.h"
 #include "RunFiles.h"
+#include "RunMessages.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/Reporter.h"
@@ -73,10 +74,7 @@ private:
 
     void logFailure(qint32 number, qint64 recordNumber, const QByteArray &text, const QString &detail = {});
     void showProgress(bool force);
-    void showOutcome();
     bool cancelRequested() const { return m_request.cancel && m_request.cancel->isRequested(); }
-    void tellStopped();
-    void tellLostLogLines();
     ImportSummary fail(const QString &reason);
 
     FieldTable &m_fields;
@@ -137,10 +135,11 @@ ImportSummary Run::execute()
     checkAccounting(linesRead);
 
     showProgress(true);
-    showOutcome();
+    m_progress.setStatus(runStatusText(m_summary));
     if (m_summary.outcome == RunOutcome::Failed)
-        tellStopped();
-    tellLostLogLines();
+        m_reporter.message(MessageKind::Critical, stoppedMessage(m_summary));
+    if (m_summary.logLinesMissing > 0)
+        m_reporter.message(MessageKind::Exclamation, lostLogLinesMessage(m_summary));
     return m_summary;
 }
 
@@ -349,49 +348,6 @@ void Run::showProgress(bool force)
     progress.skipped = m_summary.linesSkipped;
     progress.failed = m_summary.linesFailed + m_failedInBatch;
     m_progress.setProgress(progress);
-}
-
-void Run::showOutcome()
-{
-    switch (m_summary.outcome) {
-    case RunOutcome::Complete: m_progress.setStatus(RunStatusComplete); break;
-    case RunOutcome::TestRun: m_progress.setStatus(RunStatusTestRun); break;
-    case RunOutcome::RolledBack: m_progress.setStatus(RunStatusRolledBack); break;
-    case RunOutcome::Cancelled: m_progress.setStatus(runStatusCancelled(m_summary.lastLineProcessed)); break;
-    case RunOutcome::Failed: m_progress.setStatus(RunStatusFailedPrefix + m_summary.failure); break;
-    }
-}
-
-// Tells the operator, once, why the run stopped, what is stored and where
-// the rest is.
-void Run::tellStopped()
-{
-    QString text = QStringLiteral("The import stopped after line %1: %2.")
-                           .arg(m_summary.lastLineProcessed)
-                           .arg(m_summary.failure);
-    const qint64 stored = m_summary.nothingStored ? 0 : m_summary.rowsAdded + m_summary.rowsUpdated;
-    text += QStringLiteral("\n%1 line(s) were stored.").arg(stored);
-    const qint64 notStored = m_summary.linesFailed + m_summary.linesNotReached;
-    if (!m_summary.rejectPath.isEmpty() && m_summary.rejectWritten)
-        text += QStringLiteral(" The %1 line(s) not stored are in the reject file %2.")
-                        .arg(notStored)
-                        .arg(shown(m_summary.rejectPath));
-    else if (!m_summary.rejectWritten)
-        text += QStringLiteral(" The reject file %1 could not be written (%2); the failed lines are listed in "
-                               "the log.")
-                        .arg(shown(m_summary.rejectPath), m_summary.rejectError);
-    m_reporter.message(MessageKind::Critical, text);
-}
-
-// Tells the operator, once, about log lines that were lost.
-void Run::tellLostLogLines()
-{
-    if (m_summary.logLinesMissing == 0)
-        return;
-    m_reporter.message(MessageKind::Exclamation,
-                       QStringLiteral("The log file %1 could not be written. %2 failed line(s) are missing from it.")
-                               .arg(shown(m_log.path()))
-                               .arg(m_summary.logLinesMissing));
 }
 
 // Ends a run that could not start: the text file and the tables are closed,

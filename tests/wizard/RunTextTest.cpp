@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace vxr::test {
 namespace {
 
@@ -92,9 +94,17 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"Cancelled", summaryOf(RunOutcome::Cancelled, 39, 0, 60, false, "r.csv"),
                     "Cancelled after line 40. The 40 row(s) added or updated before it are stored. The 60 line(s) "
                     "not stored are in the reject file, to correct and import again."},
-        OutcomeCase{"TestRunCancelled", summaryOf(RunOutcome::Cancelled, 39, 0, 60, true, "r.csv"),
-                    "Cancelled after line 40. Nothing was stored. The 60 line(s) not stored are in the reject "
-                    "file, to correct and import again."},
+        OutcomeCase{"TestRunCancelled",
+                    [] {
+                        // Rolled back: what is stored is 0, and what would have been is apart.
+                        ImportSummary s = summaryOf(RunOutcome::Cancelled, 39, 0, 60, true, "r.csv");
+                        s.rolledBackAdded = std::exchange(s.rowsAdded, 0);
+                        s.rolledBackUpdated = std::exchange(s.rowsUpdated, 0);
+                        return s;
+                    }(),
+                    "Cancelled after line 40. Nothing was stored. Had it been kept, it would have added 39 row(s) "
+                    "and updated 1. The 60 line(s) not stored are in the reject file, to correct and import "
+                    "again."},
         OutcomeCase{"FailedWithoutRejectFile", summaryOf(RunOutcome::Failed, 0, 3, 0, false, ""),
                     "The import stopped: the connection was lost. Nothing was stored. The 3 failed line(s) are "
                     "listed in the log."},

@@ -167,6 +167,16 @@ std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetyp
         if (batchIsDue()) {
             if (std::optional<Stop> stop = commitBatch())
                 return stop;
+            // The next line's look-ups belong to the next batch's
+            // transaction: on SQLite that holds the store's write lock, so
+            // no other program adds a name between the look-up and the add.
+            if (next < chunk.size()) {
+                try {
+                    m_tables.transaction().begin();
+                } catch (const DbError &error) {
+                    return stopOn(error, -1);
+                }
+            }
         }
         m_out.showProgress(false);
     }

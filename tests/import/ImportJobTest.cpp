@@ -21,11 +21,47 @@ namespace {
 
 class ImportJobTest : public CliFixture
 {
+protected:
+    // Suppliers (name, contact) from s.csv into the store connect names.
+    ImportSetup supplierSetup(const QString &connect)
+    {
+        EXPECT_TRUE(writeTestFile(path("s.csv"), "Acme,Jo\n"));
+        ImportSetup setup;
+        setup.tableId = 3;
+        setup.textFile = path("s.csv");
+        setup.fieldIds[1] = 311;
+        setup.fieldIds[2] = 304;
+        setup.connectionString = connect;
+        setup.logPath = path("import.log");
+        return setup;
+    }
+
+    // Runs the job while another connection holds the write lock of the
+    // SQLite store at lockedStore (none when empty); how long it took.
+    qint64 runWhileLocked(ImportJob &job, const QString &lockedStore)
+    {
+        reporter.messages.clear();
+        progress.calls.clear();
+        QElapsedTimer clock;
+        {
+            QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
+            holder.setDatabaseName(lockedStore);
+            EXPECT_TRUE(lockedStore.isEmpty() || (holder.open() && QSqlQuery(holder).exec("BEGIN IMMEDIATE")));
+            clock.start();
+            summary = job.run(reporter, progress);
+            holder.close();
+        }
+        QSqlDatabase::removeDatabase("holder");
+        return clock.elapsed();
+    }
+
+    RecordingReporter reporter;
+    RecordingProgress progress;
+    ImportSummary summary;
 };
 
 TEST_F(ImportJobTest, AStoreThatCannotBeOpenedIsReportedOnceWithTheSameErrorByBothFrontEnds)
 {
-    ASSERT_TRUE(writeTestFile(path("s.csv"), "Acme,Jo\n"));
     TempSqliteStore store;
     ASSERT_TRUE(store.isValid()) << store.error().toStdString();
     const struct { QString connect; int timeoutSeconds; bool locked; const char *says; int minMs, maxMs; } cases[] = {
@@ -38,27 +74,9 @@ TEST_F(ImportJobTest, AStoreThatCannotBeOpenedIsReportedOnceWithTheSameErrorByBo
     const QString openedPrefix = "the database cannot be opened: ";
     for (const auto &c : cases) {
         SCOPED_TRACE(c.connect.toStdString());
-        ImportSetup setup;
-        setup.tableId = 3;
-        setup.textFile = path("s.csv");
-        setup.fieldIds[1] = 311;
-        setup.fieldIds[2] = 304;
-        setup.connectionString = c.connect;
-        setup.logPath = path("import.log");
-        RecordingReporter reporter;
-        RecordingProgress progress;
-        ImportSummary summary;
-        QElapsedTimer clock;
-        {
-            QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
-            holder.setDatabaseName(store.path());
-            ASSERT_TRUE(!c.locked || (holder.open() && QSqlQuery(holder).exec("BEGIN IMMEDIATE")));
-            clock.start();
-            ImportJob job(setup, setup.request(QString()), c.timeoutSeconds);
-            summary = job.run(reporter, progress);
-            holder.close();
-        }
-        QSqlDatabase::removeDatabase("holder");
+        const ImportSetup setup = supplierSetup(c.connect);
+        ImportJob job(setup, setup.request(QString()), c.timeoutSeconds);
+        const qint64 elapsed = runWhileLocked(job, c.locked ? store.path() : QString());
 
         EXPECT_EQ(summary.outcome, RunOutcome::Failed);
         EXPECT_EQ(summary.logPath, path("import.log"));
@@ -68,8 +86,8 @@ TEST_F(ImportJobTest, AStoreThatCannotBeOpenedIsReportedOnceWithTheSameErrorByBo
         EXPECT_EQ(reporter.messages[0].kind, MessageKind::Critical);
         EXPECT_EQ(reporter.messages[0].text, "The import failed: " + summary.failure + ".");
         EXPECT_EQ(progress.calls, QStringList({"status:Initializing...", "status:Failed: " + summary.failure}));
-        EXPECT_GE(clock.elapsed(), c.minMs);
-        EXPECT_LT(clock.elapsed(), c.maxMs);
+        EXPECT_GE(elapsed, c.minMs);
+        EXPECT_LT(elapsed, c.maxMs);
         EXPECT_FALSE(QFile::exists(path("import.log")));
         EXPECT_FALSE(QFile::exists(path("none.db")));
         if (c.locked)
@@ -86,39 +104,21 @@ TEST_F(ImportJobTest, AStoreThatCannotBeOpenedIsReportedOnceWithTheSameErrorByBo
 
 TEST_F(ImportJobTest, ACancelCutsTheWaitForALockedStoreShort)
 {
-    ASSERT_TRUE(writeTestFile(path("s.csv"), "Acme,Jo\n"));
     TempSqliteStore store;
     ASSERT_TRUE(store.isValid()) << store.error().toStdString();
-    ImportSetup setup;
-    setup.tableId = 3;
-    setup.textFile = path("s.csv");
-    setup.fieldIds[1] = 311;
-    setup.connectionString = store.connectionString();
-    setup.logPath = path("import.log");
+    const ImportSetup setup = supplierSetup(store.connectionString());
     CancelToken cancel;
     ImportRequest request = setup.request(QString());
     request.cancel = &cancel;
-    RecordingReporter reporter;
-    RecordingProgress progress;
-    ImportSummary summary;
-    QElapsedTimer clock;
-    {
-        QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
-        holder.setDatabaseName(store.path());
-        ASSERT_TRUE(holder.open() && QSqlQuery(holder).exec("BEGIN IMMEDIATE"));
-        std::thread canceller([&cancel] {
-            QThread::msleep(300);
-            cancel.request();
-        });
-        clock.start();
-        ImportJob job(setup, request, 20);
-        summary = job.run(reporter, progress);
-        canceller.join();
-        holder.close();
-    }
-    QSqlDatabase::removeDatabase("holder");
+    ImportJob job(setup, request, 20);
+    std::thread canceller([&cancel] {
+        QThread::msleep(300);
+        cancel.request();
+    });
+    const qint64 elapsed = runWhileLocked(job, store.path());
+    canceller.join();
     EXPECT_EQ(summary.outcome, RunOutcome::Cancelled);
-    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_LT(elapsed, 3000);
     EXPECT_TRUE(reporter.messages.isEmpty());
     EXPECT_FALSE(QFile::exists(path("import.log")));
 }

@@ -1,7 +1,14 @@
 #include "Console.h"
 
+#include <QtGlobal>
+
 #include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace vxr::cli {
 
@@ -41,7 +48,11 @@ QString visibleText(const QString &text)
 
 bool stdoutIsTerminal()
 {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stdout)) != 0;
+#else
     return ::isatty(STDOUT_FILENO) == 1;
+#endif
 }
 
 void TerminalReporter::message(MessageKind kind, const QString &text, const QString &caption)

@@ -69,21 +69,16 @@ RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, Table
 // The first failure of a line is its result. A failure that ends the run
 // (the connection or the store is gone, a cancel request) goes on to the run.
 template<typename Work>
-qint32 RecordWriter::lineResult(Work work)
+LineOutcome RecordWriter::outcomeOf(Work work)
 {
-    m_lineTally = {};
     try {
         return work();
     } catch (const DbError &error) {
-        m_lineTally = {};
         if (error.endsRun())
             throw;
-        m_lastFailure = error;
-        return error.number;
+        return LineOutcome::failure(error);
     } catch (const std::exception &error) {
-        m_lineTally = {};
-        m_lastFailure = DbError{ErrorNumbers::StatementFailed, QString::fromLocal8Bit(error.what())};
-        return m_lastFailure.number;
+        return LineOutcome::failure(ErrorNumbers::StatementFailed, {}, QString::fromLocal8Bit(error.what()));
     }
 }
 
@@ -97,19 +92,27 @@ void RecordWriter::checkKeyGiven(const TableInfo &table) const
         throw DbError{ErrorNumbers::EmptyKey, QStringLiteral("The line gives no %1.").arg(table.keyColumn)};
 }
 
-qint32 RecordWriter::SaveRecord(int tableId)
+LineOutcome RecordWriter::saveRecord(int tableId)
 {
-    return lineResult([&] { return writeStagedRecord(tableId, StageRecord(tableId)); });
+    return outcomeOf([&] { return write(tableId, stage(tableId)); });
 }
 
-qint32 RecordWriter::UpdateRecord(int tableId)
+LineOutcome RecordWriter::updateRecord(int tableId)
 {
-    return lineResult([&] { return updateRecord(tableId); });
+    return outcomeOf([&] { return update(tableId); });
 }
 
-qint32 RecordWriter::WriteStagedRecord(int tableId, const StagedLine &line)
+LineOutcome RecordWriter::stageRecord(int tableId, StagedLine &rows)
 {
-    return lineResult([&] { return writeStagedRecord(tableId, line); });
+    return outcomeOf([&] {
+        rows = stage(tableId);
+        return LineOutcome::staged();
+    });
+}
+
+LineOutcome RecordWriter::writeStagedRecord(int tableId, const StagedLine &line)
+{
+    return outcomeOf([&] { return write(tableId, line); });
 }
 
 void RecordWriter::resolvePasses()
@@ -187,7 +190,7 @@ const RowShape &RecordWriter::shapeOf(int tableId)
     return *m_shapes[tableId];
 }
 
-StagedLine RecordWriter::StageRecord(int tableId)
+StagedLine RecordWriter::stage(int tableId)
 {
     // The fields beyond position 100 were not kept; storing the rest of the
     // line would lose them without a trace.
@@ -221,13 +224,13 @@ StagedLine RecordWriter::StageRecord(int tableId)
     return line;
 }
 
-qint32 RecordWriter::writeStagedRecord(int tableId, const StagedLine &line)
+LineOutcome RecordWriter::write(int tableId, const StagedLine &line)
 {
     const TableInfo &table = destinationTable(tableId);
     return m_tables.transaction().guarded(LineSavepoint, [&] {
         if (!table.keyColumn.isEmpty()
             && RecordExists(m_tables.statements(), table.name, table.keyColumn, QVariant(line.key)))
-            return ErrorNumbers::DuplicateKey;
+            return LineOutcome::failure(ErrorNumbers::DuplicateKey);
         const qint64 newId = m_tables.addRow(shapeOf(tableId), line.row);
         if (!line.supplierList.isEmpty()) {
             QVariantList supplierList = line.supplierList;
@@ -242,8 +245,7 @@ qint32 RecordWriter::writeStagedRecord(int tableId, const StagedLine &line)
             history[slotOf(FieldIds::ARHistoryReceivableID)] = idValue(receivableId);
             m_tables.addRow(shapeOf(AccountReceivableHistoryTable), history);
         }
-        m_lineTally = line.values;
-        return 0;
+        return LineOutcome::written(LineOutcome::Kind::Added, line.values);
     });
 }
 
@@ -254,7 +256,7 @@ bool RecordWriter::canWriteStagedRecords(int tableId) const
     return !needsIds || m_tables.canReturnRows();
 }
 
-void RecordWriter::WriteStagedRecords(int tableId, const QList<const StagedLine *> &lines)
+void RecordWriter::writeStagedRecords(int tableId, const QList<const StagedLine *> &lines)
 {
     if (lines.isEmpty())
         return;
@@ -324,7 +326,7 @@ void RecordWriter::writeCompanions(int tableId, const QList<const StagedLine *> 
     m_tables.addRows(shapeOf(AccountReceivableHistoryTable), histories, QString());
 }
 
-QSet<QString> RecordWriter::StoredKeys(int tableId, const QStringList &keys)
+QSet<QString> RecordWriter::storedKeys(int tableId, const QStringList &keys)
 {
     const TableInfo &table = destinationTable(tableId);
     QSet<QString> stored;
@@ -335,12 +337,12 @@ QSet<QString> RecordWriter::StoredKeys(int tableId, const QStringList &keys)
     return stored;
 }
 
-qint32 RecordWriter::updateRecord(int tableId)
+LineOutcome RecordWriter::update(int tableId)
 {
     if (m_reader.LineHasTooManyFields())
-        return ErrorNumbers::SubscriptOutOfRange;
+        return LineOutcome::failure(ErrorNumbers::SubscriptOutOfRange);
     if (tableId != ItemTable && tableId != CustomerTable)
-        return ErrorNumbers::NoUpdateByKey;
+        return LineOutcome::failure(ErrorNumbers::NoUpdateByKey);
     const TableInfo &table = *tableInfo(tableId);
 
     // The key always comes from this line: the save may have failed before
@@ -378,10 +380,9 @@ qint32 RecordWriter::updateRecord(int tableId)
         const qint32 id = GetRecordID(m_tables.statements(), table.name, table.keyColumn,
                                       valueText(m_fields[table.keyFieldIndex].Value));
         if (id < 1)
-            return ErrorNumbers::NoUpdateByKey;
+            return LineOutcome::failure(ErrorNumbers::NoUpdateByKey);
         m_tables.updateRow(table.name, id, values);
-        m_lineTally = tallyOf(tableId, false);
-        return 0;
+        return LineOutcome::written(LineOutcome::Kind::Updated, tallyOf(tableId, false));
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineOutcome.h"
 #include "ReferenceLookups.h"
 #include "TableRecordsets.h"
 #include "ValueResolver.h"
@@ -35,8 +36,8 @@ struct StagedLine
 // of them or none. The references a line creates are written before, in
 // savepoints of their own, and stay whatever becomes of the line.
 //
-// Lines can also be written in batches: StageRecord resolves a line into a
-// StagedLine, and WriteStagedRecords writes many with a few statements.
+// Lines can also be written in batches: stageRecord resolves a line into a
+// StagedLine, and writeStagedRecords writes many with a few statements.
 class RecordWriter
 {
 public:
@@ -45,45 +46,41 @@ public:
     RecordWriter(FieldTable &fields, const RecordReader &reader, TableRecordsets &tables,
                  const RegionalSettings &regional, StrictValues strict);
 
-    // 0 when the row was added; ErrorNumbers::DuplicateKey when the key is
-    // already present; otherwise the number of the first failure.
-    qint32 SaveRecord(int tableId);
-    // 0 when the existing Item or Customer row was updated; -1 for other
-    // tables; otherwise the number of the failure. The row is found by this
-    // line's key, and only entries of the table itself are written into it.
-    qint32 UpdateRecord(int tableId);
+    // Each of these gives what became of the line: a failure of the line
+    // alone as a Failed outcome (DuplicateKey when the key is already
+    // present), while a failure that ends the run is thrown as DbError.
 
-    // The failure behind the last non-zero result.
-    const DbError &lastFailure() const { return m_lastFailure; }
-    // After a result of 0: the values of the rows just written that were
-    // read as 0 or empty, or cut to fit (values resolved for rows the line
-    // did not write do not count). Empty after a failure.
-    const ValueTally &lineTally() const { return m_lineTally; }
-
+    // Adds the line last read.
+    LineOutcome saveRecord(int tableId);
+    // Updates the existing Item or Customer row this line's key names, with
+    // only the entries of the table itself; NoUpdateByKey for other tables.
+    LineOutcome updateRecord(int tableId);
     // Resolves the line last read (its look-ups write their references now)
-    // into the rows it writes. A failure of the line is thrown as DbError.
-    StagedLine StageRecord(int tableId);
-    // Writes a staged line on its own, as SaveRecord does: 0, DuplicateKey
-    // or the number of the failure.
-    qint32 WriteStagedRecord(int tableId, const StagedLine &line);
+    // into the rows it writes: Staged with rows filled in, or Failed.
+    LineOutcome stageRecord(int tableId, StagedLine &rows);
+    // Writes a staged line on its own, as saveRecord does.
+    LineOutcome writeStagedRecord(int tableId, const StagedLine &line);
+
     // Writes staged lines, whose keys are neither stored nor repeated among
     // them, with as few statements as the backend allows. Throws DbError
     // when a statement fails; the caller rolls back what was written.
-    void WriteStagedRecords(int tableId, const QList<const StagedLine *> &lines);
-    // Whether WriteStagedRecords can write lines of this table on this
+    void writeStagedRecords(int tableId, const QList<const StagedLine *> &lines);
+    // Whether writeStagedRecords can write lines of this table on this
     // backend (the companions need the new rows' IDs back).
     bool canWriteStagedRecords(int tableId) const;
     // The keys among these that the destination table holds, exactly as
     // the duplicate check compares them (case and trailing blanks count).
-    QSet<QString> StoredKeys(int tableId, const QStringList &keys);
+    QSet<QString> storedKeys(int tableId, const QStringList &keys);
 
 private:
     FieldTable &m_fields;
     const RecordReader &m_reader;
     TableRecordsets &m_tables;
 
-    qint32 updateRecord(int tableId);
-    qint32 writeStagedRecord(int tableId, const StagedLine &line);
+    // The steps behind the outcomes; a line's failure is thrown as DbError.
+    StagedLine stage(int tableId);
+    LineOutcome write(int tableId, const StagedLine &line);
+    LineOutcome update(int tableId);
     // Resolves the mapped positions of the line, pass by pass; look-up
     // failures are thrown as DbError.
     void resolvePasses();
@@ -98,12 +95,10 @@ private:
     void writeCompanions(int tableId, const QList<const StagedLine *> &lines, const QHash<QString, qint64> &ids);
 
     template<typename Work>
-    qint32 lineResult(Work work);
+    LineOutcome outcomeOf(Work work);
     void checkKeyGiven(const TableInfo &table) const;
 
     ReferenceLookups m_lookups;
-    DbError m_lastFailure;
-    ValueTally m_lineTally;
     ValueResolver m_resolver;
     // Indices in Fields of each table's entries, in index order.
     std::array<QList<int>, LastTableId + 1> m_tableEntries;

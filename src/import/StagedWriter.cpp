@@ -67,7 +67,7 @@ void StagedWriter::startBatch(const QList<const ReadLine *> &lines)
         }
     }
     try {
-        m_storedKeys = m_writer.StoredKeys(m_tableId, keys);
+        m_storedKeys = m_writer.storedKeys(m_tableId, keys);
         m_keysKnown = true;
     } catch (const DbError &error) {
         if (error.endsRun())
@@ -98,15 +98,12 @@ bool StagedWriter::isDuplicate(const QString &key) const
 
 // With duplicates not treated as errors, a line that could not be saved
 // updates the row its key names instead; only that result counts.
-LineOutcome StagedWriter::updateInstead(const ReadLine &line, qint32 saveResult, const QString &detail)
+LineOutcome StagedWriter::updateInstead(const ReadLine &line, const LineOutcome &saved)
 {
-    if (m_duplicatesAsErrors)
-        return LineOutcome::failed(saveResult, detail);
+    if (!saved.failed() || m_duplicatesAsErrors)
+        return saved;
     m_reader.restoreLine(line);
-    const qint32 result = m_writer.UpdateRecord(m_tableId);
-    if (result == 0)
-        return LineOutcome::written(LineOutcome::Kind::Updated, m_writer.lineTally());
-    return LineOutcome::failed(result, m_writer.lastFailure().detail);
+    return m_writer.updateRecord(m_tableId);
 }
 
 void StagedWriter::writeLine(qint64 number, const ReadLine &line)
@@ -116,24 +113,20 @@ void StagedWriter::writeLine(qint64 number, const ReadLine &line)
     m_reader.restoreLine(line);
     // Without a duplicate check for the batch, the line is written alone.
     if (!m_keysKnown && m_keyFieldIndex != 0) {
-        const qint32 result = m_writer.SaveRecord(m_tableId);
-        m_sink(number, result == 0 ? LineOutcome::written(LineOutcome::Kind::Added, m_writer.lineTally())
-                                   : updateInstead(line, result, m_writer.lastFailure().detail));
-        if (result == 0)
+        const LineOutcome saved = m_writer.saveRecord(m_tableId);
+        if (!saved.failed())
             m_storedKeys.insert(textOf(line, m_keyFieldIndex));
+        m_sink(number, updateInstead(line, saved));
         return;
     }
     StagedLine rows;
-    try {
-        rows = m_writer.StageRecord(m_tableId);
-    } catch (const DbError &error) {
-        if (error.endsRun())
-            throw;
-        m_sink(number, updateInstead(line, error.number, error.detail));
+    const LineOutcome staged = m_writer.stageRecord(m_tableId, rows);
+    if (staged.failed()) {
+        m_sink(number, updateInstead(line, staged));
         return;
     }
     if (!rows.key.isEmpty() && isDuplicate(rows.key)) {
-        m_sink(number, updateInstead(line, ErrorNumbers::DuplicateKey, {}));
+        m_sink(number, updateInstead(line, LineOutcome::failure(ErrorNumbers::DuplicateKey)));
         return;
     }
     m_stagedFoldedKeys.insert(folded(rows.key));
@@ -152,7 +145,7 @@ void StagedWriter::flush()
         for (const Staged &staged : std::as_const(m_staged))
             lines.append(&staged.rows);
         try {
-            m_transaction.guarded(BatchSavepoint, [&] { m_writer.WriteStagedRecords(m_tableId, lines); });
+            m_transaction.guarded(BatchSavepoint, [&] { m_writer.writeStagedRecords(m_tableId, lines); });
             for (const Staged &staged : std::as_const(m_staged)) {
                 m_storedKeys.insert(staged.rows.key);
                 m_sink(staged.number, LineOutcome::written(LineOutcome::Kind::Added, staged.rows.values));
@@ -188,10 +181,7 @@ void StagedWriter::writeOneByOne()
 
 LineOutcome StagedWriter::saveAlone(const Staged &staged)
 {
-    const qint32 result = m_writer.WriteStagedRecord(m_tableId, staged.rows);
-    if (result == 0)
-        return LineOutcome::written(LineOutcome::Kind::Added, staged.rows.values);
-    return updateInstead(*staged.line, result, m_writer.lastFailure().detail);
+    return updateInstead(*staged.line, m_writer.writeStagedRecord(m_tableId, staged.rows));
 }
 
 } // namespace vxr

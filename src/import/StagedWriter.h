@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/LineOutcome.h"
 #include "database/RecordWriter.h"
 #include "text/RecordReader.h"
 
@@ -14,33 +15,6 @@ namespace vxr {
 
 class FieldTable;
 class Transaction;
-
-// What became of a line: staged (its rows wait to be written with others),
-// added, updated, or failed with a number.
-struct LineOutcome
-{
-    enum class Kind { Staged, Added, Updated, Failed } kind = Kind::Staged;
-    qint32 errorNumber = 0;
-    QString detail;
-    ValueTally values; // of the rows written
-
-    static LineOutcome staged() { return {}; }
-    static LineOutcome written(Kind kind, const ValueTally &values)
-    {
-        LineOutcome outcome;
-        outcome.kind = kind;
-        outcome.values = values;
-        return outcome;
-    }
-    static LineOutcome failed(qint32 errorNumber, const QString &detail)
-    {
-        LineOutcome outcome;
-        outcome.kind = Kind::Failed;
-        outcome.errorNumber = errorNumber;
-        outcome.detail = detail;
-        return outcome;
-    }
-};
 
 // Writes the lines of a batch with as few statements as it can, with the
 // same result as writing them one by one: each line is resolved as it comes
@@ -83,7 +57,7 @@ private:
     QString textOf(const ReadLine &line, int fieldIndex) const;
     bool dependsOnStaged(const ReadLine &line) const;
     bool isDuplicate(const QString &key) const;
-    LineOutcome updateInstead(const ReadLine &line, qint32 saveResult, const QString &detail);
+    LineOutcome updateInstead(const ReadLine &line, const LineOutcome &saved);
     LineOutcome saveAlone(const Staged &staged);
     void writeOneByOne();
 

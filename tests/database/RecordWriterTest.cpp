@@ -20,7 +20,7 @@ TEST_P(RecordWriterTest, ItemWithItsReferencesAndSupplierList)
 {
     mapPositions(ItemMapping);
     setLine({"A100", "Blue Widget", "12.50", "Hardware", "Tools", "Acme Tools X", "8.25"});
-    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    ASSERT_EQ(writer->saveRecord(ItemTable).errorNumber, 0);
 
     const qint64 item = scalar("SELECT ID FROM Item WHERE ItemLookupCode = 'A100'").toLongLong();
     const qint64 department = scalar("SELECT ID FROM Department WHERE Name = 'Hardware'").toLongLong();
@@ -42,7 +42,7 @@ TEST_P(RecordWriterTest, ItemWithItsReferencesAndSupplierList)
 
     // The next line links its own supplier row to its own item.
     setLine({"A101", "Red Widget", "3", "Hardware", "Tools", "Acme Tools X", "8.25"});
-    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    ASSERT_EQ(writer->saveRecord(ItemTable).errorNumber, 0);
     EXPECT_EQ(scalar("SELECT ItemID FROM SupplierList ORDER BY ID DESC").toLongLong(),
               scalar("SELECT ID FROM Item WHERE ItemLookupCode = 'A101'").toLongLong());
 }
@@ -52,18 +52,18 @@ TEST_P(RecordWriterTest, DuplicateItemKeepsReferencesAndUpdatesOnRequest)
     mapPositions(ItemMapping);
     reader.SetMapping(8, 403); // "Supplier Cost" belongs to the supplier list, not the item
     setLine({"A100", "Blue Widget", "12.50", "Hardware", "Tools", "Acme", "8.25", "11"});
-    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    ASSERT_EQ(writer->saveRecord(ItemTable).errorNumber, 0);
     // Mapped after "Cost" in the same pass, it decides the supplier's cost.
     EXPECT_DOUBLE_EQ(scalar("SELECT Cost FROM SupplierList").toDouble(), 11.0);
 
     setLine({"A100", "Renamed", "12.50", "Garden", "Tools", "Acme", "8.25", "99"});
-    EXPECT_EQ(writer->SaveRecord(ItemTable), ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(writer->saveRecord(ItemTable).errorNumber, ErrorNumbers::DuplicateKey);
     EXPECT_EQ(count("Item"), 1);
     EXPECT_EQ(count("Department"), 2); // made for the rejected line, and kept
 
     // Without the duplicate option the run updates the existing item.
     reader.SetMapping(3, 0); // cost unmapped: only "Supplier Cost" would touch Cost
-    EXPECT_EQ(writer->UpdateRecord(ItemTable), 0);
+    EXPECT_EQ(writer->updateRecord(ItemTable).errorNumber, 0);
     EXPECT_EQ(count("Item"), 1);
     EXPECT_EQ(scalar("SELECT Description FROM Item").toString(), QStringLiteral("Renamed"));
     EXPECT_EQ(scalar("SELECT DepartmentID FROM Item").toLongLong(),
@@ -77,31 +77,31 @@ TEST_P(RecordWriterTest, UpdateUsesTheCurrentLinesKey)
 {
     mapPositions({116, 114});
     setLine({"A100", "First"});
-    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    ASSERT_EQ(writer->saveRecord(ItemTable).errorNumber, 0);
     setLine({"B200", "Second"});
-    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    ASSERT_EQ(writer->saveRecord(ItemTable).errorNumber, 0);
     EXPECT_EQ(count("SupplierList"), 0); // no supplier named
 
     // A line whose save never got to its key must not update the previous
     // line's row.
     setLine({"A100", "Changed"});
-    EXPECT_EQ(writer->UpdateRecord(ItemTable), 0);
+    EXPECT_EQ(writer->updateRecord(ItemTable).errorNumber, 0);
     EXPECT_EQ(scalar("SELECT Description FROM Item WHERE ItemLookupCode = 'A100'").toString(),
               QStringLiteral("Changed"));
     EXPECT_EQ(scalar("SELECT Description FROM Item WHERE ItemLookupCode = 'B200'").toString(),
               QStringLiteral("Second"));
 
     setLine({"C300", "Nobody"});
-    EXPECT_EQ(writer->UpdateRecord(ItemTable), ErrorNumbers::NoCurrentRecord);
+    EXPECT_EQ(writer->updateRecord(ItemTable).errorNumber, ErrorNumbers::NoCurrentRecord);
 }
 
 TEST_P(RecordWriterTest, KeyDifferingInCaseIsLeftToTheDatabase)
 {
     reader.SetMapping(1, 116);
     setLine({"abc"});
-    ASSERT_EQ(writer->SaveRecord(ItemTable), 0);
+    ASSERT_EQ(writer->saveRecord(ItemTable).errorNumber, 0);
     setLine({"ABC"});
-    EXPECT_EQ(writer->SaveRecord(ItemTable), caseInsensitive() ? ErrorNumbers::DuplicateKey : 0);
+    EXPECT_EQ(writer->saveRecord(ItemTable).errorNumber, caseInsensitive() ? ErrorNumbers::DuplicateKey : 0);
     EXPECT_EQ(count("Item"), caseInsensitive() ? 1 : 2);
 }
 
@@ -110,11 +110,11 @@ TEST_P(RecordWriterTest, RefusedRowLeavesNothingForTheNextLine)
     // Texts are cut to their columns; a number too big for its column is not.
     mapPositions({116, 114, 118});
     setLine({"A100", "A description that is far too long for its column", "70000"});
-    EXPECT_EQ(writer->SaveRecord(ItemTable), ErrorNumbers::ValueOutOfRange);
+    EXPECT_EQ(writer->saveRecord(ItemTable).errorNumber, ErrorNumbers::ValueOutOfRange);
     EXPECT_EQ(count("Item"), 0);
 
     setLine({"A100", "Short", "2"});
-    EXPECT_EQ(writer->SaveRecord(ItemTable), 0);
+    EXPECT_EQ(writer->saveRecord(ItemTable).errorNumber, 0);
     EXPECT_EQ(count("Item"), 1);
     EXPECT_EQ(scalar("SELECT Description FROM Item").toString(), QStringLiteral("Short"));
     EXPECT_EQ(scalar("SELECT ItemType FROM Item").toInt(), 2);
@@ -124,12 +124,12 @@ TEST_P(RecordWriterTest, CustomerBalanceMakesReceivableRows)
 {
     mapPositions({201, 231, 206});
     setLine({"C-1", "Ann", "0"});
-    ASSERT_EQ(writer->SaveRecord(CustomerTable), 0);
+    ASSERT_EQ(writer->saveRecord(CustomerTable).errorNumber, 0);
     EXPECT_EQ(count("Customer"), 1);
     EXPECT_EQ(count("AccountReceivable"), 0);
 
     setLine({"C-2", "Bob", "(25.00)"});
-    ASSERT_EQ(writer->SaveRecord(CustomerTable), 0);
+    ASSERT_EQ(writer->saveRecord(CustomerTable).errorNumber, 0);
     const QVariant customer = scalar("SELECT ID FROM Customer WHERE AccountNumber = 'C-2'");
     const QVariant receivable = scalar("SELECT ID FROM AccountReceivable WHERE CustomerID = ?", {customer});
     ASSERT_TRUE(receivable.isValid());
@@ -146,9 +146,9 @@ TEST_P(RecordWriterTest, UpdateOnlyForItemsAndCustomers)
 {
     reader.SetMapping(1, 311);
     setLine({"Acme"});
-    ASSERT_EQ(writer->SaveRecord(SupplierTable), 0);
-    EXPECT_EQ(writer->SaveRecord(SupplierTable), ErrorNumbers::DuplicateKey);
-    EXPECT_EQ(writer->UpdateRecord(SupplierTable), ErrorNumbers::NoUpdateByKey);
+    ASSERT_EQ(writer->saveRecord(SupplierTable).errorNumber, 0);
+    EXPECT_EQ(writer->saveRecord(SupplierTable).errorNumber, ErrorNumbers::DuplicateKey);
+    EXPECT_EQ(writer->updateRecord(SupplierTable).errorNumber, ErrorNumbers::NoUpdateByKey);
 }
 
 TEST_P(RecordWriterTest, ComponentsHaveNoKeyCheckButNeedTheirItemClass)
@@ -159,10 +159,10 @@ TEST_P(RecordWriterTest, ComponentsHaveNoKeyCheckButNeedTheirItemClass)
     exec("INSERT INTO ItemClass (ItemLookupCode) VALUES ('M-1')");
     mapPositions({702, 701, 704});
     setLine({"A100", "M-1", "Red"});
-    ASSERT_EQ(writer->SaveRecord(ItemClassComponentTable), 0);
-    ASSERT_EQ(writer->SaveRecord(ItemClassComponentTable), 0);
+    ASSERT_EQ(writer->saveRecord(ItemClassComponentTable).errorNumber, 0);
+    ASSERT_EQ(writer->saveRecord(ItemClassComponentTable).errorNumber, 0);
     setLine({"A100", "M-2", "Red"});
-    EXPECT_EQ(writer->SaveRecord(ItemClassComponentTable), ErrorNumbers::NoCurrentRecord);
+    EXPECT_EQ(writer->saveRecord(ItemClassComponentTable).errorNumber, ErrorNumbers::NoCurrentRecord);
     EXPECT_EQ(count("ItemClassComponent"), 2);
     EXPECT_EQ(scalar("SELECT ItemID FROM ItemClassComponent").toLongLong(), scalar("SELECT ID FROM Item").toLongLong());
 }
@@ -173,8 +173,8 @@ TEST_P(RecordWriterTest, LineWithTooManyFieldsIsNotWritten)
     QStringList texts(101, QStringLiteral("x"));
     reader.ParseRecord(texts.join(QLatin1Char(',')));
     ASSERT_TRUE(reader.LineHasTooManyFields());
-    EXPECT_EQ(writer->SaveRecord(ItemTable), ErrorNumbers::SubscriptOutOfRange);
-    EXPECT_EQ(writer->UpdateRecord(ItemTable), ErrorNumbers::SubscriptOutOfRange);
+    EXPECT_EQ(writer->saveRecord(ItemTable).errorNumber, ErrorNumbers::SubscriptOutOfRange);
+    EXPECT_EQ(writer->updateRecord(ItemTable).errorNumber, ErrorNumbers::SubscriptOutOfRange);
     EXPECT_EQ(count("Item"), 0);
 }
 

@@ -167,8 +167,12 @@ TEST_F(CliRunTest, ACommitThatFailsEndsTheRunWithTwoAndHonestCounts)
         const qint64 added = summaryNumber(out, "Rows added");
         const qint64 failed = summaryNumber(out, "Lines failed");
         const qint64 notReached = summaryNumber(out, "Lines not reached");
-        EXPECT_EQ(added > 0, batch == 200);
-        EXPECT_EQ(failed, batch); // the batch the commit lost
+        // A batch also ends after a second, so on a slow machine the lost
+        // batch may be shorter than asked.
+        if (batch == 200)
+            EXPECT_GT(added, 0);
+        EXPECT_GT(failed, 0); // the batch the commit lost
+        EXPECT_LE(failed, batch);
         EXPECT_EQ(added + failed + notReached, Lines);
         EXPECT_EQ(storeRows("SELECT COUNT(*) FROM Item", store).value(0).toLongLong(), added);
         const QByteArray rejected = readTestFile(path("rejected.csv"));

@@ -1,27 +1,21 @@
 #include "Console.h"
 
-#include <QtGlobal>
+#include "ConsoleSystem.h"
 
 #include <cstdio>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace vxr::cli {
 
 void printOut(const QString &text)
 {
-    std::fputs(text.toUtf8().constData(), stdout);
-    std::fflush(stdout);
+    const QByteArray bytes = text.toUtf8();
+    writeUtf8(stdout, {bytes.constData(), size_t(bytes.size())});
 }
 
 void printErr(const QString &text)
 {
-    std::fputs(text.toUtf8().constData(), stderr);
-    std::fflush(stderr);
+    const QByteArray bytes = text.toUtf8();
+    writeUtf8(stderr, {bytes.constData(), size_t(bytes.size())});
 }
 
 void printError(const QString &text)
@@ -48,11 +42,7 @@ QString visibleText(const QString &text)
 
 bool stdoutIsTerminal()
 {
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stdout)) != 0;
-#else
-    return ::isatty(STDOUT_FILENO) == 1;
-#endif
+    return isTerminal(stdout);
 }
 
 void TerminalReporter::message(MessageKind kind, const QString &text, const QString &caption)

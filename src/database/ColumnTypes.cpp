@@ -107,7 +107,22 @@ ColumnType classifyInformationSchemaType(const QString &dataType, qint64 maxLeng
         return textType(maxLength);
     if (base == QLatin1String("sql_variant"))
         return sized(TypeCodes::Variant, 16);
+    if (base == QLatin1String("datetime"))
+        return sized(TypeCodes::DBTimeStamp, 8);
+    if (base == QLatin1String("smalldatetime"))
+        return sized(TypeCodes::DBTimeStamp, 4);
     return nonTextType(base);
+}
+
+std::optional<DateRange> dateRange(int typeCode, int definedSize)
+{
+    if (typeCode != TypeCodes::DBTimeStamp)
+        return std::nullopt;
+    if (definedSize == 8)
+        return DateRange{QDateTime(QDate(1753, 1, 1), QTime(0, 0)), QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 997))};
+    if (definedSize == 4) // a time from 23:59:30 on rounds up to the next day
+        return DateRange{QDateTime(QDate(1900, 1, 1), QTime(0, 0)), QDateTime(QDate(2079, 6, 6), QTime(23, 59, 29, 998))};
+    return std::nullopt;
 }
 
 const ColumnType *findColumnType(const QList<ColumnType> &columns, const QString &name)

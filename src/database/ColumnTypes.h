@@ -3,9 +3,12 @@
 #include "DbConnection.h"
 #include "DbError.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+
+#include <optional>
 
 namespace vxr {
 
@@ -38,5 +41,17 @@ ColumnType classifyDeclaredType(const QString &declaredType);
 // Every text kind is text: char, varchar, nchar, nvarchar with a length are
 // 202, text, ntext and the unlimited forms 203.
 ColumnType classifyInformationSchemaType(const QString &dataType, qint64 maxLength);
+
+// The dates a date column holds when its type takes fewer than the years 1
+// to 9999: SQL Server's datetime from 1753-01-01 and smalldatetime from
+// 1900-01-01 to 2079-06-06 (to the minute, rounded). classifyInformationSchemaType
+// tells them apart by their sizes in bytes, 8 and 4; every other date kind
+// has a size of 16, and no range.
+struct DateRange
+{
+    QDateTime first;
+    QDateTime last;
+};
+std::optional<DateRange> dateRange(int typeCode, int definedSize);
 
 } // namespace vxr

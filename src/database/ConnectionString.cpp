@@ -215,12 +215,6 @@ QString sqliteConnectionString(const QString &path)
     return QStringLiteral("Provider=SQLite;") + connectionStringPart(QStringLiteral("Data Source"), path);
 }
 
-QStringList preferredSqlServerDrivers()
-{
-    return {QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("ODBC Driver 17 for SQL Server"),
-            QStringLiteral("FreeTDS")};
-}
-
 QStringList installedOdbcDrivers()
 {
     const QStringList known = odbcDriverManagerDrivers();
@@ -273,68 +267,6 @@ QString preferredPostgresDriver(const QStringList &installedDrivers)
 QStringList installedOdbcDataSources()
 {
     return odbcDriverManagerDataSources();
-}
-
-QString sqlServerOdbcString(const QString &driver, const QList<ConnectionStringPart> &parts)
-{
-    const bool freeTds = driver.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive);
-
-    QString server = connectionStringValue(parts, QStringLiteral("Data Source"));
-    if (server.isNull())
-        server = connectionStringValue(parts, QStringLiteral("Server"));
-    server = server.trimmed();
-    if (server.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive))
-        server = server.mid(4);
-
-    // "host,port" and "host\instance"; "(local)" and "." are this machine.
-    QString port;
-    const qsizetype comma = server.indexOf(u',');
-    if (comma >= 0) {
-        port = server.mid(comma + 1).trimmed();
-        server = server.left(comma).trimmed();
-    }
-    QString instance;
-    const qsizetype backslash = server.indexOf(u'\\');
-    if (backslash >= 0) {
-        instance = server.mid(backslash + 1);
-        server = server.left(backslash);
-    }
-    if (server.isEmpty() || server == QLatin1String(".")
-        || server.compare(QLatin1String("(local)"), Qt::CaseInsensitive) == 0)
-        server = QStringLiteral("127.0.0.1");
-
-    QString host = server;
-    if (!instance.isEmpty())
-        host += u'\\' + instance;
-
-    QStringList out;
-    out << QStringLiteral("Driver={%1}").arg(driver);
-    if (freeTds) {
-        out << QStringLiteral("Server=") + odbcValue(host);
-        if (!port.isEmpty())
-            out << QStringLiteral("Port=") + odbcValue(port);
-    } else {
-        out << QStringLiteral("Server=") + odbcValue(port.isEmpty() ? host : host + u',' + port);
-    }
-
-    const QString database = connectionStringValue(parts, QStringLiteral("Initial Catalog"));
-    if (!database.isNull())
-        out << QStringLiteral("Database=") + odbcValue(database);
-    const QString user = connectionStringValue(parts, QStringLiteral("User ID"));
-    if (!user.isNull())
-        out << QStringLiteral("UID=") + odbcValue(user);
-    const QString password = connectionStringValue(parts, QStringLiteral("Password"));
-    if (!password.isNull())
-        out << QStringLiteral("PWD=") + odbcValue(password);
-
-    if (freeTds) {
-        out << QStringLiteral("TDS_Version=7.4") << QStringLiteral("ClientCharset=UTF-8");
-    } else if (driver.contains(QLatin1String("18"))) {
-        // Driver 18 encrypts by default and refuses a server without a trusted
-        // certificate; a store server usually has none.
-        out << QStringLiteral("Encrypt=Optional");
-    }
-    return out.join(u';') + u';';
 }
 
 bool connectionTarget(const QString &connectionString, const QStringList &installedDrivers,

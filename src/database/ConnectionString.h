@@ -74,7 +74,9 @@ struct ConnectionTarget
     QString connectOptions;  // Qt driver options (busy or login time-out)
 };
 
-// The SQL Server drivers we can use, best first.
+// The SQL Server drivers we can use, best first: Microsoft's ODBC Driver 18
+// and 17, Windows' SQL Server Native Client 11.0, FreeTDS, and Windows' own
+// "SQL Server".
 QStringList preferredSqlServerDrivers();
 
 // The ODBC drivers registered on this machine (the sections of odbcinst.ini).
@@ -91,8 +93,10 @@ QStringList installedOdbcDataSources();
 // Builds the ODBC string for a SQL Server connection from the parts of an
 // SQLOLEDB.1 string: "(local)" (or ".") is this machine, "host\instance" and
 // "host,port" are honoured, Initial Catalog/User ID/Password become
-// Database/UID/PWD. The login time-out goes to the driver as a connection
-// attribute (SQL_ATTR_LOGIN_TIMEOUT), which every one of them honours.
+// Database/UID/PWD, and Integrated Security=SSPI (or Trusted_Connection=Yes)
+// becomes Trusted_Connection=Yes, without user and password. The login
+// time-out goes to the driver as a connection attribute
+// (SQL_ATTR_LOGIN_TIMEOUT), which every one of them honours.
 QString sqlServerOdbcString(const QString &driver, const QList<ConnectionStringPart> &parts);
 
 // Works out the target of a connection string. installedDrivers is the list

@@ -11,27 +11,6 @@
 
 namespace vxr {
 
-QString SqlDialect::insertSql(NewIdSource source, const QString &table, const QStringList &columns) const
-{
-    const QString output = source == NewIdSource::OutputClause ? QStringLiteral(" OUTPUT INSERTED.ID") : QString();
-    const QString returning = source == NewIdSource::Returning ? QStringLiteral(" RETURNING ID") : QString();
-    if (columns.isEmpty())
-        return QStringLiteral("INSERT INTO %1%2 DEFAULT VALUES%3").arg(table, output, returning);
-    QStringList marks;
-    marks.fill(QStringLiteral("?"), columns.size());
-    return QStringLiteral("INSERT INTO %1 (%2)%3 VALUES (%4)%5")
-            .arg(table, columns.join(QStringLiteral(", ")), output, marks.join(QStringLiteral(", ")), returning);
-}
-
-std::unique_ptr<PreparedStatement> SqlDialect::prepare(const QSqlDatabase &database, const QString &sql,
-                                                      StatementCanceller *canceller) const
-{
-    return std::make_unique<QtPreparedStatement>(database, sql, *this, canceller);
-}
-
-namespace {
-
-// "(?, ?, ?)" for a row of count values.
 QString placeholderRow(int count)
 {
     QString row;
@@ -46,12 +25,9 @@ QString placeholderRow(int count)
     return row;
 }
 
-} // namespace
-
-QString SqlDialect::multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns,
-                                      int rowCount, const QString &returnColumn) const
+QString valueRows(int columnCount, int rowCount)
 {
-    const QString row = placeholderRow(int(columns.size()));
+    const QString row = placeholderRow(columnCount);
     QString values;
     values.reserve((row.size() + 2) * rowCount);
     for (int i = 0; i < rowCount; ++i) {
@@ -59,16 +35,37 @@ QString SqlDialect::multiRowInsertSql(NewIdSource source, const QString &table, 
             values += QStringLiteral(", ");
         values += row;
     }
-    QString output;
-    QString returning;
-    if (!returnColumn.isEmpty()) {
-        if (source == NewIdSource::OutputClause)
-            output = QStringLiteral(" OUTPUT INSERTED.ID, INSERTED.") + returnColumn;
-        else
-            returning = QStringLiteral(" RETURNING ID, ") + returnColumn;
-    }
-    return QStringLiteral("INSERT INTO %1 (%2)%3 VALUES %4%5")
-            .arg(table, columns.join(QStringLiteral(", ")), output, values, returning);
+    return values;
+}
+
+QString SqlDialect::insertSql(NewIdSource source, const QString &table, const QStringList &columns) const
+{
+    const QString returning = source == NewIdSource::Returning ? QStringLiteral(" RETURNING ID") : QString();
+    if (columns.isEmpty())
+        return QStringLiteral("INSERT INTO %1 DEFAULT VALUES%2").arg(table, returning);
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES %3%4")
+            .arg(table, columns.join(QStringLiteral(", ")), placeholderRow(int(columns.size())), returning);
+}
+
+std::unique_ptr<PreparedStatement> SqlDialect::prepare(const QSqlDatabase &database, const QString &sql,
+                                                      StatementCanceller *canceller) const
+{
+    return std::make_unique<QtPreparedStatement>(database, sql, *this, canceller);
+}
+
+QString SqlDialect::multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns,
+                                      int rowCount, const ColumnType &returned) const
+{
+    const QString returning = returned.name.isEmpty() || source != NewIdSource::Returning
+            ? QString()
+            : QStringLiteral(" RETURNING ID, ") + returned.name;
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES %3%4")
+            .arg(table, columns.join(QStringLiteral(", ")), valueRows(int(columns.size()), rowCount), returning);
+}
+
+QString SqlDialect::updateSql(const QString &table, const QStringList &columns) const
+{
+    return QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?").arg(table, columns.join(QStringLiteral(" = ?, ")));
 }
 
 QString SqlDialect::valuesPresentSql(const QString &table, const QString &column, int count) const
@@ -100,12 +97,20 @@ const SqlDialect &sqlDialect(Dialect kind)
 QList<ColumnType> informationSchemaColumnTypes(const QSqlDatabase &database, const SqlDialect &dialect,
                                                const QString &table, const QString &schemaFilter)
 {
+    return schemaQueryColumnTypes(database, dialect, table,
+                                  QStringLiteral("SELECT column_name, data_type, character_maximum_length "
+                                                 "FROM information_schema.columns WHERE LOWER(table_name) = LOWER(?)")
+                                          + schemaFilter + QStringLiteral(" ORDER BY ordinal_position"));
+}
+
+QList<ColumnType> schemaQueryColumnTypes(const QSqlDatabase &database, const SqlDialect &dialect,
+                                         const QString &table, const QString &sql)
+{
     QSqlQuery query(database);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT column_name, data_type, character_maximum_length "
-                                 "FROM information_schema.columns WHERE LOWER(table_name) = LOWER(?)")
-                  + schemaFilter + QStringLiteral(" ORDER BY ordinal_position"));
-    query.addBindValue(table);
+    query.prepare(sql);
+    for (qsizetype i = sql.count(u'?'); i > 0; --i)
+        query.addBindValue(table);
     if (!query.exec())
         throw dialect.errorFrom(query.lastError(), odbcDiagnostics(query));
     return columnTypesFrom(query, table, [](const QSqlQuery &row) {

@@ -75,14 +75,17 @@ public:
     // New rows.
     virtual NewIdSource newIdSource(const QSqlDatabase &database) const = 0;
     // INSERT INTO table (columns) VALUES (?, ...) with the new ID coming back
-    // as the dialect can give it; columns are already escaped.
-    QString insertSql(NewIdSource source, const QString &table, const QStringList &columns) const;
+    // as the dialect can give it (as the first column of the only result);
+    // columns are already escaped.
+    virtual QString insertSql(NewIdSource source, const QString &table, const QStringList &columns) const;
     // INSERT INTO table (columns) VALUES (...), (...), ... for rowCount rows,
-    // giving back each new row's ID and its returnColumn when that is given
-    // (RETURNING, or OUTPUT INSERTED on SQL Server). source must not be
-    // LastInsertId when a column is to come back.
-    QString multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns, int rowCount,
-                              const QString &returnColumn) const;
+    // giving back each new row's ID and its returned column (name escaped,
+    // type as read) in a result of two columns when a name is given. source
+    // must not be LastInsertId when a column is to come back.
+    virtual QString multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns,
+                                      int rowCount, const ColumnType &returned) const;
+    // UPDATE table SET column = ?, ... WHERE ID = ?; columns are escaped.
+    QString updateSql(const QString &table, const QStringList &columns) const;
     // SELECT column FROM table WHERE column IN (?, ...) for count values.
     QString valuesPresentSql(const QString &table, const QString &column, int count) const;
     // How many rows of this many columns one multi-row insert may carry.
@@ -136,6 +139,11 @@ public:
     }
 };
 
+// "(?, ?, ?)" for a row of count values, and rowCount such rows separated
+// by commas, for a VALUES list.
+QString placeholderRow(int count);
+QString valueRows(int columnCount, int rowCount);
+
 // The dialect of a backend; the objects live as long as the program.
 const SqlDialect &sqlDialect(Dialect kind);
 
@@ -148,5 +156,11 @@ QList<ColumnType> columnTypesFrom(QSqlQuery &query, const QString &table,
 // Server and other ODBC sources); schemaFilter narrows it to the schema in use.
 QList<ColumnType> informationSchemaColumnTypes(const QSqlDatabase &database, const SqlDialect &dialect,
                                                const QString &table, const QString &schemaFilter);
+
+// The column types a schema query of three columns selects (the name, the
+// information_schema data type and the character length), with the table's
+// name bound to every placeholder of sql.
+QList<ColumnType> schemaQueryColumnTypes(const QSqlDatabase &database, const SqlDialect &dialect,
+                                         const QString &table, const QString &sql);
 
 } // namespace vxr

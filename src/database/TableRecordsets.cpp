@@ -118,9 +118,7 @@ WriteStatement TableRecordsets::Private::makeStatement(bool insert, const QStrin
     if (insert) {
         statement.sql = statements.sqlDialect().insertSql(newIdSource, target.name, names);
     } else {
-        for (QString &name : names)
-            name += QStringLiteral(" = ?");
-        statement.sql = QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?").arg(target.name, names.join(QStringLiteral(", ")));
+        statement.sql = statements.sqlDialect().updateSql(target.name, names);
     }
     statements.prepared(statement.sql);
     return statement;
@@ -314,10 +312,11 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
     QStringList columns;
     for (const Column &c : shape.columns)
         columns.append(driver->escapeIdentifier(c.name, QSqlDriver::FieldName));
-    const QString returned = returnColumn.isEmpty() ? QString()
-                                                    : driver->escapeIdentifier(d->column(d->table(shape.tableName),
-                                                                                         returnColumn).name,
-                                                                               QSqlDriver::FieldName);
+    ColumnType returned;
+    if (!returnColumn.isEmpty()) {
+        const Column &c = d->column(d->table(shape.tableName), returnColumn);
+        returned = ColumnType{driver->escapeIdentifier(c.name, QSqlDriver::FieldName), c.typeCode, c.size};
+    }
     const int perStatement = dialect.rowsPerStatement(int(columns.size()));
     for (qsizetype first = 0; first < rows.size(); first += perStatement) {
         const int count = int(qMin<qsizetype>(perStatement, rows.size() - first));
@@ -331,10 +330,10 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
         // Stepped to the end even when nothing comes back: a failure the
         // database raises late must not pass unseen.
         while (statement.next()) {
-            if (!returned.isEmpty())
+            if (!returned.name.isEmpty())
                 added.append({statement.value(1), statement.value(0).toLongLong()});
         }
-        if (!returned.isEmpty() && added.size() != first + count)
+        if (!returned.name.isEmpty() && added.size() != first + count)
             throw DbError{ErrorNumbers::NoCurrentRecord,
                           QStringLiteral("The database gave back %1 of the %2 rows added to %3.")
                                   .arg(added.size() - first)

@@ -1,6 +1,7 @@
 #include "ValueResolver.h"
 
 #include "ColumnKinds.h"
+#include "ColumnTypes.h"
 #include "ReferenceLookups.h"
 
 #include "DbError.h"
@@ -200,11 +201,26 @@ QVariant ValueResolver::readNumber(int fieldIndex, const QString &text)
 
 QVariant ValueResolver::readDate(int fieldIndex, const QString &text)
 {
-    if (const std::optional<QDateTime> date = TextToDate(text, m_regional.Locale))
+    if (const std::optional<QDateTime> date = TextToDate(text, m_regional.Locale)) {
+        checkDateRange(fieldIndex, text, *date);
         return *date;
+    }
     if (!isBlank(text))
         noValue(fieldIndex, text);
     return nullValue();
+}
+
+// A date its column cannot hold fails the line here, as the database would.
+void ValueResolver::checkDateRange(int fieldIndex, const QString &text, const QDateTime &date) const
+{
+    const FieldDef &field = m_fields[fieldIndex];
+    const std::optional<DateRange> range = dateRange(field.DataType, field.MaxLength);
+    if (!range || (date >= range->first && date <= range->last))
+        return;
+    throw DbError{ErrorNumbers::ValueOutOfRange,
+                  QStringLiteral("The %1 \"%2\" is outside the dates the column %3 holds (%4 to %5).")
+                          .arg(field.DisplayName, text, field.ColumnName, range->first.date().toString(Qt::ISODate),
+                               range->last.date().toString(Qt::ISODate))};
 }
 
 QVariant ValueResolver::readText(int fieldIndex, const QString &text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -86,6 +87,7 @@ private:
     QVariant lookUp(int fieldIndex, const QString &text);
     QVariant readNumber(int fieldIndex, const QString &text);
     QVariant readDate(int fieldIndex, const QString &text);
+    void checkDateRange(int fieldIndex, const QString &text, const QDateTime &date) const;
     QVariant readText(int fieldIndex, const QString &text);
     void checkKeyLength(int fieldIndex, const QString &text) const;
     void checkKeyLineFeed(int fieldIndex, const QString &text) const;

@@ -116,6 +116,27 @@ TEST(ConnectionString, ServerFormsAndValuesAsTyped)
         << t.databaseName.toStdString();
 }
 
+TEST(ConnectionString, WindowsDriversAndTheWindowsLogin)
+{
+    // Windows' own drivers are taken when nothing better is installed; the
+    // Windows login goes as Trusted_Connection, without user and password.
+    const QStringList windows = {QStringLiteral("SQL Server")};
+    const QStringList nativeClient = {QStringLiteral("SQL Server"), QStringLiteral("SQL Server Native Client 11.0")};
+    const struct { const char *extra; const QStringList &drivers; const char *expected; } rows[] = {
+        {"", windows, "Driver={SQL Server};Server=srv;Database=Store;UID=sa;PWD=;"},
+        {"", nativeClient, "Driver={SQL Server Native Client 11.0};Server=srv;Database=Store;UID=sa;PWD=;"},
+        {";Integrated Security=SSPI", windows, "Driver={SQL Server};Server=srv;Database=Store;Trusted_Connection=Yes;"},
+        {";trusted_connection=yes", microsoft17,
+         "Driver={ODBC Driver 17 for SQL Server};Server=srv;Database=Store;Trusted_Connection=Yes;"},
+        {";Integrated Security=SSPI", freeTdsOnly,
+         "Driver={FreeTDS};Server=srv;Database=Store;Trusted_Connection=Yes;TDS_Version=7.4;ClientCharset=UTF-8;"},
+        {";Integrated Security=False", windows, "Driver={SQL Server};Server=srv;Database=Store;UID=sa;PWD=;"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(target(sqlServer(QStringLiteral("srv")) + QString::fromLatin1(row.extra), row.drivers).databaseName,
+                  QString::fromLatin1(row.expected));
+}
+
 TEST(ConnectionString, OdbcPassesThroughAndNamesTheDialect)
 {
     ConnectionTarget t = target(QStringLiteral("Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=h;Pwd={a;b};"));

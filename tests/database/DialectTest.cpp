@@ -3,9 +3,11 @@
 // and how far a failure reaches. SQL Server has no server here: its
 // statement texts are checked as text.
 
+#include "database/ColumnKinds.h"
 #include "database/ErrorMapping.h"
 #include "database/PreparedStatement.h"
 #include "database/SqlDialect.h"
+#include "database/SqlServerDialect.h"
 #include "database/SqlitePreparedStatement.h"
 
 #include <gtest/gtest.h>
@@ -46,26 +48,46 @@ TEST(Dialect, TransactionAndSavepointStatements)
 
 TEST(Dialect, InsertsGiveBackTheNewIdAsTheBackendCan)
 {
+    // SQL Server: SCOPE_IDENTITY() for one row, and for many rows OUTPUT into
+    // a table variable, since a table with a trigger refuses OUTPUT alone.
     const QStringList columns = {"Name", "Code"};
-    const SqlDialect &server = sqlDialect(Dialect::SqlServer);
-    EXPECT_EQ(server.insertSql(server.newIdSource({}), "Department", columns),
-              "INSERT INTO Department (Name, Code) OUTPUT INSERTED.ID VALUES (?, ?)");
-    const SqlDialect &postgres = sqlDialect(Dialect::PostgreSQL);
-    EXPECT_EQ(postgres.insertSql(postgres.newIdSource({}), "Department", columns),
-              "INSERT INTO Department (Name, Code) VALUES (?, ?) RETURNING ID");
-    const SqlDialect &other = sqlDialect(Dialect::OtherOdbc);
-    EXPECT_EQ(other.insertSql(other.newIdSource({}), "Department", columns),
-              "INSERT INTO Department (Name, Code) VALUES (?, ?)");
-    EXPECT_EQ(server.insertSql(NewIdSource::OutputClause, "Tax", {}), "INSERT INTO Tax OUTPUT INSERTED.ID DEFAULT VALUES");
+    const ColumnType code{"\"Code\"", TypeCodes::VarWChar, 25};
+    const ColumnType customer{"CustomerID", TypeCodes::Integer, 4};
+    const struct { Dialect kind; QStringList columns; ColumnType returned; const char *single; const char *multi; }
+            rows[] = {
+        {Dialect::SqlServer, columns, code,
+         "INSERT INTO T (Name, Code) VALUES (?, ?); SELECT CAST(SCOPE_IDENTITY() AS int)",
+         "DECLARE @added TABLE (ID int, Returned nvarchar(25)); INSERT INTO T (Name, Code) OUTPUT INSERTED.ID, "
+         "INSERTED.\"Code\" INTO @added (ID, Returned) VALUES (?, ?), (?, ?); SELECT ID, Returned FROM @added"},
+        {Dialect::SqlServer, {"Balance"}, customer, nullptr,
+         "DECLARE @added TABLE (ID int, Returned int); INSERT INTO T (Balance) OUTPUT INSERTED.ID, "
+         "INSERTED.CustomerID INTO @added (ID, Returned) VALUES (?), (?); SELECT ID, Returned FROM @added"},
+        {Dialect::SqlServer, {}, {}, "INSERT INTO T DEFAULT VALUES; SELECT CAST(SCOPE_IDENTITY() AS int)", nullptr},
+        {Dialect::SqlServer, columns, {}, nullptr, "INSERT INTO T (Name, Code) VALUES (?, ?), (?, ?)"},
+        {Dialect::PostgreSQL, columns, code, "INSERT INTO T (Name, Code) VALUES (?, ?) RETURNING ID",
+         "INSERT INTO T (Name, Code) VALUES (?, ?), (?, ?) RETURNING ID, \"Code\""},
+        {Dialect::OtherOdbc, columns, {}, "INSERT INTO T (Name, Code) VALUES (?, ?)",
+         "INSERT INTO T (Name, Code) VALUES (?, ?), (?, ?)"},
+    };
+    for (const auto &row : rows) {
+        const SqlDialect &d = sqlDialect(row.kind);
+        if (row.single) {
+            EXPECT_EQ(d.insertSql(d.newIdSource({}), "T", row.columns), QLatin1String(row.single));
+        }
+        if (row.multi) {
+            EXPECT_EQ(d.multiRowInsertSql(d.newIdSource({}), "T", row.columns, 2, row.returned),
+                      QLatin1String(row.multi));
+        }
+    }
+    EXPECT_EQ(sqlDialect(Dialect::SQLite).updateSql("T", columns), "UPDATE T SET Name = ?, Code = ? WHERE ID = ?");
 
-    EXPECT_EQ(server.maxParameters(), 2100);
-    EXPECT_EQ(server.maxRowsPerValuesList(), 1000);
-    EXPECT_EQ(postgres.maxParameters(), 6000);
-    EXPECT_EQ(server.rowsPerStatement(60), 35);
+    // SQL Server's 2,100 parameters less the 3 of the driver's sp_prepexec.
+    const SqlDialect &server = sqlDialect(Dialect::SqlServer);
+    EXPECT_EQ(server.maxParameters(), 2097);
+    EXPECT_EQ(server.rowsPerStatement(15), 139); // Supplier: 140 rows were 2,100 values
+    EXPECT_EQ(server.rowsPerStatement(1), 1000);
     EXPECT_EQ(sqlDialect(Dialect::SQLite).rowsPerStatement(60), 546);
     EXPECT_EQ(sqlDialect(Dialect::SQLite).rowsPerStatement(2), 16383);
-    EXPECT_EQ(server.rowsPerStatement(1), 1000);
-    EXPECT_EQ(sqlDialect(Dialect::SQLite).maxParameters(), 32766);
 }
 
 TEST(Dialect, PostgreSqlLeavesFailedStatementsToTheImport)
@@ -117,41 +139,74 @@ QSqlError statementError(const QString &text, const QString &native)
 
 TEST(Dialect, HowFarAFailureReaches)
 {
-    const struct { Dialect kind; const char *text; const char *native; OdbcDiagnostics diagnostics; qint32 number;
+    const struct { Dialect kind; const char *text; const char *code; const char *state; int native; qint32 number;
                    FailureScope scope; } rows[] = {
         // SQLite: a full disk, I/O, a lock past the time-out end the run; a constraint is the line's.
-        {Dialect::SQLite, "database or disk is full", "13", {}, ErrorNumbers::ConnectionFailed, FailureScope::Run},
-        {Dialect::SQLite, "disk I/O error", "778", {}, ErrorNumbers::ConnectionFailed, FailureScope::Run},
-        {Dialect::SQLite, "database is locked", "5", {}, ErrorNumbers::ConnectionFailed, FailureScope::Run},
-        {Dialect::SQLite, "interrupted", "9", {}, ErrorNumbers::OperationCancelled, FailureScope::Cancel},
-        {Dialect::SQLite, "UNIQUE constraint failed", "2067", {}, ErrorNumbers::DuplicateKey, FailureScope::Line},
+        {Dialect::SQLite, "database or disk is full", "13", "", 0, ErrorNumbers::ConnectionFailed, FailureScope::Run},
+        {Dialect::SQLite, "disk I/O error", "778", "", 0, ErrorNumbers::ConnectionFailed, FailureScope::Run},
+        {Dialect::SQLite, "database is locked", "5", "", 0, ErrorNumbers::ConnectionFailed, FailureScope::Run},
+        {Dialect::SQLite, "interrupted", "9", "", 0, ErrorNumbers::OperationCancelled, FailureScope::Cancel},
+        {Dialect::SQLite, "UNIQUE constraint failed", "2067", "", 0, ErrorNumbers::DuplicateKey, FailureScope::Line},
         // ODBC: the SQLSTATE of a lost connection, a driver out of step, a cancelled statement.
-        {Dialect::PostgreSQL, "could not connect", "", {{"08006"}, {1}}, ErrorNumbers::ConnectionFailed,
+        {Dialect::PostgreSQL, "could not connect", "", "08006", 1, ErrorNumbers::ConnectionFailed,
          FailureScope::Run},
-        {Dialect::PostgreSQL, "function sequence error", "", {{"HY010"}, {0}}, ErrorNumbers::StatementFailed,
+        {Dialect::PostgreSQL, "function sequence error", "", "HY010", 0, ErrorNumbers::StatementFailed,
          FailureScope::Run},
-        {Dialect::PostgreSQL, "canceling statement due to user request", "", {{"57014"}, {1}},
+        {Dialect::PostgreSQL, "canceling statement due to user request", "", "57014", 1,
          ErrorNumbers::OperationCancelled, FailureScope::Cancel},
-        {Dialect::PostgreSQL, "server closed the connection unexpectedly", "", {{"S1000"}, {1}},
+        {Dialect::PostgreSQL, "server closed the connection unexpectedly", "", "S1000", 1,
          ErrorNumbers::ConnectionFailed, FailureScope::Run},
-        {Dialect::PostgreSQL, "value too long", "", {{"22001"}, {1}}, ErrorNumbers::ValueOutOfRange, FailureScope::Line},
+        {Dialect::PostgreSQL, "value too long", "", "22001", 1, ErrorNumbers::ValueOutOfRange, FailureScope::Line},
         // A lock wait the server gave up fails the line; the savepoint undoes the statement.
-        {Dialect::PostgreSQL, "deadlock detected", "", {{"40P01"}, {1}}, ErrorNumbers::StatementFailed,
+        {Dialect::PostgreSQL, "deadlock detected", "", "40P01", 1, ErrorNumbers::StatementFailed,
          FailureScope::Line},
-        {Dialect::PostgreSQL, "canceling statement due to lock timeout", "", {{"55P03"}, {1}},
+        {Dialect::PostgreSQL, "canceling statement due to lock timeout", "", "55P03", 1,
          ErrorNumbers::StatementFailed, FailureScope::Line},
-        {Dialect::SqlServer, "Transaction was deadlocked", "", {{"40001"}, {1205}}, ErrorNumbers::StatementFailed,
+        {Dialect::SqlServer, "Transaction was deadlocked", "", "40001", 1205, ErrorNumbers::StatementFailed,
          FailureScope::Run},
-        {Dialect::SqlServer, "Operation canceled", "", {{"HY008"}, {0}}, ErrorNumbers::OperationCancelled,
+        {Dialect::SqlServer, "Operation canceled", "", "HY008", 0, ErrorNumbers::OperationCancelled,
          FailureScope::Cancel},
-        {Dialect::SqlServer, "Violation of PRIMARY KEY", "", {{"23000"}, {2627}}, ErrorNumbers::DuplicateKey,
+        {Dialect::SqlServer, "Violation of PRIMARY KEY", "", "23000", 2627, ErrorNumbers::DuplicateKey,
          FailureScope::Line},
     };
     for (const auto &row : rows) {
-        const DbError error = sqlDialect(row.kind).errorFrom(statementError(row.text, row.native), row.diagnostics);
+        OdbcDiagnostics diagnostics;
+        if (*row.state) {
+            diagnostics.sqlStates = {QString::fromLatin1(row.state)};
+            diagnostics.nativeErrors = {row.native};
+        }
+        const DbError error = sqlDialect(row.kind).errorFrom(statementError(row.text, row.code), diagnostics);
         EXPECT_EQ(error.number, row.number) << row.text;
         EXPECT_EQ(error.scope, row.scope) << row.text;
     }
+}
+
+// SQL Server's conditions that need words of their own: the log or a
+// filegroup full ends the run as a full disk does; the others fail the line
+// and say what to do, after the server's own text.
+TEST(Dialect, SqlServerConditionsSayWhatToDo)
+{
+    const struct { int native; const char *state; qint32 number; FailureScope scope; const char *words; } rows[] = {
+        {9002, "S1000", ErrorNumbers::ConnectionFailed, FailureScope::Run, "transaction log is full"},
+        {1105, "S1000", ErrorNumbers::ConnectionFailed, FailureScope::Run, "filegroup"},
+        {334, "42000", ErrorNumbers::StatementFailed, FailureScope::Line, "trigger"},
+        {402, "42000", ErrorNumbers::StatementFailed, FailureScope::Line, "ntext"},
+        {8003, "42000", ErrorNumbers::StatementFailed, FailureScope::Line, "--batch 1"},
+        {208, "42S02", ErrorNumbers::StatementFailed, FailureScope::Line, "default schema"},
+        {9002, "HY008", ErrorNumbers::OperationCancelled, FailureScope::Cancel, ""}, // a cancel stays one
+    };
+    for (const auto &row : rows) {
+        OdbcDiagnostics diagnostics;
+        diagnostics.sqlStates = {QString::fromLatin1(row.state)};
+        diagnostics.nativeErrors = {row.native};
+        const DbError error = sqlDialect(Dialect::SqlServer).errorFrom(statementError("Server text.", ""), diagnostics);
+        EXPECT_EQ(error.number, row.number) << row.native;
+        EXPECT_EQ(error.scope, row.scope) << row.native;
+        EXPECT_TRUE(error.description.startsWith(QLatin1String("Server text.")));
+        EXPECT_TRUE(error.description.contains(QLatin1String(row.words))) << error.description.toStdString();
+    }
+    // The native number as Qt's driver gives it, without the driver manager's list.
+    EXPECT_EQ(sqlDialect(Dialect::SqlServer).errorFrom(statementError("Log full", "9002"), {}).scope, FailureScope::Run);
 }
 
 // The lock for adding references: none where the transaction holds the

@@ -120,6 +120,30 @@ TEST_P(RecordWriterTest, RefusedRowLeavesNothingForTheNextLine)
     EXPECT_EQ(scalar("SELECT ItemType FROM Item").toInt(), 2);
 }
 
+TEST_P(RecordWriterTest, DateOutsideItsColumnFailsTheLineBeforeTheDatabase)
+{
+    // Last Received as SQL Server's datetime, Sale Start Date as its
+    // smalldatetime: the sizes the schema query gives them there.
+    mapPositions({116, 119, 141});
+    fields.byId(119).MaxLength = 8;
+    fields.byId(141).MaxLength = 4;
+    const struct { const char *received; const char *saleStart; qint32 result; } rows[] = {
+        {"1752-12-31", "", ErrorNumbers::ValueOutOfRange},
+        {"1753-01-01", "1900-01-01", 0},
+        {"", "1899-12-31", ErrorNumbers::ValueOutOfRange},
+        {"", "2079-06-07", ErrorNumbers::ValueOutOfRange},
+        {"9999-12-31", "2079-06-06 23:59", 0},
+    };
+    int stored = 0;
+    for (const auto &row : rows) {
+        const QString key = QStringLiteral("D%1").arg(stored + 100);
+        setLine({key.toLatin1().constData(), row.received, row.saleStart});
+        EXPECT_EQ(writer->saveRecord(ItemTable).errorNumber, row.result) << row.received << row.saleStart;
+        stored += row.result == 0 ? 1 : 0;
+        EXPECT_EQ(count("Item"), stored);
+    }
+}
+
 TEST_P(RecordWriterTest, CustomerBalanceMakesReceivableRows)
 {
     mapPositions({201, 231, 206});

@@ -1,10 +1,12 @@
 #include "HeaderLine.h"
 
+#include "HeaderGuess.h"
 #include "ImportSetup.h"
 
 #include "catalogue/FieldTable.h"
 #include "text/RecordReader.h"
 
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -54,8 +56,27 @@ int matchHeaderName(const FieldTable &fields, int tableId, const QString &name)
     return 0;
 }
 
-QList<HeaderColumn> applyHeaderNames(const FieldTable &fields, const QStringList &names, ImportSetup &setup)
+QList<HeaderColumn> matchHeaderNames(const FieldTable &fields, const QStringList &names, const ImportSetup &setup)
 {
+    using Outcome = HeaderColumn::Outcome;
+    QSet<int> taken(setup.fieldIds.begin() + 1, setup.fieldIds.end());
+    // The outcome of a column whose name matches field (0: none, -1: several).
+    const auto settle = [&taken](HeaderColumn &column, int field, Outcome free) {
+        column.fieldId = std::max(field, 0);
+        if (field == -1)
+            column.outcome = Outcome::Ambiguous;
+        else if (field == 0)
+            column.outcome = Outcome::NoMatch;
+        else if (column.position > MappingRows)
+            column.outcome = Outcome::BeyondMapping;
+        else if (taken.contains(field))
+            column.outcome = Outcome::FieldTaken;
+        else
+            column.outcome = free;
+        if (column.outcome == free)
+            taken.insert(field);
+    };
+
     QList<HeaderColumn> columns;
     for (qsizetype i = 0; i < names.size(); ++i) {
         HeaderColumn column;
@@ -63,30 +84,59 @@ QList<HeaderColumn> applyHeaderNames(const FieldTable &fields, const QStringList
         column.name = names.at(i);
         if (column.name.trimmed().isEmpty())
             continue;
-        const bool positionTaken = column.position <= MappingRows && setup.fieldIds[column.position] != 0;
-        const int match = positionTaken ? setup.fieldIds[column.position]
-                                        : matchHeaderName(fields, setup.tableId, column.name);
-        column.fieldId = std::max(match, 0);
-        if (positionTaken) // the operator's mapping stands, whatever the name
-            column.outcome = HeaderColumn::Outcome::AlreadyMapped;
-        else if (match == -1)
-            column.outcome = HeaderColumn::Outcome::Ambiguous;
-        else if (match == 0)
-            column.outcome = HeaderColumn::Outcome::NoMatch;
-        else if (column.position > MappingRows)
-            column.outcome = HeaderColumn::Outcome::BeyondMapping;
-        else if (setup.positionOf(match) != 0)
-            column.outcome = HeaderColumn::Outcome::FieldTaken;
-        else
-            column.outcome = HeaderColumn::Outcome::Mapped;
-        if (column.outcome == HeaderColumn::Outcome::Mapped)
-            setup.fieldIds[column.position] = match;
+        if (column.position <= MappingRows && setup.fieldIds[column.position] != 0) {
+            // the operator's mapping stands, whatever the name
+            column.fieldId = setup.fieldIds[column.position];
+            column.outcome = Outcome::AlreadyMapped;
+        } else {
+            settle(column, matchHeaderName(fields, setup.tableId, column.name), Outcome::Mapped);
+        }
         columns.append(column);
+    }
+
+    const QList<int> offered = fields.offeredFieldIndices(setup.tableId);
+    for (HeaderColumn &column : columns) {
+        if (column.outcome != Outcome::NoMatch)
+            continue;
+        const QList<int> guesses = guessedFieldIds(fields, offered, column.name);
+        if (guesses.isEmpty())
+            continue;
+        column.guessed = true;
+        settle(column, guesses.size() == 1 ? guesses.first() : -1, Outcome::Suggested);
     }
     return columns;
 }
 
-std::optional<QList<HeaderColumn>> applyHeaderLine(const FieldTable &fields, ImportSetup &setup, QString *error)
+void applyHeaderColumns(QList<HeaderColumn> &columns, ImportSetup &setup, HeaderMatching matching)
+{
+    using Outcome = HeaderColumn::Outcome;
+    for (HeaderColumn &column : columns) {
+        const bool applies = column.outcome == Outcome::Mapped
+                || (column.outcome == Outcome::Suggested && matching == HeaderMatching::Guesses);
+        if (!applies)
+            continue;
+        if (const int mapped = setup.fieldIds[column.position]) {
+            column.fieldId = mapped;
+            column.outcome = Outcome::AlreadyMapped;
+        } else if (setup.positionOf(column.fieldId) != 0) {
+            column.outcome = Outcome::FieldTaken;
+        } else {
+            setup.fieldIds[column.position] = column.fieldId;
+            column.outcome = Outcome::Mapped;
+        }
+    }
+}
+
+QList<HeaderColumn> applyHeaderNames(const FieldTable &fields, const QStringList &names, ImportSetup &setup,
+                                     HeaderMatching matching)
+{
+    QList<HeaderColumn> columns = matchHeaderNames(fields, names, setup);
+    applyHeaderColumns(columns, setup, matching);
+    return columns;
+}
+
+std::optional<QList<HeaderColumn>> applyHeaderLine(const FieldTable &fields, ImportSetup &setup, QString *error,
+                                                   HeaderMatching matching)
 {
     RecordReader reader(fields);
     setup.configureReader(reader);
@@ -111,7 +161,7 @@ std::optional<QList<HeaderColumn>> applyHeaderLine(const FieldTable &fields, Imp
             *error = QStringLiteral("the text file %1 cannot be read: %2").arg(setup.textFile, reader.errorString());
         return std::nullopt;
     }
-    return applyHeaderNames(fields, names, setup);
+    return applyHeaderNames(fields, names, setup, matching);
 }
 
 } // namespace vxr

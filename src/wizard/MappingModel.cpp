@@ -22,9 +22,13 @@ int MappingModel::columnCount(const QModelIndex &parent) const
 
 QVariant MappingModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid())
+    if (!index.isValid())
         return QVariant();
     const int position = index.row() + 1;
+    if (index.column() == SuggestionColumn)
+        return suggestionData(position, role);
+    if (role != Qt::DisplayRole)
+        return QVariant();
     switch (index.column()) {
     case PositionColumn:
         return QStringLiteral("Field %1").arg(position);
@@ -46,6 +50,8 @@ QVariant MappingModel::headerData(int section, Qt::Orientation orientation, int 
         return QStringLiteral("Field No.");
     case SampleColumn:
         return sampleHeading();
+    case SuggestionColumn:
+        return QStringLiteral("Suggested Field");
     default:
         return QStringLiteral("Field Name");
     }
@@ -64,14 +70,68 @@ void MappingModel::refreshSampleHeading()
 void MappingModel::setField(int position, int fieldId)
 {
     m_setup.fieldIds[position] = fieldId;
-    const QModelIndex changed = index(position - 1, FieldColumn);
-    emit dataChanged(changed, changed);
+    mappingChanged(position, position);
 }
 
 // The rows stay: a reset would give the columns their first widths again.
 void MappingModel::reload()
 {
-    emit dataChanged(index(0, FieldColumn), index(MappingRows - 1, FieldColumn));
+    mappingChanged(1, MappingRows);
+}
+
+// A field mapped or unmapped anywhere can hide or show a suggestion anywhere.
+void MappingModel::mappingChanged(int firstPosition, int lastPosition)
+{
+    emit dataChanged(index(firstPosition - 1, FieldColumn), index(lastPosition - 1, FieldColumn));
+    emit dataChanged(index(0, SuggestionColumn), index(MappingRows - 1, SuggestionColumn));
+    emit suggestionsChanged();
+}
+
+void MappingModel::setSuggestions(const QList<HeaderColumn> &columns)
+{
+    m_suggestions.clear();
+    for (const HeaderColumn &column : columns) {
+        if (column.outcome == HeaderColumn::Outcome::Suggested)
+            m_suggestions.append(column);
+    }
+    mappingChanged(1, MappingRows);
+}
+
+const HeaderColumn *MappingModel::suggestionAt(int position) const
+{
+    for (const HeaderColumn &column : m_suggestions) {
+        if (column.position == position)
+            return m_setup.fieldIds[position] == 0 && m_setup.positionOf(column.fieldId) == 0 ? &column : nullptr;
+    }
+    return nullptr;
+}
+
+QVariant MappingModel::suggestionData(int position, int role) const
+{
+    const HeaderColumn *column = suggestionAt(position);
+    if (!column)
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return m_fields.byId(column->fieldId).DisplayName;
+    if (role == Qt::ToolTipRole)
+        return QStringLiteral("The column name \"%1\" suggests %2: Accept Suggestions maps it")
+            .arg(column->name, m_fields.byId(column->fieldId).DisplayName);
+    return QVariant();
+}
+
+int MappingModel::suggestionCount() const
+{
+    int count = 0;
+    for (const HeaderColumn &column : m_suggestions)
+        count += suggestionAt(column.position) ? 1 : 0;
+    return count;
+}
+
+void MappingModel::acceptSuggestions()
+{
+    applyHeaderColumns(m_suggestions, m_setup, HeaderMatching::Guesses);
+    m_suggestions.clear();
+    mappingChanged(1, MappingRows);
 }
 
 void MappingModel::setSamples(const QStringList &texts)

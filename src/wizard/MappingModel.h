@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/HeaderLine.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 
@@ -11,13 +13,14 @@ struct ImportSetup;
 // The set-up's mapping as the grid of the mapping panel shows it: a row for
 // each text position (1 to 52), with the position, the text the file's
 // first line has there (its column name when the first line holds names),
-// and the name of the field mapped to it. The mapping itself is the
-// set-up's; the texts are only shown.
+// the name of the field mapped to it, and the field its column name
+// suggests while that position and field are free. The mapping itself is
+// the set-up's; the texts and suggestions are only shown until accepted.
 class MappingModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { PositionColumn, SampleColumn, FieldColumn, ColumnCount };
+    enum Column { PositionColumn, SampleColumn, FieldColumn, SuggestionColumn, ColumnCount };
 
     MappingModel(ImportSetup &setup, const FieldTable &fields, QObject *parent = nullptr);
 
@@ -37,10 +40,26 @@ public:
     // The sample heading follows the set-up's "first line holds names".
     void refreshSampleHeading();
 
+    // The header line's columns; those Suggested are shown until accepted,
+    // or until their position or field is mapped otherwise.
+    void setSuggestions(const QList<HeaderColumn> &columns);
+    int suggestionCount() const;
+    // Maps every suggestion still shown.
+    void acceptSuggestions();
+
+signals:
+    void suggestionsChanged();
+
 private:
+    // The suggestion shown at a position; nullptr when none is.
+    const HeaderColumn *suggestionAt(int position) const;
+    QVariant suggestionData(int position, int role) const;
+    void mappingChanged(int firstPosition, int lastPosition);
+
     ImportSetup &m_setup;
     const FieldTable &m_fields;
     QStringList m_samples;
+    QList<HeaderColumn> m_suggestions;
 };
 
 } // namespace vxr

@@ -4,6 +4,7 @@
 #include "UserPrompts.h"
 
 #include "catalogue/FieldTable.h"
+#include "import/FieldSearch.h"
 #include "import/HeaderLine.h"
 #include "import/ImportSetup.h"
 #include "import/PanelChoices.h"
@@ -16,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -65,6 +67,10 @@ MappingPage::MappingPage(ImportSetup &setup, const FieldTable &fields, UserPromp
                               static_cast<QWidget *>(m_filter)})
         keyboard->installEventFilter(this);
     connect(m_model, &MappingModel::dataChanged, this, &MappingPage::markAssignedFields);
+    connect(m_model, &MappingModel::suggestionsChanged, this, &MappingPage::showSuggestionCount);
+    connect(m_acceptSuggestions, &QPushButton::clicked, this, &MappingPage::acceptSuggestions);
+    m_searchNote->hide();
+    showSuggestionCount();
     connect(m_fieldList, &QListWidget::itemDoubleClicked, this, &MappingPage::assignSelectedField);
     connect(m_grid, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         selectPosition(index.row() + 1);
@@ -97,14 +103,23 @@ QLayout *MappingPage::buildLists()
     m_filter = named(new QLineEdit(this), "txtFieldFilter");
     m_filter->setPlaceholderText(QStringLiteral("Type to find a field"));
     m_filter->setClearButtonEnabled(true);
+    m_searchNote = makeLabel(this, "lblFieldSearch",
+                             QStringLiteral("Several fields match: choose one with the arrow keys."), true);
     m_fieldList = named(new QListWidget(this), "lstFields");
+    m_suggestionNote = makeLabel(this, "lblSuggestions", QString());
+    m_acceptSuggestions = named(new QPushButton(QStringLiteral("Accept Suggestions"), this), "cmdAcceptSuggestions");
 
+    auto *suggestions = new QHBoxLayout;
+    suggestions->addWidget(m_suggestionNote, 1);
+    suggestions->addWidget(m_acceptSuggestions);
     auto *left = new QVBoxLayout;
     left->addWidget(makeLabel(this, "lblTitle1", QStringLiteral("Text File Mapping:")));
     left->addWidget(m_grid, 1);
+    left->addLayout(suggestions);
     auto *right = new QVBoxLayout;
     right->addWidget(makeLabel(this, "lblTitle2", QStringLiteral("Database Fields:")));
     right->addWidget(m_filter);
+    right->addWidget(m_searchNote);
     right->addWidget(m_fieldList, 1);
     auto *lists = new QHBoxLayout;
     lists->addLayout(left, 3);
@@ -123,6 +138,8 @@ void MappingPage::showSetup()
 
 void MappingPage::enter()
 {
+    if (m_setup.textFile != m_suggestedFrom)
+        m_model->setSuggestions({});
     selectPosition(1);
     fillSamples();
 }
@@ -137,7 +154,7 @@ void MappingPage::showTableFields()
     }
     if (m_fieldList->count() > 0)
         m_fieldList->setCurrentRow(0);
-    m_model->reload();
+    m_model->setSuggestions({}); // they were for the table before
     m_grid->setCurrentIndex(m_model->index(0, MappingModel::PositionColumn));
     fitColumns();
 }
@@ -223,6 +240,23 @@ void MappingPage::assignSelectedField()
     m_grid->setCurrentIndex(m_model->index(std::min(position + 1, MappingRows) - 1, MappingModel::FieldColumn));
 }
 
+void MappingPage::acceptSuggestions()
+{
+    m_model->acceptSuggestions();
+}
+
+// The suggestion column and the button that accepts it show while there is
+// a suggestion to accept.
+void MappingPage::showSuggestionCount()
+{
+    const int count = m_model->suggestionCount();
+    m_grid->setColumnHidden(MappingModel::SuggestionColumn, count == 0);
+    m_suggestionNote->setText(count == 1 ? QStringLiteral("The column names suggest 1 more field.")
+                                         : QStringLiteral("The column names suggest %1 more fields.").arg(count));
+    m_suggestionNote->setVisible(count > 0);
+    m_acceptSuggestions->setVisible(count > 0);
+}
+
 void MappingPage::unmapCurrent()
 {
     const int position = currentPosition();
@@ -233,6 +267,8 @@ void MappingPage::unmapCurrent()
 void MappingPage::onFirstLineToggled(bool names)
 {
     m_setup.firstLineHeader = names;
+    if (!names)
+        m_model->setSuggestions({});
     m_model->refreshSampleHeading();
     fillSamples();
 }
@@ -248,10 +284,13 @@ void MappingPage::mapFromHeader(bool tell)
             m_prompts.message(MessageKind::Critical, sentence(error));
         return;
     }
-    m_model->reload();
+    m_suggestedFrom = m_setup.textFile;
+    m_model->setSuggestions(*columns);
     QStringList unmatched;
+    using Outcome = HeaderColumn::Outcome;
     for (const HeaderColumn &column : *columns) {
-        if (column.outcome != HeaderColumn::Outcome::Mapped && column.outcome != HeaderColumn::Outcome::AlreadyMapped)
+        if (column.outcome != Outcome::Mapped && column.outcome != Outcome::AlreadyMapped
+            && column.outcome != Outcome::Suggested)
             unmatched << QStringLiteral("%1 \"%2\"").arg(column.position).arg(column.name);
     }
     if (tell && !unmatched.isEmpty()) {
@@ -263,22 +302,23 @@ void MappingPage::mapFromHeader(bool tell)
     }
 }
 
-// Shows only the fields whose name holds the filter text; the selection moves
-// to the first of them when the selected one is hidden.
+// Shows only the fields the filter text finds, and selects the one it picks;
+// none when it picks none, so that Enter maps nothing the operator did not
+// choose. An empty box shows every field and keeps the selection.
 void MappingPage::filterFields(const QString &text)
 {
-    const QString wanted = text.trimmed();
-    QListWidgetItem *firstShown = nullptr;
+    const FieldSearch search = searchFields(m_fields, m_setup.tableId, text);
+    QListWidgetItem *picked = nullptr;
     for (int i = 0; i < m_fieldList->count(); ++i) {
         QListWidgetItem *item = m_fieldList->item(i);
-        const bool shown = wanted.isEmpty() || item->text().contains(wanted, Qt::CaseInsensitive);
-        item->setHidden(!shown);
-        if (shown && !firstShown)
-            firstShown = item;
+        const int fieldId = item->data(Qt::UserRole).toInt();
+        item->setHidden(!search.found.contains(fieldId));
+        if (fieldId == search.picked)
+            picked = item;
     }
-    QListWidgetItem *current = m_fieldList->currentItem();
-    if (!current || current->isHidden())
-        m_fieldList->setCurrentItem(firstShown);
+    m_searchNote->setVisible(search.picked == 0 && search.found.size() > 1 && !text.trimmed().isEmpty());
+    if (!text.trimmed().isEmpty())
+        m_fieldList->setCurrentItem(picked);
 }
 
 // Moves the list's selection to the next (step 1) or previous (-1) shown field.

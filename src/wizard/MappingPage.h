@@ -3,7 +3,9 @@
 #include "WizardPage.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 class QListWidget;
 class QTableView;
 
@@ -21,6 +23,10 @@ class UserPrompts;
 // list. The keyboard maps too: Enter or Space in the list, the filter box or
 // the grid assigns the selected field, Delete (or Backspace) in the grid
 // removes it, and the arrow keys in the filter box move along the list.
+// Typing in the filter box selects the field the text picks (see
+// FieldSearch.h), or none when several fit equally well. Column names of the
+// first line that only suggest a field (see HeaderGuess.h) are shown beside
+// the grid until the operator accepts them.
 class MappingPage : public WizardPage
 {
     Q_OBJECT
@@ -37,14 +43,17 @@ public:
     int currentPosition() const;
     void selectPosition(int position);
     // Maps the positions left unmapped whose column name in the text file's
-    // first line matches a field; with tell, names that map nothing are
-    // listed to the operator.
+    // first line is a field's own name, and shows the fields the other
+    // names suggest; with tell, names that do neither are listed to the
+    // operator.
     void mapFromHeader(bool tell);
 
 public slots:
     // Maps the field selected in the list to the current position, unless
     // it is mapped already, and moves on to the next position.
     void assignSelectedField();
+    // Maps the suggested fields still free to their positions.
+    void acceptSuggestions();
 
 private:
     QLayout *buildLists();
@@ -52,6 +61,7 @@ private:
     void fillSamples();
     void markAssignedFields();
     void unmapCurrent();
+    void showSuggestionCount();
     void onFirstLineToggled(bool names);
     void filterFields(const QString &text);
     void stepFieldList(int step);
@@ -65,6 +75,10 @@ private:
     QLineEdit *m_filter;
     QListWidget *m_fieldList;
     QCheckBox *m_firstLine;
+    QLabel *m_searchNote;
+    QLabel *m_suggestionNote;
+    QPushButton *m_acceptSuggestions;
+    QString m_suggestedFrom; // the text file whose first line made the suggestions
 };
 
 } // namespace vxr

@@ -127,7 +127,7 @@ TEST(HeaderLine, MatchesNamesHoweverTheyAreWrittenAndNeverGuesses)
     const QList<HeaderColumn> columns = applyHeaderNames(fields, names, setup);
     using Outcome = HeaderColumn::Outcome;
     const QList<std::pair<int, Outcome>> expected = {
-        {1, Outcome::Mapped}, {2, Outcome::NoMatch}, {3, Outcome::AlreadyMapped},
+        {1, Outcome::Mapped}, {2, Outcome::FieldTaken}, {3, Outcome::AlreadyMapped}, // "Descr": Description
         {4, Outcome::FieldTaken}, {6, Outcome::FieldTaken},
     };
     ASSERT_EQ(columns.size(), expected.size());
@@ -156,7 +156,9 @@ TEST_F(ImportSetupTest, ReadsTheHeaderLineAsTheImportSplitsIt)
     ASSERT_TRUE(columns) << error.toStdString();
     EXPECT_EQ(setup.fieldIds[1], 201);
     EXPECT_EQ(testCatalogue().byId(setup.fieldIds[2]).ColumnName, QStringLiteral("EmailAddress"));
-    EXPECT_EQ(columns->at(2).outcome, HeaderColumn::Outcome::NoMatch); // "Balance" is "Account Balance"
+    // "Balance" only suggests "Account Balance"
+    EXPECT_EQ(columns->at(2).outcome, HeaderColumn::Outcome::Suggested);
+    EXPECT_EQ(setup.fieldIds[3], 0);
     // The lines after it, split the same way, as the wizard shows them.
     const auto lines = setup.readLines(testCatalogue(), 1, 5, &error);
     ASSERT_TRUE(lines) << error.toStdString();

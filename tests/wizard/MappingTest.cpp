@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
@@ -80,6 +81,7 @@ TEST_F(Mapping, ChoosingATableDiscardsTheMappingAndListsItsFields)
 {
     assign(QStringLiteral("Cost"));
     assign(QStringLiteral("Price"));
+    prompts.answerYes = true; // to leaving the mapping
     control<QComboBox>("cmbTable")->setCurrentIndex(1); // Customers
     EXPECT_FALSE(setup().hasMapping());
     expectGridShowsSetUp();
@@ -154,7 +156,7 @@ TEST_F(Mapping, TheSampleColumnShowsTheFirstLineOrItsColumnNames)
     EXPECT_EQ(samples(), (QStringList{QStringLiteral("Code"), QStringLiteral("Name"), QStringLiteral("Price"), QString()}));
     // The sample stands beside the position.
     EXPECT_EQ(headings(), (QStringList{QStringLiteral("Field No."), QStringLiteral("Sample Value"),
-                                       QStringLiteral("Field Name")}));
+                                       QStringLiteral("Field Name"), QStringLiteral("Suggested Field")}));
 
     click("cmdNext");
     click("chkSkipFirstLine");
@@ -172,6 +174,62 @@ TEST_F(Mapping, TheSampleColumnShowsTheFirstLineOrItsColumnNames)
     click("cmdNext");
     EXPECT_EQ(samples().value(0), QStringLiteral("Code"));
     EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+// Enter in the search box maps the field the text picks, and nothing when
+// several fit equally well, such as the fields starting "Buydown".
+TEST_F(Mapping, EnterInTheSearchBoxMapsOnlyAFieldTheTextPicks)
+{
+    connectWithFile("A1\r\n");
+    window->show();
+    goToPanel(2);
+    auto *filter = control<QLineEdit>("txtFieldFilter");
+    const struct { const char *text; int fieldId; bool severalMatch; } rows[] = {
+        {"price", 127, false}, {"quantity", 134, false}, {"buydown", 0, true},
+        {"pric", 0, true},     {"vendor", 142, false},   {"nothing like it", 0, false},
+    };
+    int position = 1;
+    for (const auto &row : rows) {
+        filter->clear();
+        selectPosition(position);
+        QTest::keyClicks(filter, QString::fromLatin1(row.text));
+        QTest::keyClick(filter, Qt::Key_Return);
+        EXPECT_EQ(setup().fieldIds[position], row.fieldId) << row.text;
+        EXPECT_EQ(control("lblFieldSearch")->isVisible(), row.severalMatch) << row.text;
+        position += row.fieldId ? 1 : 0;
+    }
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+// Column names that only suggest a field wait beside the grid for the
+// operator: one mapped meanwhile by hand drops its suggestion, and Accept
+// maps the rest.
+TEST_F(Mapping, SuggestionsFromColumnNamesWaitToBeAccepted)
+{
+    connectWithFile("Item No.,Description,Retail Price,On Hand,Mystery\r\nA1,Mug,7.95,3,x\r\n");
+    window->show();
+    goToPanel(2);
+    click("chkFirstLine");
+    EXPECT_TRUE(prompts.takeOne(MessageKind::Exclamation).endsWith(QStringLiteral("5 \"Mystery\"")));
+    const auto suggested = [this] { return QStringList{shown(1, 3), shown(2, 3), shown(3, 3), shown(4, 3)}; };
+    EXPECT_EQ(suggested(), (QStringList{QStringLiteral("Item Lookup Code"), QString(), QStringLiteral("Price"),
+                                        QStringLiteral("Quantity")}));
+    EXPECT_EQ((std::array{setup().fieldIds[1], setup().fieldIds[2], setup().fieldIds[3]}), (std::array{0, 114, 0}));
+    EXPECT_FALSE(grid()->isColumnHidden(3));
+    EXPECT_EQ(control<QLabel>("lblSuggestions")->text(), QStringLiteral("The column names suggest 3 more fields."));
+
+    selectPosition(3);
+    assign(QStringLiteral("Cost"));
+    selectPosition(6);
+    assign(QStringLiteral("Quantity"));
+    EXPECT_EQ(suggested(), (QStringList{QStringLiteral("Item Lookup Code"), QString(), QString(), QString()}));
+    click("cmdAcceptSuggestions");
+    const int expected[] = {116, 114, 112, 0, 0, 134};
+    for (int position = 1; position <= 6; ++position)
+        EXPECT_EQ(setup().fieldIds[position], expected[position - 1]) << position;
+    EXPECT_TRUE(grid()->isColumnHidden(3));
+    EXPECT_FALSE(control("cmdAcceptSuggestions")->isVisible());
+    expectGridShowsSetUp();
 }
 
 class Preview : public WizardTest

@@ -246,8 +246,9 @@ QString usageText()
         "  --connect STRING             connection string (Provider=SQLite;Data Source=...; Provider=SQLOLEDB.1;...; Provider=MSDASQL;...)\n"
         "  --file PATH                  the delimited text file\n"
         "  --table NAME|ID              destination table, by its list caption (\"Inventory\", \"Customers\", ...) or its table id\n"
-        "  --delimiter NAME|CHAR        ")
-        + delimiterNames() + QStringLiteral(", or the character\n"
+        "  --delimiter NAME|CHAR|auto   ")
+        + delimiterNames() + QStringLiteral(", or the character; auto takes the one that splits\n"
+        "                               the file's first lines into steady columns (default: comma)\n"
         "  --quotes | --no-quotes       treat quotation marks as text field delimiters (default: on)\n"
         "  --duplicates error|update    duplicate keys are errors (default) or update the existing row\n"
         "  --skip-first-line | --no-skip-first-line\n"
@@ -270,7 +271,8 @@ QString usageText()
         "  --batch N                    commit every N lines (default 1000, and at least every second)\n"
         "  --dry-run                    a test run: everything is checked in one transaction that is rolled back\n"
         "  --all-or-nothing             one transaction, committed only when no line fails\n"
-        "  --reject PATH                where the lines not stored go (default NAME.rejected.EXT beside the file)\n"
+        "  --reject PATH                where the lines not stored go (default NAME.rejected.EXT beside the file;\n"
+        "                               a test run's NAME.test-rejected.EXT)\n"
         "\n"
         "Options given on the command line override the settings file. A relative FileName in a\n"
         "settings file is taken relative to the settings file's folder.\n"

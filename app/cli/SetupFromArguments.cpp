@@ -56,9 +56,12 @@ QString applyOptions(const CliArguments &arguments, ImportSetup &setup)
             return QStringLiteral("--table: ") + notATableMessage(arguments.table);
         setup.tableId = table->tableId;
     }
-    if (!arguments.delimiter.isEmpty()) {
+    if (arguments.delimiter.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0) {
+        setup.delimiterAuto = true;
+    } else if (!arguments.delimiter.isEmpty()) {
         QString error;
         setup.delimiterCode = delimiterCodeOf(arguments.delimiter, &error);
+        setup.delimiterAuto = false;
         if (!error.isEmpty())
             return error;
     }
@@ -125,6 +128,7 @@ SetupResult resolveSetup(const CliArguments &arguments, const FieldTable &fields
     if (!error.isEmpty())
         return result;
 
+    setup.takeSniffedDelimiter(fields);
     // The header's names fill the positions the file and --map left free.
     if (setup.firstLineHeader && setup.tableId != 0 && QFileInfo(setup.textFile).isFile()) {
         const auto columns = applyHeaderLine(fields, setup, &error);
@@ -188,6 +192,9 @@ std::optional<ImportSetup> commandSetup(const CliArguments &arguments, const Fie
         return std::nullopt;
     }
     printOut(headerReport(resolved, fields));
+    if (const auto offer = resolved.setup.delimiterOffer(fields))
+        printErr(QStringLiteral("vxrimp: warning: %1: give --delimiter %2, or --delimiter auto\n")
+                     .arg(offer->text(resolved.setup.delimiterCode), delimiterName(offer->code)));
     return resolved.setup;
 }
 

@@ -6,6 +6,7 @@
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"
 #include "database/ConnectionString.h"
+#include "text/DelimiterSniffer.h"
 #include "text/NumericText.h"
 #include "text/RecordReader.h"
 
@@ -42,10 +43,24 @@ QString storeFile(const QString &connectionString)
     return connectionStringValue(parts, QStringLiteral("Data Source"));
 }
 
-QString delimiterShown(int code)
+// The text file's first lines in a sniffer; nothing when they cannot be read.
+std::optional<DelimiterSniffer> sniffDelimiter(const ImportSetup &setup, const FieldTable &fields)
 {
-    const int index = delimiterIndex(code);
-    return index >= 0 ? delimiterChoices().at(index).caption : QStringLiteral("'%1'").arg(QChar(code));
+    if (setup.textFile.isEmpty() || !QFileInfo(setup.textFile).isFile())
+        return std::nullopt;
+    RecordReader reader(fields);
+    setup.configureReader(reader);
+    const auto close = qScopeGuard([&reader] { reader.CloseTextFile(); });
+    if (!reader.OpenTextFile(setup.textFile))
+        return std::nullopt;
+    DelimiterSniffer sniffer(setup.quotesAsDelimiters);
+    for (int line = 0; line < DelimiterSniffer::SampleLines && !reader.AtEndOfFile(); ++line) {
+        reader.ReadNextRecord();
+        if (reader.hasReadError())
+            return std::nullopt;
+        sniffer.addLine(reader.currentText());
+    }
+    return sniffer;
 }
 
 } // namespace
@@ -77,12 +92,12 @@ QString ImportSetup::previewProblem(const FieldTable &fields) const
     if (!QFileInfo(textFile).isFile())
         return QStringLiteral("the text file %1 does not exist").arg(QDir::toNativeSeparators(textFile));
     if (const QString why = delimiterProblem(delimiterCode); !why.isEmpty())
-        return QStringLiteral("the delimiter %1: %2").arg(delimiterShown(delimiterCode), why);
+        return QStringLiteral("the delimiter %1: %2").arg(delimiterCaption(delimiterCode), why);
     // Lines are split after decoding; an ASCII delimiter must be the same
     // single byte in the file's encoding to mean what the operator chose.
     if (delimiterCode < 128 && !encoding.keepsAscii(char16_t(delimiterCode)))
         return QStringLiteral("the delimiter %1 is not a single ASCII byte in the encoding %2")
-            .arg(delimiterShown(delimiterCode), encoding.name());
+            .arg(delimiterCaption(delimiterCode), encoding.name());
 
     const QList<int> offered = fields.offeredFieldIndices(tableId);
     for (int position = 1; position <= MappingRows; ++position) {
@@ -187,6 +202,32 @@ std::optional<QList<QStringList>> ImportSetup::readLines(const FieldTable &field
         lines << texts;
     }
     return lines;
+}
+
+std::optional<DelimiterOffer> ImportSetup::delimiterOffer(const FieldTable &fields) const
+{
+    const std::optional<DelimiterSniffer> sniffer = sniffDelimiter(*this, fields);
+    const int code = sniffer ? sniffer->betterThan(delimiterCode) : 0;
+    if (code == 0)
+        return std::nullopt;
+    return DelimiterOffer{code, sniffer->steadyColumns(code), sniffer->steadyColumns(delimiterCode)};
+}
+
+void ImportSetup::takeSniffedDelimiter(const FieldTable &fields)
+{
+    if (!delimiterAuto)
+        return;
+    const std::optional<DelimiterSniffer> sniffer = sniffDelimiter(*this, fields);
+    if (const int code = sniffer ? sniffer->best() : 0; code != 0)
+        delimiterCode = code;
+}
+
+QString DelimiterOffer::text(int current) const
+{
+    const QString chosen = currentColumns <= 1 ? QStringLiteral("no steady columns")
+                                               : QStringLiteral("only %1 columns").arg(currentColumns);
+    return QStringLiteral("the first lines of the text file split into %1 columns at %2, but into %3 at %4")
+        .arg(QString::number(columns), delimiterCaption(code), chosen, delimiterCaption(current));
 }
 
 QString localeProblem(const QString &localeName)

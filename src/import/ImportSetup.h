@@ -19,6 +19,19 @@ struct RegionalSettings;
 // Text-file positions a set-up can map: the 52 rows of the mapping grid.
 constexpr int MappingRows = 52;
 
+// A delimiter that splits the text file's first lines into more steady
+// columns than the chosen one does.
+struct DelimiterOffer
+{
+    int code = 0;
+    int columns = 0;        // the lines' columns at code
+    int currentColumns = 1; // at the chosen delimiter; 1: one column, or none steady
+    // "the first lines of the text file split into 5 columns at Semi-Colon
+    // (;), but into no steady columns at Comma (,)"; current is the chosen
+    // delimiter.
+    QString text(int current) const;
+};
+
 // Everything that decides one import, whichever front end filled it in: the
 // wizard from its panels, vxrimp from its options, either from a settings
 // file (see SetupFile.h). It checks itself before a run and hands the reader,
@@ -28,6 +41,9 @@ struct ImportSetup
     int tableId = 0;                 // destination table id; 0 = none chosen
     QString textFile;                // the delimited text file
     int delimiterCode = 44;          // character code of the field delimiter
+    // The delimiter is the one the text file's first lines suggest, and
+    // delimiterCode when they suggest none (see takeSniffedDelimiter).
+    bool delimiterAuto = false;
     bool quotesAsDelimiters = true;
     bool duplicatesAsErrors = true;
     bool skipFirstLine = false;
@@ -76,6 +92,14 @@ struct ImportSetup
     // why in *error, when the file cannot be opened or read.
     std::optional<QList<QStringList>> readLines(const FieldTable &fields, int skip, int count,
                                                 QString *error = nullptr) const;
+
+    // What the text file's first lines say about the delimiter: a better one
+    // than delimiterCode, when there is one (nothing when the file cannot be
+    // read).
+    std::optional<DelimiterOffer> delimiterOffer(const FieldTable &fields) const;
+    // With delimiterAuto, takes the delimiter the first lines suggest as
+    // delimiterCode; keeps delimiterCode when they suggest none.
+    void takeSniffedDelimiter(const FieldTable &fields);
 };
 
 // Why a locale name cannot be used; empty when it can (an empty name is the

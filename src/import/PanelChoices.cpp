@@ -20,8 +20,21 @@ const QList<DelimiterChoice> &delimiterChoices()
         {QStringLiteral("Amperstand (&)"), 38, QStringLiteral("ampersand")},
         {QStringLiteral("TAB"), 9, QStringLiteral("tab")},
         {QStringLiteral("Space ( )"), 32, QStringLiteral("space")},
+        {QStringLiteral("Pipe (|)"), 124, QStringLiteral("pipe")},
     };
     return choices;
+}
+
+QString delimiterName(int code)
+{
+    const int index = delimiterIndex(code);
+    return index >= 0 ? delimiterChoices().at(index).name : QString(QChar(code));
+}
+
+QString delimiterCaption(int code)
+{
+    const int index = delimiterIndex(code);
+    return index >= 0 ? delimiterChoices().at(index).caption : QStringLiteral("'%1'").arg(QChar(code));
 }
 
 int delimiterIndex(int code)
@@ -51,7 +64,7 @@ int delimiterCodeOf(const QString &text, QString *error)
             return choice.code;
     }
     if (text.size() != 1) {
-        *error = QStringLiteral("--delimiter takes %1 or a single character, not '%2'").arg(delimiterNames(), text);
+        *error = QStringLiteral("--delimiter takes %1, auto or a single character, not '%2'").arg(delimiterNames(), text);
         return 0;
     }
     const int code = text.at(0).unicode();

@@ -18,8 +18,16 @@ struct DelimiterChoice
     QString name;
 };
 
-// The delimiter list in list order: "Comma (,)" 44 "comma" ... "Space ( )" 32 "space".
+// The delimiter list in list order: "Comma (,)" 44 "comma" ... "Space ( )" 32
+// "space", "Pipe (|)" 124 "pipe". Settings files hold a delimiter as its index
+// in this list: new entries go at its end.
 const QList<DelimiterChoice> &delimiterChoices();
+
+// The name --delimiter takes for it: its list name, or the character.
+QString delimiterName(int code);
+
+// The delimiter as the lists show it: its caption, or the character in quotes.
+QString delimiterCaption(int code);
 
 // The index of a delimiter code in the delimiter list; -1 when it has none.
 int delimiterIndex(int code);

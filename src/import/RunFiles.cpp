@@ -73,18 +73,38 @@ QString RunFiles::clash() const
     return QString();
 }
 
+QString defaultRunFilePath(const ImportRequest &request, RunFileKind kind)
+{
+    const QFileInfo text(request.textFilePath);
+    const QString prefix = request.mode == RunMode::TestRun ? QStringLiteral("test-") : QString();
+    QString name = text.completeBaseName() + QLatin1Char('.') + prefix;
+    if (kind == RunFileKind::Problems)
+        name += QStringLiteral("problems.csv");
+    else
+        name += QStringLiteral("rejected") + (text.suffix().isEmpty() ? QString() : QLatin1Char('.') + text.suffix());
+    // The folder the reject file goes into: the text file's, or the log's.
+    const QString folder = QFileInfo(defaultRejectPath(request.textFilePath, request.logPath)).absolutePath();
+    return QDir(folder).filePath(name);
+}
+
 QString rejectPathOf(const ImportRequest &request)
 {
-    return request.rejectPath.isEmpty() ? defaultRejectPath(request.textFilePath, request.logPath)
+    return request.rejectPath.isEmpty() ? defaultRunFilePath(request, RunFileKind::Rejected)
                                         : QFileInfo(request.rejectPath).absoluteFilePath();
 }
 
 QString runFilesProblem(const ImportRequest &request, const QString &storeFile)
 {
-    // The log keeps the history of every run: a run of the text file that
-    // writes its reject file by default would replace it.
-    const QString defaultReject = defaultRejectPath(request.textFilePath, request.logPath);
-    for (const QString &name : {defaultReject, partialPathOf(defaultReject)}) {
+    // The log keeps the history of every run: a run or test run of the text
+    // file that writes its reject file by default would replace it.
+    QStringList defaultRejects;
+    for (const RunMode mode : {RunMode::Batches, RunMode::TestRun}) {
+        ImportRequest run = request;
+        run.mode = mode;
+        const QString reject = defaultRunFilePath(run, RunFileKind::Rejected);
+        defaultRejects << reject << partialPathOf(reject);
+    }
+    for (const QString &name : std::as_const(defaultRejects)) {
         if (sameFile(request.logPath, name))
             return QStringLiteral("the log %1 bears the name of the reject file of the text file %2, which "
                                   "each run of that file replaces: choose another log file")

@@ -34,8 +34,19 @@ private:
     QList<Entry> m_files;
 };
 
-// The reject file of a run: the one the request names, else NAME.rejected.EXT
-// beside the text file (or beside the log).
+// The files a run writes beside its text file unless told where.
+enum class RunFileKind {
+    Rejected, // NAME.rejected.EXT: the lines not stored
+    Problems, // NAME.problems.csv: the report of what went wrong or was changed, line by line
+};
+
+// Where a run of the request's mode writes a file of that kind by default:
+// beside the text file (or beside the log when that folder cannot be
+// written). A test run's files are NAME.test-rejected.EXT and
+// NAME.test-problems.csv, so that it never replaces a real run's.
+QString defaultRunFilePath(const ImportRequest &request, RunFileKind kind);
+
+// The reject file of a run: the one the request names, else the default.
 QString rejectPathOf(const ImportRequest &request);
 
 // What keeps the run from writing its files safely, in words that name the

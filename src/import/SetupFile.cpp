@@ -28,6 +28,10 @@ const QString QuoteDelimiter = QStringLiteral("QuoteDelimiter");
 const QString Duplicate = QStringLiteral("Duplicate");
 const QString FirstLineHeader = QStringLiteral("FirstLineHeader");
 const QString FieldDelimiter = QStringLiteral("FieldDelimiter");
+// A delimiter the list does not hold, or "auto"; FieldDelimiter keeps an
+// entry of the list beside it (the one auto falls back on), so that files
+// without this key read as they always did.
+const QString FieldDelimiterChar = QStringLiteral("FieldDelimiterChar");
 const QString TableName = QStringLiteral("TableName");
 const QString FileName = QStringLiteral("FileName");
 const QString ConnectionString = QStringLiteral("ConnectionString");
@@ -152,6 +156,25 @@ void readMapping(KeyReader &keys, const FieldTable &fields, ImportSetup &setup)
     }
 }
 
+const QString AutoDelimiter = QStringLiteral("auto");
+
+void readOtherDelimiter(KeyReader &keys, ImportSetup &setup)
+{
+    setup.delimiterAuto = false;
+    const QString text = keys.value(Keys::FieldDelimiterChar).value_or(QString());
+    if (text.isEmpty())
+        return;
+    if (text.compare(AutoDelimiter, Qt::CaseInsensitive) == 0) {
+        setup.delimiterAuto = true;
+        return;
+    }
+    QString why;
+    if (const int code = delimiterCodeOf(text, &why); code != 0)
+        setup.delimiterCode = code;
+    else
+        keys.refuse(Keys::FieldDelimiterChar, text, QStringLiteral("write auto or the delimiter character"));
+}
+
 void readEncodingAndLocale(KeyReader &keys, ImportSetup &setup)
 {
     if (const std::optional<QString> name = keys.value(Keys::Encoding)) {
@@ -218,6 +241,7 @@ bool readSetupFile(const QString &path, const FieldTable &fields, ImportSetup *s
     read.delimiterCode =
         delimiterChoices().at(keys.index(Keys::FieldDelimiter, delimiterChoices().size(), QStringLiteral("delimiter")))
             .code;
+    readOtherDelimiter(keys, read);
     const auto tables = offeredTables();
     read.tableId = tables.at(keys.index(Keys::TableName, tables.size(), QStringLiteral("destination table")))->tableId;
 
@@ -256,11 +280,14 @@ bool writeSetupFile(const QString &path, const ImportSetup &setup, const FieldTa
             *error = message;
         return false;
     };
-    const int delimiter = delimiterIndex(setup.delimiterCode);
-    if (delimiter < 0)
-        return fail(QStringLiteral("the delimiter '%1' has no entry in the delimiter list, so a settings file "
-                                   "cannot hold it")
-                        .arg(QChar(setup.delimiterCode)));
+    if (!delimiterProblem(setup.delimiterCode).isEmpty())
+        return fail(QStringLiteral("the delimiter %1 cannot separate fields").arg(delimiterCaption(setup.delimiterCode)));
+    // A character without an entry goes into FieldDelimiterChar, beside the
+    // list's first entry.
+    const int listed = delimiterIndex(setup.delimiterCode);
+    const QString otherDelimiter = setup.delimiterAuto ? AutoDelimiter
+        : listed < 0                                   ? QString(QChar(setup.delimiterCode))
+                                                       : QString();
     const int table = offeredTableIndex(setup.tableId);
     if (table < 0)
         return fail(QStringLiteral("a settings file needs a destination table"));
@@ -270,7 +297,8 @@ bool writeSetupFile(const QString &path, const ImportSetup &setup, const FieldTa
         {SettingsSection, Keys::QuoteDelimiter, yesNo(setup.quotesAsDelimiters)},
         {SettingsSection, Keys::Duplicate, yesNo(setup.duplicatesAsErrors)},
         {SettingsSection, Keys::FirstLineHeader, yesNo(setup.firstLineHeader)},
-        {SettingsSection, Keys::FieldDelimiter, QString::number(delimiter)},
+        {SettingsSection, Keys::FieldDelimiter, QString::number(qMax(listed, 0))},
+        {SettingsSection, Keys::FieldDelimiterChar, otherDelimiter},
         {SettingsSection, Keys::TableName, QString::number(table)},
         {SettingsSection, Keys::FileName, storedFileName(path, setup.textFile)},
         // Settings files are copied around; the password stays out of them.
@@ -291,6 +319,19 @@ bool writeSetupFile(const QString &path, const ImportSetup &setup, const FieldTa
     }
     // One read and one replacement of the file for all the keys.
     return ProfileFile::writeStrings(path, entries, error);
+}
+
+bool sameSettings(const ImportSetup &a, const ImportSetup &b)
+{
+    const auto file = [](const QString &path) {
+        return path.isEmpty() ? path : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    };
+    return a.tableId == b.tableId && file(a.textFile) == file(b.textFile) && a.delimiterCode == b.delimiterCode
+        && a.delimiterAuto == b.delimiterAuto && a.quotesAsDelimiters == b.quotesAsDelimiters
+        && a.duplicatesAsErrors == b.duplicatesAsErrors && a.skipFirstLine == b.skipFirstLine
+        && a.firstLineHeader == b.firstLineHeader && a.encoding.name() == b.encoding.name()
+        && a.localeName == b.localeName && a.stripApostrophes == b.stripApostrophes
+        && a.strictValues == b.strictValues && a.fieldIds == b.fieldIds;
 }
 
 } // namespace vxr

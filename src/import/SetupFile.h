@@ -16,7 +16,8 @@ struct ImportSetup;
 // A missing key leaves the value a file without it always meant: boxes
 // cleared, the first list entry, no file name, no mapping, automatic
 // encoding, the system's regional settings, apostrophes removed (files
-// without that key come from before it existed) and no strict values. A
+// without that key come from before it existed), no strict values and the
+// delimiter of the FieldDelimiter entry. A
 // present but unusable value (a "yes" for Yes, an index outside its list or
 // beyond any number, a field that is not the table's, an unknown encoding or
 // locale) refuses the file: false, *setup unchanged, *error naming the key.
@@ -32,8 +33,15 @@ QString readSetupConnection(const QString &path);
 // without its password; in an existing file each key is replaced where it
 // stands and other lines are kept. FileName is written relative to the
 // settings file's folder when the text file lies in or below it. False with
-// *error when the set-up cannot be stored (a delimiter or table without an
-// entry in its list) or the file cannot be written.
+// *error when the set-up cannot be stored (a delimiter that cannot separate
+// fields, a table without an entry in its list) or the file cannot be
+// written. A delimiter without an entry in the list, and auto, go into
+// FieldDelimiterChar; FieldDelimiter keeps an entry of the list.
 bool writeSetupFile(const QString &path, const ImportSetup &setup, const FieldTable &fields, QString *error);
+
+// Whether two set-ups make the same settings file, the connection aside:
+// the same options, delimiter, table, text file, encoding, regional settings
+// and mapping.
+bool sameSettings(const ImportSetup &a, const ImportSetup &b);
 
 } // namespace vxr

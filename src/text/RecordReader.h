@@ -59,6 +59,9 @@ public:
     // The raw bytes of the line last read, apostrophes included, without its
     // line end (for the log and for writing the line back).
     QByteArray CurrentLine;
+    // The line last read, decoded, as it was split (apostrophes removed
+    // when StripApostrophes is on).
+    const QString &currentText() const { return m_workLine; }
     // The bytes that ended the line last read, exactly as in the file: "\r\n",
     // "\r" or "\n" (in UTF-16, their two-byte units); empty for a last line
     // without one.

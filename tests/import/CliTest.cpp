@@ -22,8 +22,8 @@ TEST_F(CliTest, CommandLine)
     const CliResult help = vxrimp({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("--map POS=FIELD[,POS=FIELD]"));
-    EXPECT_TRUE(help.out.contains("  --delimiter NAME|CHAR        comma, period, semicolon, slash, backslash, "
-                                  "asterisk, percent, ampersand, tab, space, or the character\n"));
+    EXPECT_TRUE(help.out.contains("  --delimiter NAME|CHAR|auto   comma, period, semicolon, slash, backslash, "
+                                  "asterisk, percent, ampersand, tab, space, pipe, or the character; auto"));
     EXPECT_TRUE(help.err.isEmpty());
 
     expectRefused({},
@@ -60,9 +60,9 @@ TEST_F(CliTest, SetUpErrorsSayWhatIsWrong)
                       {{"--table", "3", "--map", "1=311,2=supplier name"}, "mapped to positions 1 and 2"},
                       {{"--table", "3"}, "no text position is mapped"},
                       {{"--table", "3", "--delimiter", "'"}, "cannot be the field delimiter"},
-                      {{"--table", "3", "--delimiter", "pipe"},
+                      {{"--table", "3", "--delimiter", "colon"},
                        "--delimiter takes comma, period, semicolon, slash, backslash, asterisk, percent, "
-                       "ampersand, tab, space or a single character, not 'pipe'"},
+                       "ampersand, tab, space, pipe, auto or a single character, not 'colon'"},
                       {{"--settings", "missing.imp"}, "missing.imp does not exist"},
                       {{"--settings", "s.csv"}, "is not a settings file"},
                       {{"--table", "3", "--map", "2=304"}, "the key field \"Supplier Name\" of Suppliers is not mapped"},

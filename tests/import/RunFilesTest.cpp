@@ -53,6 +53,7 @@ TEST_F(RunFilesTest, FilesThatAreOneFileAreRefusedBeforeAnythingIsWritten)
          "the log " + path("items.rejected.csv") + " bears the name of the reject file of the text file "
              + path("items.csv")},
         {{"--log", path("items.rejected.csv.partial"), "--reject", path("r.csv")}, "bears the name of the reject file"},
+        {{"--log", path("items.test-rejected.csv")}, "bears the name of the reject file"},
         // Hard links, symbolic links (one to a file not there yet), other spellings.
         {{"--log", path("hard.log")}, "the log " + path("hard.log") + " and the text file " + path("items.csv")},
         {{"--log", path("copy.db")}, "the log " + path("copy.db") + " and the store " + path("store.db")},
@@ -81,6 +82,45 @@ TEST_F(RunFilesTest, FilesThatAreOneFileAreRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item").toInt(), 0);
     for (const char *name : {"later.log", "r.csv", "r.csv.partial", "items.rejected.csv", "store.db-journal"})
         EXPECT_FALSE(QFile::exists(path(name))) << name;
+}
+
+// A test run writes its own reject file beside the real run's, whose bytes it
+// leaves as they were; a --reject path wins.
+TEST_F(RunFilesTest, ATestRunLeavesTheRealRunsRejectFile)
+{
+    const QString connect = newStore();
+    const QStringList logged = {"--log", path("import.log")};
+    ASSERT_TRUE(writeTestFile(path("items.csv"), "S1,One\r\n"));
+    ASSERT_EQ(vxrimp(importItems(connect) + logged).exitCode, 0);
+    const QByteArray realReject = "S1,One\r\n";
+    ASSERT_TRUE(writeTestFile(path("items.csv"), "S1,One\r\nS2,Two\r\n"));
+    ASSERT_EQ(vxrimp(importItems(connect) + logged).exitCode, 1);
+    ASSERT_EQ(readTestFile(path("items.rejected.csv")), realReject);
+
+    const QString testReject = path("items.test-rejected.csv");
+    const struct
+    {
+        QByteArray lines;
+        QStringList options;
+        QString rejectRow; // the summary's
+        QByteArray testRejected; // left in NAME.test-rejected.EXT; empty: none
+    } runs[] = {
+        {"S1,One\r\nS2,Two\r\nS3,Three\r\n", {}, testReject, "S1,One\r\nS2,Two\r\n"},
+        {"S1,Uno\r\n", {"--reject", path("mine.csv")}, path("mine.csv"), "S1,One\r\nS2,Two\r\n"},
+        {"S9,Nine\r\n", {}, "none", {}}, // nothing rejected: the old one goes
+    };
+    for (const auto &run : runs) {
+        ASSERT_TRUE(writeTestFile(path("items.csv"), run.lines));
+        const CliResult result = vxrimp(importItems(connect) + logged + run.options << "--dry-run");
+        EXPECT_TRUE(result.out.contains("  Reject file:       " + run.rejectRow + "\n")) << result.out.toStdString();
+        EXPECT_EQ(readTestFile(path("items.rejected.csv")), realReject) << run.lines.constData();
+        EXPECT_EQ(QFile::exists(testReject), !run.testRejected.isEmpty()) << run.lines.constData();
+        if (!run.testRejected.isEmpty()) {
+            EXPECT_EQ(readTestFile(testReject), run.testRejected) << run.lines.constData();
+        }
+    }
+    EXPECT_EQ(readTestFile(path("mine.csv")), "S1,Uno\r\n");
+    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item").toInt(), 2); // S1 and S2, none of the test runs' lines
 }
 
 TEST_F(RunFilesTest, ARejectFileOnAFullDiskSaysWhyAndHoldsWholeLines)

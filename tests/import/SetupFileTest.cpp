@@ -59,7 +59,7 @@ TEST_F(SetupFileTest, NewFileHoldsEveryKeyInItsFixedOrderWithoutThePassword)
 
     QByteArray expected =
         "[Settings]\r\nSkipFirstLine=Yes\r\nQuoteDelimiter=Yes\r\nDuplicate=No\r\nFirstLineHeader=No\r\n"
-        "FieldDelimiter=2\r\nTableName=1\r\nFileName=exports/customers.txt\r\n"
+        "FieldDelimiter=2\r\nFieldDelimiterChar=\r\nTableName=1\r\nFileName=exports/customers.txt\r\n"
         "ConnectionString=Provider=SQLOLEDB.1;User ID=sa;Password=;Initial Catalog=Store\r\n"
         "Encoding=windows-1250\r\nLocale=\r\nStripApostrophes=No\r\nStrictValues=No\r\n"
         "[FieldMappings]\r\nField1=Account Number\r\nField2=\r\nField3=Account Balance\r\n";
@@ -76,10 +76,54 @@ TEST_F(SetupFileTest, NewFileHoldsEveryKeyInItsFixedOrderWithoutThePassword)
     ASSERT_TRUE(writeSetupFile(path(), setup, testCatalogue(), nullptr));
     EXPECT_TRUE(readTestFile(path()).contains("\r\nFileName=/elsewhere/customers.txt\r\n"));
     QString error;
-    setup.delimiterCode = '|';
-    EXPECT_FALSE(writeSetupFile(path("pipe.imp"), setup, testCatalogue(), &error));
+    setup.tableId = 0;
+    EXPECT_FALSE(writeSetupFile(path("none.imp"), setup, testCatalogue(), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("table"))) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(path("none.imp")));
+}
+
+// The delimiter list's index stays what it was; a character the list lacks,
+// and auto, go into a key of their own beside an entry older programs read.
+TEST_F(SetupFileTest, DelimitersOutsideTheListKeepTheIndexOlderFilesRead)
+{
+    const struct
+    {
+        int code;
+        bool automatic;
+        const char *stored;
+    } cases[] = {
+        {'\t', false, "FieldDelimiter=8\r\nFieldDelimiterChar=\r\n"},
+        {'|', false, "FieldDelimiter=10\r\nFieldDelimiterChar=\r\n"},
+        {'~', false, "FieldDelimiter=0\r\nFieldDelimiterChar=~\r\n"},
+        {'=', false, "FieldDelimiter=0\r\nFieldDelimiterChar==\r\n"},
+        {';', true, "FieldDelimiter=2\r\nFieldDelimiterChar=auto\r\n"},
+    };
+    for (const auto &delimiter : cases) {
+        ImportSetup setup = customerSetup();
+        setup.delimiterCode = delimiter.code;
+        setup.delimiterAuto = delimiter.automatic;
+        ASSERT_TRUE(writeSetupFile(path(), setup, testCatalogue(), nullptr)) << delimiter.stored;
+        EXPECT_TRUE(readTestFile(path()).contains(delimiter.stored)) << delimiter.stored;
+        ImportSetup loaded;
+        loaded.delimiterAuto = !delimiter.automatic;
+        ASSERT_EQ(read(&loaded, path()), QString());
+        EXPECT_EQ(loaded.delimiterCode, delimiter.code) << delimiter.stored;
+        EXPECT_EQ(loaded.delimiterAuto, delimiter.automatic) << delimiter.stored;
+    }
+    // A file from before the key, and an empty key, read by the index alone.
+    for (const char *old : {"[Settings]\r\nFieldDelimiter=8\r\n", "[Settings]\r\nFieldDelimiter=8\r\nFieldDelimiterChar=\r\n"}) {
+        writeTestFile(path("old.imp"), old);
+        ImportSetup loaded;
+        loaded.delimiterAuto = true;
+        ASSERT_EQ(read(&loaded, path("old.imp")), QString());
+        EXPECT_EQ(loaded.delimiterCode, '\t');
+        EXPECT_FALSE(loaded.delimiterAuto);
+    }
+    QString error;
+    ImportSetup quote = customerSetup();
+    quote.delimiterCode = '"';
+    EXPECT_FALSE(writeSetupFile(path("quote.imp"), quote, testCatalogue(), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("delimiter"))) << error.toStdString();
-    EXPECT_FALSE(QFile::exists(path("pipe.imp")));
 }
 
 TEST_F(SetupFileTest, ReadBackRestoresEverySetting)
@@ -201,7 +245,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedFile{"[Settings]\r\nDuplicate=Y\r\n", "Duplicate=Y"},
         RefusedFile{"[Settings]\r\nStripApostrophes=true\r\n", "StripApostrophes=true"},
         RefusedFile{"[Settings]\r\nFieldDelimiter=3abc\r\n", "FieldDelimiter=3abc"},
-        RefusedFile{"[Settings]\r\nFieldDelimiter=10\r\n", "FieldDelimiter=10"},
+        RefusedFile{"[Settings]\r\nFieldDelimiter=11\r\n", "FieldDelimiter=11"},
+        RefusedFile{"[Settings]\r\nFieldDelimiterChar=;;\r\n", "FieldDelimiterChar=;;"},
+        RefusedFile{"[Settings]\r\nFieldDelimiterChar=\"\"\"\r\n", "FieldDelimiterChar=\""},
         RefusedFile{"[Settings]\r\nTableName=4294967297\r\n", "TableName=4294967297"},
         RefusedFile{"[Settings]\r\nTableName=7\r\n", "TableName=7"},
         RefusedFile{"[Settings]\r\nTableName=1\r\n[FieldMappings]\r\nField_ID1=2147483648\r\n",

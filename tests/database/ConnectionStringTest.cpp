@@ -74,12 +74,6 @@ TEST(ConnectionString, SqlServerBecomesAnOdbcStringForTheInstalledDriver)
                                              "TDS_Version=7.4;ClientCharset=UTF-8;"));
     EXPECT_EQ(t.connectOptions, QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15"));
 
-    // Microsoft's driver is preferred when it is there.
-    t = target(dialog, microsoft17);
-    EXPECT_EQ(t.databaseName,
-              QStringLiteral("Driver={ODBC Driver 17 for SQL Server};Server=127.0.0.1;Database=Store;UID=sa;PWD=;"));
-    t = target(dialog, microsoft17 + QStringList{QStringLiteral("ODBC Driver 18 for SQL Server")});
-    EXPECT_TRUE(t.databaseName.startsWith(QLatin1String("Driver={ODBC Driver 18 for SQL Server};")));
 
     QString error;
     EXPECT_FALSE(connectionTarget(dialog, {QStringLiteral("PostgreSQL Unicode")}, 15, &t, &error));
@@ -116,13 +110,18 @@ TEST(ConnectionString, ServerFormsAndValuesAsTyped)
         << t.databaseName.toStdString();
 }
 
-TEST(ConnectionString, WindowsDriversAndTheWindowsLogin)
+TEST(ConnectionString, TheBestDriverInstalledAndTheWindowsLogin)
 {
-    // Windows' own drivers are taken when nothing better is installed; the
-    // Windows login goes as Trusted_Connection, without user and password.
+    // Microsoft's drivers first, Windows' own when nothing better is
+    // installed; the Windows login goes as Trusted_Connection, without user
+    // and password.
     const QStringList windows = {QStringLiteral("SQL Server")};
     const QStringList nativeClient = {QStringLiteral("SQL Server"), QStringLiteral("SQL Server Native Client 11.0")};
+    const QStringList microsoft18 = microsoft17 + nativeClient + QStringList{QStringLiteral("ODBC Driver 18 for SQL Server")};
     const struct { const char *extra; const QStringList &drivers; const char *expected; } rows[] = {
+        {"", microsoft17, "Driver={ODBC Driver 17 for SQL Server};Server=srv;Database=Store;UID=sa;PWD=;"},
+        {"", microsoft18, "Driver={ODBC Driver 18 for SQL Server};Server=srv;Database=Store;UID=sa;PWD=;"
+                          "Encrypt=Optional;"},
         {"", windows, "Driver={SQL Server};Server=srv;Database=Store;UID=sa;PWD=;"},
         {"", nativeClient, "Driver={SQL Server Native Client 11.0};Server=srv;Database=Store;UID=sa;PWD=;"},
         {";Integrated Security=SSPI", windows, "Driver={SQL Server};Server=srv;Database=Store;Trusted_Connection=Yes;"},

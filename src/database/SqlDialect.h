@@ -25,7 +25,7 @@ class StatementCanceller;
 // How the ID of a row just inserted comes back.
 enum class NewIdSource {
     Returning,     // INSERT ... RETURNING ID
-    OutputClause,  // INSERT ... OUTPUT INSERTED.ID ... VALUES ...
+    OutputClause,  // SQL Server: SCOPE_IDENTITY(), or OUTPUT INSERTED.ID INTO a table variable
     LastInsertId,  // the driver's last insert id, for a backend that reports it no other way
 };
 

@@ -63,7 +63,7 @@ MainWindow::MainWindow(UserPrompts &prompts, QWidget *parent)
 
     // Made in the order Tab visits them: the panels, then the buttons.
     m_panels = named(new QStackedWidget(this), "panels");
-    m_setupPage = new SetupPage(m_setup, m_prompts, m_panels);
+    m_setupPage = new SetupPage(m_setup, m_fields, m_prompts, m_panels);
     m_mappingPage = new MappingPage(m_setup, m_fields, m_prompts, m_panels);
     m_reviewPage = new ReviewPage(m_setup, m_fields, m_prompts, m_panels);
     m_runPage = new RunPage(m_setup, m_fields, m_prompts, m_panels);
@@ -94,6 +94,7 @@ QWidget *MainWindow::buildButtonRow()
     auto *row = new QWidget(this);
     auto *help = makeButton(row, "cmdHelp", QStringLiteral("&Help"));
     auto *save = makeButton(row, "cmdSave", QStringLiteral("&Save"));
+    auto *saveAs = makeButton(row, "cmdSaveAs", QStringLiteral("Save A&s..."));
     m_back = makeButton(row, "cmdBack", QStringLiteral("< B&ack"));
     m_next = makeButton(row, "cmdNext", QStringLiteral("&Next >"));
     auto *exit = makeButton(row, "cmdExit", QStringLiteral("E&xit"));
@@ -101,6 +102,7 @@ QWidget *MainWindow::buildButtonRow()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(help);
     layout->addWidget(save);
+    layout->addWidget(saveAs);
     layout->addStretch(1);
     layout->addWidget(m_back);
     layout->addWidget(m_next);
@@ -108,6 +110,7 @@ QWidget *MainWindow::buildButtonRow()
     layout->addWidget(exit);
     connect(help, &QPushButton::clicked, this, &MainWindow::onHelpClicked);
     connect(save, &QPushButton::clicked, this, &MainWindow::onSaveClicked);
+    connect(saveAs, &QPushButton::clicked, this, &MainWindow::onSaveAsClicked);
     connect(m_back, &QPushButton::clicked, this, &MainWindow::onBackClicked);
     connect(m_next, &QPushButton::clicked, this, &MainWindow::onNextClicked);
     connect(exit, &QPushButton::clicked, this, &MainWindow::onExitClicked);
@@ -137,6 +140,7 @@ void MainWindow::start()
     m_setup.chooseTable(tables.isEmpty() ? 0 : tables.first()->tableId);
     m_setup.logPath = defaultLogPath();
     showSetup();
+    m_session.markSaved();
     showPanel(1);
     m_setupPage->connection()->showConnectionState();
     m_next->setEnabled(false);
@@ -253,18 +257,27 @@ void MainWindow::onHelpClicked()
 void MainWindow::onSaveClicked()
 {
     const QString target = m_setupPage->saveTarget();
+    if (!target.isEmpty() && m_session.mayWriteOver(QDir::fromNativeSeparators(target)))
+        saveTo(target);
+}
+
+// The file dialog asks before replacing a file; the file written becomes
+// the session's.
+void MainWindow::onSaveAsClicked()
+{
+    const QString target = m_setupPage->saveAsTarget();
     if (target.isEmpty())
         return;
+    if (saveTo(target))
+        m_setupPage->setSettingsFile(target);
+}
+
+bool MainWindow::saveTo(const QString &target)
+{
     // The grid is read from its first row to its last, which leaves the last
     // current: the next field double-clicked goes to position 52.
     m_mappingPage->selectPosition(MappingRows);
-    QString error;
-    if (!writeSetupFile(QDir::fromNativeSeparators(target), m_setup, m_fields, &error)) {
-        m_prompts.message(MessageKind::Critical, QStringLiteral("Your settings could not be saved to ") + target
-                                                     + (error.isEmpty() ? QString() : QStringLiteral("\r\n") + sentence(error)));
-        return;
-    }
-    m_prompts.message(MessageKind::Plain, QStringLiteral("Your settings have been saved to ") + target);
+    return m_session.write(target);
 }
 
 // A file with a value the set-up cannot take is refused as a whole, with the
@@ -278,9 +291,11 @@ bool MainWindow::loadSettings(const QString &path)
         return false;
     }
     m_setup = loaded;
+    m_setup.takeSniffedDelimiter(m_fields);
     showSetup();
     if (m_setup.firstLineHeader)
         m_mappingPage->mapFromHeader(true);
+    m_session.markSaved();
     return true;
 }
 
@@ -313,7 +328,10 @@ void MainWindow::onRunningChanged(bool running)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!importRunning()) {
-        event->accept();
+        if (m_session.mayLeave())
+            event->accept();
+        else
+            event->ignore();
         return;
     }
     event->ignore();
@@ -339,6 +357,7 @@ void MainWindow::onNewImportClicked()
     m_setup.chooseTable(m_setup.tableId);
     m_setupPage->setSettingsFile(QString());
     showSetup();
+    m_session.markSaved();
     m_runPage->clearLastRun();
     showPanel(1);
     if (isConnected()) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "catalogue/FieldTable.h"
+#include "SessionSettings.h"
+
 #include "import/ImportSetup.h"
 
 #include <QPointer>
@@ -22,9 +24,11 @@ class UserPrompts;
 class WizardPage;
 
 // The import wizard's main window: four panels (set-up, field mapping,
-// review, import) behind Back and Next, with Help, Save and Exit beside
-// them. The window owns the field catalogue and the one set-up that the
-// panels show and edit; Save and Load write and read it as a settings file.
+// review, import) behind Back and Next, with Help, Save, Save As and Exit
+// beside them. The window owns the field catalogue and the one set-up that
+// the panels show and edit; Save and Load write and read it as a settings
+// file. Saving over a settings file made for another table, text file or
+// database, and leaving unsaved changes, are asked first.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -63,10 +67,11 @@ private slots:
     void onExitClicked();
     void onHelpClicked();
     void onSaveClicked();
+    void onSaveAsClicked();
 
 private:
     // Closing while an import runs asks first; a yes cancels the run and the
-    // window closes once it has stopped.
+    // window closes once it has stopped. Unsaved changes are asked about too.
     void closeEvent(QCloseEvent *event) override;
     QWidget *buildButtonRow();
     void connectPages();
@@ -76,10 +81,12 @@ private:
     void onSettingsFileChosen(const QString &path);
     void onRunningChanged(bool running);
     void onNewImportClicked();
+    bool saveTo(const QString &target);
 
     UserPrompts &m_prompts;
     FieldTable m_fields;
     ImportSetup m_setup;
+    SessionSettings m_session{m_setup, m_fields, m_prompts};
     QString m_manualPath;
     int m_panel = 1;
     bool m_closeAfterRun = false;

@@ -144,6 +144,24 @@ bool saveRunningImport(MainWindow &window, const QString &outputFolder, const QS
     return saved;
 }
 
+// Panel 1 offering the semicolon for a file of semicolons while the comma is
+// chosen; the text file is put back.
+bool saveDelimiterOffer(MainWindow &window, const QString &outputFolder, const QString &workFolder)
+{
+    auto *fileName = window.findChild<QLineEdit *>(QStringLiteral("txtFileName"));
+    const QString kept = fileName->text();
+    QFile file(QDir(workFolder).filePath(QStringLiteral("semicolons.csv")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray(SampleItems).replace(',', ';')) < 0) {
+        fail(QStringLiteral("cannot write the semicolon sample file"));
+        return false;
+    }
+    file.close();
+    fileName->setText(QDir::toNativeSeparators(file.fileName()));
+    const bool saved = saveWidget(window, outputFolder, QStringLiteral("panel1-delimiter"));
+    fileName->setText(kept);
+    return saved;
+}
+
 void mapField(MainWindow &window, QListWidget *list, const QString &name)
 {
     const auto found = list->findItems(name, Qt::MatchExactly);
@@ -195,7 +213,7 @@ int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
     } else {
         window.findChild<QLineEdit *>(QStringLiteral("txtFileName"))->setText(QDir::toNativeSeparators(items));
     }
-    if (!save(window, outputFolder, 1))
+    if (!save(window, outputFolder, 1) || !saveDelimiterOffer(window, outputFolder, work.path()))
         return 1;
 
     click(window, "cmdNext");

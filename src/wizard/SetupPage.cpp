@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vxr {
 
 namespace {
@@ -35,14 +37,17 @@ QCheckBox *checkBox(QWidget *parent, const char *name, const QString &text)
 
 } // namespace
 
-SetupPage::SetupPage(ImportSetup &setup, UserPrompts &prompts, QWidget *parent)
-    : WizardPage("frmPanel1", parent), m_setup(setup), m_prompts(prompts)
+SetupPage::SetupPage(ImportSetup &setup, const FieldTable &fields, UserPrompts &prompts, QWidget *parent)
+    : WizardPage("frmPanel1", parent), m_setup(setup), m_fields(fields), m_prompts(prompts)
 {
     // Made in the order Tab visits them.
     m_connection = new ConnectionRow(setup, prompts, this);
     m_fileName = named(new QLineEdit(this), "txtFileName");
     m_browse = makeButton(this, "cmdBrowse", QStringLiteral("&Browse"));
     m_delimiter = named(new QComboBox(this), "cmbDelimiter");
+    m_otherDelimiter = named(new QLineEdit(this), "txtOtherDelimiter");
+    m_offer = makeLabel(this, "lblDelimiterOffer", QString(), true);
+    m_useOffer = makeButton(this, "cmdUseDelimiter", QString());
     m_quote = checkBox(this, "chkQuote", QStringLiteral("Treat quotation marks as text field delimiters."));
     m_duplicate = checkBox(this, "chkDuplicate", QStringLiteral("Treat duplicate records as errors."));
     m_table = named(new QComboBox(this), "cmbTable");
@@ -50,6 +55,12 @@ SetupPage::SetupPage(ImportSetup &setup, UserPrompts &prompts, QWidget *parent)
     m_settingsBox = named(new QLineEdit(this), "txtLoadSettings");
     m_load = makeButton(this, "cmdLoad", QStringLiteral("&Load"));
     m_delimiter->setMinimumWidth(180);
+    m_otherDelimiter->setMaxLength(1);
+    m_otherDelimiter->setFixedWidth(m_otherDelimiter->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 12);
+    m_otherDelimiter->setToolTip(QStringLiteral("The character that separates the fields"));
+    m_otherDelimiter->hide();
+    m_offer->hide();
+    m_useOffer->hide();
     m_table->setMinimumWidth(260);
     fillLists();
 
@@ -70,13 +81,18 @@ SetupPage::SetupPage(ImportSetup &setup, UserPrompts &prompts, QWidget *parent)
     layout->addLayout(buildGrid());
     layout->addStretch(1);
 
-    connect(m_fileName, &QLineEdit::textChanged, this, [this](const QString &text) { m_setup.textFile = text; });
-    connect(m_browse, &QPushButton::clicked, this, &SetupPage::onBrowseClicked);
-    connect(m_delimiter, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index >= 0)
-            m_setup.delimiterCode = m_delimiter->itemData(index).toInt();
+    connect(m_fileName, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_setup.textFile = text;
+        showDelimiterOffer();
     });
-    connect(m_quote, &QCheckBox::toggled, this, [this](bool on) { m_setup.quotesAsDelimiters = on; });
+    connect(m_browse, &QPushButton::clicked, this, &SetupPage::onBrowseClicked);
+    connect(m_delimiter, &QComboBox::currentIndexChanged, this, &SetupPage::onDelimiterChosen);
+    connect(m_otherDelimiter, &QLineEdit::textEdited, this, &SetupPage::onOtherDelimiterEdited);
+    connect(m_useOffer, &QPushButton::clicked, this, &SetupPage::onUseOfferClicked);
+    connect(m_quote, &QCheckBox::toggled, this, [this](bool on) {
+        m_setup.quotesAsDelimiters = on;
+        showDelimiterOffer();
+    });
     connect(m_duplicate, &QCheckBox::toggled, this, [this](bool on) { m_setup.duplicatesAsErrors = on; });
     connect(m_table, &QComboBox::currentIndexChanged, this, &SetupPage::onTableChosen);
     connect(m_settingsBox, &QLineEdit::textChanged, this, [this](const QString &text) { m_settingsFile = text; });
@@ -117,16 +133,24 @@ QLayout *SetupPage::buildGrid()
     grid->addWidget(m_fileName, 1, 1);
     grid->addWidget(m_browse, 1, 2);
     grid->addWidget(makeLabel(this, "lblChoose", QStringLiteral("Delimiter:")), 2, 0);
-    grid->addWidget(m_delimiter, 2, 1, Qt::AlignLeft);
-    grid->addWidget(m_quote, 3, 1, 1, 3);
-    grid->addWidget(m_duplicate, 4, 1, 1, 3);
-    grid->addWidget(makeLabel(this, "lblTableName", QStringLiteral("Destination Table:")), 5, 0);
-    grid->addWidget(m_table, 5, 1, Qt::AlignLeft);
-    grid->addWidget(m_format, 6, 0, 1, 4);
+    auto *delimiter = new QHBoxLayout;
+    delimiter->addWidget(m_delimiter);
+    delimiter->addWidget(m_otherDelimiter);
+    delimiter->addStretch(1);
+    grid->addLayout(delimiter, 2, 1);
+    auto *offer = new QHBoxLayout;
+    offer->addWidget(m_offer, 1);
+    offer->addWidget(m_useOffer, 0, Qt::AlignTop);
+    grid->addLayout(offer, 3, 1, 1, 3);
+    grid->addWidget(m_quote, 4, 1, 1, 3);
+    grid->addWidget(m_duplicate, 5, 1, 1, 3);
+    grid->addWidget(makeLabel(this, "lblTableName", QStringLiteral("Destination Table:")), 6, 0);
+    grid->addWidget(m_table, 6, 1, Qt::AlignLeft);
+    grid->addWidget(m_format, 7, 0, 1, 4);
     grid->addWidget(makeLabel(this, "lblLoadSettings", QStringLiteral("Load saved settings from a previous session:")),
-                    7, 0, 1, 4);
-    grid->addWidget(m_settingsBox, 8, 1);
-    grid->addWidget(m_load, 8, 2);
+                    8, 0, 1, 4);
+    grid->addWidget(m_settingsBox, 9, 1);
+    grid->addWidget(m_load, 9, 2);
     return grid;
 }
 
@@ -136,23 +160,89 @@ void SetupPage::fillLists()
         m_table->addItem(table->listCaption, table->tableId);
     for (const DelimiterChoice &choice : delimiterChoices())
         m_delimiter->addItem(choice.caption, choice.code);
+    m_delimiter->addItem(QStringLiteral("Other:"), 0); // the character typed beside it
 }
 
 void SetupPage::showSetup()
 {
     {
         const QSignalBlocker quietFile(m_fileName);
-        const QSignalBlocker quietDelimiter(m_delimiter);
         const QSignalBlocker quietQuote(m_quote);
         const QSignalBlocker quietDuplicate(m_duplicate);
         const QSignalBlocker quietTable(m_table);
         m_fileName->setText(QDir::toNativeSeparators(m_setup.textFile));
-        m_delimiter->setCurrentIndex(delimiterIndex(m_setup.delimiterCode));
         m_quote->setChecked(m_setup.quotesAsDelimiters);
         m_duplicate->setChecked(m_setup.duplicatesAsErrors);
         m_table->setCurrentIndex(offeredTableIndex(m_setup.tableId));
     }
+    m_leftMappings.clear(); // a set-up of its own
+    showDelimiter();
     m_format->showSetup();
+}
+
+// A listed delimiter selects its entry; any other character shows in a box
+// beside "Other:", which is there only then.
+void SetupPage::showDelimiter()
+{
+    {
+        const QSignalBlocker quietDelimiter(m_delimiter);
+        const int index = delimiterIndex(m_setup.delimiterCode);
+        m_delimiter->setCurrentIndex(index >= 0 ? index : m_delimiter->count() - 1);
+        m_otherDelimiter->setText(index >= 0 ? QString() : QString(QChar(m_setup.delimiterCode)));
+        m_otherDelimiter->setVisible(index < 0);
+    }
+    showDelimiterOffer();
+}
+
+void SetupPage::onDelimiterChosen(int index)
+{
+    if (index < 0)
+        return;
+    m_setup.delimiterAuto = false;
+    const bool other = index == m_delimiter->count() - 1;
+    m_otherDelimiter->setVisible(other);
+    if (!other) {
+        m_setup.delimiterCode = m_delimiter->itemData(index).toInt();
+        m_otherDelimiter->clear();
+    } else if (m_otherDelimiter->text().isEmpty()) {
+        m_otherDelimiter->setFocus();
+    } else {
+        onOtherDelimiterEdited(m_otherDelimiter->text());
+    }
+    showDelimiterOffer();
+}
+
+// A character that cannot separate fields is not taken; the delimiter stays
+// the one before it.
+void SetupPage::onOtherDelimiterEdited(const QString &text)
+{
+    if (text.size() != 1 || !delimiterProblem(text.at(0).unicode()).isEmpty())
+        return;
+    m_setup.delimiterAuto = false;
+    m_setup.delimiterCode = text.at(0).unicode();
+    showDelimiterOffer();
+}
+
+void SetupPage::showDelimiterOffer()
+{
+    const std::optional<DelimiterOffer> offer = m_setup.delimiterOffer(m_fields);
+    m_offeredCode = offer ? offer->code : 0;
+    if (offer) {
+        m_offer->setText(sentence(offer->text(m_setup.delimiterCode)));
+        m_useOffer->setText(QStringLiteral("&Use ") + delimiterCaption(offer->code));
+    }
+    m_offer->setVisible(offer.has_value());
+    m_useOffer->setVisible(offer.has_value());
+}
+
+void SetupPage::onUseOfferClicked()
+{
+    if (m_offeredCode == 0)
+        return;
+    m_setup.delimiterCode = m_offeredCode;
+    m_setup.delimiterAuto = false;
+    showDelimiter();
+    m_quote->setFocus();
 }
 
 void SetupPage::enter()
@@ -169,13 +259,18 @@ QString SetupPage::saveTarget()
 {
     if (!m_settingsFile.isEmpty())
         return m_settingsFile;
-    QString target = m_prompts.getSaveFileName(QStringLiteral("Save Session Settings"), QString(), SettingsFilter);
-    if (target.isEmpty())
-        return target;
-    if (QFileInfo(target).suffix().isEmpty())
+    const QString target = saveAsTarget();
+    if (!target.isEmpty())
+        setSettingsFile(target);
+    return target;
+}
+
+QString SetupPage::saveAsTarget()
+{
+    QString target = m_prompts.getSaveFileName(QStringLiteral("Save Session Settings"), m_settingsFile, SettingsFilter);
+    if (!target.isEmpty() && QFileInfo(target).suffix().isEmpty())
         target += QStringLiteral(".imp");
-    setSettingsFile(target);
-    return m_settingsFile;
+    return target;
 }
 
 void SetupPage::focusNextStep(QWidget *next)
@@ -214,9 +309,32 @@ void SetupPage::onLoadClicked()
     emit settingsFileChosen(path);
 }
 
+// Leaving a table with a mapping asks first; its mapping is kept for a
+// return to it.
 void SetupPage::onTableChosen(int index)
 {
-    m_setup.chooseTable(index >= 0 ? m_table->itemData(index).toInt() : 0);
+    const int table = index >= 0 ? m_table->itemData(index).toInt() : 0;
+    const int left = m_setup.tableId;
+    if (table == left)
+        return;
+    if (m_setup.hasMapping()) {
+        const int mapped = int(std::count_if(m_setup.fieldIds.begin() + 1, m_setup.fieldIds.end(),
+                                             [](int id) { return id != 0; }));
+        if (!m_prompts.question(QStringLiteral("Another destination table clears the mapping of the %1 text "
+                                               "position(s) mapped to fields of %2. Choose %3?\r\n\r\n"
+                                               "Choosing %2 again brings the mapping back.")
+                                    .arg(mapped)
+                                    .arg(tableCaption(left), table == 0 ? QStringLiteral("no table")
+                                                                        : tableCaption(table)))) {
+            const QSignalBlocker quiet(m_table);
+            m_table->setCurrentIndex(offeredTableIndex(left));
+            return;
+        }
+        m_leftMappings.insert(left, m_setup.fieldIds);
+    }
+    m_setup.chooseTable(table);
+    if (const auto kept = m_leftMappings.constFind(table); kept != m_leftMappings.cend())
+        m_setup.fieldIds = *kept;
     emit tableChanged();
 }
 

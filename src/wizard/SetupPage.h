@@ -2,25 +2,34 @@
 
 #include "WizardPage.h"
 
+#include "import/ImportSetup.h"
+
+#include <QHash>
+
+#include <array>
+
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace vxr {
 
-struct ImportSetup;
 class ConnectionRow;
+class FieldTable;
 class FormatGroup;
 class UserPrompts;
 
 // Panel 1: the database, the text file, its delimiter and quote options, the
-// destination table, the file's format, and the settings file to load.
+// destination table, the file's format, and the settings file to load. When
+// the text file's first lines split better at another delimiter than the
+// chosen one, the panel says so and offers it.
 class SetupPage : public WizardPage
 {
     Q_OBJECT
 public:
-    SetupPage(ImportSetup &setup, UserPrompts &prompts, QWidget *parent);
+    SetupPage(ImportSetup &setup, const FieldTable &fields, UserPrompts &prompts, QWidget *parent);
 
     void showSetup() override;
     void enter() override;
@@ -33,13 +42,18 @@ public:
     // operator names (".imp" added when it has no extension), which becomes
     // the session's. Empty when the operator cancels.
     QString saveTarget();
+    // Save As: always a name the operator gives, which becomes the
+    // session's settings file once written. Empty when cancelled.
+    QString saveAsTarget();
     // The next step gets the keyboard: connecting, else moving on with next,
     // else naming the text file.
     void focusNextStep(QWidget *next);
     void focusFileName();
 
 signals:
-    // Another destination table was chosen; the mapping starts empty.
+    // Another destination table was chosen. The mapping starts empty, or as
+    // it was when that table was last left in this set-up; leaving a mapping
+    // is asked first.
     void tableChanged();
     // The operator chose a settings file to load.
     void settingsFileChosen(const QString &path);
@@ -51,14 +65,26 @@ private:
     void onBrowseClicked();
     void onLoadClicked();
     void onTableChosen(int index);
+    void onDelimiterChosen(int index);
+    void onOtherDelimiterEdited(const QString &text);
+    void showDelimiter();
+    void showDelimiterOffer();
+    void onUseOfferClicked();
 
     ImportSetup &m_setup;
+    const FieldTable &m_fields;
     UserPrompts &m_prompts;
+    // The mappings of the tables left in this set-up, by table id.
+    QHash<int, std::array<int, MappingRows + 1>> m_leftMappings;
+    int m_offeredCode = 0;
     QString m_settingsFile;
     ConnectionRow *m_connection;
     QLineEdit *m_fileName;
     QPushButton *m_browse;
     QComboBox *m_delimiter;
+    QLineEdit *m_otherDelimiter;
+    QLabel *m_offer;
+    QPushButton *m_useOffer;
     QCheckBox *m_quote;
     QCheckBox *m_duplicate;
     QComboBox *m_table;

@@ -5,6 +5,10 @@
 #include <QLabel>
 #include <QTest>
 
+#include "import/SetupFile.h"
+
+#include <functional>
+
 namespace vxr::test {
 namespace {
 
@@ -26,15 +30,6 @@ protected:
     }
     bool checked(const char *name) { return control<QCheckBox>(name)->isChecked(); }
 };
-
-bool sameSetup(const ImportSetup &a, const ImportSetup &b)
-{
-    return a.tableId == b.tableId && a.textFile == b.textFile && a.delimiterCode == b.delimiterCode
-        && a.quotesAsDelimiters == b.quotesAsDelimiters && a.duplicatesAsErrors == b.duplicatesAsErrors
-        && a.skipFirstLine == b.skipFirstLine && a.firstLineHeader == b.firstLineHeader
-        && a.encoding.name() == b.encoding.name() && a.localeName == b.localeName
-        && a.stripApostrophes == b.stripApostrophes && a.strictValues == b.strictValues && a.fieldIds == b.fieldIds;
-}
 
 TEST_F(Settings, SaveThenLoadInAFreshWindowAndSaveAgain)
 {
@@ -64,7 +59,7 @@ TEST_F(Settings, SaveThenLoadInAFreshWindowAndSaveAgain)
 
     window = newWindow();
     load(file);
-    EXPECT_TRUE(sameSetup(setup(), saved));
+    EXPECT_TRUE(sameSettings(setup(), saved));
     EXPECT_EQ(window->mappingPage()->currentPosition(), 1);
     // What the panels show is the set-up loaded.
     EXPECT_EQ(control<QComboBox>("cmbTable")->currentText(), QStringLiteral("Customers"));
@@ -115,7 +110,7 @@ TEST_F(Settings, LoadingReplacesTheWholeSetUpOrNothing)
     EXPECT_EQ(control<QLineEdit>("txtLoadSettings")->text(), QDir::toNativeSeparators(path));
     load(writeFile(QStringLiteral("bad.imp"), "[Settings]\r\nFieldDelimiter=42\r\n"));
     EXPECT_TRUE(prompts.takeOne().contains(QStringLiteral("FieldDelimiter=42")));
-    EXPECT_TRUE(sameSetup(setup(), before));
+    EXPECT_TRUE(sameSettings(setup(), before));
 }
 
 TEST_F(Settings, AHeaderLineMapsTheFreePositionsByName)
@@ -138,6 +133,123 @@ TEST_F(Settings, AHeaderLineMapsTheFreePositionsByName)
     EXPECT_TRUE(prompts.takeOne().contains(QStringLiteral("\"Item Lookup Code\"")));
     EXPECT_FALSE(window->importRunning());
     EXPECT_EQ(control<QLabel>("lblStatus")->text(), QStringLiteral("None"));
+}
+
+// Each change Save would put over a loaded settings file is asked about, and
+// a No leaves the file as it was; so is leaving unsaved changes.
+TEST_F(Settings, SavingOverAnotherSetUpOrLeavingChangesAsksFirst)
+{
+    writeFile(QStringLiteral("inventory.csv"), readTestFile(sourcePath(QStringLiteral("examples/inventory.csv"))));
+    const QString shipped =
+        writeFile(QStringLiteral("inventory.imp"), readTestFile(sourcePath(QStringLiteral("examples/inventory.imp"))));
+    const QByteArray original = readTestFile(shipped);
+    const struct
+    {
+        std::function<void()> change;
+        QString asked; // what the question names
+        bool unsaved;  // the change is one Exit asks about
+    } changes[] = {
+        {[&] { type("txtFileName", dir.filePath(QStringLiteral("other.csv"))); },
+         "Text file: " + QDir::toNativeSeparators(dir.filePath(QStringLiteral("inventory.csv"))), true},
+        {[&] { control<QComboBox>("cmbTable")->setCurrentIndex(1); }, "Destination table: Inventory -> Customers", true},
+        {[&] { connectTo(store.connectionString()); }, "Database: none -> " + store.connectionString(), false},
+        {[&] { click("chkStrict"); }, QString(), true},
+    };
+    for (const auto &change : changes) {
+        window = newWindow();
+        load(shipped);
+        EXPECT_TRUE(window->close()) << "nothing changed since the load";
+        prompts.answerYes = true; // to the mapping a new table clears
+        change.change();
+        prompts.answerYes = false;
+        prompts.questions.clear();
+        prompts.messages.clear();
+        click("cmdSave");
+        if (change.asked.isEmpty()) {
+            EXPECT_TRUE(prompts.questions.isEmpty());
+            EXPECT_EQ(prompts.takeOne(MessageKind::Plain), SavedPrefix + shipped);
+            ASSERT_TRUE(writeTestFile(shipped, original));
+            continue;
+        }
+        ASSERT_EQ(prompts.questions.size(), 1) << change.asked.toStdString();
+        EXPECT_TRUE(prompts.questions.first().contains(change.asked)) << prompts.questions.first().toStdString();
+        EXPECT_TRUE(prompts.messages.isEmpty());
+        EXPECT_EQ(readTestFile(shipped), original);
+        EXPECT_EQ(window->close(), !change.unsaved) << change.asked.toStdString();
+        EXPECT_EQ(prompts.questions.size(), change.unsaved ? 2 : 1);
+    }
+    // Save As writes another file, which the next save writes without asking.
+    prompts.fileAnswers << dir.filePath(QStringLiteral("mine"));
+    click("cmdSaveAs");
+    const QString mine = dir.filePath(QStringLiteral("mine.imp"));
+    EXPECT_EQ(prompts.takeOne(MessageKind::Plain), SavedPrefix + mine);
+    EXPECT_EQ(control<QLineEdit>("txtLoadSettings")->text(), QDir::toNativeSeparators(mine));
+    EXPECT_EQ(readTestFile(shipped), original);
+    prompts.questions.clear();
+    click("cmdSave");
+    EXPECT_EQ(prompts.takeOne(MessageKind::Plain), SavedPrefix + mine);
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(prompts.questions.isEmpty());
+}
+
+// Another table asks before it clears a mapping; going back to a table gives
+// its mapping back.
+TEST_F(Settings, AnotherTableAsksBeforeClearingTheMappingAndGivesItBack)
+{
+    assign(QStringLiteral("Item Lookup Code"));
+    selectPosition(2);
+    assign(QStringLiteral("Description"));
+    const auto items = setup().fieldIds;
+    auto *table = control<QComboBox>("cmbTable");
+    table->setCurrentIndex(1);
+    ASSERT_EQ(prompts.questions.size(), 1);
+    EXPECT_TRUE(prompts.questions.first().contains(QStringLiteral("the 2 text position(s) mapped to fields of Inventory")));
+    EXPECT_EQ(table->currentText(), QStringLiteral("Inventory"));
+    EXPECT_EQ(setup().fieldIds, items);
+
+    prompts.answerYes = true;
+    table->setCurrentIndex(1);
+    EXPECT_EQ(setup().tableId, CustomerTable);
+    EXPECT_FALSE(setup().hasMapping());
+    table->setCurrentIndex(2); // nothing mapped: nothing asked
+    EXPECT_EQ(prompts.questions.size(), 2);
+    selectPosition(1);
+    assign(QStringLiteral("Supplier Name"));
+    const auto suppliers = setup().fieldIds;
+    table->setCurrentIndex(0);
+    EXPECT_EQ(setup().fieldIds, items);
+    table->setCurrentIndex(2);
+    EXPECT_EQ(setup().fieldIds, suppliers);
+    EXPECT_EQ(prompts.questions.size(), 4);
+}
+
+// The set-up panel offers the delimiter that splits the file's first lines
+// into steady columns; a settings file with auto takes it.
+TEST_F(Settings, TheSetUpPanelOffersTheDelimiterTheFileSplitsBy)
+{
+    auto *offer = control<QLabel>("lblDelimiterOffer");
+    const QString semicolons = writeFile(QStringLiteral("semi.csv"), "SKU;Description;Price\r\nA1;Mug, blue;4,50\r\nA2;Plate;3,00\r\n");
+    type("txtFileName", semicolons);
+    EXPECT_FALSE(offer->isHidden());
+    EXPECT_EQ(offer->text(), QStringLiteral("The first lines of the text file split into 3 columns at Semi-Colon (;), "
+                                            "but into no steady columns at Comma (,)."));
+    click("cmdUseDelimiter");
+    EXPECT_EQ(setup().delimiterCode, ';');
+    EXPECT_EQ(control<QComboBox>("cmbDelimiter")->currentText(), QStringLiteral("Semi-Colon (;)"));
+    EXPECT_TRUE(offer->isHidden());
+
+    auto *delimiter = control<QComboBox>("cmbDelimiter");
+    delimiter->setCurrentIndex(delimiter->count() - 1);
+    QTest::keyClicks(control("txtOtherDelimiter"), QStringLiteral("~"));
+    EXPECT_EQ(setup().delimiterCode, '~');
+    EXPECT_FALSE(offer->isHidden());
+    type("txtFileName", writeFile(QStringLiteral("one.csv"), "A1\r\nA2\r\n"));
+    EXPECT_TRUE(offer->isHidden());
+
+    load(writeFile(QStringLiteral("auto.imp"), "[Settings]\r\nFieldDelimiterChar=auto\r\nFileName=semi.csv\r\n"));
+    EXPECT_EQ(setup().delimiterCode, ';');
+    EXPECT_TRUE(setup().delimiterAuto);
+    EXPECT_TRUE(offer->isHidden());
 }
 
 } // namespace

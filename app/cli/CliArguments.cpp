@@ -22,6 +22,7 @@ struct OptionNames
     static inline const QString NoSkipFirstLine = QStringLiteral("no-skip-first-line");
     static inline const QString Header = QStringLiteral("header");
     static inline const QString NoHeader = QStringLiteral("no-header");
+    static inline const QString GuessHeader = QStringLiteral("guess-header");
     static inline const QString StripApostrophes = QStringLiteral("strip-apostrophes");
     static inline const QString NoStripApostrophes = QStringLiteral("no-strip-apostrophes");
     static inline const QString Strict = QStringLiteral("strict");
@@ -50,7 +51,7 @@ const QStringList &importOptionNames()
         OptionNames::SkipFirstLine, OptionNames::NoSkipFirstLine, OptionNames::Header, OptionNames::NoHeader,
         OptionNames::StripApostrophes, OptionNames::NoStripApostrophes, OptionNames::Strict,
         OptionNames::NoStrict, OptionNames::Encoding, OptionNames::Locale, OptionNames::Map, OptionNames::Log,
-        OptionNames::SaveSettings,
+        OptionNames::SaveSettings, OptionNames::GuessHeader,
     };
     return names;
 }
@@ -71,7 +72,8 @@ void addOptions(QCommandLineParser &parser)
     valued(OptionNames::Duplicates, QStringLiteral("error|update"));
     for (const QString &name : {OptionNames::SkipFirstLine, OptionNames::NoSkipFirstLine, OptionNames::Header,
                                 OptionNames::NoHeader, OptionNames::StripApostrophes,
-                                OptionNames::NoStripApostrophes, OptionNames::Strict, OptionNames::NoStrict})
+                                OptionNames::NoStripApostrophes, OptionNames::Strict, OptionNames::NoStrict,
+                                OptionNames::GuessHeader})
         flag({name});
     valued(OptionNames::Encoding, QStringLiteral("NAME"));
     valued(OptionNames::Locale, QStringLiteral("NAME"));
@@ -177,6 +179,9 @@ QString readImportOptions(const QCommandLineParser &parser, CliArguments &argume
             return QStringLiteral("--duplicates takes error or update, not '%1'").arg(value);
     }
     arguments.mappings = parser.values(OptionNames::Map);
+    arguments.guessHeader = parser.isSet(OptionNames::GuessHeader);
+    if (arguments.guessHeader && arguments.header == false)
+        return QStringLiteral("--guess-header and --no-header contradict each other");
 
     if (parser.isSet(OptionNames::Lines)) {
         bool ok = false;
@@ -255,6 +260,8 @@ QString usageText()
         "                               skip the first line of the file (default: off)\n"
         "  --header | --no-header       the first line holds column names: it is skipped, and names that match\n"
         "                               a field's caption or column map the positions left unmapped\n"
+        "  --guess-header               as --header, and names that are a guess at a field (\"Item No.\",\n"
+        "                               \"Retail Price\", \"On Hand\") map too; each guess is printed first\n"
         "  --encoding NAME              the text file's encoding: auto (default: UTF-16 by its byte-order mark,\n"
         "                               else UTF-8 or Windows-1252), or a name such as windows-1250, ISO-8859-2,\n"
         "                               cp437, Shift_JIS, UTF-16\n"

@@ -27,6 +27,7 @@ struct CliArguments
     std::optional<bool> duplicatesAsErrors;
     std::optional<bool> skipFirstLine;
     std::optional<bool> header;
+    bool guessHeader = false;          // --guess-header: a header line whose guesses map too
     std::optional<bool> stripApostrophes;
     std::optional<bool> strictValues;
     QString encoding;

@@ -80,7 +80,7 @@ QString applyOptions(const CliArguments &arguments, ImportSetup &setup)
     setup.quotesAsDelimiters = arguments.quotes.value_or(setup.quotesAsDelimiters);
     setup.duplicatesAsErrors = arguments.duplicatesAsErrors.value_or(setup.duplicatesAsErrors);
     setup.skipFirstLine = arguments.skipFirstLine.value_or(setup.skipFirstLine);
-    setup.firstLineHeader = arguments.header.value_or(setup.firstLineHeader);
+    setup.firstLineHeader = arguments.guessHeader || arguments.header.value_or(setup.firstLineHeader);
     setup.stripApostrophes = arguments.stripApostrophes.value_or(setup.stripApostrophes);
     setup.strictValues = arguments.strictValues.value_or(setup.strictValues);
     if (!arguments.textFile.isEmpty())
@@ -101,11 +101,25 @@ QString checkFor(SetupPurpose purpose, const CliArguments &arguments, const Impo
     if (setup.tableId == 0)
         return QStringLiteral("no destination table: give --table or --settings");
     if (!setup.hasMapping() && setup.previewProblem(fields).isEmpty())
-        return QStringLiteral("no text position is mapped to a field: give --map, --header or --settings");
+        return QStringLiteral("no text position is mapped to a field: give --map, --header, --guess-header or "
+                              "--settings");
     if (const QString problem = setup.runProblem(fields); !problem.isEmpty())
         return problem;
     if (arguments.connectionString.isEmpty())
         return QStringLiteral("no database: give --connect");
+    return QString();
+}
+
+// Where the field of a column is that could not have it: mapped at another
+// position, or a guess there.
+QString takenText(const SetupResult &result, int fieldId, const QString &caption)
+{
+    if (const int position = result.setup.positionOf(fieldId))
+        return QStringLiteral("not mapped: \"%1\" is mapped to position %2").arg(caption).arg(position);
+    for (const HeaderColumn &other : result.headerColumns) {
+        if (other.outcome == HeaderColumn::Outcome::Suggested && other.fieldId == fieldId)
+            return QStringLiteral("not mapped: \"%1\" is guessed at position %2").arg(caption).arg(other.position);
+    }
     return QString();
 }
 
@@ -131,7 +145,8 @@ SetupResult resolveSetup(const CliArguments &arguments, const FieldTable &fields
     setup.takeSniffedDelimiter(fields);
     // The header's names fill the positions the file and --map left free.
     if (setup.firstLineHeader && setup.tableId != 0 && QFileInfo(setup.textFile).isFile()) {
-        const auto columns = applyHeaderLine(fields, setup, &error);
+        const auto columns = applyHeaderLine(fields, setup, &error,
+                                             arguments.guessHeader ? HeaderMatching::Guesses : HeaderMatching::OwnNames);
         if (!columns)
             return result;
         result.headerRead = true;
@@ -158,15 +173,16 @@ QString headerReport(const SetupResult &result, const FieldTable &fields)
         QString outcome;
         switch (column.outcome) {
         case HeaderColumn::Outcome::Mapped:
-            outcome = QStringLiteral("-> ") + caption;
+            outcome = QStringLiteral("-> ") + caption + (column.guessed ? QStringLiteral(" (guessed)") : QString());
+            break;
+        case HeaderColumn::Outcome::Suggested:
+            outcome = QStringLiteral("not mapped: guessed as \"%1\" (--guess-header maps it)").arg(caption);
             break;
         case HeaderColumn::Outcome::AlreadyMapped:
             outcome = QStringLiteral("-> %1 (mapped already)").arg(caption);
             break;
         case HeaderColumn::Outcome::FieldTaken:
-            outcome = QStringLiteral("not mapped: \"%1\" is mapped to position %2")
-                          .arg(caption)
-                          .arg(result.setup.positionOf(column.fieldId));
+            outcome = takenText(result, column.fieldId, caption);
             break;
         case HeaderColumn::Outcome::NoMatch:
             outcome = QStringLiteral("not mapped: matches no field of %1").arg(table);

@@ -3,6 +3,10 @@
 #include "catalogue/FieldTable.h"
 #include "import/ImportSetup.h"
 
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
+
 namespace vxr {
 
 MappingModel::MappingModel(ImportSetup &setup, const FieldTable &fields, QObject *parent)
@@ -25,7 +29,7 @@ QVariant MappingModel::data(const QModelIndex &index, int role) const
     if (!index.isValid())
         return QVariant();
     const int position = index.row() + 1;
-    if (index.column() == SuggestionColumn)
+    if (index.column() == FieldColumn && m_setup.fieldIds[position] == 0)
         return suggestionData(position, role);
     if (role != Qt::DisplayRole)
         return QVariant();
@@ -50,8 +54,6 @@ QVariant MappingModel::headerData(int section, Qt::Orientation orientation, int 
         return QStringLiteral("Field No.");
     case SampleColumn:
         return sampleHeading();
-    case SuggestionColumn:
-        return QStringLiteral("Suggested Field");
     default:
         return QStringLiteral("Field Name");
     }
@@ -82,8 +84,9 @@ void MappingModel::reload()
 // A field mapped or unmapped anywhere can hide or show a suggestion anywhere.
 void MappingModel::mappingChanged(int firstPosition, int lastPosition)
 {
-    emit dataChanged(index(firstPosition - 1, FieldColumn), index(lastPosition - 1, FieldColumn));
-    emit dataChanged(index(0, SuggestionColumn), index(MappingRows - 1, SuggestionColumn));
+    const bool suggesting = !m_suggestions.isEmpty();
+    emit dataChanged(index(suggesting ? 0 : firstPosition - 1, FieldColumn),
+                     index(suggesting ? MappingRows - 1 : lastPosition - 1, FieldColumn));
     emit suggestionsChanged();
 }
 
@@ -111,12 +114,21 @@ QVariant MappingModel::suggestionData(int position, int role) const
     const HeaderColumn *column = suggestionAt(position);
     if (!column)
         return QVariant();
-    if (role == Qt::DisplayRole)
+    switch (role) {
+    case Qt::DisplayRole:
         return m_fields.byId(column->fieldId).DisplayName;
-    if (role == Qt::ToolTipRole)
-        return QStringLiteral("The column name \"%1\" suggests %2: Accept Suggestions maps it")
-            .arg(column->name, m_fields.byId(column->fieldId).DisplayName);
-    return QVariant();
+    case Qt::FontRole: {
+        QFont font;
+        font.setItalic(true);
+        return font;
+    }
+    case Qt::ForegroundRole:
+        return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+    case Qt::ToolTipRole:
+        return QStringLiteral("Suggested by the column name \"%1\": Accept Suggestions maps it").arg(column->name);
+    default:
+        return QVariant();
+    }
 }
 
 int MappingModel::suggestionCount() const

@@ -13,14 +13,14 @@ struct ImportSetup;
 // The set-up's mapping as the grid of the mapping panel shows it: a row for
 // each text position (1 to 52), with the position, the text the file's
 // first line has there (its column name when the first line holds names),
-// the name of the field mapped to it, and the field its column name
-// suggests while that position and field are free. The mapping itself is
-// the set-up's; the texts and suggestions are only shown until accepted.
+// and the name of the field mapped to it, or in italics the field its column
+// name suggests while that position and field are free. The mapping itself
+// is the set-up's; the texts and suggestions are only shown.
 class MappingModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { PositionColumn, SampleColumn, FieldColumn, SuggestionColumn, ColumnCount };
+    enum Column { PositionColumn, SampleColumn, FieldColumn, ColumnCount };
 
     MappingModel(ImportSetup &setup, const FieldTable &fields, QObject *parent = nullptr);
 

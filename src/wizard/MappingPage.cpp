@@ -245,14 +245,14 @@ void MappingPage::acceptSuggestions()
     m_model->acceptSuggestions();
 }
 
-// The suggestion column and the button that accepts it show while there is
-// a suggestion to accept.
+// The note on the suggestions and the button that accepts them show while
+// there is a suggestion to accept.
 void MappingPage::showSuggestionCount()
 {
     const int count = m_model->suggestionCount();
-    m_grid->setColumnHidden(MappingModel::SuggestionColumn, count == 0);
-    m_suggestionNote->setText(count == 1 ? QStringLiteral("The column names suggest 1 more field.")
-                                         : QStringLiteral("The column names suggest %1 more fields.").arg(count));
+    m_suggestionNote->setText(count == 1
+                                  ? QStringLiteral("The column names suggest 1 more field, shown in italics.")
+                                  : QStringLiteral("The column names suggest %1 more fields, shown in italics.").arg(count));
     m_suggestionNote->setVisible(count > 0);
     m_acceptSuggestions->setVisible(count > 0);
 }

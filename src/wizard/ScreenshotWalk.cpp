@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "MappingPage.h"
 #include "RunPage.h"
+#include "ScreenshotSuggestions.h"
 #include "UserPrompts.h"
 
 #include "database/ConnectionString.h"
@@ -250,7 +251,9 @@ int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
     if (!save(window, outputFolder, 4))
         return 1;
     window.runPage()->onViewLogClicked();
-    return window.logViewer() && saveWidget(*window.logViewer(), outputFolder, QStringLiteral("log")) ? 0 : 1;
+    if (!window.logViewer() || !saveWidget(*window.logViewer(), outputFolder, QStringLiteral("log")))
+        return 1;
+    return saveHeaderSuggestions(prompts, sqliteConnectionString(store), outputFolder, work.path()) ? 0 : 1;
 }
 
 } // namespace vxr

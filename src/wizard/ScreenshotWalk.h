@@ -11,7 +11,8 @@ namespace vxr {
 // (a long import in progress, cancelled afterwards) before panel4.png. The set-up comes from a
 // settings file when one is given (its text file has a heading line, which
 // the walk skips), else from a small built-in item list. Nobody is asked
-// anything; messages go to standard error. Returns the exit code.
+// anything; messages go to standard error. Last, panel2-suggestions.png (see
+// ScreenshotSuggestions.h). Returns the exit code.
 int screenshotWalk(const QString &outputFolder, const QString &settingsFile = QString());
 
 } // namespace vxr

@@ -169,8 +169,9 @@ TEST_F(CliRunTest, ACommitThatFailsEndsTheRunWithTwoAndHonestCounts)
         const qint64 notReached = summaryNumber(out, "Lines not reached");
         // A batch also ends after a second, so on a slow machine the lost
         // batch may be shorter than asked.
-        if (batch == 200)
+        if (batch == 200) {
             EXPECT_GT(added, 0);
+        }
         EXPECT_GT(failed, 0); // the batch the commit lost
         EXPECT_LE(failed, batch);
         EXPECT_EQ(added + failed + notReached, Lines);

@@ -49,12 +49,22 @@ bool storedValueEquals(const QVariant &stored, const QVariant &value)
     return stored.toDouble() == value.toDouble();
 }
 
+QString recordExistsSql(const QString &tableName, const QString &columnName)
+{
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ?").arg(columnName, tableName);
+}
+
+QString recordIdSql(const QString &tableName, const QString &columnName)
+{
+    if (tableName == QLatin1String("AccountReceivable"))
+        return QStringLiteral("SELECT ID FROM %1 ORDER BY ID DESC").arg(tableName);
+    return QStringLiteral("SELECT ID FROM %1 WHERE %2 = ?").arg(tableName, columnName);
+}
+
 bool RecordExists(SqlStatements &sql, const QString &tableName, const QString &columnName,
                   const QVariant &value)
 {
-    PreparedStatement &query = sql.run(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ?")
-                                       .arg(columnName, tableName),
-                               {keyParameter(value)});
+    PreparedStatement &query = sql.run(recordExistsSql(tableName, columnName), {keyParameter(value)});
     const ResultRelease release(query);
     // Only the first row the database selects is compared.
     return query.next() && storedValueEquals(query.value(0), value);
@@ -65,10 +75,9 @@ qint32 GetRecordID(SqlStatements &sql, const QString &tableName, const QString &
 {
     PreparedStatement *query = nullptr;
     if (tableName == QLatin1String("AccountReceivable"))
-        query = &sql.run(QStringLiteral("SELECT ID FROM %1 ORDER BY ID DESC").arg(tableName), {});
+        query = &sql.run(recordIdSql(tableName, columnName), {});
     else
-        query = &sql.run(QStringLiteral("SELECT ID FROM %1 WHERE %2 = ?").arg(tableName, columnName),
-                         {boundText(value)});
+        query = &sql.run(recordIdSql(tableName, columnName), {boundText(value)});
     const ResultRelease release(*query);
     if (!query->next())
         throw noCurrentRecord();

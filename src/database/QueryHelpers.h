@@ -22,6 +22,10 @@ bool RecordExists(SqlStatements &sql, const QString &tableName, const QString &c
 qint32 GetRecordID(SqlStatements &sql, const QString &tableName, const QString &columnName,
                    const QString &value);
 
+// The statements the two above run.
+QString recordExistsSql(const QString &tableName, const QString &columnName);
+QString recordIdSql(const QString &tableName, const QString &columnName);
+
 // Ordinary variant equality as the look-ups use it: texts compare character
 // by character, an empty value equals empty text, null equals nothing.
 bool storedValueEquals(const QVariant &stored, const QVariant &value);

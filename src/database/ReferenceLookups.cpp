@@ -67,6 +67,14 @@ const QString CategoryQuery = QStringLiteral(
 const QString SupplierQuery = QStringLiteral("SELECT SupplierName, ID FROM Supplier WHERE SupplierName = ?");
 const QString TaxQuery = QStringLiteral("SELECT Description, ID FROM Tax WHERE Description = ?");
 
+QString byCodeQuery(const QString &table)
+{
+    return QStringLiteral("SELECT ID, ItemLookupCode FROM %1 WHERE ItemLookupCode = ?").arg(table);
+}
+
+const QString ItemTableName = QStringLiteral("Item");
+const QString ItemClassTableName = QStringLiteral("ItemClass");
+
 const QString LookUpSavepoint = QStringLiteral("vxr_lookup");
 const QString AddSavepoint = QStringLiteral("vxr_reference");
 
@@ -301,8 +309,7 @@ QVariant ReferenceLookups::lookUpByCode(const QString &table, const QString &cod
 {
     const QString text = boundText(code);
     return protectedLookUp([&] {
-        PreparedStatement &query = m_tables.statements().run(
-                QStringLiteral("SELECT ID, ItemLookupCode FROM %1 WHERE ItemLookupCode = ?").arg(table), {text});
+        PreparedStatement &query = m_tables.statements().run(byCodeQuery(table), {text});
         const ResultRelease release(query);
         if (!query.next())
             throw noCurrentRecord();
@@ -314,12 +321,18 @@ QVariant ReferenceLookups::lookUpByCode(const QString &table, const QString &cod
 
 QVariant ReferenceLookups::GetItemID(const QString &code)
 {
-    return lookUpByCode(QStringLiteral("Item"), code);
+    return lookUpByCode(ItemTableName, code);
 }
 
 QVariant ReferenceLookups::GetItemClassID(const QString &code)
 {
-    return lookUpByCode(QStringLiteral("ItemClass"), code);
+    return lookUpByCode(ItemClassTableName, code);
+}
+
+QStringList lookUpStatementTexts()
+{
+    return {DepartmentQuery, CategoryQuery, SupplierQuery, TaxQuery, byCodeQuery(ItemTableName),
+            byCodeQuery(ItemClassTableName)};
 }
 
 } // namespace vxr

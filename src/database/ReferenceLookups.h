@@ -87,4 +87,7 @@ private:
 // when it fits, else a 64-bit one.
 QVariant idValue(qint64 id);
 
+// The texts of the statements the look-ups run, for a check of their syntax.
+QStringList lookUpStatementTexts();
+
 } // namespace vxr

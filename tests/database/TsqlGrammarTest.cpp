@@ -1,10 +1,12 @@
-// Every statement text the SQL Server dialect gives, parsed by the ANTLR
+// Every statement text a run on SQL Server gives, parsed by the ANTLR
 // T-SQL grammar (tools/tsql-check, which scripts/install-deps installs),
 // since no SQL Server runs here. The tables' columns come from a store made
 // with the schema; each insert carries as many rows as one statement may.
 
 #include "catalogue/TableCatalogue.h"
 #include "database/ColumnTypes.h"
+#include "database/QueryHelpers.h"
+#include "database/ReferenceLookups.h"
 #include "database/SqlServerDialect.h"
 #include "database/StoreSchema.h"
 
@@ -59,7 +61,8 @@ QStringList tableStatements(const QString &table, const QList<ColumnType> &types
                       d.updateSql(table, columns)};
     if (key) {
         texts << d.multiRowInsertSql(NewIdSource::OutputClause, table, columns, rows, *key)
-              << d.valuesPresentSql(table, key->name, d.maxParameters());
+              << d.valuesPresentSql(table, key->name, d.maxParameters()) << recordExistsSql(table, keyColumn)
+              << recordIdSql(table, keyColumn);
     }
     return texts;
 }
@@ -70,7 +73,7 @@ QStringList everyStatement()
     QStringList texts{d.beginTransactionSql(), d.commitSql(), d.rollbackSql(), d.savepointSql(QStringLiteral("vxr_line")),
                       d.rollbackToSavepointSql(QStringLiteral("vxr_line")), d.transactionAliveSql(),
                       d.referenceLockSql(), d.columnTypesSql()};
-    texts << d.connectionSettingsSql() << splitSqlStatements(schemaText(Dialect::SqlServer));
+    texts << d.connectionSettingsSql() << lookUpStatementTexts() << splitSqlStatements(schemaText(Dialect::SqlServer));
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("store.db"));

@@ -73,6 +73,8 @@ QStringList everyStatement()
     QStringList texts{d.beginTransactionSql(), d.commitSql(), d.rollbackSql(), d.savepointSql(QStringLiteral("vxr_line")),
                       d.rollbackToSavepointSql(QStringLiteral("vxr_line")), d.transactionAliveSql(),
                       d.referenceLockSql(), d.columnTypesSql()};
+    if (const QString release = d.releaseSavepointSql(QStringLiteral("vxr_line")); !release.isEmpty())
+        texts << release; // SQL Server has none: an empty text runs nothing
     texts << d.connectionSettingsSql() << lookUpStatementTexts() << splitSqlStatements(schemaText(Dialect::SqlServer));
 
     QTemporaryDir dir;

@@ -4,10 +4,7 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
-#include <io.h>
-#include <windows.h>
-
-#include <system_error>
+#include "FileSystemWin.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,26 +24,14 @@ const wchar_t *nativeName(const QString &path)
     return reinterpret_cast<const wchar_t *>(path.utf16());
 }
 
-QString lastErrorText()
-{
-    return QString::fromStdString(std::system_category().message(static_cast<int>(GetLastError()))).trimmed();
-}
-
-// The volume and file index of an existing file, through links.
 bool systemIdentity(const QString &path, quint64 *volume, quint64 *index)
 {
-    const QString native = QDir::toNativeSeparators(path);
-    const HANDLE handle = CreateFileW(nativeName(native), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    std::uint64_t systemVolume = 0;
+    std::uint64_t systemIndex = 0;
+    if (!windows::fileIdentity(nativeName(QDir::toNativeSeparators(path)), &systemVolume, &systemIndex))
         return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool known = GetFileInformationByHandle(handle, &info) != 0;
-    CloseHandle(handle);
-    if (!known)
-        return false;
-    *volume = info.dwVolumeSerialNumber;
-    *index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    *volume = systemVolume;
+    *index = systemIndex;
     return true;
 }
 
@@ -111,18 +96,17 @@ bool sameFile(const QString &a, const QString &b)
 #ifdef Q_OS_WIN
 bool replaceFile(const QString &from, const QString &to, QString *error)
 {
-    const QString source = QDir::toNativeSeparators(from);
-    const QString target = QDir::toNativeSeparators(to);
-    if (MoveFileExW(nativeName(source), nativeName(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    std::string why;
+    if (windows::replaceFile(nativeName(QDir::toNativeSeparators(from)), nativeName(QDir::toNativeSeparators(to)),
+                             &why))
         return true;
-    *error = lastErrorText();
+    *error = QString::fromLocal8Bit(why.c_str()).trimmed();
     return false;
 }
 
 bool syncToDisk(QFile &file)
 {
-    const intptr_t handle = _get_osfhandle(file.handle());
-    return handle != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(handle)) != 0;
+    return windows::flushToDisk(file.handle());
 }
 #else
 bool replaceFile(const QString &from, const QString &to, QString *error)

@@ -51,7 +51,12 @@ void BatchLedger::count(const Line &line, ImportSummary &summary) const
     case Kind::Added: ++summary.rowsAdded; break;
     case Kind::Updated: ++summary.rowsUpdated; break;
     case Kind::Failed: ++summary.linesFailed; return;
-    case Kind::Staged: // never written: not stored
+    case Kind::Staged:
+        // Never written: a cancel cut their statement short. Not reached
+        // after all, so no longer among the lines processed either.
+        --summary.linesRead;
+        ++summary.linesNotReached;
+        return;
     case Kind::NotReached: ++summary.linesNotReached; return;
     }
     summary.valuesReadAsEmpty += line.values.readAsEmpty;

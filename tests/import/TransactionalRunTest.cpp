@@ -11,8 +11,12 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSqlDriver>
 #include <QThread>
 
+#include <sqlite3.h>
+
+#include <atomic>
 #include <thread>
 
 using namespace vxr;
@@ -74,6 +78,64 @@ protected:
         EXPECT_EQ(s.rowsAdded + s.rowsUpdated + s.rolledBackAdded + s.rolledBackUpdated + s.linesSkipped
                           + s.linesFailed + s.linesNotReached,
                   lines);
+    }
+
+    // A run of the file (item lines, key first) that stopped lost no line:
+    // each is counted once, the reject file holds exactly the failed and
+    // not reached ones, and the store exactly the keys of the others.
+    void expectNoLineLost(const ImportSummary &s, const QByteArray &file)
+    {
+        QList<QByteArray> lines = file.split('\n');
+        lines.removeLast();
+        expectEveryLineCounted(s, lines.size());
+        EXPECT_EQ(s.linesRead + s.linesNotReached, lines.size());
+        QList<QByteArray> rejected = readTestFile(s.rejectPath).split('\n');
+        rejected.removeLast();
+        EXPECT_EQ(rejected.size(), s.linesFailed + s.linesNotReached);
+        for (const QByteArray &line : rejected)
+            EXPECT_TRUE(lines.removeOne(line)) << "rejected but not in the file, or twice: " << line.toStdString();
+        QStringList kept;
+        for (const QByteArray &line : std::as_const(lines))
+            if (!line.trimmed().isEmpty())
+                kept.append(QString::fromLatin1(line.left(line.indexOf(','))));
+        kept.removeDuplicates();
+        kept.sort();
+        EXPECT_EQ(itemCodes(), kept);
+        EXPECT_EQ(s.rowsAdded, kept.size());
+    }
+
+    // Has each insert into the table whose row meets the condition do what
+    // the SQL says, on the run's connection (SQLite: a trigger of that
+    // connection alone, which may call request_cancel()). On PostgreSQL the
+    // trigger is deferred to the commit when constraint is set.
+    void onInsert(const QString &table, const QString &condition, const QString &plpgsql, bool constraint = false)
+    {
+        if (backend() == StoreBackend::SQLite) {
+            exec("DROP TRIGGER IF EXISTS temp.on_insert_" + table);
+            exec(QStringLiteral("CREATE TEMP TRIGGER on_insert_%1 AFTER INSERT ON main.%1 WHEN %2 BEGIN %3; END")
+                         .arg(table, condition, plpgsql));
+            return;
+        }
+        exec("DROP TRIGGER IF EXISTS on_insert ON " + table);
+        exec("CREATE OR REPLACE FUNCTION on_insert_" + table + "() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+             + plpgsql + "; RETURN NULL; END $$");
+        exec(QStringLiteral("CREATE %1 TRIGGER on_insert AFTER INSERT ON %2 %3 FOR EACH ROW WHEN (%4) "
+                            "EXECUTE FUNCTION on_insert_%2()")
+                     .arg(constraint ? "CONSTRAINT" : "", table, constraint ? "DEFERRABLE INITIALLY DEFERRED" : "",
+                          condition));
+    }
+
+    // SQLite: request_cancel() in a statement of the run's connection
+    // requests the cancel there and then.
+    void defineRequestCancel(CancelToken &cancel)
+    {
+        sqlite3 *store = *static_cast<sqlite3 *const *>(connection.database().driver()->handle().constData());
+        const auto request = [](sqlite3_context *context, int, sqlite3_value **) {
+            static_cast<CancelToken *>(sqlite3_user_data(context))->request();
+        };
+        ASSERT_EQ(sqlite3_create_function_v2(store, "request_cancel", 0, SQLITE_UTF8, &cancel, request, nullptr,
+                                             nullptr, nullptr),
+                  SQLITE_OK);
     }
 };
 
@@ -170,6 +232,124 @@ TEST_P(TransactionalRunTest, CancelKeepsWhatWasCommittedAndTheRejectFileFinishes
     EXPECT_EQ(rest.rowsAdded, 23);
     EXPECT_EQ(itemCodes().size(), 41);
     EXPECT_TRUE(rest.rejectPath.isEmpty());
+}
+
+// A cancel at many points of a run: after a line, or while a statement runs
+// (the multi-row insert of a batch's items, a department's insert while its
+// line is written). On PostgreSQL the statement waits in the store until the
+// cancel cuts it short; on SQLite the statement requests the cancel itself.
+TEST_P(TransactionalRunTest, ACancelAnywhereLosesNoLine)
+{
+    enum class At { Line, Item, Department };
+    const struct { At at; int batchLines; int n; } cases[] = {
+            {At::Line, 7, 1}, {At::Line, 7, 7}, {At::Line, 7, 8}, {At::Line, 4, 19}, {At::Line, 1000, 12},
+            {At::Item, 7, 3}, {At::Item, 7, 14}, {At::Item, 4, 10},
+            {At::Department, 7, 4}, {At::Department, 1000, 6}, {At::Department, 4, 2},
+    };
+    mapPositions({ItemLookupCode, Description, ItemDepartment});
+    // A department every three lines; line 9 repeats a key, line 20 is blank.
+    QByteArray file;
+    for (int i = 1; i <= 30; ++i)
+        file += i == 20 ? QByteArray("\r\n")
+                        : "K" + QByteArray::number(i == 9 ? 4 : i).rightJustified(4, '0') + ",Item "
+                                  + QByteArray::number(i) + ",D" + QByteArray::number((i + 2) / 3) + "\r\n";
+    const QString path = writeFile("items.csv", file);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "at " << int(c.at) << ", batch " << c.batchLines << ", n " << c.n);
+        reopen();
+        exec("DELETE FROM Item");
+        exec("DELETE FROM Department");
+        QFile::remove(logPath);
+        CancelToken cancel;
+        progress.onProgress = [&](const ImportProgress &p) {
+            if (c.at == At::Line && p.linesRead == c.n)
+                cancel.request();
+        };
+        const QString key = QStringLiteral("K%1").arg(c.n, 4, 10, QLatin1Char('0'));
+        const QString statement = backend() == StoreBackend::SQLite ? "SELECT request_cancel()" : "PERFORM pg_sleep(20)";
+        if (backend() == StoreBackend::SQLite)
+            defineRequestCancel(cancel);
+        onInsert("Item", c.at == At::Item ? "NEW.ItemLookupCode = '" + key + "'" : "false", statement);
+        onInsert("Department", c.at == At::Department ? "NEW.Name = 'D" + QString::number(c.n) + "'" : "false",
+                 statement);
+        std::atomic<bool> ended = false;
+        std::thread watcher([&, connect = connectionString()] {
+            if (backend() == StoreBackend::SQLite || c.at == At::Line)
+                return;
+            DbConnection other;
+            DbError error;
+            EXPECT_TRUE(other.open(connect, &error));
+            QSqlQuery sleeping(other.database());
+            while (!ended && !cancel.isRequested()) {
+                if (sleeping.exec("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
+                                  "AND wait_event = 'PgSleep'")
+                    && sleeping.next() && sleeping.value(0).toInt() > 0)
+                    cancel.request();
+                QThread::msleep(20);
+            }
+            sleeping.finish();
+        });
+        ImportRequest r = request(path);
+        r.batchLines = c.batchLines;
+        r.batchMilliseconds = 3600000;
+        r.progressMilliseconds = 0;
+        r.cancel = &cancel;
+        QElapsedTimer clock;
+        clock.start();
+        const ImportSummary summary = importFile(r);
+        ended = true;
+        watcher.join();
+
+        EXPECT_EQ(summary.outcome, RunOutcome::Cancelled) << summary.failure.toStdString();
+        EXPECT_LT(clock.elapsed(), 10000); // the statement waiting in the store was cut short
+        EXPECT_GT(summary.linesNotReached, 0);
+        expectNoLineLost(summary, file);
+    }
+}
+
+// The store refuses a batch's commit, or the server ends the connection
+// while it commits: the batches before are stored, the lines of the lost
+// one fail, the rest are not reached, and no line is lost.
+TEST_P(TransactionalRunTest, ACommitThatFailsLosesNoLine)
+{
+    mapPositions({ItemLookupCode, Description});
+    const QByteArray file = itemLines(1, 300);
+    const QString path = writeFile("items.csv", file);
+    const QString atCommit = "NEW.ItemLookupCode = 'K0150'";
+    QList<std::function<void()>> faults;
+    if (backend() == StoreBackend::SQLite) {
+        // A deferred foreign key that the batch of K0150 leaves unmet.
+        faults.append([&] {
+            exec("PRAGMA foreign_keys = ON");
+            exec("CREATE TEMP TABLE parent (code TEXT PRIMARY KEY)");
+            exec("CREATE TEMP TABLE child (code TEXT REFERENCES parent (code) DEFERRABLE INITIALLY DEFERRED)");
+            onInsert("Item", atCommit, "INSERT INTO child VALUES (NEW.ItemLookupCode)");
+        });
+    } else {
+        faults.append([&] { onInsert("Item", atCommit, "RAISE EXCEPTION 'refused at commit'", true); });
+        faults.append([&] {
+            onInsert("Item", atCommit, "PERFORM pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(5)", true);
+        });
+    }
+    for (const auto &plant : faults) {
+        connection.close();
+        reopen();
+        exec("DELETE FROM Item");
+        QFile::remove(logPath);
+        plant();
+        ImportRequest r = request(path);
+        r.batchLines = 100;
+        r.batchMilliseconds = 3600000;
+        const ImportSummary summary = importFile(r);
+
+        EXPECT_EQ(summary.outcome, RunOutcome::Failed);
+        EXPECT_EQ(reporter.messages.size(), 1);
+        EXPECT_EQ(summary.rowsAdded, 100);
+        EXPECT_EQ(summary.linesFailed, 100); // the batch the commit lost
+        EXPECT_EQ(logEntries().size(), 100);
+        EXPECT_EQ(readTestFile(summary.rejectPath), itemLines(101, 300));
+        expectNoLineLost(summary, file);
+    }
 }
 
 TEST_P(TransactionalRunTest, OtherProgramsSeeEachBatchOnceItIsCommittedAndNothingBefore)

@@ -80,7 +80,7 @@ QList<int> nativeNumbers(const QSqlError &error, const OdbcDiagnostics &diagnost
 QString SqlServerDialect::insertSql(NewIdSource, const QString &table, const QStringList &columns) const
 {
     return SqlDialect::insertSql(NewIdSource::LastInsertId, table, columns)
-            + QStringLiteral("; SELECT CAST(SCOPE_IDENTITY() AS int)");
+            + QStringLiteral("; IF @@ERROR = 0 SELECT CAST(SCOPE_IDENTITY() AS int)");
 }
 
 QString SqlServerDialect::multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns,
@@ -90,7 +90,7 @@ QString SqlServerDialect::multiRowInsertSql(NewIdSource source, const QString &t
         return SqlDialect::multiRowInsertSql(source, table, columns, rowCount, returned);
     return QStringLiteral("DECLARE @added TABLE (ID int, Returned %1); "
                           "INSERT INTO %2 (%3) OUTPUT INSERTED.ID, INSERTED.%4 INTO @added (ID, Returned) "
-                          "VALUES %5; SELECT ID, Returned FROM @added")
+                          "VALUES %5; IF @@ERROR = 0 SELECT ID, Returned FROM @added")
             .arg(tsqlType(returned), table, columns.join(QStringLiteral(", ")), returned.name,
                  valueRows(int(columns.size()), rowCount));
 }

@@ -29,7 +29,9 @@ public:
     QString transactionAliveSql() const override { return QStringLiteral("SELECT @@TRANCOUNT"); }
 
     // The texts below are batches the driver prepares as one statement;
-    // with NOCOUNT on, the final SELECT gives the only result.
+    // with NOCOUNT on, the final SELECT gives the only result. A failed
+    // insert ends only itself (XACT_ABORT is off): the SELECT then does not
+    // run, so no result is left pending behind the error.
     NewIdSource newIdSource(const QSqlDatabase &) const override { return NewIdSource::OutputClause; }
     // The insert, then SCOPE_IDENTITY(): the ID of this insert, not of a row
     // a trigger added elsewhere.

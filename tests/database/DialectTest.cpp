@@ -56,13 +56,13 @@ TEST(Dialect, InsertsGiveBackTheNewIdAsTheBackendCan)
     const struct { Dialect kind; QStringList columns; ColumnType returned; const char *single; const char *multi; }
             rows[] = {
         {Dialect::SqlServer, columns, code,
-         "INSERT INTO T (Name, Code) VALUES (?, ?); SELECT CAST(SCOPE_IDENTITY() AS int)",
+         "INSERT INTO T (Name, Code) VALUES (?, ?); IF @@ERROR = 0 SELECT CAST(SCOPE_IDENTITY() AS int)",
          "DECLARE @added TABLE (ID int, Returned nvarchar(25)); INSERT INTO T (Name, Code) OUTPUT INSERTED.ID, "
-         "INSERTED.\"Code\" INTO @added (ID, Returned) VALUES (?, ?), (?, ?); SELECT ID, Returned FROM @added"},
+         "INSERTED.\"Code\" INTO @added (ID, Returned) VALUES (?, ?), (?, ?); IF @@ERROR = 0 SELECT ID, Returned FROM @added"},
         {Dialect::SqlServer, {"Balance"}, customer, nullptr,
          "DECLARE @added TABLE (ID int, Returned int); INSERT INTO T (Balance) OUTPUT INSERTED.ID, "
-         "INSERTED.CustomerID INTO @added (ID, Returned) VALUES (?), (?); SELECT ID, Returned FROM @added"},
-        {Dialect::SqlServer, {}, {}, "INSERT INTO T DEFAULT VALUES; SELECT CAST(SCOPE_IDENTITY() AS int)", nullptr},
+         "INSERTED.CustomerID INTO @added (ID, Returned) VALUES (?), (?); IF @@ERROR = 0 SELECT ID, Returned FROM @added"},
+        {Dialect::SqlServer, {}, {}, "INSERT INTO T DEFAULT VALUES; IF @@ERROR = 0 SELECT CAST(SCOPE_IDENTITY() AS int)", nullptr},
         {Dialect::SqlServer, columns, {}, nullptr, "INSERT INTO T (Name, Code) VALUES (?, ?), (?, ?)"},
         {Dialect::PostgreSQL, columns, code, "INSERT INTO T (Name, Code) VALUES (?, ?) RETURNING ID",
          "INSERT INTO T (Name, Code) VALUES (?, ?), (?, ?) RETURNING ID, \"Code\""},

@@ -24,6 +24,21 @@ bool integratedSecurity(const QList<ConnectionStringPart> &parts)
         || isOn(connectionStringValue(parts, QStringLiteral("Trusted_Connection")));
 }
 
+// This machine as the driver reaches it. Microsoft's drivers on Windows
+// take "(local)" through shared memory, which works where TCP is switched
+// off (as SQL Server Express installs itself); FreeTDS, a port or "tcp:",
+// and every driver elsewhere, mean TCP.
+QString thisMachine(bool overTcp)
+{
+#ifdef Q_OS_WIN
+    if (!overTcp)
+        return QStringLiteral("(local)");
+#else
+    Q_UNUSED(overTcp);
+#endif
+    return QStringLiteral("127.0.0.1");
+}
+
 // "host,port" and "host\instance"; "(local)" and "." are this machine.
 QStringList serverParts(const QString &driver, const QList<ConnectionStringPart> &parts)
 {
@@ -31,7 +46,8 @@ QStringList serverParts(const QString &driver, const QList<ConnectionStringPart>
     if (server.isNull())
         server = connectionStringValue(parts, QStringLiteral("Server"));
     server = server.trimmed();
-    if (server.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive))
+    const bool tcp = server.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive);
+    if (tcp)
         server = server.mid(4);
 
     QString port;
@@ -46,15 +62,16 @@ QStringList serverParts(const QString &driver, const QList<ConnectionStringPart>
         instance = server.mid(backslash + 1);
         server = server.left(backslash);
     }
+    const bool freeTds = driver.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive);
     if (server.isEmpty() || server == QLatin1String(".")
         || server.compare(QLatin1String("(local)"), Qt::CaseInsensitive) == 0)
-        server = QStringLiteral("127.0.0.1");
+        server = thisMachine(freeTds || tcp || !port.isEmpty());
 
     QString host = server;
     if (!instance.isEmpty())
         host += u'\\' + instance;
     // FreeTDS takes the port as a key of its own.
-    if (driver.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive)) {
+    if (freeTds) {
         QStringList out{QStringLiteral("Server=") + odbcValue(host)};
         if (!port.isEmpty())
             out << QStringLiteral("Port=") + odbcValue(port);

@@ -6,6 +6,7 @@
 #include "database/ColumnKinds.h"
 #include "database/ErrorMapping.h"
 #include "database/PreparedStatement.h"
+#include "database/QtPreparedStatement.h"
 #include "database/SqlDialect.h"
 #include "database/SqlServerDialect.h"
 #include "database/SqlitePreparedStatement.h"
@@ -13,8 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
 
 using namespace vxr;
 
@@ -130,6 +134,36 @@ TEST(Dialect, SqliteStatementsRunThroughTheLibraryOnQtsConnection)
         EXPECT_EQ(count->value(1).toInt(), 3);
     }
     QSqlDatabase::removeDatabase("dialect-test");
+}
+
+// A driver with a SQLite of its own (Qt's on Windows, as a rule) reports
+// another version or another build of the same version: its connection is
+// then left to Qt's binding, never driven with the program's library.
+TEST(Dialect, SqliteStatementsGoThroughQtWhenTheDriverHasAnotherLibrary)
+{
+    for (const char *reported : {"sqlite_version", "sqlite_source_id"}) {
+        SCOPED_TRACE(reported);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other-library");
+            db.setDatabaseName(":memory:");
+            ASSERT_TRUE(db.open());
+            sqlite3 *handle = *static_cast<sqlite3 *const *>(db.driver()->handle().constData());
+            const auto another = [](sqlite3_context *context, int, sqlite3_value **) {
+                sqlite3_result_text(context, "3.0.0 another build", -1, SQLITE_STATIC);
+            };
+            ASSERT_EQ(sqlite3_create_function_v2(handle, reported, 0, SQLITE_UTF8, nullptr, another, nullptr, nullptr,
+                                                 nullptr),
+                      SQLITE_OK);
+            EXPECT_EQ(SqlitePreparedStatement::handleOf(db), nullptr);
+            const auto select = sqlDialect(Dialect::SQLite).prepare(db, "SELECT 1 + ?", nullptr);
+            EXPECT_NE(dynamic_cast<QtPreparedStatement *>(select.get()), nullptr);
+            select->execute({41});
+            ASSERT_TRUE(select->next());
+            EXPECT_EQ(select->value(0).toInt(), 42);
+            select->finish();
+        }
+        QSqlDatabase::removeDatabase("other-library");
+    }
 }
 
 QSqlError statementError(const QString &text, const QString &native)

@@ -187,14 +187,29 @@ TEST_F(RecordReaderTest, ReadsLinesAcrossReadChunks)
     EXPECT_EQ(readAll(longLine + "\r\nk,\"a\nb\"\r\n").last(), QStringList({"k", "a\nb"}));
 }
 
+// Each line is UTF-8 when all of it is, else Windows-1252: one character a
+// byte, no replacement characters.
 TEST_F(RecordReaderTest, DecodesUtf8OrWindows1252PerLine)
 {
-    const QByteArray windows1252 = "O\x92" "Brien,caf\xE9";
-    const QList<QStringList> lines = readAll("\xEF\xBB\xBF" "Caf\xC3\xA9,\xE2\x82\xAC" "5\r\n" + windows1252);
-    // 0x92 is a typographic apostrophe, which is kept.
-    EXPECT_EQ(lines, QList<QStringList>({{QStringLiteral(u"Caf\u00E9"), QStringLiteral(u"\u20AC5")},
-                                         {QStringLiteral(u"O\u2019Brien"), QStringLiteral(u"caf\u00E9")}}));
-    EXPECT_EQ(reader.CurrentLine, windows1252);
+    const QByteArrayList utf8 = {"\xEF\xBB\xBF" "caf\xC3\xA9", "\xE2\x82\xAC" "5", "\xF0\x9F\x98\x80",
+                                 "\xF4\x8F\xBF\xBF", "\xED\x9F\xBF", "12345678\xC3\xA9"};
+    // Overlong, surrogate, beyond U+10FFFF, cut short, or one stray byte.
+    const QByteArrayList windows1252 = {"caf\xE9", "\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
+                                        "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\x80", "\xE2\x82",
+                                        "12345678\xE2\x28\xA1", "\xC3\xA9\xE9"};
+    const QList<QStringList> lines = readAll(utf8.join("\r\n") + "\r\n" + windows1252.join("\r\n"));
+    ASSERT_EQ(lines.size(), utf8.size() + windows1252.size());
+    for (qsizetype i = 0; i < utf8.size(); ++i)
+        EXPECT_EQ(lines[i].first(), QString::fromUtf8(utf8[i]).remove(u'\uFEFF')) << i;
+    for (qsizetype i = 0; i < windows1252.size(); ++i) {
+        const QString text = lines[utf8.size() + i].first();
+        EXPECT_EQ(text.size(), windows1252[i].size()) << windows1252[i].toHex().toStdString();
+        EXPECT_FALSE(text.contains(QChar::ReplacementCharacter)) << windows1252[i].toHex().toStdString();
+    }
+    // 0x92 is a typographic apostrophe, which is kept; 0x8D has no character.
+    const QByteArray last = "O\x92" "Brien,\x80\x8D\x9F\xA0\xFF";
+    EXPECT_EQ(readLine(last), QStringList({QStringLiteral(u"O\u2019Brien"), QStringLiteral(u"\u20AC\u008D\u0178\u00A0\u00FF")}));
+    EXPECT_EQ(reader.CurrentLine, last);
 }
 
 TEST_F(RecordReaderTest, OpensCountsThenReadsFromTheTop)

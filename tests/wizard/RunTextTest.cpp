@@ -34,34 +34,16 @@ TEST(RunRate, IsThePaceOfTheLastSecondsAndGivesTheTimeLeft)
     EXPECT_FALSE(rate.linesPerSecond());
 }
 
-class Durations : public ::testing::TestWithParam<std::pair<qint64, const char *>>
+TEST(RunSummaryText, DurationsReadAsTheOperatorSaysThem)
 {
-};
-
-TEST_P(Durations, ReadAsTheOperatorSaysThem)
-{
-    EXPECT_EQ(durationText(GetParam().first), QString::fromLatin1(GetParam().second));
-}
-
-INSTANTIATE_TEST_SUITE_P(Seconds, Durations,
-                         ::testing::Values(std::pair<qint64, const char *>{-3, "0 s"}, std::pair{59, "59 s"},
-                                           std::pair{60, "1 min 00 s"}, std::pair{3599, "59 min 59 s"},
-                                           std::pair{3600, "1 h 00 min"}, std::pair{90061, "25 h 01 min"}));
-
-struct OutcomeCase
-{
-    const char *name;
-    ImportSummary summary;
-    const char *text;
-};
-
-void PrintTo(const OutcomeCase &c, std::ostream *out)
-{
-    *out << c.name;
+    const std::pair<qint64, const char *> cases[] = {{-3, "0 s"},           {59, "59 s"},          {60, "1 min 00 s"},
+                                                     {3599, "59 min 59 s"}, {3600, "1 h 00 min"}, {90061, "25 h 01 min"}};
+    for (const auto &[seconds, text] : cases)
+        EXPECT_EQ(durationText(seconds), QString::fromLatin1(text)) << seconds;
 }
 
 ImportSummary summaryOf(RunOutcome outcome, qint64 added, qint64 failed, qint64 notReached, bool nothingStored,
-                        const char *reject)
+                        const char *reject, qint64 readAsEmpty = 0, qint64 cut = 0)
 {
     ImportSummary summary;
     summary.outcome = outcome;
@@ -73,52 +55,36 @@ ImportSummary summaryOf(RunOutcome outcome, qint64 added, qint64 failed, qint64 
     summary.nothingStored = nothingStored;
     summary.rejectPath = QString::fromLatin1(reject);
     summary.failure = QStringLiteral("the connection was lost");
+    summary.valuesReadAsEmpty = readAsEmpty;
+    summary.valuesCut = cut;
     return summary;
 }
 
-class Outcomes : public ::testing::TestWithParam<OutcomeCase>
+TEST(RunSummaryText, OutcomesSayWhatIsStoredAndWhereTheRestIs)
 {
-};
-
-TEST_P(Outcomes, SayWhatIsStoredAndWhereTheRestIs)
-{
-    EXPECT_EQ(runOutcomeText(GetParam().summary), QString::fromLatin1(GetParam().text));
+    // A test run rolled back: what is stored is 0, and what would have been is apart.
+    ImportSummary rolledBack = summaryOf(RunOutcome::Cancelled, 39, 0, 60, true, "r.csv");
+    rolledBack.rolledBackAdded = std::exchange(rolledBack.rowsAdded, 0);
+    rolledBack.rolledBackUpdated = std::exchange(rolledBack.rowsUpdated, 0);
+    const std::pair<ImportSummary, const char *> cases[] = {
+        {summaryOf(RunOutcome::Complete, 5, 2, 0, false, "r.csv"),
+         "The import is complete: every line of the file was read. The 2 line(s) not stored are in the reject file, "
+         "to correct and import again."},
+        {summaryOf(RunOutcome::Cancelled, 39, 0, 60, false, "r.csv"),
+         "Cancelled after line 40. The 40 row(s) added or updated before it are stored. The 60 line(s) not stored "
+         "are in the reject file, to correct and import again."},
+        {rolledBack,
+         "Cancelled after line 40. Nothing was stored. Had it been kept, it would have added 39 row(s) and updated 1. "
+         "The 60 line(s) not stored are in the reject file, to correct and import again."},
+        {summaryOf(RunOutcome::Failed, 0, 3, 0, false, ""),
+         "The import stopped: the connection was lost. Nothing was stored. The 3 failed line(s) are listed in the log."},
+        {summaryOf(RunOutcome::Complete, 5, 0, 0, false, "", 3, 1),
+         "The import is complete: every line of the file was read. 3 value(s) without a number or date were read as 0 "
+         "or empty and 1 cut to fit their column; their lines were imported with these values."},
+    };
+    for (const auto &[summary, text] : cases)
+        EXPECT_EQ(runOutcomeText(summary), QString::fromLatin1(text)) << text;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Runs, Outcomes,
-    ::testing::Values(
-        OutcomeCase{"CompleteWithFailures", summaryOf(RunOutcome::Complete, 5, 2, 0, false, "r.csv"),
-                    "The import is complete: every line of the file was read. The 2 line(s) not stored are in the "
-                    "reject file, to correct and import again."},
-        OutcomeCase{"Cancelled", summaryOf(RunOutcome::Cancelled, 39, 0, 60, false, "r.csv"),
-                    "Cancelled after line 40. The 40 row(s) added or updated before it are stored. The 60 line(s) "
-                    "not stored are in the reject file, to correct and import again."},
-        OutcomeCase{"TestRunCancelled",
-                    [] {
-                        // Rolled back: what is stored is 0, and what would have been is apart.
-                        ImportSummary s = summaryOf(RunOutcome::Cancelled, 39, 0, 60, true, "r.csv");
-                        s.rolledBackAdded = std::exchange(s.rowsAdded, 0);
-                        s.rolledBackUpdated = std::exchange(s.rowsUpdated, 0);
-                        return s;
-                    }(),
-                    "Cancelled after line 40. Nothing was stored. Had it been kept, it would have added 39 row(s) "
-                    "and updated 1. The 60 line(s) not stored are in the reject file, to correct and import "
-                    "again."},
-        OutcomeCase{"FailedWithoutRejectFile", summaryOf(RunOutcome::Failed, 0, 3, 0, false, ""),
-                    "The import stopped: the connection was lost. Nothing was stored. The 3 failed line(s) are "
-                    "listed in the log."},
-        OutcomeCase{"ValuesTakenAsTheyCould",
-                    [] {
-                        ImportSummary s = summaryOf(RunOutcome::Complete, 5, 0, 0, false, "");
-                        s.valuesReadAsEmpty = 3;
-                        s.valuesCut = 1;
-                        return s;
-                    }(),
-                    "The import is complete: every line of the file was read. 3 value(s) without a number or date "
-                    "were read as 0 or empty and 1 cut to fit their column; their lines were imported with these "
-                    "values."}),
-    [](const ::testing::TestParamInfo<OutcomeCase> &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vxr::test

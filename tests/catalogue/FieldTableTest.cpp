@@ -68,10 +68,8 @@ TEST(Catalogue, OfferedFieldsFollowPassAndTable)
     ASSERT_EQ(item.size(), 52);
     EXPECT_EQ(item.first(), "HQID");
     EXPECT_EQ(item.mid(48), (QStringList{"Supplier Cost", "Reorder Number", "Minimum Order", "MPQ"}));
-    EXPECT_FALSE(item.contains("Commission Amount"));
-    EXPECT_FALSE(item.contains("Message"));
-    EXPECT_FALSE(item.contains("Tag Along Item"));
-    EXPECT_FALSE(item.contains("Item ID"));
+    for (const char *hidden : {"Commission Amount", "Message", "Tag Along Item", "Item ID"})
+        EXPECT_FALSE(item.contains(QLatin1String(hidden))) << hidden;
 
     EXPECT_EQ(offeredCaptions(fields, AliasTable), (QStringList{"Item Lookup Code", "Alias"}));
     EXPECT_EQ(offeredCaptions(fields, CustomerTable).size(), 47);

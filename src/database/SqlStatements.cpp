@@ -1,6 +1,7 @@
 #include "SqlStatements.h"
 
 #include "ErrorMapping.h"
+#include "OdbcStatement.h"
 #include "SqlDialect.h"
 
 #include <QSqlError>
@@ -59,6 +60,10 @@ void SqlStatements::runDirect(const QString &sql)
         run(sql, {}).finish();
         return;
     }
+    // On an ODBC connection through the driver manager itself, so that the
+    // text goes with its exact length.
+    if (runOdbcDirect(m_database, sql, *m_sqlDialect))
+        return;
     if (!m_direct) {
         m_direct = std::make_unique<QSqlQuery>(m_database);
         m_direct->setForwardOnly(true);

@@ -7,8 +7,7 @@
 #include <QVariant>
 
 #ifdef VXR_HAVE_ODBC
-#include <sql.h>
-#include <sqlext.h>
+#include "OdbcApi.h"
 #endif
 
 namespace vxr {
@@ -33,11 +32,15 @@ void *odbcStatementHandle(const QSqlQuery &query)
 
 } // namespace
 
+void StatementCanceller::setRunning(void *odbcStatement)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_statement = odbcStatement;
+}
+
 void StatementCanceller::setRunning(const QSqlQuery &query)
 {
-    void *statement = odbcStatementHandle(query);
-    const QMutexLocker lock(&m_mutex);
-    m_statement = statement;
+    setRunning(odbcStatementHandle(query));
 }
 
 void StatementCanceller::clearRunning()

@@ -13,7 +13,9 @@ namespace vxr {
 class StatementCanceller
 {
 public:
-    // The query about to run; cleared again when it is done.
+    // The statement about to run, by its ODBC statement handle (null for
+    // none) or its query; cleared again when it is done.
+    void setRunning(void *odbcStatement);
     void setRunning(const QSqlQuery &query);
     void clearRunning();
     // Thread-safe; does nothing when no statement is running.
@@ -24,7 +26,7 @@ private:
     void *m_statement = nullptr; // the ODBC statement handle
 };
 
-// Marks a query as running for the length of a scope.
+// Marks a statement as running for the length of a scope.
 class RunningStatement
 {
 public:
@@ -32,6 +34,11 @@ public:
     {
         if (m_canceller)
             m_canceller->setRunning(query);
+    }
+    RunningStatement(StatementCanceller *canceller, void *odbcStatement) : m_canceller(canceller)
+    {
+        if (m_canceller)
+            m_canceller->setRunning(odbcStatement);
     }
     ~RunningStatement()
     {

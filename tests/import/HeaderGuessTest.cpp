@@ -33,7 +33,7 @@ const struct
     {ItemTable, "Item #|Item Description|Qty|U/M|Cost|Price|Preferred Vendor|MPN|Vendor Part No.|Case Qty",
      "116?|114?|134?|153?|112|127|142?|0|404?|410?"},
     // Own names come first wherever they stand, and a field is taken once.
-    {ItemTable, "UPC|Item Lookup Code|SKU|Qty|Quantity|qty_on_hand", "0?|116|0?|0?|134|0?"},
+    {ItemTable, "UPC|Item Lookup Code|SKU|Qty|Quantity|QtyOnHand", "0?|116|0?|0?|134|0?"},
     {CustomerTable, "Customer No|First Name|Last Name|Company|Street|City|State/Province|Postal Code|Phone|E-mail|Balance",
      "201?|231|235|210|203?|209|245?|251?|241?|253?|206?"},
     {SupplierTable, "Vendor ID|Vendor Name|Contact|Address Line 1|City|ST|Zip|Phone|Email|Website",
@@ -95,6 +95,14 @@ TEST(HeaderGuess, AnAmbiguousNameMapsNothing)
     fields.AddField(ItemTable, 9002, "CostPerUnit", "Unit-Cost", 2, 0, silent);
     fields.AddField(ItemTable, 9003, "ItemNo", "Item No", 2, 0, silent);
     fields.AddField(ItemTable, 9004, "ItemNum", "Item Number", 2, 0, silent);
+    // A field's own name in words goes before another's export name.
+    fields.AddField(CustomerTable, 201, "AccountNumber", "Account Number", 2, 0, silent);
+    fields.AddField(CustomerTable, 9005, "CustNo", "Customer No", 2, 0, silent);
+    ImportSetup customers;
+    customers.tableId = CustomerTable;
+    applyHeaderNames(fields, {"Customer #"}, customers, HeaderMatching::Guesses);
+    EXPECT_EQ(customers.fieldIds[1], 9005);
+
     const QStringList names = {"unit cost", "Item #", "item no"};
     for (const HeaderMatching matching : {HeaderMatching::OwnNames, HeaderMatching::Guesses}) {
         ImportSetup setup;
@@ -119,6 +127,7 @@ TEST(FieldSearch, PicksTheOneBestMatchOrNone)
         {ItemTable, "pri", "", 9},                 {ItemTable, "lookup", "Item Lookup Code", 1},
         {ItemTable, "qty", "Quantity", 1},         {ItemTable, "vendor", "Supplier", 1},
         {ItemTable, "escr", "", 5},                {ItemTable, "xyz", "", 0},
+        {ItemTable, "weigh", "Weight", 3},         {ItemTable, "tare weigh", "", 2},
         {CustomerTable, "e-mail", "E-Mail Address", 1}, {ItemTable, " ", "", 52},
     };
     for (const auto &row : rows) {

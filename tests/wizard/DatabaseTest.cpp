@@ -19,13 +19,7 @@ class Connection : public WizardTest
 protected:
     ConnectDialog *dialog() { return window->connectDialog(); }
     template<typename T = QLineEdit>
-    T *field(const char *name)
-    {
-        T *found = dialog()->findChild<T *>(QString::fromLatin1(name));
-        if (!found)
-            ADD_FAILURE() << "no dialog field " << name;
-        return found;
-    }
+    T *field(const char *name) { return control<T>(name, dialog()); }
     void pressConnect() { field<QPushButton>("cmdOK")->click(); }
     void chooseProvider(int provider) { field<QComboBox>("cmbProvider")->setCurrentIndex(provider); }
     // What the dialog says went wrong; empty while it says nothing.

@@ -109,10 +109,11 @@ protected:
         return w;
     }
     const ImportSetup &setup() const { return window->setup(); }
+    // The child of this name in the window, or in the widget given.
     template<typename T = QWidget>
-    T *control(const char *name) const
+    T *control(const char *name, const QObject *in = nullptr) const
     {
-        T *found = window->findChild<T *>(QString::fromLatin1(name));
+        T *found = (in ? in : window.get())->findChild<T *>(QString::fromLatin1(name));
         if (!found)
             ADD_FAILURE() << "no control " << name;
         return found;

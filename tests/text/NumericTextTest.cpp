@@ -32,7 +32,7 @@ TEST(TextToNumber, ReadsTheLeadingNumberUnderTheRegionalSettings)
         {swiss, "1'000dec5", 1000.5}, {swiss, "$5", 0}, {swiss, "1.5", 1.5},
     };
     for (const auto &c : cases)
-        EXPECT_DOUBLE_EQ(TextToNumber(QString::fromUtf8(c.text), c.regional), c.expected) << "text «" << c.text << "»";
+        EXPECT_DOUBLE_EQ(TextToNumber(QString::fromUtf8(c.text), c.regional), c.expected) << "«" << c.text << "»";
 }
 
 TEST(ReadNumber, TellsTextWithoutANumberFromZero)

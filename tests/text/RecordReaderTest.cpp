@@ -208,7 +208,8 @@ TEST_F(RecordReaderTest, DecodesUtf8OrWindows1252PerLine)
     }
     // 0x92 is a typographic apostrophe, which is kept; 0x8D has no character.
     const QByteArray last = "O\x92" "Brien,\x80\x8D\x9F\xA0\xFF";
-    EXPECT_EQ(readLine(last), QStringList({QStringLiteral(u"O\u2019Brien"), QStringLiteral(u"\u20AC\u008D\u0178\u00A0\u00FF")}));
+    EXPECT_EQ(readLine(last),
+              QStringList({QStringLiteral(u"O\u2019Brien"), QStringLiteral(u"\u20AC\u008D\u0178\u00A0\u00FF")}));
     EXPECT_EQ(reader.CurrentLine, last);
 }
 

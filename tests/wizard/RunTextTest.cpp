@@ -36,8 +36,9 @@ TEST(RunRate, IsThePaceOfTheLastSecondsAndGivesTheTimeLeft)
 
 TEST(RunSummaryText, DurationsReadAsTheOperatorSaysThem)
 {
-    const std::pair<qint64, const char *> cases[] = {{-3, "0 s"},           {59, "59 s"},          {60, "1 min 00 s"},
-                                                     {3599, "59 min 59 s"}, {3600, "1 h 00 min"}, {90061, "25 h 01 min"}};
+    const std::pair<qint64, const char *> cases[] = {{-3, "0 s"}, {59, "59 s"}, {60, "1 min 00 s"},
+                                                     {3599, "59 min 59 s"}, {3600, "1 h 00 min"},
+                                                     {90061, "25 h 01 min"}};
     for (const auto &[seconds, text] : cases)
         EXPECT_EQ(durationText(seconds), QString::fromLatin1(text)) << seconds;
 }
@@ -77,7 +78,8 @@ TEST(RunSummaryText, OutcomesSayWhatIsStoredAndWhereTheRestIs)
          "Cancelled after line 40. Nothing was stored. Had it been kept, it would have added 39 row(s) and updated 1. "
          "The 60 line(s) not stored are in the reject file, to correct and import again."},
         {summaryOf(RunOutcome::Failed, 0, 3, 0, false, ""),
-         "The import stopped: the connection was lost. Nothing was stored. The 3 failed line(s) are listed in the log."},
+         "The import stopped: the connection was lost. Nothing was stored. The 3 failed line(s) are listed in the "
+         "log."},
         {summaryOf(RunOutcome::Complete, 5, 0, 0, false, "", 3, 1),
          "The import is complete: every line of the file was read. 3 value(s) without a number or date were read as 0 "
          "or empty and 1 cut to fit their column; their lines were imported with these values."},

@@ -42,6 +42,11 @@ struct DbError
     QString description;
     FailureScope scope = FailureScope::Line;
     QString detail; // what the log marker names for InvalidValue: the field's caption
+    // A deadlock victim or a serialization failure: the database rolled the
+    // work back for the sake of another transaction, and the same work may
+    // succeed when tried again. The scope says what it does to this run when
+    // it is not tried again.
+    bool transient = false;
 
     bool endsRun() const { return scope != FailureScope::Line; }
 };

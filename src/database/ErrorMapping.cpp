@@ -223,7 +223,16 @@ DbError odbcErrorFrom(const QSqlError &error, const OdbcDiagnostics &diagnostics
             result.scope = FailureScope::Cancel;
         else if (state == QLatin1String("HY010") || state.startsWith(QLatin1String("08")))
             result.scope = FailureScope::Run;
+        // Serialization failure (SQL Server's deadlock victim 1205 too) and
+        // PostgreSQL's deadlock_detected: the transaction is lost, and may
+        // succeed when tried again.
+        else if (state == QLatin1String("40001") || state == QLatin1String("40P01"))
+            result.transient = true;
     }
+    if (nativeNumbers.contains(1205))
+        result.transient = true;
+    if (result.transient && result.scope == FailureScope::Line)
+        result.scope = FailureScope::Run;
     if (result.scope == FailureScope::Line && result.number == ConnectionFailed)
         result.scope = FailureScope::Run;
     if (result.scope == FailureScope::Cancel)

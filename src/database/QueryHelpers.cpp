@@ -49,16 +49,18 @@ bool storedValueEquals(const QVariant &stored, const QVariant &value)
     return stored.toDouble() == value.toDouble();
 }
 
+// The first row of a key that several rows hold: the oldest (see the
+// look-ups in ReferenceLookups.cpp).
 QString recordExistsSql(const QString &tableName, const QString &columnName)
 {
-    return QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ?").arg(columnName, tableName);
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ? ORDER BY ID").arg(columnName, tableName);
 }
 
 QString recordIdSql(const QString &tableName, const QString &columnName)
 {
     if (tableName == QLatin1String("AccountReceivable"))
         return QStringLiteral("SELECT ID FROM %1 ORDER BY ID DESC").arg(tableName);
-    return QStringLiteral("SELECT ID FROM %1 WHERE %2 = ?").arg(tableName, columnName);
+    return QStringLiteral("SELECT ID FROM %1 WHERE %2 = ? ORDER BY ID").arg(tableName, columnName);
 }
 
 bool RecordExists(SqlStatements &sql, const QString &tableName, const QString &columnName,

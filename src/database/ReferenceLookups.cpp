@@ -61,15 +61,20 @@ QVariant noReference()
     return int32Value(0);
 }
 
-const QString DepartmentQuery = QStringLiteral("SELECT Name, ID FROM Department WHERE Name = ?");
+// Where several rows match (a store comparing without regard to case, with
+// no unique index), the first is the oldest, as a table clustered on its ID
+// gives it: without the order a server gives its rows as they lie, which an
+// update or a vacuum changes.
+const QString DepartmentQuery = QStringLiteral("SELECT Name, ID FROM Department WHERE Name = ? ORDER BY ID");
 const QString CategoryQuery = QStringLiteral(
-        "SELECT Name, ID, DepartmentID FROM Category WHERE Name = ? AND DepartmentID = ?");
-const QString SupplierQuery = QStringLiteral("SELECT SupplierName, ID FROM Supplier WHERE SupplierName = ?");
-const QString TaxQuery = QStringLiteral("SELECT Description, ID FROM Tax WHERE Description = ?");
+        "SELECT Name, ID, DepartmentID FROM Category WHERE Name = ? AND DepartmentID = ? ORDER BY ID");
+const QString SupplierQuery =
+        QStringLiteral("SELECT SupplierName, ID FROM Supplier WHERE SupplierName = ? ORDER BY ID");
+const QString TaxQuery = QStringLiteral("SELECT Description, ID FROM Tax WHERE Description = ? ORDER BY ID");
 
 QString byCodeQuery(const QString &table)
 {
-    return QStringLiteral("SELECT ID, ItemLookupCode FROM %1 WHERE ItemLookupCode = ?").arg(table);
+    return QStringLiteral("SELECT ID, ItemLookupCode FROM %1 WHERE ItemLookupCode = ? ORDER BY ID").arg(table);
 }
 
 const QString ItemTableName = QStringLiteral("Item");

@@ -102,6 +102,12 @@ void BatchLedger::lost(ImportSummary &summary, RejectFile *reject, qint32 errorN
     finish(summary, reject, true, log);
 }
 
+void BatchLedger::forget()
+{
+    m_lines.clear();
+    m_failed = 0;
+}
+
 void BatchLedger::rolledBack(ImportSummary &summary, RejectFile *reject, const LogLine &log)
 {
     finish(summary, reject, false, log);

@@ -59,6 +59,10 @@ public:
     // The batch was lost: its staged and written lines fail with the error
     // that lost it; every line goes to the reject file.
     void lost(ImportSummary &summary, RejectFile *reject, qint32 errorNumber, const LogLine &log);
+    // The batch is to be written again from its first line (the database
+    // rolled it back for the sake of another transaction): its lines are
+    // forgotten, untold.
+    void forget();
     // Nothing of the batch is stored, on purpose (a test run, a rolled-back
     // single transaction): written lines are counted as they would have been.
     void rolledBack(ImportSummary &summary, RejectFile *reject, const LogLine &log);

@@ -8,7 +8,10 @@
 #include "database/TableRecordsets.h"
 #include "database/Transaction.h"
 
+#include "catalogue/FieldTable.h"
+
 #include <QDir>
+#include <QThread>
 
 #include <algorithm>
 
@@ -20,6 +23,10 @@ namespace {
 // --batch, or a single transaction) is read and written in parts of this
 // size, so that memory stays flat whatever the batch.
 constexpr int MaxChunk = 1000;
+
+// How often a batch the database rolled back for the sake of another
+// transaction is written again before the run ends.
+constexpr int MaxRetries = 3;
 
 QString describe(const DbError &error)
 {
@@ -47,12 +54,72 @@ BatchLedger::Kind ledgerKind(LineOutcome::Kind kind)
 
 } // namespace
 
-LineLoop::LineLoop(RecordReader &reader, TableRecordsets &tables, RecordWriter &writer, const FieldTable &fields,
+LineLoop::LineLoop(RecordReader &reader, TableRecordsets &tables, RecordWriter &writer, FieldTable &fields,
                    const ImportRequest &request, Outputs outputs)
-    : m_reader(reader), m_tables(tables), m_request(request), m_out(std::move(outputs)),
+    : m_reader(reader), m_tables(tables), m_fields(fields), m_request(request), m_out(std::move(outputs)),
       m_staged(writer, reader, tables.transaction(), fields, request.tableId, request.duplicatesAsErrors,
                [this](qint64 number, const LineOutcome &outcome) { settle(number, outcome); })
 {
+    batchStarts();
+}
+
+// Notes what a retry of the batch now beginning starts from. Only a run of
+// batches retries one: a single transaction holds the whole file.
+void LineLoop::batchStarts()
+{
+    m_openLines.clear();
+    m_openLinesKept = m_request.mode == RunMode::Batches;
+    m_retries = 0;
+    m_readBeforeBatch = m_out.summary.linesRead;
+    m_skippedBeforeBatch = m_out.summary.linesSkipped;
+    m_lastBeforeBatch = m_out.summary.lastLineProcessed;
+    m_valuesBeforeBatch.clear();
+    m_valuesBeforeBatch.reserve(m_fields.Fields.size());
+    for (const FieldDef &field : std::as_const(m_fields.Fields))
+        m_valuesBeforeBatch.append(field.Value);
+}
+
+// A batch of more lines than are read ahead at a time is not kept: it
+// cannot be retried, and memory stays flat.
+void LineLoop::keepForRetry(const AheadLine &ahead)
+{
+    if (!m_openLinesKept)
+        return;
+    if (m_openLines.size() >= MaxChunk) {
+        m_openLinesKept = false;
+        m_openLines.clear();
+        return;
+    }
+    m_openLines.append(ahead);
+}
+
+bool LineLoop::retryLater(const DbError &error)
+{
+    if (!error.transient || !m_openLinesKept || m_retries >= MaxRetries || cancelRequested())
+        return false;
+    ++m_retries;
+    m_retryPending = true;
+    return true;
+}
+
+// The lines to write again after the open batch was rolled back: its own,
+// then the rest of the part read ahead. The counts, the field values that
+// carry from line to line and the batch's clock are as before its first
+// line; a short pause, longer at each try, lets the other transaction end.
+QList<LineLoop::AheadLine> LineLoop::linesToRetry(const QList<AheadLine> &chunk, qsizetype next)
+{
+    m_retryPending = false;
+    QList<AheadLine> lines = m_openLines + chunk.mid(next);
+    m_openLines.clear();
+    m_out.summary.linesRead = m_readBeforeBatch;
+    m_out.summary.linesSkipped = m_skippedBeforeBatch;
+    m_out.summary.lastLineProcessed = m_lastBeforeBatch;
+    for (qsizetype i = 0; i < m_valuesBeforeBatch.size(); ++i)
+        m_fields.Fields[i].Value = m_valuesBeforeBatch.at(i);
+    m_linesInBatch = 0;
+    QThread::msleep(50UL << m_retries);
+    m_batchTimer.restart();
+    return lines;
 }
 
 bool LineLoop::cancelRequested() const
@@ -118,13 +185,19 @@ bool LineLoop::skip(const AheadLine &ahead)
 // Writes a part of the file read ahead. Every line of it is accounted for
 // whatever stops the run: the lines after the one it stopped at go to the
 // ledger as not reached, to be counted and rejected with the batch.
-std::optional<Stop> LineLoop::importChunk(const QList<AheadLine> &chunk)
+std::optional<Stop> LineLoop::importChunk(QList<AheadLine> chunk)
 {
-    qsizetype next = 0;
-    std::optional<Stop> stop = writeChunk(chunk, next);
-    if (stop)
-        setAside(chunk, next, *stop);
-    return stop;
+    for (;;) {
+        qsizetype next = 0;
+        std::optional<Stop> stop = writeChunk(chunk, next);
+        if (stop && m_retryPending) {
+            chunk = linesToRetry(chunk, next);
+            continue;
+        }
+        if (stop)
+            setAside(chunk, next, *stop);
+        return stop;
+    }
 }
 
 std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetype &next)
@@ -148,6 +221,7 @@ std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetyp
             return Stop{Stop::Kind::Cancelled, {}};
         }
         ++next;
+        keepForRetry(ahead);
         ++m_out.summary.linesRead;
         ++m_linesInBatch;
         m_out.summary.lastLineProcessed = ahead.number;
@@ -165,7 +239,7 @@ std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetyp
             }
         }
         if (batchIsDue()) {
-            if (std::optional<Stop> stop = commitBatch())
+            if (std::optional<Stop> stop = commitOpenBatch())
                 return stop;
             // The next line's look-ups belong to the next batch's
             // transaction: on SQLite that holds the store's write lock, so
@@ -242,6 +316,17 @@ void LineLoop::settle(qint64 number, const LineOutcome &outcome)
 
 std::optional<Stop> LineLoop::commitBatch()
 {
+    std::optional<Stop> stop = commitOpenBatch();
+    while (stop && m_retryPending) {
+        stop = importChunk(linesToRetry({}, 0));
+        if (!stop)
+            stop = commitOpenBatch();
+    }
+    return stop;
+}
+
+std::optional<Stop> LineLoop::commitOpenBatch()
+{
     if (std::optional<Stop> stop = flushStaged())
         return stop;
     try {
@@ -253,15 +338,22 @@ std::optional<Stop> LineLoop::commitBatch()
     m_placeOfLine.clear();
     m_linesInBatch = 0;
     m_batchTimer.restart();
+    batchStarts();
     return std::nullopt;
 }
 
 // The store or the connection failed: nothing of the open batch is stored.
-// Its staged and written lines fail with the error that lost them.
+// Its staged and written lines fail with the error that lost them, unless
+// the batch is to be written again.
 Stop LineLoop::loseBatch(const DbError &error)
 {
     m_staged.discard();
     m_tables.transaction().rollback();
+    if (retryLater(error)) {
+        m_batch.forget();
+        m_placeOfLine.clear();
+        return Stop{Stop::Kind::Database, describe(error)};
+    }
     m_batch.lost(m_out.summary, m_out.reject, error.number, m_out.log);
     m_placeOfLine.clear();
     return Stop{Stop::Kind::Database, describe(error)};

@@ -34,7 +34,9 @@ struct Stop
 // The lines of a run from the first to the last (or to a stop): read a
 // batch ahead, written through the staged writer, accounted for in the
 // ledger, committed batch by batch (or, for a single transaction, left to
-// the run to commit or roll back).
+// the run to commit or roll back). A batch the database rolls back for the
+// sake of another transaction (a deadlock victim, a serialization failure)
+// is written again from its first line, up to three times.
 class LineLoop
 {
 public:
@@ -48,7 +50,7 @@ public:
         std::function<void(bool force)> showProgress;
     };
 
-    LineLoop(RecordReader &reader, TableRecordsets &tables, RecordWriter &writer, const FieldTable &fields,
+    LineLoop(RecordReader &reader, TableRecordsets &tables, RecordWriter &writer, FieldTable &fields,
              const ImportRequest &request, Outputs outputs);
 
     // Reads and writes the lines; a stop when the loop ended before the end.
@@ -71,7 +73,12 @@ private:
     };
 
     QList<AheadLine> readAhead(std::optional<Stop> *readStop);
-    std::optional<Stop> importChunk(const QList<AheadLine> &chunk);
+    std::optional<Stop> importChunk(QList<AheadLine> chunk);
+    std::optional<Stop> commitOpenBatch();
+    void batchStarts();
+    void keepForRetry(const AheadLine &ahead);
+    bool retryLater(const DbError &error);
+    QList<AheadLine> linesToRetry(const QList<AheadLine> &chunk, qsizetype next);
     std::optional<Stop> writeChunk(const QList<AheadLine> &chunk, qsizetype &next);
     void setAside(const QList<AheadLine> &chunk, qsizetype from, const Stop &stop);
     // Skipped lines (the first, blank ones) are counted and not written.
@@ -85,6 +92,7 @@ private:
 
     RecordReader &m_reader;
     TableRecordsets &m_tables;
+    FieldTable &m_fields;
     const ImportRequest &m_request;
     Outputs m_out;
     StagedWriter m_staged;
@@ -93,6 +101,17 @@ private:
     QElapsedTimer m_batchTimer;
     qint64 m_linesInBatch = 0; // lines processed since the last commit
     qint64 m_linesTaken = 0;
+
+    // What a retry of the open batch starts from: its lines (while they are
+    // few enough to keep), the counts and the field values before it.
+    QList<AheadLine> m_openLines;
+    bool m_openLinesKept = true;
+    qint64 m_readBeforeBatch = 0;
+    qint64 m_skippedBeforeBatch = 0;
+    qint64 m_lastBeforeBatch = 0;
+    QList<QVariant> m_valuesBeforeBatch;
+    int m_retries = 0;          // of the open batch
+    bool m_retryPending = false;
 };
 
 } // namespace vxr

@@ -103,7 +103,38 @@ LineOutcome StagedWriter::updateInstead(const ReadLine &line, const LineOutcome 
     if (!saved.failed() || m_duplicatesAsErrors)
         return saved;
     m_reader.restoreLine(line);
-    return m_writer.updateRecord(m_tableId);
+    const LineOutcome updated = m_writer.updateRecord(m_tableId);
+    if (updated.kind == LineOutcome::Kind::Updated)
+        relearnKey(textOf(line, m_keyFieldIndex));
+    return updated;
+}
+
+// An update writes the key as its line gives it into the row it found: on a
+// store that compares keys without regard to case, the row found by «abc»
+// holds «ABC» from then on. Unless the key was stored exactly so and no
+// other stored key of the batch folds to it, the stored keys that do are
+// asked again.
+void StagedWriter::relearnKey(const QString &key)
+{
+    if (!m_keysKnown || key.isEmpty())
+        return;
+    const QString fold = folded(key);
+    QStringList alike;
+    for (const QString &stored : std::as_const(m_storedKeys)) {
+        if (folded(stored) == fold)
+            alike.append(stored);
+    }
+    if (alike == QStringList{key})
+        return;
+    for (const QString &stored : std::as_const(alike))
+        m_storedKeys.remove(stored);
+    try {
+        m_storedKeys.unite(m_writer.storedKeys(m_tableId, {key}));
+    } catch (const DbError &error) {
+        if (error.endsRun())
+            throw;
+        m_keysKnown = false; // the keys are checked line by line from here
+    }
 }
 
 void StagedWriter::writeLine(qint64 number, const ReadLine &line)
@@ -138,27 +169,75 @@ void StagedWriter::flush()
 {
     if (m_staged.isEmpty())
         return;
-    bool together = m_writer.canWriteStagedRecords(m_tableId);
-    if (together) {
-        QList<const StagedLine *> lines;
-        lines.reserve(m_staged.size());
-        for (const Staged &staged : std::as_const(m_staged))
-            lines.append(&staged.rows);
-        try {
-            m_transaction.guarded(BatchSavepoint, [&] { m_writer.writeStagedRecords(m_tableId, lines); });
-            for (const Staged &staged : std::as_const(m_staged)) {
-                m_storedKeys.insert(staged.rows.key);
-                m_sink(staged.number, LineOutcome::written(LineOutcome::Kind::Added, staged.rows.values));
-            }
-        } catch (const DbError &error) {
-            if (error.endsRun())
-                throw;
-            together = false; // rolled back: each line alone, below
-        }
+    if (!m_writer.canWriteStagedRecords(m_tableId)) {
+        writeOneByOne(0, m_staged.size());
+    } else if (const std::optional<DbError> refused = writeTogether(0, m_staged.size())) {
+        if (refused->number == ErrorNumbers::DuplicateKey)
+            writeAroundClashes();
+        else
+            writeOneByOne(0, m_staged.size()); // rolled back: each line alone
     }
-    if (!together)
-        writeOneByOne();
     discard();
+}
+
+// Writes the staged lines from one place to another with a statement for
+// each table; when one is refused, nothing of them is stored and the error
+// comes back.
+std::optional<DbError> StagedWriter::writeTogether(qsizetype from, qsizetype to)
+{
+    QList<const StagedLine *> lines;
+    lines.reserve(to - from);
+    for (qsizetype i = from; i < to; ++i)
+        lines.append(&m_staged.at(i).rows);
+    try {
+        m_transaction.guarded(BatchSavepoint, [&] { m_writer.writeStagedRecords(m_tableId, lines); });
+    } catch (const DbError &error) {
+        if (error.endsRun())
+            throw;
+        return error;
+    }
+    for (qsizetype i = from; i < to; ++i) {
+        const Staged &staged = m_staged.at(i);
+        m_storedKeys.insert(staged.rows.key);
+        m_sink(staged.number, LineOutcome::written(LineOutcome::Kind::Added, staged.rows.values));
+    }
+    return std::nullopt;
+}
+
+// A unique index refused a key the exact check let through: the store holds
+// it in another case (or with other trailing blanks). Only the lines whose
+// keys the store holds so go one by one; the lines between them go together
+// again, in the order of the file, so that the rows are added as a
+// line-by-line run adds them.
+void StagedWriter::writeAroundClashes()
+{
+    QStringList keys;
+    for (const Staged &staged : std::as_const(m_staged))
+        keys.append(staged.rows.key);
+    QSet<QString> held;
+    try {
+        for (const QString &key : m_writer.storedKeys(m_tableId, keys))
+            held.insert(folded(key));
+    } catch (const DbError &error) {
+        if (error.endsRun())
+            throw;
+    }
+    const auto clashes = [&](qsizetype i) { return held.contains(folded(m_staged.at(i).rows.key)); };
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < m_staged.size(); ++i) {
+        if (!clashes(i))
+            continue;
+        if (i > from && writeTogether(from, i))
+            writeOneByOne(from, i);
+        writeOneByOne(i, i + 1);
+        from = i + 1;
+    }
+    // No clash found (the store compares otherwise than folding says): all
+    // one by one, rather than the same refusal again.
+    if (from == 0)
+        writeOneByOne(0, m_staged.size());
+    else if (from < m_staged.size() && writeTogether(from, m_staged.size()))
+        writeOneByOne(from, m_staged.size());
 }
 
 void StagedWriter::discard()
@@ -169,9 +248,10 @@ void StagedWriter::discard()
 
 // As a line-by-line run writes them: each line in its savepoint, checked
 // against the rows written before it.
-void StagedWriter::writeOneByOne()
+void StagedWriter::writeOneByOne(qsizetype from, qsizetype to)
 {
-    for (const Staged &staged : std::as_const(m_staged)) {
+    for (qsizetype i = from; i < to; ++i) {
+        const Staged &staged = m_staged.at(i);
         const LineOutcome outcome = saveAlone(staged);
         if (outcome.kind == LineOutcome::Kind::Added)
             m_storedKeys.insert(staged.rows.key);

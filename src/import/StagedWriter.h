@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace vxr {
 
@@ -58,8 +59,11 @@ private:
     bool dependsOnStaged(const ReadLine &line) const;
     bool isDuplicate(const QString &key) const;
     LineOutcome updateInstead(const ReadLine &line, const LineOutcome &saved);
+    void relearnKey(const QString &key);
     LineOutcome saveAlone(const Staged &staged);
-    void writeOneByOne();
+    std::optional<DbError> writeTogether(qsizetype from, qsizetype to);
+    void writeAroundClashes();
+    void writeOneByOne(qsizetype from, qsizetype to);
 
     RecordWriter &m_writer;
     RecordReader &m_reader;

@@ -183,18 +183,28 @@ TEST_F(CliRunTest, ACommitThatFailsEndsTheRunWithTwoAndHonestCounts)
 }
 
 // BatchEquivalenceTest compares items and customers in depth; this covers
-// the other tables of the samples, through vxrimp's --batch.
+// the other tables of the samples, through vxrimp's --batch, also on stores
+// without unique indexes on the keys and with SQL Server's traits.
 TEST_F(CliRunTest, OneLineABatchGivesTheSameStoresAndLogsAsTheDefault)
 {
     QList<std::pair<QString, QString>> stores{{newStore("one.db"), newStore("default.db")}};
-    std::unique_ptr<PostgresStore> pg[2];
+    std::vector<std::unique_ptr<TempSqliteStore>> sqlite;
+    std::vector<std::unique_ptr<PostgresStore>> pg;
+    const auto addPair = [&](auto &list, StoreTraits traits) {
+        for (int i = 0; i < 2; ++i) {
+            list.push_back(std::make_unique<std::decay_t<decltype(*list.front())>>(traits));
+            ASSERT_TRUE(list.back()->isValid()) << list.back()->error().toStdString();
+        }
+        stores.append({list[list.size() - 2]->connectionString(), list.back()->connectionString()});
+    };
+    addPair(sqlite, StoreTraits::NoUniqueKeys);
     if (PostgresStore::isConfigured()) {
-        pg[0] = std::make_unique<PostgresStore>();
-        pg[1] = std::make_unique<PostgresStore>();
-        ASSERT_TRUE(pg[0]->isValid() && pg[1]->isValid()) << pg[0]->error().toStdString();
-        stores.append({pg[0]->connectionString(), pg[1]->connectionString()});
+        for (const StoreTraits traits :
+             {StoreTraits::Schema, StoreTraits::CaseInsensitive, StoreTraits::CaseInsensitiveNoUniqueKeys})
+            addPair(pg, traits);
     }
     for (const auto &[one, byDefault] : stores) {
+        SCOPED_TRACE(one.toStdString());
         QFile::remove(path("one.log"));
         QFile::remove(path("default.log"));
         const QString oneLog = importSamples(one, "one.log", {"--batch", "1"});

@@ -16,14 +16,66 @@
 
 namespace vxr::test {
 
-TempSqliteStore::TempSqliteStore()
+namespace {
+
+bool hasUniqueKeys(StoreTraits traits)
+{
+    return traits == StoreTraits::Schema || traits == StoreTraits::CaseInsensitive;
+}
+
+// What turns a store made from the schema into one of these traits.
+QStringList traitStatements(StoreBackend backend, StoreTraits traits)
+{
+    QStringList statements;
+    if (!hasUniqueKeys(traits)) {
+        for (const char *index : {"UX_Item_ItemLookupCode", "UX_Customer_AccountNumber", "UX_Supplier_SupplierName",
+                                  "UX_Alias_Alias", "UX_ItemClass_ItemLookupCode"})
+            statements << QStringLiteral("DROP INDEX ") + QLatin1String(index);
+    }
+    if (backend == StoreBackend::SQLite || traits == StoreTraits::Schema || traits == StoreTraits::NoUniqueKeys)
+        return statements;
+    // Every text column under the collation; the unique indexes left follow it.
+    statements << QStringLiteral("CREATE COLLATION ci (provider = icu, locale = 'und-u-ks-level2', deterministic = false)")
+               << QStringLiteral(
+                          "DO $$ DECLARE t record; BEGIN FOR t IN SELECT table_name, string_agg(format("
+                          "'ALTER COLUMN %I TYPE %s COLLATE ci', column_name, CASE WHEN data_type = 'text' THEN 'TEXT' "
+                          "ELSE format('VARCHAR(%s)', character_maximum_length) END), ', ') AS changes "
+                          "FROM information_schema.columns WHERE table_schema = current_schema() "
+                          "AND data_type IN ('character varying', 'text') GROUP BY table_name LOOP "
+                          "EXECUTE format('ALTER TABLE %I %s', t.table_name, t.changes); END LOOP; END $$")
+               << QStringLiteral("CREATE TABLE ItemAudit (ID SERIAL PRIMARY KEY, ItemID INTEGER NOT NULL, "
+                                 "ItemLookupCode VARCHAR(25) COLLATE ci NOT NULL)")
+               << QStringLiteral("CREATE FUNCTION item_audit() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                                 "INSERT INTO ItemAudit (ItemID, ItemLookupCode) VALUES (NEW.ID, NEW.ItemLookupCode); "
+                                 "RETURN NEW; END $$")
+               << QStringLiteral("CREATE TRIGGER item_audit AFTER INSERT ON Item FOR EACH ROW EXECUTE FUNCTION item_audit()");
+    return statements;
+}
+
+} // namespace
+
+TempSqliteStore::TempSqliteStore(StoreTraits traits)
 {
     if (!m_dir.isValid()) {
         m_error = QStringLiteral("no temporary folder: ") + m_dir.errorString();
         return;
     }
     m_path = m_dir.filePath(QStringLiteral("store.db"));
-    createSqliteStore(m_path, &m_error);
+    if (!createSqliteStore(m_path, &m_error))
+        return;
+    DbConnection connection;
+    DbError error;
+    if (!connection.open(connectionString(), &error)) {
+        m_error = error.description;
+        return;
+    }
+    QSqlQuery query(connection.database());
+    for (const QString &sql : traitStatements(StoreBackend::SQLite, traits)) {
+        if (!query.exec(sql)) {
+            m_error = sql + QStringLiteral(": ") + query.lastError().text();
+            return;
+        }
+    }
 }
 
 QString TempSqliteStore::connectionString() const
@@ -115,7 +167,7 @@ bool PostgresStore::isConfigured()
     return !qEnvironmentVariable("VXR_TEST_PG_CONNECT").trimmed().isEmpty();
 }
 
-PostgresStore::PostgresStore()
+PostgresStore::PostgresStore(StoreTraits traits)
     : m_admin(qEnvironmentVariable("VXR_TEST_PG_CONNECT").trimmed())
 {
     if (m_admin.isEmpty()) {
@@ -143,8 +195,17 @@ PostgresStore::PostgresStore()
         m_database.clear();
         return;
     }
-    const auto loadStoreSchema = [](QSqlDatabase &db, QString *message) {
-        return loadSchema(db, Dialect::PostgreSQL, message);
+    const auto loadStoreSchema = [traits](QSqlDatabase &db, QString *message) {
+        if (!loadSchema(db, Dialect::PostgreSQL, message))
+            return false;
+        QSqlQuery query(db);
+        for (const QString &sql : traitStatements(StoreBackend::PostgreSQL, traits)) {
+            if (!query.exec(sql)) {
+                *message = sql + QStringLiteral(": ") + query.lastError().text();
+                return false;
+            }
+        }
+        return true;
     };
     if (!runStatements(m_odbc, {}, &error, loadStoreSchema))
         m_error = error;
@@ -164,20 +225,31 @@ QString PostgresStore::connectionString() const
     return QStringLiteral("Provider=MSDASQL;") + m_odbc;
 }
 
-void PrintTo(StoreBackend backend, std::ostream *out)
+namespace {
+
+std::string kindName(const StoreKind &kind)
 {
-    *out << (backend == StoreBackend::SQLite ? "SQLite" : "PostgreSQL");
+    static const char *const traitNames[] = {"", "_NoUniqueKeys", "_CaseInsensitive", "_CaseInsensitiveNoUniqueKeys"};
+    return std::string(kind.backend == StoreBackend::SQLite ? "SQLite" : "PostgreSQL")
+            + traitNames[int(kind.traits)];
 }
 
-std::string storeBackendName(const ::testing::TestParamInfo<StoreBackend> &info)
+} // namespace
+
+void PrintTo(const StoreKind &kind, std::ostream *out)
 {
-    return info.param == StoreBackend::SQLite ? "SQLite" : "PostgreSQL";
+    *out << kindName(kind);
+}
+
+std::string storeBackendName(const ::testing::TestParamInfo<StoreKind> &info)
+{
+    return kindName(info.param);
 }
 
 void BackendTest::SetUp()
 {
     if (backend() == StoreBackend::SQLite) {
-        m_sqlite = std::make_unique<TempSqliteStore>();
+        m_sqlite = std::make_unique<TempSqliteStore>(traits());
         ASSERT_TRUE(m_sqlite->isValid()) << m_sqlite->error().toStdString();
     } else {
         if (!PostgresStore::isConfigured()) {
@@ -186,7 +258,7 @@ void BackendTest::SetUp()
             GTEST_SKIP() << "PostgreSQL run skipped: VXR_TEST_PG_CONNECT is not set "
                             "(scripts/test starts a throwaway server and sets it)";
         }
-        m_postgres = std::make_unique<PostgresStore>();
+        m_postgres = std::make_unique<PostgresStore>(traits());
         ASSERT_TRUE(m_postgres->isValid()) << m_postgres->error().toStdString();
     }
     DbError error;
@@ -198,6 +270,20 @@ void BackendTest::TearDown()
     connection.close();
     m_postgres.reset();
     m_sqlite.reset();
+    m_morePostgres.clear();
+    m_moreSqlite.clear();
+}
+
+QString BackendTest::freshStore()
+{
+    if (backend() == StoreBackend::SQLite) {
+        m_moreSqlite.push_back(std::make_unique<TempSqliteStore>(traits()));
+        EXPECT_TRUE(m_moreSqlite.back()->isValid()) << m_moreSqlite.back()->error().toStdString();
+        return m_moreSqlite.back()->connectionString();
+    }
+    m_morePostgres.push_back(std::make_unique<PostgresStore>(traits()));
+    EXPECT_TRUE(m_morePostgres.back()->isValid()) << m_morePostgres.back()->error().toStdString();
+    return m_morePostgres.back()->connectionString();
 }
 
 QString BackendTest::connectionString() const

@@ -15,16 +15,26 @@
 #include <QVariant>
 
 #include <memory>
+#include <vector>
 #include <ostream>
 
 namespace vxr::test {
+
+// What a test store is like beyond what its schema makes: traits a store on
+// SQL Server may have. Without a unique index on the keys, only the program's
+// own duplicate check keeps a key once; a case-insensitive store (SQLite's
+// always is: its texts are COLLATE NOCASE) compares texts as SQL Server's
+// usual collations do, on PostgreSQL through a non-deterministic ICU
+// collation, and its Item table has an insert trigger that keeps an audit
+// trail in ItemAudit.
+enum class StoreTraits { Schema, NoUniqueKeys, CaseInsensitive, CaseInsensitiveNoUniqueKeys };
 
 // A fresh SQLite store made from the schema, in a temporary folder that goes
 // away with the object.
 class TempSqliteStore
 {
 public:
-    TempSqliteStore();
+    explicit TempSqliteStore(StoreTraits traits = StoreTraits::Schema);
 
     bool isValid() const { return m_error.isEmpty(); }
     QString error() const { return m_error; }      // why the store could not be made
@@ -45,7 +55,7 @@ private:
 class PostgresStore
 {
 public:
-    PostgresStore();
+    explicit PostgresStore(StoreTraits traits = StoreTraits::Schema);
     ~PostgresStore();
     PostgresStore(const PostgresStore &) = delete;
     PostgresStore &operator=(const PostgresStore &) = delete;
@@ -84,30 +94,48 @@ QStringList everyRow(const QString &connectionString, ItemIds ids = ItemIds::AsS
 // the query's error) when either fails.
 bool runBound(QSqlQuery &query, const QString &sql, const QVariantList &values);
 
-// The backends a suite can run on. PrintTo gives the test names.
+// The backends a suite can run on, and the kinds of store on them. PrintTo
+// gives the test names.
 enum class StoreBackend { SQLite, PostgreSQL };
-void PrintTo(StoreBackend backend, std::ostream *out);
-std::string storeBackendName(const ::testing::TestParamInfo<StoreBackend> &info);
+struct StoreKind
+{
+    StoreKind(StoreBackend onBackend, StoreTraits withTraits = StoreTraits::Schema)
+        : backend(onBackend), traits(withTraits)
+    {
+    }
+    StoreBackend backend;
+    StoreTraits traits;
+};
+void PrintTo(const StoreKind &kind, std::ostream *out);
+std::string storeBackendName(const ::testing::TestParamInfo<StoreKind> &info);
 
 // A fixture that runs each test on a fresh store of each backend, with an
 // open connection to it. Derive a fixture from it, write TEST_P tests and
 // instantiate them with VXR_ON_EVERY_BACKEND(Fixture). Without a PostgreSQL
 // server the PostgreSQL run is skipped with a visible message, or fails
 // when CI is "true" (there the server must be there).
-class BackendTest : public ::testing::TestWithParam<StoreBackend>
+class BackendTest : public ::testing::TestWithParam<StoreKind>
 {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    StoreBackend backend() const { return GetParam(); }
+    StoreBackend backend() const { return GetParam().backend; }
+    StoreTraits traits() const { return GetParam().traits; }
     // The file of the SQLite store (empty on a server).
     QString sqliteStorePath() const { return m_sqlite ? m_sqlite->path() : QString(); }
     Dialect dialect() const { return connection.dialect(); }
     QString connectionString() const;
-    // Texts compare without regard to case on this backend (SQLite stores do,
+    // Texts compare without regard to case in this store (SQLite stores do,
     // as a server database with its usual collation does).
-    bool caseInsensitive() const { return backend() == StoreBackend::SQLite; }
+    bool caseInsensitive() const
+    {
+        return backend() == StoreBackend::SQLite || traits() == StoreTraits::CaseInsensitive
+                || traits() == StoreTraits::CaseInsensitiveNoUniqueKeys;
+    }
+    // A fresh store of the same kind, kept until the test ends; its
+    // connection string.
+    QString freshStore();
 
     // Arranging and checking a test's rows on the connection: the first
     // column of the first row (invalid when there is none), a table's row
@@ -121,6 +149,8 @@ protected:
 private:
     std::unique_ptr<TempSqliteStore> m_sqlite;
     std::unique_ptr<PostgresStore> m_postgres;
+    std::vector<std::unique_ptr<TempSqliteStore>> m_moreSqlite;
+    std::vector<std::unique_ptr<PostgresStore>> m_morePostgres;
 };
 
 // A store opened as an import run opens it: the catalogue (started at
@@ -150,3 +180,17 @@ protected:
     INSTANTIATE_TEST_SUITE_P(Backends, Fixture,                                                             \
                              ::testing::Values(::vxr::test::StoreBackend::SQLite, ::vxr::test::StoreBackend::PostgreSQL), \
                              ::vxr::test::storeBackendName)
+
+// Every backend, and the stores with SQL Server's traits on each.
+#define VXR_ON_EVERY_STORE_KIND(Fixture)                                                                     \
+    INSTANTIATE_TEST_SUITE_P(                                                                                \
+            Stores, Fixture,                                                                                 \
+            ::testing::Values(::vxr::test::StoreKind(::vxr::test::StoreBackend::SQLite),                     \
+                              ::vxr::test::StoreKind(::vxr::test::StoreBackend::SQLite,                      \
+                                                     ::vxr::test::StoreTraits::NoUniqueKeys),                \
+                              ::vxr::test::StoreKind(::vxr::test::StoreBackend::PostgreSQL),                 \
+                              ::vxr::test::StoreKind(::vxr::test::StoreBackend::PostgreSQL,                  \
+                                                     ::vxr::test::StoreTraits::CaseInsensitive),             \
+                              ::vxr::test::StoreKind(::vxr::test::StoreBackend::PostgreSQL,                  \
+                                                     ::vxr::test::StoreTraits::CaseInsensitiveNoUniqueKeys)), \
+            ::vxr::test::storeBackendName)

@@ -1,0 +1,145 @@
+// A batch the database rolls back for the sake of another transaction (a
+// deadlock victim, a serialization failure) is written again from its first
+// line, with what the run learned in it forgotten; after three tries more the
+// run ends, every line told. On PostgreSQL, where both failures are real.
+
+#include "ImportFixture.h"
+
+#include <QThread>
+
+#include <future>
+#include <thread>
+
+using namespace vxr;
+using namespace vxr::test;
+
+namespace {
+
+using namespace vxr::FieldIds;
+constexpr int Description = 114;
+
+class BatchRetryTest : public ImportFixture
+{
+protected:
+    ImportSummary importItems(const QByteArray &text, int batchLines)
+    {
+        mapPositions({ItemLookupCode, Description, ItemDepartment});
+        ImportRequest request = requestFor(ItemTable, writeFile("items.csv", text));
+        request.duplicatesAsErrors = false;
+        request.batchLines = batchLines;
+        return importFile(request);
+    }
+
+    // Each item with the name of its department, as the store joins them,
+    // and every department's name.
+    QStringList itemsAndDepartments()
+    {
+        return query("SELECT i.ItemLookupCode, i.Description, i.Notes, d.Name FROM Item i "
+                     "LEFT JOIN Department d ON d.ID = i.DepartmentID ORDER BY i.ItemLookupCode")
+                + query("SELECT Name FROM Department ORDER BY Name");
+    }
+};
+
+// A second connection holds a row the import needs while it waits for one
+// the import holds; the import checks for the deadlock first, so it is the
+// victim.
+TEST_P(BatchRetryTest, ADeadlockVictimWritesItsBatchAgain)
+{
+    const QByteArray first = "A1,One,Tools\r\nA2,Two,Tools\r\nA3,Three,Tools\r\n";
+    const QByteArray second = "A1,New one,Paint\r\nA3,New three,Paint\r\nB1,Four,Paint\r\n";
+    const QString undisturbed = freshStore();
+    ASSERT_EQ(importItems(first, 100).rowsAdded, 3);
+    reopen();
+    exec("DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET deadlock_timeout = ''200ms''', current_database()); END $$");
+    connection.close(); // the import's own session takes it
+
+    std::promise<void> holding;
+    bool otherGotItsLock = false;
+    std::thread other([&, store = connectionString()] {
+        DbConnection session;
+        DbError error;
+        const bool opened = session.open(store, &error);
+        QSqlQuery sql(session.database());
+        const auto update = [&sql](const char *key) {
+            return sql.exec(QStringLiteral("UPDATE Item SET Notes = 'other' WHERE ItemLookupCode = '%1'")
+                                    .arg(QLatin1String(key)));
+        };
+        const bool held = opened && sql.exec("SET deadlock_timeout = '10s'") && sql.exec("BEGIN") && update("A3");
+        holding.set_value();
+        if (!held)
+            return;
+        for (int wait = 0; wait < 500; ++wait) { // until the import waits for A3
+            if (sql.exec("SELECT COUNT(*) FROM pg_locks WHERE NOT granted") && sql.next() && sql.value(0).toInt() > 0)
+                break;
+            QThread::msleep(20);
+        }
+        otherGotItsLock = update("A1");
+        sql.exec("ROLLBACK");
+    });
+    holding.get_future().wait();
+    const ImportSummary summary = importItems(second, 100);
+    other.join();
+
+    EXPECT_TRUE(otherGotItsLock) << "the import was not the deadlock victim";
+    EXPECT_EQ(summary.outcome, RunOutcome::Complete) << summary.failure.toStdString();
+    EXPECT_EQ(summary.rowsUpdated, 2);
+    EXPECT_EQ(summary.rowsAdded, 1);
+    // The same rows as an undisturbed run's (the IDs of a try rolled back
+    // are used up, so departments compare by name).
+    const QStringList retried = itemsAndDepartments();
+    const QByteArray *const texts[] = {&first, &second, nullptr};
+    for (const QByteArray *text : texts) { // the run closes its connection
+        connection.close();
+        DbError error;
+        ASSERT_TRUE(connection.open(undisturbed, &error)) << error.description.toStdString();
+        if (text)
+            importItems(*text, 100);
+    }
+    EXPECT_EQ(retried, itemsAndDepartments());
+}
+
+// A trigger refuses one item with a serialization failure so many times;
+// batches of two lines, the second batch holding that item and a department
+// first named in it.
+TEST_P(BatchRetryTest, ThreeRetriesThenTheRunEnds)
+{
+    const QByteArray text = "A1,One,Tools\r\nA2,Two,Tools\r\nB1,Three,Paint\r\nB2,Four,Paint\r\n"
+                            "C1,Five,Garden\r\nC2,Six,Tools\r\n";
+    const struct
+    {
+        int failures;
+        RunOutcome outcome;
+        qint64 added, failed, notReached;
+    } cases[] = {{3, RunOutcome::Complete, 6, 0, 0}, {4, RunOutcome::Failed, 2, 2, 2}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.failures);
+        reopen();
+        exec("DELETE FROM Item");
+        exec("DELETE FROM Department");
+        exec("DROP SEQUENCE IF EXISTS tries");
+        exec("CREATE SEQUENCE tries");
+        exec(QStringLiteral("CREATE OR REPLACE FUNCTION conflict() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                            "IF NEW.ItemLookupCode = 'B2' THEN IF nextval('tries') <= %1 THEN RAISE EXCEPTION "
+                            "'could not serialize access' USING ERRCODE = 'serialization_failure'; END IF; END IF; "
+                            "RETURN NEW; END $$")
+                     .arg(c.failures));
+        exec("CREATE OR REPLACE TRIGGER conflict BEFORE INSERT ON Item FOR EACH ROW EXECUTE FUNCTION conflict()");
+
+        const ImportSummary summary = importItems(text, 2);
+        EXPECT_EQ(summary.outcome, c.outcome) << summary.failure.toStdString();
+        EXPECT_EQ(summary.rowsAdded, c.added);
+        EXPECT_EQ(summary.linesFailed, c.failed);
+        EXPECT_EQ(summary.linesNotReached, c.notReached);
+        // Every item names its own department: none learned in a try that
+        // was rolled back.
+        const QStringList items = {"A1|One||Tools", "A2|Two||Tools", "B1|Three||Paint", "B2|Four||Paint",
+                                   "C1|Five||Garden", "C2|Six||Tools"};
+        const QStringList departments = c.added == 6 ? QStringList{"Garden", "Paint", "Tools"} : QStringList{"Tools"};
+        EXPECT_EQ(itemsAndDepartments(), items.mid(0, c.added) + departments);
+        EXPECT_EQ(query("SELECT last_value FROM tries"), QStringList{"4"}); // the first try and three more
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, BatchRetryTest, ::testing::Values(StoreBackend::PostgreSQL), storeBackendName);
+
+} // namespace

@@ -395,8 +395,9 @@ TEST_P(TransactionalRunTest, AFailingStoreOrConnectionLosesNoLine)
                 << reporter.messages.first().text.toStdString();
         // The failed lines are logged with the number of the failure, not one by one to the end.
         EXPECT_EQ(logEntries().size(), summary.linesFailed);
-        if (fault.lostWith)
+        if (fault.lostWith) {
             EXPECT_TRUE(logEntries().first().contains(QStringLiteral(" <%1>] ").arg(fault.lostWith)));
+        }
         if (fault.added >= 0) {
             EXPECT_EQ(summary.rowsAdded, fault.added);
             EXPECT_EQ(summary.linesFailed, fault.batchLines); // the batch that was lost

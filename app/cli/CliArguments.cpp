@@ -29,6 +29,7 @@ struct OptionNames
     static inline const QString NoStrict = QStringLiteral("no-strict");
     static inline const QString Encoding = QStringLiteral("encoding");
     static inline const QString Locale = QStringLiteral("locale");
+    static inline const QString Sheet = QStringLiteral("sheet");
     static inline const QString SaveSettings = QStringLiteral("save-settings");
     static inline const QString Map = QStringLiteral("map");
     static inline const QString Log = QStringLiteral("log");
@@ -51,7 +52,7 @@ const QStringList &importOptionNames()
         OptionNames::SkipFirstLine, OptionNames::NoSkipFirstLine, OptionNames::Header, OptionNames::NoHeader,
         OptionNames::StripApostrophes, OptionNames::NoStripApostrophes, OptionNames::Strict,
         OptionNames::NoStrict, OptionNames::Encoding, OptionNames::Locale, OptionNames::Map, OptionNames::Log,
-        OptionNames::SaveSettings, OptionNames::GuessHeader,
+        OptionNames::SaveSettings, OptionNames::GuessHeader, OptionNames::Sheet,
     };
     return names;
 }
@@ -77,6 +78,7 @@ void addOptions(QCommandLineParser &parser)
         flag({name});
     valued(OptionNames::Encoding, QStringLiteral("NAME"));
     valued(OptionNames::Locale, QStringLiteral("NAME"));
+    valued(OptionNames::Sheet, QStringLiteral("NAME"));
     valued(OptionNames::Map, QStringLiteral("POS=FIELD"));
     valued(OptionNames::Log, QStringLiteral("PATH"));
     valued(OptionNames::SaveSettings, QStringLiteral("FILE.imp"));
@@ -150,6 +152,7 @@ QString readImportOptions(const QCommandLineParser &parser, CliArguments &argume
     arguments.logPath = singleValue(parser, OptionNames::Log, &error);
     arguments.encoding = singleValue(parser, OptionNames::Encoding, &error);
     arguments.locale = singleValue(parser, OptionNames::Locale, &error);
+    arguments.sheet = singleValue(parser, OptionNames::Sheet, &error);
     arguments.saveSettingsPath = singleValue(parser, OptionNames::SaveSettings, &error);
     if (!error.isEmpty())
         return error;
@@ -265,6 +268,7 @@ QString usageText()
         "  --encoding NAME              the text file's encoding: auto (default: UTF-16 by its byte-order mark,\n"
         "                               else UTF-8 or Windows-1252), or a name such as windows-1250, ISO-8859-2,\n"
         "                               cp437, Shift_JIS, UTF-16\n"
+        "  --sheet NAME                 the sheet of an .xlsx or .ods workbook to read (default: the first)\n"
         "  --locale NAME                regional settings for amounts and dates (en_US, de_DE, fr_CA, ...;\n"
         "                               default: the system's; C and POSIX read as en_US)\n"
         "  --strip-apostrophes | --no-strip-apostrophes\n"

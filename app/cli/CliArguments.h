@@ -32,6 +32,7 @@ struct CliArguments
     std::optional<bool> strictValues;
     QString encoding;
     QString locale;
+    QString sheet;                     // --sheet: a workbook's sheet
     QStringList mappings;              // every --map value, in order
     QString logPath;
     QString saveSettingsPath;

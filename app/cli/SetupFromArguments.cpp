@@ -72,6 +72,8 @@ QString applyOptions(const CliArguments &arguments, ImportSetup &setup)
             return QStringLiteral("--encoding: ") + error;
         setup.encoding = *encoding;
     }
+    if (!arguments.sheet.isEmpty())
+        setup.sheet = arguments.sheet;
     if (!arguments.locale.isEmpty()) {
         if (const QString error = localeProblem(arguments.locale); !error.isEmpty())
             return QStringLiteral("--locale: ") + error;

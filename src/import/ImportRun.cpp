@@ -190,6 +190,8 @@ bool Run::openTextFile()
         fail(QStringLiteral("the text file %1 cannot be opened: %2").arg(path, m_reader.errorString()));
         return false;
     }
+    if (const QString cut = m_reader.sheetWarning(); !cut.isEmpty())
+        m_reporter.message(MessageKind::Exclamation, QStringLiteral("%1: %2").arg(path, cut));
     m_total = m_reader.CountRecords();
     if (m_reader.hasReadError()) {
         fail(QStringLiteral("the text file %1 cannot be read: %2").arg(path, m_reader.errorString()));

@@ -6,9 +6,11 @@
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"
 #include "database/ConnectionString.h"
+#include "text/BinaryFiles.h"
 #include "text/DelimiterSniffer.h"
 #include "text/NumericText.h"
 #include "text/RecordReader.h"
+#include "text/SpreadsheetReader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,7 +48,8 @@ QString storeFile(const QString &connectionString)
 // The text file's first lines in a sniffer; nothing when they cannot be read.
 std::optional<DelimiterSniffer> sniffDelimiter(const ImportSetup &setup, const FieldTable &fields)
 {
-    if (setup.textFile.isEmpty() || !QFileInfo(setup.textFile).isFile())
+    if (setup.textFile.isEmpty() || !QFileInfo(setup.textFile).isFile()
+        || spreadsheetKind(setup.textFile) != SpreadsheetKind::None)
         return std::nullopt;
     RecordReader reader(fields);
     setup.configureReader(reader);
@@ -61,6 +64,24 @@ std::optional<DelimiterSniffer> sniffDelimiter(const ImportSetup &setup, const F
         sniffer.addLine(reader.currentText());
     }
     return sniffer;
+}
+
+// Why the sheet cannot be read from the workbook at path: the workbook is
+// damaged or has no sheet of that name; empty for a text file.
+QString sheetProblem(const QString &path, const QString &sheet)
+{
+    if (spreadsheetKind(path) == SpreadsheetKind::None)
+        return QString(); // a sheet kept from a workbook chosen before
+    SpreadsheetReader workbook(path);
+    const std::optional<QStringList> names = workbook.sheetNames();
+    if (!names)
+        return QStringLiteral("the workbook cannot be read: %1").arg(workbook.errorString());
+    if (names->isEmpty())
+        return QStringLiteral("the workbook has no sheet");
+    if (!sheet.isEmpty() && !names->contains(sheet, Qt::CaseInsensitive))
+        return QStringLiteral("the workbook has no sheet \"%1\" (it has: %2)")
+            .arg(sheet, names->join(QStringLiteral(", ")));
+    return QString();
 }
 
 } // namespace
@@ -91,6 +112,10 @@ QString ImportSetup::previewProblem(const FieldTable &fields) const
         return QStringLiteral("no text file is chosen");
     if (!QFileInfo(textFile).isFile())
         return QStringLiteral("the text file %1 does not exist").arg(QDir::toNativeSeparators(textFile));
+    if (const QString why = binaryFileProblem(textFile, encoding); !why.isEmpty())
+        return why;
+    if (const QString why = sheetProblem(textFile, sheet); !why.isEmpty())
+        return why;
     if (const QString why = delimiterProblem(delimiterCode); !why.isEmpty())
         return QStringLiteral("the delimiter %1: %2").arg(delimiterCaption(delimiterCode), why);
     // Lines are split after decoding; an ASCII delimiter must be the same
@@ -151,6 +176,8 @@ void ImportSetup::configureReader(RecordReader &reader) const
     reader.QuotesAsDelimiters = quotesAsDelimiters;
     reader.StripApostrophes = stripApostrophes;
     reader.Encoding = encoding;
+    reader.Sheet = sheet;
+    reader.DecimalSeparator = regionalSettings().DecimalSeparator;
     for (int position = 0; position <= FieldMapLastPosition; ++position)
         reader.SetMapping(position, position >= 1 && position <= MappingRows ? fieldIds[position] : 0);
 }

@@ -51,6 +51,7 @@ struct ImportSetup
     // map the positions the operator left unmapped (see HeaderLine.h).
     bool firstLineHeader = false;
     TextEncoding encoding;           // automatic unless chosen
+    QString sheet;                   // a workbook's sheet; empty = the first
     QString localeName;              // regional settings; empty = the system's
     bool stripApostrophes = false;   // remove apostrophes from values, as old imports did
     bool strictValues = false;       // a value that is no number or date fails its line
@@ -69,16 +70,16 @@ struct ImportSetup
     bool skipsFirstLine() const { return skipFirstLine || firstLineHeader; }
 
     // What stands in the way of previewing the text file with this set-up
-    // (no file, a delimiter the encoding does not keep, a field mapped
-    // twice); empty when nothing does.
+    // (no file, a binary file, a sheet the workbook lacks, a delimiter the
+    // encoding does not keep, a field mapped twice); empty when nothing does.
     QString previewProblem(const FieldTable &fields) const;
     // What stands in the way of running it: the preview's problems, no
     // table, nothing mapped, the table's key field not mapped, a log that
     // would be written into the text file or the store; empty when nothing.
     QString runProblem(const FieldTable &fields) const;
 
-    // Gives the reader the delimiter, quote, apostrophe and encoding options
-    // and the mapping (every other position unmapped).
+    // Gives the reader the delimiter, quote, apostrophe, encoding and sheet
+    // options, the decimal separator of the regional settings, and the mapping (every other position unmapped).
     void configureReader(RecordReader &reader) const;
     // The regional settings values are read with: the chosen locale's, or
     // the system's. The locale name must have passed localeProblem().

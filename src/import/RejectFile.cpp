@@ -2,6 +2,8 @@
 
 #include "FileIdentity.h"
 
+#include "text/SpreadsheetReader.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
@@ -150,10 +152,17 @@ QString unfinishedRejectFileWarning(const QString &rejectPath)
             .arg(shown(partial));
 }
 
+QString rejectFileSuffix(const QString &textFilePath)
+{
+    if (spreadsheetKind(textFilePath) != SpreadsheetKind::None)
+        return QStringLiteral("csv");
+    return QFileInfo(textFilePath).suffix();
+}
+
 QString defaultRejectPath(const QString &textFilePath, const QString &logPath)
 {
     const QFileInfo text(textFilePath);
-    const QString suffix = text.suffix();
+    const QString suffix = rejectFileSuffix(textFilePath);
     const QString name = text.completeBaseName() + QStringLiteral(".rejected")
             + (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
     const QFileInfo folder(text.absolutePath());

@@ -75,6 +75,10 @@ QString partialPathOf(const QString &rejectPath);
 // rejectPath, and what to do; empty when there is none.
 QString unfinishedRejectFileWarning(const QString &rejectPath);
 
+// The extension of the text file's reject file: the text file's own, or
+// "csv" for a workbook, whose rejected rows are written as CSV lines.
+QString rejectFileSuffix(const QString &textFilePath);
+
 // Where the lines not stored go by default: NAME.rejected.EXT beside the text
 // file, or beside the log when that folder cannot be written.
 QString defaultRejectPath(const QString &textFilePath, const QString &logPath);

@@ -81,7 +81,8 @@ QString defaultRunFilePath(const ImportRequest &request, RunFileKind kind)
     if (kind == RunFileKind::Problems)
         name += QStringLiteral("problems.csv");
     else
-        name += QStringLiteral("rejected") + (text.suffix().isEmpty() ? QString() : QLatin1Char('.') + text.suffix());
+        name += QStringLiteral("rejected")
+                + (text.suffix().isEmpty() ? QString() : QLatin1Char('.') + rejectFileSuffix(request.textFilePath));
     // The folder the reject file goes into: the text file's, or the log's.
     const QString folder = QFileInfo(defaultRejectPath(request.textFilePath, request.logPath)).absolutePath();
     return QDir(folder).filePath(name);

@@ -44,6 +44,8 @@ bool RecordReader::OpenTextFile(const QString &path)
         m_errorString = QStringLiteral("Not a regular file");
         return false;
     }
+    if (spreadsheetKind(path) != SpreadsheetKind::None)
+        return openSheet(path);
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadOnly)) {
         m_errorString = m_file.errorString();
@@ -63,6 +65,8 @@ qint32 RecordReader::CountRecords()
 {
     if (!isOpen())
         return 0;
+    if (m_sheet)
+        return qint32(qMin<qsizetype>(m_sheet->rows.size(), std::numeric_limits<qint32>::max()));
     RewindTextFile();
     qint64 count = 0;
     LineEnd end;
@@ -78,6 +82,8 @@ qint32 RecordReader::CountRecords()
 
 bool RecordReader::AtEndOfFile() const
 {
+    if (m_sheet)
+        return m_sheetRow >= m_sheet->rows.size();
     return !m_file.isOpen() || m_lines.atEnd();
 }
 
@@ -85,6 +91,8 @@ void RecordReader::ReadNextRecord()
 {
     if (AtEndOfFile())
         return;
+    if (m_sheet)
+        return readSheetRow();
     m_rawLine.resize(0);
     m_lines.next(&m_rawLine, &m_currentLineEnd);
     ClearFieldTexts();
@@ -125,7 +133,8 @@ QByteArray RecordReader::endToWrite(const QByteArray &line, const QByteArray &en
 
 void RecordReader::RewindTextFile()
 {
-    if (isOpen())
+    m_sheetRow = 0;
+    if (m_file.isOpen())
         m_lines.rewind();
 }
 
@@ -134,11 +143,12 @@ void RecordReader::CloseTextFile()
     if (m_file.isOpen())
         m_file.close();
     m_lines.clear();
+    m_sheet.reset();
 }
 
 bool RecordReader::isOpen() const
 {
-    return m_file.isOpen();
+    return m_file.isOpen() || m_sheet.has_value();
 }
 
 bool RecordReader::hasReadError() const

@@ -5,9 +5,11 @@
 #include <QString>
 
 #include "text/LineSource.h"
+#include "text/SpreadsheetReader.h"
 #include "text/TextEncoding.h"
 
 #include <array>
+#include <optional>
 
 namespace vxr {
 
@@ -53,6 +55,13 @@ public:
     bool StripApostrophes = false;
     // Takes effect when a file is opened.
     TextEncoding Encoding;
+    // For a workbook (.xlsx, .ods, told by its content): the sheet to read,
+    // empty for the first, and the decimal separator its numbers are given
+    // with (that of the regional settings the run reads them with). Each row
+    // is a line: its cells fill the positions, its bytes are the row as a
+    // UTF-8 CSV line (comma, quotes) ending in CR LF.
+    QString Sheet;
+    QString DecimalSeparator = QStringLiteral(".");
 
     std::array<FieldMapEntry, FieldMapLastPosition + 1> FieldMap;
 
@@ -86,6 +95,10 @@ public:
     void RewindTextFile();
     void CloseTextFile();
     bool isOpen() const;
+    bool isSpreadsheet() const { return m_sheet.has_value(); }
+    // What reading the sheet left out (cells past its last kept column);
+    // empty when nothing.
+    QString sheetWarning() const;
 
     void ParseRecord(const QString &line);
     void ClearFieldTexts();
@@ -105,6 +118,8 @@ public:
 
 private:
     void endField(int &position);
+    bool openSheet(const QString &path);
+    void readSheetRow();
 
     const FieldTable &m_fields;
     QFile m_file;
@@ -113,6 +128,8 @@ private:
     FileDecoding m_decoding;
     LineSource m_lines;
     QString m_errorString; // why the file could not be opened
+    std::optional<SheetRows> m_sheet; // the rows of a workbook's sheet
+    qsizetype m_sheetRow = 0;
 
     // Reused from line to line so that reading does not allocate per line.
     QByteArray m_rawLine;

@@ -63,19 +63,23 @@ TempSqliteStore::TempSqliteStore(StoreTraits traits)
     m_path = m_dir.filePath(QStringLiteral("store.db"));
     if (!createSqliteStore(m_path, &m_error))
         return;
-    DbConnection connection;
-    DbError error;
-    if (!connection.open(connectionString(), &error)) {
-        m_error = error.description;
+    const QStringList statements = traitStatements(StoreBackend::SQLite, traits);
+    if (statements.isEmpty())
         return;
-    }
-    QSqlQuery query(connection.database());
-    for (const QString &sql : traitStatements(StoreBackend::SQLite, traits)) {
-        if (!query.exec(sql)) {
-            m_error = sql + QStringLiteral(": ") + query.lastError().text();
-            return;
+    // A plain connection: the program's own would set the store's journal mode.
+    const QString name = QStringLiteral("vxr-test-traits-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(m_path);
+        if (!db.open())
+            m_error = db.lastError().text();
+        QSqlQuery query(db);
+        for (const QString &sql : statements) {
+            if (m_error.isEmpty() && !query.exec(sql))
+                m_error = sql + QStringLiteral(": ") + query.lastError().text();
         }
     }
+    QSqlDatabase::removeDatabase(name);
 }
 
 QString TempSqliteStore::connectionString() const

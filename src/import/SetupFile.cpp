@@ -37,6 +37,7 @@ const QString FileName = QStringLiteral("FileName");
 const QString ConnectionString = QStringLiteral("ConnectionString");
 const QString Encoding = QStringLiteral("Encoding");
 const QString Locale = QStringLiteral("Locale");
+const QString Sheet = QStringLiteral("Sheet"); // a workbook's sheet; missing or empty: the first
 const QString StripApostrophes = QStringLiteral("StripApostrophes");
 const QString StrictValues = QStringLiteral("StrictValues");
 } // namespace Keys
@@ -253,6 +254,7 @@ bool readSetupFile(const QString &path, const FieldTable &fields, ImportSetup *s
     read.encoding = TextEncoding();
     read.localeName.clear();
     readEncodingAndLocale(keys, read);
+    read.sheet = keys.value(Keys::Sheet).value_or(QString());
     // Files written before the key existed were imported without apostrophes.
     read.stripApostrophes = keys.yesNo(Keys::StripApostrophes, true);
     read.strictValues = keys.yesNo(Keys::StrictValues, false);
@@ -305,6 +307,7 @@ bool writeSetupFile(const QString &path, const ImportSetup &setup, const FieldTa
         {SettingsSection, Keys::ConnectionString, withoutPassword(setup.connectionString)},
         {SettingsSection, Keys::Encoding, setup.encoding.name()},
         {SettingsSection, Keys::Locale, setup.localeName},
+        {SettingsSection, Keys::Sheet, setup.sheet},
         {SettingsSection, Keys::StripApostrophes, yesNo(setup.stripApostrophes)},
         {SettingsSection, Keys::StrictValues, yesNo(setup.strictValues)},
     };

@@ -61,7 +61,7 @@ TEST_F(SetupFileTest, NewFileHoldsEveryKeyInItsFixedOrderWithoutThePassword)
         "[Settings]\r\nSkipFirstLine=Yes\r\nQuoteDelimiter=Yes\r\nDuplicate=No\r\nFirstLineHeader=No\r\n"
         "FieldDelimiter=2\r\nFieldDelimiterChar=\r\nTableName=1\r\nFileName=exports/customers.txt\r\n"
         "ConnectionString=Provider=SQLOLEDB.1;User ID=sa;Password=;Initial Catalog=Store\r\n"
-        "Encoding=windows-1250\r\nLocale=\r\nStripApostrophes=No\r\nStrictValues=No\r\n"
+        "Encoding=windows-1250\r\nLocale=\r\nSheet=\r\nStripApostrophes=No\r\nStrictValues=No\r\n"
         "[FieldMappings]\r\nField1=Account Number\r\nField2=\r\nField3=Account Balance\r\n";
     for (int row = 4; row <= MappingRows; ++row)
         expected += "Field" + QByteArray::number(row) + "=\r\n";
@@ -135,6 +135,7 @@ TEST_F(SetupFileTest, ReadBackRestoresEverySetting)
     saved.textFile = m_dir.filePath(QStringLiteral("customers.txt"));
     saved.encoding = TextEncoding::fromName(QStringLiteral("UTF-16"), nullptr).value();
     saved.localeName = QStringLiteral("de_DE");
+    saved.sheet = QStringLiteral(" Prices 2026");
     saved.stripApostrophes = true;
     saved.strictValues = true;
     for (int row = 10; row <= MappingRows; row += 7)
@@ -153,6 +154,7 @@ TEST_F(SetupFileTest, ReadBackRestoresEverySetting)
     EXPECT_TRUE(loaded.firstLineHeader);
     EXPECT_EQ(loaded.encoding.name(), QStringLiteral("UTF-16"));
     EXPECT_EQ(loaded.localeName, QStringLiteral("de_DE"));
+    EXPECT_EQ(loaded.sheet, saved.sheet);
     EXPECT_TRUE(loaded.stripApostrophes);
     EXPECT_TRUE(loaded.strictValues);
     EXPECT_EQ(loaded.fieldIds, saved.fieldIds);
@@ -172,6 +174,7 @@ TEST_F(SetupFileTest, MissingKeysKeepWhatAFileWithoutThemMeant)
     EXPECT_EQ(QFileInfo(setup.textFile).fileName(), QString(200, 'n')); // read whole, never cut
     EXPECT_TRUE(setup.encoding.isAutomatic());
     EXPECT_TRUE(setup.localeName.isEmpty());
+    EXPECT_TRUE(setup.sheet.isEmpty());
     EXPECT_TRUE(setup.stripApostrophes); // written before the key existed
     EXPECT_FALSE(setup.strictValues);
     EXPECT_FALSE(setup.hasMapping());

@@ -68,7 +68,10 @@ TEST_F(OdbcBindingTest, TextsAndStatementsGoWithTheirExactLengths)
     const CliResult result = vxrimp({"import", "--file", path("items.csv"), "--table", "Inventory", "--map",
                                      "1=Item Lookup Code,2=Description,3=Notes,4=Extended Description",
                                      "--connect", store.connectionString(), "--log", path("import.log")});
-    qputenv("ODBCSYSINI", before);
+    if (before.isNull())
+        qunsetenv("ODBCSYSINI");
+    else
+        qputenv("ODBCSYSINI", before);
     ASSERT_EQ(result.exitCode, 0) << result.out.toStdString() << result.err.toStdString();
 
     // Statements Qt's driver runs (the schema queries) set their cursor

@@ -8,6 +8,7 @@
 #include "catalogue/TableCatalogue.h"
 #include "import/ImportSetup.h"
 #include "import/PanelChoices.h"
+#include "text/SpreadsheetReader.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,6 +47,8 @@ SetupPage::SetupPage(ImportSetup &setup, const FieldTable &fields, UserPrompts &
     m_browse = makeButton(this, "cmdBrowse", QStringLiteral("&Browse"));
     m_delimiter = named(new QComboBox(this), "cmbDelimiter");
     m_otherDelimiter = named(new QLineEdit(this), "txtOtherDelimiter");
+    m_sheetLabel = makeLabel(this, "lblSheet", QStringLiteral("Sheet:"));
+    m_sheet = named(new QComboBox(this), "cmbSheet");
     m_offer = makeLabel(this, "lblDelimiterOffer", QString(), true);
     m_useOffer = makeButton(this, "cmdUseDelimiter", QString());
     m_quote = checkBox(this, "chkQuote", QStringLiteral("Treat quotation marks as text field delimiters."));
@@ -59,6 +62,10 @@ SetupPage::SetupPage(ImportSetup &setup, const FieldTable &fields, UserPrompts &
     m_otherDelimiter->setFixedWidth(m_otherDelimiter->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 12);
     m_otherDelimiter->setToolTip(QStringLiteral("The character that separates the fields"));
     m_otherDelimiter->hide();
+    m_sheet->setMinimumWidth(160);
+    m_sheet->setToolTip(QStringLiteral("The sheet of the workbook to import"));
+    m_sheetLabel->hide();
+    m_sheet->hide();
     m_offer->hide();
     m_useOffer->hide();
     m_table->setMinimumWidth(260);
@@ -83,7 +90,12 @@ SetupPage::SetupPage(ImportSetup &setup, const FieldTable &fields, UserPrompts &
 
     connect(m_fileName, &QLineEdit::textChanged, this, [this](const QString &text) {
         m_setup.textFile = text;
+        showSheets();
         showDelimiterOffer();
+    });
+    connect(m_sheet, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            m_setup.sheet = m_sheet->itemText(index);
     });
     connect(m_browse, &QPushButton::clicked, this, &SetupPage::onBrowseClicked);
     connect(m_delimiter, &QComboBox::currentIndexChanged, this, &SetupPage::onDelimiterChosen);
@@ -136,6 +148,9 @@ QLayout *SetupPage::buildGrid()
     auto *delimiter = new QHBoxLayout;
     delimiter->addWidget(m_delimiter);
     delimiter->addWidget(m_otherDelimiter);
+    delimiter->addSpacing(12);
+    delimiter->addWidget(m_sheetLabel);
+    delimiter->addWidget(m_sheet);
     delimiter->addStretch(1);
     grid->addLayout(delimiter, 2, 1);
     auto *offer = new QHBoxLayout;
@@ -176,6 +191,7 @@ void SetupPage::showSetup()
         m_table->setCurrentIndex(offeredTableIndex(m_setup.tableId));
     }
     m_leftMappings.clear(); // a set-up of its own
+    showSheets();
     showDelimiter();
     m_format->showSetup();
 }
@@ -233,6 +249,28 @@ void SetupPage::showDelimiterOffer()
     }
     m_offer->setVisible(offer.has_value());
     m_useOffer->setVisible(offer.has_value());
+}
+
+// A workbook's sheets, the chosen one selected (the first when none is, or
+// when the workbook has no sheet of the chosen name); hidden for text files.
+void SetupPage::showSheets()
+{
+    std::optional<QStringList> names;
+    if (spreadsheetKind(m_setup.textFile) != SpreadsheetKind::None)
+        names = SpreadsheetReader(m_setup.textFile).sheetNames();
+    const bool workbook = names && !names->isEmpty();
+    {
+        const QSignalBlocker quietSheet(m_sheet);
+        m_sheet->clear();
+        if (workbook) {
+            m_sheet->addItems(*names);
+            const qsizetype chosen = names->indexOf(m_setup.sheet);
+            m_sheet->setCurrentIndex(int(qMax<qsizetype>(chosen, 0)));
+            m_setup.sheet = chosen >= 0 ? names->at(chosen) : QString();
+        }
+    }
+    m_sheetLabel->setVisible(workbook);
+    m_sheet->setVisible(workbook);
 }
 
 void SetupPage::onUseOfferClicked()
@@ -293,7 +331,8 @@ void SetupPage::onBrowseClicked()
 {
     const QString name = m_prompts.getOpenFileName(
         QStringLiteral("Open Text File"), m_fileName->text(),
-        QStringLiteral("TEXT & CSV Files (*.txt *.csv);;Text Files (*.txt);;CSV Files (*.csv);;All Files (*)"));
+        QStringLiteral("TEXT, CSV & Workbooks (*.txt *.csv *.xlsx *.ods);;Text Files (*.txt);;CSV Files (*.csv);;"
+                       "Workbooks (*.xlsx *.ods);;All Files (*)"));
     if (!name.isEmpty())
         m_fileName->setText(QDir::toNativeSeparators(name));
 }

@@ -24,7 +24,8 @@ class UserPrompts;
 // Panel 1: the database, the text file, its delimiter and quote options, the
 // destination table, the file's format, and the settings file to load. When
 // the text file's first lines split better at another delimiter than the
-// chosen one, the panel says so and offers it.
+// chosen one, the panel says so and offers it. For a workbook (.xlsx, .ods)
+// the panel lists its sheets to choose from.
 class SetupPage : public WizardPage
 {
     Q_OBJECT
@@ -70,6 +71,7 @@ private:
     void showDelimiter();
     void showDelimiterOffer();
     void onUseOfferClicked();
+    void showSheets();
 
     ImportSetup &m_setup;
     const FieldTable &m_fields;
@@ -83,6 +85,8 @@ private:
     QPushButton *m_browse;
     QComboBox *m_delimiter;
     QLineEdit *m_otherDelimiter;
+    QLabel *m_sheetLabel;
+    QComboBox *m_sheet;
     QLabel *m_offer;
     QPushButton *m_useOffer;
     QCheckBox *m_quote;

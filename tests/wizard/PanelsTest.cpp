@@ -1,3 +1,4 @@
+#include "TestWorkbook.h"
 #include "WizardFixture.h"
 
 #include "wizard/HelpWindow.h"
@@ -81,6 +82,14 @@ TEST_F(WizardTest, TheSetUpPanelShowsAndEditsTheSetUp)
     const struct { std::function<void()> act; std::function<bool(const ImportSetup &)> holds; const char *what; } edits[] = {
         {[&] { type("txtFileName", QStringLiteral("/data/typed.csv")); },
          [](const ImportSetup &s) { return s.textFile == QStringLiteral("/data/typed.csv"); }, "text file"},
+        {[&] {
+             const QString book = dir.filePath(QStringLiteral("book.ods"));
+             writeTestOds(book, "<table:table table:name=\"Items\"/><table:table table:name=\"Other\"/>");
+             type("txtFileName", book);
+             choose("cmbSheet", QStringLiteral("Other"));
+         },
+         [this](const ImportSetup &s) { return s.sheet == u"Other" && control<QComboBox>("cmbSheet")->count() == 2; },
+         "workbook's sheet"},
         {[&] { prompts.fileAnswers << QStringLiteral("/data/items.csv"); click("cmdBrowse"); },
          [](const ImportSetup &s) { return s.textFile == QStringLiteral("/data/items.csv"); }, "browse"},
         {[&] { choose("cmbDelimiter", QStringLiteral("TAB")); },

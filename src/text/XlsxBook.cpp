@@ -128,7 +128,7 @@ bool XlsxBook::open()
         return fail(QStringLiteral("the workbook part is damaged: %1").arg(xml.errorString()));
     if (m_sheets.isEmpty())
         return fail(QStringLiteral("the workbook has no sheet"));
-    return readSharedStrings() && readStyles();
+    return true;
 }
 
 bool XlsxBook::readRelationships(QHash<QString, QString> *targets)
@@ -238,6 +238,9 @@ std::optional<SheetRows> XlsxBook::readSheet(const QString &name, const QString 
                       .arg(name, sheetNames().join(QStringLiteral(", ")));
         return std::nullopt;
     }
+    // What the cells refer to, read only for a sheet's cells.
+    if (!readSharedStrings() || !readStyles())
+        return std::nullopt;
     const std::optional<QByteArray> bytes = m_zip.read(sheet->part);
     if (!bytes) {
         m_error = m_zip.errorString();

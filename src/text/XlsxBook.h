@@ -19,8 +19,8 @@ class XlsxBook
 public:
     explicit XlsxBook(const QString &path) : m_zip(path) {}
 
-    // Reads the workbook part and its relationships; false (with
-    // errorString()) when they are missing or damaged.
+    // Reads the workbook part and its relationships (the sheet list); false
+    // (with errorString()) when they are missing or damaged.
     bool open();
     QStringList sheetNames() const;
     std::optional<SheetRows> readSheet(const QString &name, const QString &decimalSeparator);

@@ -94,6 +94,15 @@ const SqlDialect &sqlDialect(Dialect kind)
     return otherOdbc;
 }
 
+namespace {
+
+DbError tableNotFound(const QString &table)
+{
+    return DbError{ErrorNumbers::StatementFailed, QStringLiteral("The table %1 does not exist in the database.").arg(table)};
+}
+
+} // namespace
+
 QList<ColumnType> informationSchemaColumnTypes(const QSqlDatabase &database, const SqlDialect &dialect,
                                                const QString &table, const QString &schemaFilter)
 {
@@ -106,17 +115,23 @@ QList<ColumnType> informationSchemaColumnTypes(const QSqlDatabase &database, con
 QList<ColumnType> schemaQueryColumnTypes(const QSqlDatabase &database, const SqlDialect &dialect,
                                          const QString &table, const QString &sql)
 {
-    QSqlQuery query(database);
-    query.setForwardOnly(true);
-    query.prepare(sql);
-    for (qsizetype i = sql.count(u'?'); i > 0; --i)
-        query.addBindValue(table);
-    if (!query.exec())
-        throw dialect.errorFrom(query.lastError(), odbcDiagnostics(query));
-    return columnTypesFrom(query, table, [](const QSqlQuery &row) {
-        const QVariant length = row.value(2);
-        return classifyInformationSchemaType(row.value(1).toString(), length.isNull() ? -1 : length.toLongLong());
-    });
+    // Through the dialect's own statements, so that on ODBC the table's
+    // name goes with its exact length: a closing NUL would make it another
+    // name on SQL Server.
+    const std::unique_ptr<PreparedStatement> query = dialect.prepare(database, sql, nullptr);
+    query->execute(QVariantList(sql.count(u'?'), table));
+    QList<ColumnType> columns;
+    while (query->next()) {
+        const QVariant length = query->value(2);
+        ColumnType column =
+                classifyInformationSchemaType(query->value(1).toString(), length.isNull() ? -1 : length.toLongLong());
+        column.name = query->value(0).toString();
+        columns.append(column);
+    }
+    query->finish();
+    if (columns.isEmpty())
+        throw tableNotFound(table);
+    return columns;
 }
 
 QList<ColumnType> columnTypesFrom(QSqlQuery &query, const QString &table,
@@ -129,8 +144,7 @@ QList<ColumnType> columnTypesFrom(QSqlQuery &query, const QString &table,
         columns.append(column);
     }
     if (columns.isEmpty())
-        throw DbError{ErrorNumbers::StatementFailed,
-                      QStringLiteral("The table %1 does not exist in the database.").arg(table)};
+        throw tableNotFound(table);
     return columns;
 }
 

@@ -2,6 +2,7 @@
 
 #include "ColumnKinds.h"
 #include "ErrorMapping.h"
+#include "OdbcStatement.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -112,6 +113,15 @@ bool SqlServerDialect::prepareConnection(const QSqlDatabase &database, const std
 {
     QSqlQuery query(database);
     for (const QString &setting : connectionSettingsSql()) {
+        // Through the driver manager where it can, so the text goes with its
+        // exact length.
+        try {
+            if (runOdbcDirect(database, setting, *this))
+                continue;
+        } catch (const DbError &failure) {
+            *error = failure.description;
+            return false;
+        }
         if (!query.exec(setting)) {
             *error = errorDescription(query.lastError());
             return false;

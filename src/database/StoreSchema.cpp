@@ -1,5 +1,6 @@
 #include "StoreSchema.h"
 
+#include "OdbcStatement.h"
 #include "SqlDialect.h"
 
 #include <QFile>
@@ -87,7 +88,18 @@ bool loadSchema(QSqlDatabase database, Dialect dialect, QString *error)
         return false;
     }
     QSqlQuery query(database);
+    const SqlDialect &sql = sqlDialect(dialect);
     for (const QString &statement : splitSqlStatements(script)) {
+        // On ODBC through the driver manager itself, so the text goes with
+        // its exact length.
+        try {
+            if (runOdbcDirect(database, statement, sql))
+                continue;
+        } catch (const DbError &failure) {
+            if (error)
+                *error = QStringLiteral("The store schema could not be created: %1").arg(failure.description);
+            return false;
+        }
         if (!query.exec(statement)) {
             if (error)
                 *error = QStringLiteral("The store schema could not be created: %1")

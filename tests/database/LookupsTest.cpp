@@ -43,23 +43,26 @@ protected:
 // and found again by that name.
 TEST_P(LookupsTest, AReferenceIsAddedOnceWithItsNameAndCodeCutToFit)
 {
-    using LookUp = QVariant (ReferenceLookups::*)(const QString &);
+    using LookUp = QVariant (*)(ReferenceLookups &, const QString &);
+    const LookUp department = [](ReferenceLookups &l, const QString &name) { return l.GetDepartmentID(name); };
+    const LookUp supplierId = [](ReferenceLookups &l, const QString &name) { return l.GetSupplierID(name); };
+    const LookUp taxId = [](ReferenceLookups &l, const QString &name) { return l.GetTaxID(name); };
     const QString supplier = QStringLiteral("Northern Hardware Distribution Company Ltd");
     const QString tax = QStringLiteral("State and county tax 7.5X"); // 25 characters
     const struct { LookUp lookUp; const char *table, *nameColumn; QString name, stored, code; } rows[] = {
-        {&ReferenceLookups::GetDepartmentID, "Department", "Name", QStringLiteral("Garden Furniture Outdoor"),
+        {department, "Department", "Name", QStringLiteral("Garden Furniture Outdoor"),
          QStringLiteral("Garden Furniture Outdoor"), QStringLiteral("Garden Fur")},
         // A code ends between whole characters: an emoji at its limit stays out.
-        {&ReferenceLookups::GetDepartmentID, "Department", "Name", QString::fromUtf8("Gardening\xF0\x9F\x8C\xB1 Tools"),
+        {department, "Department", "Name", QString::fromUtf8("Gardening\xF0\x9F\x8C\xB1 Tools"),
          QString::fromUtf8("Gardening\xF0\x9F\x8C\xB1 Tools"), QStringLiteral("Gardening")},
-        {&ReferenceLookups::GetSupplierID, "Supplier", "SupplierName", supplier, supplier.left(30), supplier.left(10)},
-        {&ReferenceLookups::GetTaxID, "Tax", "Description", tax, QStringLiteral("Tax ") + tax, tax.left(10)},
+        {supplierId, "Supplier", "SupplierName", supplier, supplier.left(30), supplier.left(10)},
+        {taxId, "Tax", "Description", tax, QStringLiteral("Tax ") + tax, tax.left(10)},
     };
     for (const auto &row : rows) {
-        const QVariant id = ((*lookups).*row.lookUp)(row.name);
+        const QVariant id = row.lookUp(*lookups, row.name);
         EXPECT_EQ(id.toLongLong(), idOf(row.table, row.nameColumn, row.stored)) << row.table;
         EXPECT_EQ(column(row.table, "Code", id).toString(), row.code);
-        EXPECT_EQ(((*lookups).*row.lookUp)(row.name), id) << row.table;
+        EXPECT_EQ(row.lookUp(*lookups, row.name), id) << row.table;
     }
     EXPECT_EQ(count("Department") + count("Supplier") + count("Tax"), 4);
     // Each tax has its tax group, described by the tax's text cut to 20.

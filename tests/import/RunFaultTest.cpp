@@ -1,0 +1,287 @@
+// The run when the store, the connection or the user stops it: a cancel at
+// any point, a full store, a refused commit, a lost connection, a lock held
+// by another program. No line is lost: counts, reject file and store agree.
+
+#include "TransactionalFixture.h"
+
+#include "database/CancelToken.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
+#include <thread>
+
+using namespace vxr;
+using namespace vxr::test;
+
+namespace {
+
+using namespace vxr::FieldIds;
+
+class RunFaultTest : public TransactionalRunTest
+{
+};
+
+TEST_P(RunFaultTest, ACancelAnywhereLosesNoLine)
+{
+    enum class At { Line, Item, Department };
+    const struct { At at; int batchLines; int n; } cases[] = {
+            {At::Line, 7, 1}, {At::Line, 7, 7}, {At::Line, 7, 8}, {At::Line, 4, 19}, {At::Line, 1000, 12},
+            {At::Item, 7, 3}, {At::Item, 7, 14}, {At::Item, 4, 10},
+            {At::Department, 7, 4}, {At::Department, 1000, 6}, {At::Department, 4, 2},
+    };
+    mapPositions({ItemLookupCode, Description, ItemDepartment});
+    // A department every three lines; line 9 repeats a key, line 20 is blank.
+    QByteArray file;
+    for (int i = 1; i <= 30; ++i)
+        file += i == 20 ? QByteArray("\r\n")
+                        : "K" + QByteArray::number(i == 9 ? 4 : i).rightJustified(4, '0') + ",Item "
+                                  + QByteArray::number(i) + ",D" + QByteArray::number((i + 2) / 3) + "\r\n";
+    const QString path = writeFile("items.csv", file);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "at " << int(c.at) << ", batch " << c.batchLines << ", n " << c.n);
+        reopen();
+        exec("DELETE FROM Item");
+        exec("DELETE FROM Department");
+        QFile::remove(logPath);
+        CancelToken cancel;
+        progress.onProgress = [&](const ImportProgress &p) {
+            if (c.at == At::Line && p.linesRead == c.n)
+                cancel.request();
+        };
+        const QString key = QStringLiteral("K%1").arg(c.n, 4, 10, QLatin1Char('0'));
+        const QString statement = backend() == StoreBackend::SQLite ? "SELECT request_cancel()" : "PERFORM pg_sleep(20)";
+        if (backend() == StoreBackend::SQLite)
+            defineRequestCancel(cancel);
+        onInsert("Item", c.at == At::Item ? "NEW.ItemLookupCode = '" + key + "'" : "false", statement);
+        onInsert("Department", c.at == At::Department ? "NEW.Name = 'D" + QString::number(c.n) + "'" : "false",
+                 statement);
+        std::atomic<bool> ended = false;
+        std::thread watcher([&, connect = connectionString()] {
+            if (backend() == StoreBackend::SQLite || c.at == At::Line)
+                return;
+            DbConnection other;
+            DbError error;
+            EXPECT_TRUE(other.open(connect, &error));
+            QSqlQuery sleeping(other.database());
+            while (!ended && !cancel.isRequested()) {
+                if (sleeping.exec("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
+                                  "AND wait_event = 'PgSleep'")
+                    && sleeping.next() && sleeping.value(0).toInt() > 0)
+                    cancel.request();
+                QThread::msleep(20);
+            }
+            sleeping.finish();
+        });
+        ImportRequest r = request(path);
+        r.batchLines = c.batchLines;
+        r.batchMilliseconds = 3600000;
+        r.progressMilliseconds = 0;
+        r.cancel = &cancel;
+        QElapsedTimer clock;
+        clock.start();
+        const ImportSummary summary = importFile(r);
+        ended = true;
+        watcher.join();
+
+        EXPECT_EQ(summary.outcome, RunOutcome::Cancelled) << summary.failure.toStdString();
+        EXPECT_LT(clock.elapsed(), 10000); // the statement waiting in the store was cut short
+        EXPECT_GT(summary.linesNotReached, 0);
+        expectNoLineLost(summary, file);
+    }
+}
+
+// The store or the connection fails under the run: the store is full, it
+// refuses a commit (SQLite: a deferred foreign key left unmet; PostgreSQL: a
+// deferred trigger), the server ends the connection after a line or while
+// it commits. The batches before are stored, the open one is lost with one
+// message, the lines after it are not reached, and no line is lost.
+TEST_P(RunFaultTest, AFailingStoreOrConnectionLosesNoLine)
+{
+    mapPositions({ItemLookupCode, Description});
+    const QByteArray file = itemLines(1, 3000);
+    const QString path = writeFile("items.csv", file);
+    const QString atCommit = "NEW.ItemLookupCode = 'K0150'";
+    qint64 dropAfter = 0; // the server ends the run's connection after this line
+    const struct
+    {
+        StoreBackend backend;
+        int batchLines;
+        qint64 added; // -1: as many batches as the store takes
+        qint32 lostWith;
+        std::function<void()> plant;
+    } faults[] = {
+            {StoreBackend::SQLite, 25, -1, 0,
+             [&] { exec(QStringLiteral("PRAGMA max_page_count = %1").arg(scalar("PRAGMA page_count").toLongLong() + 12)); }},
+            {StoreBackend::SQLite, 100, 100, 0,
+             [&] {
+                 exec("PRAGMA foreign_keys = ON");
+                 exec("CREATE TEMP TABLE parent (code TEXT PRIMARY KEY)");
+                 exec("CREATE TEMP TABLE child (code TEXT REFERENCES parent (code) DEFERRABLE INITIALLY DEFERRED)");
+                 onInsert("Item", atCommit, "INSERT INTO child VALUES (NEW.ItemLookupCode)");
+             }},
+            {StoreBackend::PostgreSQL, 100, 100, 0,
+             [&] { onInsert("Item", atCommit, "RAISE EXCEPTION 'refused at commit'", true); }},
+            {StoreBackend::PostgreSQL, 100, 100, 0,
+             [&] { onInsert("Item", atCommit, "PERFORM pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(5)", true); }},
+            // A line written alone fails; a batch ending inside the lines read
+            // ahead (1,000 at a time) fails at its commit.
+            {StoreBackend::PostgreSQL, 50, 100, -2147467259, [&] { dropAfter = 130; }},
+            {StoreBackend::PostgreSQL, 1500, 0, -2147467259, [&] { dropAfter = 1499; }},
+    };
+    for (const auto &fault : faults) {
+        if (fault.backend != backend())
+            continue;
+        SCOPED_TRACE(testing::Message() << "fault " << (&fault - faults));
+        connection.close();
+        reopen();
+        exec("DELETE FROM Item");
+        QFile::remove(logPath);
+        dropAfter = 0;
+        fault.plant();
+        const auto admin = dropAfter ? otherConnection() : nullptr;
+        progress.onProgress = [&](const ImportProgress &p) {
+            if (admin && p.linesRead == dropAfter)
+                endOtherConnections(*admin);
+        };
+        ImportRequest r = request(path);
+        r.batchLines = fault.batchLines;
+        r.batchMilliseconds = 3600000; // batches end by their lines alone, however slow the build
+        r.progressMilliseconds = 0;
+        const ImportSummary summary = importFile(r);
+        progress.onProgress = nullptr;
+
+        EXPECT_EQ(summary.outcome, RunOutcome::Failed) << summary.failure.toStdString();
+        ASSERT_EQ(reporter.messages.size(), 1);
+        EXPECT_TRUE(reporter.messages.first().text.contains(QString::number(summary.rowsAdded) + " line(s) were stored"))
+                << reporter.messages.first().text.toStdString();
+        // The failed lines are logged with the number of the failure, not one by one to the end.
+        EXPECT_EQ(logEntries().size(), summary.linesFailed);
+        if (fault.lostWith) {
+            EXPECT_TRUE(logEntries().first().contains(QStringLiteral(" <%1>] ").arg(fault.lostWith)));
+        }
+        if (fault.added >= 0) {
+            EXPECT_EQ(summary.rowsAdded, fault.added);
+            EXPECT_EQ(summary.linesFailed, fault.batchLines); // the batch that was lost
+            EXPECT_EQ(readTestFile(summary.rejectPath), itemLines(int(fault.added) + 1, 3000));
+        } else {
+            EXPECT_GT(summary.rowsAdded, 0);
+            EXPECT_GT(summary.linesNotReached, 1000);
+        }
+        expectNoLineLost(summary, file);
+    }
+}
+
+
+VXR_ON_EVERY_BACKEND(RunFaultTest);
+
+
+// Faults of the embedded store.
+class SqliteFaultTest : public RunFaultTest
+{
+protected:
+    // True once another program holds the store's write lock.
+    bool waitUntilLocked()
+    {
+        bool locked = false;
+        {
+            QSqlDatabase probe = QSqlDatabase::addDatabase("QSQLITE", "lock-probe");
+            probe.setDatabaseName(sqliteStorePath());
+            probe.setConnectOptions("QSQLITE_BUSY_TIMEOUT=0");
+            probe.open();
+            QSqlQuery begin(probe);
+            for (int attempt = 0; attempt < 200 && !locked; ++attempt) {
+                locked = !begin.exec("BEGIN IMMEDIATE");
+                if (!locked) {
+                    begin.exec("ROLLBACK");
+                    QThread::msleep(50);
+                }
+            }
+        }
+        QSqlDatabase::removeDatabase("lock-probe");
+        return locked;
+    }
+};
+
+TEST_P(SqliteFaultTest, ALockHeldByAnotherProgramEndsTheRunOrGivesWayToACancel)
+{
+    // Another program holds the store's write lock.
+    QProcess holder;
+    holder.start("sqlite3", {sqliteStorePath()});
+    ASSERT_TRUE(holder.waitForStarted());
+    holder.write("BEGIN IMMEDIATE;\nINSERT INTO Department (Name) VALUES ('held');\n");
+    ASSERT_TRUE(holder.waitForBytesWritten());
+    ASSERT_TRUE(waitUntilLocked());
+
+    mapPositions({ItemLookupCode, Description});
+    const QString path = writeFile("items.csv", itemLines(1, 5));
+    connection.close();
+    DbError error;
+    ASSERT_TRUE(connection.open(connectionString(), &error, 1));
+    QElapsedTimer clock;
+    clock.start();
+    ImportSummary summary = importFile(request(path));
+    EXPECT_EQ(summary.outcome, RunOutcome::Failed);
+    EXPECT_GE(clock.elapsed(), 900);
+    EXPECT_TRUE(summary.failure.contains("locked")) << summary.failure.toStdString();
+    EXPECT_EQ(summary.linesNotReached + summary.linesFailed, 5);
+    EXPECT_EQ(readTestFile(summary.rejectPath), itemLines(1, 5));
+
+    // A long wait for the lock gives way to a cancel at once.
+    ASSERT_TRUE(connection.open(connectionString(), &error, 60));
+    CancelToken cancel;
+    ImportRequest r = request(path);
+    r.cancel = &cancel;
+    std::thread canceller([&cancel] {
+        QThread::msleep(300);
+        cancel.request();
+    });
+    clock.restart();
+    summary = importFile(r);
+    canceller.join();
+    EXPECT_EQ(summary.outcome, RunOutcome::Cancelled);
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_EQ(summary.linesNotReached, 5);
+
+    holder.write("ROLLBACK;\n.quit\n");
+    holder.closeWriteChannel();
+    holder.waitForFinished();
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SqliteFaultTest, ::testing::Values(StoreBackend::SQLite), storeBackendName);
+
+// Faults of a server.
+class ServerFaultTest : public RunFaultTest
+{
+};
+
+TEST_P(ServerFaultTest, AServerLockDoesNotHoldACancelBack)
+{
+    const auto holder = otherConnection();
+    QSqlQuery lock(holder->database());
+    ASSERT_TRUE(lock.exec("BEGIN"));
+    ASSERT_TRUE(lock.exec("LOCK TABLE Item IN ACCESS EXCLUSIVE MODE"));
+
+    mapPositions({ItemLookupCode, Description});
+    CancelToken cancel;
+    ImportRequest r = request(writeFile("items.csv", itemLines(1, 3)));
+    r.cancel = &cancel;
+    std::thread canceller([&cancel] {
+        QThread::msleep(300);
+        cancel.request();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const ImportSummary summary = importFile(r);
+    canceller.join();
+    EXPECT_EQ(summary.outcome, RunOutcome::Cancelled);
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(summary.linesNotReached, 3);
+    EXPECT_TRUE(lock.exec("ROLLBACK"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ServerFaultTest, ::testing::Values(StoreBackend::PostgreSQL), storeBackendName);
+
+
+} // namespace

@@ -169,8 +169,11 @@ std::optional<DbError> SqlServerDialect::referenceLockRefusal(const QVariant &re
     switch (granted) {
     case -2: // the request was cancelled
         return DbError{ErrorNumbers::OperationCancelled, text, FailureScope::Cancel};
-    case -3: // a deadlock victim, as error 1205 reports it elsewhere
-        return DbError{ErrorNumbers::StatementFailed, text, FailureScope::Run};
+    case -3: { // a deadlock victim, as error 1205 reports it elsewhere: the batch is tried again
+        DbError deadlock{ErrorNumbers::StatementFailed, text, FailureScope::Run};
+        deadlock.transient = true;
+        return deadlock;
+    }
     default: // -1 the lock time-out, -999 a call the server refused
         return DbError{ErrorNumbers::StatementFailed, text, FailureScope::Line};
     }

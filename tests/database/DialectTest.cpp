@@ -191,9 +191,9 @@ TEST(Dialect, HowFarAFailureReaches)
         {Dialect::PostgreSQL, "server closed the connection unexpectedly", "", "S1000", 1,
          ErrorNumbers::ConnectionFailed, FailureScope::Run},
         {Dialect::PostgreSQL, "value too long", "", "22001", 1, ErrorNumbers::ValueOutOfRange, FailureScope::Line},
-        // A lock wait the server gave up fails the line; the savepoint undoes the statement.
+        // A deadlock victim's batch is written again (transient, below).
         {Dialect::PostgreSQL, "deadlock detected", "", "40P01", 1, ErrorNumbers::StatementFailed,
-         FailureScope::Line},
+         FailureScope::Run},
         {Dialect::PostgreSQL, "canceling statement due to lock timeout", "", "55P03", 1,
          ErrorNumbers::StatementFailed, FailureScope::Line},
         {Dialect::SqlServer, "Transaction was deadlocked", "", "40001", 1205, ErrorNumbers::StatementFailed,
@@ -212,6 +212,7 @@ TEST(Dialect, HowFarAFailureReaches)
         const DbError error = sqlDialect(row.kind).errorFrom(statementError(row.text, row.code), diagnostics);
         EXPECT_EQ(error.number, row.number) << row.text;
         EXPECT_EQ(error.scope, row.scope) << row.text;
+        EXPECT_EQ(error.transient, QByteArray(row.state).startsWith("40")) << row.text;
     }
 }
 
@@ -269,6 +270,7 @@ TEST(Dialect, TheLockForAddingReferences)
         if (refused) {
             EXPECT_EQ(refused->number, row.number) << row.result.toString().toStdString();
             EXPECT_EQ(refused->scope, row.scope) << row.result.toString().toStdString();
+            EXPECT_EQ(refused->transient, row.result == QVariant(-3)); // the batch is tried again
         }
     }
 }

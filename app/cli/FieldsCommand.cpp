@@ -19,18 +19,18 @@ QString fieldListing(const FieldTable &fields, const TableInfo &table)
     const QList<int> offered = fields.offeredFieldIndices(table.tableId);
     int captionWidth = 7;
     for (int index : offered)
-        captionWidth = std::max(captionWidth, int(fields[index].DisplayName.size()));
+        captionWidth = std::max(captionWidth, int(fields[index].displayName.size()));
 
     text += QStringLiteral("  FieldID  %1  Column\n").arg(QStringLiteral("Caption"), -captionWidth);
     for (int index : offered) {
         const FieldDef &field = fields[index];
         // Entries of a companion table (the supplier list of an item) say so.
-        const QString column = field.TableID == table.tableId
-            ? field.ColumnName
-            : field.TableName + QLatin1Char('.') + field.ColumnName;
+        const QString column = field.tableId == table.tableId
+            ? field.columnName
+            : field.tableName + QLatin1Char('.') + field.columnName;
         text += QStringLiteral("  %1  %2  %3\n")
-                    .arg(field.FieldID, 7)
-                    .arg(field.DisplayName, -captionWidth)
+                    .arg(field.fieldId, 7)
+                    .arg(field.displayName, -captionWidth)
                     .arg(column);
     }
     return text;

@@ -34,24 +34,24 @@ QList<PreviewRow> readPreviewRows(RecordReader &reader, const ImportSetup &setup
 {
     QList<PreviewRow> rows;
     qint64 lineNumber = 0;
-    if (setup.skipsFirstLine() && !reader.AtEndOfFile()) {
-        reader.ReadNextRecord();
+    if (setup.skipsFirstLine() && !reader.atEndOfFile()) {
+        reader.readNextRecord();
         ++lineNumber;
     }
-    while (rows.size() < lines && !reader.AtEndOfFile()) {
-        reader.ReadNextRecord();
+    while (rows.size() < lines && !reader.atEndOfFile()) {
+        reader.readNextRecord();
         if (reader.hasReadError())
             break;
         PreviewRow row;
         row.lineNumber = ++lineNumber;
-        row.tooManyFields = reader.LineHasTooManyFields();
+        row.tooManyFields = reader.lineHasTooManyFields();
         int last = 1;
         for (int position = 1; position <= FieldMapLastPosition; ++position) {
-            if (!reader.FieldMap[position].Text.isEmpty())
+            if (!reader.fieldMap[position].text.isEmpty())
                 last = position;
         }
         for (int position = 1; position <= last; ++position)
-            row.texts.append(visibleText(reader.FieldMap[position].Text));
+            row.texts.append(visibleText(reader.fieldMap[position].text));
         rows.append(row);
     }
     return rows;
@@ -71,7 +71,7 @@ QString renderTable(const QList<PreviewRow> &rows, const ImportSetup &setup, con
     QStringList headers;
     for (int position = 1; position <= columns; ++position) {
         const int fieldId = position <= MappingRows ? setup.fieldIds[position] : 0;
-        headers.append(fieldId ? QStringLiteral("%1:%2").arg(position).arg(fields.byId(fieldId).DisplayName)
+        headers.append(fieldId ? QStringLiteral("%1:%2").arg(position).arg(fields.byId(fieldId).displayName)
                                : QStringLiteral("%1:-").arg(position));
     }
     QList<int> widths;
@@ -113,14 +113,14 @@ int runPreview(const CliArguments &arguments, const FieldTable &fields)
 
     RecordReader reader(fields);
     setup->configureReader(reader);
-    if (!reader.OpenTextFile(setup->textFile)) {
+    if (!reader.openTextFile(setup->textFile)) {
         printError(QStringLiteral("the text file %1 cannot be opened: %2").arg(setup->textFile, reader.errorString()));
         return ExitFailed;
     }
     const QList<PreviewRow> rows = readPreviewRows(reader, *setup, arguments.previewLines);
     const bool readFailed = reader.hasReadError();
     const QString readError = reader.errorString();
-    reader.CloseTextFile();
+    reader.closeTextFile();
     if (readFailed) {
         printError(QStringLiteral("the text file %1 cannot be read: %2").arg(setup->textFile, readError));
         return ExitFailed;

@@ -171,7 +171,7 @@ QString headerReport(const SetupResult &result, const FieldTable &fields)
     QString text = QStringLiteral("Column names in the first line of %1:\n").arg(result.setup.textFile);
     for (const HeaderColumn &column : result.headerColumns) {
         const QString name = QLatin1Char('"') + visibleText(column.name) + QLatin1Char('"');
-        const QString caption = column.fieldId ? fields.byId(column.fieldId).DisplayName : QString();
+        const QString caption = column.fieldId ? fields.byId(column.fieldId).displayName : QString();
         QString outcome;
         switch (column.outcome) {
         case HeaderColumn::Outcome::Mapped:

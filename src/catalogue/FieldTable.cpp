@@ -6,41 +6,41 @@
 
 namespace vxr {
 
-void FieldTable::AddField(int tableId, int fieldId, const QString &columnName,
+void FieldTable::addField(int tableId, int fieldId, const QString &columnName,
                           const QString &displayName, int pass, const QVariant &defaultValue,
                           Reporter &reporter)
 {
     FieldDef field;
-    field.TableName = GetTableName(tableId, reporter).toString();
-    field.TableID = tableId;
-    field.DisplayName = displayName;
-    field.ColumnName = columnName;
-    field.FieldID = fieldId;
-    field.Pass = pass;
-    field.DefaultValue = defaultValue;
-    m_firstIndexOfId.insert(fieldId, m_firstIndexOfId.value(fieldId, FieldCount()));
-    Fields.append(field);
+    field.tableName = tableName(tableId, reporter).toString();
+    field.tableId = tableId;
+    field.displayName = displayName;
+    field.columnName = columnName;
+    field.fieldId = fieldId;
+    field.pass = pass;
+    field.defaultValue = defaultValue;
+    m_firstIndexOfId.insert(fieldId, m_firstIndexOfId.value(fieldId, fieldCount()));
+    entries.append(field);
 }
 
-int FieldTable::FindFieldIndex(int fieldId) const
+int FieldTable::findFieldIndex(int fieldId) const
 {
     return m_firstIndexOfId.value(fieldId, 0);
 }
 
-void FieldTable::ResetFieldValues()
+void FieldTable::resetFieldValues()
 {
-    for (FieldDef &field : Fields)
-        field.Value = field.DefaultValue;
+    for (FieldDef &field : entries)
+        field.value = field.defaultValue;
 }
 
 QList<int> FieldTable::offeredFieldIndices(int tableId) const
 {
     QList<int> offered;
-    for (int i = 0; i < FieldCount(); ++i) {
-        const FieldDef &field = Fields.at(i);
-        const bool ofTable = field.TableID == tableId
-                || (tableId == ItemTable && field.TableID == SupplierListTable);
-        if (ofTable && field.Pass != 0 && tableId != NoTable)
+    for (int i = 0; i < fieldCount(); ++i) {
+        const FieldDef &field = entries.at(i);
+        const bool ofTable = field.tableId == tableId
+                || (tableId == ItemTable && field.tableId == SupplierListTable);
+        if (ofTable && field.pass != 0 && tableId != NoTable)
             offered.append(i);
     }
     return offered;
@@ -63,7 +63,7 @@ FieldTable FieldTable::buildCatalogue(const QDateTime &startup, Reporter &report
     FieldTable fields;
     const auto add = [&](int table, int id, const char *column, const char *caption, int pass,
                          const QVariant &dflt) {
-        fields.AddField(table, id, QString::fromLatin1(column), QString::fromLatin1(caption), pass,
+        fields.addField(table, id, QString::fromLatin1(column), QString::fromLatin1(caption), pass,
                         dflt, reporter);
     };
 

@@ -35,7 +35,7 @@ constexpr int ARHistoryReceivableID = 925;
 constexpr int ARHistoryAmount = 928;
 } // namespace FieldIds
 
-// The field table `Fields`: every importable column of every destination
+// The field table `entries`: every importable column of every destination
 // table. Entry 0 is "<none>", so field index 0 means "no field". Entries are
 // only appended, so an index stays valid for the life of the table.
 class FieldTable
@@ -44,28 +44,28 @@ public:
     FieldTable() = default;
 
     // Appends one entry; TableName comes from the table id.
-    void AddField(int tableId, int fieldId, const QString &columnName, const QString &displayName,
+    void addField(int tableId, int fieldId, const QString &columnName, const QString &displayName,
                   int pass, const QVariant &defaultValue, Reporter &reporter);
 
     // Index of the first entry with this FieldID, 0 when there is none.
-    int FindFieldIndex(int fieldId) const;
+    int findFieldIndex(int fieldId) const;
 
     // Every entry's Value becomes a copy of its DefaultValue.
-    void ResetFieldValues();
+    void resetFieldValues();
 
-    int FieldCount() const { return static_cast<int>(Fields.size()); }
+    int fieldCount() const { return static_cast<int>(entries.size()); }
 
     // Indices of the entries offered for a destination table, in index order:
     // pass not 0 and the table's own entries; for Item also the SupplierList ones.
     QList<int> offeredFieldIndices(int tableId) const;
 
     // Entry access by index and by FieldID (which must exist).
-    FieldDef &operator[](int index) { return Fields[index]; }
-    const FieldDef &operator[](int index) const { return Fields[index]; }
-    FieldDef &byId(int fieldId) { return Fields[FindFieldIndex(fieldId)]; }
-    const FieldDef &byId(int fieldId) const { return Fields[FindFieldIndex(fieldId)]; }
+    FieldDef &operator[](int index) { return entries[index]; }
+    const FieldDef &operator[](int index) const { return entries[index]; }
+    FieldDef &byId(int fieldId) { return entries[findFieldIndex(fieldId)]; }
+    const FieldDef &byId(int fieldId) const { return entries[findFieldIndex(fieldId)]; }
 
-    QList<FieldDef> Fields;
+    QList<FieldDef> entries;
 
 private:
     QHash<int, int> m_firstIndexOfId; // FieldID -> first index carrying it

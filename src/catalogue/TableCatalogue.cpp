@@ -50,7 +50,7 @@ const QStringList &importTableNames()
     return names;
 }
 
-QVariant GetTableName(int tableId, Reporter &reporter)
+QVariant tableName(int tableId, Reporter &reporter)
 {
     if (tableId == NoTable)
         return QString(QLatin1String(""));

@@ -59,6 +59,6 @@ inline const QString TaxTableName = QStringLiteral("Tax");
 // Table name of an id: text for ids 0..10 (empty for 0); for any other id the
 // operator is told "<Definition::GetTableName> Unknown table id 'N'." and the
 // result is an empty (invalid) variant.
-QVariant GetTableName(int tableId, Reporter &reporter);
+QVariant tableName(int tableId, Reporter &reporter);
 
 } // namespace vxr

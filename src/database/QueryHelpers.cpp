@@ -63,7 +63,7 @@ QString recordIdSql(const QString &tableName, const QString &columnName)
     return QStringLiteral("SELECT ID FROM %1 WHERE %2 = ? ORDER BY ID").arg(tableName, columnName);
 }
 
-bool RecordExists(SqlStatements &sql, const QString &tableName, const QString &columnName,
+bool recordExists(SqlStatements &sql, const QString &tableName, const QString &columnName,
                   const QVariant &value)
 {
     PreparedStatement &query = sql.run(recordExistsSql(tableName, columnName), {keyParameter(value)});
@@ -72,7 +72,7 @@ bool RecordExists(SqlStatements &sql, const QString &tableName, const QString &c
     return query.next() && storedValueEquals(query.value(0), value);
 }
 
-qint32 GetRecordID(SqlStatements &sql, const QString &tableName, const QString &columnName,
+qint32 recordId(SqlStatements &sql, const QString &tableName, const QString &columnName,
                    const QString &value)
 {
     PreparedStatement *query = nullptr;

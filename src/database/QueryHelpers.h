@@ -11,7 +11,7 @@ class SqlStatements;
 // such row holds Value exactly (case and trailing blanks count), so that a
 // database comparing without regard to case only proposes candidates.
 // A failing query throws DbError; everything after it counts as "not present".
-bool RecordExists(SqlStatements &sql, const QString &tableName, const QString &columnName,
+bool recordExists(SqlStatements &sql, const QString &tableName, const QString &columnName,
                   const QVariant &value);
 
 // The ID of the first row whose column equals value in the database's own
@@ -19,7 +19,7 @@ bool RecordExists(SqlStatements &sql, const QString &tableName, const QString &c
 // highest ID of that table, whatever column and value say. Throws DbError:
 // NoCurrentRecord when no row is found, ValueOutOfRange when the ID does not
 // fit 32 bits.
-qint32 GetRecordID(SqlStatements &sql, const QString &tableName, const QString &columnName,
+qint32 recordId(SqlStatements &sql, const QString &tableName, const QString &columnName,
                    const QString &value);
 
 // The statements the two above run.

@@ -59,8 +59,8 @@ RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, Table
       m_lookups(fields, tables, regional),
       m_resolver(fields, m_lookups, regional, strict)
 {
-    for (int index = 0; index < fields.FieldCount(); ++index) {
-        const int tableId = fields[index].TableID;
+    for (int index = 0; index < fields.fieldCount(); ++index) {
+        const int tableId = fields[index].tableId;
         if (tableId >= FirstTableId && tableId <= LastTableId)
             m_tableEntries[tableId].append(index);
     }
@@ -87,7 +87,7 @@ void RecordWriter::checkKeyGiven(const TableInfo &table) const
 {
     if (table.keyColumn.isEmpty())
         return;
-    const QVariant &key = m_fields[table.keyFieldIndex].Value;
+    const QVariant &key = m_fields[table.keyFieldIndex].value;
     if (isNullValue(key) || key.toString().trimmed().isEmpty())
         throw DbError{ErrorNumbers::EmptyKey, QStringLiteral("The line gives no %1.").arg(table.keyColumn)};
 }
@@ -119,9 +119,9 @@ void RecordWriter::resolvePasses()
 {
     for (int pass = 1; pass <= 3; ++pass) {
         for (int position = FirstPosition; position <= LastPosition; ++position) {
-            const FieldMapEntry &entry = m_reader.FieldMap[position];
-            if (entry.FieldIndex != 0 && m_fields[entry.FieldIndex].Pass == pass)
-                m_resolver.ResolveFieldValue(entry.FieldIndex, entry.Text);
+            const FieldMapEntry &entry = m_reader.fieldMap[position];
+            if (entry.fieldIndex != 0 && m_fields[entry.fieldIndex].pass == pass)
+                m_resolver.resolveFieldValue(entry.fieldIndex, entry.text);
         }
     }
 }
@@ -131,9 +131,9 @@ void RecordWriter::resolvePasses()
 void RecordWriter::checkValues() const
 {
     for (int position = FirstPosition; position <= LastPosition; ++position) {
-        const FieldMapEntry &entry = m_reader.FieldMap[position];
-        if (entry.FieldIndex != 0)
-            m_resolver.checkValue(entry.FieldIndex, entry.Text);
+        const FieldMapEntry &entry = m_reader.fieldMap[position];
+        if (entry.fieldIndex != 0)
+            m_resolver.checkValue(entry.fieldIndex, entry.text);
     }
 }
 
@@ -143,7 +143,7 @@ ValueTally RecordWriter::tallyOf(int tableId, bool withSupplierList) const
 {
     ValueTally tally;
     for (const ValueNote &note : m_resolver.notes()) {
-        const int noteTable = m_fields[note.fieldIndex].TableID;
+        const int noteTable = m_fields[note.fieldIndex].tableId;
         if (noteTable == tableId || (withSupplierList && noteTable == SupplierListTable))
             tally.add(note.kind);
     }
@@ -154,9 +154,9 @@ ValueTally RecordWriter::tallyOf(int tableId, bool withSupplierList) const
 void RecordWriter::resolveEntry(int fieldIndex)
 {
     for (int position = FirstPosition; position <= LastPosition; ++position) {
-        const FieldMapEntry &entry = m_reader.FieldMap[position];
-        if (entry.FieldIndex == fieldIndex)
-            m_resolver.ResolveFieldValue(fieldIndex, entry.Text);
+        const FieldMapEntry &entry = m_reader.fieldMap[position];
+        if (entry.fieldIndex == fieldIndex)
+            m_resolver.resolveFieldValue(fieldIndex, entry.text);
     }
 }
 
@@ -165,14 +165,14 @@ QVariantList RecordWriter::rowValues(int tableId) const
     QVariantList values;
     values.reserve(m_tableEntries[tableId].size());
     for (const int index : m_tableEntries[tableId])
-        values.append(m_fields[index].Value);
+        values.append(m_fields[index].value);
     return values;
 }
 
 int RecordWriter::slotOf(int fieldId) const
 {
-    const int index = m_fields.FindFieldIndex(fieldId);
-    return int(m_tableEntries[m_fields[index].TableID].indexOf(index));
+    const int index = m_fields.findFieldIndex(fieldId);
+    return int(m_tableEntries[m_fields[index].tableId].indexOf(index));
 }
 
 const RowShape &RecordWriter::shapeOf(int tableId)
@@ -184,7 +184,7 @@ const RowShape &RecordWriter::shapeOf(int tableId)
     if (!m_shapes[tableId]) {
         QStringList columns;
         for (const int index : m_tableEntries[tableId])
-            columns.append(m_fields[index].ColumnName);
+            columns.append(m_fields[index].columnName);
         m_shapes[tableId] = &m_tables.rowShape(tableInfo(tableId)->name, columns);
     }
     return *m_shapes[tableId];
@@ -194,7 +194,7 @@ StagedLine RecordWriter::stage(int tableId)
 {
     // The fields beyond position 100 were not kept; storing the rest of the
     // line would lose them without a trace.
-    if (m_reader.LineHasTooManyFields())
+    if (m_reader.lineHasTooManyFields())
         throw DbError{ErrorNumbers::SubscriptOutOfRange,
                       QStringLiteral("The line holds more fields than can be kept.")};
     const TableInfo &table = destinationTable(tableId);
@@ -209,14 +209,14 @@ StagedLine RecordWriter::stage(int tableId)
 
     StagedLine line;
     if (!table.keyColumn.isEmpty())
-        line.key = valueText(m_fields[table.keyFieldIndex].Value);
+        line.key = valueText(m_fields[table.keyFieldIndex].value);
     // Every catalogue column of the table, mapped or not.
     line.row = rowValues(tableId);
     // An item that names a supplier is linked to it; a customer with a
     // balance gets a receivable for it and its history entry.
-    if (tableId == ItemTable && valueIsTrue(m_fields.byId(FieldIds::ItemSupplier).Value)) {
+    if (tableId == ItemTable && valueIsTrue(m_fields.byId(FieldIds::ItemSupplier).value)) {
         line.supplierList = rowValues(SupplierListTable);
-    } else if (tableId == CustomerTable && valueIsTrue(m_fields.byId(FieldIds::CustomerAccountBalance).Value)) {
+    } else if (tableId == CustomerTable && valueIsTrue(m_fields.byId(FieldIds::CustomerAccountBalance).value)) {
         line.receivable = rowValues(AccountReceivableTable);
         line.receivableHistory = rowValues(AccountReceivableHistoryTable);
     }
@@ -229,7 +229,7 @@ LineOutcome RecordWriter::write(int tableId, const StagedLine &line)
     const TableInfo &table = destinationTable(tableId);
     return m_tables.transaction().guarded(LineSavepoint, [&] {
         if (!table.keyColumn.isEmpty()
-            && RecordExists(m_tables.statements(), table.name, table.keyColumn, QVariant(line.key)))
+            && recordExists(m_tables.statements(), table.name, table.keyColumn, QVariant(line.key)))
             return LineOutcome::failure(ErrorNumbers::DuplicateKey);
         const qint64 newId = m_tables.addRow(shapeOf(tableId), line.row);
         if (!line.supplierList.isEmpty()) {
@@ -315,7 +315,7 @@ void RecordWriter::writeCompanions(int tableId, const QList<const StagedLine *> 
     const int receivableSlot = slotOf(FieldIds::ARHistoryReceivableID);
     QList<QVariantList> histories;
     for (const auto &[customer, receivableId] :
-         m_tables.addRows(shapeOf(AccountReceivableTable), receivables, m_fields.byId(FieldIds::ARCustomerID).ColumnName)) {
+         m_tables.addRows(shapeOf(AccountReceivableTable), receivables, m_fields.byId(FieldIds::ARCustomerID).columnName)) {
         const StagedLine *line = lineOfCustomer.value(customer.toLongLong());
         if (!line)
             throw DbError{ErrorNumbers::NoCurrentRecord,
@@ -339,7 +339,7 @@ QSet<QString> RecordWriter::storedKeys(int tableId, const QStringList &keys)
 
 LineOutcome RecordWriter::update(int tableId)
 {
-    if (m_reader.LineHasTooManyFields())
+    if (m_reader.lineHasTooManyFields())
         return LineOutcome::failure(ErrorNumbers::SubscriptOutOfRange);
     if (tableId != ItemTable && tableId != CustomerTable)
         return LineOutcome::failure(ErrorNumbers::NoUpdateByKey);
@@ -360,25 +360,25 @@ LineOutcome RecordWriter::update(int tableId)
     QHash<int, qsizetype> slotOfEntry;
     for (int pass = 1; pass <= 3; ++pass) {
         for (int position = FirstPosition; position <= LastPosition; ++position) {
-            const int index = m_reader.FieldMap[position].FieldIndex;
-            if (index == 0 || m_fields[index].Pass != pass)
+            const int index = m_reader.fieldMap[position].fieldIndex;
+            if (index == 0 || m_fields[index].pass != pass)
                 continue;
-            m_resolver.ResolveFieldValue(index, m_reader.FieldMap[position].Text);
+            m_resolver.resolveFieldValue(index, m_reader.fieldMap[position].text);
             const FieldDef &field = m_fields[index];
-            if (field.TableID != tableId)
+            if (field.tableId != tableId)
                 continue;
             const auto slot = slotOfEntry.constFind(index);
             if (slot == slotOfEntry.constEnd()) {
                 slotOfEntry.insert(index, values.size());
-                values.append({field.ColumnName, field.Value});
+                values.append({field.columnName, field.value});
             } else {
-                values[*slot].second = field.Value;
+                values[*slot].second = field.value;
             }
         }
     }
     return m_tables.transaction().guarded(LineSavepoint, [&] {
-        const qint32 id = GetRecordID(m_tables.statements(), table.name, table.keyColumn,
-                                      valueText(m_fields[table.keyFieldIndex].Value));
+        const qint32 id = recordId(m_tables.statements(), table.name, table.keyColumn,
+                                      valueText(m_fields[table.keyFieldIndex].value));
         if (id < 1)
             return LineOutcome::failure(ErrorNumbers::NoUpdateByKey);
         m_tables.updateRow(table.name, id, values);

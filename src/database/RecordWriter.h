@@ -30,7 +30,7 @@ struct StagedLine
     ValueTally values;              // the values of these rows read as 0 or empty, or cut to fit
 };
 
-// Writes the line last read (FieldMap) as one row of a destination table,
+// Writes the line last read (fieldMap) as one row of a destination table,
 // with its look-ups and companion rows; or updates the existing row by key.
 // A line's rows are written in one savepoint of the run's transaction: all
 // of them or none. The references a line creates are written before, in

@@ -195,7 +195,7 @@ QVariant ReferenceLookups::findOrAdd(const QString &query, const QString &name, 
     return idOf(again.id);
 }
 
-QVariant ReferenceLookups::GetDepartmentID(const QString &name)
+QVariant ReferenceLookups::departmentId(const QString &name)
 {
     const QString text = boundText(name);
     if (text.trimmed().isEmpty())
@@ -209,12 +209,12 @@ QVariant ReferenceLookups::GetDepartmentID(const QString &name)
     });
 }
 
-QVariant ReferenceLookups::GetCategoryID(const QString &name)
+QVariant ReferenceLookups::categoryId(const QString &name)
 {
     const QString text = boundText(name);
     if (text.trimmed().isEmpty())
         return noReference();
-    const qint32 departmentId = valueToInt32(m_fields.byId(FieldIds::ItemDepartment).Value);
+    const qint32 departmentId = valueToInt32(m_fields.byId(FieldIds::ItemDepartment).value);
     return cached(cacheKey('C', text + QLatin1Char('\x1f') + QString::number(departmentId)), [&] {
         // Whatever the database's comparison selects is this category; the
         // name is not compared again.
@@ -233,7 +233,7 @@ QVariant ReferenceLookups::GetCategoryID(const QString &name)
     });
 }
 
-QVariant ReferenceLookups::GetSupplierID(const QString &fullText, bool *nameCut)
+QVariant ReferenceLookups::supplierId(const QString &fullText, bool *nameCut)
 {
     if (nameCut)
         *nameCut = false;
@@ -264,7 +264,7 @@ QVariant ReferenceLookups::GetSupplierID(const QString &fullText, bool *nameCut)
     });
 }
 
-QVariant ReferenceLookups::GetTaxID(const QString &taxText)
+QVariant ReferenceLookups::taxId(const QString &taxText)
 {
     const QString text = boundText(taxText);
     if (text.trimmed().isEmpty())
@@ -285,7 +285,7 @@ qint64 ReferenceLookups::addTax(const QString &text)
     ColumnValues tax = {{QStringLiteral("HQID"), int16Value(0)},
                         {QStringLiteral("Code"), cutToLength(text, CodeLength)},
                         {QStringLiteral("Description"), QStringLiteral("Tax ") + text},
-                        {QStringLiteral("Percentage"), TextToNumber(text, m_regional)},
+                        {QStringLiteral("Percentage"), textToNumber(text, m_regional)},
                         {QStringLiteral("UsePartialDollar"), false},
                         {QStringLiteral("ItemMaximum"), int16Value(0)},
                         {QStringLiteral("IncludePreviousTax"), false},
@@ -324,12 +324,12 @@ QVariant ReferenceLookups::lookUpByCode(const QString &table, const QString &cod
     });
 }
 
-QVariant ReferenceLookups::GetItemID(const QString &code)
+QVariant ReferenceLookups::itemId(const QString &code)
 {
     return lookUpByCode(ItemTableName, code);
 }
 
-QVariant ReferenceLookups::GetItemClassID(const QString &code)
+QVariant ReferenceLookups::itemClassId(const QString &code)
 {
     return lookUpByCode(ItemClassTableName, code);
 }

@@ -32,25 +32,25 @@ public:
     ReferenceLookups(FieldTable &fields, TableRecordsets &tables, const RegionalSettings &regional);
 
     // The department called name (exactly), added when missing.
-    QVariant GetDepartmentID(const QString &name);
+    QVariant departmentId(const QString &name);
     // The category called name in the line's department (the value of the
     // Department entry), as the database's comparison matches it; added when
     // missing.
-    QVariant GetCategoryID(const QString &name);
+    QVariant categoryId(const QString &name);
     // The supplier whose name is the first 30 characters of text (exactly,
     // cut between whole characters), added when missing. *nameCut (when
     // given) tells whether the name was cut: two long names that begin
     // alike are one supplier.
-    QVariant GetSupplierID(const QString &text, bool *nameCut = nullptr);
+    QVariant supplierId(const QString &text, bool *nameCut = nullptr);
     // The tax described as "Tax " + text (exactly), added with its item tax
     // group when missing.
-    QVariant GetTaxID(const QString &text);
+    QVariant taxId(const QString &text);
     // The item with this lookup code; 0 when the row the database selects has
     // a code that differs in case or trailing blanks. Throws NoCurrentRecord
     // when no row is selected.
-    QVariant GetItemID(const QString &code);
+    QVariant itemId(const QString &code);
     // The same for item classes.
-    QVariant GetItemClassID(const QString &code);
+    QVariant itemClassId(const QString &code);
 
     // Makes sure the transaction holds the lock for adding references (see
     // SqlDialect::referenceLockSql), waiting while another run's

@@ -179,7 +179,7 @@ TableRecordsets::~TableRecordsets()
     d->statements.detach();
 }
 
-void TableRecordsets::OpenTables()
+void TableRecordsets::openTables()
 {
     d->statements.detach();
     d->tables.clear();
@@ -207,25 +207,25 @@ void TableRecordsets::OpenTables()
     d->open = true;
 }
 
-void TableRecordsets::ReadFieldTypes(int tableId)
+void TableRecordsets::readFieldTypes(int tableId)
 {
     // The account-receivable tables keep -1: nothing resolves their columns
     // by type.
     if (tableId < ItemTable || tableId > SecurityTable)
         return;
     const Table &table = d->table(tableInfo(tableId)->name);
-    for (FieldDef &field : d->fields.Fields) {
-        if (field.TableID != tableId)
+    for (FieldDef &field : d->fields.entries) {
+        if (field.tableId != tableId)
             continue;
-        const Column &column = d->column(table, field.ColumnName);
-        field.DataType = column.typeCode;
-        field.MaxLength = (column.typeCode == TypeCodes::Variant || column.typeCode == TypeCodes::LongVarWChar)
+        const Column &column = d->column(table, field.columnName);
+        field.dataType = column.typeCode;
+        field.maxLength = (column.typeCode == TypeCodes::Variant || column.typeCode == TypeCodes::LongVarWChar)
                 ? LongTextMaxLength
                 : column.size;
     }
 }
 
-void TableRecordsets::CloseTables() noexcept
+void TableRecordsets::closeTables() noexcept
 {
     d->open = false;
     try {

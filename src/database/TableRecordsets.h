@@ -33,13 +33,13 @@ public:
 
     // Checks the fourteen tables exist and prepares their statements.
     // Throws DbError naming the table that is missing.
-    void OpenTables();
+    void openTables();
     // Records DataType and MaxLength of every catalogue entry of the table.
     // Throws DbError naming table and column when a column is missing.
-    void ReadFieldTypes(int tableId);
+    void readFieldTypes(int tableId);
     // Rolls back what was not committed, closes the tables and then the
     // connection; never throws.
-    void CloseTables() noexcept;
+    void closeTables() noexcept;
 
     // The shape of rows of the table with these columns, made on first use
     // and valid until the tables are opened again (see generation()).

@@ -26,7 +26,7 @@ enum class Reading { Reference, Number, Date, Text };
 
 Reading readingOf(const FieldDef &field)
 {
-    switch (field.FieldID) {
+    switch (field.fieldId) {
     case FieldIds::ItemCategory:
     case FieldIds::ItemDepartment:
     case FieldIds::ItemParentItem:
@@ -42,9 +42,9 @@ Reading readingOf(const FieldDef &field)
     default:
         break;
     }
-    if (isTextType(field.DataType))
+    if (isTextType(field.dataType))
         return Reading::Text;
-    if (isDateType(field.DataType))
+    if (isDateType(field.dataType))
         return Reading::Date;
     return Reading::Number;
 }
@@ -68,7 +68,7 @@ QString shown(QString text)
 DbError badValue(const FieldDef &field, const QString &text, const QString &what, const QString &detail)
 {
     DbError error{ErrorNumbers::InvalidValue,
-                  QStringLiteral("The %1 \"%2\" %3.").arg(field.DisplayName, shown(text), what)};
+                  QStringLiteral("The %1 \"%2\" %3.").arg(field.displayName, shown(text), what)};
     error.detail = detail;
     return error;
 }
@@ -77,7 +77,7 @@ DbError invalidValue(const FieldDef &field, const QString &text, Reading reading
 {
     return badValue(field, text,
                     reading == Reading::Date ? QStringLiteral("is not a date") : QStringLiteral("is not a number"),
-                    field.DisplayName);
+                    field.displayName);
 }
 
 } // namespace
@@ -90,14 +90,14 @@ ValueResolver::ValueResolver(FieldTable &fields, ReferenceLookups &lookups,
 
 void ValueResolver::setValue(int fieldId, const QVariant &value)
 {
-    const int index = m_fields.FindFieldIndex(fieldId);
+    const int index = m_fields.findFieldIndex(fieldId);
     if (index != 0)
-        m_fields[index].Value = value;
+        m_fields[index].value = value;
 }
 
-void ValueResolver::ResolveFieldValue(int fieldIndex, const QString &text)
+void ValueResolver::resolveFieldValue(int fieldIndex, const QString &text)
 {
-    if (fieldIndex <= 0 || fieldIndex >= m_fields.FieldCount())
+    if (fieldIndex <= 0 || fieldIndex >= m_fields.fieldCount())
         return;
     if (!text.contains(Nul)) {
         resolve(fieldIndex, text);
@@ -123,34 +123,34 @@ void ValueResolver::resolve(int fieldIndex, const QString &text)
 
     switch (readingOf(field)) {
     case Reading::Reference:
-        field.Value = lookUp(fieldIndex, text);
+        field.value = lookUp(fieldIndex, text);
         return;
     case Reading::Number: {
         const QVariant number = readNumber(fieldIndex, text);
         // Companion entries are written before the entry itself.
-        if (field.FieldID == FieldIds::ItemCost) {
+        if (field.fieldId == FieldIds::ItemCost) {
             setValue(FieldIds::SupplierListCost, number);
-        } else if (field.FieldID == FieldIds::CustomerAccountBalance) {
+        } else if (field.fieldId == FieldIds::CustomerAccountBalance) {
             setValue(FieldIds::ARBalance, number);
             setValue(FieldIds::AROriginalAmount, number);
             setValue(FieldIds::ARHistoryAmount, number);
         }
-        field.Value = number;
+        field.value = number;
         return;
     }
     case Reading::Date:
-        field.Value = readDate(fieldIndex, text);
+        field.value = readDate(fieldIndex, text);
         return;
     case Reading::Text:
         checkKeyLength(fieldIndex, text);
-        field.Value = readText(fieldIndex, text);
+        field.value = readText(fieldIndex, text);
         return;
     }
 }
 
 void ValueResolver::checkValue(int fieldIndex, const QString &text) const
 {
-    if (fieldIndex <= 0 || fieldIndex >= m_fields.FieldCount())
+    if (fieldIndex <= 0 || fieldIndex >= m_fields.fieldCount())
         return;
     if (fieldIndex == m_keyEntry)
         checkKeyLineFeed(fieldIndex, text);
@@ -162,32 +162,32 @@ void ValueResolver::checkValue(int fieldIndex, const QString &text) const
     const Reading reading = readingOf(field);
     if (reading == Reading::Number && !ReadNumber(text, m_regional))
         throw invalidValue(field, text, reading);
-    if (reading == Reading::Date && !TextToDate(text, m_regional.Locale))
+    if (reading == Reading::Date && !TextToDate(text, m_regional.locale))
         throw invalidValue(field, text, reading);
 }
 
 // The ID the reference names; the supplier also into the supplier list.
 QVariant ValueResolver::lookUp(int fieldIndex, const QString &text)
 {
-    switch (m_fields[fieldIndex].FieldID) {
+    switch (m_fields[fieldIndex].fieldId) {
     case FieldIds::ItemCategory:
-        return m_lookups.GetCategoryID(text);
+        return m_lookups.categoryId(text);
     case FieldIds::ItemDepartment:
-        return m_lookups.GetDepartmentID(text);
+        return m_lookups.departmentId(text);
     case FieldIds::ItemSupplier: {
         bool nameCut = false;
-        const QVariant supplier = m_lookups.GetSupplierID(text, &nameCut);
+        const QVariant supplier = m_lookups.supplierId(text, &nameCut);
         if (nameCut)
             m_notes.append({fieldIndex, ValueNote::Kind::Cut});
         setValue(FieldIds::SupplierListSupplierID, supplier);
         return supplier;
     }
     case FieldIds::ItemSalesTax:
-        return m_lookups.GetTaxID(text);
+        return m_lookups.taxId(text);
     case FieldIds::ComponentItemClass:
-        return m_lookups.GetItemClassID(text);
+        return m_lookups.itemClassId(text);
     default: // the parent item, the alias's item, the component's item
-        return m_lookups.GetItemID(text);
+        return m_lookups.itemId(text);
     }
 }
 
@@ -201,7 +201,7 @@ QVariant ValueResolver::readNumber(int fieldIndex, const QString &text)
 
 QVariant ValueResolver::readDate(int fieldIndex, const QString &text)
 {
-    if (const std::optional<QDateTime> date = TextToDate(text, m_regional.Locale)) {
+    if (const std::optional<QDateTime> date = TextToDate(text, m_regional.locale)) {
         checkDateRange(fieldIndex, text, *date);
         return *date;
     }
@@ -214,19 +214,19 @@ QVariant ValueResolver::readDate(int fieldIndex, const QString &text)
 void ValueResolver::checkDateRange(int fieldIndex, const QString &text, const QDateTime &date) const
 {
     const FieldDef &field = m_fields[fieldIndex];
-    const std::optional<DateRange> range = dateRange(field.DataType, field.MaxLength);
+    const std::optional<DateRange> range = dateRange(field.dataType, field.maxLength);
     if (!range || (date >= range->first && date <= range->last))
         return;
     throw DbError{ErrorNumbers::ValueOutOfRange,
                   QStringLiteral("The %1 \"%2\" is outside the dates the column %3 holds (%4 to %5).")
-                          .arg(field.DisplayName, text, field.ColumnName, range->first.date().toString(Qt::ISODate),
+                          .arg(field.displayName, text, field.columnName, range->first.date().toString(Qt::ISODate),
                                range->last.date().toString(Qt::ISODate))};
 }
 
 QVariant ValueResolver::readText(int fieldIndex, const QString &text)
 {
     const FieldDef &field = m_fields[fieldIndex];
-    const QVariant value = convertByType(text, field.DataType, field.MaxLength, m_regional);
+    const QVariant value = convertByType(text, field.dataType, field.maxLength, m_regional);
     if (value.toString().size() < text.size())
         m_notes.append({fieldIndex, ValueNote::Kind::Cut});
     return value;
@@ -245,7 +245,7 @@ void ValueResolver::noValue(int fieldIndex, const QString &text)
 DbError ValueResolver::nulInValue(int fieldIndex, const QString &text) const
 {
     const FieldDef &field = m_fields[fieldIndex];
-    return badValue(field, text, QStringLiteral("holds a NUL character"), field.DisplayName);
+    return badValue(field, text, QStringLiteral("holds a NUL character"), field.displayName);
 }
 
 // A key with a line break in it is a line cut in the wrong place, or a key
@@ -255,18 +255,18 @@ void ValueResolver::checkKeyLineFeed(int fieldIndex, const QString &text) const
 {
     const FieldDef &field = m_fields[fieldIndex];
     if (text.contains(LineFeed))
-        throw badValue(field, text, QStringLiteral("holds a line feed"), field.DisplayName + QStringLiteral(" \\n"));
+        throw badValue(field, text, QStringLiteral("holds a line feed"), field.displayName + QStringLiteral(" \\n"));
 }
 
 void ValueResolver::checkKeyLength(int fieldIndex, const QString &text) const
 {
     const FieldDef &field = m_fields[fieldIndex];
-    if (fieldIndex == m_keyEntry && field.MaxLength > 0 && text.size() > field.MaxLength)
+    if (fieldIndex == m_keyEntry && field.maxLength > 0 && text.size() > field.maxLength)
         throw DbError{ErrorNumbers::ValueOutOfRange,
                       QStringLiteral("The key \"%1\" is longer than the %2 characters of the column %3.")
                               .arg(text)
-                              .arg(field.MaxLength)
-                              .arg(field.ColumnName)};
+                              .arg(field.maxLength)
+                              .arg(field.columnName)};
 }
 
 QVariant ValueResolver::convertByType(const QString &text, int dataType, int maxLength,
@@ -278,11 +278,11 @@ QVariant ValueResolver::convertByType(const QString &text, int dataType, int max
         return value.isNull() ? QString(QLatin1String("")) : value;
     }
     if (isDateType(dataType)) {
-        if (const std::optional<QDateTime> date = TextToDate(text, regional.Locale))
+        if (const std::optional<QDateTime> date = TextToDate(text, regional.locale))
             return *date;
         return nullValue();
     }
-    return TextToNumber(text, regional);
+    return textToNumber(text, regional);
 }
 
 } // namespace vxr

@@ -57,9 +57,9 @@ public:
     // field's caption as its detail). Otherwise such a text, and a text cut
     // to fit, are noted. A NUL is left out of every value: the value is
     // noted as cut, and with strict values it fails as a text that is none.
-    void ResolveFieldValue(int fieldIndex, const QString &text);
+    void resolveFieldValue(int fieldIndex, const QString &text);
 
-    // With strict values, throws as ResolveFieldValue would for a text that
+    // With strict values, throws as resolveFieldValue would for a text that
     // is no value for its column, without looking anything up: a line can be
     // refused before its look-ups add rows. Without, it only checks the key.
     void checkValue(int fieldIndex, const QString &text) const;

@@ -37,16 +37,16 @@ bool hasExportName(int fieldId, const QString &typedWords)
 // The best way the text finds the field; WayCount when it does not.
 Way wayFound(const FieldDef &field, const QString &key, const QString &typedWords)
 {
-    const QString caption = matchingKey(field.DisplayName);
-    if (caption == key || matchingKey(field.ColumnName) == key || wordKey(field.DisplayName) == typedWords)
+    const QString caption = matchingKey(field.displayName);
+    if (caption == key || matchingKey(field.columnName) == key || wordKey(field.displayName) == typedWords)
         return SameName;
     if (caption.startsWith(key))
         return Prefix;
-    if (hasWordStartingWith(field.DisplayName, key))
+    if (hasWordStartingWith(field.displayName, key))
         return WordPrefix;
     if (caption.contains(key))
         return Within;
-    if (hasExportName(field.FieldID, typedWords))
+    if (hasExportName(field.fieldId, typedWords))
         return ExportName;
     return WayCount;
 }
@@ -64,8 +64,8 @@ FieldSearch searchFields(const FieldTable &fields, int tableId, const QString &t
         const Way way = key.isEmpty() ? Within : wayFound(field, key, typedWords);
         if (way == WayCount)
             continue;
-        search.found.append(field.FieldID);
-        byWay[way].append(field.FieldID);
+        search.found.append(field.fieldId);
+        byWay[way].append(field.fieldId);
     }
     if (key.isEmpty())
         return search;

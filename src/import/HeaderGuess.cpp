@@ -84,13 +84,13 @@ QList<int> guessedFieldIds(const FieldTable &fields, const QList<int> &offered, 
         return found;
     for (const int index : offered) {
         const FieldDef &field = fields[index];
-        if (wordKey(field.DisplayName) == key || wordKey(field.ColumnName) == key)
-            addOnce(found, field.FieldID);
+        if (wordKey(field.displayName) == key || wordKey(field.columnName) == key)
+            addOnce(found, field.fieldId);
     }
     if (!found.isEmpty())
         return found;
     for (const int index : offered) {
-        const int fieldId = fields[index].FieldID;
+        const int fieldId = fields[index].fieldId;
         for (const QString &exportName : exportNamesOf(fieldId)) {
             if (wordKey(exportName) == key)
                 addOnce(found, fieldId);

@@ -21,8 +21,8 @@ QList<int> fieldsWithKey(const FieldTable &fields, const QList<int> &offered, co
     QList<int> found;
     for (const int index : offered) {
         const FieldDef &field = fields[index];
-        if (matchingKey(byColumn ? field.ColumnName : field.DisplayName) == key)
-            found.append(field.FieldID);
+        if (matchingKey(byColumn ? field.columnName : field.displayName) == key)
+            found.append(field.fieldId);
     }
     return found;
 }
@@ -140,21 +140,21 @@ std::optional<QList<HeaderColumn>> applyHeaderLine(const FieldTable &fields, Imp
 {
     RecordReader reader(fields);
     setup.configureReader(reader);
-    if (!reader.OpenTextFile(setup.textFile)) {
+    if (!reader.openTextFile(setup.textFile)) {
         if (error)
             *error = QStringLiteral("the text file %1 cannot be opened: %2").arg(setup.textFile, reader.errorString());
         return std::nullopt;
     }
     QStringList names;
-    if (!reader.AtEndOfFile()) {
-        reader.ReadNextRecord();
+    if (!reader.atEndOfFile()) {
+        reader.readNextRecord();
         int last = 0;
         for (int position = 1; position <= FieldMapLastPosition; ++position) {
-            if (!reader.FieldMap[position].Text.isEmpty())
+            if (!reader.fieldMap[position].text.isEmpty())
                 last = position;
         }
         for (int position = 1; position <= last; ++position)
-            names.append(reader.FieldMap[position].Text);
+            names.append(reader.fieldMap[position].text);
     }
     if (reader.hasReadError()) {
         if (error)

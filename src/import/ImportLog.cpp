@@ -36,7 +36,7 @@ bool ImportLog::writeBytes(const QByteArray &line) const
     return written && file.error() == QFileDevice::NoError;
 }
 
-bool ImportLog::WriteLog(const QString &text) const
+bool ImportLog::writeLog(const QString &text) const
 {
     return writeBytes(text.toLocal8Bit());
 }
@@ -46,8 +46,8 @@ bool ImportLog::writeHeader(const QString &textFilePath, bool testRun) const
     const QString rule(80, QLatin1Char('-'));
     const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::LongFormat);
     const QString what = testRun ? QStringLiteral(" (test run, nothing stored)") : QString();
-    return WriteLog(rule) && WriteLog(QStringLiteral("Importing ") + textFilePath + what) && WriteLog(today)
-        && WriteLog(rule);
+    return writeLog(rule) && writeLog(QStringLiteral("Importing ") + textFilePath + what) && writeLog(today)
+        && writeLog(rule);
 }
 
 QString ImportLog::errorMarker(qint32 errorNumber, const QString &detail)
@@ -67,7 +67,7 @@ QByteArray ImportLog::errorLine(qint32 errorNumber, qint64 lineNumber, const QBy
     return '[' + zeroPadded(lineNumber, 5) + ' ' + errorMarker(errorNumber, detail).toLocal8Bit() + "] " + lineText;
 }
 
-bool ImportLog::LogError(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText,
+bool ImportLog::logError(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText,
                          const QString &detail) const
 {
     return writeBytes(errorLine(errorNumber, lineNumber, lineText, detail));

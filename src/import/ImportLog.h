@@ -17,13 +17,13 @@ public:
     const QString &path() const { return m_path; }
 
     // Appends text and CRLF. False when the file could not be opened or written.
-    bool WriteLog(const QString &text) const;
+    bool writeLog(const QString &text) const;
     // The same for a line given as bytes (kept exactly as they are).
     bool writeBytes(const QByteArray &line) const;
 
     // Appends "[00007 <DUPL>] " + the raw line's bytes. detail completes the
     // marker of a value that is not a value (the field's caption).
-    bool LogError(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText,
+    bool logError(qint32 errorNumber, qint64 lineNumber, const QByteArray &lineText,
                   const QString &detail = QString()) const;
 
     // The four header lines of a run: hyphens, "Importing " + path (and

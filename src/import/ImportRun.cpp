@@ -99,7 +99,7 @@ ImportSummary Run::execute()
     m_progress.setStatus(RunStatusInitializing);
     if (!checkRequest() || !prepareTables())
         return m_summary;
-    m_fields.ResetFieldValues();
+    m_fields.resetFieldValues();
 
     if (!m_log.writeHeader(m_request.textFilePath, m_request.mode == RunMode::TestRun))
         return fail(QStringLiteral("the log file %1 cannot be written").arg(shown(m_log.path())));
@@ -166,14 +166,14 @@ bool Run::checkRequest()
 bool Run::prepareTables()
 {
     try {
-        m_tables.OpenTables();
+        m_tables.openTables();
     } catch (const DbError &error) {
         fail(QStringLiteral("the tables of the database cannot be opened: %1").arg(describe(error)));
         return false;
     }
     for (int tableId = FirstTableId; tableId <= LastTableId; ++tableId) {
         try {
-            m_tables.ReadFieldTypes(tableId);
+            m_tables.readFieldTypes(tableId);
         } catch (const DbError &error) {
             fail(QStringLiteral("the columns of table %1 cannot be read: %2")
                          .arg(tableInfo(tableId)->name, describe(error)));
@@ -186,13 +186,13 @@ bool Run::prepareTables()
 bool Run::openTextFile()
 {
     const QString path = shown(m_request.textFilePath);
-    if (!m_reader.OpenTextFile(m_request.textFilePath)) {
+    if (!m_reader.openTextFile(m_request.textFilePath)) {
         fail(QStringLiteral("the text file %1 cannot be opened: %2").arg(path, m_reader.errorString()));
         return false;
     }
     if (const QString cut = m_reader.sheetWarning(); !cut.isEmpty())
         m_reporter.message(MessageKind::Exclamation, QStringLiteral("%1: %2").arg(path, cut));
-    m_total = m_reader.CountRecords();
+    m_total = m_reader.countRecords();
     if (m_reader.hasReadError()) {
         fail(QStringLiteral("the text file %1 cannot be read: %2").arg(path, m_reader.errorString()));
         return false;
@@ -265,14 +265,14 @@ qint64 Run::collectNotReached()
     if (!m_summary.stopped())
         return 0;
     qint64 lines = 0;
-    while (!m_reader.AtEndOfFile()) {
-        m_reader.ReadNextRecord();
+    while (!m_reader.atEndOfFile()) {
+        m_reader.readNextRecord();
         if (m_reader.hasReadError())
             break;
         ++lines;
         ++m_summary.linesNotReached;
         if (m_reject)
-            m_reject->add(m_reader.CurrentLine + m_reader.endToWrite(m_reader.CurrentLine, m_reader.currentLineEnd()));
+            m_reject->add(m_reader.currentBytes + m_reader.endToWrite(m_reader.currentBytes, m_reader.currentLineEnd()));
     }
     return lines;
 }
@@ -321,8 +321,8 @@ void Run::checkFileUnchanged()
 
 void Run::closeAll()
 {
-    m_reader.CloseTextFile();
-    m_tables.CloseTables();
+    m_reader.closeTextFile();
+    m_tables.closeTables();
     if (!m_reject)
         return;
     m_summary.rejectWritten = m_reject->finish();
@@ -333,7 +333,7 @@ void Run::closeAll()
 
 void Run::logFailure(qint32 number, qint64 recordNumber, const QByteArray &text, const QString &detail)
 {
-    if (!m_log.LogError(number, recordNumber, text, detail))
+    if (!m_log.logError(number, recordNumber, text, detail))
         ++m_summary.logLinesMissing;
 }
 
@@ -356,8 +356,8 @@ void Run::showProgress(bool force)
 // and the operator is told what failed. Nothing was written.
 ImportSummary Run::fail(const QString &reason)
 {
-    m_reader.CloseTextFile();
-    m_tables.CloseTables();
+    m_reader.closeTextFile();
+    m_tables.closeTables();
     m_summary.outcome = RunOutcome::Failed;
     m_summary.failure = reason;
     m_progress.setStatus(RunStatusFailedPrefix + reason);

@@ -53,12 +53,12 @@ std::optional<DelimiterSniffer> sniffDelimiter(const ImportSetup &setup, const F
         return std::nullopt;
     RecordReader reader(fields);
     setup.configureReader(reader);
-    const auto close = qScopeGuard([&reader] { reader.CloseTextFile(); });
-    if (!reader.OpenTextFile(setup.textFile))
+    const auto close = qScopeGuard([&reader] { reader.closeTextFile(); });
+    if (!reader.openTextFile(setup.textFile))
         return std::nullopt;
     DelimiterSniffer sniffer(setup.quotesAsDelimiters);
-    for (int line = 0; line < DelimiterSniffer::SampleLines && !reader.AtEndOfFile(); ++line) {
-        reader.ReadNextRecord();
+    for (int line = 0; line < DelimiterSniffer::SampleLines && !reader.atEndOfFile(); ++line) {
+        reader.readNextRecord();
         if (reader.hasReadError())
             return std::nullopt;
         sniffer.addLine(reader.currentText());
@@ -129,7 +129,7 @@ QString ImportSetup::previewProblem(const FieldTable &fields) const
         const int fieldId = fieldIds[position];
         if (fieldId == 0)
             continue;
-        if (!offered.contains(fields.FindFieldIndex(fieldId)))
+        if (!offered.contains(fields.findFieldIndex(fieldId)))
             return QStringLiteral("position %1 is mapped to FieldID %2, which is not a field of %3")
                 .arg(position)
                 .arg(fieldId)
@@ -137,7 +137,7 @@ QString ImportSetup::previewProblem(const FieldTable &fields) const
         const int first = positionOf(fieldId);
         if (first != position)
             return QStringLiteral("the field \"%1\" is mapped to positions %2 and %3")
-                .arg(fields.byId(fieldId).DisplayName)
+                .arg(fields.byId(fieldId).displayName)
                 .arg(first)
                 .arg(position);
     }
@@ -155,9 +155,9 @@ QString ImportSetup::runProblem(const FieldTable &fields) const
     const TableInfo *table = tableInfo(tableId);
     if (table && table->keyFieldIndex > 0) {
         const FieldDef &key = fields[table->keyFieldIndex];
-        if (positionOf(key.FieldID) == 0)
+        if (positionOf(key.fieldId) == 0)
             return QStringLiteral("the key field \"%1\" of %2 is not mapped to a text position")
-                .arg(key.DisplayName, table->listCaption);
+                .arg(key.displayName, table->listCaption);
     }
     if (const QString problem = localeProblem(localeName); !problem.isEmpty())
         return problem;
@@ -172,14 +172,14 @@ QString ImportSetup::runProblem(const FieldTable &fields) const
 
 void ImportSetup::configureReader(RecordReader &reader) const
 {
-    reader.DelimiterCode = delimiterCode;
-    reader.QuotesAsDelimiters = quotesAsDelimiters;
-    reader.StripApostrophes = stripApostrophes;
-    reader.Encoding = encoding;
-    reader.Sheet = sheet;
-    reader.DecimalSeparator = regionalSettings().DecimalSeparator;
+    reader.delimiterCode = delimiterCode;
+    reader.quotesAsDelimiters = quotesAsDelimiters;
+    reader.stripApostrophes = stripApostrophes;
+    reader.encoding = encoding;
+    reader.sheet = sheet;
+    reader.decimalSeparator = regionalSettings().decimalSeparator;
     for (int position = 0; position <= FieldMapLastPosition; ++position)
-        reader.SetMapping(position, position >= 1 && position <= MappingRows ? fieldIds[position] : 0);
+        reader.setMapping(position, position >= 1 && position <= MappingRows ? fieldIds[position] : 0);
 }
 
 RegionalSettings ImportSetup::regionalSettings() const
@@ -188,7 +188,7 @@ RegionalSettings ImportSetup::regionalSettings() const
         if (auto chosen = RegionalSettings::fromLocaleName(localeName, nullptr))
             return *chosen;
     }
-    return RegionalSettings::ReadRegionalSettings(QLocale::system());
+    return RegionalSettings::readRegionalSettings(QLocale::system());
 }
 
 ImportRequest ImportSetup::request(const QString &defaultLog) const
@@ -208,24 +208,24 @@ std::optional<QList<QStringList>> ImportSetup::readLines(const FieldTable &field
 {
     RecordReader reader(fields);
     configureReader(reader);
-    const auto close = qScopeGuard([&reader] { reader.CloseTextFile(); });
+    const auto close = qScopeGuard([&reader] { reader.closeTextFile(); });
     const auto failed = [&reader, error] {
         if (error)
             *error = reader.errorString();
         return std::nullopt;
     };
-    if (!reader.OpenTextFile(textFile))
+    if (!reader.openTextFile(textFile))
         return failed();
     QList<QStringList> lines;
-    for (int line = 0; line < skip + count && !reader.AtEndOfFile(); ++line) {
-        reader.ReadNextRecord();
+    for (int line = 0; line < skip + count && !reader.atEndOfFile(); ++line) {
+        reader.readNextRecord();
         if (reader.hasReadError())
             return failed();
         if (line < skip)
             continue;
         QStringList texts;
         for (int position = 1; position <= MappingRows; ++position)
-            texts << reader.FieldMap[position].Text;
+            texts << reader.fieldMap[position].text;
         lines << texts;
     }
     return lines;

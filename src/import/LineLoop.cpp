@@ -74,9 +74,9 @@ void LineLoop::batchStarts()
     m_skippedBeforeBatch = m_out.summary.linesSkipped;
     m_lastBeforeBatch = m_out.summary.lastLineProcessed;
     m_valuesBeforeBatch.clear();
-    m_valuesBeforeBatch.reserve(m_fields.Fields.size());
-    for (const FieldDef &field : std::as_const(m_fields.Fields))
-        m_valuesBeforeBatch.append(field.Value);
+    m_valuesBeforeBatch.reserve(m_fields.entries.size());
+    for (const FieldDef &field : std::as_const(m_fields.entries))
+        m_valuesBeforeBatch.append(field.value);
 }
 
 // A batch of more lines than are read ahead at a time is not kept: it
@@ -115,7 +115,7 @@ QList<LineLoop::AheadLine> LineLoop::linesToRetry(const QList<AheadLine> &chunk,
     m_out.summary.linesSkipped = m_skippedBeforeBatch;
     m_out.summary.lastLineProcessed = m_lastBeforeBatch;
     for (qsizetype i = 0; i < m_valuesBeforeBatch.size(); ++i)
-        m_fields.Fields[i].Value = m_valuesBeforeBatch.at(i);
+        m_fields.entries[i].value = m_valuesBeforeBatch.at(i);
     m_linesInBatch = 0;
     QThread::msleep(50UL << m_retries);
     m_batchTimer.restart();
@@ -138,7 +138,7 @@ bool LineLoop::batchIsDue() const
 std::optional<Stop> LineLoop::run()
 {
     m_batchTimer.start();
-    while (!m_reader.AtEndOfFile()) {
+    while (!m_reader.atEndOfFile()) {
         if (cancelRequested())
             return Stop{Stop::Kind::Cancelled, {}};
         std::optional<Stop> readStop;
@@ -157,8 +157,8 @@ QList<LineLoop::AheadLine> LineLoop::readAhead(std::optional<Stop> *readStop)
     const int size = m_request.mode == RunMode::Batches ? qMin(m_request.batchLines, MaxChunk) : MaxChunk;
     QList<AheadLine> chunk;
     chunk.reserve(size);
-    while (chunk.size() < size && !m_reader.AtEndOfFile()) {
-        m_reader.ReadNextRecord();
+    while (chunk.size() < size && !m_reader.atEndOfFile()) {
+        m_reader.readNextRecord();
         if (m_reader.hasReadError()) {
             *readStop = Stop{Stop::Kind::TextFile, QStringLiteral("line %1 of the text file %2 cannot be read: %3")
                                                            .arg(m_linesTaken + 1)

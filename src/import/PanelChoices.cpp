@@ -166,7 +166,7 @@ int findOfferedField(const FieldTable &fields, int tableId, const QString &text,
     bool isNumber = false;
     const int id = wanted.toInt(&isNumber);
     if (isNumber) {
-        if (id != 0 && offered.contains(fields.FindFieldIndex(id)))
+        if (id != 0 && offered.contains(fields.findFieldIndex(id)))
             return id;
         *error = QStringLiteral("%1 is not the FieldID of a field of %2 (see: vxrimp fields \"%2\")")
                      .arg(wanted, tableName);
@@ -174,11 +174,11 @@ int findOfferedField(const FieldTable &fields, int tableId, const QString &text,
     }
     QList<int> matches;
     for (int index : offered) {
-        if (fields[index].DisplayName.compare(wanted, Qt::CaseInsensitive) == 0)
+        if (fields[index].displayName.compare(wanted, Qt::CaseInsensitive) == 0)
             matches.append(index);
     }
     if (matches.size() == 1)
-        return fields[matches.first()].FieldID;
+        return fields[matches.first()].fieldId;
     *error = matches.isEmpty()
         ? QStringLiteral("\"%1\" is not a field of %2 (see: vxrimp fields \"%2\")").arg(wanted, tableName)
         : QStringLiteral("\"%1\" names more than one field of %2: give its FieldID").arg(wanted, tableName);

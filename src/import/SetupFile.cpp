@@ -140,7 +140,7 @@ void readMapping(KeyReader &keys, const FieldTable &fields, ImportSetup &setup)
         const std::optional<qint64> fieldId = keys.number(key, *text, MappingsSection);
         if (!fieldId)
             return;
-        if (*fieldId == 0 || !offered.contains(fields.FindFieldIndex(int(*fieldId)))) {
+        if (*fieldId == 0 || !offered.contains(fields.findFieldIndex(int(*fieldId)))) {
             keys.refuse(key, *text, QStringLiteral("not the FieldID of a field of %1").arg(tableCaption(setup.tableId)),
                         MappingsSection);
             return;
@@ -148,7 +148,7 @@ void readMapping(KeyReader &keys, const FieldTable &fields, ImportSetup &setup)
         if (const int first = setup.positionOf(int(*fieldId)); first != 0) {
             keys.refuse(key, *text,
                         QStringLiteral("the field \"%1\" is mapped to position %2 already")
-                            .arg(fields.byId(int(*fieldId)).DisplayName)
+                            .arg(fields.byId(int(*fieldId)).displayName)
                             .arg(first),
                         MappingsSection);
             return;
@@ -314,7 +314,7 @@ bool writeSetupFile(const QString &path, const ImportSetup &setup, const FieldTa
     entries.reserve(entries.size() + 2 * MappingRows);
     for (int row = 1; row <= MappingRows; ++row) {
         const int fieldId = setup.fieldIds[row];
-        entries.append({MappingsSection, fieldKey(row), fieldId ? fields.byId(fieldId).DisplayName : QString()});
+        entries.append({MappingsSection, fieldKey(row), fieldId ? fields.byId(fieldId).displayName : QString()});
     }
     for (int row = 1; row <= MappingRows; ++row) {
         const int fieldId = setup.fieldIds[row];

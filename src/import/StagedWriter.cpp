@@ -35,7 +35,7 @@ StagedWriter::StagedWriter(RecordWriter &writer, RecordReader &reader, Transacti
                            const FieldTable &fields, int tableId, bool duplicatesAsErrors, OutcomeSink sink)
     : m_writer(writer), m_reader(reader), m_transaction(transaction), m_fields(fields), m_tableId(tableId),
       m_duplicatesAsErrors(duplicatesAsErrors), m_sink(std::move(sink)), m_keyFieldIndex(keyFieldIndexOf(tableId)),
-      m_parentItemIndex(tableId == ItemTable ? fields.FindFieldIndex(FieldIds::ItemParentItem) : 0)
+      m_parentItemIndex(tableId == ItemTable ? fields.findFieldIndex(FieldIds::ItemParentItem) : 0)
 {
 }
 
@@ -45,7 +45,7 @@ QString StagedWriter::textOf(const ReadLine &line, int fieldIndex) const
 {
     QString text;
     for (int position = 1; position < FieldMapLastPosition; ++position) {
-        if (fieldIndex != 0 && m_reader.FieldMap[position].FieldIndex == fieldIndex)
+        if (fieldIndex != 0 && m_reader.fieldMap[position].fieldIndex == fieldIndex)
             text = line.texts[position];
     }
     return text;

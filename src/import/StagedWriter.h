@@ -40,7 +40,7 @@ public:
     // A failure that ends the run is thrown as DbError; any other leaves the
     // keys to be checked line by line.
     void startBatch(const QList<const ReadLine *> &lines);
-    // Writes, or stages, one line (the reader's FieldMap is set from it).
+    // Writes, or stages, one line (the reader's fieldMap is set from it).
     void writeLine(qint64 number, const ReadLine &line);
     // Writes the staged lines.
     void flush();

@@ -123,15 +123,15 @@ std::optional<double> readLeadingNumber(const QString &text)
 
 } // namespace
 
-RegionalSettings RegionalSettings::ReadRegionalSettings(const QLocale &locale)
+RegionalSettings RegionalSettings::readRegionalSettings(const QLocale &locale)
 {
     RegionalSettings settings;
     if (locale.language() == QLocale::C)
         return settings; // the United States conventions
-    settings.CurrencySymbol = orDefault(locale.currencySymbol(QLocale::CurrencySymbol), "$");
-    settings.DecimalSeparator = orDefault(locale.decimalPoint(), ".");
-    settings.ThousandSeparator = orDefault(locale.groupSeparator(), ",");
-    settings.Locale = locale;
+    settings.currencySymbol = orDefault(locale.currencySymbol(QLocale::CurrencySymbol), "$");
+    settings.decimalSeparator = orDefault(locale.decimalPoint(), ".");
+    settings.thousandSeparator = orDefault(locale.groupSeparator(), ",");
+    settings.locale = locale;
     return settings;
 }
 
@@ -146,10 +146,10 @@ std::optional<RegionalSettings> RegionalSettings::fromLocaleName(const QString &
             *error = QStringLiteral("\"%1\" is not a locale (for example en_US, de_DE, fr_CA)").arg(wanted);
         return std::nullopt;
     }
-    return ReadRegionalSettings(locale);
+    return readRegionalSettings(locale);
 }
 
-QString ReplaceAll(const QString &source, const QString &find, const QString &replacement)
+QString replaceAll(const QString &source, const QString &find, const QString &replacement)
 {
     if (find.isEmpty())
         return source;
@@ -168,19 +168,19 @@ QString ReplaceAll(const QString &source, const QString &find, const QString &re
     return result;
 }
 
-double TextToNumber(const QString &text, const RegionalSettings &settings)
+double textToNumber(const QString &text, const RegionalSettings &settings)
 {
     return ReadNumber(text, settings).value_or(0.0);
 }
 
 std::optional<double> ReadNumber(QString text, const RegionalSettings &settings)
 {
-    text = ReplaceAll(text, QStringLiteral(" "), QString());
-    text = ReplaceAll(text, QStringLiteral(")"), QString());
-    text = ReplaceAll(text, QStringLiteral("("), QStringLiteral("-"));
-    text = ReplaceAll(text, settings.CurrencySymbol, QString());
-    text = ReplaceAll(text, settings.ThousandSeparator, QString());
-    text = ReplaceAll(text, settings.DecimalSeparator, QStringLiteral("."));
+    text = replaceAll(text, QStringLiteral(" "), QString());
+    text = replaceAll(text, QStringLiteral(")"), QString());
+    text = replaceAll(text, QStringLiteral("("), QStringLiteral("-"));
+    text = replaceAll(text, settings.currencySymbol, QString());
+    text = replaceAll(text, settings.thousandSeparator, QString());
+    text = replaceAll(text, settings.decimalSeparator, QStringLiteral("."));
     if (text.contains(u'-')) {
         text.remove(u'-');
         text.prepend(u'-');

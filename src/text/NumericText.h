@@ -13,14 +13,14 @@ namespace vxr {
 // construct them directly.
 struct RegionalSettings
 {
-    QString CurrencySymbol = QStringLiteral("$");
-    QString DecimalSeparator = QStringLiteral(".");
-    QString ThousandSeparator = QStringLiteral(",");
-    QLocale Locale{QLocale::English, QLocale::UnitedStates};
+    QString currencySymbol = QStringLiteral("$");
+    QString decimalSeparator = QStringLiteral(".");
+    QString thousandSeparator = QStringLiteral(",");
+    QLocale locale{QLocale::English, QLocale::UnitedStates};
 
     // From the locale; "$", "." and "," where the locale gives none. The C
     // (POSIX) locale, which names no region, reads as the United States.
-    static RegionalSettings ReadRegionalSettings(const QLocale &locale = QLocale::system());
+    static RegionalSettings readRegionalSettings(const QLocale &locale = QLocale::system());
 
     // The settings of a locale name ("en_US", "de_DE", "fr_CA", "C"); without
     // a value (and with *error) for a name that is no locale.
@@ -29,11 +29,11 @@ struct RegionalSettings
 
 // Every occurrence of find in source replaced by replacement (no overlaps,
 // replacements are not searched again; an empty find changes nothing).
-QString ReplaceAll(const QString &source, const QString &find, const QString &replacement);
+QString replaceAll(const QString &source, const QString &find, const QString &replacement);
 
 // An amount as people type it ("$1,234.50", "(12.50)", "12.50-", "15%") turned
 // into a number under the regional settings; text without a number gives 0.
-double TextToNumber(const QString &text, const RegionalSettings &settings);
+double textToNumber(const QString &text, const RegionalSettings &settings);
 
 // The same, but nothing for a text that holds no number where the number
 // should start ("abc", "$", "-", "abc12", and the empty text); what follows a

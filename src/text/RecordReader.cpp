@@ -32,9 +32,9 @@ RecordReader::RecordReader(const FieldTable &fields)
 
 RecordReader::~RecordReader() = default;
 
-bool RecordReader::OpenTextFile(const QString &path)
+bool RecordReader::openTextFile(const QString &path)
 {
-    CloseTextFile();
+    closeTextFile();
     m_errorString.clear();
     // The file is read more than once (counted, then read; the preview reads
     // it again), so it has to be a file we can go back in. Checked before
@@ -52,7 +52,7 @@ bool RecordReader::OpenTextFile(const QString &path)
         return false;
     }
     // The encoding and the file's first bytes settle how it is decoded.
-    m_decoding = FileDecoding(Encoding, m_file.peek(4));
+    m_decoding = FileDecoding(encoding, m_file.peek(4));
     if (!m_lines.start()) {
         m_errorString = m_lines.errorString();
         m_file.close();
@@ -61,47 +61,47 @@ bool RecordReader::OpenTextFile(const QString &path)
     return true;
 }
 
-qint32 RecordReader::CountRecords()
+qint32 RecordReader::countRecords()
 {
     if (!isOpen())
         return 0;
     if (m_sheet)
         return qint32(qMin<qsizetype>(m_sheet->rows.size(), std::numeric_limits<qint32>::max()));
-    RewindTextFile();
+    rewindTextFile();
     qint64 count = 0;
     LineEnd end;
     while (m_lines.next(nullptr, &end))
         ++count;
     const bool failed = m_lines.hasReadError();
     const QString failure = m_lines.errorString();
-    RewindTextFile();
+    rewindTextFile();
     if (failed)
         m_lines.fail(failure); // still known to the caller after the rewind
     return qint32(qMin<qint64>(count, std::numeric_limits<qint32>::max()));
 }
 
-bool RecordReader::AtEndOfFile() const
+bool RecordReader::atEndOfFile() const
 {
     if (m_sheet)
         return m_sheetRow >= m_sheet->rows.size();
     return !m_file.isOpen() || m_lines.atEnd();
 }
 
-void RecordReader::ReadNextRecord()
+void RecordReader::readNextRecord()
 {
-    if (AtEndOfFile())
+    if (atEndOfFile())
         return;
     if (m_sheet)
         return readSheetRow();
     m_rawLine.resize(0);
     m_lines.next(&m_rawLine, &m_currentLineEnd);
-    ClearFieldTexts();
+    clearFieldTexts();
     m_decoding.decodeInto(m_rawLine, m_workLine);
-    if (StripApostrophes)
+    if (stripApostrophes)
         m_workLine.remove(QChar(Apostrophe));
-    ParseRecord(m_workLine);
+    parseRecord(m_workLine);
     // The previous line's buffer comes back to be reused for the next line.
-    CurrentLine.swap(m_rawLine);
+    currentBytes.swap(m_rawLine);
 }
 
 QByteArray RecordReader::currentLineEnd() const
@@ -131,14 +131,14 @@ QByteArray RecordReader::endToWrite(const QByteArray &line, const QByteArray &en
     return end;
 }
 
-void RecordReader::RewindTextFile()
+void RecordReader::rewindTextFile()
 {
     m_sheetRow = 0;
     if (m_file.isOpen())
         m_lines.rewind();
 }
 
-void RecordReader::CloseTextFile()
+void RecordReader::closeTextFile()
 {
     if (m_file.isOpen())
         m_file.close();
@@ -161,20 +161,20 @@ QString RecordReader::errorString() const
     return m_lines.hasReadError() ? m_lines.errorString() : m_errorString;
 }
 
-void RecordReader::ClearFieldTexts()
+void RecordReader::clearFieldTexts()
 {
-    for (FieldMapEntry &entry : FieldMap) {
-        if (!entry.Text.isEmpty())
-            entry.Text.resize(0); // keeps the storage for the next line
+    for (FieldMapEntry &entry : fieldMap) {
+        if (!entry.text.isEmpty())
+            entry.text.resize(0); // keeps the storage for the next line
     }
 }
 
-void RecordReader::SetMapping(int position, int fieldId)
+void RecordReader::setMapping(int position, int fieldId)
 {
     if (position < 0 || position > FieldMapLastPosition)
         return;
-    FieldMap[position].FieldIndex = m_fields.FindFieldIndex(fieldId);
-    FieldMap[position].Text.clear();
+    fieldMap[position].fieldIndex = m_fields.findFieldIndex(fieldId);
+    fieldMap[position].text.clear();
 }
 
 // Stores the field being built, without leading and trailing spaces, at
@@ -190,7 +190,7 @@ void RecordReader::endField(int &position)
     while (last > first && text[last - 1] == Space)
         --last;
     if (position <= FieldMapLastPosition) {
-        assignText(FieldMap[position].Text, text + first, last - first);
+        assignText(fieldMap[position].text, text + first, last - first);
         ++position;
     } else {
         m_tooManyFields = true;
@@ -198,7 +198,7 @@ void RecordReader::endField(int &position)
     m_field.resize(0);
 }
 
-void RecordReader::ParseRecord(const QString &line)
+void RecordReader::parseRecord(const QString &line)
 {
     m_tooManyFields = false;
     m_field.resize(0);
@@ -211,7 +211,7 @@ void RecordReader::ParseRecord(const QString &line)
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t c = chars[i];
         if (c == QuotationMark) {
-            if (!QuotesAsDelimiters) {
+            if (!quotesAsDelimiters) {
                 m_field.append(QChar(c));
             } else if (!inQuotes) {
                 inQuotes = true;
@@ -223,7 +223,7 @@ void RecordReader::ParseRecord(const QString &line)
                 // A doubled quotation mark inside quotes stands for one.
                 quoteSeen = false;
             }
-        } else if (int(c) == DelimiterCode) {
+        } else if (int(c) == delimiterCode) {
             if (!inQuotes) {
                 endField(position);
                 quoteSeen = false;
@@ -252,11 +252,11 @@ ReadLine RecordReader::currentLine() const
     // Only mapped positions are ever read from a line put back.
     ReadLine line;
     for (int position = 1; position <= FieldMapLastPosition; ++position) {
-        if (FieldMap[position].FieldIndex != 0)
-            line.texts[position] = FieldMap[position].Text;
+        if (fieldMap[position].fieldIndex != 0)
+            line.texts[position] = fieldMap[position].text;
     }
     line.tooManyFields = m_tooManyFields;
-    line.bytes = CurrentLine;
+    line.bytes = currentBytes;
     line.end = currentLineEnd();
     return line;
 }
@@ -264,11 +264,11 @@ ReadLine RecordReader::currentLine() const
 void RecordReader::restoreLine(const ReadLine &line)
 {
     for (int position = 1; position <= FieldMapLastPosition; ++position) {
-        if (FieldMap[position].FieldIndex != 0)
-            FieldMap[position].Text = line.texts[position];
+        if (fieldMap[position].fieldIndex != 0)
+            fieldMap[position].text = line.texts[position];
     }
     m_tooManyFields = line.tooManyFields;
-    CurrentLine = line.bytes;
+    currentBytes = line.bytes;
     const QByteArray cr = m_decoding.unitBytes(u'\r');
     if (line.end.isEmpty())
         m_currentLineEnd = LineEnd::None;

@@ -19,8 +19,8 @@ class FieldTable;
 // trimmed text in the line last read.
 struct FieldMapEntry
 {
-    int FieldIndex = 0; // index into Fields; 0 = not mapped
-    QString Text;
+    int fieldIndex = 0; // index into Fields; 0 = not mapped
+    QString text;
 };
 
 constexpr int FieldMapLastPosition = 100; // positions 0..100; 0 is never filled
@@ -37,7 +37,7 @@ struct ReadLine
 };
 
 // Reads the delimited text file line by line and splits each line into
-// FieldMap. Also holds the mapping of positions to catalogue entries, which
+// fieldMap. Also holds the mapping of positions to catalogue entries, which
 // survives from line to line and from file to file.
 class RecordReader
 {
@@ -48,28 +48,28 @@ public:
     RecordReader &operator=(const RecordReader &) = delete;
 
     // Options of the first panel that govern reading and splitting.
-    int DelimiterCode = 44;
-    bool QuotesAsDelimiters = true;
+    int delimiterCode = 44;
+    bool quotesAsDelimiters = true;
     // Removes every apostrophe from a line before it is split, as imports
     // made before values were bound did; off, names like O'Brien stay whole.
-    bool StripApostrophes = false;
+    bool stripApostrophes = false;
     // Takes effect when a file is opened.
-    TextEncoding Encoding;
+    TextEncoding encoding;
     // For a workbook (.xlsx, .ods, told by its content): the sheet to read,
     // empty for the first, and the decimal separator its numbers are given
     // with (that of the regional settings the run reads them with). Each row
     // is a line: its cells fill the positions, its bytes are the row as a
     // UTF-8 CSV line (comma, quotes) ending in CR LF.
-    QString Sheet;
-    QString DecimalSeparator = QStringLiteral(".");
+    QString sheet;
+    QString decimalSeparator = QStringLiteral(".");
 
-    std::array<FieldMapEntry, FieldMapLastPosition + 1> FieldMap;
+    std::array<FieldMapEntry, FieldMapLastPosition + 1> fieldMap;
 
     // The raw bytes of the line last read, apostrophes included, without its
     // line end (for the log and for writing the line back).
-    QByteArray CurrentLine;
+    QByteArray currentBytes;
     // The line last read, decoded, as it was split (apostrophes removed
-    // when StripApostrophes is on).
+    // when stripApostrophes is on).
     const QString &currentText() const { return m_workLine; }
     // The bytes that ended the line last read, exactly as in the file: "\r\n",
     // "\r" or "\n" (in UTF-16, their two-byte units); empty for a last line
@@ -86,30 +86,30 @@ public:
 
     // False (with errorString()) when the file cannot be opened. Its lines
     // end as LineSource tells.
-    bool OpenTextFile(const QString &path);
+    bool openTextFile(const QString &path);
     // Number of lines; reading starts again at the first line afterwards.
-    qint32 CountRecords();
-    bool AtEndOfFile() const;
+    qint32 countRecords();
+    bool atEndOfFile() const;
     // Reads and parses one line; does nothing at the end of the file.
-    void ReadNextRecord();
-    void RewindTextFile();
-    void CloseTextFile();
+    void readNextRecord();
+    void rewindTextFile();
+    void closeTextFile();
     bool isOpen() const;
     bool isSpreadsheet() const { return m_sheet.has_value(); }
     // What reading the sheet left out (cells past its last kept column);
     // empty when nothing.
     QString sheetWarning() const;
 
-    void ParseRecord(const QString &line);
-    void ClearFieldTexts();
-    void SetMapping(int position, int fieldId);
+    void parseRecord(const QString &line);
+    void clearFieldTexts();
+    void setMapping(int position, int fieldId);
 
     // True when the line last read held more than 100 fields; positions 1..100
     // hold its first 100 and the rest were not kept.
-    bool LineHasTooManyFields() const { return m_tooManyFields; }
+    bool lineHasTooManyFields() const { return m_tooManyFields; }
 
     // The line last read, as it stands, and putting one back as if it had
-    // just been read (FieldMap's mapping is left as it is).
+    // just been read (fieldMap's mapping is left as it is).
     ReadLine currentLine() const;
     void restoreLine(const ReadLine &line);
     // True when reading the file failed (as opposed to reaching its end).

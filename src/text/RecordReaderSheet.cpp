@@ -29,7 +29,7 @@ QString csvLine(const QStringList &row)
 bool RecordReader::openSheet(const QString &path)
 {
     SpreadsheetReader workbook(path);
-    std::optional<SheetRows> rows = workbook.readSheet(Sheet, DecimalSeparator);
+    std::optional<SheetRows> rows = workbook.readSheet(sheet, decimalSeparator);
     if (!rows) {
         m_errorString = workbook.errorString();
         return false;
@@ -43,17 +43,17 @@ bool RecordReader::openSheet(const QString &path)
 void RecordReader::readSheetRow()
 {
     const QStringList &row = m_sheet->rows.at(m_sheetRow++);
-    ClearFieldTexts();
+    clearFieldTexts();
     m_tooManyFields = false;
     int position = 1;
     for (const QString &cell : row) {
         m_field = cell;
-        if (StripApostrophes)
+        if (stripApostrophes)
             m_field.remove(u'\'');
         endField(position);
     }
     m_workLine = csvLine(row);
-    CurrentLine = m_workLine.toUtf8();
+    currentBytes = m_workLine.toUtf8();
     m_currentLineEnd = LineEnd::CrLf;
 }
 

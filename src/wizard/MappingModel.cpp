@@ -40,7 +40,7 @@ QVariant MappingModel::data(const QModelIndex &index, int role) const
         return m_samples.value(index.row());
     default: {
         const int fieldId = m_setup.fieldIds[position];
-        return fieldId ? m_fields.byId(fieldId).DisplayName : QString();
+        return fieldId ? m_fields.byId(fieldId).displayName : QString();
     }
     }
 }
@@ -116,7 +116,7 @@ QVariant MappingModel::suggestionData(int position, int role) const
         return QVariant();
     switch (role) {
     case Qt::DisplayRole:
-        return m_fields.byId(column->fieldId).DisplayName;
+        return m_fields.byId(column->fieldId).displayName;
     case Qt::FontRole: {
         QFont font;
         font.setItalic(true);

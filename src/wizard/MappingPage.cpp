@@ -149,8 +149,8 @@ void MappingPage::showTableFields()
     m_filter->clear();
     m_fieldList->clear();
     for (int index : m_fields.offeredFieldIndices(m_setup.tableId)) {
-        auto *item = new QListWidgetItem(m_fields[index].DisplayName, m_fieldList);
-        item->setData(Qt::UserRole, m_fields[index].FieldID);
+        auto *item = new QListWidgetItem(m_fields[index].displayName, m_fieldList);
+        item->setData(Qt::UserRole, m_fields[index].fieldId);
     }
     if (m_fieldList->count() > 0)
         m_fieldList->setCurrentRow(0);

@@ -54,7 +54,7 @@ void ReviewPage::enter()
     QStringList headings;
     for (int position = 1; position <= PreviewColumns; ++position) {
         const int fieldId = m_setup.fieldIds[position];
-        headings << (fieldId ? m_fields.byId(fieldId).DisplayName : QString());
+        headings << (fieldId ? m_fields.byId(fieldId).displayName : QString());
     }
     m_preview->setHorizontalHeaderLabels(headings);
     m_preview->clearContents();

@@ -15,7 +15,7 @@ QStringList offeredCaptions(const FieldTable &fields, int tableId)
 {
     QStringList captions;
     for (int index : fields.offeredFieldIndices(tableId))
-        captions << fields[index].DisplayName;
+        captions << fields[index].displayName;
     return captions;
 }
 
@@ -24,20 +24,20 @@ QStringList offeredCaptions(const FieldTable &fields, int tableId)
 TEST(Catalogue, HasAllEntriesWithUniqueIdsAndKeepsItsOrder)
 {
     const FieldTable fields = FieldTable::buildCatalogue();
-    ASSERT_EQ(fields.FieldCount(), 167);
+    ASSERT_EQ(fields.fieldCount(), 167);
     QSet<int> ids;
-    for (const FieldDef &field : fields.Fields) {
-        EXPECT_FALSE(ids.contains(field.FieldID)) << field.FieldID;
-        ids.insert(field.FieldID);
-        EXPECT_EQ(field.DataType, -1);
-        EXPECT_EQ(field.MaxLength, -1);
-        EXPECT_FALSE(field.Value.isValid());
+    for (const FieldDef &field : fields.entries) {
+        EXPECT_FALSE(ids.contains(field.fieldId)) << field.fieldId;
+        ids.insert(field.fieldId);
+        EXPECT_EQ(field.dataType, -1);
+        EXPECT_EQ(field.maxLength, -1);
+        EXPECT_FALSE(field.value.isValid());
     }
     // The duplicate check's keys are addressed by index.
     for (const TableInfo *table : offeredTables()) {
         if (table->keyFieldIndex != 0) {
-            EXPECT_EQ(fields[table->keyFieldIndex].TableID, table->tableId);
-            EXPECT_EQ(fields[table->keyFieldIndex].ColumnName, table->keyColumn);
+            EXPECT_EQ(fields[table->keyFieldIndex].tableId, table->tableId);
+            EXPECT_EQ(fields[table->keyFieldIndex].columnName, table->keyColumn);
         }
     }
     // A few entries pin the order: the first of a FieldID is found, and 702
@@ -48,17 +48,17 @@ TEST(Catalogue, HasAllEntriesWithUniqueIdsAndKeepsItsOrder)
         {138, 702, "ItemID"}, {139, 701, "ItemClassID"},   {166, 934, "HistoryType"}};
     for (const auto &entry : pinned) {
         SCOPED_TRACE(entry.index);
-        EXPECT_EQ(fields[entry.index].FieldID, entry.fieldId);
-        EXPECT_EQ(fields.FindFieldIndex(entry.fieldId), entry.index);
+        EXPECT_EQ(fields[entry.index].fieldId, entry.fieldId);
+        EXPECT_EQ(fields.findFieldIndex(entry.fieldId), entry.index);
         if (entry.column) {
-            EXPECT_EQ(fields[entry.index].ColumnName, QLatin1String(entry.column));
+            EXPECT_EQ(fields[entry.index].columnName, QLatin1String(entry.column));
         }
     }
     for (int absent : {999, -5})
-        EXPECT_EQ(fields.FindFieldIndex(absent), 0);
-    EXPECT_EQ(fields[0].TableName, "");
-    EXPECT_EQ(fields[129].DisplayName, "MPQ");
-    EXPECT_EQ(fields[129].TableName, "SupplierList");
+        EXPECT_EQ(fields.findFieldIndex(absent), 0);
+    EXPECT_EQ(fields[0].tableName, "");
+    EXPECT_EQ(fields[129].displayName, "MPQ");
+    EXPECT_EQ(fields[129].tableName, "SupplierList");
 }
 
 TEST(Catalogue, OfferedFieldsFollowPassAndTable)
@@ -85,37 +85,37 @@ TEST(Catalogue, DefaultsKeepTheirKindsAndResetCopiesThem)
     SilentReporter silent;
     FieldTable fields = FieldTable::buildCatalogue(startup, silent);
 
-    EXPECT_EQ(fields.byId(101).DefaultValue.typeId(), QMetaType::Short);
-    EXPECT_EQ(fields.byId(119).DefaultValue.typeId(), QMetaType::Int); // "long 1"
-    EXPECT_EQ(fields.byId(119).DefaultValue.toInt(), 1);
-    EXPECT_EQ(fields.byId(114).DefaultValue.typeId(), QMetaType::QString);
-    EXPECT_EQ(fields.byId(205).DefaultValue, QVariant(true));
-    EXPECT_EQ(fields.byId(121).DefaultValue.toDateTime(), startup);
-    EXPECT_EQ(fields.byId(901).DefaultValue.toDateTime(), QDateTime(startup.date(), QTime(0, 0)));
-    EXPECT_EQ(fields.byId(405).DefaultValue.toInt(), 1);  // Minimum Order
-    EXPECT_EQ(fields.byId(905).DefaultValue.toInt(), 2);  // Type
-    EXPECT_EQ(fields.byId(934).DefaultValue.toInt(), 5);  // HistoryType
+    EXPECT_EQ(fields.byId(101).defaultValue.typeId(), QMetaType::Short);
+    EXPECT_EQ(fields.byId(119).defaultValue.typeId(), QMetaType::Int); // "long 1"
+    EXPECT_EQ(fields.byId(119).defaultValue.toInt(), 1);
+    EXPECT_EQ(fields.byId(114).defaultValue.typeId(), QMetaType::QString);
+    EXPECT_EQ(fields.byId(205).defaultValue, QVariant(true));
+    EXPECT_EQ(fields.byId(121).defaultValue.toDateTime(), startup);
+    EXPECT_EQ(fields.byId(901).defaultValue.toDateTime(), QDateTime(startup.date(), QTime(0, 0)));
+    EXPECT_EQ(fields.byId(405).defaultValue.toInt(), 1);  // Minimum Order
+    EXPECT_EQ(fields.byId(905).defaultValue.toInt(), 2);  // Type
+    EXPECT_EQ(fields.byId(934).defaultValue.toInt(), 5);  // HistoryType
 
-    fields.byId(112).Value = 3.5;
-    fields.ResetFieldValues();
-    for (const FieldDef &field : fields.Fields)
-        EXPECT_EQ(field.Value, field.DefaultValue) << field.FieldID;
+    fields.byId(112).value = 3.5;
+    fields.resetFieldValues();
+    for (const FieldDef &field : fields.entries)
+        EXPECT_EQ(field.value, field.defaultValue) << field.fieldId;
 
     // Two Date columns are separate entries.
-    fields[153].Value = QDate(2000, 1, 1);
-    EXPECT_NE(fields[165].Value, fields[153].Value);
+    fields[153].value = QDate(2000, 1, 1);
+    EXPECT_NE(fields[165].value, fields[153].value);
 }
 
 TEST(TableCatalogue, GetTableNameNamesKnownIdsAndReportsUnknownOnes)
 {
     test::RecordingReporter reporter;
-    EXPECT_EQ(GetTableName(0, reporter), QVariant(QString("")));
-    EXPECT_EQ(GetTableName(1, reporter).toString(), "Item");
-    EXPECT_EQ(GetTableName(10, reporter).toString(), "AccountReceivableHistory");
+    EXPECT_EQ(tableName(0, reporter), QVariant(QString("")));
+    EXPECT_EQ(tableName(1, reporter).toString(), "Item");
+    EXPECT_EQ(tableName(10, reporter).toString(), "AccountReceivableHistory");
     EXPECT_TRUE(reporter.messages.isEmpty());
 
-    EXPECT_FALSE(GetTableName(11, reporter).isValid());
-    EXPECT_FALSE(GetTableName(-1, reporter).isValid());
+    EXPECT_FALSE(tableName(11, reporter).isValid());
+    EXPECT_FALSE(tableName(-1, reporter).isValid());
     ASSERT_EQ(reporter.messages.size(), 2);
     EXPECT_EQ(reporter.messages[0].text, "<Definition::GetTableName> Unknown table id '11'.");
     EXPECT_EQ(reporter.messages[1].text, "<Definition::GetTableName> Unknown table id '-1'.");

@@ -44,9 +44,9 @@ protected:
 TEST_P(LookupsTest, AReferenceIsAddedOnceWithItsNameAndCodeCutToFit)
 {
     using LookUp = QVariant (*)(ReferenceLookups &, const QString &);
-    const LookUp department = [](ReferenceLookups &l, const QString &name) { return l.GetDepartmentID(name); };
-    const LookUp supplierId = [](ReferenceLookups &l, const QString &name) { return l.GetSupplierID(name); };
-    const LookUp taxId = [](ReferenceLookups &l, const QString &name) { return l.GetTaxID(name); };
+    const LookUp department = [](ReferenceLookups &l, const QString &name) { return l.departmentId(name); };
+    const LookUp supplierId = [](ReferenceLookups &l, const QString &name) { return l.supplierId(name); };
+    const LookUp taxId = [](ReferenceLookups &l, const QString &name) { return l.taxId(name); };
     const QString supplier = QStringLiteral("Northern Hardware Distribution Company Ltd");
     const QString tax = QStringLiteral("State and county tax 7.5X"); // 25 characters
     const struct { LookUp lookUp; const char *table, *nameColumn; QString name, stored, code; } rows[] = {
@@ -69,7 +69,7 @@ TEST_P(LookupsTest, AReferenceIsAddedOnceWithItsNameAndCodeCutToFit)
     EXPECT_EQ(scalar("SELECT Description FROM ItemTax WHERE TaxID01 = ?", {idOf("Tax", "Description", "Tax " + tax)})
                   .toString(),
               tax.left(20));
-    const QVariant rate = lookups->GetTaxID(QStringLiteral("8.25"));
+    const QVariant rate = lookups->taxId(QStringLiteral("8.25"));
     EXPECT_DOUBLE_EQ(column("Tax", "Percentage", rate).toDouble(), 8.25);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM ItemTax WHERE TaxID01 = ?", {rate}).toInt(), 1);
     EXPECT_EQ(count("ItemTax"), 2);
@@ -80,45 +80,45 @@ TEST_P(LookupsTest, AReferenceIsAddedOnceWithItsNameAndCodeCutToFit)
 // the new one; either way a name is added once in a run.
 TEST_P(LookupsTest, ANameInAnotherCaseIsWhatTheDatabaseSays)
 {
-    const QVariant garden = lookups->GetDepartmentID(QStringLiteral("Garden Furniture Outdoor"));
-    const QVariant upper = lookups->GetDepartmentID(QStringLiteral("GARDEN FURNITURE OUTDOOR"));
+    const QVariant garden = lookups->departmentId(QStringLiteral("Garden Furniture Outdoor"));
+    const QVariant upper = lookups->departmentId(QStringLiteral("GARDEN FURNITURE OUTDOOR"));
     EXPECT_EQ(count("Department"), 2);
     EXPECT_EQ(upper == garden, caseInsensitive());
-    EXPECT_EQ(lookups->GetDepartmentID(QStringLiteral("GARDEN FURNITURE OUTDOOR")), upper);
+    EXPECT_EQ(lookups->departmentId(QStringLiteral("GARDEN FURNITURE OUTDOOR")), upper);
     EXPECT_EQ(count("Department"), 2);
 
-    const QVariant acme = lookups->GetSupplierID(QStringLiteral("Acme Tools X"));
-    EXPECT_EQ(lookups->GetSupplierID(QStringLiteral("ACME TOOLS X")) == acme, caseInsensitive());
+    const QVariant acme = lookups->supplierId(QStringLiteral("Acme Tools X"));
+    EXPECT_EQ(lookups->supplierId(QStringLiteral("ACME TOOLS X")) == acme, caseInsensitive());
     EXPECT_EQ(count("Supplier"), caseInsensitive() ? 1 : 2);
 }
 
 TEST_P(LookupsTest, CategoryBelongsToTheLinesDepartment)
 {
-    fields.byId(FieldIds::ItemDepartment).Value = int32Value(7);
-    const QVariant seven = lookups->GetCategoryID(QStringLiteral("Apples"));
+    fields.byId(FieldIds::ItemDepartment).value = int32Value(7);
+    const QVariant seven = lookups->categoryId(QStringLiteral("Apples"));
     EXPECT_EQ(column("Category", "DepartmentID", seven).toInt(), 7);
-    EXPECT_EQ(lookups->GetCategoryID(QStringLiteral("Apples")), seven);
+    EXPECT_EQ(lookups->categoryId(QStringLiteral("Apples")), seven);
 
-    fields.byId(FieldIds::ItemDepartment).Value = int32Value(8);
-    EXPECT_NE(lookups->GetCategoryID(QStringLiteral("Apples")), seven);
+    fields.byId(FieldIds::ItemDepartment).value = int32Value(8);
+    EXPECT_NE(lookups->categoryId(QStringLiteral("Apples")), seven);
 
     // No department resolved (empty) counts as department 0.
-    fields.byId(FieldIds::ItemDepartment).Value = emptyValue();
-    EXPECT_EQ(column("Category", "DepartmentID", lookups->GetCategoryID(QStringLiteral("Apples"))).toInt(), 0);
+    fields.byId(FieldIds::ItemDepartment).value = emptyValue();
+    EXPECT_EQ(column("Category", "DepartmentID", lookups->categoryId(QStringLiteral("Apples"))).toInt(), 0);
     EXPECT_EQ(count("Category"), 3);
 
     // Whatever the database's comparison selects is reused.
-    fields.byId(FieldIds::ItemDepartment).Value = int32Value(7);
-    EXPECT_EQ(lookups->GetCategoryID(QStringLiteral("APPLES")) == seven, caseInsensitive());
+    fields.byId(FieldIds::ItemDepartment).value = int32Value(7);
+    EXPECT_EQ(lookups->categoryId(QStringLiteral("APPLES")) == seven, caseInsensitive());
 }
 
 TEST_P(LookupsTest, ABlankNameIsNoReference)
 {
     for (const QString &blank : {QString(), QStringLiteral("   ")}) {
-        EXPECT_EQ(lookups->GetDepartmentID(blank), int32Value(0));
-        EXPECT_EQ(lookups->GetCategoryID(blank), int32Value(0));
-        EXPECT_EQ(lookups->GetSupplierID(blank), int32Value(0));
-        EXPECT_EQ(lookups->GetTaxID(blank), int32Value(0));
+        EXPECT_EQ(lookups->departmentId(blank), int32Value(0));
+        EXPECT_EQ(lookups->categoryId(blank), int32Value(0));
+        EXPECT_EQ(lookups->supplierId(blank), int32Value(0));
+        EXPECT_EQ(lookups->taxId(blank), int32Value(0));
     }
     EXPECT_EQ(count("Department") + count("Category") + count("Supplier") + count("Tax") + count("ItemTax"), 0);
 }
@@ -128,8 +128,8 @@ TEST_P(LookupsTest, ARowTheDatabaseRefusesFailsTheLookUpAndLeavesNothing)
     // Too long for the name columns: the add fails with the database's
     // number, and a tax is not kept without its tax group.
     const QString tooLong(40, QLatin1Char('9'));
-    for (const auto &lookUp : {&ReferenceLookups::GetDepartmentID, &ReferenceLookups::GetCategoryID,
-                               &ReferenceLookups::GetTaxID}) {
+    for (const auto &lookUp : {&ReferenceLookups::departmentId, &ReferenceLookups::categoryId,
+                               &ReferenceLookups::taxId}) {
         try {
             ((*lookups).*lookUp)(tooLong);
             ADD_FAILURE() << "no failure";
@@ -143,7 +143,7 @@ TEST_P(LookupsTest, ARowTheDatabaseRefusesFailsTheLookUpAndLeavesNothing)
     // The tax group alone refused: the tax goes with it.
     exec(caseInsensitive() ? "CREATE TRIGGER refuse BEFORE INSERT ON ItemTax BEGIN SELECT RAISE(ABORT, 'refused'); END"
                            : "ALTER TABLE ItemTax ADD CONSTRAINT refuse CHECK (HQID < 0)");
-    EXPECT_THROW(lookups->GetTaxID(QStringLiteral("7.25")), DbError);
+    EXPECT_THROW(lookups->taxId(QStringLiteral("7.25")), DbError);
     EXPECT_EQ(count("Tax") + count("ItemTax"), 0);
 }
 
@@ -181,7 +181,7 @@ TEST_P(LookupsTest, ANameAnotherRunIsAddingIsWaitedForAndFound)
         clock.start();
         try {
             tables->transaction().begin(); // as a run's batch has it open
-            const QVariant id = lookups->GetDepartmentID(c.name);
+            const QVariant id = lookups->departmentId(c.name);
             EXPECT_EQ(id.toLongLong(), idOf("Department", "Name", c.name));
             EXPECT_TRUE(c.commit);
             EXPECT_GE(clock.elapsed(), 500);
@@ -201,13 +201,13 @@ TEST_P(LookupsTest, ANameAnotherRunIsAddingIsWaitedForAndFound)
 TEST_P(LookupsTest, ItemSelectedWithAnotherCaseGivesZero)
 {
     exec("INSERT INTO Item (ItemLookupCode) VALUES ('A100')");
-    EXPECT_EQ(lookups->GetItemID(QStringLiteral("A100")).toLongLong(), scalar("SELECT ID FROM Item").toLongLong());
+    EXPECT_EQ(lookups->itemId(QStringLiteral("A100")).toLongLong(), scalar("SELECT ID FROM Item").toLongLong());
     if (caseInsensitive()) {
-        const QVariant lower = lookups->GetItemID(QStringLiteral("a100"));
+        const QVariant lower = lookups->itemId(QStringLiteral("a100"));
         EXPECT_EQ(lower.typeId(), QMetaType::Short);
         EXPECT_EQ(lower.toInt(), 0);
     } else {
-        EXPECT_THROW(lookups->GetItemID(QStringLiteral("a100")), DbError);
+        EXPECT_THROW(lookups->itemId(QStringLiteral("a100")), DbError);
     }
 }
 

@@ -50,7 +50,7 @@ TEST_P(RecordWriterTest, ItemWithItsReferencesAndSupplierList)
 TEST_P(RecordWriterTest, DuplicateItemKeepsReferencesAndUpdatesOnRequest)
 {
     mapPositions(ItemMapping);
-    reader.SetMapping(8, 403); // "Supplier Cost" belongs to the supplier list, not the item
+    reader.setMapping(8, 403); // "Supplier Cost" belongs to the supplier list, not the item
     setLine({"A100", "Blue Widget", "12.50", "Hardware", "Tools", "Acme", "8.25", "11"});
     ASSERT_EQ(writer->saveRecord(ItemTable).errorNumber, 0);
     // Mapped after "Cost" in the same pass, it decides the supplier's cost.
@@ -62,7 +62,7 @@ TEST_P(RecordWriterTest, DuplicateItemKeepsReferencesAndUpdatesOnRequest)
     EXPECT_EQ(count("Department"), 2); // made for the rejected line, and kept
 
     // Without the duplicate option the run updates the existing item.
-    reader.SetMapping(3, 0); // cost unmapped: only "Supplier Cost" would touch Cost
+    reader.setMapping(3, 0); // cost unmapped: only "Supplier Cost" would touch Cost
     EXPECT_EQ(writer->updateRecord(ItemTable).errorNumber, 0);
     EXPECT_EQ(count("Item"), 1);
     EXPECT_EQ(scalar("SELECT Description FROM Item").toString(), QStringLiteral("Renamed"));
@@ -97,7 +97,7 @@ TEST_P(RecordWriterTest, UpdateUsesTheCurrentLinesKey)
 
 TEST_P(RecordWriterTest, KeyDifferingInCaseIsLeftToTheDatabase)
 {
-    reader.SetMapping(1, 116);
+    reader.setMapping(1, 116);
     setLine({"abc"});
     ASSERT_EQ(writer->saveRecord(ItemTable).errorNumber, 0);
     setLine({"ABC"});
@@ -125,8 +125,8 @@ TEST_P(RecordWriterTest, DateOutsideItsColumnFailsTheLineBeforeTheDatabase)
     // Last Received as SQL Server's datetime, Sale Start Date as its
     // smalldatetime: the sizes the schema query gives them there.
     mapPositions({116, 119, 141});
-    fields.byId(119).MaxLength = 8;
-    fields.byId(141).MaxLength = 4;
+    fields.byId(119).maxLength = 8;
+    fields.byId(141).maxLength = 4;
     const struct { const char *received; const char *saleStart; qint32 result; } rows[] = {
         {"1752-12-31", "", ErrorNumbers::ValueOutOfRange},
         {"1753-01-01", "1900-01-01", 0},
@@ -168,7 +168,7 @@ TEST_P(RecordWriterTest, CustomerBalanceMakesReceivableRows)
 
 TEST_P(RecordWriterTest, UpdateOnlyForItemsAndCustomers)
 {
-    reader.SetMapping(1, 311);
+    reader.setMapping(1, 311);
     setLine({"Acme"});
     ASSERT_EQ(writer->saveRecord(SupplierTable).errorNumber, 0);
     EXPECT_EQ(writer->saveRecord(SupplierTable).errorNumber, ErrorNumbers::DuplicateKey);
@@ -193,10 +193,10 @@ TEST_P(RecordWriterTest, ComponentsHaveNoKeyCheckButNeedTheirItemClass)
 
 TEST_P(RecordWriterTest, LineWithTooManyFieldsIsNotWritten)
 {
-    reader.SetMapping(1, 116);
+    reader.setMapping(1, 116);
     QStringList texts(101, QStringLiteral("x"));
-    reader.ParseRecord(texts.join(QLatin1Char(',')));
-    ASSERT_TRUE(reader.LineHasTooManyFields());
+    reader.parseRecord(texts.join(QLatin1Char(',')));
+    ASSERT_TRUE(reader.lineHasTooManyFields());
     EXPECT_EQ(writer->saveRecord(ItemTable).errorNumber, ErrorNumbers::SubscriptOutOfRange);
     EXPECT_EQ(writer->updateRecord(ItemTable).errorNumber, ErrorNumbers::SubscriptOutOfRange);
     EXPECT_EQ(count("Item"), 0);

@@ -18,7 +18,7 @@ TEST_P(TableRecordsetsTest, MissingTableIsNamed)
     exec("DROP TABLE Tax");
     TableRecordsets other(connection, fields);
     try {
-        other.OpenTables();
+        other.openTables();
         FAIL() << "no error for a missing table";
     } catch (const DbError &error) {
         EXPECT_TRUE(error.description.contains(QLatin1String("Tax"))) << error.description.toStdString();
@@ -27,11 +27,11 @@ TEST_P(TableRecordsetsTest, MissingTableIsNamed)
 
 TEST_P(TableRecordsetsTest, FieldTypesOfDestinationTablesOnly)
 {
-    EXPECT_EQ(fields.byId(116).MaxLength, 25);                    // Item.ItemLookupCode, text of 25
-    EXPECT_EQ(fields.byId(124).MaxLength, LongTextMaxLength);     // Item.Notes, long text
+    EXPECT_EQ(fields.byId(116).maxLength, 25);                    // Item.ItemLookupCode, text of 25
+    EXPECT_EQ(fields.byId(124).maxLength, LongTextMaxLength);     // Item.Notes, long text
     // The receivable tables are never read.
-    EXPECT_EQ(fields.byId(906).DataType, -1);
-    EXPECT_EQ(fields.byId(928).MaxLength, -1);
+    EXPECT_EQ(fields.byId(906).dataType, -1);
+    EXPECT_EQ(fields.byId(928).maxLength, -1);
 }
 
 TEST_P(TableRecordsetsTest, AddRowGivesTheNewRowsId)
@@ -82,10 +82,10 @@ TEST_P(TableRecordsetsTest, ValuesBindIntoEveryColumnKind)
 
 TEST_P(TableRecordsetsTest, CloseTablesClosesTheConnection)
 {
-    tables->CloseTables();
+    tables->closeTables();
     EXPECT_FALSE(connection.isOpen());
     EXPECT_FALSE(tables->isOpen());
-    tables->CloseTables();
+    tables->closeTables();
     EXPECT_THROW(tables->addRow("Item", {}), DbError);
 }
 

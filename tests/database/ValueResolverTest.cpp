@@ -14,7 +14,7 @@ namespace {
 QVariant convert(const QString &text, int type, int size)
 {
     // Dollar amounts, British dates.
-    static const RegionalSettings regional{.Locale = QLocale(QLocale::English, QLocale::UnitedKingdom)};
+    static const RegionalSettings regional{.locale = QLocale(QLocale::English, QLocale::UnitedKingdom)};
     return ValueResolver::convertByType(text, type, size, regional);
 }
 

@@ -75,7 +75,7 @@ TEST(HeaderGuess, EachExportNameGuessesOneFieldOfItsTable)
     for (int table = FirstTableId; table <= LastTableId; ++table) {
         const QList<int> offered = fields.offeredFieldIndices(table);
         for (const int index : offered) {
-            const int fieldId = fields[index].FieldID;
+            const int fieldId = fields[index].fieldId;
             for (const QString &name : exportNamesOf(fieldId)) {
                 EXPECT_EQ(guessedFieldIds(fields, offered, name), QList<int>{fieldId}) << name.toStdString();
                 EXPECT_EQ(matchHeaderName(fields, table, name), 0) << name.toStdString();
@@ -90,14 +90,14 @@ TEST(HeaderGuess, AnAmbiguousNameMapsNothing)
 {
     SilentReporter silent;
     FieldTable fields;
-    fields.AddField(NoTable, 0, "<none>", "<none>", 0, 0, silent);
-    fields.AddField(ItemTable, 9001, "UnitCost", "Unit Cost", 2, 0, silent);
-    fields.AddField(ItemTable, 9002, "CostPerUnit", "Unit-Cost", 2, 0, silent);
-    fields.AddField(ItemTable, 9003, "ItemNo", "Item No", 2, 0, silent);
-    fields.AddField(ItemTable, 9004, "ItemNum", "Item Number", 2, 0, silent);
+    fields.addField(NoTable, 0, "<none>", "<none>", 0, 0, silent);
+    fields.addField(ItemTable, 9001, "UnitCost", "Unit Cost", 2, 0, silent);
+    fields.addField(ItemTable, 9002, "CostPerUnit", "Unit-Cost", 2, 0, silent);
+    fields.addField(ItemTable, 9003, "ItemNo", "Item No", 2, 0, silent);
+    fields.addField(ItemTable, 9004, "ItemNum", "Item Number", 2, 0, silent);
     // A field's own name in words goes before another's export name.
-    fields.AddField(CustomerTable, 201, "AccountNumber", "Account Number", 2, 0, silent);
-    fields.AddField(CustomerTable, 9005, "CustNo", "Customer No", 2, 0, silent);
+    fields.addField(CustomerTable, 201, "AccountNumber", "Account Number", 2, 0, silent);
+    fields.addField(CustomerTable, 9005, "CustNo", "Customer No", 2, 0, silent);
     ImportSetup customers;
     customers.tableId = CustomerTable;
     applyHeaderNames(fields, {"Customer #"}, customers, HeaderMatching::Guesses);
@@ -132,7 +132,7 @@ TEST(FieldSearch, PicksTheOneBestMatchOrNone)
     };
     for (const auto &row : rows) {
         const FieldSearch search = searchFields(testCatalogue(), row.table, QString::fromLatin1(row.text));
-        const QString picked = search.picked ? testCatalogue().byId(search.picked).DisplayName : QString();
+        const QString picked = search.picked ? testCatalogue().byId(search.picked).displayName : QString();
         EXPECT_EQ(picked, QString::fromLatin1(row.picked)) << row.text;
         EXPECT_EQ(search.found.size(), row.found) << row.text;
     }

@@ -67,10 +67,10 @@ protected:
     void mapPositions(std::initializer_list<int> fieldIds)
     {
         for (int position = 0; position <= FieldMapLastPosition; ++position)
-            reader.SetMapping(position, 0);
+            reader.setMapping(position, 0);
         int position = 1;
         for (int fieldId : fieldIds)
-            reader.SetMapping(position++, fieldId);
+            reader.setMapping(position++, fieldId);
     }
 
     // What a run of the file into the table is asked, with the test's log.

@@ -89,20 +89,20 @@ TEST_F(ImportSetupTest, HandsTheReaderTheRunAndTheConversionTheirParts)
     setup.localeName = QStringLiteral("de_DE");
     setup.encoding = TextEncoding::fromName(QStringLiteral("windows-1250"), nullptr).value();
     RecordReader reader(testCatalogue());
-    reader.SetMapping(40, 112);
+    reader.setMapping(40, 112);
     setup.configureReader(reader);
-    EXPECT_EQ(reader.DelimiterCode, 59);
-    EXPECT_FALSE(reader.QuotesAsDelimiters);
-    EXPECT_TRUE(reader.StripApostrophes);
-    EXPECT_EQ(reader.Encoding.name(), QStringLiteral("windows-1250"));
-    EXPECT_EQ(testCatalogue()[reader.FieldMap[1].FieldIndex].FieldID, 116);
-    EXPECT_EQ(reader.FieldMap[40].FieldIndex, 0);
+    EXPECT_EQ(reader.delimiterCode, 59);
+    EXPECT_FALSE(reader.quotesAsDelimiters);
+    EXPECT_TRUE(reader.stripApostrophes);
+    EXPECT_EQ(reader.encoding.name(), QStringLiteral("windows-1250"));
+    EXPECT_EQ(testCatalogue()[reader.fieldMap[1].fieldIndex].fieldId, 116);
+    EXPECT_EQ(reader.fieldMap[40].fieldIndex, 0);
 
     const ImportRequest request = setup.request(QStringLiteral("/default.log"));
     EXPECT_TRUE(request.skipFirstLine); // a line of names is not imported
     EXPECT_TRUE(request.strictValues);
     EXPECT_EQ(request.logPath, setup.logPath);
-    EXPECT_EQ(TextToNumber(QStringLiteral("1.250,50"), setup.regionalSettings()), 1250.5);
+    EXPECT_EQ(textToNumber(QStringLiteral("1.250,50"), setup.regionalSettings()), 1250.5);
 }
 
 TEST(HeaderLine, MatchesNamesHoweverTheyAreWrittenAndNeverGuesses)
@@ -155,7 +155,7 @@ TEST_F(ImportSetupTest, ReadsTheHeaderLineAsTheImportSplitsIt)
     const auto columns = applyHeaderLine(testCatalogue(), setup, &error);
     ASSERT_TRUE(columns) << error.toStdString();
     EXPECT_EQ(setup.fieldIds[1], 201);
-    EXPECT_EQ(testCatalogue().byId(setup.fieldIds[2]).ColumnName, QStringLiteral("EmailAddress"));
+    EXPECT_EQ(testCatalogue().byId(setup.fieldIds[2]).columnName, QStringLiteral("EmailAddress"));
     // "Balance" only suggests "Account Balance"
     EXPECT_EQ(columns->at(2).outcome, HeaderColumn::Outcome::Suggested);
     EXPECT_EQ(setup.fieldIds[3], 0);

@@ -339,13 +339,13 @@ void RunStoreTest::SetUp()
     tables = std::make_unique<TableRecordsets>(connection, fields);
     // Fails when the store lacks a table or a catalogue column.
     try {
-        tables->OpenTables();
+        tables->openTables();
         for (int tableId = FirstTableId; tableId <= LastTableId; ++tableId)
-            tables->ReadFieldTypes(tableId);
+            tables->readFieldTypes(tableId);
     } catch (const DbError &error) {
         FAIL() << error.description.toStdString();
     }
-    fields.ResetFieldValues();
+    fields.resetFieldValues();
     writer = std::make_unique<RecordWriter>(fields, reader, *tables, regional, StrictValues::No);
 }
 
@@ -361,15 +361,15 @@ void RunStoreTest::mapPositions(std::initializer_list<int> fieldIds)
 {
     int position = 1;
     for (const int id : fieldIds)
-        reader.SetMapping(position++, id);
+        reader.setMapping(position++, id);
 }
 
 void RunStoreTest::setLine(std::initializer_list<const char *> texts)
 {
-    reader.ClearFieldTexts();
+    reader.clearFieldTexts();
     int position = 1;
     for (const char *text : texts)
-        reader.FieldMap[position++].Text = QString::fromUtf8(text);
+        reader.fieldMap[position++].text = QString::fromUtf8(text);
 }
 
 } // namespace vxr::test

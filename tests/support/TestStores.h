@@ -154,7 +154,7 @@ private:
 };
 
 // A store opened as an import run opens it: the catalogue (started at
-// 2024-05-06 07:08:09), a reader whose FieldMap the tests fill by hand, the
+// 2024-05-06 07:08:09), a reader whose fieldMap the tests fill by hand, the
 // fourteen tables with the column types read, and a record writer.
 class RunStoreTest : public BackendTest
 {

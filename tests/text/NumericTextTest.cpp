@@ -7,7 +7,7 @@
 
 using namespace vxr;
 
-TEST(TextToNumber, ReadsTheLeadingNumberUnderTheRegionalSettings)
+TEST(TextToNumberTest, ReadsTheLeadingNumberUnderTheRegionalSettings)
 {
     const RegionalSettings dollars, kroner{"kr", ",", "."}, euro{"EUR", "", ""}, swiss{"", "dec", "'"};
     const struct { const RegionalSettings &regional; const char *text; double expected; } cases[] = {
@@ -32,15 +32,15 @@ TEST(TextToNumber, ReadsTheLeadingNumberUnderTheRegionalSettings)
         {swiss, "1'000dec5", 1000.5}, {swiss, "$5", 0}, {swiss, "1.5", 1.5},
     };
     for (const auto &c : cases)
-        EXPECT_DOUBLE_EQ(TextToNumber(QString::fromUtf8(c.text), c.regional), c.expected) << "«" << c.text << "»";
+        EXPECT_DOUBLE_EQ(textToNumber(QString::fromUtf8(c.text), c.regional), c.expected) << "«" << c.text << "»";
 }
 
 TEST(ReadNumber, TellsTextWithoutANumberFromZero)
 {
-    // No number where the number should start: nothing, where TextToNumber gives 0.
+    // No number where the number should start: nothing, where textToNumber gives 0.
     for (const char *text : {"abc", "", " ", "$", "-", "()", "%", ".", "E5", "abc12", "&H", "&Hzz", "&O9", "$-"}) {
         EXPECT_FALSE(ReadNumber(QString::fromUtf8(text), RegionalSettings{})) << "text «" << text << "»";
-        EXPECT_EQ(TextToNumber(QString::fromUtf8(text), RegionalSettings{}), 0.0) << "text «" << text << "»";
+        EXPECT_EQ(textToNumber(QString::fromUtf8(text), RegionalSettings{}), 0.0) << "text «" << text << "»";
     }
     // A number, zero included, with whatever follows it.
     const std::pair<const char *, double> numbers[] = {
@@ -55,10 +55,10 @@ TEST(ReadNumber, TellsTextWithoutANumberFromZero)
 
 TEST(ReplaceAll, ReplacesEveryOccurrenceOnce)
 {
-    EXPECT_EQ(ReplaceAll("aaa", "aa", "x"), "xa");
-    EXPECT_EQ(ReplaceAll("aXa", "a", "aa"), "aaXaa");
-    EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
-    EXPECT_EQ(ReplaceAll("ABC", "b", "x"), "ABC");
+    EXPECT_EQ(replaceAll("aaa", "aa", "x"), "xa");
+    EXPECT_EQ(replaceAll("aXa", "a", "aa"), "aaXaa");
+    EXPECT_EQ(replaceAll("abc", "", "x"), "abc");
+    EXPECT_EQ(replaceAll("ABC", "b", "x"), "ABC");
 }
 
 TEST(RegionalSettings, NamedLocalesAndTheCLocaleReadDatesInTheirOrder)
@@ -76,12 +76,12 @@ TEST(RegionalSettings, NamedLocalesAndTheCLocaleReadDatesInTheirOrder)
         QString error;
         const auto regional = RegionalSettings::fromLocaleName(QString::fromLatin1(row.name), &error);
         ASSERT_TRUE(regional) << row.name << error.toStdString();
-        EXPECT_DOUBLE_EQ(TextToNumber(QString::fromUtf8(row.amount), *regional), row.value) << row.name;
-        EXPECT_EQ(TextToDate(QString::fromLatin1(row.date), regional->Locale).value_or(QDateTime()).date(),
+        EXPECT_DOUBLE_EQ(textToNumber(QString::fromUtf8(row.amount), *regional), row.value) << row.name;
+        EXPECT_EQ(TextToDate(QString::fromLatin1(row.date), regional->locale).value_or(QDateTime()).date(),
                   row.expected)
             << row.name;
     }
-    EXPECT_EQ(RegionalSettings::ReadRegionalSettings(QLocale::c()).Locale, QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(RegionalSettings::readRegionalSettings(QLocale::c()).locale, QLocale(QLocale::English, QLocale::UnitedStates));
     for (const char *name : {"xx_YY", "german", ""}) {
         QString error;
         EXPECT_FALSE(RegionalSettings::fromLocaleName(QString::fromLatin1(name), &error)) << name;

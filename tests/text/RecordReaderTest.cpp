@@ -24,7 +24,7 @@ protected:
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         file.close();
-        const bool opened = reader.OpenTextFile(path);
+        const bool opened = reader.openTextFile(path);
         EXPECT_TRUE(opened) << reader.errorString().toStdString();
         return opened;
     }
@@ -35,16 +35,16 @@ protected:
         QList<QStringList> lines;
         if (!open(bytes))
             return lines;
-        while (!reader.AtEndOfFile()) {
-            reader.ReadNextRecord();
+        while (!reader.atEndOfFile()) {
+            reader.readNextRecord();
             QStringList texts;
             for (int i = 1; i <= FieldMapLastPosition; ++i)
-                texts << reader.FieldMap[i].Text;
+                texts << reader.fieldMap[i].text;
             while (texts.size() > 1 && texts.last().isEmpty())
                 texts.removeLast();
             lines << texts;
         }
-        reader.CloseTextFile();
+        reader.closeTextFile();
         return lines;
     }
 
@@ -87,11 +87,11 @@ TEST_F(RecordReaderTest, SplitsTheWorkedExamples)
         for (const bool quotes : {true, false}) {
             if (example.quotes && *example.quotes != quotes)
                 continue;
-            reader.QuotesAsDelimiters = quotes;
-            reader.DelimiterCode = example.delimiter;
+            reader.quotesAsDelimiters = quotes;
+            reader.delimiterCode = example.delimiter;
             EXPECT_EQ(readLine(example.line), example.fields)
                 << "line " << example.line.toStdString() << " quotes " << quotes;
-            EXPECT_EQ(reader.CurrentLine, example.line);
+            EXPECT_EQ(reader.currentBytes, example.line);
         }
     }
 }
@@ -102,14 +102,14 @@ TEST_F(RecordReaderTest, KeepsOneHundredFieldsAndFlagsLongerLines)
     for (int i = 1; i <= 102; ++i)
         parts << "f" + QByteArray::number(i);
     const QStringList hundred = readLine(parts.mid(0, 100).join(','));
-    EXPECT_FALSE(reader.LineHasTooManyFields());
+    EXPECT_FALSE(reader.lineHasTooManyFields());
     EXPECT_EQ(hundred.size(), 100);
 
     EXPECT_EQ(readLine(parts.join(',')), hundred);
-    EXPECT_TRUE(reader.LineHasTooManyFields());
+    EXPECT_TRUE(reader.lineHasTooManyFields());
     // The flag describes the line last read only.
     readAll(parts.mid(0, 101).join(',') + "\r" + parts.mid(0, 3).join(','));
-    EXPECT_FALSE(reader.LineHasTooManyFields());
+    EXPECT_FALSE(reader.lineHasTooManyFields());
 }
 
 // Each line as "text|end"; the reader's count must agree with the lines read,
@@ -136,13 +136,13 @@ TEST_F(RecordReaderTest, CutsLinesAndKeepsWhatEndedEach)
     };
     for (const auto &file : files) {
         ASSERT_TRUE(open(file.bytes));
-        EXPECT_EQ(reader.CountRecords(), file.lines.size()) << file.bytes.toStdString();
+        EXPECT_EQ(reader.countRecords(), file.lines.size()) << file.bytes.toStdString();
         QByteArrayList lines;
         QByteArray rebuilt;
-        while (!reader.AtEndOfFile()) {
-            reader.ReadNextRecord();
-            lines << reader.CurrentLine + '|' + reader.currentLineEnd();
-            rebuilt += reader.CurrentLine + reader.currentLineEnd();
+        while (!reader.atEndOfFile()) {
+            reader.readNextRecord();
+            lines << reader.currentBytes + '|' + reader.currentLineEnd();
+            rebuilt += reader.currentBytes + reader.currentLineEnd();
         }
         EXPECT_EQ(lines, file.lines) << file.bytes.toStdString();
         EXPECT_EQ(rebuilt, file.bytes.chopped(file.dropped)) << file.bytes.toStdString();
@@ -159,14 +159,14 @@ TEST_F(RecordReaderTest, WritesBackLinesThatReadAsOneAlone)
     for (const auto &[bytes, lastWritten] : files) {
         ASSERT_TRUE(open(bytes));
         QByteArrayList alone;
-        while (!reader.AtEndOfFile()) {
-            reader.ReadNextRecord();
-            alone << reader.CurrentLine + reader.endToWrite(reader.CurrentLine, reader.currentLineEnd());
+        while (!reader.atEndOfFile()) {
+            reader.readNextRecord();
+            alone << reader.currentBytes + reader.endToWrite(reader.currentBytes, reader.currentLineEnd());
         }
         EXPECT_EQ(alone.last(), lastWritten);
         for (const QByteArray &line : alone) {
             ASSERT_TRUE(open(line));
-            EXPECT_EQ(reader.CountRecords(), 1) << line.toStdString();
+            EXPECT_EQ(reader.countRecords(), 1) << line.toStdString();
         }
     }
 }
@@ -210,64 +210,64 @@ TEST_F(RecordReaderTest, DecodesUtf8OrWindows1252PerLine)
     const QByteArray last = "O\x92" "Brien,\x80\x8D\x9F\xA0\xFF";
     EXPECT_EQ(readLine(last),
               QStringList({QStringLiteral(u"O\u2019Brien"), QStringLiteral(u"\u20AC\u008D\u0178\u00A0\u00FF")}));
-    EXPECT_EQ(reader.CurrentLine, last);
+    EXPECT_EQ(reader.currentBytes, last);
 }
 
 TEST_F(RecordReaderTest, OpensCountsThenReadsFromTheTop)
 {
-    EXPECT_FALSE(reader.OpenTextFile(m_dir.filePath(QStringLiteral("missing.txt"))));
+    EXPECT_FALSE(reader.openTextFile(m_dir.filePath(QStringLiteral("missing.txt"))));
     EXPECT_FALSE(reader.errorString().isEmpty());
-    EXPECT_TRUE(reader.AtEndOfFile());
+    EXPECT_TRUE(reader.atEndOfFile());
     // A named pipe is refused at once instead of waiting for a writer.
     const QString pipe = m_dir.filePath(QStringLiteral("pipe"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    EXPECT_FALSE(reader.OpenTextFile(pipe));
+    EXPECT_FALSE(reader.openTextFile(pipe));
 
     ASSERT_TRUE(open("a,1\r\nb,2\r\nc,3\r\n"));
-    EXPECT_EQ(reader.CountRecords(), 3);
-    EXPECT_EQ(reader.CountRecords(), 3);
+    EXPECT_EQ(reader.countRecords(), 3);
+    EXPECT_EQ(reader.countRecords(), 3);
     for (int line = 0; line < 3; ++line)
-        reader.ReadNextRecord();
-    EXPECT_TRUE(reader.AtEndOfFile());
+        reader.readNextRecord();
+    EXPECT_TRUE(reader.atEndOfFile());
     // Nothing is left: the last line stays in place.
-    reader.ReadNextRecord();
-    EXPECT_EQ(reader.FieldMap[2].Text, "3");
-    EXPECT_EQ(reader.CurrentLine, "c,3");
+    reader.readNextRecord();
+    EXPECT_EQ(reader.fieldMap[2].text, "3");
+    EXPECT_EQ(reader.currentBytes, "c,3");
 
-    reader.RewindTextFile();
-    reader.ReadNextRecord();
-    EXPECT_EQ(reader.CurrentLine, "a,1");
+    reader.rewindTextFile();
+    reader.readNextRecord();
+    EXPECT_EQ(reader.currentBytes, "a,1");
 
     ASSERT_TRUE(open("one\ntwo"));
-    EXPECT_EQ(reader.CountRecords(), 2);
+    EXPECT_EQ(reader.countRecords(), 2);
 }
 
 TEST_F(RecordReaderTest, MappingsSurviveLinesAndFiles)
 {
-    const int costIndex = catalogue.FindFieldIndex(FieldIds::ItemCost);
+    const int costIndex = catalogue.findFieldIndex(FieldIds::ItemCost);
     ASSERT_GT(costIndex, 0);
-    reader.SetMapping(2, FieldIds::ItemCost);
-    reader.SetMapping(4, 999999);
-    EXPECT_EQ(reader.FieldMap[4].FieldIndex, 0);
+    reader.setMapping(2, FieldIds::ItemCost);
+    reader.setMapping(4, 999999);
+    EXPECT_EQ(reader.fieldMap[4].fieldIndex, 0);
 
     readAll("a,b,c\r\nd,e,f");
     readAll("g,h");
-    EXPECT_EQ(reader.FieldMap[2].FieldIndex, costIndex);
-    EXPECT_EQ(reader.FieldMap[2].Text, "h");
+    EXPECT_EQ(reader.fieldMap[2].fieldIndex, costIndex);
+    EXPECT_EQ(reader.fieldMap[2].text, "h");
 
     // Mapping a position empties its text.
-    reader.SetMapping(2, 0);
-    EXPECT_EQ(reader.FieldMap[2].FieldIndex, 0);
-    EXPECT_EQ(reader.FieldMap[2].Text, "");
-    reader.SetMapping(101, FieldIds::ItemCost); // outside the table: ignored
+    reader.setMapping(2, 0);
+    EXPECT_EQ(reader.fieldMap[2].fieldIndex, 0);
+    EXPECT_EQ(reader.fieldMap[2].text, "");
+    reader.setMapping(101, FieldIds::ItemCost); // outside the table: ignored
 }
 
 TEST_F(RecordReaderTest, RemovesApostrophesOnlyWhenAsked)
 {
-    reader.StripApostrophes = true;
+    reader.stripApostrophes = true;
     EXPECT_EQ(readLine("O'Brien,'5'"), QStringList({"OBrien", "5"}));
-    EXPECT_EQ(reader.CurrentLine, "O'Brien,'5'"); // the raw line keeps them
-    reader.StripApostrophes = false;
+    EXPECT_EQ(reader.currentBytes, "O'Brien,'5'"); // the raw line keeps them
+    reader.stripApostrophes = false;
     EXPECT_EQ(readLine("O'Brien,'5'"), QStringList({"O'Brien", "'5'"}));
 }
 
@@ -298,25 +298,25 @@ TEST_F(RecordReaderTest, ReadsUtf16InWholeUnits)
     };
     for (const auto &file : files) {
         QString error;
-        reader.Encoding = TextEncoding::fromName(QString::fromLatin1(file.name), &error).value();
+        reader.encoding = TextEncoding::fromName(QString::fromLatin1(file.name), &error).value();
         const QByteArray bytes = encoded(file.form, file.text, file.mark);
         EXPECT_EQ(readAll(bytes), expected) << file.name << " " << file.form;
-        EXPECT_EQ(reader.CurrentLine, encoded(file.form, QStringLiteral(u"last,\u20AC5")));
+        EXPECT_EQ(reader.currentBytes, encoded(file.form, QStringLiteral(u"last,\u20AC5")));
 
         // Counted in units, and given back byte for byte with its mark.
         ASSERT_TRUE(open(bytes));
-        EXPECT_EQ(reader.CountRecords(), 3);
+        EXPECT_EQ(reader.countRecords(), 3);
         QByteArray rebuilt = reader.byteOrderMark();
         EXPECT_EQ(rebuilt.size(), file.mark ? 2 : 0);
-        while (!reader.AtEndOfFile()) {
-            reader.ReadNextRecord();
-            rebuilt += reader.CurrentLine + reader.currentLineEnd();
+        while (!reader.atEndOfFile()) {
+            reader.readNextRecord();
+            rebuilt += reader.currentBytes + reader.currentLineEnd();
         }
         EXPECT_EQ(rebuilt, bytes) << file.name << " " << file.form;
     }
 
     // A line end right at a read chunk border, and a stray odd last byte.
-    reader.Encoding = TextEncoding();
+    reader.encoding = TextEncoding();
     const QString longLine(32767, u'x');
     const QByteArray bordered = encoded("UTF-16LE", longLine + QStringLiteral("\r\ny"), true);
     EXPECT_EQ(readAll(bordered), QList<QStringList>({{longLine}, {"y"}}));
@@ -330,17 +330,17 @@ TEST_F(RecordReaderTest, ReadsNamedEncodings)
 {
     const QString czech = QStringLiteral(u"N\u011Bmec;\u0160koda \u017Dilina;\u010Cesk\u00E9");
     const QStringList fields = czech.split(u';');
-    reader.DelimiterCode = 59;
+    reader.delimiterCode = 59;
     for (const char *name : {"windows-1250", "ISO-8859-2", "UTF-8", "cp852"}) {
         QString error;
         const auto encoding = TextEncoding::fromName(QString::fromLatin1(name), &error);
         ASSERT_TRUE(encoding) << name << " " << error.toStdString();
-        reader.Encoding = *encoding;
+        reader.encoding = *encoding;
         EXPECT_EQ(readAll(encoded(name, czech + QStringLiteral("\r\n"))), QList<QStringList>({fields})) << name;
     }
     // Shift_JIS: the second byte of a character may be a backslash.
-    reader.Encoding = TextEncoding::fromName(QStringLiteral("Shift_JIS"), nullptr).value();
-    reader.DelimiterCode = 92;
+    reader.encoding = TextEncoding::fromName(QStringLiteral("Shift_JIS"), nullptr).value();
+    reader.delimiterCode = 92;
     const QString japanese = QStringLiteral(u"\u8868\\\\\u30BD");
     EXPECT_EQ(readAll(encoded("Shift_JIS", japanese)),
               QList<QStringList>({{QStringLiteral(u"\u8868"), "", QStringLiteral(u"\u30BD")}}));

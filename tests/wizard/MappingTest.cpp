@@ -36,7 +36,7 @@ protected:
     {
         for (int row = 1; row <= MappingRows; ++row) {
             const int fieldId = setup().fieldIds[row];
-            EXPECT_EQ(shown(row, 2), fieldId ? window->fields().byId(fieldId).DisplayName : QString()) << row;
+            EXPECT_EQ(shown(row, 2), fieldId ? window->fields().byId(fieldId).displayName : QString()) << row;
         }
     }
 };
@@ -58,7 +58,7 @@ TEST_F(Mapping, DoubleClicksAssignMoveDownRefuseATakenFieldAndRemove)
     assign(QStringLiteral("Price"));
     EXPECT_EQ(setup().fieldIds[3], 127);
     assign(QStringLiteral("MPQ"));
-    EXPECT_EQ(window->fields().byId(setup().fieldIds[4]).TableID, 4);
+    EXPECT_EQ(window->fields().byId(setup().fieldIds[4]).tableId, 4);
 
     // The last row takes a field and stays the current row.
     selectPosition(52);
@@ -90,7 +90,7 @@ TEST_F(Mapping, ChoosingATableDiscardsTheMappingAndListsItsFields)
     EXPECT_EQ(position(), 1);
     // Whichever field is assigned, the grid shows its whole name.
     for (int i = 0; i < list()->count(); ++i) {
-        EXPECT_EQ(window->fields().byId(list()->item(i)->data(Qt::UserRole).toInt()).TableID, 2);
+        EXPECT_EQ(window->fields().byId(list()->item(i)->data(Qt::UserRole).toInt()).tableId, 2);
         EXPECT_GT(grid()->columnWidth(2), grid()->fontMetrics().horizontalAdvance(list()->item(i)->text()))
             << list()->item(i)->text().toStdString();
     }

@@ -140,7 +140,10 @@ qint64 TableRecordsets::Private::newId(PreparedStatement &query, const QString &
 {
     bool ok = false;
     if (newIdSource != NewIdSource::LastInsertId && query.next()) {
-        const qint64 id = query.value(0).toLongLong(&ok);
+        // SQL Server's SCOPE_IDENTITY() is NULL after an INSTEAD OF trigger
+        // did the insert: no ID, not 0.
+        const QVariant returned = query.value(0);
+        const qint64 id = returned.isNull() ? 0 : returned.toLongLong(&ok);
         // The statement is stepped to its end: an error the database raises
         // only then (a full disk, a constraint checked late) must fail the
         // row, not pass unseen when the result is released.

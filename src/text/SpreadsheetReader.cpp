@@ -44,16 +44,22 @@ std::optional<QStringList> SpreadsheetReader::sheetNames()
         m_error = book.errorString();
         return std::nullopt;
     }
-    ZipArchive zip(m_path);
-    const std::optional<QByteArray> content = zip.read(QStringLiteral("content.xml"));
-    if (!content) {
-        m_error = zip.errorString();
+    const std::optional<QByteArray> content = odsContent();
+    if (!content)
         return std::nullopt;
-    }
     OdsBook book(*content);
     const std::optional<QStringList> names = book.sheetNames();
     m_error = book.errorString();
     return names;
+}
+
+std::optional<QByteArray> SpreadsheetReader::odsContent()
+{
+    ZipArchive zip(m_path);
+    std::optional<QByteArray> content = zip.read(QStringLiteral("content.xml"));
+    if (!content)
+        m_error = zip.errorString();
+    return content;
 }
 
 std::optional<SheetRows> SpreadsheetReader::readSheet(const QString &sheet, const QString &decimalSeparator)
@@ -64,12 +70,9 @@ std::optional<SheetRows> SpreadsheetReader::readSheet(const QString &sheet, cons
         m_error = book.errorString();
         return rows;
     }
-    ZipArchive zip(m_path);
-    const std::optional<QByteArray> content = zip.read(QStringLiteral("content.xml"));
-    if (!content) {
-        m_error = zip.errorString();
+    const std::optional<QByteArray> content = odsContent();
+    if (!content)
         return std::nullopt;
-    }
     OdsBook book(*content);
     std::optional<SheetRows> rows = book.readSheet(sheet, decimalSeparator);
     m_error = book.errorString();

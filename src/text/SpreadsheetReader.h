@@ -42,6 +42,10 @@ public:
     QString errorString() const { return m_error; }
 
 private:
+    // The content part of an .ods file; nothing (with the reason) when the
+    // zip cannot give it.
+    std::optional<QByteArray> odsContent();
+
     QString m_path;
     QString m_error;
 };

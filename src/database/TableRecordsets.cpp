@@ -4,6 +4,7 @@
 #include "ColumnTypes.h"
 #include "ColumnValue.h"
 #include "DbConnection.h"
+#include "RowChangeSink.h"
 #include "SqlDialect.h"
 #include "SqlStatements.h"
 #include "Transaction.h"
@@ -65,12 +66,15 @@ struct TableRecordsets::Private
     QHash<QString, RowShape> inserts;              // by table and column list
     QHash<QString, WriteStatement> updates;
     int generation = 0;
+    RowChangeSink *sink = nullptr;
 
     const Table &table(const QString &name) const;
     const Column &column(const Table &table, const QString &name) const;
     WriteStatement makeStatement(bool insert, const QString &tableName, const QStringList &columnNames);
     QVariantList boundValues(const WriteStatement &statement, const QVariantList &values) const;
     qint64 newId(PreparedStatement &query, const QString &tableName);
+    void reportAdded(const RowShape &shape, const QVariantList &bound, qint64 id);
+    void reportUpdated(const WriteStatement &statement, qint64 id, const QVariantList &bound);
 };
 
 const Table &TableRecordsets::Private::table(const QString &name) const
@@ -172,9 +176,54 @@ qint64 TableRecordsets::Private::newId(PreparedStatement &query, const QString &
                   QStringLiteral("The ID of the row just added to %1 cannot be read.").arg(tableName)};
 }
 
+// The new row, named by the value bound to its naming column (its ID when
+// it has none among the columns written).
+void TableRecordsets::Private::reportAdded(const RowShape &shape, const QVariantList &bound, qint64 id)
+{
+    const QString naming = rowNamingColumn(shape.tableName);
+    QVariant keyValue = id;
+    for (qsizetype i = 0; i < shape.columns.size(); ++i) {
+        if (shape.columns.at(i).name.compare(naming, Qt::CaseInsensitive) == 0)
+            keyValue = bound.at(i);
+    }
+    sink->rowAdded(AddedRowChange{shape.tableName, id, naming, keyValue}, transaction.mark());
+}
+
+// The columns about to be written, read first as they are, with the
+// column that names the row.
+void TableRecordsets::Private::reportUpdated(const WriteStatement &statement, qint64 id, const QVariantList &bound)
+{
+    const QSqlDriver *driver = statements.database().driver();
+    const QString naming = rowNamingColumn(statement.tableName);
+    QStringList names{driver->escapeIdentifier(column(table(statement.tableName), naming).name, QSqlDriver::FieldName)};
+    for (const Column &c : statement.columns)
+        names.append(driver->escapeIdentifier(c.name, QSqlDriver::FieldName));
+    PreparedStatement &query = statements.run(
+            QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?").arg(names.join(QStringLiteral(", ")), statement.tableName),
+            {id});
+    const ResultRelease release(query);
+    if (!query.next())
+        return;
+    const QVariant keyValue = query.value(0);
+    const quint64 mark = transaction.mark();
+    for (qsizetype i = 0; i < statement.columns.size(); ++i)
+        sink->columnUpdated(UpdatedColumnChange{statement.tableName, id, naming, keyValue,
+                                                statement.columns.at(i).name, query.value(int(i) + 1), bound.at(i)},
+                            mark);
+}
+
 TableRecordsets::TableRecordsets(DbConnection &connection, FieldTable &fields)
     : d(std::make_unique<Private>(connection, fields))
 {
+    d->transaction.addRollbackListener([this](quint64 since) {
+        if (d->sink)
+            d->sink->rolledBack(since);
+    });
+}
+
+void TableRecordsets::setChangeSink(RowChangeSink *sink)
+{
+    d->sink = sink;
 }
 
 TableRecordsets::~TableRecordsets()
@@ -283,7 +332,10 @@ qint64 TableRecordsets::addRow(const RowShape &shape, const QVariantList &values
     const QVariantList bound = d->boundValues(shape, values);
     PreparedStatement &query = d->statements.run(shape.sql, bound);
     const ResultRelease release(query);
-    return d->newId(query, shape.tableName);
+    const qint64 id = d->newId(query, shape.tableName);
+    if (d->sink)
+        d->reportAdded(shape, bound, id);
+    return id;
 }
 
 qint64 TableRecordsets::addRow(const QString &tableName, const ColumnValues &values)
@@ -310,6 +362,17 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
     QList<std::pair<QVariant, qint64>> added;
     if (rows.isEmpty())
         return added;
+    if (d->sink && returnColumn.isEmpty()) {
+        // The rows are journaled by ID: asked back by the column that names
+        // them where the backend gives rows back, else added one by one.
+        if (!canReturnRows()) {
+            for (const QVariantList &row : rows)
+                addRow(shape, row);
+            return added;
+        }
+        addRows(shape, rows, rowNamingColumn(shape.tableName));
+        return added;
+    }
     const SqlDialect &dialect = d->statements.sqlDialect();
     const QSqlDriver *driver = d->statements.database().driver();
     QStringList columns;
@@ -343,6 +406,12 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
                                   .arg(count)
                                   .arg(shape.tableName)};
     }
+    if (d->sink && !returned.name.isEmpty()) {
+        const QString keyColumn = d->column(d->table(shape.tableName), returnColumn).name;
+        const quint64 mark = d->transaction.mark();
+        for (const auto &[key, id] : std::as_const(added))
+            d->sink->rowAdded(AddedRowChange{shape.tableName, id, keyColumn, key}, mark);
+    }
     return added;
 }
 
@@ -369,6 +438,11 @@ QList<QVariant> TableRecordsets::valuesPresent(const QString &tableName, const Q
     return present;
 }
 
+int TableRecordsets::columnSize(const QString &tableName, const QString &column) const
+{
+    return d->column(d->table(tableName), column).size;
+}
+
 void TableRecordsets::updateRow(const QString &tableName, qint64 id, const ColumnValues &values)
 {
     if (values.isEmpty())
@@ -384,6 +458,8 @@ void TableRecordsets::updateRow(const QString &tableName, qint64 id, const Colum
     if (found == d->updates.constEnd())
         found = d->updates.insert(cacheKey, d->makeStatement(false, tableName, names));
     QVariantList bound = d->boundValues(*found, row);
+    if (d->sink)
+        d->reportUpdated(*found, id, bound);
     bound.append(id);
     PreparedStatement &query = d->statements.run(found->sql, bound);
     query.finish();

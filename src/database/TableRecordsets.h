@@ -12,6 +12,7 @@ namespace vxr {
 
 class DbConnection;
 class FieldTable;
+class RowChangeSink;
 class SqlStatements;
 class Transaction;
 
@@ -71,6 +72,10 @@ public:
     // Throws DbError.
     QList<QVariant> valuesPresent(const QString &tableName, const QString &column, const QStringList &values);
 
+    // The defined size of a column (a text's length); -1 when unknown.
+    // Throws DbError when the table or the column is missing.
+    int columnSize(const QString &tableName, const QString &column) const;
+
     // Overwrites columns of the row with this ID in the open transaction.
     // Throws DbError when the database refuses the change.
     void updateRow(const QString &tableName, qint64 id, const ColumnValues &values);
@@ -81,6 +86,12 @@ public:
     Transaction &transaction();
 
     bool isOpen() const;
+
+    // Tells the sink of every row added or updated from now on, and of every
+    // rollback (nullptr: none). While one is set, the IDs of rows added many
+    // at a time are always asked back, and an update reads the columns it
+    // changes first.
+    void setChangeSink(RowChangeSink *sink);
 
 private:
     struct Private;

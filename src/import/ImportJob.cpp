@@ -1,13 +1,22 @@
 #include "ImportJob.h"
 
+#include "RunJournal.h"
+#include "RunMessages.h"
+#include "SetupFile.h"
+
 #include "catalogue/FieldTable.h"
 #include "catalogue/Reporter.h"
+#include "catalogue/TableCatalogue.h"
 #include "database/DbConnection.h"
 #include "database/DbError.h"
 #include "text/NumericText.h"
 #include "text/RecordReader.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <exception>
 
@@ -62,7 +71,54 @@ ImportSummary ImportJob::runOpened(Reporter &reporter, ProgressSink &progress)
     m_setup.configureReader(reader);
     const RegionalSettings regional = m_setup.regionalSettings();
     Import import(fields, reader, *m_connection, regional, reporter, progress);
-    return import.run(m_request);
+    // A test run stores nothing and has nothing to journal.
+    if (m_request.mode == RunMode::TestRun)
+        return import.run(m_request);
+    QString problem;
+    const QString journalPath = m_request.journalPath.isEmpty()
+            ? Journal::defaultPath(Journal::storeIdentity(m_setup.connectionString))
+            : m_request.journalPath;
+    const std::unique_ptr<RunJournal> journal = RunJournal::begin(
+            journalPath, m_connection->database(), journalStart(fields), &problem);
+    if (!journal)
+        return failed(QStringLiteral("the journal %1 cannot be written, and no run goes without its way back: %2")
+                              .arg(QDir::toNativeSeparators(journalPath), problem),
+                      reporter, progress);
+    ImportRequest request = m_request;
+    request.journal = journal.get();
+    const ImportSummary summary = import.run(request);
+    journal->end(summary, journalSummary(summary));
+    return summary;
+}
+
+// What the journal keeps of the run's set-up: the settings file it makes.
+JournalRunStart ImportJob::journalStart(const FieldTable &fields) const
+{
+    JournalRunStart start;
+    start.storeIdentity = Journal::storeIdentity(m_setup.connectionString);
+    start.filePath = QFileInfo(m_request.textFilePath).absoluteFilePath();
+    if (const TableInfo *table = tableInfo(m_setup.tableId))
+        start.tableName = table->name;
+    const QTemporaryDir folder;
+    const QString settings = folder.filePath(QStringLiteral("run.imp"));
+    QString ignored;
+    QFile file(settings);
+    if (writeSetupFile(settings, m_setup, fields, &ignored) && file.open(QIODevice::ReadOnly))
+        start.setup = QString::fromUtf8(file.readAll());
+    return start;
+}
+
+QString ImportJob::journalSummary(const ImportSummary &summary)
+{
+    return QStringLiteral("%1; lines read %2, added %3, updated %4, skipped %5, failed %6, not reached %7%8")
+            .arg(runStatusText(summary))
+            .arg(summary.linesRead)
+            .arg(summary.rowsAdded)
+            .arg(summary.rowsUpdated)
+            .arg(summary.linesSkipped)
+            .arg(summary.linesFailed)
+            .arg(summary.linesNotReached)
+            .arg(summary.failure.isEmpty() ? QString() : QStringLiteral("; ") + summary.failure);
 }
 
 // A cancel during a wait for a locked store: nothing was read or written.

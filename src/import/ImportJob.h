@@ -8,7 +8,9 @@
 namespace vxr {
 
 class DbConnection;
+class FieldTable;
 struct DbError;
+struct JournalRunStart;
 
 // How long a job waits for its store to take the connection, unless the
 // front end says otherwise (the wizard's connection dialog does).
@@ -44,6 +46,8 @@ private:
     ImportSummary runOpened(Reporter &reporter, ProgressSink &progress);
     ImportSummary failed(const QString &reason, Reporter &reporter, ProgressSink &progress) const;
     ImportSummary cancelledWhileConnecting(ProgressSink &progress) const;
+    JournalRunStart journalStart(const FieldTable &fields) const;
+    static QString journalSummary(const ImportSummary &summary);
 
     const ImportSetup m_setup;
     const ImportRequest m_request;

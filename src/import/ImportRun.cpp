@@ -3,6 +3,7 @@
 #include "ImportLog.h"
 #include "LineLoop.h"
 #include "RejectFile.h"
+#include "RunJournal.h"
 #include "RunAccounting.h"
 #include "RunFiles.h"
 #include "RunMessages.h"
@@ -53,6 +54,8 @@ public:
           m_writer(fields, reader, m_tables, regional, request.strictValues ? StrictValues::Yes : StrictValues::No)
     {
         m_summary.logPath = request.logPath;
+        if (request.journal)
+            m_tables.setChangeSink(&request.journal->entries());
     }
 
     ImportSummary execute();

@@ -9,6 +9,7 @@ class DbConnection;
 class FieldTable;
 class RecordReader;
 class Reporter;
+class RunJournal;
 struct RegionalSettings;
 
 // The status texts of a run: while it sets up, while it reads the text file,
@@ -75,6 +76,8 @@ struct ImportRequest
     bool strictValues = false;    // a value that is no number or date fails its line
     CancelToken *cancel = nullptr; // when set, a request stops the run after the current line
     int progressMilliseconds = 100; // the shortest time between two progress reports
+    QString journalPath;          // where ImportJob journals the run; empty: the store's journal
+    RunJournal *journal = nullptr; // when set, every batch is journaled before its commit
 };
 
 enum class RunOutcome {

@@ -1,6 +1,7 @@
 #include "LineLoop.h"
 
 #include "RejectFile.h"
+#include "RunJournal.h"
 
 #include "database/CancelToken.h"
 #include "database/DbError.h"
@@ -329,11 +330,22 @@ std::optional<Stop> LineLoop::commitOpenBatch()
 {
     if (std::optional<Stop> stop = flushStaged())
         return stop;
+    // The batch's way back is on disk before the store commits it.
+    RunJournal *journal = m_request.journal;
+    if (QString problem; journal && !journal->prepare(m_lastBeforeBatch + 1, m_out.summary.lastLineProcessed, &problem))
+        return loseBatch(DbError{ErrorNumbers::ConnectionFailed,
+                                 QStringLiteral("The journal %1 cannot be written: %2")
+                                         .arg(QDir::toNativeSeparators(journal->path()), problem),
+                                 FailureScope::Run});
     try {
         m_tables.transaction().commit();
     } catch (const DbError &error) {
+        if (journal)
+            journal->notStored();
         return loseBatch(error);
     }
+    if (journal)
+        journal->stored();
     m_batch.committed(m_out.summary, m_out.reject, m_out.log);
     m_placeOfLine.clear();
     m_linesInBatch = 0;

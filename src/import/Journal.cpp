@@ -1,0 +1,271 @@
+#include "Journal.h"
+
+#include <QAtomicInteger>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace vxr {
+
+namespace {
+
+constexpr int JournalVersion = 1;
+
+const char *const JournalTables[] = {
+        "CREATE TABLE IF NOT EXISTS Run ("
+        " Id INTEGER PRIMARY KEY, Started TEXT NOT NULL, Ended TEXT, StoreIdentity TEXT NOT NULL,"
+        " FilePath TEXT NOT NULL, FileSize INTEGER NOT NULL, FileHash TEXT NOT NULL, TableName TEXT NOT NULL,"
+        " Setup TEXT NOT NULL, Outcome TEXT NOT NULL, Added INTEGER NOT NULL DEFAULT 0,"
+        " Updated INTEGER NOT NULL DEFAULT 0, Failed INTEGER NOT NULL DEFAULT 0, Summary TEXT, Undone TEXT)",
+        "CREATE TABLE IF NOT EXISTS Batch ("
+        " RunId INTEGER NOT NULL, Number INTEGER NOT NULL, State TEXT NOT NULL,"
+        " FirstLine INTEGER NOT NULL, LastLine INTEGER NOT NULL, PRIMARY KEY (RunId, Number))",
+        "CREATE TABLE IF NOT EXISTS AddedRow ("
+        " RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, TableName TEXT NOT NULL,"
+        " RowId INTEGER NOT NULL, KeyColumn TEXT NOT NULL, KeyValue TEXT)",
+        "CREATE TABLE IF NOT EXISTS UpdatedRow ("
+        " RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, TableName TEXT NOT NULL,"
+        " RowId INTEGER NOT NULL, KeyColumn TEXT NOT NULL, KeyValue TEXT, ColumnName TEXT NOT NULL,"
+        " PreviousValue, WrittenValue)",
+        "CREATE INDEX IF NOT EXISTS AddedRowOfBatch ON AddedRow (RunId, BatchNumber)",
+        "CREATE INDEX IF NOT EXISTS UpdatedRowOfBatch ON UpdatedRow (RunId, BatchNumber)",
+};
+
+QString sqlText(const char *text)
+{
+    return QString::fromLatin1(text);
+}
+
+QString newConnectionName()
+{
+    static QAtomicInteger<quint64> counter;
+    return QStringLiteral("vxr-journal-%1").arg(++counter);
+}
+
+// A value as the journal keeps it: text as text, numbers as numbers, NULL
+// as NULL; dates and the like as their text.
+QVariant kept(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Double:
+    case QMetaType::Bool:
+    case QMetaType::QString:
+        return value;
+    default: return value.toString();
+    }
+}
+
+} // namespace
+
+QString journalTime(const QDateTime &time)
+{
+    return time.toUTC().toString(Qt::ISODate);
+}
+
+Journal::Journal(QString path, QString connectionName)
+    : m_path(std::move(path)), m_connectionName(std::move(connectionName))
+{
+}
+
+Journal::Journal(Journal &&other) noexcept
+    : m_path(std::move(other.m_path)), m_connectionName(std::exchange(other.m_connectionName, {}))
+{
+}
+
+Journal::~Journal()
+{
+    if (m_connectionName.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QSqlDatabase Journal::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+std::optional<Journal> Journal::open(const QString &path, QString *error)
+{
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath())) {
+        *error = QStringLiteral("the folder %1 cannot be made").arg(QDir::toNativeSeparators(info.absolutePath()));
+        return std::nullopt;
+    }
+    Journal journal(info.absoluteFilePath(), newConnectionName());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), journal.m_connectionName);
+    db.setDatabaseName(journal.m_path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    if (!db.open()) {
+        *error = db.lastError().text();
+        return std::nullopt;
+    }
+    QSqlQuery version(db);
+    if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next()) {
+        *error = QStringLiteral("it is not a journal (%1)").arg(version.lastError().text());
+        return std::nullopt;
+    }
+    const int found = version.value(0).toInt();
+    version.finish();
+    if (found != 0 && found != JournalVersion) {
+        *error = QStringLiteral("it is a journal of another version (%1)").arg(found);
+        return std::nullopt;
+    }
+    // Each mark is on disk before the store's commit goes on.
+    const bool ready = journal.exec(QStringLiteral("PRAGMA journal_mode = DELETE"), {}, error)
+            && journal.exec(QStringLiteral("PRAGMA synchronous = FULL"), {}, error)
+            && journal.exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error);
+    if (!ready)
+        return std::nullopt;
+    for (const char *table : JournalTables) {
+        if (!journal.exec(sqlText(table), {}, error)) {
+            journal.exec(QStringLiteral("ROLLBACK"), {}, nullptr);
+            return std::nullopt;
+        }
+    }
+    if (!journal.exec(QStringLiteral("PRAGMA user_version = %1").arg(JournalVersion), {}, error)
+        || !journal.exec(QStringLiteral("COMMIT"), {}, error)) {
+        journal.exec(QStringLiteral("ROLLBACK"), {}, nullptr);
+        return std::nullopt;
+    }
+    return journal;
+}
+
+bool Journal::exec(const QString &sql, const QVariantList &values, QString *error)
+{
+    QSqlQuery query(database());
+    bool ok = query.prepare(sql);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    ok = ok && query.exec();
+    if (!ok && error)
+        *error = query.lastError().text();
+    return ok;
+}
+
+qint64 Journal::startRun(const JournalRunStart &start, QString *error)
+{
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("INSERT INTO Run (Started, StoreIdentity, FilePath, FileSize, FileHash, TableName,"
+                                 " Setup, Outcome) VALUES (?, ?, ?, ?, ?, ?, ?, 'running')"));
+    for (const QVariant &value :
+         {QVariant(journalTime(QDateTime::currentDateTimeUtc())), QVariant(start.storeIdentity), QVariant(start.filePath),
+          QVariant(start.fileSize), QVariant(start.fileHash), QVariant(start.tableName), QVariant(start.setup)})
+        query.addBindValue(value);
+    if (!query.exec()) {
+        *error = query.lastError().text();
+        return -1;
+    }
+    return query.lastInsertId().toLongLong();
+}
+
+bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine,
+                           const QList<JournalEntry> &entries, QString *error)
+{
+    if (!exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error))
+        return false;
+    bool ok = exec(QStringLiteral("INSERT INTO Batch (RunId, Number, State, FirstLine, LastLine)"
+                                  " VALUES (?, ?, 'prepared', ?, ?)"),
+                   {runId, number, firstLine, lastLine}, error);
+    QSqlQuery added(database());
+    QSqlQuery updated(database());
+    ok = ok
+            && added.prepare(QStringLiteral("INSERT INTO AddedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn,"
+                                            " KeyValue) VALUES (?, ?, ?, ?, ?, ?, ?)"))
+            && updated.prepare(QStringLiteral("INSERT INTO UpdatedRow (RunId, BatchNumber, Seq, TableName, RowId,"
+                                              " KeyColumn, KeyValue, ColumnName, PreviousValue, WrittenValue)"
+                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    // Seq goes on across the run's batches: the batch number leads it.
+    qint64 seq = qint64(number) << 32;
+    for (qsizetype i = 0; ok && i < entries.size(); ++i) {
+        ++seq;
+        if (const auto *row = std::get_if<AddedRowChange>(&entries.at(i))) {
+            for (const QVariant &value : {QVariant(runId), QVariant(number), QVariant(seq), QVariant(row->tableName),
+                                          QVariant(row->rowId), QVariant(row->keyColumn), kept(row->keyValue)})
+                added.addBindValue(value);
+            ok = added.exec();
+            if (!ok)
+                *error = added.lastError().text();
+        } else {
+            const auto &column = std::get<UpdatedColumnChange>(entries.at(i));
+            for (const QVariant &value :
+                 {QVariant(runId), QVariant(number), QVariant(seq), QVariant(column.tableName), QVariant(column.rowId),
+                  QVariant(column.keyColumn), kept(column.keyValue), QVariant(column.columnName),
+                  kept(column.previousValue), kept(column.writtenValue)})
+                updated.addBindValue(value);
+            ok = updated.exec();
+            if (!ok)
+                *error = updated.lastError().text();
+        }
+    }
+    added.finish();
+    updated.finish();
+    if (ok && exec(QStringLiteral("COMMIT"), {}, error))
+        return true;
+    exec(QStringLiteral("ROLLBACK"), {}, nullptr);
+    return false;
+}
+
+bool Journal::markBatch(qint64 runId, int number, const QString &state, QString *error)
+{
+    return exec(QStringLiteral("UPDATE Batch SET State = ? WHERE RunId = ? AND Number = ?"), {state, runId, number},
+                error);
+}
+
+bool Journal::endRun(qint64 runId, const JournalRunEnd &end, QString *error)
+{
+    return exec(QStringLiteral("UPDATE Run SET Ended = ?, Outcome = ?, Added = ?, Updated = ?, Failed = ?, Summary = ?"
+                               " WHERE Id = ?"),
+                {journalTime(QDateTime::currentDateTimeUtc()), end.outcome, end.added, end.updated, end.failed,
+                 end.summary, runId},
+                error);
+}
+
+int Journal::forget(const QString &condition, const QVariant &value, QString *error)
+{
+    const QString runs = QStringLiteral("(SELECT Id FROM Run WHERE %1)").arg(condition);
+    QSqlQuery count(database());
+    count.prepare(QStringLiteral("SELECT COUNT(*) FROM Run WHERE ") + condition);
+    count.addBindValue(value);
+    if (!count.exec() || !count.next()) {
+        *error = count.lastError().text();
+        return -1;
+    }
+    const int forgotten = count.value(0).toInt();
+    count.finish();
+    bool ok = exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error);
+    for (const QString &table : {QStringLiteral("AddedRow"), QStringLiteral("UpdatedRow"), QStringLiteral("Batch")})
+        ok = ok && exec(QStringLiteral("DELETE FROM %1 WHERE RunId IN %2").arg(table, runs), {value}, error);
+    ok = ok && exec(QStringLiteral("DELETE FROM Run WHERE ") + condition, {value}, error)
+            && exec(QStringLiteral("COMMIT"), {}, error);
+    if (!ok) {
+        exec(QStringLiteral("ROLLBACK"), {}, nullptr);
+        return -1;
+    }
+    exec(QStringLiteral("VACUUM"), {}, nullptr);
+    return forgotten;
+}
+
+int Journal::forgetRun(qint64 runId, QString *error)
+{
+    return forget(QStringLiteral("Id = ?"), runId, error);
+}
+
+int Journal::forgetBefore(const QDateTime &before, QString *error)
+{
+    return forget(QStringLiteral("Started < ?"), journalTime(before), error);
+}
+
+} // namespace vxr

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "JournalEntries.h"
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+
+namespace vxr {
+
+// What a run's row in the journal starts with.
+struct JournalRunStart
+{
+    QString storeIdentity;
+    QString filePath;
+    qint64 fileSize = 0;
+    QString fileHash; // SHA-256, hex
+    QString tableName;
+    QString setup;    // the set-up as a settings file holds it
+};
+
+// How a run ended, for its row in the journal.
+struct JournalRunEnd
+{
+    QString outcome; // 'finished' | 'cancelled' | 'failed'
+    qint64 added = 0;
+    qint64 updated = 0;
+    qint64 failed = 0;
+    QString summary;
+};
+
+// The journal of a store's runs: a SQLite file of its own (never the store)
+// holding, for every run that stored something, the rows each committed
+// batch added and the previous values of the columns it updated, so that a
+// run can be taken back. Opened on a connection of its own name; each
+// batch's entry is on disk before the store commits it.
+class Journal
+{
+public:
+    // Opens the journal at path, making its folder and tables when new, and
+    // checking an existing file is a journal of this program. nullopt with
+    // why in *error when it cannot be opened or written.
+    static std::optional<Journal> open(const QString &path, QString *error);
+
+    // What names a store, from its connection string: "sqlite:" and the
+    // store file's canonical path, or "server:" with the server (lower
+    // case), port and database; never the user or the password.
+    static QString storeIdentity(const QString &connectionString);
+    // The store's journal in the per-user data folder.
+    static QString defaultPath(const QString &storeIdentity);
+
+    Journal(Journal &&other) noexcept;
+    Journal &operator=(Journal &&other) = delete;
+    Journal(const Journal &) = delete;
+    ~Journal();
+
+    QSqlDatabase database() const;
+    QString path() const { return m_path; }
+
+    // Settles every batch left 'prepared' by a run that ended between its
+    // two marks, by looking in the store: its added rows there (same ID,
+    // same key), or its written values there for a batch that only
+    // updated: 'committed'; else 'discarded'. Returns how many were settled;
+    // -1 with *error when the journal or the store could not be read.
+    int settle(const QSqlDatabase &store, QString *error);
+
+    // The run's row; its id, or -1 with *error.
+    qint64 startRun(const JournalRunStart &start, QString *error);
+    // Writes the batch as 'prepared' with its entries, in one transaction
+    // on disk when this returns true.
+    bool prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine,
+                      const QList<JournalEntry> &entries, QString *error);
+    // 'committed' or 'discarded'.
+    bool markBatch(qint64 runId, int number, const QString &state, QString *error);
+    bool endRun(qint64 runId, const JournalRunEnd &end, QString *error);
+
+    // Removes runs and their entries; how many runs went, -1 on failure.
+    int forgetRun(qint64 runId, QString *error);
+    int forgetBefore(const QDateTime &before, QString *error);
+
+private:
+    Journal(QString path, QString connectionName);
+    bool exec(const QString &sql, const QVariantList &values, QString *error);
+    int forget(const QString &condition, const QVariant &value, QString *error);
+
+    QString m_path;
+    QString m_connectionName;
+};
+
+// ISO 8601 UTC to the second, as the journal keeps times.
+QString journalTime(const QDateTime &time);
+
+} // namespace vxr

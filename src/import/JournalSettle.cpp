@@ -1,0 +1,113 @@
+#include "Journal.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace vxr {
+
+namespace {
+
+struct PreparedBatch
+{
+    qint64 runId = 0;
+    int number = 0;
+};
+
+QString sameText(const QVariant &value)
+{
+    return value.isNull() ? QString() : value.toString().trimmed();
+}
+
+// A row the store holds by ID and with the value journaled for the column:
+// 1 yes, 0 no, -1 the store could not be read.
+int storeHas(const QSqlDatabase &store, const QString &table, qint64 id, const QString &column,
+             const QVariant &expected)
+{
+    const QSqlDriver *driver = store.driver();
+    QSqlQuery query(store);
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?")
+                               .arg(driver->escapeIdentifier(column, QSqlDriver::FieldName),
+                                    driver->escapeIdentifier(table, QSqlDriver::TableName))))
+        return -1;
+    query.addBindValue(id);
+    if (!query.exec())
+        return -1;
+    if (!query.next())
+        return 0;
+    const QVariant stored = query.value(0);
+    if (stored.toString() == expected.toString())
+        return 1;
+    // Numbers may come back in another type than they were journaled in.
+    bool storedNumber = false;
+    bool expectedNumber = false;
+    const double a = stored.toDouble(&storedNumber);
+    const double b = expected.toDouble(&expectedNumber);
+    if (storedNumber && expectedNumber)
+        return a == b ? 1 : 0;
+    return sameText(stored) == sameText(expected) ? 1 : 0;
+}
+
+// Whether the store holds what the batch wrote: the first of its added rows
+// (they were committed together or not at all), or else the first of its
+// written values.
+int storeHoldsBatch(const QSqlDatabase &journal, const QSqlDatabase &store, const PreparedBatch &batch)
+{
+    QSqlQuery query(journal);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT TableName, RowId, KeyColumn, KeyValue FROM AddedRow"
+                                 " WHERE RunId = ? AND BatchNumber = ? ORDER BY Seq LIMIT 1"));
+    query.addBindValue(batch.runId);
+    query.addBindValue(batch.number);
+    if (!query.exec())
+        return -1;
+    if (query.next())
+        return storeHas(store, query.value(0).toString(), query.value(1).toLongLong(), query.value(2).toString(),
+                        query.value(3));
+    query.prepare(QStringLiteral("SELECT TableName, RowId, ColumnName, WrittenValue, PreviousValue FROM UpdatedRow"
+                                 " WHERE RunId = ? AND BatchNumber = ? ORDER BY Seq"));
+    query.addBindValue(batch.runId);
+    query.addBindValue(batch.number);
+    if (!query.exec())
+        return -1;
+    // A column the update left as it was says nothing either way.
+    while (query.next()) {
+        if (query.value(3).toString() == query.value(4).toString())
+            continue;
+        return storeHas(store, query.value(0).toString(), query.value(1).toLongLong(), query.value(2).toString(),
+                        query.value(3));
+    }
+    return 0;
+}
+
+} // namespace
+
+int Journal::settle(const QSqlDatabase &store, QString *error)
+{
+    QList<PreparedBatch> batches;
+    {
+        QSqlQuery query(database());
+        if (!query.exec(QStringLiteral("SELECT RunId, Number FROM Batch WHERE State = 'prepared'"))) {
+            *error = query.lastError().text();
+            return -1;
+        }
+        while (query.next())
+            batches.append({query.value(0).toLongLong(), query.value(1).toInt()});
+    }
+    for (const PreparedBatch &batch : std::as_const(batches)) {
+        const int held = storeHoldsBatch(database(), store, batch);
+        if (held < 0) {
+            *error = QStringLiteral("the store cannot be read to settle batch %1 of run %2")
+                             .arg(batch.number)
+                             .arg(batch.runId);
+            return -1;
+        }
+        if (!markBatch(batch.runId, batch.number, held ? QStringLiteral("committed") : QStringLiteral("discarded"),
+                       error))
+            return -1;
+    }
+    return int(batches.size());
+}
+
+} // namespace vxr

@@ -1,0 +1,121 @@
+#include "RunJournal.h"
+
+#include "ImportRun.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QThread>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace vxr {
+
+namespace {
+
+QString outcomeWord(RunOutcome outcome)
+{
+    switch (outcome) {
+    case RunOutcome::Complete:
+    case RunOutcome::TestRun:
+    case RunOutcome::RolledBack: return QStringLiteral("finished");
+    case RunOutcome::Cancelled: return QStringLiteral("cancelled");
+    case RunOutcome::Failed: break;
+    }
+    return QStringLiteral("failed");
+}
+
+} // namespace
+
+QString fileSha256(const QString &path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return {};
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+RunJournal::RunJournal(Journal journal, qint64 runId) : m_journal(std::move(journal)), m_runId(runId) {}
+
+std::unique_ptr<RunJournal> RunJournal::begin(const QString &path, const QSqlDatabase &store, JournalRunStart start,
+                                              QString *error)
+{
+    std::optional<Journal> journal = Journal::open(path, error);
+    if (!journal || journal->settle(store, error) < 0)
+        return nullptr;
+    start.fileHash = fileSha256(start.filePath);
+    if (start.fileHash.isEmpty()) {
+        *error = QStringLiteral("the text file cannot be read for its hash");
+        return nullptr;
+    }
+    start.fileSize = QFile(start.filePath).size();
+    const qint64 runId = journal->startRun(start, error);
+    if (runId < 0)
+        return nullptr;
+    return std::unique_ptr<RunJournal>(new RunJournal(std::move(*journal), runId));
+}
+
+// A batch that added and updated nothing has nothing to take back: it is
+// not journaled.
+bool RunJournal::prepare(qint64 firstLine, qint64 lastLine, QString *error)
+{
+    m_prepared = false;
+    if (m_entries.isEmpty())
+        return true;
+    const QList<JournalEntry> entries = m_entries.take();
+    if (!m_journal.prepareBatch(m_runId, m_batches + 1, firstLine, lastLine, entries, error))
+        return false;
+    ++m_batches;
+    m_prepared = true;
+    pauseForTests("prepared");
+    return true;
+}
+
+void RunJournal::stored()
+{
+    pauseForTests("stored");
+    markPrepared(QStringLiteral("committed"));
+}
+
+void RunJournal::notStored()
+{
+    markPrepared(QStringLiteral("discarded"));
+}
+
+// A mark that cannot be written leaves the batch prepared: the next opening
+// of the journal settles it from the store.
+void RunJournal::markPrepared(const QString &state)
+{
+    if (!m_prepared)
+        return;
+    m_prepared = false;
+    QString ignored;
+    m_journal.markBatch(m_runId, m_batches, state, &ignored);
+}
+
+void RunJournal::end(const ImportSummary &summary, const QString &summaryText)
+{
+    // A single transaction rolled back as a whole stored nothing.
+    const bool stored = !summary.nothingStored;
+    JournalRunEnd end{outcomeWord(summary.outcome), stored ? summary.rowsAdded : 0,
+                      stored ? summary.rowsUpdated : 0, summary.linesFailed, summaryText};
+    QString ignored;
+    m_journal.endRun(m_runId, end, &ignored);
+}
+
+// For the tests of a run killed between the journal's two marks:
+// VXR_JOURNAL_TEST_PAUSE=<step>:<batch> stops the run there, saying so on
+// standard error, until it is killed.
+void RunJournal::pauseForTests(const char *step) const
+{
+    const QByteArray wanted = qgetenv("VXR_JOURNAL_TEST_PAUSE");
+    if (wanted.isEmpty() || wanted != QByteArray(step) + ':' + QByteArray::number(m_batches))
+        return;
+    std::fprintf(stderr, "journal paused %s\n", wanted.constData());
+    std::fflush(stderr);
+    for (;;)
+        QThread::sleep(1);
+}
+
+} // namespace vxr

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Journal.h"
+#include "JournalEntries.h"
+
+#include <QSqlDatabase>
+
+#include <memory>
+
+namespace vxr {
+
+struct ImportSummary;
+
+// The journal of one run as the run writes it: the run's row when it
+// starts, each batch prepared before the store commits it and marked after,
+// and the run's end. The rows of the open batch are collected by entries(),
+// which the run's tables report to.
+class RunJournal
+{
+public:
+    // Opens the journal, settles what earlier runs left prepared (looking in
+    // the store) and adds this run's row, with the text file's size and hash.
+    // nullptr with why in *error when any of it fails.
+    static std::unique_ptr<RunJournal> begin(const QString &path, const QSqlDatabase &store,
+                                             JournalRunStart start, QString *error);
+
+    RowChangeSink &entries() { return m_entries; }
+    qint64 runId() const { return m_runId; }
+    QString path() const { return m_journal.path(); }
+
+    // Before the store's commit: the open batch's rows, on disk as
+    // 'prepared'. False with *error when they cannot be written; the batch
+    // must then not be committed.
+    bool prepare(qint64 firstLine, qint64 lastLine, QString *error);
+    // After the store's commit, or its failure.
+    void stored();
+    void notStored();
+    // The run's outcome and counts.
+    void end(const ImportSummary &summary, const QString &summaryText);
+
+private:
+    RunJournal(Journal journal, qint64 runId);
+    void markPrepared(const QString &state);
+    void pauseForTests(const char *step) const;
+
+    Journal m_journal;
+    qint64 m_runId = 0;
+    JournalEntries m_entries;
+    int m_batches = 0;
+    bool m_prepared = false; // the last batch is prepared and not yet marked
+};
+
+// The SHA-256 of a file, hex, read in one pass; empty when it cannot be read.
+QString fileSha256(const QString &path);
+
+} // namespace vxr

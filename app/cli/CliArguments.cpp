@@ -3,6 +3,7 @@
 #include "import/PanelChoices.h"
 
 #include <QCommandLineParser>
+#include <QDate>
 
 namespace vxr::cli {
 
@@ -38,6 +39,9 @@ struct OptionNames
     static inline const QString DryRun = QStringLiteral("dry-run");
     static inline const QString AllOrNothing = QStringLiteral("all-or-nothing");
     static inline const QString Reject = QStringLiteral("reject");
+    static inline const QString Journal = QStringLiteral("journal");
+    static inline const QString ForgetBefore = QStringLiteral("forget-before");
+    static inline const QString Forget = QStringLiteral("forget");
     static inline const QString Help = QStringLiteral("help");
     static inline const QString Version = QStringLiteral("version");
 };
@@ -87,6 +91,9 @@ void addOptions(QCommandLineParser &parser)
     flag({OptionNames::DryRun});
     flag({OptionNames::AllOrNothing});
     valued(OptionNames::Reject, QStringLiteral("PATH"));
+    valued(OptionNames::Journal, QStringLiteral("PATH"));
+    valued(OptionNames::ForgetBefore, QStringLiteral("DATE"));
+    valued(OptionNames::Forget, QStringLiteral("ID"));
     flag({QStringLiteral("h"), OptionNames::Help});
     flag({OptionNames::Version});
 }
@@ -101,6 +108,8 @@ Command commandNamed(const QString &name)
         return Command::Preview;
     if (name == QLatin1String("import"))
         return Command::Import;
+    if (name == QLatin1String("runs"))
+        return Command::Runs;
     return Command::None;
 }
 
@@ -203,7 +212,7 @@ QString readImportOptions(const QCommandLineParser &parser, CliArguments &argume
 const QStringList &runOptionNames()
 {
     static const QStringList names = {OptionNames::Batch, OptionNames::DryRun, OptionNames::AllOrNothing,
-                                      OptionNames::Reject};
+                                      OptionNames::Journal, OptionNames::Reject};
     return names;
 }
 
@@ -240,6 +249,35 @@ QString readRunOptions(const QCommandLineParser &parser, CliArguments &arguments
     return error;
 }
 
+// runs: the store by --connect, or a journal by --journal; removing runs
+// by date or by id.
+QString readRunsOptions(const QCommandLineParser &parser, const QStringList &operands, CliArguments &arguments)
+{
+    if (!operands.isEmpty())
+        return QStringLiteral("unexpected argument '%1'").arg(operands.first());
+    QString error = checkOptionsApply(parser, QStringLiteral("runs"),
+                                      {OptionNames::Connect, OptionNames::Journal, OptionNames::ForgetBefore,
+                                       OptionNames::Forget});
+    if (!error.isEmpty())
+        return error;
+    arguments.connectionString = parser.value(OptionNames::Connect);
+    if (arguments.connectionString.isEmpty() && arguments.journalPath.isEmpty())
+        return QStringLiteral("runs needs --connect STRING or --journal PATH");
+    arguments.forgetBefore = parser.value(OptionNames::ForgetBefore);
+    if (parser.isSet(OptionNames::ForgetBefore)
+        && !QDate::fromString(arguments.forgetBefore, Qt::ISODate).isValid())
+        return QStringLiteral("--forget-before takes a date such as 2026-01-31, not '%1'").arg(arguments.forgetBefore);
+    if (parser.isSet(OptionNames::Forget)) {
+        bool ok = false;
+        arguments.forgetRun = parser.value(OptionNames::Forget).toLongLong(&ok);
+        if (!ok || arguments.forgetRun < 1)
+            return QStringLiteral("--forget takes a run's id, not '%1'").arg(parser.value(OptionNames::Forget));
+    }
+    if (parser.isSet(OptionNames::Forget) && parser.isSet(OptionNames::ForgetBefore))
+        return QStringLiteral("--forget and --forget-before contradict each other");
+    return {};
+}
+
 } // namespace
 
 QString usageText()
@@ -249,6 +287,9 @@ QString usageText()
         "vxrimp fields [TABLE]                  list the offered fields of a destination table: FieldID, caption, column\n"
         "vxrimp preview [OPTIONS] [--lines N]   show the first lines split as the import will split them, under the mapped captions\n"
         "vxrimp import  [OPTIONS]               run one import\n"
+        "vxrimp runs --connect STRING [--journal PATH]\n"
+        "                                       list the store's journaled runs; --forget-before DATE or --forget ID\n"
+        "                                       remove old ones from the journal\n"
         "OPTIONS:\n"
         "  --settings FILE.imp          load a saved set-up (options, delimiter, table, text file, encoding, locale, mapping)\n"
         "  --connect STRING             connection string (Provider=SQLite;Data Source=...; Provider=SQLOLEDB.1;...; Provider=MSDASQL;...)\n"
@@ -282,6 +323,7 @@ QString usageText()
         "  --batch N                    commit every N lines (default 1000, and at least every second)\n"
         "  --dry-run                    a test run: everything is checked in one transaction that is rolled back\n"
         "  --all-or-nothing             one transaction, committed only when no line fails\n"
+        "  --journal PATH               the journal of the run (default: the store's, in the per-user data folder)\n"
         "  --reject PATH                where the lines not stored go (default NAME.rejected.EXT beside the file;\n"
         "                               a test run's NAME.test-rejected.EXT)\n"
         "\n"
@@ -320,6 +362,7 @@ ParseResult parseArguments(const QStringList &arguments)
 
     const QString commandName = positional.first();
     parsed.command = commandNamed(commandName);
+    parsed.journalPath = parser.value(OptionNames::Journal);
     const QStringList operands = positional.mid(1);
     switch (parsed.command) {
     case Command::None:
@@ -356,6 +399,9 @@ ParseResult parseArguments(const QStringList &arguments)
             result.error = readRunOptions(parser, parsed);
         break;
     }
+    case Command::Runs:
+        result.error = readRunsOptions(parser, operands, parsed);
+        break;
     case Command::Help:
     case Command::Version:
         break;

@@ -9,7 +9,7 @@
 
 namespace vxr::cli {
 
-enum class Command { None, Help, Version, InitStore, Fields, Preview, Import };
+enum class Command { None, Help, Version, InitStore, Fields, Preview, Import, Runs };
 
 // The command line as given, before the settings file is applied.
 struct CliArguments
@@ -42,6 +42,12 @@ struct CliArguments
     RunMode runMode = RunMode::Batches;
     int batchLines = 1000;
     QString rejectPath;
+
+    // The journal (import, runs): empty for the store's own in the per-user
+    // data folder. runs --forget-before DATE / --forget ID remove old runs.
+    QString journalPath;
+    QString forgetBefore;
+    qint64 forgetRun = 0;
 };
 
 // The command line parsed, or the message saying what is wrong with it.

@@ -20,5 +20,6 @@ int runInitStore(const CliArguments &arguments);
 int runFields(const CliArguments &arguments, const FieldTable &fields);
 int runPreview(const CliArguments &arguments, const FieldTable &fields);
 int runImport(const CliArguments &arguments, const FieldTable &fields);
+int runRuns(const CliArguments &arguments);
 
 } // namespace vxr::cli

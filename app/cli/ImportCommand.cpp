@@ -90,6 +90,8 @@ ImportRequest importRequest(const CliArguments &arguments, const ImportSetup &se
     request.batchLines = arguments.batchLines;
     request.rejectPath = arguments.rejectPath.isEmpty() ? QString() : QFileInfo(arguments.rejectPath).absoluteFilePath();
     request.cancel = &cancel;
+    if (!arguments.journalPath.isEmpty())
+        request.journalPath = QFileInfo(arguments.journalPath).absoluteFilePath();
     return request;
 }
 

@@ -48,6 +48,8 @@ int main(int argc, char **argv)
         return runPreview(arguments, FieldTable::buildCatalogue(QDateTime::currentDateTime(), reporter));
     case Command::Import:
         return runImport(arguments, FieldTable::buildCatalogue(QDateTime::currentDateTime(), reporter));
+    case Command::Runs:
+        return runRuns(arguments);
     case Command::None:
         break;
     }

@@ -14,7 +14,7 @@ constexpr int JournalVersion = 1;
 
 const char *const JournalTables[] = {
         "CREATE TABLE IF NOT EXISTS Run ("
-        " Id INTEGER PRIMARY KEY, Started TEXT NOT NULL, Ended TEXT, StoreIdentity TEXT NOT NULL,"
+        " Id INTEGER PRIMARY KEY AUTOINCREMENT, Started TEXT NOT NULL, Ended TEXT, StoreIdentity TEXT NOT NULL,"
         " FilePath TEXT NOT NULL, FileSize INTEGER NOT NULL, FileHash TEXT NOT NULL, TableName TEXT NOT NULL,"
         " Setup TEXT NOT NULL, Outcome TEXT NOT NULL, Added INTEGER NOT NULL DEFAULT 0,"
         " Updated INTEGER NOT NULL DEFAULT 0, Failed INTEGER NOT NULL DEFAULT 0, Summary TEXT, Undone TEXT)",

@@ -28,6 +28,8 @@ struct OptionNames
     static inline const QString NoStripApostrophes = QStringLiteral("no-strip-apostrophes");
     static inline const QString Strict = QStringLiteral("strict");
     static inline const QString NoStrict = QStringLiteral("no-strict");
+    static inline const QString RejectCut = QStringLiteral("reject-cut");
+    static inline const QString NoRejectCut = QStringLiteral("no-reject-cut");
     static inline const QString Encoding = QStringLiteral("encoding");
     static inline const QString Locale = QStringLiteral("locale");
     static inline const QString Sheet = QStringLiteral("sheet");
@@ -42,6 +44,7 @@ struct OptionNames
     static inline const QString Journal = QStringLiteral("journal");
     static inline const QString ForgetBefore = QStringLiteral("forget-before");
     static inline const QString Forget = QStringLiteral("forget");
+    static inline const QString Problems = QStringLiteral("problems");
     static inline const QString Help = QStringLiteral("help");
     static inline const QString Version = QStringLiteral("version");
 };
@@ -56,7 +59,8 @@ const QStringList &importOptionNames()
         OptionNames::SkipFirstLine, OptionNames::NoSkipFirstLine, OptionNames::Header, OptionNames::NoHeader,
         OptionNames::StripApostrophes, OptionNames::NoStripApostrophes, OptionNames::Strict,
         OptionNames::NoStrict, OptionNames::Encoding, OptionNames::Locale, OptionNames::Map, OptionNames::Log,
-        OptionNames::SaveSettings, OptionNames::GuessHeader, OptionNames::Sheet,
+        OptionNames::SaveSettings, OptionNames::GuessHeader, OptionNames::Sheet, OptionNames::RejectCut,
+        OptionNames::NoRejectCut,
     };
     return names;
 }
@@ -78,7 +82,7 @@ void addOptions(QCommandLineParser &parser)
     for (const QString &name : {OptionNames::SkipFirstLine, OptionNames::NoSkipFirstLine, OptionNames::Header,
                                 OptionNames::NoHeader, OptionNames::StripApostrophes,
                                 OptionNames::NoStripApostrophes, OptionNames::Strict, OptionNames::NoStrict,
-                                OptionNames::GuessHeader})
+                                OptionNames::GuessHeader, OptionNames::RejectCut, OptionNames::NoRejectCut})
         flag({name});
     valued(OptionNames::Encoding, QStringLiteral("NAME"));
     valued(OptionNames::Locale, QStringLiteral("NAME"));
@@ -94,6 +98,7 @@ void addOptions(QCommandLineParser &parser)
     valued(OptionNames::Journal, QStringLiteral("PATH"));
     valued(OptionNames::ForgetBefore, QStringLiteral("DATE"));
     valued(OptionNames::Forget, QStringLiteral("ID"));
+    valued(OptionNames::Problems, QStringLiteral("PATH"));
     flag({QStringLiteral("h"), OptionNames::Help});
     flag({OptionNames::Version});
 }
@@ -172,6 +177,7 @@ QString readImportOptions(const QCommandLineParser &parser, CliArguments &argume
         {OptionNames::Header, OptionNames::NoHeader, &arguments.header},
         {OptionNames::StripApostrophes, OptionNames::NoStripApostrophes, &arguments.stripApostrophes},
         {OptionNames::Strict, OptionNames::NoStrict, &arguments.strictValues},
+        {OptionNames::RejectCut, OptionNames::NoRejectCut, &arguments.rejectCut},
     };
     for (const auto &pair : switches) {
         error = readSwitch(parser, pair.on, pair.off, pair.value);
@@ -212,7 +218,7 @@ QString readImportOptions(const QCommandLineParser &parser, CliArguments &argume
 const QStringList &runOptionNames()
 {
     static const QStringList names = {OptionNames::Batch, OptionNames::DryRun, OptionNames::AllOrNothing,
-                                      OptionNames::Journal, OptionNames::Reject};
+                                      OptionNames::Journal, OptionNames::Reject, OptionNames::Problems};
     return names;
 }
 
@@ -243,6 +249,9 @@ QString readRunOptions(const QCommandLineParser &parser, CliArguments &arguments
     arguments.rejectPath = singleValue(parser, OptionNames::Reject, &error);
     if (parser.isSet(OptionNames::Reject) && arguments.rejectPath.isEmpty() && error.isEmpty())
         return QStringLiteral("--reject takes a file path");
+    arguments.problemsPath = singleValue(parser, OptionNames::Problems, &error);
+    if (parser.isSet(OptionNames::Problems) && arguments.problemsPath.isEmpty() && error.isEmpty())
+        return QStringLiteral("--problems takes a file path");
     if (allOrNothing && parser.isSet(OptionNames::Reject))
         return QStringLiteral("--reject does not go with --all-or-nothing: a run that fails stores nothing, "
                               "so the whole text file is still to import");
@@ -316,6 +325,8 @@ QString usageText()
         "                               remove apostrophes from values, as older imports did (default: keep\n"
         "                               them; a settings file without StripApostrophes removes them)\n"
         "  --strict | --no-strict       fail a line whose number or date column gets text that is none\n"
+        "  --reject-cut | --no-reject-cut\n"
+        "                               fail a line whose text is longer than its column instead of cutting it\n"
         "  --map POS=FIELD[,POS=FIELD]  map text positions (1-52) to fields, by FieldID or caption\n"
         "  --log PATH                   where to append the log\n"
         "  --save-settings FILE.imp     write the set-up used to a settings file (before connecting)\n"
@@ -326,6 +337,9 @@ QString usageText()
         "  --journal PATH               the journal of the run (default: the store's, in the per-user data folder)\n"
         "  --reject PATH                where the lines not stored go (default NAME.rejected.EXT beside the file;\n"
         "                               a test run's NAME.test-rejected.EXT)\n"
+        "  --problems PATH              where the problems report goes: failed lines and changed values, line by\n"
+        "                               line (default NAME.problems.csv beside the reject file; a test run's\n"
+        "                               NAME.test-problems.csv)\n"
         "\n"
         "Options given on the command line override the settings file. A relative FileName in a\n"
         "settings file is taken relative to the settings file's folder.\n"

@@ -30,6 +30,7 @@ struct CliArguments
     bool guessHeader = false;          // --guess-header: a header line whose guesses map too
     std::optional<bool> stripApostrophes;
     std::optional<bool> strictValues;
+    std::optional<bool> rejectCut;
     QString encoding;
     QString locale;
     QString sheet;                     // --sheet: a workbook's sheet
@@ -42,6 +43,7 @@ struct CliArguments
     RunMode runMode = RunMode::Batches;
     int batchLines = 1000;
     QString rejectPath;
+    QString problemsPath;
 
     // The journal (import, runs): empty for the store's own in the per-user
     // data folder. runs --forget-before DATE / --forget ID remove old runs.

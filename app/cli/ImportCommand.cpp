@@ -47,7 +47,25 @@ QString valuesText(const ImportSummary &summary)
     text += QStringLiteral("  These values are not failures: their lines were imported with them.");
     if (summary.valuesReadAsEmpty > 0)
         text += QStringLiteral(" --strict fails such lines instead.");
+    if (summary.valuesCut > 0)
+        text += QStringLiteral(" --reject-cut fails lines whose text is cut.");
     return text + QLatin1Char('\n');
+}
+
+// The problems report, with its first rows, after the counts.
+QString problemsText(const ImportSummary &summary)
+{
+    if (summary.problemCount == 0 && summary.problemsError.isEmpty())
+        return QStringLiteral("  Problems:          none\n");
+    QString text = QStringLiteral("  Problems:          %1 in %2").arg(summary.problemCount).arg(summary.problemsPath);
+    if (!summary.problemsError.isEmpty())
+        text += QStringLiteral(" (could not be written: %1)").arg(summary.problemsError);
+    text += QLatin1Char('\n');
+    for (const ProblemRow &row : summary.firstProblems)
+        text += QStringLiteral("    ") + problemSentence(row) + QLatin1Char('\n');
+    if (summary.problemCount > summary.firstProblems.size())
+        text += QStringLiteral("    ... and %1 more in the report\n").arg(summary.problemCount - summary.firstProblems.size());
+    return text;
 }
 
 QString summaryText(const ImportSummary &summary, const ImportSetup &setup)
@@ -80,7 +98,7 @@ QString summaryText(const ImportSummary &summary, const ImportSetup &setup)
     if (!summary.rejectWritten)
         reject += QStringLiteral(" (could not be written: %1)").arg(summary.rejectError);
     row(QStringLiteral("Reject file"), reject);
-    return text;
+    return text + problemsText(summary);
 }
 
 ImportRequest importRequest(const CliArguments &arguments, const ImportSetup &setup, CancelToken &cancel)
@@ -89,6 +107,8 @@ ImportRequest importRequest(const CliArguments &arguments, const ImportSetup &se
     request.mode = arguments.runMode;
     request.batchLines = arguments.batchLines;
     request.rejectPath = arguments.rejectPath.isEmpty() ? QString() : QFileInfo(arguments.rejectPath).absoluteFilePath();
+    request.problemsPath =
+            arguments.problemsPath.isEmpty() ? QString() : QFileInfo(arguments.problemsPath).absoluteFilePath();
     request.cancel = &cancel;
     if (!arguments.journalPath.isEmpty())
         request.journalPath = QFileInfo(arguments.journalPath).absoluteFilePath();
@@ -104,8 +124,10 @@ int exitStatus(const ImportSummary &summary)
     case RunOutcome::TestRun:
     case RunOutcome::RolledBack: break;
     }
-    return summary.linesFailed > 0 || summary.fileChanged || !summary.rejectWritten ? ExitLinesFailed
-                                                                                      : ExitAllStored;
+    return summary.linesFailed > 0 || summary.fileChanged || !summary.rejectWritten
+                    || !summary.problemsError.isEmpty()
+            ? ExitLinesFailed
+            : ExitAllStored;
 }
 
 } // namespace

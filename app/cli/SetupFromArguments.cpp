@@ -85,6 +85,7 @@ QString applyOptions(const CliArguments &arguments, ImportSetup &setup)
     setup.firstLineHeader = arguments.guessHeader || arguments.header.value_or(setup.firstLineHeader);
     setup.stripApostrophes = arguments.stripApostrophes.value_or(setup.stripApostrophes);
     setup.strictValues = arguments.strictValues.value_or(setup.strictValues);
+    setup.rejectCut = arguments.rejectCut.value_or(setup.rejectCut);
     if (!arguments.textFile.isEmpty())
         setup.textFile = absolute(arguments.textFile);
     setup.connectionString = arguments.connectionString;

@@ -19,6 +19,8 @@ constexpr qint32 StatementFailed = -2147217900;           // 0x80040E14
 constexpr qint32 ConnectionFailed = -2147467259;          // 0x80004005
 constexpr qint32 OperationCancelled = -2147217842;        // 0x80040E4E
 constexpr qint32 NoUpdateByKey = -1;
+constexpr qint32 NoSuchTable = 91;                        // rows for a table that takes none
+constexpr qint32 TextCut = 3163;                          // a text longer than its column, when cuts fail
 } // namespace ErrorNumbers
 
 // How far a failure reaches: one line (the run goes on with the next), the
@@ -42,6 +44,10 @@ struct DbError
     QString description;
     FailureScope scope = FailureScope::Line;
     QString detail; // what the log marker names for InvalidValue: the field's caption
+    // The caption of the entry whose value failed the line, and the value's
+    // text, when one value did.
+    QString field;
+    QString value;
     // A deadlock victim or a serialization failure: the database rolled the
     // work back for the sake of another transaction, and the same work may
     // succeed when tried again. The scope says what it does to this run when

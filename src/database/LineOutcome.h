@@ -17,6 +17,8 @@ struct LineOutcome
     qint32 errorNumber = 0;
     QString detail;      // what the log marker names for InvalidValue: the field's caption
     QString description; // the database's own words, when it gave any
+    QString field;       // the caption of the entry whose value failed the line
+    QString value;       // and that value's text
     ValueTally values;   // of the rows written
 
     bool failed() const { return kind == Kind::Failed; }
@@ -40,7 +42,10 @@ struct LineOutcome
     }
     static LineOutcome failure(const DbError &error)
     {
-        return failure(error.number, error.detail, error.description);
+        LineOutcome outcome = failure(error.number, error.detail, error.description);
+        outcome.field = error.field;
+        outcome.value = error.value;
+        return outcome;
     }
 };
 

@@ -19,10 +19,6 @@ namespace {
 constexpr int FirstPosition = 1;
 constexpr int LastPosition = 99;
 
-// The number a line fails with when it names a table that has no rows of
-// its own to write (an object that was never set).
-constexpr qint32 NoSuchTable = 91;
-
 const TableInfo &destinationTable(int tableId)
 {
     switch (tableId) {
@@ -35,7 +31,7 @@ const TableInfo &destinationTable(int tableId)
     case SecurityTable:
         return *tableInfo(tableId);
     default:
-        throw DbError{NoSuchTable,
+        throw DbError{ErrorNumbers::NoSuchTable,
                       QStringLiteral("Rows cannot be imported into table id %1.").arg(tableId)};
     }
 }
@@ -145,7 +141,7 @@ ValueTally RecordWriter::tallyOf(int tableId, bool withSupplierList) const
     for (const ValueNote &note : m_resolver.notes()) {
         const int noteTable = m_fields[note.fieldIndex].tableId;
         if (noteTable == tableId || (withSupplierList && noteTable == SupplierListTable))
-            tally.add(note.kind);
+            tally.add(note);
     }
     return tally;
 }

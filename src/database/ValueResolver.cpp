@@ -70,6 +70,8 @@ DbError badValue(const FieldDef &field, const QString &text, const QString &what
     DbError error{ErrorNumbers::InvalidValue,
                   QStringLiteral("The %1 \"%2\" %3.").arg(field.displayName, shown(text), what)};
     error.detail = detail;
+    error.field = field.displayName;
+    error.value = text;
     return error;
 }
 
@@ -109,10 +111,12 @@ void ValueResolver::resolveFieldValue(int fieldIndex, const QString &text)
         throw nulInValue(fieldIndex, text);
     const qsizetype notesBefore = m_notes.size();
     resolve(fieldIndex, QString(text).remove(Nul));
-    const bool cut = std::any_of(m_notes.cbegin() + notesBefore, m_notes.cend(),
-                                 [](const ValueNote &note) { return note.kind == ValueNote::Kind::Cut; });
-    if (!cut)
-        m_notes.append({fieldIndex, ValueNote::Kind::Cut});
+    const auto cut = std::find_if(m_notes.begin() + notesBefore, m_notes.end(),
+                                  [](const ValueNote &note) { return note.kind == ValueNote::Kind::Cut; });
+    if (cut != m_notes.end())
+        cut->text = text;
+    else
+        note(fieldIndex, ValueNote::Kind::NulLeftOut, text);
 }
 
 void ValueResolver::resolve(int fieldIndex, const QString &text)
@@ -154,6 +158,8 @@ void ValueResolver::checkValue(int fieldIndex, const QString &text) const
         return;
     if (fieldIndex == m_keyEntry)
         checkKeyLineFeed(fieldIndex, text);
+    if (m_cutFails)
+        checkCut(fieldIndex, text);
     if (m_strict == StrictValues::No || isBlank(text))
         return;
     if (text.contains(Nul))
@@ -178,7 +184,7 @@ QVariant ValueResolver::lookUp(int fieldIndex, const QString &text)
         bool nameCut = false;
         const QVariant supplier = m_lookups.supplierId(text, &nameCut);
         if (nameCut)
-            m_notes.append({fieldIndex, ValueNote::Kind::Cut});
+            note(fieldIndex, ValueNote::Kind::Cut, text, ReferenceLookups::SupplierNameLength);
         setValue(FieldIds::SupplierListSupplierID, supplier);
         return supplier;
     }
@@ -195,7 +201,7 @@ QVariant ValueResolver::readNumber(int fieldIndex, const QString &text)
 {
     const std::optional<double> number = ReadNumber(text, m_regional);
     if (!number && !isBlank(text))
-        noValue(fieldIndex, text);
+        noValue(fieldIndex, text, ValueNote::Kind::ReadAsZero);
     return number.value_or(0.0);
 }
 
@@ -206,7 +212,7 @@ QVariant ValueResolver::readDate(int fieldIndex, const QString &text)
         return *date;
     }
     if (!isBlank(text))
-        noValue(fieldIndex, text);
+        noValue(fieldIndex, text, ValueNote::Kind::ReadAsEmpty);
     return nullValue();
 }
 
@@ -228,18 +234,48 @@ QVariant ValueResolver::readText(int fieldIndex, const QString &text)
     const FieldDef &field = m_fields[fieldIndex];
     const QVariant value = convertByType(text, field.dataType, field.maxLength, m_regional);
     if (value.toString().size() < text.size())
-        m_notes.append({fieldIndex, ValueNote::Kind::Cut});
+        note(fieldIndex, ValueNote::Kind::Cut, text, field.maxLength);
     return value;
 }
 
 // A text that is no value for its column: the line fails with strict values;
 // otherwise the text is read as 0 or empty, as it always was, and noted.
-void ValueResolver::noValue(int fieldIndex, const QString &text)
+void ValueResolver::noValue(int fieldIndex, const QString &text, ValueNote::Kind kind)
 {
     const FieldDef &field = m_fields[fieldIndex];
     if (m_strict == StrictValues::Yes)
         throw invalidValue(field, text, readingOf(field));
-    m_notes.append({fieldIndex, ValueNote::Kind::ReadAsEmpty});
+    note(fieldIndex, kind, text);
+}
+
+void ValueResolver::note(int fieldIndex, ValueNote::Kind kind, const QString &text, int columnSize)
+{
+    m_notes.append({fieldIndex, kind, m_fields[fieldIndex].displayName, text, columnSize});
+}
+
+// A text its column would cut, or one with a NUL left out of it, fails the
+// line when cuts fail. The key is never cut: checkKeyLength fails it first.
+void ValueResolver::checkCut(int fieldIndex, const QString &text) const
+{
+    const FieldDef &field = m_fields[fieldIndex];
+    const Reading reading = readingOf(field);
+    int size = 0;
+    if (field.fieldId == FieldIds::ItemSupplier)
+        size = ReferenceLookups::SupplierNameLength;
+    else if (reading == Reading::Text && fieldIndex != m_keyEntry)
+        size = field.maxLength;
+    const bool nul = text.contains(Nul);
+    const QString kept = nul ? QString(text).remove(Nul) : text;
+    if (!nul && (size <= 0 || kept.size() <= size))
+        return;
+    DbError error{ErrorNumbers::TextCut,
+                  nul ? QStringLiteral("The %1 \"%2\" holds a NUL character.").arg(field.displayName, shown(text))
+                      : QStringLiteral("The %1 \"%2\" is longer than the %3 characters of its column.")
+                                .arg(field.displayName, shown(text))
+                                .arg(size)};
+    error.field = field.displayName;
+    error.value = text;
+    throw error;
 }
 
 DbError ValueResolver::nulInValue(int fieldIndex, const QString &text) const
@@ -261,12 +297,16 @@ void ValueResolver::checkKeyLineFeed(int fieldIndex, const QString &text) const
 void ValueResolver::checkKeyLength(int fieldIndex, const QString &text) const
 {
     const FieldDef &field = m_fields[fieldIndex];
-    if (fieldIndex == m_keyEntry && field.maxLength > 0 && text.size() > field.maxLength)
-        throw DbError{ErrorNumbers::ValueOutOfRange,
-                      QStringLiteral("The key \"%1\" is longer than the %2 characters of the column %3.")
-                              .arg(text)
-                              .arg(field.maxLength)
-                              .arg(field.columnName)};
+    if (fieldIndex != m_keyEntry || field.maxLength <= 0 || text.size() <= field.maxLength)
+        return;
+    DbError error{ErrorNumbers::ValueOutOfRange,
+                  QStringLiteral("The key \"%1\" is longer than the %2 characters of the column %3.")
+                          .arg(text)
+                          .arg(field.maxLength)
+                          .arg(field.columnName)};
+    error.field = field.displayName;
+    error.value = text;
+    throw error;
 }
 
 QVariant ValueResolver::convertByType(const QString &text, int dataType, int maxLength,

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace vxr {
 
 class FieldTable;
@@ -18,26 +20,36 @@ struct RegionalSettings;
 enum class StrictValues { No, Yes };
 
 // One value of a line that was not taken as its text gave it: the entry it
-// went to, and what happened to it.
+// went to (and that entry's caption), the text, and what happened to it. The
+// strings share the field table's and the line's data: a note costs no copy.
 struct ValueNote
 {
     enum class Kind {
-        ReadAsEmpty, // a text with no number or date, read as 0 or empty
+        ReadAsZero,  // a text with no number, read as 0
+        ReadAsEmpty, // a text with no date, read as empty
         Cut,         // a text cut to fit its column (a supplier name too)
+        NulLeftOut,  // a NUL left out of a text that was not cut
     };
     int fieldIndex = 0;
     Kind kind = Kind::ReadAsEmpty;
+    QString caption;    // the entry's caption
+    QString text;       // as the line gave it
+    int columnSize = 0; // the characters the column holds, for a text cut
+
+    bool isCut() const { return kind == Kind::Cut || kind == Kind::NulLeftOut; }
 };
 
-// How many values of a line (or of many lines) were not taken as their texts
-// gave them, by kind.
+// The values of a line's rows (or of a batch's) that were not taken as
+// their texts gave them. Holds nothing, and allocates nothing, for a line
+// whose values were all taken as given.
 struct ValueTally
 {
-    qint64 readAsEmpty = 0;
-    qint64 cut = 0;
+    QList<ValueNote> notes;
 
-    void add(ValueNote::Kind kind) { ++(kind == ValueNote::Kind::Cut ? cut : readAsEmpty); }
-    bool operator==(const ValueTally &) const = default;
+    qint64 readAsEmpty() const { return notes.size() - cut(); }
+    qint64 cut() const { return std::count_if(notes.cbegin(), notes.cend(), [](const ValueNote &n) { return n.isCut(); }); }
+    void add(const ValueNote &note) { notes.append(note); }
+    bool isEmpty() const { return notes.isEmpty(); }
 };
 
 // Turns the text of one mapped position into the value its entry writes:
@@ -62,7 +74,12 @@ public:
     // With strict values, throws as resolveFieldValue would for a text that
     // is no value for its column, without looking anything up: a line can be
     // refused before its look-ups add rows. Without, it only checks the key.
+    // When cuts fail, a text longer than its column fails here too.
     void checkValue(int fieldIndex, const QString &text) const;
+
+    // A text that would be cut to fit its column (a NUL left out included)
+    // fails its line (TextCut) instead, before any look-up: see checkValue.
+    void setCutFails(bool fails) { m_cutFails = fails; }
 
     // The values noted since the last clearNotes(), in the order resolved.
     const QList<ValueNote> &notes() const { return m_notes; }
@@ -92,13 +109,16 @@ private:
     void checkKeyLength(int fieldIndex, const QString &text) const;
     void checkKeyLineFeed(int fieldIndex, const QString &text) const;
     DbError nulInValue(int fieldIndex, const QString &text) const;
-    void noValue(int fieldIndex, const QString &text);
+    void noValue(int fieldIndex, const QString &text, ValueNote::Kind kind);
+    void note(int fieldIndex, ValueNote::Kind kind, const QString &text, int columnSize = 0);
+    void checkCut(int fieldIndex, const QString &text) const;
 
     FieldTable &m_fields;
     ReferenceLookups &m_lookups;
     const RegionalSettings &m_regional;
     const StrictValues m_strict;
     int m_keyEntry = 0;
+    bool m_cutFails = false;
     QList<ValueNote> m_notes;
 };
 

@@ -1,6 +1,7 @@
 #include "BatchLedger.h"
 
 #include "ImportRun.h"
+#include "ProblemsReport.h"
 #include "RejectFile.h"
 
 
@@ -18,21 +19,23 @@ bool isWritten(BatchLedger::Kind kind)
 qsizetype BatchLedger::add(qint64 number, const QByteArray &text, const QByteArray &end, Kind kind,
                            qint32 errorNumber, const QString &detail)
 {
-    m_lines.append({number, text, end, kind, errorNumber, detail, false, {}});
+    m_lines.append({number, text, end, kind, errorNumber, detail, false, {}, {}, {}, {}});
     if (kind == Kind::Failed)
         ++m_failed;
     return m_lines.size() - 1;
 }
 
-void BatchLedger::settle(qsizetype place, Kind kind, qint32 errorNumber, const QString &detail,
-                         const ValueTally &values)
+void BatchLedger::settle(qsizetype place, Kind kind, const LineOutcome &outcome)
 {
     Line &line = m_lines[place];
     m_failed += (kind == Kind::Failed) - (line.kind == Kind::Failed);
     line.kind = kind;
-    line.errorNumber = errorNumber;
-    line.detail = detail;
-    line.values = values;
+    line.errorNumber = outcome.errorNumber;
+    line.detail = outcome.detail;
+    line.values = outcome.values;
+    line.field = outcome.field;
+    line.value = outcome.value;
+    line.description = outcome.description;
 }
 
 void BatchLedger::logFailures(const LogLine &log)
@@ -59,8 +62,20 @@ void BatchLedger::count(const Line &line, ImportSummary &summary) const
         return;
     case Kind::NotReached: ++summary.linesNotReached; return;
     }
-    summary.valuesReadAsEmpty += line.values.readAsEmpty;
-    summary.valuesCut += line.values.cut;
+    summary.valuesReadAsEmpty += line.values.readAsEmpty();
+    summary.valuesCut += line.values.cut();
+}
+
+void BatchLedger::report(const Line &line, bool committed) const
+{
+    if (line.kind == Kind::Failed) {
+        m_problems->lineFailed(line.number, line.errorNumber, line.field, line.value, line.description);
+        return;
+    }
+    if (line.kind != Kind::Added && line.kind != Kind::Updated)
+        return;
+    for (const ValueNote &note : line.values.notes)
+        m_problems->valueChanged(line.number, note, committed);
 }
 
 void BatchLedger::writeRejected(RejectFile *reject, bool writtenLinesToo) const
@@ -74,11 +89,15 @@ void BatchLedger::writeRejected(RejectFile *reject, bool writtenLinesToo) const
     reject->flush();
 }
 
-void BatchLedger::finish(ImportSummary &summary, RejectFile *reject, bool writtenLinesToo, const LogLine &log)
+void BatchLedger::finish(ImportSummary &summary, RejectFile *reject, bool writtenLinesToo, const LogLine &log,
+                         bool committed)
 {
     logFailures(log);
-    for (const Line &line : std::as_const(m_lines))
+    for (const Line &line : std::as_const(m_lines)) {
         count(line, summary);
+        if (m_problems)
+            report(line, committed);
+    }
     writeRejected(reject, writtenLinesToo);
     m_lines.clear();
     m_failed = 0;
@@ -86,7 +105,7 @@ void BatchLedger::finish(ImportSummary &summary, RejectFile *reject, bool writte
 
 void BatchLedger::committed(ImportSummary &summary, RejectFile *reject, const LogLine &log)
 {
-    finish(summary, reject, false, log);
+    finish(summary, reject, false, log, true);
 }
 
 void BatchLedger::lost(ImportSummary &summary, RejectFile *reject, qint32 errorNumber, const LogLine &log)
@@ -97,6 +116,9 @@ void BatchLedger::lost(ImportSummary &summary, RejectFile *reject, qint32 errorN
             line.errorNumber = errorNumber;
             line.detail.clear();
             line.values = {};
+            line.field.clear();
+            line.value.clear();
+            line.description.clear();
         }
     }
     finish(summary, reject, true, log);

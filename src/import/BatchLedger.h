@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database/ValueResolver.h"
+#include "database/LineOutcome.h"
 
 #include <QByteArray>
 #include <QList>
@@ -10,6 +10,7 @@
 
 namespace vxr {
 
+class ProblemsReport;
 class RejectFile;
 struct ImportSummary;
 
@@ -19,7 +20,8 @@ struct ImportSummary;
 // when the batch is lost, its staged and written lines fail with it.
 // Failures are logged, and rejected lines reach the reject file, in the
 // order of the text file. The values a line's rows took as 0, empty or cut
-// count, like the line, only once it is committed.
+// count, like the line, only once it is committed; so do the problems
+// report's rows, which follow the log's failures.
 class BatchLedger
 {
 public:
@@ -34,6 +36,9 @@ public:
         QString detail;         // what its log marker names
         bool logged = false;
         ValueTally values;      // of a written line
+        QString field;          // of a failed line: the entry whose value failed it
+        QString value;          // and that value's text
+        QString description;    // the database's words for the failure
     };
     // Writes one failed line to the log.
     using LogLine = std::function<void(const Line &)>;
@@ -42,8 +47,10 @@ public:
     // staged line is settled.
     qsizetype add(qint64 number, const QByteArray &text, const QByteArray &end, Kind kind,
                   qint32 errorNumber = 0, const QString &detail = {});
-    void settle(qsizetype place, Kind kind, qint32 errorNumber = 0, const QString &detail = {},
-                const ValueTally &values = {});
+    // Settles a staged line as kind, with what the outcome says of it.
+    void settle(qsizetype place, Kind kind, const LineOutcome &outcome = {});
+    // Where the problems of committed and lost batches go (may be null).
+    void setProblems(ProblemsReport *problems) { m_problems = problems; }
     qsizetype size() const { return m_lines.size(); }
     // The failed lines of the batch, kept up to date as lines are added.
     qint64 failedCount() const { return m_failed; }
@@ -70,10 +77,13 @@ public:
 private:
     void count(const Line &line, ImportSummary &summary) const;
     void writeRejected(RejectFile *reject, bool writtenLinesToo) const;
-    void finish(ImportSummary &summary, RejectFile *reject, bool writtenLinesToo, const LogLine &log);
+    void finish(ImportSummary &summary, RejectFile *reject, bool writtenLinesToo, const LogLine &log,
+                bool committed = false);
+    void report(const Line &line, bool committed) const;
 
     QList<Line> m_lines;
     qint64 m_failed = 0;
+    ProblemsReport *m_problems = nullptr;
 };
 
 } // namespace vxr

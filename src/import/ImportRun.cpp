@@ -51,9 +51,11 @@ public:
         Reporter &reporter, ProgressSink &progress, const ImportRequest &request)
         : m_fields(fields), m_reader(reader), m_connection(connection), m_reporter(reporter),
           m_progress(progress), m_request(request), m_log(request.logPath), m_tables(connection, fields),
-          m_writer(fields, reader, m_tables, regional, request.strictValues ? StrictValues::Yes : StrictValues::No)
+          m_writer(fields, reader, m_tables, regional, request.strictValues ? StrictValues::Yes : StrictValues::No),
+          m_problems(problemsPathOf(request), request.mode == RunMode::TestRun)
     {
         m_summary.logPath = request.logPath;
+        m_writer.setCutFails(request.rejectCut);
         if (request.journal)
             m_tables.setChangeSink(&request.journal->entries());
     }
@@ -90,6 +92,7 @@ private:
     TableRecordsets m_tables;
     RecordWriter m_writer;
     std::optional<RejectFile> m_reject;
+    ProblemsReport m_problems;
     ImportSummary m_summary;
     qint64 m_failedInBatch = 0; // failed lines of the open batch, for the progress shown
 
@@ -123,7 +126,8 @@ ImportSummary Run::execute()
                     [this, &lines](bool force) {
                         m_failedInBatch = lines.failedInBatch();
                         showProgress(force);
-                    }});
+                    },
+                    &m_problems});
     const std::optional<Stop> stop = lines.run();
     if (m_request.mode == RunMode::Batches)
         finishBatches(lines, stop);
@@ -326,6 +330,7 @@ void Run::closeAll()
 {
     m_reader.closeTextFile();
     m_tables.closeTables();
+    m_problems.finish(m_summary);
     if (!m_reject)
         return;
     m_summary.rejectWritten = m_reject->finish();

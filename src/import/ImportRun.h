@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ProblemsReport.h"
+
+#include <QList>
 #include <QString>
 
 namespace vxr {
@@ -74,6 +77,8 @@ struct ImportRequest
     int batchMilliseconds = 1000;
     QString rejectPath;           // empty: NAME.rejected.EXT beside the text file
     bool strictValues = false;    // a value that is no number or date fails its line
+    bool rejectCut = false;       // a text longer than its column fails its line instead of being cut
+    QString problemsPath;         // empty: NAME.problems.csv beside the reject file
     CancelToken *cancel = nullptr; // when set, a request stops the run after the current line
     int progressMilliseconds = 100; // the shortest time between two progress reports
     QString journalPath;          // where ImportJob journals the run; empty: the store's journal
@@ -122,6 +127,13 @@ struct ImportSummary
     QString rejectPath;           // the reject file written; empty when none
     bool rejectWritten = true;    // false when some rejected line could not be written
     QString rejectError;
+    // The problems report: where it is (empty when there was nothing to
+    // report), its rows, the first few of them, and what kept it from the
+    // disk (empty when nothing did).
+    QString problemsPath;
+    qint64 problemCount = 0;
+    QList<ProblemRow> firstProblems;
+    QString problemsError;
 
     bool stopped() const { return outcome == RunOutcome::Failed || outcome == RunOutcome::Cancelled; }
 };

@@ -200,6 +200,7 @@ ImportRequest ImportSetup::request(const QString &defaultLog) const
     request.duplicatesAsErrors = duplicatesAsErrors;
     request.logPath = logPath.isEmpty() ? defaultLog : logPath;
     request.strictValues = strictValues;
+    request.rejectCut = rejectCut;
     return request;
 }
 

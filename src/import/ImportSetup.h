@@ -55,6 +55,7 @@ struct ImportSetup
     QString localeName;              // regional settings; empty = the system's
     bool stripApostrophes = false;   // remove apostrophes from values, as old imports did
     bool strictValues = false;       // a value that is no number or date fails its line
+    bool rejectCut = false;          // a text longer than its column fails its line instead of being cut
     QString connectionString;        // never stored with its password
     QString logPath;                 // where the run appends its log; empty = the default
     // FieldID mapped to each text position 1..52 (index 0 unused); 0 = none.

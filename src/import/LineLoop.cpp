@@ -61,6 +61,7 @@ LineLoop::LineLoop(RecordReader &reader, TableRecordsets &tables, RecordWriter &
       m_staged(writer, reader, tables.transaction(), fields, request.tableId, request.duplicatesAsErrors,
                [this](qint64 number, const LineOutcome &outcome) { settle(number, outcome); })
 {
+    m_batch.setProblems(m_out.problems);
     batchStarts();
 }
 
@@ -304,7 +305,7 @@ std::optional<Stop> LineLoop::stopOn(const DbError &error, qsizetype place)
         return Stop{Stop::Kind::Cancelled, {}};
     }
     if (place >= 0)
-        m_batch.settle(place, BatchLedger::Kind::Failed, error.number);
+        m_batch.settle(place, BatchLedger::Kind::Failed, LineOutcome::failure(error));
     return loseBatch(error);
 }
 
@@ -312,7 +313,7 @@ void LineLoop::settle(qint64 number, const LineOutcome &outcome)
 {
     const auto place = m_placeOfLine.constFind(number);
     if (place != m_placeOfLine.constEnd())
-        m_batch.settle(*place, ledgerKind(outcome.kind), outcome.errorNumber, outcome.detail, outcome.values);
+        m_batch.settle(*place, ledgerKind(outcome.kind), outcome);
 }
 
 std::optional<Stop> LineLoop::commitBatch()

@@ -41,13 +41,15 @@ class LineLoop
 {
 public:
     // Where the loop reports: the run's summary, its reject file (may be
-    // null), the log, and how far it has got.
+    // null), the log, how far it has got, and its problems report (may be
+    // null).
     struct Outputs
     {
         ImportSummary &summary;
         RejectFile *reject;
         BatchLedger::LogLine log;
         std::function<void(bool force)> showProgress;
+        ProblemsReport *problems = nullptr;
     };
 
     LineLoop(RecordReader &reader, TableRecordsets &tables, RecordWriter &writer, FieldTable &fields,

@@ -94,6 +94,12 @@ QString rejectPathOf(const ImportRequest &request)
                                         : QFileInfo(request.rejectPath).absoluteFilePath();
 }
 
+QString problemsPathOf(const ImportRequest &request)
+{
+    return request.problemsPath.isEmpty() ? defaultRunFilePath(request, RunFileKind::Problems)
+                                          : QFileInfo(request.problemsPath).absoluteFilePath();
+}
+
 QString runFilesProblem(const ImportRequest &request, const QString &storeFile)
 {
     // The log keeps the history of every run: a run or test run of the text
@@ -115,6 +121,7 @@ QString runFilesProblem(const ImportRequest &request, const QString &storeFile)
     files.addRead(QStringLiteral("the text file"), request.textFilePath);
     files.addStore(storeFile);
     files.addWritten(QStringLiteral("the log"), request.logPath);
+    files.addWritten(QStringLiteral("the problems report"), problemsPathOf(request));
     if (request.mode != RunMode::AllOrNothing) {
         const QString reject = rejectPathOf(request);
         files.addWritten(QStringLiteral("the reject file"), reject);

@@ -48,6 +48,8 @@ QString defaultRunFilePath(const ImportRequest &request, RunFileKind kind);
 
 // The reject file of a run: the one the request names, else the default.
 QString rejectPathOf(const ImportRequest &request);
+// The problems report of a run: the one the request names, else the default.
+QString problemsPathOf(const ImportRequest &request);
 
 // What keeps the run from writing its files safely, in words that name the
 // files concerned; empty when nothing does. storeFile is empty for a database

@@ -40,6 +40,7 @@ const QString Locale = QStringLiteral("Locale");
 const QString Sheet = QStringLiteral("Sheet"); // a workbook's sheet; missing or empty: the first
 const QString StripApostrophes = QStringLiteral("StripApostrophes");
 const QString StrictValues = QStringLiteral("StrictValues");
+const QString RejectCut = QStringLiteral("RejectCut");
 } // namespace Keys
 
 QString fieldKey(int row) { return QStringLiteral("Field%1").arg(row); }
@@ -258,6 +259,7 @@ bool readSetupFile(const QString &path, const FieldTable &fields, ImportSetup *s
     // Files written before the key existed were imported without apostrophes.
     read.stripApostrophes = keys.yesNo(Keys::StripApostrophes, true);
     read.strictValues = keys.yesNo(Keys::StrictValues, false);
+    read.rejectCut = keys.yesNo(Keys::RejectCut, false);
 
     read.fieldIds.fill(0);
     if (keys.problem().isEmpty())
@@ -310,6 +312,7 @@ bool writeSetupFile(const QString &path, const ImportSetup &setup, const FieldTa
         {SettingsSection, Keys::Sheet, setup.sheet},
         {SettingsSection, Keys::StripApostrophes, yesNo(setup.stripApostrophes)},
         {SettingsSection, Keys::StrictValues, yesNo(setup.strictValues)},
+        {SettingsSection, Keys::RejectCut, yesNo(setup.rejectCut)},
     };
     entries.reserve(entries.size() + 2 * MappingRows);
     for (int row = 1; row <= MappingRows; ++row) {
@@ -334,7 +337,7 @@ bool sameSettings(const ImportSetup &a, const ImportSetup &b)
         && a.duplicatesAsErrors == b.duplicatesAsErrors && a.skipFirstLine == b.skipFirstLine
         && a.firstLineHeader == b.firstLineHeader && a.encoding.name() == b.encoding.name()
         && a.localeName == b.localeName && a.stripApostrophes == b.stripApostrophes
-        && a.strictValues == b.strictValues && a.fieldIds == b.fieldIds;
+        && a.strictValues == b.strictValues && a.rejectCut == b.rejectCut && a.fieldIds == b.fieldIds;
 }
 
 } // namespace vxr

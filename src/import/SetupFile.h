@@ -16,7 +16,8 @@ struct ImportSetup;
 // A missing key leaves the value a file without it always meant: boxes
 // cleared, the first list entry, no file name, no mapping, automatic
 // encoding, the system's regional settings, apostrophes removed (files
-// without that key come from before it existed), no strict values and the
+// without that key come from before it existed), no strict values, texts
+// cut to fit (RejectCut=No) and the
 // delimiter of the FieldDelimiter entry. A
 // present but unusable value (a "yes" for Yes, an index outside its list or
 // beyond any number, a field that is not the table's, an unknown encoding or

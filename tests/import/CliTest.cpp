@@ -205,6 +205,28 @@ TEST_F(CliTest, StrictValuesFailTheirLinesAndOtherwiseAreCounted)
     EXPECT_TRUE(lenient.out.contains("  Values cut to fit:      1 (")) << lenient.out.toStdString();
     EXPECT_TRUE(lenient.out.contains("not failures")) << lenient.out.toStdString();
     EXPECT_EQ(storeQuery("SELECT Cost FROM Item WHERE ItemLookupCode = 'K1'").toDouble(), 0.0);
+    // Each changed value by line after the summary, and the report that lists them.
+    EXPECT_TRUE(lenient.out.contains("  Problems:          2 in " + path("items.problems.csv") + "\n"
+                                     "    Line 1, Cost \"abc\": No number: stored as 0.\n"
+                                     "    Line 2, Description \"A description far longer than its column\": Longer "
+                                     "than its column: cut to 30 characters.\n"))
+            << lenient.out.toStdString();
+
+    // --reject-cut fails the line whose text would be cut, with words in
+    // the report at --problems and its own number in the log, and stores
+    // the other; with nothing left to report, the report is removed.
+    const CliResult cut = vxrimp(arguments + QStringList{"items.csv", "--duplicates", "update", "--reject-cut",
+                                                         "--problems", "cut.csv"});
+    EXPECT_EQ(cut.exitCode, 1) << cut.err.toStdString();
+    EXPECT_TRUE(logText().contains("\r\n[00002 <3163>] K2,A description far")) << logText().toStdString();
+    const QByteArray report = readTestFile(path("cut.csv"));
+    EXPECT_TRUE(report.startsWith("Line,Field,Text,Problem,Outcome\r\n1,Cost,abc,No number: stored as 0.,Stored\r\n"
+                                  "2,Description,A description far longer than its column,"))
+            << report.toStdString();
+    EXPECT_TRUE(report.endsWith(",Failed (error 3163)\r\n")) << report.toStdString();
+    ASSERT_TRUE(writeTestFile(path("items.csv"), "K1,Widget,1\r\n"));
+    EXPECT_EQ(vxrimp(arguments + QStringList{"items.csv", "--duplicates", "update", "--problems", "cut.csv"}).exitCode, 0);
+    EXPECT_FALSE(QFile::exists(path("cut.csv")));
 
     // A run with nothing to count prints neither.
     ASSERT_TRUE(writeTestFile(path("plain.csv"), "K3,Gadget,2\r\n"));

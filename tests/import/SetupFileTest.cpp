@@ -61,7 +61,7 @@ TEST_F(SetupFileTest, NewFileHoldsEveryKeyInItsFixedOrderWithoutThePassword)
         "[Settings]\r\nSkipFirstLine=Yes\r\nQuoteDelimiter=Yes\r\nDuplicate=No\r\nFirstLineHeader=No\r\n"
         "FieldDelimiter=2\r\nFieldDelimiterChar=\r\nTableName=1\r\nFileName=exports/customers.txt\r\n"
         "ConnectionString=Provider=SQLOLEDB.1;User ID=sa;Password=;Initial Catalog=Store\r\n"
-        "Encoding=windows-1250\r\nLocale=\r\nSheet=\r\nStripApostrophes=No\r\nStrictValues=No\r\n"
+        "Encoding=windows-1250\r\nLocale=\r\nSheet=\r\nStripApostrophes=No\r\nStrictValues=No\r\nRejectCut=No\r\n"
         "[FieldMappings]\r\nField1=Account Number\r\nField2=\r\nField3=Account Balance\r\n";
     for (int row = 4; row <= MappingRows; ++row)
         expected += "Field" + QByteArray::number(row) + "=\r\n";
@@ -138,6 +138,7 @@ TEST_F(SetupFileTest, ReadBackRestoresEverySetting)
     saved.sheet = QStringLiteral(" Prices 2026");
     saved.stripApostrophes = true;
     saved.strictValues = true;
+    saved.rejectCut = true;
     for (int row = 10; row <= MappingRows; row += 7)
         saved.fieldIds[row] = 209 + row / 7; // City, Company, ...
     ASSERT_TRUE(writeSetupFile(path(), saved, testCatalogue(), nullptr));
@@ -157,6 +158,7 @@ TEST_F(SetupFileTest, ReadBackRestoresEverySetting)
     EXPECT_EQ(loaded.sheet, saved.sheet);
     EXPECT_TRUE(loaded.stripApostrophes);
     EXPECT_TRUE(loaded.strictValues);
+    EXPECT_TRUE(loaded.rejectCut);
     EXPECT_EQ(loaded.fieldIds, saved.fieldIds);
     EXPECT_EQ(loaded.connectionString, QStringLiteral("kept")); // never read from the file
 }
@@ -177,6 +179,7 @@ TEST_F(SetupFileTest, MissingKeysKeepWhatAFileWithoutThemMeant)
     EXPECT_TRUE(setup.sheet.isEmpty());
     EXPECT_TRUE(setup.stripApostrophes); // written before the key existed
     EXPECT_FALSE(setup.strictValues);
+    EXPECT_FALSE(setup.rejectCut);
     EXPECT_FALSE(setup.hasMapping());
 }
 

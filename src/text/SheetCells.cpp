@@ -43,6 +43,11 @@ QDateTime sheetSerialDate(double serial, bool date1904)
     const double days = std::floor(serial);
     qint64 seconds = std::llround((serial - days) * 86400.0);
     qint64 day = qint64(days);
+    // The 1900 date system counts a 29 February 1900 that never was (serial
+    // 60): the serials before it are one day later than the base makes them.
+    // Serial 60 itself is taken as the 28th.
+    if (!date1904 && day >= 1 && day < 60)
+        ++day;
     if (seconds >= 86400) {
         ++day;
         seconds -= 86400;

@@ -74,7 +74,8 @@ struct TableRecordsets::Private
     QVariantList boundValues(const WriteStatement &statement, const QVariantList &values) const;
     qint64 newId(PreparedStatement &query, const QString &tableName);
     void reportAdded(const RowShape &shape, const QVariantList &bound, qint64 id);
-    void reportUpdated(const WriteStatement &statement, qint64 id, const QVariantList &bound);
+    void reportUpdated(const WriteStatement &statement, qint64 id, const QVariantList &bound,
+                       const QStringList &columnNames);
 };
 
 const Table &TableRecordsets::Private::table(const QString &name) const
@@ -191,7 +192,8 @@ void TableRecordsets::Private::reportAdded(const RowShape &shape, const QVariant
 
 // The columns about to be written, read first as they are, with the
 // column that names the row.
-void TableRecordsets::Private::reportUpdated(const WriteStatement &statement, qint64 id, const QVariantList &bound)
+void TableRecordsets::Private::reportUpdated(const WriteStatement &statement, qint64 id, const QVariantList &bound,
+                                             const QStringList &columnNames)
 {
     const QSqlDriver *driver = statements.database().driver();
     const QString naming = rowNamingColumn(statement.tableName);
@@ -208,7 +210,7 @@ void TableRecordsets::Private::reportUpdated(const WriteStatement &statement, qi
     const quint64 mark = transaction.mark();
     for (qsizetype i = 0; i < statement.columns.size(); ++i)
         sink->columnUpdated(UpdatedColumnChange{statement.tableName, id, naming, keyValue,
-                                                statement.columns.at(i).name, query.value(int(i) + 1), bound.at(i)},
+                                                columnNames.at(i), query.value(int(i) + 1), bound.at(i)},
                             mark);
 }
 
@@ -407,10 +409,9 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
                                   .arg(shape.tableName)};
     }
     if (d->sink && !returned.name.isEmpty()) {
-        const QString keyColumn = d->column(d->table(shape.tableName), returnColumn).name;
         const quint64 mark = d->transaction.mark();
         for (const auto &[key, id] : std::as_const(added))
-            d->sink->rowAdded(AddedRowChange{shape.tableName, id, keyColumn, key}, mark);
+            d->sink->rowAdded(AddedRowChange{shape.tableName, id, returnColumn, key}, mark);
     }
     return added;
 }
@@ -459,7 +460,7 @@ void TableRecordsets::updateRow(const QString &tableName, qint64 id, const Colum
         found = d->updates.insert(cacheKey, d->makeStatement(false, tableName, names));
     QVariantList bound = d->boundValues(*found, row);
     if (d->sink)
-        d->reportUpdated(*found, id, bound);
+        d->reportUpdated(*found, id, bound, names);
     bound.append(id);
     PreparedStatement &query = d->statements.run(found->sql, bound);
     query.finish();

@@ -107,7 +107,7 @@ std::optional<Journal> Journal::open(const QString &path, QString *error)
     Journal journal(info.absoluteFilePath(), newConnectionName());
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), journal.m_connectionName);
     db.setDatabaseName(journal.m_path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open()) {
         *error = db.lastError().text();
         return std::nullopt;

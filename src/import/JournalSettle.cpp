@@ -1,6 +1,6 @@
 #include "Journal.h"
 
-#include <QSqlDriver>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -24,12 +24,14 @@ QString sameText(const QVariant &value)
 int storeHas(const QSqlDatabase &store, const QString &table, qint64 id, const QString &column,
              const QVariant &expected)
 {
-    const QSqlDriver *driver = store.driver();
+    // Names as the program spells them, unquoted as its own statements
+    // write them; a journal naming anything else is not followed.
+    static const QRegularExpression plainName(QStringLiteral("^[A-Za-z][A-Za-z0-9_]*$"));
+    if (!plainName.match(table).hasMatch() || !plainName.match(column).hasMatch())
+        return -1;
     QSqlQuery query(store);
     query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?")
-                               .arg(driver->escapeIdentifier(column, QSqlDriver::FieldName),
-                                    driver->escapeIdentifier(table, QSqlDriver::TableName))))
+    if (!query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?").arg(column, table)))
         return -1;
     query.addBindValue(id);
     if (!query.exec())

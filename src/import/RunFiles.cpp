@@ -96,8 +96,11 @@ QString rejectPathOf(const ImportRequest &request)
 
 QString problemsPathOf(const ImportRequest &request)
 {
-    return request.problemsPath.isEmpty() ? defaultRunFilePath(request, RunFileKind::Problems)
-                                          : QFileInfo(request.problemsPath).absoluteFilePath();
+    if (!request.problemsPath.isEmpty())
+        return QFileInfo(request.problemsPath).absoluteFilePath();
+    // Beside the reject file, wherever that was put.
+    const QString name = QFileInfo(defaultRunFilePath(request, RunFileKind::Problems)).fileName();
+    return QDir(QFileInfo(rejectPathOf(request)).absolutePath()).filePath(name);
 }
 
 QString runFilesProblem(const ImportRequest &request, const QString &storeFile)

@@ -48,7 +48,9 @@ QString defaultRunFilePath(const ImportRequest &request, RunFileKind kind);
 
 // The reject file of a run: the one the request names, else the default.
 QString rejectPathOf(const ImportRequest &request);
-// The problems report of a run: the one the request names, else the default.
+// The problems report of a run: the one the request names, else
+// NAME.problems.csv (a test run's NAME.test-problems.csv) in the reject
+// file's folder.
 QString problemsPathOf(const ImportRequest &request);
 
 // What keeps the run from writing its files safely, in words that name the

@@ -3,6 +3,7 @@
 // Runs the built vxrimp in a temporary folder and checks what it prints, its
 // exit status and the store it leaves.
 
+#include "TestStores.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -28,11 +29,12 @@ using Case = std::pair<QStringList, QString>; // arguments, a text the message h
 class CliFixture : public ::testing::Test
 {
 protected:
-    // Runs vxrimp in the temporary folder, so that relative paths are not
-    // taken from the source tree by accident.
-    CliResult vxrimp(const QStringList &arguments, const QString &locale = QString())
+    // Starts vxrimp in the temporary folder, so that relative paths are not
+    // taken from the source tree by accident. With a limit (KiB), no file of
+    // the run may grow past it: a write beyond it fails as on a full disk.
+    void startVxrimp(QProcess &process, const QStringList &arguments, const QString &locale = QString(),
+                     qint64 limitKiB = 0) const
     {
-        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("ASAN_OPTIONS", "detect_leaks=0");
         if (!locale.isEmpty()) {
@@ -41,7 +43,18 @@ protected:
         }
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_dir.path());
-        process.start(VXR_BINARY_DIR "/bin/vxrimp", arguments);
+        const QString program = VXR_BINARY_DIR "/bin/vxrimp";
+        if (limitKiB == 0)
+            process.start(program, arguments);
+        else
+            process.start("bash", QStringList{"-c", QStringLiteral("ulimit -f %1; trap '' XFSZ; exec \"$0\" \"$@\"")
+                                                            .arg(limitKiB), program} + arguments);
+    }
+
+    CliResult vxrimp(const QStringList &arguments, const QString &locale = QString())
+    {
+        QProcess process;
+        startVxrimp(process, arguments, locale);
         EXPECT_TRUE(process.waitForFinished(120000)) << "vxrimp did not finish";
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
@@ -90,12 +103,7 @@ protected:
             EXPECT_TRUE(db.open());
             QSqlQuery query(db);
             EXPECT_TRUE(query.exec(sql)) << sql.toStdString();
-            while (query.next()) {
-                QStringList columns;
-                for (int c = 0; c < query.record().count(); ++c)
-                    columns << query.value(c).toString();
-                rows << columns.join('|');
-            }
+            rows = rowTexts(query);
         }
         QSqlDatabase::removeDatabase("cli-test");
         return rows;

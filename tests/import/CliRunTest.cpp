@@ -97,11 +97,7 @@ TEST_F(CliRunTest, CtrlCStopsAfterTheCurrentLineAndTheRejectFileFinishesTheJob)
     writeTestFile(path("items.csv"), itemLines(Lines));
 
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("ASAN_OPTIONS", "detect_leaks=0");
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(m_dir.path());
-    process.start(VXR_BINARY_DIR "/bin/vxrimp", importItems(connect, path("items.csv")) << "--batch" << "50");
+    startVxrimp(process, importItems(connect, path("items.csv")) << "--batch" << "50");
     ASSERT_TRUE(process.waitForStarted());
     // Once some batches are committed, the operator presses Ctrl-C.
     for (int attempt = 0; attempt < 400 && storeQuery("SELECT COUNT(*) FROM Item").toInt() < 100; ++attempt)
@@ -146,17 +142,9 @@ TEST_F(CliRunTest, ACommitThatFailsEndsTheRunWithTwoAndHonestCounts)
         // No file of the run may grow past a limit the first batches of 200
         // stay under; the write-ahead log, which a commit appends to, reaches
         // it first.
-        const qint64 limitKiB = QFileInfo(path(store)).size() / 1024 + 160;
-        const QString command = QStringLiteral("ulimit -f %1; trap '' XFSZ; exec \"$0\" \"$@\"").arg(limitKiB);
-
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(m_dir.path());
-        process.start("bash", QStringList{"-c", command, VXR_BINARY_DIR "/bin/vxrimp"}
-                                      + importItems(connect, path("items.csv"))
-                                      + QStringList{"--batch", QString::number(batch)});
+        startVxrimp(process, importItems(connect, path("items.csv")) << "--batch" << QString::number(batch), {},
+                    QFileInfo(path(store)).size() / 1024 + 160);
         ASSERT_TRUE(process.waitForFinished(120000));
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         const QString err = QString::fromUtf8(process.readAllStandardError());
@@ -188,20 +176,17 @@ TEST_F(CliRunTest, ACommitThatFailsEndsTheRunWithTwoAndHonestCounts)
 TEST_F(CliRunTest, OneLineABatchGivesTheSameStoresAndLogsAsTheDefault)
 {
     QList<std::pair<QString, QString>> stores{{newStore("one.db"), newStore("default.db")}};
-    std::vector<std::unique_ptr<TempSqliteStore>> sqlite;
-    std::vector<std::unique_ptr<PostgresStore>> pg;
-    const auto addPair = [&](auto &list, StoreTraits traits) {
+    QList<StoreKind> kinds{{StoreBackend::SQLite, StoreTraits::NoUniqueKeys}};
+    if (PostgresStore::isConfigured())
+        kinds << StoreKind(StoreBackend::PostgreSQL) << StoreKind(StoreBackend::PostgreSQL, StoreTraits::CaseInsensitive)
+              << StoreKind(StoreBackend::PostgreSQL, StoreTraits::CaseInsensitiveNoUniqueKeys);
+    std::vector<std::unique_ptr<TestStore>> made;
+    for (const StoreKind &kind : kinds) {
         for (int i = 0; i < 2; ++i) {
-            list.push_back(std::make_unique<std::decay_t<decltype(*list.front())>>(traits));
-            ASSERT_TRUE(list.back()->isValid()) << list.back()->error().toStdString();
+            made.push_back(makeStore(kind));
+            ASSERT_TRUE(made.back()->isValid()) << made.back()->error().toStdString();
         }
-        stores.append({list[list.size() - 2]->connectionString(), list.back()->connectionString()});
-    };
-    addPair(sqlite, StoreTraits::NoUniqueKeys);
-    if (PostgresStore::isConfigured()) {
-        for (const StoreTraits traits :
-             {StoreTraits::Schema, StoreTraits::CaseInsensitive, StoreTraits::CaseInsensitiveNoUniqueKeys})
-            addPair(pg, traits);
+        stores.append({made[made.size() - 2]->connectionString(), made.back()->connectionString()});
     }
     for (const auto &[one, byDefault] : stores) {
         SCOPED_TRACE(one.toStdString());

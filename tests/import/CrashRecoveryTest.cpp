@@ -38,11 +38,7 @@ TEST_F(CrashRecoveryTest, AKilledRunIsFinishedByImportingTheSameFileAgain)
                                    "error", "--batch", "500"};
 
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("ASAN_OPTIONS", "detect_leaks=0");
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(m_dir.path());
-    process.start(VXR_BINARY_DIR "/bin/vxrimp", arguments);
+    startVxrimp(process, arguments);
     ASSERT_TRUE(process.waitForStarted());
     for (int attempt = 0; attempt < 6000; ++attempt) {
         if (storeQuery("SELECT COUNT(*) FROM Item").toInt() >= 3000 && QFile::exists(path("rejected.csv.partial")))

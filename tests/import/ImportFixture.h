@@ -116,14 +116,7 @@ protected:
         reopen();
         QSqlQuery statement(connection.database());
         EXPECT_TRUE(statement.exec(sql)) << sql.toStdString();
-        QStringList result;
-        while (statement.next()) {
-            QStringList columns;
-            for (int c = 0; c < statement.record().count(); ++c)
-                columns.append(statement.value(c).toString());
-            result.append(columns.join('|'));
-        }
-        return result;
+        return rowTexts(statement);
     }
 
     // The log's lines, each checked to end in CRLF.
@@ -137,6 +130,20 @@ protected:
             texts.append(QString::fromLocal8Bit(line.chopped(1)));
         }
         return texts;
+    }
+
+    // The lines of the log after the run's header.
+    QStringList logEntries() const { return logLines().mid(4); }
+
+    // Refuses SupplierList rows with a cost above 999: the item row of such a
+    // line is written first, its companion then fails.
+    void refuseExpensiveSupplierListRows()
+    {
+        if (backend() == StoreBackend::SQLite)
+            exec("CREATE TRIGGER refuse_cost BEFORE INSERT ON SupplierList WHEN NEW.Cost > 999 "
+                 "BEGIN SELECT RAISE(ABORT, 'cost refused'); END");
+        else
+            exec("ALTER TABLE SupplierList ADD CONSTRAINT refuse_cost CHECK (Cost <= 999)");
     }
 
     QStringList header(const QString &path) const

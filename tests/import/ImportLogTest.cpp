@@ -14,7 +14,7 @@
 #include <limits>
 
 using namespace vxr;
-using vxr::test::ScopedDataHome;
+using vxr::test::ScopedEnvironment;
 
 TEST(ImportLogTest, MarksBothDuplicateNumbersAndPadsEveryOtherToFourDigits)
 {
@@ -45,7 +45,7 @@ TEST(ImportLogTest, ErrorLinePadsTheRecordNumberAndKeepsTheRawBytes)
 TEST(ImportLogTest, TheDefaultLogIsBesideABuildTreeProgramOnly)
 {
     QTemporaryDir dir;
-    const ScopedDataHome dataHome(dir.filePath(QStringLiteral("data")));
+    const ScopedEnvironment dataHome("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")));
     ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("tree/bin")));
     const QString bin = dir.filePath(QStringLiteral("tree/bin"));
     const QString inData = defaultLogPath(bin);

@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <optional>
+
 using namespace vxr;
 using namespace vxr::test;
 
@@ -60,18 +62,14 @@ TEST_F(OdbcBindingTest, TextsAndStatementsGoWithTheirExactLengths)
     const QString trace = path(QStringLiteral("trace.log"));
     ASSERT_TRUE(writeTestFile(path(QStringLiteral("odbcinst.ini")),
                               readTestFile(system) + "\n[ODBC]\nTrace=Yes\nTraceFile=" + trace.toUtf8() + "\n"));
-    const QByteArray before = qgetenv("ODBCSYSINI");
-    qputenv("ODBCSYSINI", path(QString()).toUtf8());
+    std::optional<ScopedEnvironment> traced(std::in_place, "ODBCSYSINI", path(QString()));
     ASSERT_TRUE(writeTestFile(path(QStringLiteral("items.csv")),
                               "B-0127,Mid," + QByteArray(127, 'n') + "," + QByteArray(2000, 'e') + "\r\n"
                               "B-2000,Long," + QByteArray(2000, 'n') + ",\r\n"));
     const CliResult result = vxrimp({"import", "--file", path("items.csv"), "--table", "Inventory", "--map",
                                      "1=Item Lookup Code,2=Description,3=Notes,4=Extended Description",
                                      "--connect", store.connectionString(), "--log", path("import.log")});
-    if (before.isNull())
-        qunsetenv("ODBCSYSINI");
-    else
-        qputenv("ODBCSYSINI", before);
+    traced.reset();
     ASSERT_EQ(result.exitCode, 0) << result.out.toStdString() << result.err.toStdString();
 
     // Statements Qt's driver runs set their cursor first; ours do not, and
@@ -123,11 +121,7 @@ TEST_F(OdbcBindingTest, TextsAndStatementsGoWithTheirExactLengths)
     QSqlQuery query(connection.database());
     ASSERT_TRUE(query.exec("SELECT ItemLookupCode, LENGTH(Description), LENGTH(Notes), LENGTH(ExtendedDescription) "
                            "FROM Item ORDER BY ItemLookupCode"));
-    QStringList rows;
-    while (query.next())
-        rows << QStringList{query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
-                            query.value(3).toString()}.join(u'|');
-    EXPECT_EQ(rows, QStringList({"B-0127|3|127|2000", "B-2000|4|2000|0"}));
+    EXPECT_EQ(rowTexts(query), QStringList({"B-0127|3|127|2000", "B-2000|4|2000|0"}));
 }
 
 } // namespace

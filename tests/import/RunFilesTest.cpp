@@ -138,15 +138,8 @@ TEST_F(RunFilesTest, ARejectFileOnAFullDiskSaysWhyAndHoldsWholeLines)
     // file size limit that the store and its companions stay under.
     const qint64 limitKiB = QFileInfo(path("store.db")).size() / 1024 + 160;
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("ASAN_OPTIONS", "detect_leaks=0");
-    environment.insert("LC_ALL", "C");
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(m_dir.path());
-    process.start("bash", QStringList{"-c", QStringLiteral("ulimit -f %1; trap '' XFSZ; exec \"$0\" \"$@\"").arg(limitKiB),
-                                      VXR_BINARY_DIR "/bin/vxrimp"}
-                                  + importItems(connect)
-                                  + QStringList{"--log", path("again.log"), "--reject", path("rejected.csv")});
+    startVxrimp(process, importItems(connect) << "--log" << path("again.log") << "--reject" << path("rejected.csv"),
+                "C", limitKiB);
     ASSERT_TRUE(process.waitForFinished(120000));
     const QString out = QString::fromUtf8(process.readAllStandardOutput());
     EXPECT_EQ(process.exitCode(), 1) << out.toStdString() << process.readAllStandardError().toStdString();

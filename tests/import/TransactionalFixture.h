@@ -47,31 +47,7 @@ protected:
         return r;
     }
 
-    // Every row of every table the import writes to, in ID order.
-    QStringList everyRow()
-    {
-        QStringList rows;
-        for (const QString &table : importTableNames())
-            for (const QString &row : query("SELECT * FROM " + table + " ORDER BY ID"))
-                rows << table + ": " + row;
-        return rows;
-    }
-
     QStringList itemCodes() { return query("SELECT ItemLookupCode FROM Item ORDER BY ItemLookupCode"); }
-
-    // Refuses SupplierList rows with a cost above 999: the item row of such a
-    // line is written first, its companion then fails.
-    void refuseExpensiveSupplierListRows()
-    {
-        if (backend() == StoreBackend::SQLite)
-            exec("CREATE TRIGGER refuse_cost BEFORE INSERT ON SupplierList WHEN NEW.Cost > 999 "
-                 "BEGIN SELECT RAISE(ABORT, 'cost refused'); END");
-        else
-            exec("ALTER TABLE SupplierList ADD CONSTRAINT refuse_cost CHECK (Cost <= 999)");
-    }
-
-    // The lines of the log after the run's header.
-    QStringList logEntries() const { return logLines().mid(4); }
 
     // Every line a run counts is in exactly one of the five.
     static void expectEveryLineCounted(const ImportSummary &s, qint64 lines)

@@ -107,10 +107,6 @@ TEST_P(TransactionalRunTest, CancelKeepsWhatWasCommittedAndTheRejectFileFinishes
     EXPECT_TRUE(rest.rejectPath.isEmpty());
 }
 
-// A cancel at many points of a run: after a line, or while a statement runs
-// (the multi-row insert of a batch's items, a department's insert while its
-// line is written). On PostgreSQL the statement waits in the store until the
-// cancel cuts it short; on SQLite the statement requests the cancel itself.
 TEST_P(TransactionalRunTest, OtherProgramsSeeEachBatchOnceItIsCommittedAndNothingBefore)
 {
     mapPositions({ItemLookupCode, Description});
@@ -138,7 +134,7 @@ TEST_P(TransactionalRunTest, ATestRunLeavesEveryTableAsItWas)
 {
     mapPositions({ItemLookupCode, Description, ItemDepartment, ItemSupplier, ItemCost});
     ASSERT_EQ(importFile(request(writeFile("first.csv", "T0,Kept,Tools,Acme,3\r\n"))).rowsAdded, 1);
-    const QStringList before = everyRow();
+    const QStringList before = everyRow(connectionString());
     QFile::remove(logPath);
 
     const QString path =
@@ -149,7 +145,7 @@ TEST_P(TransactionalRunTest, ATestRunLeavesEveryTableAsItWas)
     EXPECT_TRUE(summary.nothingStored);
     EXPECT_EQ(summary.rowsAdded, 2); // what would have been added
     EXPECT_EQ(summary.linesFailed, 1);
-    EXPECT_EQ(everyRow(), before);
+    EXPECT_EQ(everyRow(connectionString()), before);
     EXPECT_TRUE(logLines().at(1).endsWith(" (test run, nothing stored)"));
     EXPECT_EQ(logEntries(), QStringList({"[00002 <DUPL>] T0,Again,Tools,Acme,5"}));
     EXPECT_EQ(readTestFile(summary.rejectPath), QByteArray("T0,Again,Tools,Acme,5\r\n"));
@@ -159,7 +155,7 @@ TEST_P(TransactionalRunTest, ATestRunLeavesEveryTableAsItWas)
 TEST_P(TransactionalRunTest, AllOrNothingStoresNothingWhenOneLineFails)
 {
     mapPositions({ItemLookupCode, Description, ItemDepartment});
-    const QStringList before = everyRow();
+    const QStringList before = everyRow(connectionString());
     const QString failing = writeFile("failing.csv", "N1,One,Tools\r\nN1,Again,Tools\r\nN2,Two,Paint\r\n");
     const ImportSummary rolledBack = importFile(request(failing, RunMode::AllOrNothing));
     EXPECT_EQ(rolledBack.outcome, RunOutcome::RolledBack);
@@ -169,7 +165,7 @@ TEST_P(TransactionalRunTest, AllOrNothingStoresNothingWhenOneLineFails)
     EXPECT_EQ(rolledBack.rowsAdded, 0);
     EXPECT_EQ(rolledBack.rolledBackAdded, 2);
     EXPECT_TRUE(rolledBack.rejectPath.isEmpty());
-    EXPECT_EQ(everyRow(), before); // the departments too
+    EXPECT_EQ(everyRow(connectionString()), before); // the departments too
 
     const ImportSummary stored =
             importFile(request(writeFile("good.csv", "N1,One,Tools\r\nN2,Two,Paint\r\n"), RunMode::AllOrNothing));

@@ -40,9 +40,6 @@ protected:
         QFile::remove(logPath);
         return importFile(r);
     }
-
-    // The lines of the log after the run's header.
-    QStringList logEntries() const { return logLines().mid(4); }
 };
 
 } // namespace
@@ -142,11 +139,7 @@ TEST_P(ValuesTest, TextsAndSupplierNamesCutToFitAreCounted)
 // were read, and a repeated key, count nothing.
 TEST_P(ValuesTest, FailedLinesCountNothing)
 {
-    if (backend() == StoreBackend::SQLite)
-        exec("CREATE TRIGGER refuse_cost BEFORE INSERT ON SupplierList WHEN NEW.Cost > 999 "
-             "BEGIN SELECT RAISE(ABORT, 'cost refused'); END");
-    else
-        exec("ALTER TABLE SupplierList ADD CONSTRAINT refuse_cost CHECK (Cost <= 999)");
+    refuseExpensiveSupplierListRows();
     mapPositions({LookupCode, Description, Supplier, Cost});
     const QByteArray longText(40, 'x');
     const QString path = writeFile("items.csv", "F1," + longText + ",Acme,1000\r\n"  // refused
@@ -191,28 +184,3 @@ TEST_P(ValuesTest, OverflowsLineFeedsInKeysAndNulsNeverReachAColumn)
 }
 
 VXR_ON_EVERY_BACKEND(ValuesTest);
-
-// A batch lost with a full store takes its lines' counts with it.
-class FullStoreValuesTest : public ValuesTest
-{
-};
-
-TEST_P(FullStoreValuesTest, ALostBatchCountsNothing)
-{
-    const qint64 pages = scalar("PRAGMA page_count").toLongLong();
-    exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages + 12));
-    mapPositions({LookupCode, Description});
-    QByteArray text;
-    for (int i = 1; i <= 2000; ++i)
-        text += "L" + QByteArray::number(i) + ",A description longer than its column\r\n";
-    ImportRequest r = requestFor(ItemTable, writeFile("items.csv", text));
-    r.batchLines = 25;
-    const ImportSummary summary = importFile(r);
-
-    ASSERT_EQ(summary.outcome, RunOutcome::Failed);
-    EXPECT_GT(summary.linesFailed, 0);
-    EXPECT_GT(summary.rowsAdded, 0);
-    EXPECT_EQ(summary.valuesCut, summary.rowsAdded); // one cut a stored line
-}
-
-INSTANTIATE_TEST_SUITE_P(Backends, FullStoreValuesTest, ::testing::Values(StoreBackend::SQLite), storeBackendName);

@@ -12,7 +12,6 @@
 #include <QSqlRecord>
 #include <QUuid>
 
-#include <functional>
 
 namespace vxr::test {
 
@@ -52,6 +51,33 @@ QStringList traitStatements(StoreBackend backend, StoreTraits traits)
     return statements;
 }
 
+// Runs statements on a short-lived connection of its own (QSQLITE or QODBC),
+// the store's schema loaded first when asked; the first failure in *error.
+bool runStatements(const QString &driver, const QString &database, const QStringList &statements, QString *error,
+                   bool loadStoreSchema = false)
+{
+    const QString name = QStringLiteral("vxr-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(driver, name);
+        db.setDatabaseName(database);
+        db.setConnectOptions(driver == QLatin1String("QODBC") ? QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15") : QString());
+        ok = db.open();
+        if (!ok)
+            *error = QStringLiteral("cannot open the store: ") + db.lastError().text();
+        else if (loadStoreSchema)
+            ok = loadSchema(db, Dialect::PostgreSQL, error);
+        QSqlQuery query(db);
+        for (qsizetype i = 0; ok && i < statements.size(); ++i) {
+            ok = query.exec(statements[i]);
+            if (!ok)
+                *error = statements[i] + QStringLiteral(": ") + query.lastError().text();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
 } // namespace
 
 TempSqliteStore::TempSqliteStore(StoreTraits traits)
@@ -63,65 +89,16 @@ TempSqliteStore::TempSqliteStore(StoreTraits traits)
     m_path = m_dir.filePath(QStringLiteral("store.db"));
     if (!createSqliteStore(m_path, &m_error))
         return;
-    const QStringList statements = traitStatements(StoreBackend::SQLite, traits);
-    if (statements.isEmpty())
-        return;
-    // A plain connection: the program's own would set the store's journal mode.
-    const QString name = QStringLiteral("vxr-test-traits-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(m_path);
-        if (!db.open())
-            m_error = db.lastError().text();
-        QSqlQuery query(db);
-        for (const QString &sql : statements) {
-            if (m_error.isEmpty() && !query.exec(sql))
-                m_error = sql + QStringLiteral(": ") + query.lastError().text();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
+    // A store of the schema's kind is left as made; traits go on through a
+    // plain connection (the program's own would set the journal mode).
+    if (const QStringList statements = traitStatements(StoreBackend::SQLite, traits); !statements.isEmpty())
+        runStatements(QStringLiteral("QSQLITE"), m_path, statements, &m_error);
 }
 
 QString TempSqliteStore::connectionString() const
 {
     return QStringLiteral("Provider=SQLite;Data Source=") + m_path;
 }
-
-namespace {
-
-// Runs statements on a short-lived connection of its own.
-bool runStatements(const QString &odbc, const QStringList &statements, QString *error,
-                   const std::function<bool(QSqlDatabase &, QString *)> &more = {})
-{
-    const QString name = QStringLiteral("vxr-test-pg-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
-        db.setDatabaseName(odbc);
-        db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15"));
-        if (!db.open()) {
-            *error = QStringLiteral("cannot reach the PostgreSQL server: ") + db.lastError().text();
-        } else {
-            ok = true;
-            QSqlQuery query(db);
-            for (const QString &sql : statements) {
-                if (!query.exec(sql)) {
-                    *error = sql + QStringLiteral(": ") + query.lastError().text();
-                    ok = false;
-                    break;
-                }
-            }
-            if (ok && more)
-                ok = more(db, error);
-            query.finish();
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
-}
-
-} // namespace
 
 const FieldTable &testCatalogue()
 {
@@ -193,26 +170,12 @@ PostgresStore::PostgresStore(StoreTraits traits)
     if (!m_odbc.contains(QLatin1String("BoolsAsChar"), Qt::CaseInsensitive))
         m_odbc += QStringLiteral("BoolsAsChar=0;");
 
-    QString error;
-    if (!runStatements(m_admin, {QStringLiteral("CREATE DATABASE ") + m_database}, &error)) {
-        m_error = error;
+    const QString odbc = QStringLiteral("QODBC");
+    if (!runStatements(odbc, m_admin, {QStringLiteral("CREATE DATABASE ") + m_database}, &m_error)) {
         m_database.clear();
         return;
     }
-    const auto loadStoreSchema = [traits](QSqlDatabase &db, QString *message) {
-        if (!loadSchema(db, Dialect::PostgreSQL, message))
-            return false;
-        QSqlQuery query(db);
-        for (const QString &sql : traitStatements(StoreBackend::PostgreSQL, traits)) {
-            if (!query.exec(sql)) {
-                *message = sql + QStringLiteral(": ") + query.lastError().text();
-                return false;
-            }
-        }
-        return true;
-    };
-    if (!runStatements(m_odbc, {}, &error, loadStoreSchema))
-        m_error = error;
+    runStatements(odbc, m_odbc, traitStatements(StoreBackend::PostgreSQL, traits), &m_error, true);
 }
 
 PostgresStore::~PostgresStore()
@@ -221,7 +184,8 @@ PostgresStore::~PostgresStore()
         return;
     QString error;
     // FORCE ends connections a failed test may have left open.
-    runStatements(m_admin, {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database)}, &error);
+    runStatements(QStringLiteral("QODBC"), m_admin,
+                  {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database)}, &error);
 }
 
 QString PostgresStore::connectionString() const
@@ -250,21 +214,23 @@ std::string storeBackendName(const ::testing::TestParamInfo<StoreKind> &info)
     return kindName(info.param);
 }
 
+std::unique_ptr<TestStore> makeStore(const StoreKind &kind)
+{
+    if (kind.backend == StoreBackend::SQLite)
+        return std::make_unique<TempSqliteStore>(kind.traits);
+    return std::make_unique<PostgresStore>(kind.traits);
+}
+
 void BackendTest::SetUp()
 {
-    if (backend() == StoreBackend::SQLite) {
-        m_sqlite = std::make_unique<TempSqliteStore>(traits());
-        ASSERT_TRUE(m_sqlite->isValid()) << m_sqlite->error().toStdString();
-    } else {
-        if (!PostgresStore::isConfigured()) {
-            if (qEnvironmentVariable("CI") == QLatin1String("true"))
-                FAIL() << "VXR_TEST_PG_CONNECT is not set, but CI needs the PostgreSQL tests to run";
-            GTEST_SKIP() << "PostgreSQL run skipped: VXR_TEST_PG_CONNECT is not set "
-                            "(scripts/test starts a throwaway server and sets it)";
-        }
-        m_postgres = std::make_unique<PostgresStore>(traits());
-        ASSERT_TRUE(m_postgres->isValid()) << m_postgres->error().toStdString();
+    if (backend() == StoreBackend::PostgreSQL && !PostgresStore::isConfigured()) {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            FAIL() << "VXR_TEST_PG_CONNECT is not set, but CI needs the PostgreSQL tests to run";
+        GTEST_SKIP() << "PostgreSQL run skipped: VXR_TEST_PG_CONNECT is not set "
+                        "(scripts/test starts a throwaway server and sets it)";
     }
+    m_stores.push_back(makeStore(GetParam()));
+    ASSERT_TRUE(m_stores.front()->isValid()) << m_stores.front()->error().toStdString();
     DbError error;
     ASSERT_TRUE(connection.open(connectionString(), &error)) << error.description.toStdString();
 }
@@ -272,31 +238,37 @@ void BackendTest::SetUp()
 void BackendTest::TearDown()
 {
     connection.close();
-    m_postgres.reset();
-    m_sqlite.reset();
-    m_morePostgres.clear();
-    m_moreSqlite.clear();
+    m_stores.clear();
 }
 
 QString BackendTest::freshStore()
 {
-    if (backend() == StoreBackend::SQLite) {
-        m_moreSqlite.push_back(std::make_unique<TempSqliteStore>(traits()));
-        EXPECT_TRUE(m_moreSqlite.back()->isValid()) << m_moreSqlite.back()->error().toStdString();
-        return m_moreSqlite.back()->connectionString();
-    }
-    m_morePostgres.push_back(std::make_unique<PostgresStore>(traits()));
-    EXPECT_TRUE(m_morePostgres.back()->isValid()) << m_morePostgres.back()->error().toStdString();
-    return m_morePostgres.back()->connectionString();
+    m_stores.push_back(makeStore(GetParam()));
+    EXPECT_TRUE(m_stores.back()->isValid()) << m_stores.back()->error().toStdString();
+    return m_stores.back()->connectionString();
 }
 
 QString BackendTest::connectionString() const
 {
-    if (m_sqlite)
-        return m_sqlite->connectionString();
-    if (m_postgres)
-        return m_postgres->connectionString();
-    return {};
+    return m_stores.empty() ? QString() : m_stores.front()->connectionString();
+}
+
+QString BackendTest::sqliteStorePath() const
+{
+    const auto *sqlite = m_stores.empty() ? nullptr : dynamic_cast<const TempSqliteStore *>(m_stores.front().get());
+    return sqlite ? sqlite->path() : QString();
+}
+
+QStringList rowTexts(QSqlQuery &query)
+{
+    QStringList rows;
+    while (query.next()) {
+        QStringList columns;
+        for (int c = 0; c < query.record().count(); ++c)
+            columns << query.value(c).toString();
+        rows << columns.join(u'|');
+    }
+    return rows;
 }
 
 bool runBound(QSqlQuery &query, const QString &sql, const QVariantList &values)

@@ -29,51 +29,54 @@ namespace vxr::test {
 // trail in ItemAudit.
 enum class StoreTraits { Schema, NoUniqueKeys, CaseInsensitive, CaseInsensitiveNoUniqueKeys };
 
-// A fresh SQLite store made from the schema, in a temporary folder that goes
-// away with the object.
-class TempSqliteStore
+// A fresh store made from the schema, gone again with the object.
+class TestStore
+{
+public:
+    virtual ~TestStore() = default;
+    bool isValid() const { return m_error.isEmpty(); }
+    QString error() const { return m_error; }      // why the store could not be made
+    virtual QString connectionString() const = 0;
+
+protected:
+    QString m_error;
+};
+
+// A SQLite store in a temporary folder.
+class TempSqliteStore final : public TestStore
 {
 public:
     explicit TempSqliteStore(StoreTraits traits = StoreTraits::Schema);
-
-    bool isValid() const { return m_error.isEmpty(); }
-    QString error() const { return m_error; }      // why the store could not be made
     QString path() const { return m_path; }
-    QString connectionString() const;              // "Provider=SQLite;Data Source=<path>"
+    QString connectionString() const override;     // "Provider=SQLite;Data Source=<path>"
 
 private:
     QTemporaryDir m_dir;
     QString m_path;
-    QString m_error;
 };
 
-// A fresh PostgreSQL store on the server that VXR_TEST_PG_CONNECT names (an
-// ODBC connection string to its "postgres" database, which scripts/test
-// exports): a new uniquely named database with the schema loaded, dropped
-// again with the object. The connection string adds BoolsAsChar=0, so that
-// psqlODBC reports booleans as numbers (0/1) rather than as the texts "0"/"1".
-class PostgresStore
+// A store on the PostgreSQL server that VXR_TEST_PG_CONNECT names (an ODBC
+// connection string to its "postgres" database, which scripts/test exports):
+// a new uniquely named database with the schema loaded. The connection
+// string adds BoolsAsChar=0, so that psqlODBC reports booleans as numbers
+// (0/1) rather than as the texts "0"/"1".
+class PostgresStore final : public TestStore
 {
 public:
     explicit PostgresStore(StoreTraits traits = StoreTraits::Schema);
-    ~PostgresStore();
+    ~PostgresStore() override;
     PostgresStore(const PostgresStore &) = delete;
     PostgresStore &operator=(const PostgresStore &) = delete;
 
     // VXR_TEST_PG_CONNECT is set: the server is meant to be there.
     static bool isConfigured();
 
-    bool isValid() const { return m_error.isEmpty(); }
-    QString error() const { return m_error; }
-    QString databaseName() const { return m_database; }
-    QString odbcConnectionString() const { return m_odbc; }
-    QString connectionString() const;              // "Provider=MSDASQL;<ODBC string>"
+    QString connectionString() const override;     // "Provider=MSDASQL;<ODBC string>"
 
 private:
     QString m_admin;     // the given string, to the postgres database
     QString m_odbc;      // the same, to the fresh database
     QString m_database;
-    QString m_error;
 };
 
 // The whole field catalogue, made once for the tests that only read it.
@@ -89,6 +92,10 @@ const FieldTable &testCatalogue();
 // items may give them other IDs).
 enum class ItemIds { AsStored, InOrder };
 QStringList everyRow(const QString &connectionString, ItemIds ids = ItemIds::AsStored);
+
+// The rows a query gives from where it stands, each as its columns' texts
+// joined by "|".
+QStringList rowTexts(QSqlQuery &query);
 
 // Prepares and runs a statement with its values bound in order; false (with
 // the query's error) when either fails.
@@ -109,6 +116,9 @@ struct StoreKind
 void PrintTo(const StoreKind &kind, std::ostream *out);
 std::string storeBackendName(const ::testing::TestParamInfo<StoreKind> &info);
 
+// A fresh store of the kind; check isValid().
+std::unique_ptr<TestStore> makeStore(const StoreKind &kind);
+
 // A fixture that runs each test on a fresh store of each backend, with an
 // open connection to it. Derive a fixture from it, write TEST_P tests and
 // instantiate them with VXR_ON_EVERY_BACKEND(Fixture). Without a PostgreSQL
@@ -123,7 +133,7 @@ protected:
     StoreBackend backend() const { return GetParam().backend; }
     StoreTraits traits() const { return GetParam().traits; }
     // The file of the SQLite store (empty on a server).
-    QString sqliteStorePath() const { return m_sqlite ? m_sqlite->path() : QString(); }
+    QString sqliteStorePath() const;
     Dialect dialect() const { return connection.dialect(); }
     QString connectionString() const;
     // Texts compare without regard to case in this store (SQLite stores do,
@@ -147,10 +157,7 @@ protected:
     DbConnection connection;
 
 private:
-    std::unique_ptr<TempSqliteStore> m_sqlite;
-    std::unique_ptr<PostgresStore> m_postgres;
-    std::vector<std::unique_ptr<TempSqliteStore>> m_moreSqlite;
-    std::vector<std::unique_ptr<PostgresStore>> m_morePostgres;
+    std::vector<std::unique_ptr<TestStore>> m_stores; // the test's store first
 };
 
 // A store opened as an import run opens it: the catalogue (started at

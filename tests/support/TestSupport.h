@@ -24,26 +24,27 @@ bool writeTestFile(const QString &path, const QByteArray &bytes);
 // A file's bytes; empty when it cannot be read.
 QByteArray readTestFile(const QString &path);
 
-// Points XDG_DATA_HOME (the per-user data folder) at a folder for the length
-// of a scope, and puts back what it was.
-class ScopedDataHome
+// Sets an environment variable for the length of a scope, and puts back
+// what it was.
+class ScopedEnvironment
 {
 public:
-    explicit ScopedDataHome(const QString &folder) : m_before(qgetenv("XDG_DATA_HOME"))
+    ScopedEnvironment(const char *name, const QString &value) : m_name(name), m_before(qgetenv(name))
     {
-        qputenv("XDG_DATA_HOME", folder.toLocal8Bit());
+        qputenv(name, value.toLocal8Bit());
     }
-    ~ScopedDataHome()
+    ~ScopedEnvironment()
     {
         if (m_before.isNull())
-            qunsetenv("XDG_DATA_HOME");
+            qunsetenv(m_name);
         else
-            qputenv("XDG_DATA_HOME", m_before);
+            qputenv(m_name, m_before);
     }
-    ScopedDataHome(const ScopedDataHome &) = delete;
-    ScopedDataHome &operator=(const ScopedDataHome &) = delete;
+    ScopedEnvironment(const ScopedEnvironment &) = delete;
+    ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
 
 private:
+    const char *m_name;
     QByteArray m_before;
 };
 

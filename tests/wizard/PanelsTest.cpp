@@ -33,7 +33,7 @@ TEST(VersionText, RevisionLetterRule)
 TEST(ManualLocation, IsFoundWhereverItIsInstalled)
 {
     QTemporaryDir dir;
-    const ScopedDataHome dataHome(dir.filePath(QStringLiteral("data")));
+    const ScopedEnvironment dataHome("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")));
     const auto place = [&dir](const QString &folder) {
         QDir().mkpath(dir.filePath(folder));
         const QString path = dir.filePath(folder + u'/' + manualFileName());

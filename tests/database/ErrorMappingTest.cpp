@@ -49,30 +49,17 @@ TEST_P(ErrorMappingOnBackend, ConstraintViolationsOfTheStore)
     EXPECT_EQ(execute(QStringLiteral("SELEC nothing")), ErrorNumbers::StatementFailed);
 }
 
-TEST_P(ErrorMappingOnBackend, TypeErrorsOfAServer)
+// A server's type errors and a server that speaks another language (only
+// the SQLSTATE tells a duplicate, and the log must still mark it as one);
+// last, the server ends this session.
+TEST_P(ErrorMappingOnBackend, TypeErrorsStatesAndALostConnectionOfAServer)
 {
     if (backend() == test::StoreBackend::SQLite)
-        GTEST_SKIP() << "SQLite stores any value in any column";
+        GTEST_SKIP() << "SQLite stores any value in any column, reports no SQLSTATE and has no server to lose";
     EXPECT_EQ(execute(QStringLiteral("INSERT INTO Item (HQID) VALUES ('abc')")), ErrorNumbers::ConversionFailed);
     EXPECT_EQ(execute(QStringLiteral("INSERT INTO Item (HQID) VALUES (99999999999)")), ErrorNumbers::ValueOutOfRange);
     EXPECT_EQ(execute(QStringLiteral("INSERT INTO Item (LastSold) VALUES ('2003-02-31')")),
               ErrorNumbers::ValueOutOfRange);
-}
-
-TEST_P(ErrorMappingOnBackend, LostConnection)
-{
-    if (backend() == test::StoreBackend::SQLite)
-        GTEST_SKIP() << "an SQLite store has no server to lose";
-    execute(QStringLiteral("SELECT pg_terminate_backend(pg_backend_pid())")); // the server ends this session
-    EXPECT_EQ(execute(QStringLiteral("SELECT COUNT(*) FROM Item")), ErrorNumbers::ConnectionFailed);
-}
-
-TEST_P(ErrorMappingOnBackend, RunStatementsGoByTheSqlState)
-{
-    if (backend() == test::StoreBackend::SQLite)
-        GTEST_SKIP() << "SQLite reports result codes, no SQLSTATE";
-    // A server that speaks another language: only the SQLSTATE tells a
-    // duplicate, and the log must still mark it as one.
     SqlStatements statements;
     statements.attach(connection.database(), dialect());
     try {
@@ -84,6 +71,8 @@ TEST_P(ErrorMappingOnBackend, RunStatementsGoByTheSqlState)
         EXPECT_EQ(error.number, ErrorNumbers::DuplicateKey) << error.description.toStdString();
     }
     statements.detach();
+    execute(QStringLiteral("SELECT pg_terminate_backend(pg_backend_pid())"));
+    EXPECT_EQ(execute(QStringLiteral("SELECT COUNT(*) FROM Item")), ErrorNumbers::ConnectionFailed);
 }
 
 VXR_ON_EVERY_BACKEND(ErrorMappingOnBackend);

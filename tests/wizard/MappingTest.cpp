@@ -77,12 +77,23 @@ TEST_F(Mapping, DoubleClicksAssignMoveDownRefuseATakenFieldAndRemove)
     expectGridShowsSetUp();
 }
 
-TEST_F(Mapping, ChoosingATableDiscardsTheMappingAndListsItsFields)
+// Another table asks before it clears a mapping, then lists its own fields;
+// going back to a table gives its mapping back.
+TEST_F(Mapping, AnotherTableAsksBeforeClearingTheMappingAndGivesItBack)
 {
-    assign(QStringLiteral("Cost"));
-    assign(QStringLiteral("Price"));
-    prompts.answerYes = true; // to leaving the mapping
-    control<QComboBox>("cmbTable")->setCurrentIndex(1); // Customers
+    assign(QStringLiteral("Item Lookup Code"));
+    assign(QStringLiteral("Description"));
+    const auto items = setup().fieldIds;
+    auto *table = control<QComboBox>("cmbTable");
+    table->setCurrentIndex(1);
+    ASSERT_EQ(prompts.questions.size(), 1);
+    EXPECT_TRUE(prompts.questions.first().contains(QStringLiteral("the 2 text position(s) mapped to fields of Inventory")));
+    EXPECT_EQ(table->currentText(), QStringLiteral("Inventory"));
+    EXPECT_EQ(setup().fieldIds, items);
+
+    prompts.answerYes = true;
+    table->setCurrentIndex(1); // Customers
+    EXPECT_EQ(setup().tableId, CustomerTable);
     EXPECT_FALSE(setup().hasMapping());
     expectGridShowsSetUp();
     ASSERT_GT(list()->count(), 0);
@@ -94,6 +105,16 @@ TEST_F(Mapping, ChoosingATableDiscardsTheMappingAndListsItsFields)
         EXPECT_GT(grid()->columnWidth(2), grid()->fontMetrics().horizontalAdvance(list()->item(i)->text()))
             << list()->item(i)->text().toStdString();
     }
+    table->setCurrentIndex(2); // nothing mapped: nothing asked
+    EXPECT_EQ(prompts.questions.size(), 2);
+    selectPosition(1);
+    assign(QStringLiteral("Supplier Name"));
+    const auto suppliers = setup().fieldIds;
+    table->setCurrentIndex(0);
+    EXPECT_EQ(setup().fieldIds, items);
+    table->setCurrentIndex(2);
+    EXPECT_EQ(setup().fieldIds, suppliers);
+    EXPECT_EQ(prompts.questions.size(), 4);
 }
 
 TEST_F(Mapping, TheKeyboardAssignsFindsAndRemovesFields)

@@ -76,9 +76,12 @@ PreviewCell PreviewLookups::look(int fieldId, const QString &text, const QVarian
         const QString cutName = boundText(cutToLength(name, ReferenceLookups::SupplierNameLength));
         PreviewCell cell = byName(QStringLiteral("Supplier"), SupplierQuery, cutName, id);
         if (cutName.size() < name.size()) {
+            ValueNote note;
+            note.kind = ValueNote::Kind::Cut;
+            note.columnSize = ReferenceLookups::SupplierNameLength;
             cell.mark = CellMark::Changed;
-            cell.problem = previewTexts::cut(QStringLiteral("a supplier's name"), ReferenceLookups::SupplierNameLength)
-                + (cell.problem.isEmpty() ? QString() : QLatin1Char(' ') + cell.problem);
+            cell.problem = previewTexts::changed(note)
+                + (cell.problem.isEmpty() ? QString() : QLatin1Char('\n') + cell.problem);
         }
         return cell;
     }

@@ -1,17 +1,22 @@
 #include "PreviewTexts.h"
 
+#include "ProblemsReport.h"
+
+#include "database/DbError.h"
+#include "database/ErrorWords.h"
+#include "database/ValueResolver.h"
+
 namespace vxr::previewTexts {
 
-QString readAsEmpty(const QString &caption, const QString &text)
+QString changed(const ValueNote &note)
 {
-    return QStringLiteral("\"%1\" is no value for %2: it is stored as 0 or empty "
-                          "(with strict values the line fails).")
-        .arg(text, caption);
+    return ProblemsReport::problemOf(note);
 }
 
-QString cut(const QString &caption, int columnSize)
+QString fails(const DbError &error)
 {
-    return QStringLiteral("Too long for %1: cut to the %2 characters its column holds.").arg(caption).arg(columnSize);
+    const QString words = errorSentence(error.number);
+    return error.description.isEmpty() ? words : error.description + QLatin1Char('\n') + words;
 }
 
 QString newReference(const QString &table)

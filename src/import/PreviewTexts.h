@@ -2,15 +2,22 @@
 
 #include <QString>
 
+namespace vxr {
+struct DbError;
+struct ValueNote;
+} // namespace vxr
+
 namespace vxr::previewTexts {
 
-// The words the stored-value preview shows for a cell's problem, kept in
-// one place so that the run's own sentences can take their place.
+// The words the stored-value preview shows for a cell's problem: the run's
+// own sentences where it has them (the problems report's, the error
+// numbers' words), in one place.
 
-// A text with no number or date in it, stored as 0 or empty.
-QString readAsEmpty(const QString &caption, const QString &text);
-// A text cut to the characters its column holds.
-QString cut(const QString &caption, int columnSize);
+// A value stored, but not as its text gave it (read as 0 or empty, cut): as
+// the problems report says it.
+QString changed(const ValueNote &note);
+// A value that fails its line: what the run would log, and the error's words.
+QString fails(const DbError &error);
 // A name the look-up would add as a new row.
 QString newReference(const QString &table);
 // A code no stored item (or item class) has: the line fails.

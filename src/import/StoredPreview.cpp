@@ -139,6 +139,7 @@ bool StoredPreview::open(QString *error)
     d->lookups = std::make_unique<ReferenceLookups>(d->fields, *d->tables, d->regional);
     d->resolver = std::make_unique<ValueResolver>(d->fields, *d->lookups, d->regional,
                                                   d->setup.strictValues ? StrictValues::Yes : StrictValues::No);
+    d->resolver->setCutFails(d->setup.rejectCut);
     d->resolver->setKeyEntry(d->table->keyColumn.isEmpty() ? 0 : d->table->keyFieldIndex);
     d->previewLookups = std::make_unique<PreviewLookups>(d->tables->statements());
     return true;
@@ -165,14 +166,15 @@ PreviewCell StoredPreview::Private::convertCell(int fieldIndex, const QString &t
         resolver->checkValue(fieldIndex, text);
         resolver->resolveFieldValue(fieldIndex, text);
     } catch (const DbError &error) {
-        return {text, CellMark::Fails, error.description};
+        return {text, CellMark::Fails, previewTexts::fails(error)};
     }
     PreviewCell cell{shownValue(field.value), CellMark::None, {}};
-    for (qsizetype n = notesBefore; n < resolver->notes().size(); ++n) {
+    QStringList problems;
+    for (qsizetype n = notesBefore; n < resolver->notes().size(); ++n)
+        problems << previewTexts::changed(resolver->notes().at(n));
+    if (!problems.isEmpty()) {
         cell.mark = CellMark::Changed;
-        cell.problem = resolver->notes().at(n).kind == ValueNote::Kind::Cut
-            ? previewTexts::cut(field.displayName, field.maxLength)
-            : previewTexts::readAsEmpty(field.displayName, text);
+        cell.problem = problems.join(QLatin1Char('\n'));
     }
     return cell;
 }
@@ -195,8 +197,7 @@ PreviewLine StoredPreview::Private::convert(const TextLine &source, QString *key
     if (const int position = keyPosition(); position != 0 && line.cells[position].mark != CellMark::Fails) {
         *key = fields[table->keyFieldIndex].value.toString();
         if (key->trimmed().isEmpty())
-            line.cells[position] = {QString(), CellMark::Fails,
-                                    QStringLiteral("The line gives no %1.").arg(table->keyColumn)};
+            line.cells[position] = {QString(), CellMark::Fails, previewTexts::fails({ErrorNumbers::EmptyKey, {}})};
     }
     if (source.tooManyFields)
         line.problem = previewTexts::tooManyFields();

@@ -86,9 +86,9 @@ TEST_F(WizardTest, TheReviewPanelShowsTheValuesAsStoredAndCountsTheWholeFile)
     } cases[] = {
         {0, 0, "A1", true, "in the store already"},
         {0, 2, "9.5", false, ""},
-        {1, 1, "A description far longer than ", true, "cut to the 30 characters"},
-        {1, 2, "0", true, "\"abc\" is no value for Price"},
-        {1, 3, "", true, "\"31.02.2026\" is no value"},
+        {1, 1, "A description far longer than ", true, "cut to 30 characters"},
+        {1, 2, "0", true, "No number: stored as 0."},
+        {1, 3, "", true, "No date: stored empty."},
         {1, 4, "Garden (new)", false, "adds it to Department"},
         {2, 3, "2026-01-02 10:20:30", false, ""},
         {2, 4, "1 (tools)", false, ""},

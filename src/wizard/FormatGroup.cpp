@@ -59,6 +59,10 @@ FormatGroup::FormatGroup(ImportSetup &setup, UserPrompts &prompts, QWidget *pare
         "chkStripApostrophes");
     m_strict = named(new QCheckBox(QStringLiteral("Reject lines whose numbers or dates cannot be read."), this),
                      "chkStrict");
+    m_rejectCut = named(new QCheckBox(QStringLiteral("Reject lines whose text is longer than its column, instead of "
+                                                     "cutting it."),
+                                      this),
+                        "chkRejectCut");
 
     auto *grid = new QGridLayout(this);
     grid->setColumnStretch(1, 1);
@@ -69,6 +73,7 @@ FormatGroup::FormatGroup(ImportSetup &setup, UserPrompts &prompts, QWidget *pare
     grid->addWidget(m_locale, 1, 1, Qt::AlignLeft);
     grid->addWidget(m_stripApostrophes, 2, 0, 1, 2);
     grid->addWidget(m_strict, 3, 0, 1, 2);
+    grid->addWidget(m_rejectCut, 4, 0, 1, 2);
     fillLists();
 
     connect(m_encoding, &QComboBox::activated, this, &FormatGroup::onEncodingChosen);
@@ -77,6 +82,7 @@ FormatGroup::FormatGroup(ImportSetup &setup, UserPrompts &prompts, QWidget *pare
     connect(m_locale->lineEdit(), &QLineEdit::editingFinished, this, &FormatGroup::onLocaleChosen);
     connect(m_stripApostrophes, &QCheckBox::toggled, this, [this](bool on) { m_setup.stripApostrophes = on; });
     connect(m_strict, &QCheckBox::toggled, this, [this](bool on) { m_setup.strictValues = on; });
+    connect(m_rejectCut, &QCheckBox::toggled, this, [this](bool on) { m_setup.rejectCut = on; });
 }
 
 void FormatGroup::fillLists()
@@ -104,8 +110,10 @@ void FormatGroup::showSetup()
     showLocale();
     const QSignalBlocker quietStrip(m_stripApostrophes);
     const QSignalBlocker quietStrict(m_strict);
+    const QSignalBlocker quietCut(m_rejectCut);
     m_stripApostrophes->setChecked(m_setup.stripApostrophes);
     m_strict->setChecked(m_setup.strictValues);
+    m_rejectCut->setChecked(m_setup.rejectCut);
 }
 
 void FormatGroup::showEncoding()

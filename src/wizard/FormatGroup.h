@@ -36,6 +36,7 @@ private:
     QComboBox *m_locale;
     QCheckBox *m_stripApostrophes;
     QCheckBox *m_strict;
+    QCheckBox *m_rejectCut;
 };
 
 } // namespace vxr

@@ -129,6 +129,11 @@ void MainWindow::connectPages()
     });
     connect(m_runPage, &RunPage::runningChanged, this, &MainWindow::onRunningChanged);
     connect(m_runPage, &RunPage::newImportClicked, this, &MainWindow::onNewImportClicked);
+    // Strict values from the run summary: the first panel's check box shows it.
+    connect(m_runPage, &RunPage::strictValuesClicked, this, [this] {
+        m_setup.strictValues = true;
+        showSetup();
+    });
 }
 
 void MainWindow::start()

@@ -73,6 +73,7 @@ RunPage::RunPage(const ImportSetup &setup, const FieldTable &fields, UserPrompts
     connect(viewLog, &QPushButton::clicked, this, &RunPage::onViewLogClicked);
     connect(m_summary, &RunSummaryBox::openLogClicked, this, &RunPage::onViewLogClicked);
     connect(m_summary, &RunSummaryBox::newImportClicked, this, &RunPage::newImportClicked);
+    connect(m_summary, &RunSummaryBox::strictValuesClicked, this, &RunPage::strictValuesClicked);
     connectRun();
 }
 

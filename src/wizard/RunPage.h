@@ -58,6 +58,8 @@ signals:
     // A run started (true) or ended.
     void runningChanged(bool running);
     void newImportClicked();
+    // From the run summary: values without a number or date are to fail.
+    void strictValuesClicked();
 
 private:
     QLayout *buildProgress();

@@ -24,10 +24,18 @@ RunSummaryBox::RunSummaryBox(UserPrompts &prompts, QWidget *parent)
     m_outcome = makeLabel(this, "lblOutcome", QString(), true);
     auto *openLog = makeButton(this, "cmdOpenLog", QStringLiteral("Open &Log"));
     m_openRejectFile = makeButton(this, "cmdOpenRejectFile", QStringLiteral("Open &Reject File"));
+    m_openProblems = makeButton(this, "cmdOpenProblems", QStringLiteral("Open &Problems"));
+    m_strictValues = makeButton(this, "cmdStrictValues", QStringLiteral("Use &Strict Values"));
+    m_strictValues->setToolTip(QStringLiteral("Lines whose numbers or dates cannot be read fail instead of storing 0 "
+                                              "or empty (the check box on the first panel)."));
+    m_problems = makeLabel(this, "lblProblems", QString(), true);
+    m_problems->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_newImport = makeButton(this, "cmdNewImport", QStringLiteral("Ne&w Import"));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(openLog);
     buttons->addWidget(m_openRejectFile);
+    buttons->addWidget(m_openProblems);
+    buttons->addWidget(m_strictValues);
     buttons->addStretch(1);
     buttons->addWidget(m_newImport);
 
@@ -36,12 +44,20 @@ RunSummaryBox::RunSummaryBox(UserPrompts &prompts, QWidget *parent)
     layout->addSpacing(4);
     layout->addLayout(buildCounts());
     layout->addSpacing(4);
+    layout->addWidget(m_problems);
+    layout->addSpacing(4);
     layout->addLayout(buttons);
     hide();
 
     connect(openLog, &QPushButton::clicked, this, &RunSummaryBox::openLogClicked);
     connect(m_openRejectFile, &QPushButton::clicked, this, &RunSummaryBox::onOpenRejectFileClicked);
     connect(m_newImport, &QPushButton::clicked, this, &RunSummaryBox::newImportClicked);
+    connect(m_openProblems, &QPushButton::clicked, this,
+            [this] { openFile(m_problemsPath, QStringLiteral("problems report")); });
+    connect(m_strictValues, &QPushButton::clicked, this, [this] {
+        m_strictValues->hide();
+        emit strictValuesClicked();
+    });
 }
 
 // Two columns of counts, then the reject file across them.
@@ -82,6 +98,12 @@ void RunSummaryBox::showSummary(const ImportSummary &summary)
     for (QWidget *reject : {static_cast<QWidget *>(m_rejectFileCaption), static_cast<QWidget *>(m_rejectFile),
                             static_cast<QWidget *>(m_openRejectFile)})
         reject->setVisible(!m_rejectPath.isEmpty());
+    const QString problems = runProblemsText(summary);
+    m_problems->setText(problems);
+    m_problems->setVisible(!problems.isEmpty());
+    m_problemsPath = summary.problemsError.isEmpty() ? summary.problemsPath : QString();
+    m_openProblems->setVisible(!m_problemsPath.isEmpty());
+    m_strictValues->setVisible(strictValuesWouldHelp(summary));
     show();
 }
 
@@ -89,6 +111,7 @@ void RunSummaryBox::clear()
 {
     hide();
     m_rejectPath.clear();
+    m_problemsPath.clear();
 }
 
 void RunSummaryBox::focusNewImport()
@@ -98,16 +121,21 @@ void RunSummaryBox::focusNewImport()
 
 void RunSummaryBox::onOpenRejectFileClicked()
 {
-    if (m_rejectPath.isEmpty())
+    openFile(m_rejectPath, QStringLiteral("reject file"));
+}
+
+void RunSummaryBox::openFile(const QString &path, const QString &what)
+{
+    if (path.isEmpty())
         return;
-    const QString shown = QDir::toNativeSeparators(m_rejectPath);
-    if (!QFileInfo(m_rejectPath).isFile()) {
-        m_prompts.message(MessageKind::Exclamation, QStringLiteral("The reject file is no longer there:\r\n") + shown);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!QFileInfo(path).isFile()) {
+        m_prompts.message(MessageKind::Exclamation, QStringLiteral("The %1 is no longer there:\r\n").arg(what) + shown);
         return;
     }
-    if (!m_prompts.openExternally(m_rejectPath))
+    if (!m_prompts.openExternally(path))
         m_prompts.message(MessageKind::Exclamation,
-                          QStringLiteral("No program could be started to open the reject file. It is at:\r\n") + shown);
+                          QStringLiteral("No program could be started to open the %1. It is at:\r\n").arg(what) + shown);
 }
 
 } // namespace vxr

@@ -12,8 +12,9 @@ class PathLabel;
 class UserPrompts;
 
 // What the last run came to, under the import panel's progress: how it
-// ended, its counts, the reject file it wrote, and the ways on from there
-// (the log, the reject file, a new import). Hidden until a run ends.
+// ended, its counts, the reject file it wrote, its first problems by line,
+// and the ways on from there (the log, the reject file, the problems report,
+// strict values, a new import). Hidden until a run ends.
 class RunSummaryBox : public QGroupBox
 {
     Q_OBJECT
@@ -28,13 +29,17 @@ public:
 signals:
     void openLogClicked();
     void newImportClicked();
+    // The operator wants values without a number or date to fail their lines.
+    void strictValuesClicked();
 
 private:
     QLayout *buildCounts();
     void onOpenRejectFileClicked();
+    void openFile(const QString &path, const QString &what);
 
     UserPrompts &m_prompts;
     QString m_rejectPath; // of the last run; empty when it wrote none
+    QString m_problemsPath; // the same for the problems report
     QLabel *m_outcome;
     QLabel *m_rowsAdded;
     QLabel *m_rowsUpdated;
@@ -44,6 +49,9 @@ private:
     QLabel *m_rejectFileCaption;
     PathLabel *m_rejectFile;
     QPushButton *m_openRejectFile;
+    QLabel *m_problems;
+    QPushButton *m_openProblems;
+    QPushButton *m_strictValues;
     QPushButton *m_newImport;
 };
 

@@ -2,6 +2,9 @@
 
 #include "import/ImportRun.h"
 
+#include <QDir>
+#include <QStringList>
+
 namespace vxr {
 
 namespace {
@@ -66,9 +69,10 @@ QString runOutcomeText(const ImportSummary &summary)
     // with these values.
     if (summary.valuesReadAsEmpty > 0 || summary.valuesCut > 0)
         text += QStringLiteral(" %1 value(s) without a number or date were read as 0 or empty and %2 cut to fit "
-                               "their column; their lines were imported with these values.")
+                               "their column; their lines were %3 with these values.")
                     .arg(summary.valuesReadAsEmpty)
-                    .arg(summary.valuesCut);
+                    .arg(summary.valuesCut)
+                    .arg(summary.outcome == RunOutcome::TestRun ? QStringLiteral("checked") : QStringLiteral("imported"));
     if (summary.fileChanged)
         text += QStringLiteral(" The text file changed while it was imported.");
     if (!summary.rejectWritten)
@@ -77,6 +81,29 @@ QString runOutcomeText(const ImportSummary &summary)
         text += QStringLiteral(" %1 failed line(s) are missing from the log, which could not be written.")
                     .arg(summary.logLinesMissing);
     return text;
+}
+
+QString runProblemsText(const ImportSummary &summary)
+{
+    if (summary.problemCount == 0 && summary.problemsError.isEmpty())
+        return QString();
+    QStringList lines;
+    for (const ProblemRow &row : summary.firstProblems)
+        lines << problemSentence(row);
+    const qint64 more = summary.problemCount - summary.firstProblems.size();
+    const QString report = QDir::toNativeSeparators(summary.problemsPath);
+    if (!summary.problemsError.isEmpty())
+        lines << QStringLiteral("The problems report %1 could not be written: %2.").arg(report, summary.problemsError);
+    else if (more > 0)
+        lines << QStringLiteral("... and %1 more, all listed in the problems report %2.").arg(more).arg(report);
+    else
+        lines << QStringLiteral("The problems report %1 lists them.").arg(report);
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool strictValuesWouldHelp(const ImportSummary &summary)
+{
+    return summary.valuesReadAsEmpty > 0;
 }
 
 } // namespace vxr

@@ -2,6 +2,7 @@
 
 #include "CliFixture.h"
 
+#include <QDir>
 #include <QStringEncoder>
 
 using namespace vxr::test;
@@ -233,6 +234,29 @@ TEST_F(CliTest, StrictValuesFailTheirLinesAndOtherwiseAreCounted)
     const CliResult plain = vxrimp(arguments + QStringList{"plain.csv", "--strict"});
     EXPECT_EQ(plain.exitCode, 0) << plain.err.toStdString();
     EXPECT_FALSE(plain.out.contains("Values")) << plain.out.toStdString();
+}
+
+// A problems report that cannot be written whole (no file may grow past
+// 96 KiB) is told, and the old report of the same file stays as it was.
+TEST_F(CliTest, AProblemsReportThatDoesNotFitKeepsTheOldOne)
+{
+    const QString connect = newStore();
+    QByteArray lines;
+    for (int i = 1; i <= 100; ++i)
+        lines += "F" + QByteArray::number(i) + "," + QByteArray(4000, 'd') + "\r\n";
+    ASSERT_TRUE(writeTestFile(path("items.csv"), lines));
+    ASSERT_TRUE(writeTestFile(path("items.test-problems.csv"), "old report\r\n"));
+    QProcess process;
+    startVxrimp(process, {"import", "--table", "Inventory", "--map", "1=Item Lookup Code,2=Description", "--connect",
+                          connect, "--log", path("import.log"), "--file", "items.csv", "--dry-run"},
+                QString(), 96);
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_EQ(process.exitCode(), 1) << out.toStdString();
+    EXPECT_TRUE(out.contains("  Problems:          100 in " + path("items.test-problems.csv") + " (could not be written: "))
+            << out.toStdString();
+    EXPECT_EQ(readTestFile(path("items.test-problems.csv")), "old report\r\n");
+    EXPECT_EQ(QDir(m_dir.path()).entryList({"items.test-problems.csv*"}, QDir::Files), QStringList({"items.test-problems.csv"}));
 }
 
 TEST_F(CliTest, SettingsAreSavedBeforeConnectingAndTheTerminalIsSafe)

@@ -48,11 +48,13 @@ ReviewPage::ReviewPage(ImportSetup &setup, const FieldTable &fields, UserPrompts
     auto *view = new QHBoxLayout;
     view->addWidget(m_asRead);
     view->addWidget(m_asStored);
-    view->addWidget(m_count, 1);
+    view->addStretch(1);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(makeHeading(this, "Label3", QStringLiteral("Review field selection and click Next to continue.")));
     layout->addLayout(view);
     layout->addWidget(m_preview, 1);
+    // The count of the whole file, and what it cannot see.
+    layout->addWidget(m_count);
     layout->addWidget(m_unseen);
     layout->addWidget(m_skipFirstLine);
 
@@ -146,7 +148,7 @@ void ReviewPage::fitColumns()
 {
     m_preview->resizeColumnsToContents();
     for (int column = 0; column < m_preview->columnCount(); ++column)
-        m_preview->setColumnWidth(column, std::clamp(m_preview->columnWidth(column), 60, 220));
+        m_preview->setColumnWidth(column, std::clamp(m_preview->columnWidth(column), 60, 260));
 }
 
 } // namespace vxr

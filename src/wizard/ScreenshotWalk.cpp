@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "MappingPage.h"
 #include "RunPage.h"
+#include "ScreenshotReview.h"
 #include "ScreenshotSuggestions.h"
 #include "UserPrompts.h"
 
@@ -231,6 +232,7 @@ int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
     click(window, "cmdNext");
     if (!settingsFile.isEmpty())
         window.findChild<QCheckBox *>(QStringLiteral("chkSkipFirstLine"))->click();
+    waitForStoredPreview(window);
     if (!save(window, outputFolder, 3))
         return 1;
 
@@ -253,7 +255,15 @@ int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
     window.runPage()->onViewLogClicked();
     if (!window.logViewer() || !saveWidget(*window.logViewer(), outputFolder, QStringLiteral("log")))
         return 1;
-    return saveHeaderSuggestions(prompts, sqliteConnectionString(store), outputFolder, work.path()) ? 0 : 1;
+    const QString connection = sqliteConnectionString(store);
+    // The sample of new items, beside the settings file, on the store the walk filled.
+    const QString newItems = QFileInfo(settingsFile).dir().filePath(QStringLiteral("new-items.imp"));
+    if (!settingsFile.isEmpty() && QFileInfo::exists(newItems)
+        && !saveStoredPreview(prompts, connection, newItems, outputFolder))
+        return 1;
+    if (!saveSheetChoice(prompts, connection, outputFolder, work.path()))
+        return 1;
+    return saveHeaderSuggestions(prompts, connection, outputFolder, work.path()) ? 0 : 1;
 }
 
 } // namespace vxr

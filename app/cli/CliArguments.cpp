@@ -289,65 +289,6 @@ QString readRunsOptions(const QCommandLineParser &parser, const QStringList &ope
 
 } // namespace
 
-QString usageText()
-{
-    return QStringLiteral(
-        "vxrimp init-store FILE                 create an empty SQLite store database with the full schema\n"
-        "vxrimp fields [TABLE]                  list the offered fields of a destination table: FieldID, caption, column\n"
-        "vxrimp preview [OPTIONS] [--lines N]   show the first lines split as the import will split them, under the mapped captions\n"
-        "vxrimp import  [OPTIONS]               run one import\n"
-        "vxrimp runs --connect STRING [--journal PATH]\n"
-        "                                       list the store's journaled runs; --forget-before DATE or --forget ID\n"
-        "                                       remove old ones from the journal\n"
-        "OPTIONS:\n"
-        "  --settings FILE.imp          load a saved set-up (options, delimiter, table, text file, encoding, locale, mapping)\n"
-        "  --connect STRING             connection string (Provider=SQLite;Data Source=...; Provider=SQLOLEDB.1;...; Provider=MSDASQL;...)\n"
-        "  --file PATH                  the delimited text file\n"
-        "  --table NAME|ID              destination table, by its list caption (\"Inventory\", \"Customers\", ...) or its table id\n"
-        "  --delimiter NAME|CHAR|auto   ")
-        + delimiterNames() + QStringLiteral(", or the character; auto takes the one that splits\n"
-        "                               the file's first lines into steady columns (default: comma)\n"
-        "  --quotes | --no-quotes       treat quotation marks as text field delimiters (default: on)\n"
-        "  --duplicates error|update    duplicate keys are errors (default) or update the existing row\n"
-        "  --skip-first-line | --no-skip-first-line\n"
-        "                               skip the first line of the file (default: off)\n"
-        "  --header | --no-header       the first line holds column names: it is skipped, and names that match\n"
-        "                               a field's caption or column map the positions left unmapped\n"
-        "  --guess-header               as --header, and names that are a guess at a field (\"Item No.\",\n"
-        "                               \"Retail Price\", \"On Hand\") map too; each guess is printed first\n"
-        "  --encoding NAME              the text file's encoding: auto (default: UTF-16 by its byte-order mark,\n"
-        "                               else UTF-8 or Windows-1252), or a name such as windows-1250, ISO-8859-2,\n"
-        "                               cp437, Shift_JIS, UTF-16\n"
-        "  --sheet NAME                 the sheet of an .xlsx or .ods workbook to read (default: the first)\n"
-        "  --locale NAME                regional settings for amounts and dates (en_US, de_DE, fr_CA, ...;\n"
-        "                               default: the system's; C and POSIX read as en_US)\n"
-        "  --strip-apostrophes | --no-strip-apostrophes\n"
-        "                               remove apostrophes from values, as older imports did (default: keep\n"
-        "                               them; a settings file without StripApostrophes removes them)\n"
-        "  --strict | --no-strict       fail a line whose number or date column gets text that is none\n"
-        "  --reject-cut | --no-reject-cut\n"
-        "                               fail a line whose text is longer than its column instead of cutting it\n"
-        "  --map POS=FIELD[,POS=FIELD]  map text positions (1-52) to fields, by FieldID or caption\n"
-        "  --log PATH                   where to append the log\n"
-        "  --save-settings FILE.imp     write the set-up used to a settings file (before connecting)\n"
-        "import only:\n"
-        "  --batch N                    commit every N lines (default 1000, and at least every second)\n"
-        "  --dry-run                    a test run: everything is checked in one transaction that is rolled back\n"
-        "  --all-or-nothing             one transaction, committed only when no line fails\n"
-        "  --journal PATH               the journal of the run (default: the store's, in the per-user data folder)\n"
-        "  --reject PATH                where the lines not stored go (default NAME.rejected.EXT beside the file;\n"
-        "                               a test run's NAME.test-rejected.EXT)\n"
-        "  --problems PATH              where the problems report goes: failed lines and changed values, line by\n"
-        "                               line (default NAME.problems.csv beside the reject file; a test run's\n"
-        "                               NAME.test-problems.csv)\n"
-        "\n"
-        "Options given on the command line override the settings file. A relative FileName in a\n"
-        "settings file is taken relative to the settings file's folder.\n"
-        "Exit status: 0 every line stored, 1 some lines failed (see the log and the reject file),\n"
-        "2 the run could not start or failed, 3 the run was cancelled (Ctrl-C, SIGTERM).\n"
-        "vxrimp --help | --version\n");
-}
-
 ParseResult parseArguments(const QStringList &arguments)
 {
     ParseResult result;

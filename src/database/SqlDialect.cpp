@@ -76,7 +76,7 @@ QString SqlDialect::valuesPresentSql(const QString &table, const QString &column
 
 int SqlDialect::rowsPerStatement(int columnCount) const
 {
-    return qMax(1, qMin(maxParameters() / qMax(columnCount, 1), maxRowsPerValuesList()));
+    return qMax(1, qMin(maxValuesPerInsert() / qMax(columnCount, 1), maxRowsPerValuesList()));
 }
 
 const SqlDialect &sqlDialect(Dialect kind)

@@ -102,6 +102,9 @@ public:
     // Statement limits: bound values per statement and rows per VALUES list.
     virtual int maxParameters() const = 0;
     virtual int maxRowsPerValuesList() const { return 1000000; }
+    // Bound values one multi-row insert carries at most: its size in the
+    // database's statement cache and in the driver's buffers.
+    virtual int maxValuesPerInsert() const { return maxParameters(); }
 
     // Values the backend has no type of its own for.
     virtual QVariant dateTimeValue(const QDateTime &value) const { return value; }

@@ -23,6 +23,11 @@ public:
     QList<ColumnType> readColumnTypes(const QSqlDatabase &database, const QString &table) const override;
     DbError errorFrom(const QSqlError &error, const OdbcDiagnostics &diagnostics) const override;
     int maxParameters() const override { return 32766; }
+    // SQLite compiles a multi-row insert into a program of a few
+    // instructions per value, kept while the statement is: a few hundred
+    // values keep each program small and the run's memory flat, and larger
+    // ones save no time (the rows are written one by one all the same).
+    int maxValuesPerInsert() const override { return 500; }
     QVariant dateTimeValue(const QDateTime &value) const override;
     QVariant booleanValue(bool value) const override { return value ? 1 : 0; }
     QString schemaResource() const override { return QStringLiteral(":/vxr/schema/sqlite.sql"); }

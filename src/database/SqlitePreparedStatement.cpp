@@ -20,6 +20,53 @@ bool isNullForBinding(const QVariant &value)
     return value.typeId() == QMetaType::QString && static_cast<const QString *>(value.constData())->isNull();
 }
 
+// Writes text as UTF-8 at out, at most three bytes a UTF-16 unit; a lone
+// surrogate becomes U+FFFD, as Qt writes it. Gives the bytes written.
+qsizetype writeUtf8(const QString &text, char *out)
+{
+    const auto *units = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype size = text.size();
+    char *p = out;
+    for (qsizetype i = 0; i < size; ++i) {
+        char32_t c = units[i];
+        if (c < 0x80) {
+            *p++ = char(c);
+            continue;
+        }
+        if (c < 0x800) {
+            *p++ = char(0xC0 | (c >> 6));
+            *p++ = char(0x80 | (c & 0x3F));
+            continue;
+        }
+        if (QChar::isSurrogate(c)) {
+            if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(units[i + 1])) {
+                c = QChar::surrogateToUcs4(char16_t(c), units[++i]);
+                *p++ = char(0xF0 | (c >> 18));
+                *p++ = char(0x80 | ((c >> 12) & 0x3F));
+                *p++ = char(0x80 | ((c >> 6) & 0x3F));
+                *p++ = char(0x80 | (c & 0x3F));
+                continue;
+            }
+            c = QChar::ReplacementCharacter;
+        }
+        *p++ = char(0xE0 | (c >> 12));
+        *p++ = char(0x80 | ((c >> 6) & 0x3F));
+        *p++ = char(0x80 | (c & 0x3F));
+    }
+    return p - out;
+}
+
+// The room the UTF-8 forms of the texts among values can take.
+qsizetype utf8Room(const QVariantList &values)
+{
+    qsizetype room = 0;
+    for (const QVariant &value : values) {
+        if (value.typeId() == QMetaType::QString)
+            room += static_cast<const QString *>(value.constData())->size() * 3;
+    }
+    return room;
+}
+
 } // namespace
 
 sqlite3 *SqlitePreparedStatement::handleOf(const QSqlDatabase &database)
@@ -106,10 +153,13 @@ void SqlitePreparedStatement::bind(int index, const QVariant &value)
             break;
         }
         case QMetaType::QString: {
-            // The text stays alive in m_bound until the statement is run again.
+            // Room for it was made before the first value was bound, so the
+            // texts bound before it stay where they are.
             const auto *text = static_cast<const QString *>(value.constData());
-            rc = sqlite3_bind_text16(m_statement, position, text->constData(), int(text->size() * sizeof(QChar)),
-                                     SQLITE_STATIC);
+            char *start = m_utf8.data() + m_utf8Used;
+            const qsizetype length = writeUtf8(*text, start);
+            m_utf8Used += length;
+            rc = sqlite3_bind_text(m_statement, position, start, int(length), SQLITE_STATIC);
             break;
         }
         default: {
@@ -144,6 +194,10 @@ void SqlitePreparedStatement::execute(const QVariantList &values)
     sqlite3_reset(m_statement);
     m_done = false;
     m_bound = values;
+    const qsizetype room = utf8Room(values);
+    if (m_utf8.size() < room)
+        m_utf8.resize(room);
+    m_utf8Used = 0;
     for (int i = 0; i < m_bound.size(); ++i)
         bind(i, m_bound.at(i));
     m_rowPending = step();
@@ -176,9 +230,13 @@ QVariant SqlitePreparedStatement::value(int column) const
     }
 }
 
+// The bound values are let go with the result: a statement kept for the
+// run does not keep the last rows it wrote alive.
 void SqlitePreparedStatement::finish()
 {
     sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    m_bound.clear();
     m_rowPending = false;
     m_done = true;
 }

@@ -42,7 +42,12 @@ private:
     sqlite3 *m_database;
     sqlite3_stmt *m_statement = nullptr;
     const SqlDialect &m_dialect;
-    QVariantList m_bound;     // keeps the bound texts alive while the statement reads them
+    QVariantList m_bound;     // keeps the bound values alive while the statement reads them
+    // The bound texts in UTF-8, the store's own encoding, one after the
+    // other: SQLite reads them where they are instead of converting and
+    // copying each. Its storage is reused from run to run.
+    QByteArray m_utf8;
+    qsizetype m_utf8Used = 0;
     bool m_rowPending = false; // the first row was stepped to by execute
     bool m_done = true;        // the statement ran to its end (stepping again would run it again)
 };

@@ -151,19 +151,19 @@ std::optional<RegionalSettings> RegionalSettings::fromLocaleName(const QString &
 
 QString replaceAll(const QString &source, const QString &find, const QString &replacement)
 {
-    if (find.isEmpty())
+    qsizetype found = find.isEmpty() ? -1 : source.indexOf(find, 0, Qt::CaseSensitive);
+    // Most texts hold nothing to replace: they come back shared, not copied.
+    if (found < 0)
         return source;
     QString result;
     result.reserve(source.size());
     qsizetype current = 0;
-    for (;;) {
-        const qsizetype found = source.indexOf(find, current, Qt::CaseSensitive);
-        if (found < 0)
-            break;
+    do {
         result += QStringView(source).mid(current, found - current);
         result += replacement;
         current = found + find.size();
-    }
+        found = source.indexOf(find, current, Qt::CaseSensitive);
+    } while (found >= 0);
     result += QStringView(source).mid(current);
     return result;
 }

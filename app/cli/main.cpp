@@ -6,6 +6,7 @@
 #include "CliArguments.h"
 #include "Commands.h"
 #include "Console.h"
+#include "UndoCommand.h"
 
 #include "catalogue/FieldTable.h"
 #include "database/DriverWarnings.h"
@@ -25,6 +26,8 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("VXRImp"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VXR_VERSION_STRING));
 
+    if (isUndoCommand(QCoreApplication::arguments()))
+        return runUndo(QCoreApplication::arguments());
     const ParseResult parsed = parseArguments(QCoreApplication::arguments());
     if (!parsed.error.isEmpty()) {
         printErr(QStringLiteral("vxrimp: %1\n\nUsage:\n%2").arg(parsed.error, usageText()));

@@ -53,7 +53,8 @@ RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, Table
       m_reader(reader),
       m_tables(tables),
       m_lookups(fields, tables, regional),
-      m_resolver(fields, m_lookups, regional, strict)
+      m_resolver(fields, m_lookups, regional, strict),
+      m_batchReferences(fields, reader, m_lookups, m_resolver, tables, regional)
 {
     for (int index = 0; index < fields.fieldCount(); ++index) {
         const int tableId = fields[index].tableId;
@@ -86,6 +87,15 @@ void RecordWriter::checkKeyGiven(const TableInfo &table) const
     const QVariant &key = m_fields[table.keyFieldIndex].value;
     if (isNullValue(key) || key.toString().trimmed().isEmpty())
         throw DbError{ErrorNumbers::EmptyKey, QStringLiteral("The line gives no %1.").arg(table.keyColumn)};
+}
+
+void RecordWriter::resolveReferencesAhead(int tableId, const QList<const ReadLine *> &lines)
+{
+    const TableInfo *table = tableInfo(tableId);
+    if (!table)
+        return;
+    m_resolver.setKeyEntry(table->keyColumn.isEmpty() ? 0 : table->keyFieldIndex);
+    m_batchReferences.prepare(tableId, lines);
 }
 
 LineOutcome RecordWriter::saveRecord(int tableId)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BatchReferences.h"
 #include "LineOutcome.h"
 #include "ReferenceLookups.h"
 #include "TableRecordsets.h"
@@ -73,6 +74,9 @@ public:
     // The keys among these that the destination table holds, exactly as
     // the duplicate check compares them (case and trailing blanks count).
     QSet<QString> storedKeys(int tableId, const QStringList &keys);
+    // Before the lines of a batch are staged: resolves the references they
+    // name with a few statements for the whole batch (see BatchReferences).
+    void resolveReferencesAhead(int tableId, const QList<const ReadLine *> &lines);
 
 private:
     FieldTable &m_fields;
@@ -102,6 +106,7 @@ private:
 
     ReferenceLookups m_lookups;
     ValueResolver m_resolver;
+    BatchReferences m_batchReferences;
     // Indices in Fields of each table's entries, in index order.
     std::array<QList<int>, LastTableId + 1> m_tableEntries;
     // The shape of each table's rows, and the tables' generation it is of.

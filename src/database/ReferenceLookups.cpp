@@ -1,5 +1,6 @@
 #include "ReferenceLookups.h"
 
+#include "BatchReferences.h"
 #include "QueryHelpers.h"
 #include "SqlDialect.h"
 #include "SqlStatements.h"
@@ -201,11 +202,8 @@ QVariant ReferenceLookups::departmentId(const QString &name)
     if (text.trimmed().isEmpty())
         return noReference();
     return cached(cacheKey('D', text), [&] {
-        return findOrAdd(DepartmentQuery, text, [&] {
-            return m_tables.addRow(DepartmentTableName, {{QStringLiteral("HQID"), int16Value(0)},
-                                                         {QStringLiteral("Name"), text},
-                                                         {QStringLiteral("Code"), cutToLength(text, CodeLength)}});
-        });
+        return findOrAdd(DepartmentQuery, text,
+                         [&] { return m_tables.addRow(DepartmentTableName, departmentRow(text)); });
     });
 }
 
@@ -215,7 +213,7 @@ QVariant ReferenceLookups::categoryId(const QString &name)
     if (text.trimmed().isEmpty())
         return noReference();
     const qint32 departmentId = valueToInt32(m_fields.byId(FieldIds::ItemDepartment).value);
-    return cached(cacheKey('C', text + QLatin1Char('\x1f') + QString::number(departmentId)), [&] {
+    return cached(cacheKey('C', categoryName(text, departmentId)), [&] {
         // Whatever the database's comparison selects is this category; the
         // name is not compared again.
         const auto find = [&] { return firstRow(m_tables.statements(), CategoryQuery, {text, departmentId}); };
@@ -225,10 +223,7 @@ QVariant ReferenceLookups::categoryId(const QString &name)
         if (first.found)
             return idOf(first.id);
         return idValue(m_transaction.guarded(AddSavepoint, [&] {
-            return m_tables.addRow(CategoryTableName, {{QStringLiteral("HQID"), int16Value(0)},
-                                                       {QStringLiteral("DepartmentID"), int32Value(departmentId)},
-                                                       {QStringLiteral("Name"), text},
-                                                       {QStringLiteral("Code"), cutToLength(text, CodeLength)}});
+            return m_tables.addRow(CategoryTableName, categoryRow(text, departmentId));
         }));
     });
 }
@@ -245,22 +240,8 @@ QVariant ReferenceLookups::supplierId(const QString &fullText, bool *nameCut)
     if (nameCut)
         *nameCut = name.size() < fullText.size();
     return cached(cacheKey('S', name), [&] {
-        return findOrAdd(SupplierQuery, name, [&] {
-            const QVariant blank = emptyText();
-            return m_tables.addRow(QStringLiteral("Supplier"),
-                                   {{QStringLiteral("HQID"), int16Value(0)},
-                                    {QStringLiteral("SupplierName"), name},
-                                    {QStringLiteral("Code"), boundText(cutToLength(fullText, CodeLength))},
-                                    {QStringLiteral("ContactName"), blank},
-                                    {QStringLiteral("Address1"), blank},
-                                    {QStringLiteral("Address2"), blank},
-                                    {QStringLiteral("City"), blank},
-                                    {QStringLiteral("State"), blank},
-                                    {QStringLiteral("Zip"), blank},
-                                    {QStringLiteral("PhoneNumber"), blank},
-                                    {QStringLiteral("FaxNumber"), blank},
-                                    {QStringLiteral("Country"), blank}});
-        });
+        return findOrAdd(SupplierQuery, name,
+                         [&] { return m_tables.addRow(QStringLiteral("Supplier"), supplierRow(name, fullText)); });
     });
 }
 
@@ -273,14 +254,61 @@ QVariant ReferenceLookups::taxId(const QString &taxText)
         // The new tax and its tax group, with the tax in its first slot, are
         // added together or not at all.
         return findOrAdd(TaxQuery, QStringLiteral("Tax ") + text, [&] {
-            const qint64 taxId = addTax(text);
-            addItemTaxGroup(text, taxId);
+            const qint64 taxId = m_tables.addRow(TaxTableName, taxRow(text));
+            m_tables.addRow(ItemTaxTableName, itemTaxRow(text, taxId));
             return taxId;
         });
     });
 }
 
-qint64 ReferenceLookups::addTax(const QString &text)
+std::optional<QVariant> ReferenceLookups::known(char kind, const QString &name) const
+{
+    return m_cache.find(cacheKey(kind, name));
+}
+
+void ReferenceLookups::remember(char kind, const QString &name, const QVariant &id)
+{
+    m_cache.remember(cacheKey(kind, name), id, m_transaction.mark());
+}
+
+QString ReferenceLookups::categoryName(const QString &name, qint32 departmentId)
+{
+    return name + QLatin1Char('\x1f') + QString::number(departmentId);
+}
+
+ColumnValues ReferenceLookups::departmentRow(const QString &name)
+{
+    return {{QStringLiteral("HQID"), int16Value(0)},
+            {QStringLiteral("Name"), name},
+            {QStringLiteral("Code"), cutToLength(name, CodeLength)}};
+}
+
+ColumnValues ReferenceLookups::categoryRow(const QString &name, qint32 departmentId)
+{
+    return {{QStringLiteral("HQID"), int16Value(0)},
+            {QStringLiteral("DepartmentID"), int32Value(departmentId)},
+            {QStringLiteral("Name"), name},
+            {QStringLiteral("Code"), cutToLength(name, CodeLength)}};
+}
+
+ColumnValues ReferenceLookups::supplierRow(const QString &name, const QString &fullText)
+{
+    const QVariant blank = emptyText();
+    return {{QStringLiteral("HQID"), int16Value(0)},
+            {QStringLiteral("SupplierName"), name},
+            {QStringLiteral("Code"), boundText(cutToLength(fullText, CodeLength))},
+            {QStringLiteral("ContactName"), blank},
+            {QStringLiteral("Address1"), blank},
+            {QStringLiteral("Address2"), blank},
+            {QStringLiteral("City"), blank},
+            {QStringLiteral("State"), blank},
+            {QStringLiteral("Zip"), blank},
+            {QStringLiteral("PhoneNumber"), blank},
+            {QStringLiteral("FaxNumber"), blank},
+            {QStringLiteral("Country"), blank}};
+}
+
+ColumnValues ReferenceLookups::taxRow(const QString &text) const
 {
     ColumnValues tax = {{QStringLiteral("HQID"), int16Value(0)},
                         {QStringLiteral("Code"), cutToLength(text, CodeLength)},
@@ -292,10 +320,10 @@ qint64 ReferenceLookups::addTax(const QString &text)
                         {QStringLiteral("FixedAmount"), int16Value(0)}};
     for (int bracket = 0; bracket <= 10; ++bracket)
         tax.append({QStringLiteral("Bracket%1").arg(bracket, 2, 10, QLatin1Char('0')), int16Value(0)});
-    return m_tables.addRow(TaxTableName, tax);
+    return tax;
 }
 
-void ReferenceLookups::addItemTaxGroup(const QString &text, qint64 taxId)
+ColumnValues ReferenceLookups::itemTaxRow(const QString &text, qint64 taxId)
 {
     ColumnValues group = {{QStringLiteral("HQID"), int16Value(0)},
                           {QStringLiteral("Code"), cutToLength(text, CodeLength)},
@@ -307,7 +335,7 @@ void ReferenceLookups::addItemTaxGroup(const QString &text, qint64 taxId)
         group.append({QStringLiteral("TaxID") + number, int16Value(0)});
         group.append({QStringLiteral("ShowOnReceipt") + number, false});
     }
-    m_tables.addRow(ItemTaxTableName, group);
+    return group;
 }
 
 QVariant ReferenceLookups::lookUpByCode(const QString &table, const QString &code)
@@ -336,8 +364,9 @@ QVariant ReferenceLookups::itemClassId(const QString &code)
 
 QStringList lookUpStatementTexts()
 {
-    return {DepartmentQuery, CategoryQuery, SupplierQuery, TaxQuery, byCodeQuery(ItemTableName),
-            byCodeQuery(ItemClassTableName)};
+    return QStringList{DepartmentQuery, CategoryQuery, SupplierQuery, TaxQuery, byCodeQuery(ItemTableName),
+                       byCodeQuery(ItemClassTableName)}
+            + batchLookUpStatementTexts();
 }
 
 } // namespace vxr

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReferenceCache.h"
+#include "TableRecordsets.h"
 
 #include <QString>
 #include <QVariant>
@@ -62,6 +63,22 @@ public:
     // interrupts the wait.
     bool lockForAdding();
 
+    // What a batch's look-ups learned ahead of its lines (see
+    // BatchReferences): the ID a name of a kind resolves to, when known, and
+    // remembering one. The kinds are 'D', 'S', 'T' and 'C'; a category's
+    // name is categoryName(name, departmentId).
+    std::optional<QVariant> known(char kind, const QString &name) const;
+    void remember(char kind, const QString &name, const QVariant &id);
+    static QString categoryName(const QString &name, qint32 departmentId);
+
+    // The rows a new reference is added with, alike whether one line adds it
+    // or its batch does.
+    static ColumnValues departmentRow(const QString &name);
+    static ColumnValues categoryRow(const QString &name, qint32 departmentId);
+    static ColumnValues supplierRow(const QString &name, const QString &fullText);
+    ColumnValues taxRow(const QString &text) const;
+    static ColumnValues itemTaxRow(const QString &text, qint64 taxId);
+
     static constexpr int SupplierNameLength = 30;
     static constexpr int CodeLength = 10;
     static constexpr int ItemTaxDescriptionLength = 20;
@@ -69,8 +86,6 @@ public:
 private:
     QVariant cached(const QString &key, const std::function<QVariant()> &lookUp);
     QVariant findOrAdd(const QString &query, const QString &name, const std::function<qint64()> &add);
-    qint64 addTax(const QString &text);
-    void addItemTaxGroup(const QString &text, qint64 taxId);
     QVariant lookUpByCode(const QString &table, const QString &code);
     template<typename Work>
     auto protectedLookUp(Work &&work) -> decltype(work());
@@ -87,7 +102,8 @@ private:
 // when it fits, else a 64-bit one.
 QVariant idValue(qint64 id);
 
-// The texts of the statements the look-ups run, for a check of their syntax.
+// The texts of the statements the look-ups run (those of a batch's too), for
+// a check of their syntax.
 QStringList lookUpStatementTexts();
 
 } // namespace vxr

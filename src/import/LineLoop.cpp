@@ -173,6 +173,11 @@ QList<LineLoop::AheadLine> LineLoop::readAhead(std::optional<Stop> *readStop)
     return chunk;
 }
 
+bool LineLoop::isSkipped(const AheadLine &ahead) const
+{
+    return (m_request.skipFirstLine && ahead.number == 1) || isBlankLine(ahead.line.bytes);
+}
+
 bool LineLoop::skip(const AheadLine &ahead)
 {
     if (m_request.skipFirstLine && ahead.number == 1) {
@@ -206,8 +211,10 @@ std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetyp
 {
     QList<const ReadLine *> lines;
     lines.reserve(chunk.size());
-    for (const AheadLine &ahead : chunk)
-        lines.append(&ahead.line);
+    for (const AheadLine &ahead : chunk) {
+        if (!isSkipped(ahead)) // a header line names no department
+            lines.append(&ahead.line);
+    }
     try {
         m_tables.transaction().begin();
         m_staged.startBatch(lines);

@@ -85,6 +85,7 @@ private:
     void setAside(const QList<AheadLine> &chunk, qsizetype from, const Stop &stop);
     // Skipped lines (the first, blank ones) are counted and not written.
     bool skip(const AheadLine &ahead);
+    bool isSkipped(const AheadLine &ahead) const;
     std::optional<Stop> flushStaged();
     std::optional<Stop> stopOn(const DbError &error, qsizetype place);
     Stop loseBatch(const DbError &error);

@@ -55,6 +55,7 @@ void StagedWriter::startBatch(const QList<const ReadLine *> &lines)
 {
     m_storedKeys.clear();
     m_keysKnown = false;
+    m_writer.resolveReferencesAhead(m_tableId, lines);
     if (m_keyFieldIndex == 0)
         return;
     QStringList keys;

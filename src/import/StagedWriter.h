@@ -18,9 +18,10 @@ class FieldTable;
 class Transaction;
 
 // Writes the lines of a batch with as few statements as it can, with the
-// same result as writing them one by one: each line is resolved as it comes
-// (its references are looked up and added at once, and the field values
-// carry from line to line as always), its rows wait with the others, and
+// same result as writing them one by one: the references the batch names
+// are resolved first, with a few statements for all its lines; then each
+// line is resolved as it comes (a reference still unknown is looked up and
+// added at once, and the field values carry from line to line as always), its rows wait with the others, and
 // one statement checks the keys of the whole batch. The waiting rows are
 // written together when the batch ends, and before a line that could depend
 // on them (an update of their row, a parent item among them). When writing
@@ -36,7 +37,9 @@ public:
     StagedWriter(RecordWriter &writer, RecordReader &reader, Transaction &transaction, const FieldTable &fields,
                  int tableId, bool duplicatesAsErrors, OutcomeSink sink);
 
-    // Learns which keys of these lines the table holds, with one query.
+    // Resolves the references the lines name (see BatchReferences) and
+    // learns which keys of these lines the table holds, with one query.
+    // The lines are those to be written, in file order: none the run skips.
     // A failure that ends the run is thrown as DbError; any other leaves the
     // keys to be checked line by line.
     void startBatch(const QList<const ReadLine *> &lines);

@@ -1,10 +1,16 @@
 #include "Journal.h"
 
+#include "database/DbError.h"
+#include "database/SqlDialect.h"
+#include "database/SqlitePreparedStatement.h"
+
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <memory>
 
 namespace vxr {
 
@@ -28,8 +34,6 @@ const char *const JournalTables[] = {
         " RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, TableName TEXT NOT NULL,"
         " RowId INTEGER NOT NULL, KeyColumn TEXT NOT NULL, KeyValue TEXT, ColumnName TEXT NOT NULL,"
         " PreviousValue, WrittenValue)",
-        "CREATE INDEX IF NOT EXISTS AddedRowOfBatch ON AddedRow (RunId, BatchNumber)",
-        "CREATE INDEX IF NOT EXISTS UpdatedRowOfBatch ON UpdatedRow (RunId, BatchNumber)",
 };
 
 QString sqlText(const char *text)
@@ -172,50 +176,76 @@ qint64 Journal::startRun(const JournalRunStart &start, QString *error)
 }
 
 bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine,
-                           const QList<JournalEntry> &entries, QString *error)
+                           const QList<JournalEntry> &entries, int committedBefore, QString *error)
 {
-    if (!exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error))
-        return false;
-    bool ok = exec(QStringLiteral("INSERT INTO Batch (RunId, Number, State, FirstLine, LastLine)"
-                                  " VALUES (?, ?, 'prepared', ?, ?)"),
-                   {runId, number, firstLine, lastLine}, error);
-    QSqlQuery added(database());
-    QSqlQuery updated(database());
-    ok = ok
-            && added.prepare(QStringLiteral("INSERT INTO AddedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn,"
-                                            " KeyValue) VALUES (?, ?, ?, ?, ?, ?, ?)"))
-            && updated.prepare(QStringLiteral("INSERT INTO UpdatedRow (RunId, BatchNumber, Seq, TableName, RowId,"
-                                              " KeyColumn, KeyValue, ColumnName, PreviousValue, WrittenValue)"
-                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     // Seq goes on across the run's batches: the batch number leads it.
     qint64 seq = qint64(number) << 32;
-    for (qsizetype i = 0; ok && i < entries.size(); ++i) {
+    QVariantList added;
+    QVariantList updated;
+    for (const JournalEntry &entry : entries) {
         ++seq;
-        if (const auto *row = std::get_if<AddedRowChange>(&entries.at(i))) {
-            for (const QVariant &value : {QVariant(runId), QVariant(number), QVariant(seq), QVariant(row->tableName),
-                                          QVariant(row->rowId), QVariant(row->keyColumn), kept(row->keyValue)})
-                added.addBindValue(value);
-            ok = added.exec();
-            if (!ok)
-                *error = added.lastError().text();
+        if (const auto *row = std::get_if<AddedRowChange>(&entry)) {
+            added << runId << number << seq << row->tableName << row->rowId << row->keyColumn << kept(row->keyValue);
         } else {
-            const auto &column = std::get<UpdatedColumnChange>(entries.at(i));
-            for (const QVariant &value :
-                 {QVariant(runId), QVariant(number), QVariant(seq), QVariant(column.tableName), QVariant(column.rowId),
-                  QVariant(column.keyColumn), kept(column.keyValue), QVariant(column.columnName),
-                  kept(column.previousValue), kept(column.writtenValue)})
-                updated.addBindValue(value);
-            ok = updated.exec();
-            if (!ok)
-                *error = updated.lastError().text();
+            const auto &column = std::get<UpdatedColumnChange>(entry);
+            updated << runId << number << seq << column.tableName << column.rowId << column.keyColumn
+                    << kept(column.keyValue) << column.columnName << kept(column.previousValue)
+                    << kept(column.writtenValue);
         }
     }
-    added.finish();
-    updated.finish();
+    if (!exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error))
+        return false;
+    // The batch before, stored since, is marked in the same transaction.
+    bool ok = (committedBefore < 1 || markBatch(runId, committedBefore, QStringLiteral("committed"), error))
+            && exec(QStringLiteral("INSERT INTO Batch (RunId, Number, State, FirstLine, LastLine)"
+                                   " VALUES (?, ?, 'prepared', ?, ?)"),
+                    {runId, number, firstLine, lastLine}, error);
+    try {
+        if (ok) {
+            insertRows(QStringLiteral("AddedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn, KeyValue)"), 7,
+                       added);
+            insertRows(QStringLiteral("UpdatedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn, KeyValue,"
+                                      " ColumnName, PreviousValue, WrittenValue)"),
+                       10, updated);
+        }
+    } catch (const DbError &failure) {
+        *error = failure.description;
+        ok = false;
+    }
     if (ok && exec(QStringLiteral("COMMIT"), {}, error))
         return true;
     exec(QStringLiteral("ROLLBACK"), {}, nullptr);
     return false;
+}
+
+// Many rows to a statement, through the SQLite library itself: a batch of a
+// thousand lines journals a thousand rows or more.
+void Journal::insertRows(const QString &into, int width, const QVariantList &values)
+{
+    constexpr int RowsPerStatement = 100;
+    sqlite3 *handle = SqlitePreparedStatement::handleOf(database());
+    if (!handle)
+        throw DbError{ErrorNumbers::StatementFailed, QStringLiteral("the journal's connection has no handle")};
+    const QString row = QLatin1Char('(') + QStringLiteral("?, ").repeated(width - 1) + QStringLiteral("?)");
+    const auto sql = [&](int rows) {
+        return QStringLiteral("INSERT INTO %1 VALUES %2").arg(into, QStringList(rows, row).join(QStringLiteral(", ")));
+    };
+    std::unique_ptr<SqlitePreparedStatement> full;
+    const qsizetype rows = values.size() / width;
+    for (qsizetype first = 0; first < rows; first += RowsPerStatement) {
+        const int count = int(qMin<qsizetype>(RowsPerStatement, rows - first));
+        const QVariantList bound = values.mid(first * width, count * width);
+        if (count < RowsPerStatement) {
+            SqlitePreparedStatement last(handle, sql(count), sqlDialect(Dialect::SQLite));
+            last.execute(bound);
+            last.finish();
+            continue;
+        }
+        if (!full)
+            full = std::make_unique<SqlitePreparedStatement>(handle, sql(count), sqlDialect(Dialect::SQLite));
+        full->execute(bound);
+        full->finish();
+    }
 }
 
 bool Journal::markBatch(qint64 runId, int number, const QString &state, QString *error)
@@ -224,8 +254,10 @@ bool Journal::markBatch(qint64 runId, int number, const QString &state, QString 
                 error);
 }
 
-bool Journal::endRun(qint64 runId, const JournalRunEnd &end, QString *error)
+bool Journal::endRun(qint64 runId, const JournalRunEnd &end, int committedLast, QString *error)
 {
+    if (committedLast > 0 && !markBatch(runId, committedLast, QStringLiteral("committed"), error))
+        return false;
     return exec(QStringLiteral("UPDATE Run SET Ended = ?, Outcome = ?, Added = ?, Updated = ?, Failed = ?, Summary = ?"
                                " WHERE Id = ?"),
                 {journalTime(QDateTime::currentDateTimeUtc()), end.outcome, end.added, end.updated, end.failed,

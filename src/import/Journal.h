@@ -69,12 +69,16 @@ public:
     // The run's row; its id, or -1 with *error.
     qint64 startRun(const JournalRunStart &start, QString *error);
     // Writes the batch as 'prepared' with its entries, in one transaction
-    // on disk when this returns true.
+    // on disk when this returns true; the batch committedBefore (when not 0),
+    // which the store has committed since it was prepared, is marked
+    // 'committed' in the same transaction.
     bool prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine,
-                      const QList<JournalEntry> &entries, QString *error);
+                      const QList<JournalEntry> &entries, int committedBefore, QString *error);
     // 'committed' or 'discarded'.
     bool markBatch(qint64 runId, int number, const QString &state, QString *error);
-    bool endRun(qint64 runId, const JournalRunEnd &end, QString *error);
+    // The run's end, with the mark of its last batch when the store has
+    // committed it (committedLast not 0).
+    bool endRun(qint64 runId, const JournalRunEnd &end, int committedLast, QString *error);
 
     // Removes runs and their entries; how many runs went, -1 on failure.
     int forgetRun(qint64 runId, QString *error);
@@ -84,6 +88,7 @@ private:
     Journal(QString path, QString connectionName);
     bool exec(const QString &sql, const QVariantList &values, QString *error);
     int forget(const QString &condition, const QVariant &value, QString *error);
+    void insertRows(const QString &into, int width, const QVariantList &values);
 
     QString m_path;
     QString m_connectionName;

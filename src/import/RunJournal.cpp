@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace vxr {
 
@@ -60,11 +61,11 @@ std::unique_ptr<RunJournal> RunJournal::begin(const QString &path, const QSqlDat
 // not journaled.
 bool RunJournal::prepare(qint64 firstLine, qint64 lastLine, QString *error)
 {
-    m_prepared = false;
     if (m_entries.isEmpty())
         return true;
     const QList<JournalEntry> entries = m_entries.take();
-    if (!m_journal.prepareBatch(m_runId, m_batches + 1, firstLine, lastLine, entries, error))
+    if (!m_journal.prepareBatch(m_runId, m_batches + 1, firstLine, lastLine, entries,
+                                std::exchange(m_storedUnmarked, 0), error))
         return false;
     ++m_batches;
     m_prepared = true;
@@ -72,26 +73,25 @@ bool RunJournal::prepare(qint64 firstLine, qint64 lastLine, QString *error)
     return true;
 }
 
+// The mark goes to disk with the next batch's prepare or the run's end: one
+// journal transaction a batch. A run killed in between leaves the batch
+// prepared, to be settled from the store, as one killed just before the mark.
 void RunJournal::stored()
 {
+    if (!std::exchange(m_prepared, false))
+        return;
     pauseForTests("stored");
-    markPrepared(QStringLiteral("committed"));
-}
-
-void RunJournal::notStored()
-{
-    markPrepared(QStringLiteral("discarded"));
+    m_storedUnmarked = m_batches;
 }
 
 // A mark that cannot be written leaves the batch prepared: the next opening
 // of the journal settles it from the store.
-void RunJournal::markPrepared(const QString &state)
+void RunJournal::notStored()
 {
-    if (!m_prepared)
+    if (!std::exchange(m_prepared, false))
         return;
-    m_prepared = false;
     QString ignored;
-    m_journal.markBatch(m_runId, m_batches, state, &ignored);
+    m_journal.markBatch(m_runId, m_batches, QStringLiteral("discarded"), &ignored);
 }
 
 void RunJournal::end(const ImportSummary &summary, const QString &summaryText)
@@ -101,7 +101,7 @@ void RunJournal::end(const ImportSummary &summary, const QString &summaryText)
     JournalRunEnd end{outcomeWord(summary.outcome), stored ? summary.rowsAdded : 0,
                       stored ? summary.rowsUpdated : 0, summary.linesFailed, summaryText};
     QString ignored;
-    m_journal.endRun(m_runId, end, &ignored);
+    m_journal.endRun(m_runId, end, std::exchange(m_storedUnmarked, 0), &ignored);
 }
 
 // For the tests of a run killed between the journal's two marks:

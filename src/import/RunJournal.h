@@ -40,14 +40,14 @@ public:
 
 private:
     RunJournal(Journal journal, qint64 runId);
-    void markPrepared(const QString &state);
     void pauseForTests(const char *step) const;
 
     Journal m_journal;
     qint64 m_runId = 0;
     JournalEntries m_entries;
     int m_batches = 0;
-    bool m_prepared = false; // the last batch is prepared and not yet marked
+    bool m_prepared = false;  // the last batch is prepared and not yet stored or lost
+    int m_storedUnmarked = 0; // a batch the store committed, still to be marked so
 };
 
 // The SHA-256 of a file, hex, read in one pass; empty when it cannot be read.

@@ -117,6 +117,9 @@ int runPreview(const CliArguments &arguments, const FieldTable &fields)
         printError(QStringLiteral("the text file %1 cannot be opened: %2").arg(setup->textFile, reader.errorString()));
         return ExitFailed;
     }
+    // The same warning the import gives for a sheet wider than the mapping.
+    if (const QString cut = reader.sheetWarning(); !cut.isEmpty())
+        printErr(QStringLiteral("vxrimp: warning: %1: %2\n").arg(setup->textFile, cut));
     const QList<PreviewRow> rows = readPreviewRows(reader, *setup, arguments.previewLines);
     const bool readFailed = reader.hasReadError();
     const QString readError = reader.errorString();

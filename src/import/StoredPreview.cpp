@@ -127,6 +127,8 @@ bool StoredPreview::open(QString *error)
         *error = failure.description;
         return false;
     }
+    // A cancel request also interrupts a statement running on a server.
+    d->connection.setCancelToken(d->cancel);
     d->tables = std::make_unique<TableRecordsets>(d->connection, d->fields);
     try {
         d->tables->openTables();
@@ -155,6 +157,12 @@ int StoredPreview::Private::keyPosition() const
 PreviewCell StoredPreview::Private::convertCell(int fieldIndex, const QString &text)
 {
     FieldDef &field = fields[fieldIndex];
+    try {
+        // What fails a line before its look-ups (strict values, cut texts refused).
+        resolver->checkValue(fieldIndex, text);
+    } catch (const DbError &error) {
+        return {text, CellMark::Fails, previewTexts::fails(error)};
+    }
     if (isReference(field.fieldId)) {
         QVariant id;
         PreviewCell cell = previewLookups->look(field.fieldId, text, fields.byId(FieldIds::ItemDepartment).value, &id);
@@ -163,7 +171,6 @@ PreviewCell StoredPreview::Private::convertCell(int fieldIndex, const QString &t
     }
     const qsizetype notesBefore = resolver->notes().size();
     try {
-        resolver->checkValue(fieldIndex, text);
         resolver->resolveFieldValue(fieldIndex, text);
     } catch (const DbError &error) {
         return {text, CellMark::Fails, previewTexts::fails(error)};

@@ -130,6 +130,8 @@ TEST_F(SpreadsheetTest, WorkbooksStoreTheRowsOfTheSameDataInCsv)
         const CliResult sheet = run(workbook, workbook + ".db", {"--locale", "de_DE"});
         EXPECT_EQ(sheet.exitCode, 1) << shown << sheet.err.toStdString();
         EXPECT_TRUE(sheet.err.contains("past column 52")) << shown << sheet.err.toStdString();
+        const CliResult preview = vxrimp({"preview", "--file", path(workbook), "--table", "Inventory", "--header"});
+        EXPECT_TRUE(preview.err.contains("past column 52")) << shown << preview.err.toStdString();
         EXPECT_EQ(storeRows(Select, workbook + ".db"), expected) << shown;
         // The rejected row, after the header row, as a CSV line.
         EXPECT_EQ(readTestFile(path(workbook + ".db.rejected")), readTestFile(path("csv.db.rejected"))) << shown;

@@ -4,6 +4,8 @@
 #include "UndoStore.h"
 #include "UndoValues.h"
 
+#include "database/RowChangeSink.h"
+
 #include <QHash>
 #include <QMap>
 #include <QSet>
@@ -115,7 +117,7 @@ void checkPointers(UndoStore &store, const UndoPlan &plan, QList<UndoConflict> &
         const auto targets = deleted.constFind(pointer.target);
         if (targets == deleted.cend())
             continue;
-        const QString name = rowNameColumn(pointer.table);
+        const QString name = rowNamingColumn(pointer.table);
         const QStringList selected = {Id, pointer.column, name};
         for (const QVariantList &row : store.rowsWhereIn(pointer.table, selected, pointer.column, targets->keys())) {
             const qint64 id = row.value(0).toLongLong();

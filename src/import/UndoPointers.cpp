@@ -2,7 +2,6 @@
 
 #include "catalogue/TableCatalogue.h"
 
-#include <QHash>
 
 namespace vxr {
 
@@ -48,22 +47,6 @@ const QStringList &idColumnsPointingElsewhere()
         QStringLiteral("AccountReceivableHistory.CashierID"),
     };
     return columns;
-}
-
-QString rowNameColumn(const QString &table)
-{
-    static const QHash<QString, QString> names = {
-        {QStringLiteral("Item"), QStringLiteral("ItemLookupCode")},
-        {QStringLiteral("Customer"), QStringLiteral("AccountNumber")},
-        {QStringLiteral("Supplier"), QStringLiteral("SupplierName")},
-        {DepartmentTableName, QStringLiteral("Name")},
-        {CategoryTableName, QStringLiteral("Name")},
-        {TaxTableName, QStringLiteral("Description")},
-        {ItemTaxTableName, QStringLiteral("Description")},
-        {QStringLiteral("Alias"), QStringLiteral("Alias")},
-        {QStringLiteral("ItemClass"), QStringLiteral("ItemLookupCode")},
-    };
-    return names.value(table, QStringLiteral("ID"));
 }
 
 } // namespace vxr

@@ -25,8 +25,4 @@ const QList<StorePointer> &storePointers();
 // purpose, and storePointers() with these covers every such column.
 const QStringList &idColumnsPointingElsewhere();
 
-// The column that names a row of the table to a person (an item's lookup
-// code, a department's name); "ID" for the tables without one.
-QString rowNameColumn(const QString &table);
-
 } // namespace vxr

@@ -101,8 +101,10 @@ TEST_P(RecordWriterTest, KeyDifferingInCaseIsLeftToTheDatabase)
     setLine({"abc"});
     ASSERT_EQ(writer->saveRecord(ItemTable).errorNumber, 0);
     setLine({"ABC"});
-    EXPECT_EQ(writer->saveRecord(ItemTable).errorNumber, caseInsensitive() ? ErrorNumbers::DuplicateKey : 0);
-    EXPECT_EQ(count("Item"), caseInsensitive() ? 1 : 2);
+    // Only a unique index that compares without case refuses it.
+    const bool refused = caseInsensitive() && (traits() == StoreTraits::Schema || traits() == StoreTraits::CaseInsensitive);
+    EXPECT_EQ(writer->saveRecord(ItemTable).errorNumber, refused ? ErrorNumbers::DuplicateKey : 0);
+    EXPECT_EQ(count("Item"), refused ? 1 : 2);
 }
 
 TEST_P(RecordWriterTest, RefusedRowLeavesNothingForTheNextLine)
@@ -202,6 +204,6 @@ TEST_P(RecordWriterTest, LineWithTooManyFieldsIsNotWritten)
     EXPECT_EQ(count("Item"), 0);
 }
 
-VXR_ON_EVERY_BACKEND(RecordWriterTest);
+VXR_ON_EVERY_STORE_KIND(RecordWriterTest);
 
 } // namespace

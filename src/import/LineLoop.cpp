@@ -70,6 +70,7 @@ LineLoop::LineLoop(RecordReader &reader, TableRecordsets &tables, RecordWriter &
 void LineLoop::batchStarts()
 {
     m_openLines.clear();
+    m_openCount = 0;
     m_openLinesKept = m_request.mode == RunMode::Batches;
     m_retries = 0;
     m_readBeforeBatch = m_out.summary.linesRead;
@@ -83,16 +84,22 @@ void LineLoop::batchStarts()
 
 // A batch of more lines than are read ahead at a time is not kept: it
 // cannot be retried, and memory stays flat.
-void LineLoop::keepForRetry(const AheadLine &ahead)
+void LineLoop::keepForRetry(const QList<AheadLine> &chunk, qsizetype index)
 {
     if (!m_openLinesKept)
         return;
-    if (m_openLines.size() >= MaxChunk) {
+    if (m_openCount >= MaxChunk) {
         m_openLinesKept = false;
         m_openLines.clear();
         return;
     }
-    m_openLines.append(ahead);
+    ++m_openCount;
+    if (!m_openLines.isEmpty() && m_openLines.constLast().chunk.constData() == chunk.constData()
+        && m_openLines.constLast().to == index) {
+        ++m_openLines.last().to;
+        return;
+    }
+    m_openLines.append({chunk, index, index + 1});
 }
 
 bool LineLoop::retryLater(const DbError &error)
@@ -111,8 +118,13 @@ bool LineLoop::retryLater(const DbError &error)
 QList<LineLoop::AheadLine> LineLoop::linesToRetry(const QList<AheadLine> &chunk, qsizetype next)
 {
     m_retryPending = false;
-    QList<AheadLine> lines = m_openLines + chunk.mid(next);
+    QList<AheadLine> lines;
+    lines.reserve(m_openCount + chunk.size() - next);
+    for (const OpenLines &open : std::as_const(m_openLines))
+        lines.append(open.chunk.sliced(open.from, open.to - open.from));
+    lines.append(chunk.sliced(next));
     m_openLines.clear();
+    m_openCount = 0;
     m_out.summary.linesRead = m_readBeforeBatch;
     m_out.summary.linesSkipped = m_skippedBeforeBatch;
     m_out.summary.lastLineProcessed = m_lastBeforeBatch;
@@ -230,7 +242,7 @@ std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetyp
             return Stop{Stop::Kind::Cancelled, {}};
         }
         ++next;
-        keepForRetry(ahead);
+        keepForRetry(chunk, next - 1);
         ++m_out.summary.linesRead;
         ++m_linesInBatch;
         m_out.summary.lastLineProcessed = ahead.number;
@@ -240,7 +252,7 @@ std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetyp
             const qsizetype place = m_batch.add(ahead.number, ahead.line.bytes,
                                                 m_reader.endToWrite(ahead.line.bytes, ahead.line.end),
                                                 BatchLedger::Kind::Staged);
-            m_placeOfLine.insert(ahead.number, place);
+            m_placeOfLine.append({ahead.number, place});
             try {
                 m_staged.writeLine(ahead.number, ahead.line);
             } catch (const DbError &error) {
@@ -318,9 +330,10 @@ std::optional<Stop> LineLoop::stopOn(const DbError &error, qsizetype place)
 
 void LineLoop::settle(qint64 number, const LineOutcome &outcome)
 {
-    const auto place = m_placeOfLine.constFind(number);
-    if (place != m_placeOfLine.constEnd())
-        m_batch.settle(*place, ledgerKind(outcome.kind), outcome);
+    const auto place = std::lower_bound(m_placeOfLine.cbegin(), m_placeOfLine.cend(), number,
+                                        [](const auto &entry, qint64 wanted) { return entry.first < wanted; });
+    if (place != m_placeOfLine.cend() && place->first == number)
+        m_batch.settle(place->second, ledgerKind(outcome.kind), outcome);
 }
 
 std::optional<Stop> LineLoop::commitBatch()

@@ -78,7 +78,7 @@ private:
     std::optional<Stop> importChunk(QList<AheadLine> chunk);
     std::optional<Stop> commitOpenBatch();
     void batchStarts();
-    void keepForRetry(const AheadLine &ahead);
+    void keepForRetry(const QList<AheadLine> &chunk, qsizetype index);
     bool retryLater(const DbError &error);
     QList<AheadLine> linesToRetry(const QList<AheadLine> &chunk, qsizetype next);
     std::optional<Stop> writeChunk(const QList<AheadLine> &chunk, qsizetype &next);
@@ -100,14 +100,24 @@ private:
     Outputs m_out;
     StagedWriter m_staged;
     BatchLedger m_batch;
-    QHash<qint64, qsizetype> m_placeOfLine; // where each line of the open batch stands in the ledger
+    // Where each line of the open batch stands in the ledger, by its number:
+    // the lines come in the order of the file, so a list searched by halves.
+    QList<std::pair<qint64, qsizetype>> m_placeOfLine;
     QElapsedTimer m_batchTimer;
     qint64 m_linesInBatch = 0; // lines processed since the last commit
     qint64 m_linesTaken = 0;
 
     // What a retry of the open batch starts from: its lines (while they are
     // few enough to keep), the counts and the field values before it.
-    QList<AheadLine> m_openLines;
+    // A stretch of a part read ahead: shared with the part, not copied.
+    struct OpenLines
+    {
+        QList<AheadLine> chunk;
+        qsizetype from = 0;
+        qsizetype to = 0;
+    };
+    QList<OpenLines> m_openLines;
+    qsizetype m_openCount = 0;
     bool m_openLinesKept = true;
     qint64 m_readBeforeBatch = 0;
     qint64 m_skippedBeforeBatch = 0;

@@ -1,9 +1,17 @@
 #include <QApplication>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
+    // Runs journal what they store in the per-user data folder: keep the
+    // tests' journals (and those of the vxrimp processes they start) out of
+    // the user's own.
+    const QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VXRImp-tests"));

@@ -1,0 +1,89 @@
+// The ID a new row was given, and what the rows written tell the change
+// sink (the run's journal).
+
+#include "TableRecordsetsPrivate.h"
+
+#include "DbError.h"
+#include "PreparedStatement.h"
+#include "RowChangeSink.h"
+
+#include <QSqlDriver>
+
+namespace vxr {
+
+using namespace recordsets;
+
+qint64 TableRecordsets::Private::newId(PreparedStatement &query, const QString &tableName)
+{
+    bool ok = false;
+    if (newIdSource != NewIdSource::LastInsertId && query.next()) {
+        // SQL Server's SCOPE_IDENTITY() is NULL after an INSTEAD OF trigger
+        // did the insert: no ID, not 0.
+        const QVariant returned = query.value(0);
+        const qint64 id = returned.isNull() ? 0 : returned.toLongLong(&ok);
+        // The statement is stepped to its end: an error the database raises
+        // only then (a full disk, a constraint checked late) must fail the
+        // row, not pass unseen when the result is released.
+        while (query.next()) {
+        }
+        if (ok)
+            return id;
+    }
+    const QVariant last = query.lastInsertId();
+    if (last.isValid()) {
+        const qint64 id = last.toLongLong(&ok);
+        if (ok)
+            return id;
+    }
+    // A backend that reports nothing: the highest ID, which is the new row as
+    // long as nobody else adds rows to the table at the same moment.
+    query.finish();
+    PreparedStatement &highest = statements.run(QStringLiteral("SELECT MAX(ID) FROM %1").arg(tableName), {});
+    const ResultRelease release(highest);
+    if (highest.next()) {
+        const qint64 id = highest.value(0).toLongLong(&ok);
+        if (ok)
+            return id;
+    }
+    throw DbError{ErrorNumbers::NoCurrentRecord,
+                  QStringLiteral("The ID of the row just added to %1 cannot be read.").arg(tableName)};
+}
+
+// The new row, named by the value bound to its naming column (its ID when
+// it has none among the columns written).
+void TableRecordsets::Private::reportAdded(const RowShape &shape, const QVariantList &bound, qint64 id)
+{
+    const QString naming = rowNamingColumn(shape.tableName);
+    QVariant keyValue = id;
+    for (qsizetype i = 0; i < shape.columns.size(); ++i) {
+        if (shape.columns.at(i).name.compare(naming, Qt::CaseInsensitive) == 0)
+            keyValue = bound.at(i);
+    }
+    sink->rowAdded(AddedRowChange{shape.tableName, id, naming, keyValue}, transaction.mark());
+}
+
+// The columns about to be written, read first as they are, with the
+// column that names the row.
+void TableRecordsets::Private::reportUpdated(const WriteStatement &statement, qint64 id, const QVariantList &bound,
+                                             const QStringList &columnNames)
+{
+    const QSqlDriver *driver = statements.database().driver();
+    const QString naming = rowNamingColumn(statement.tableName);
+    QStringList names{driver->escapeIdentifier(column(table(statement.tableName), naming).name, QSqlDriver::FieldName)};
+    for (const Column &c : statement.columns)
+        names.append(driver->escapeIdentifier(c.name, QSqlDriver::FieldName));
+    PreparedStatement &query = statements.run(
+            QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?").arg(names.join(QStringLiteral(", ")), statement.tableName),
+            {id});
+    const ResultRelease release(query);
+    if (!query.next())
+        return;
+    const QVariant keyValue = query.value(0);
+    const quint64 mark = transaction.mark();
+    for (qsizetype i = 0; i < statement.columns.size(); ++i)
+        sink->columnUpdated(UpdatedColumnChange{statement.tableName, id, naming, keyValue,
+                                                columnNames.at(i), query.value(int(i) + 1), bound.at(i)},
+                            mark);
+}
+
+} // namespace vxr

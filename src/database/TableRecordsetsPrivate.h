@@ -1,0 +1,77 @@
+#pragma once
+
+// The inside of TableRecordsets, shared by the files that implement it.
+
+#include "SqlDialect.h"
+#include "TableRecordsets.h"
+#include "SqlStatements.h"
+#include "Transaction.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+namespace vxr {
+
+class DbConnection;
+class FieldTable;
+class PreparedStatement;
+class RowChangeSink;
+
+namespace recordsets {
+
+struct Column
+{
+    QString name; // as the database spells it
+    int typeCode = -1;
+    int size = -1;
+};
+
+struct Table
+{
+    QString name; // the program's spelling
+    QHash<QString, Column> columns; // by lower-case name
+};
+
+// A prepared insert or update: its statement and the columns it binds.
+struct WriteStatement
+{
+    QString tableName;
+    QString sql;
+    QList<Column> columns;
+};
+
+} // namespace recordsets
+
+struct RowShape : recordsets::WriteStatement
+{
+};
+
+struct TableRecordsets::Private
+{
+    Private(DbConnection &c, FieldTable &f) : connection(c), fields(f), transaction(statements) {}
+
+    DbConnection &connection;
+    FieldTable &fields;
+    SqlStatements statements;
+    Transaction transaction;
+    bool open = false;
+    NewIdSource newIdSource = NewIdSource::LastInsertId;
+    QHash<QString, recordsets::Table> tables;                  // by lower-case name
+    QHash<QString, RowShape> inserts;              // by table and column list
+    QHash<QString, recordsets::WriteStatement> updates;
+    int generation = 0;
+    RowChangeSink *sink = nullptr;
+
+    const recordsets::Table &table(const QString &name) const;
+    const recordsets::Column &column(const recordsets::Table &table, const QString &name) const;
+    recordsets::WriteStatement makeStatement(bool insert, const QString &tableName, const QStringList &columnNames);
+    QVariantList boundValues(const recordsets::WriteStatement &statement, const QVariantList &values) const;
+    qint64 newId(PreparedStatement &query, const QString &tableName);
+    void reportAdded(const RowShape &shape, const QVariantList &bound, qint64 id);
+    void reportUpdated(const recordsets::WriteStatement &statement, qint64 id, const QVariantList &bound,
+                       const QStringList &columnNames);
+};
+
+} // namespace vxr

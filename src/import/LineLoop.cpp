@@ -12,22 +12,12 @@
 #include "catalogue/FieldTable.h"
 
 #include <QDir>
-#include <QThread>
 
 #include <algorithm>
 
 namespace vxr {
 
 namespace {
-
-// The most lines read ahead at a time: a batch of more lines (a large
-// --batch, or a single transaction) is read and written in parts of this
-// size, so that memory stays flat whatever the batch.
-constexpr int MaxChunk = 1000;
-
-// How often a batch the database rolled back for the sake of another
-// transaction is written again before the run ends.
-constexpr int MaxRetries = 3;
 
 QString describe(const DbError &error)
 {
@@ -80,60 +70,6 @@ void LineLoop::batchStarts()
     m_valuesBeforeBatch.reserve(m_fields.entries.size());
     for (const FieldDef &field : std::as_const(m_fields.entries))
         m_valuesBeforeBatch.append(field.value);
-}
-
-// A batch of more lines than are read ahead at a time is not kept: it
-// cannot be retried, and memory stays flat.
-void LineLoop::keepForRetry(const QList<AheadLine> &chunk, qsizetype index)
-{
-    if (!m_openLinesKept)
-        return;
-    if (m_openCount >= MaxChunk) {
-        m_openLinesKept = false;
-        m_openLines.clear();
-        return;
-    }
-    ++m_openCount;
-    if (!m_openLines.isEmpty() && m_openLines.constLast().chunk.constData() == chunk.constData()
-        && m_openLines.constLast().to == index) {
-        ++m_openLines.last().to;
-        return;
-    }
-    m_openLines.append({chunk, index, index + 1});
-}
-
-bool LineLoop::retryLater(const DbError &error)
-{
-    if (!error.transient || !m_openLinesKept || m_retries >= MaxRetries || cancelRequested())
-        return false;
-    ++m_retries;
-    m_retryPending = true;
-    return true;
-}
-
-// The lines to write again after the open batch was rolled back: its own,
-// then the rest of the part read ahead. The counts, the field values that
-// carry from line to line and the batch's clock are as before its first
-// line; a short pause, longer at each try, lets the other transaction end.
-QList<LineLoop::AheadLine> LineLoop::linesToRetry(const QList<AheadLine> &chunk, qsizetype next)
-{
-    m_retryPending = false;
-    QList<AheadLine> lines;
-    lines.reserve(m_openCount + chunk.size() - next);
-    for (const OpenLines &open : std::as_const(m_openLines))
-        lines.append(open.chunk.sliced(open.from, open.to - open.from));
-    lines.append(chunk.sliced(next));
-    m_openLines.clear();
-    m_openCount = 0;
-    m_out.summary.linesRead = m_readBeforeBatch;
-    m_out.summary.linesSkipped = m_skippedBeforeBatch;
-    m_out.summary.lastLineProcessed = m_lastBeforeBatch;
-    for (qsizetype i = 0; i < m_valuesBeforeBatch.size(); ++i)
-        m_fields.entries[i].value = m_valuesBeforeBatch.at(i);
-    m_linesInBatch = 0;
-    QThread::msleep(50UL << m_retries);
-    m_batchTimer.restart();
-    return lines;
 }
 
 bool LineLoop::cancelRequested() const

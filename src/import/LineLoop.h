@@ -68,6 +68,14 @@ public:
     qint64 linesTaken() const { return m_linesTaken; }
 
 private:
+    // The most lines read ahead at a time: a batch of more lines (a large
+    // --batch, or a single transaction) is read and written in parts of this
+    // size, so that memory stays flat whatever the batch.
+    static constexpr int MaxChunk = 1000;
+    // How often a batch the database rolled back for the sake of another
+    // transaction is written again before the run ends.
+    static constexpr int MaxRetries = 3;
+
     struct AheadLine
     {
         qint64 number = 0;

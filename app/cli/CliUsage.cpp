@@ -14,6 +14,8 @@ QString usageText()
         "vxrimp runs --connect STRING [--journal PATH]\n"
         "                                       list the store's journaled runs; --forget-before DATE or --forget ID\n"
         "                                       remove old ones from the journal\n"
+        "vxrimp undo --connect STRING (--run ID | --last) [--journal PATH] [--dry-run]\n"
+        "                                       take a journaled run back out of the store (vxrimp undo --help)\n"
         "OPTIONS:\n"
         "  --settings FILE.imp          load a saved set-up (options, delimiter, table, text file, encoding, locale, mapping)\n"
         "  --connect STRING             connection string (Provider=SQLite;Data Source=...; Provider=SQLOLEDB.1;...; Provider=MSDASQL;...)\n"

@@ -33,6 +33,7 @@ struct UndoArguments
     QString journal;
     qint64 runId = 0;
     bool dryRun = false;
+    bool help = false;
 };
 
 QString parse(const QStringList &arguments, UndoArguments &parsed)
@@ -44,8 +45,12 @@ QString parse(const QStringList &arguments, UndoArguments &parsed)
     parser.addOption(QCommandLineOption(QStringLiteral("journal"), QString(), QStringLiteral("PATH")));
     parser.addOption(QCommandLineOption(QStringLiteral("last")));
     parser.addOption(QCommandLineOption(QStringLiteral("dry-run")));
+    parser.addOption(QCommandLineOption(QStringLiteral("help")));
     if (!parser.parse(arguments))
         return parser.errorText();
+    parsed.help = parser.isSet(QStringLiteral("help"));
+    if (parsed.help)
+        return QString();
     if (parser.positionalArguments().size() > 1)
         return QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().at(1));
     parsed.connect = parser.value(QStringLiteral("connect"));
@@ -90,6 +95,10 @@ int runUndo(const QStringList &arguments)
     if (!wrong.isEmpty()) {
         printErr(QStringLiteral("vxrimp: %1\n\nUsage:\n%2").arg(wrong, UndoUsage));
         return ExitFailed;
+    }
+    if (parsed.help) {
+        printOut(UndoUsage);
+        return ExitAllStored;
     }
     const QString identity = Journal::storeIdentity(parsed.connect);
     const QString journalPath = parsed.journal.isEmpty() ? Journal::defaultPath(identity) : parsed.journal;

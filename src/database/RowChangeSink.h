@@ -2,17 +2,21 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 namespace vxr {
 
-// A row the run added: its table, its ID and what names it.
+// A row the run added: its table, its ID and what names it, with the
+// columns written and the values bound to them (undo sees a later edit).
 struct AddedRowChange
 {
     QString tableName;
     qint64 rowId = 0;
     QString keyColumn;
     QVariant keyValue;
+    QStringList columns; // as the store spells them; shared by the rows of one statement
+    QVariantList values; // one per column
 };
 
 // One column of a row the run updated: the value before and the value written.

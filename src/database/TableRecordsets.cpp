@@ -203,6 +203,7 @@ const RowShape &TableRecordsets::rowShape(const QString &tableName, const QStrin
         return *found;
     RowShape shape;
     static_cast<WriteStatement &>(shape) = d->makeStatement(true, tableName, columnNames);
+    shape.columnNames = columnNames;
     return *d->inserts.insert(cacheKey, shape);
 }
 
@@ -265,12 +266,18 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
         returned = ColumnType{driver->escapeIdentifier(c.name, QSqlDriver::FieldName), c.typeCode, c.size};
     }
     const int perStatement = dialect.rowsPerStatement(int(columns.size()));
+    QList<QVariantList> boundRows; // for the change sink
+    const bool reporting = d->sink && !returned.name.isEmpty();
     for (qsizetype first = 0; first < rows.size(); first += perStatement) {
         const int count = int(qMin<qsizetype>(perStatement, rows.size() - first));
         QVariantList bound;
         bound.reserve(count * columns.size());
-        for (qsizetype r = first; r < first + count; ++r)
-            bound.append(d->boundValues(shape, rows.at(r)));
+        for (qsizetype r = first; r < first + count; ++r) {
+            const QVariantList rowBound = d->boundValues(shape, rows.at(r));
+            bound.append(rowBound);
+            if (reporting)
+                boundRows.append(rowBound);
+        }
         PreparedStatement &statement = d->statements.run(
                 dialect.multiRowInsertSql(d->newIdSource, shape.tableName, columns, count, returned), bound);
         const ResultRelease release(statement);
@@ -287,11 +294,8 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
                                   .arg(count)
                                   .arg(shape.tableName)};
     }
-    if (d->sink && !returned.name.isEmpty()) {
-        const quint64 mark = d->transaction.mark();
-        for (const auto &[key, id] : std::as_const(added))
-            d->sink->rowAdded(AddedRowChange{shape.tableName, id, returnColumn, key}, mark);
-    }
+    if (reporting)
+        d->reportAddedRows(shape, boundRows, returnColumn, added);
     return added;
 }
 

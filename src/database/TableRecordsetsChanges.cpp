@@ -7,6 +7,7 @@
 #include "PreparedStatement.h"
 #include "RowChangeSink.h"
 
+#include <QMultiHash>
 #include <QSqlDriver>
 
 namespace vxr {
@@ -59,7 +60,40 @@ void TableRecordsets::Private::reportAdded(const RowShape &shape, const QVariant
         if (shape.columns.at(i).name.compare(naming, Qt::CaseInsensitive) == 0)
             keyValue = bound.at(i);
     }
-    sink->rowAdded(AddedRowChange{shape.tableName, id, naming, keyValue}, transaction.mark());
+    sink->rowAdded(AddedRowChange{shape.tableName, id, naming, keyValue, shape.columnNames, bound},
+                   transaction.mark());
+}
+
+// Rows added by one statement and given back as (key, ID): each matched to
+// the values bound for it by its key, the backend's order being the rows'
+// order as a rule but not a promise.
+void TableRecordsets::Private::reportAddedRows(const RowShape &shape, const QList<QVariantList> &rows,
+                                               const QString &returnColumn,
+                                               const QList<std::pair<QVariant, qint64>> &added)
+{
+    qsizetype keyAt = -1;
+    for (qsizetype i = 0; i < shape.columns.size(); ++i) {
+        if (shape.columns.at(i).name.compare(returnColumn, Qt::CaseInsensitive) == 0)
+            keyAt = i;
+    }
+    const auto keyOf = [&](qsizetype r) { return keyAt < 0 ? QString() : rows.at(r).at(keyAt).toString(); };
+    QMultiHash<QString, qsizetype> unmatched;
+    const quint64 mark = transaction.mark();
+    for (qsizetype r = 0; r < added.size(); ++r) {
+        const auto &[key, id] = added.at(r);
+        const QString wanted = key.toString();
+        qsizetype row = r;
+        if (keyOf(r) != wanted) {
+            if (unmatched.isEmpty()) {
+                for (qsizetype u = 0; u < rows.size(); ++u)
+                    unmatched.insert(keyOf(u), u);
+            }
+            row = unmatched.value(wanted, r);
+            unmatched.remove(wanted, row);
+        }
+        sink->rowAdded(AddedRowChange{shape.tableName, id, returnColumn, key, shape.columnNames, rows.value(row)},
+                       mark);
+    }
 }
 
 // The columns about to be written, read first as they are, with the

@@ -46,6 +46,7 @@ struct WriteStatement
 
 struct RowShape : recordsets::WriteStatement
 {
+    QStringList columnNames; // as the program spells them, for the change sink
 };
 
 struct TableRecordsets::Private
@@ -70,6 +71,8 @@ struct TableRecordsets::Private
     QVariantList boundValues(const recordsets::WriteStatement &statement, const QVariantList &values) const;
     qint64 newId(PreparedStatement &query, const QString &tableName);
     void reportAdded(const RowShape &shape, const QVariantList &bound, qint64 id);
+    void reportAddedRows(const RowShape &shape, const QList<QVariantList> &rows, const QString &returnColumn,
+                         const QList<std::pair<QVariant, qint64>> &added);
     void reportUpdated(const recordsets::WriteStatement &statement, qint64 id, const QVariantList &bound,
                        const QStringList &columnNames);
 };

@@ -3,6 +3,7 @@
 #include "database/DbError.h"
 #include "database/SqlDialect.h"
 #include "database/SqlitePreparedStatement.h"
+#include "JournalValues.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -16,7 +17,14 @@ namespace vxr {
 
 namespace {
 
-constexpr int JournalVersion = 1;
+constexpr int JournalVersion = 2;
+
+// A journal of version 1 kept no values of the rows it added: its rows are
+// checked by ID and key alone.
+const char *const FromVersion1[] = {
+        "ALTER TABLE AddedRow ADD COLUMN Shape INTEGER",
+        "ALTER TABLE AddedRow ADD COLUMN WrittenValues TEXT",
+};
 
 const char *const JournalTables[] = {
         "CREATE TABLE IF NOT EXISTS Run ("
@@ -29,7 +37,8 @@ const char *const JournalTables[] = {
         " FirstLine INTEGER NOT NULL, LastLine INTEGER NOT NULL, PRIMARY KEY (RunId, Number))",
         "CREATE TABLE IF NOT EXISTS AddedRow ("
         " RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, TableName TEXT NOT NULL,"
-        " RowId INTEGER NOT NULL, KeyColumn TEXT NOT NULL, KeyValue TEXT)",
+        " RowId INTEGER NOT NULL, KeyColumn TEXT NOT NULL, KeyValue TEXT, Shape INTEGER, WrittenValues TEXT)",
+        "CREATE TABLE IF NOT EXISTS AddedShape (Id INTEGER PRIMARY KEY, TableName TEXT NOT NULL, Columns TEXT NOT NULL)",
         "CREATE TABLE IF NOT EXISTS UpdatedRow ("
         " RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, TableName TEXT NOT NULL,"
         " RowId INTEGER NOT NULL, KeyColumn TEXT NOT NULL, KeyValue TEXT, ColumnName TEXT NOT NULL,"
@@ -81,7 +90,8 @@ Journal::Journal(QString path, QString connectionName)
 }
 
 Journal::Journal(Journal &&other) noexcept
-    : m_path(std::move(other.m_path)), m_connectionName(std::exchange(other.m_connectionName, {}))
+    : m_path(std::move(other.m_path)), m_connectionName(std::exchange(other.m_connectionName, {})),
+      m_shapes(std::move(other.m_shapes)), m_nextShape(other.m_nextShape)
 {
 }
 
@@ -123,7 +133,7 @@ std::optional<Journal> Journal::open(const QString &path, QString *error)
     }
     const int found = version.value(0).toInt();
     version.finish();
-    if (found != 0 && found != JournalVersion) {
+    if (found != 0 && found != 1 && found != JournalVersion) {
         *error = QStringLiteral("it is a journal of another version (%1)").arg(found);
         return std::nullopt;
     }
@@ -133,7 +143,12 @@ std::optional<Journal> Journal::open(const QString &path, QString *error)
             && journal.exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error);
     if (!ready)
         return std::nullopt;
-    for (const char *table : JournalTables) {
+    QList<const char *> statements;
+    if (found == 1)
+        statements = QList<const char *>(std::begin(FromVersion1), std::end(FromVersion1));
+    for (const char *table : JournalTables)
+        statements.append(table);
+    for (const char *table : std::as_const(statements)) {
         if (!journal.exec(sqlText(table), {}, error)) {
             journal.exec(QStringLiteral("ROLLBACK"), {}, nullptr);
             return std::nullopt;
@@ -182,10 +197,15 @@ bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 la
     qint64 seq = qint64(number) << 32;
     QVariantList added;
     QVariantList updated;
+    QVariantList shapes;
+    QHash<QString, qint64> newShapes;
+    QHash<qint64, ValuePacker> packers; // a batch's rows are read back on their own
     for (const JournalEntry &entry : entries) {
         ++seq;
         if (const auto *row = std::get_if<AddedRowChange>(&entry)) {
-            added << runId << number << seq << row->tableName << row->rowId << row->keyColumn << kept(row->keyValue);
+            const qint64 shape = shapeOf(row->tableName, row->columns, newShapes, shapes);
+            added << runId << number << seq << row->tableName << row->rowId << row->keyColumn << kept(row->keyValue)
+                  << shape << packers[shape].pack(row->values);
         } else {
             const auto &column = std::get<UpdatedColumnChange>(entry);
             updated << runId << number << seq << column.tableName << column.rowId << column.keyColumn
@@ -202,8 +222,10 @@ bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 la
                     {runId, number, firstLine, lastLine}, error);
     try {
         if (ok) {
-            insertRows(QStringLiteral("AddedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn, KeyValue)"), 7,
-                       added);
+            insertRows(QStringLiteral("AddedShape (Id, TableName, Columns)"), 3, shapes);
+            insertRows(QStringLiteral("AddedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn, KeyValue,"
+                                      " Shape, WrittenValues)"),
+                       9, added);
             insertRows(QStringLiteral("UpdatedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn, KeyValue,"
                                       " ColumnName, PreviousValue, WrittenValue)"),
                        10, updated);
@@ -212,8 +234,11 @@ bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 la
         *error = failure.description;
         ok = false;
     }
-    if (ok && exec(QStringLiteral("COMMIT"), {}, error))
+    if (ok && exec(QStringLiteral("COMMIT"), {}, error)) {
+        m_nextShape += newShapes.size();
+        m_shapes.insert(newShapes);
         return true;
+    }
     exec(QStringLiteral("ROLLBACK"), {}, nullptr);
     return false;
 }
@@ -246,6 +271,28 @@ void Journal::insertRows(const QString &into, int width, const QVariantList &val
         full->execute(bound);
         full->finish();
     }
+}
+
+// The number of the table's column list in AddedShape; a list new to this
+// journal gets the next number, its row added to shapes.
+qint64 Journal::shapeOf(const QString &table, const QStringList &columns, QHash<QString, qint64> &newShapes,
+                        QVariantList &shapes)
+{
+    const QString key = table + QLatin1Char('\n') + columns.join(QLatin1Char(','));
+    if (const auto known = m_shapes.constFind(key); known != m_shapes.cend())
+        return *known;
+    if (const auto known = newShapes.constFind(key); known != newShapes.cend())
+        return *known;
+    if (m_nextShape == 0) {
+        QSqlQuery highest(database());
+        m_nextShape = highest.exec(QStringLiteral("SELECT COALESCE(MAX(Id), 0) FROM AddedShape")) && highest.next()
+                ? highest.value(0).toLongLong() + 1
+                : 1;
+    }
+    const qint64 id = m_nextShape + newShapes.size();
+    newShapes.insert(key, id);
+    shapes << id << table << columns.join(QLatin1Char(','));
+    return id;
 }
 
 bool Journal::markBatch(qint64 runId, int number, const QString &state, QString *error)
@@ -281,6 +328,9 @@ int Journal::forget(const QString &condition, const QVariant &value, QString *er
     for (const QString &table : {QStringLiteral("AddedRow"), QStringLiteral("UpdatedRow"), QStringLiteral("Batch")})
         ok = ok && exec(QStringLiteral("DELETE FROM %1 WHERE RunId IN %2").arg(table, runs), {value}, error);
     ok = ok && exec(QStringLiteral("DELETE FROM Run WHERE ") + condition, {value}, error)
+            && exec(QStringLiteral("DELETE FROM AddedShape WHERE Id NOT IN"
+                                   " (SELECT DISTINCT Shape FROM AddedRow WHERE Shape IS NOT NULL)"),
+                    {}, error)
             && exec(QStringLiteral("COMMIT"), {}, error);
     if (!ok) {
         exec(QStringLiteral("ROLLBACK"), {}, nullptr);

@@ -3,6 +3,7 @@
 #include "JournalEntries.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -89,9 +90,13 @@ private:
     bool exec(const QString &sql, const QVariantList &values, QString *error);
     int forget(const QString &condition, const QVariant &value, QString *error);
     void insertRows(const QString &into, int width, const QVariantList &values);
+    qint64 shapeOf(const QString &table, const QStringList &columns, QHash<QString, qint64> &newShapes,
+                   QVariantList &shapes);
 
     QString m_path;
     QString m_connectionName;
+    QHash<QString, qint64> m_shapes; // column lists in AddedShape, by table and columns
+    qint64 m_nextShape = 0;          // 0 until read from the journal
 };
 
 // ISO 8601 UTC to the second, as the journal keeps times.

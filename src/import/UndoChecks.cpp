@@ -56,13 +56,45 @@ QHash<qint64, QVariantList> storedRows(UndoStore &store, const QString &table, c
     return rows;
 }
 
+// The columns an added row was written with, less its key (checked first).
+QStringList writtenColumns(UndoStore &store, const QString &table, const QList<const UndoRow *> &rows,
+                           const QString &keyName)
+{
+    QStringList columns;
+    for (const UndoRow *row : rows) {
+        for (const UndoValue &value : row->written) {
+            const QString name = store.column(table, value.column).name;
+            if (name.compare(keyName, Qt::CaseInsensitive) != 0 && name.compare(Id, Qt::CaseInsensitive) != 0
+                && !columns.contains(name))
+                columns.append(name);
+        }
+    }
+    return columns;
+}
+
+// An added row still there under its key: each column it was written with
+// holding what the run left in it (an edit made since is the user's).
+void checkWritten(UndoStore &store, const UndoRow &row, const QStringList &columns, const QVariantList &now,
+                  QList<UndoConflict> &conflicts)
+{
+    for (const UndoValue &value : row.written) {
+        const ColumnType &type = store.column(row.table, value.column);
+        const qsizetype at = columns.indexOf(type.name);
+        if (at >= 0 && !sameStoredValue(value.written, now.value(at + 1), type.typeCode))
+            conflicts.append({row.table, keyText(row), value.column, shownValue(value.written, type.typeCode),
+                              shownValue(now.value(at + 1), type.typeCode)});
+    }
+}
+
 void checkAdded(UndoStore &store, const UndoPlan &plan, QList<UndoConflict> &conflicts)
 {
     const auto tables = byTable(plan.added, itself);
     for (auto table = tables.cbegin(); table != tables.cend(); ++table) {
         const UndoRow &first = **table->cbegin();
         const ColumnType &key = store.column(table.key(), first.keyColumn);
-        const QHash<qint64, QVariantList> stored = storedRows(store, table.key(), {key.name}, table->keys());
+        const QStringList columns = writtenColumns(store, table.key(), table->values(), key.name);
+        const QHash<qint64, QVariantList> stored = storedRows(store, table.key(), QStringList{key.name} + columns,
+                                                              table->keys());
         for (const UndoRow *row : *table) {
             const auto found = stored.constFind(row->id);
             if (found == stored.constEnd())
@@ -70,6 +102,8 @@ void checkAdded(UndoStore &store, const UndoPlan &plan, QList<UndoConflict> &con
             else if (!sameStoredValue(row->keyValue, found->value(0), key.typeCode))
                 conflicts.append({row->table, keyText(*row), row->keyColumn, shownValue(row->keyValue, key.typeCode),
                                   shownValue(found->value(0), key.typeCode)});
+            else
+                checkWritten(store, *row, columns, *found, conflicts);
         }
     }
 }

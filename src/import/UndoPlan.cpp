@@ -1,5 +1,7 @@
 #include "UndoPlan.h"
 
+#include "JournalValues.h"
+
 #include "catalogue/TableCatalogue.h"
 
 #include <QDateTime>
@@ -97,23 +99,62 @@ QString rowKey(const QString &table, qint64 id)
     return table + QLatin1Char('#') + QString::number(id);
 }
 
+// The columns an added row was written with and their values; none from a
+// journal that did not keep them.
+QList<UndoValue> writtenValues(const QStringList &columns, const QVariant &packed, ValueUnpacker &unpacker)
+{
+    QList<UndoValue> written;
+    if (packed.isNull())
+        return written;
+    const QVariantList values = unpacker.unpack(packed.toString());
+    written.reserve(values.size());
+    for (qsizetype i = 0; i < values.size() && i < columns.size(); ++i)
+        written.append({columns.at(i), QVariant(), values.at(i)});
+    return written;
+}
+
 bool readAdded(const QSqlDatabase &journal, UndoPlan &plan, QString *refusal)
 {
     QSqlQuery query(journal);
-    if (!run(query, QStringLiteral("SELECT r.TableName, r.RowId, r.KeyColumn, r.KeyValue, r.Seq FROM AddedRow")
-                     + CommittedRows, {plan.runId}, refusal))
+    if (!run(query, QStringLiteral("SELECT r.TableName, r.RowId, r.KeyColumn, r.KeyValue, r.Seq, s.Columns,"
+                                   " r.WrittenValues, r.Shape, r.BatchNumber"
+                                   " FROM AddedRow r LEFT JOIN AddedShape s ON s.Id = r.Shape")
+                     + CommittedRows.mid(2), {plan.runId}, refusal))
         return false;
-    while (query.next())
+    QHash<QString, QStringList> shapes;
+    QHash<qint64, ValueUnpacker> unpackers; // of the batch being read, by shape
+    qint64 batch = 0;
+    while (query.next()) {
+        if (query.value(8).toLongLong() != std::exchange(batch, query.value(8).toLongLong()))
+            unpackers.clear();
+        const QString columnsText = query.value(5).toString();
+        auto columns = shapes.constFind(columnsText);
+        if (columns == shapes.cend())
+            columns = shapes.insert(columnsText, columnsText.split(QLatin1Char(','), Qt::SkipEmptyParts));
         plan.added.append({tableNamed(query.value(0).toString()), query.value(1).toLongLong(), query.value(2).toString(),
-                           query.value(3), query.value(4).toLongLong()});
+                           query.value(3), query.value(4).toLongLong(),
+                           writtenValues(*columns, query.value(6), unpackers[query.value(7).toLongLong()])});
+    }
     return true;
+}
+
+// A column of a row the run added, written again by a later step of the run.
+void writeAgain(UndoRow &row, const UndoValue &value)
+{
+    const auto same = std::find_if(row.written.begin(), row.written.end(), [&](const UndoValue &v) {
+        return v.column.compare(value.column, Qt::CaseInsensitive) == 0;
+    });
+    if (same == row.written.end())
+        row.written.append({value.column, QVariant(), value.written});
+    else
+        same->written = value.written;
 }
 
 bool readUpdated(const QSqlDatabase &journal, UndoPlan &plan, QString *refusal)
 {
-    QSet<QString> added;
-    for (const UndoRow &row : std::as_const(plan.added))
-        added.insert(rowKey(row.table, row.id));
+    QHash<QString, qsizetype> added;
+    for (qsizetype i = 0; i < plan.added.size(); ++i)
+        added.insert(rowKey(plan.added.at(i).table, plan.added.at(i).id), i);
     QSqlQuery query(journal);
     if (!run(query, QStringLiteral("SELECT r.TableName, r.RowId, r.KeyColumn, r.KeyValue, r.Seq, r.ColumnName, "
                                    "r.PreviousValue, r.WrittenValue FROM UpdatedRow") + CommittedRows,
@@ -122,17 +163,19 @@ bool readUpdated(const QSqlDatabase &journal, UndoPlan &plan, QString *refusal)
     QHash<QString, qsizetype> rowIndex;
     while (query.next()) {
         const UndoRow row{tableNamed(query.value(0).toString()), query.value(1).toLongLong(), query.value(2).toString(),
-                          query.value(3), query.value(4).toLongLong()};
+                          query.value(3), query.value(4).toLongLong(), {}};
         const QString key = rowKey(row.table, row.id);
-        if (added.contains(key))
+        const UndoValue value{query.value(5).toString(), query.value(6), query.value(7)};
+        if (const auto own = added.constFind(key); own != added.cend()) {
+            writeAgain(plan.added[*own], value);
             continue;
+        }
         auto found = rowIndex.constFind(key);
         if (found == rowIndex.constEnd()) {
             found = rowIndex.insert(key, plan.updated.size());
             plan.updated.append({row, {}});
         }
         QList<UndoValue> &values = plan.updated[*found].values;
-        const UndoValue value{query.value(5).toString(), query.value(6), query.value(7)};
         const auto same = std::find_if(values.begin(), values.end(),
                                        [&](const UndoValue &v) { return v.column.compare(value.column, Qt::CaseInsensitive) == 0; });
         if (same == values.end())

@@ -9,6 +9,15 @@
 
 namespace vxr {
 
+// One column of an updated row: the value before the run and the one it
+// wrote. A column of an added row has no previous value.
+struct UndoValue
+{
+    QString column;
+    QVariant previous;
+    QVariant written;
+};
+
 // A store row a run added or updated, as its journal names it.
 struct UndoRow
 {
@@ -17,14 +26,7 @@ struct UndoRow
     QString keyColumn; // the column that names the row (a companion row: its parent link)
     QVariant keyValue; // its value as the run stored it
     qint64 seq = 0;    // order within the run
-};
-
-// One column of an updated row: the value before the run and the one it wrote.
-struct UndoValue
-{
-    QString column;
-    QVariant previous;
-    QVariant written;
+    QList<UndoValue> written; // an added row: the columns the run wrote, with their last values
 };
 
 struct UndoUpdate
@@ -35,7 +37,8 @@ struct UndoUpdate
 
 // What taking a run back means: the rows of its committed batches. A run
 // that updated the same column twice keeps the first previous value and the
-// last written one; a row it both added and updated is only deleted.
+// last written one; a row it both added and updated is only deleted, its
+// update's values taken as what the run left in it.
 struct UndoPlan
 {
     qint64 runId = 0;

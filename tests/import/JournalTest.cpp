@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -130,6 +131,15 @@ TEST_P(JournalTest, HoldsEveryAddedRowAndThePreviousValuesOfAnUpdate)
     }
     EXPECT_EQ(journalRows("SELECT Number, State, FirstLine, LastLine FROM Batch ORDER BY Number"),
               QStringList({"1|committed|1|2", "2|committed|3|4", "3|committed|5|5"}));
+    // The values written are kept with each added row: of all of them, only
+    // the price edited since stops an undo.
+    storeRows("UPDATE Item SET Price = 9 WHERE ItemLookupCode = 'A4'");
+    const QStringList undo{"undo", "--connect", connectionString(), "--run", "1", "--dry-run"};
+    ASSERT_EQ(vxrimp(undo).exitCode, 1);
+    QFile conflicts(m_dir.filePath("runs.run1-conflicts.csv"));
+    ASSERT_TRUE(conflicts.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(conflicts.readAll()).section("\r\n", 1).remove(QRegularExpression("ID \\d+")),
+              "Item,\"ItemLookupCode A4, \",Price,1,9\r\n");
 
     const QString updated = writeFile("update.csv", "A1,Apple,Fruit,Fresh,Acme,5,1.00,3.25\n"
                                                     "A3,Fig rolls,Dried,Sweet,Best,7,2.00,4.00\n");

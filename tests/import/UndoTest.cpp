@@ -4,6 +4,8 @@
 #include "CliFixture.h"
 #include "TestStores.h"
 
+#include "import/Journal.h"
+#include "import/JournalValues.h"
 #include "import/Undo.h"
 #include "import/UndoPointers.h"
 #include "import/UndoReport.h"
@@ -22,29 +24,17 @@ namespace {
 
 const QString Store = "sqlite:/the/store";
 
-// A journal by the journal's table layout, filled by the test as a run
-// would fill it.
+// A journal made by the program, filled by the test as a run would fill it.
 class TestJournal
 {
 public:
     explicit TestJournal(const QString &path) : m_name("undo-test-journal")
     {
+        QString error;
+        EXPECT_TRUE(Journal::open(path, &error)) << error.toStdString();
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", m_name);
         db.setDatabaseName(path);
         EXPECT_TRUE(db.open());
-        for (const char *sql :
-             {"CREATE TABLE Run (Id INTEGER PRIMARY KEY, Started TEXT NOT NULL, Ended TEXT, StoreIdentity TEXT NOT "
-              "NULL, FilePath TEXT NOT NULL, FileSize INTEGER NOT NULL, FileHash TEXT NOT NULL, TableName TEXT NOT "
-              "NULL, Setup TEXT NOT NULL, Outcome TEXT NOT NULL, Added INTEGER NOT NULL DEFAULT 0, Updated INTEGER "
-              "NOT NULL DEFAULT 0, Failed INTEGER NOT NULL DEFAULT 0, Summary TEXT, Undone TEXT)",
-              "CREATE TABLE Batch (RunId INTEGER NOT NULL, Number INTEGER NOT NULL, State TEXT NOT NULL, FirstLine "
-              "INTEGER NOT NULL, LastLine INTEGER NOT NULL, PRIMARY KEY (RunId, Number))",
-              "CREATE TABLE AddedRow (RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, "
-              "TableName TEXT NOT NULL, RowId INTEGER NOT NULL, KeyColumn TEXT NOT NULL, KeyValue TEXT)",
-              "CREATE TABLE UpdatedRow (RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, "
-              "TableName TEXT NOT NULL, RowId INTEGER NOT NULL, KeyColumn TEXT NOT NULL, KeyValue TEXT, ColumnName "
-              "TEXT NOT NULL, PreviousValue, WrittenValue)"})
-            exec(sql, {});
     }
     ~TestJournal() { QSqlDatabase::removeDatabase(m_name); }
 
@@ -71,9 +61,17 @@ public:
         exec("INSERT INTO Batch VALUES (?, 1, ?, 1, 9)", {m_run, batchState});
         return m_run;
     }
-    void added(const QString &table, qint64 id, const QString &keyColumn, const QVariant &key)
+    // A row the run added, with the columns it wrote when given.
+    void added(const QString &table, qint64 id, const QString &keyColumn, const QVariant &key,
+               const QStringList &columns = {}, const QVariantList &values = {})
     {
-        exec("INSERT INTO AddedRow VALUES (?, 1, ?, ?, ?, ?, ?)", {m_run, ++m_seq, table, id, keyColumn, key});
+        QVariant shape;
+        if (!columns.isEmpty()) {
+            exec("INSERT INTO AddedShape (TableName, Columns) VALUES (?, ?)", {table, columns.join(',')});
+            shape = scalar("SELECT MAX(Id) FROM AddedShape");
+        }
+        exec("INSERT INTO AddedRow VALUES (?, 1, ?, ?, ?, ?, ?, ?, ?)",
+             {m_run, ++m_seq, table, id, keyColumn, key, shape, shape.isNull() ? QVariant() : ValuePacker().pack(values)});
     }
     void updated(const QString &table, qint64 id, const QString &key, const QString &column, const QVariant &previous,
                  const QVariant &written)
@@ -103,8 +101,9 @@ protected:
 
     // The store before: item A1 in department Old. The run adds department
     // New, a category in it, a supplier, a tax with its group, item B1
-    // pointing at all of them with its supplier list row, and moves A1 to
-    // New at another price.
+    // pointing at all of them with its supplier list row (their written
+    // values kept, B1's price written twice), and moves A1 to New at
+    // another price.
     void storeAndRun()
     {
         if (current.isEmpty())
@@ -123,10 +122,15 @@ protected:
         journal.added("Tax", tax, "Description", "Tax 5");
         const qint64 group = add("ItemTax", "Description, TaxID01", {"5", tax});
         journal.added("ItemTax", group, "Description", "5");
-        b1 = add("Item", "ItemLookupCode, DepartmentID, CategoryID, SupplierID, TaxId, Price",
-                 {"B1", dept, cat, sup, tax, 2.25});
-        journal.added("Item", b1, "ItemLookupCode", "B1");
-        journal.added("SupplierList", add("SupplierList", "ItemID, SupplierID", {b1, sup}), "ItemID", b1);
+        const QVariantList item{"B1", dept, cat, sup, tax, 2.25};
+        b1 = add("Item", "ItemLookupCode, DepartmentID, CategoryID, SupplierID, TaxId, Price", item);
+        journal.added("Item", b1, "ItemLookupCode", "B1",
+                      {"ItemLookupCode", "DepartmentID", "CategoryID", "SupplierID", "TaxID", "Price"}, item);
+        const QVariantList listed{b1, sup, "R-1"};
+        journal.added("SupplierList", add("SupplierList", "ItemID, SupplierID, ReorderNumber", listed), "ItemID", b1,
+                      {"ItemID", "SupplierID", "ReorderNumber"}, listed);
+        exec("UPDATE Item SET Price = 2.5 WHERE ID = ?", {b1});
+        journal.updated("Item", b1, "B1", "Price", 2.25, 2.5);
         exec("UPDATE Item SET Price = 7.125, DepartmentID = ? WHERE ID = ?", {dept, a1});
         journal.updated("Item", a1, "A1", "Price", 1.5, 7.125);
         journal.updated("Item", a1, "A1", "DepartmentID", oldDepartment, dept);
@@ -213,6 +217,12 @@ TEST_P(UndoTest, RefusesWhenTheStoreMovedOn)
              journal.updated("Item", b1, "B1", "Price", 2.25, 2.25);
          },
          {"Item|ItemLookupCode B1, ID %b1|Price||written by the later run 2"}},
+        {"the imported item's price and its supplier list row's reorder number edited since",
+         [this] {
+             exec("UPDATE Item SET Price = 9 WHERE ItemLookupCode = 'B1'");
+             exec("UPDATE SupplierList SET ReorderNumber = 'r-1' WHERE ItemID = ?", {b1});
+         },
+         {"Item|ItemLookupCode B1, ID %b1|Price|2.5|9", "SupplierList|ItemID %b1, ID %list|ReorderNumber|R-1|r-1"}},
         {"the imported item deleted",
          [this] { exec("DELETE FROM Item WHERE ItemLookupCode = 'B1'"); },
          {"Item|ItemLookupCode B1, ID %b1|ID|%b1|(no such row)"}},
@@ -223,10 +233,8 @@ TEST_P(UndoTest, RefusesWhenTheStoreMovedOn)
         DbError error;
         ASSERT_TRUE(connection.open(store, &error));
         current = store;
-        journal.exec("DELETE FROM Run", {});
-        journal.exec("DELETE FROM AddedRow", {});
-        journal.exec("DELETE FROM UpdatedRow", {});
-        journal.exec("DELETE FROM Batch", {});
+        for (const char *table : {"Run", "AddedRow", "AddedShape", "UpdatedRow", "Batch", "sqlite_sequence"})
+            journal.exec(QString("DELETE FROM ") + table, {});
         storeAndRun();
         c.change();
         const QStringList changed = everyRow(store);
@@ -238,7 +246,8 @@ TEST_P(UndoTest, RefusesWhenTheStoreMovedOn)
                                 .replace("%tax", QString::number(tax))
                                 .replace("%dept", QString::number(newDepartment))
                                 .replace("%c1", scalar("SELECT MAX(ID) FROM Item").toString())
-                                .replace("%cat", scalar("SELECT MAX(ID) FROM Category").toString());
+                                .replace("%cat", scalar("SELECT MAX(ID) FROM Category").toString())
+                                .replace("%list", scalar("SELECT MAX(ID) FROM SupplierList").toString());
         EXPECT_EQ(conflictRows(outcome), expected) << undoOutcomeText(outcome).toStdString();
         if (expected.isEmpty()) {
             EXPECT_EQ(outcome.result, UndoOutcome::Result::Undone);
@@ -296,7 +305,8 @@ class UndoCliTest : public CliFixture
 };
 
 // Two real imports taken back newest first, row by row to the empty store,
-// and an undo refused while a later item sits in an imported department.
+// and an undo refused while a later item sits in an imported department and
+// an imported item's price was changed at the till.
 TEST_F(UndoCliTest, ImportsTakenBackNewestFirst)
 {
     const QString store = newStore();
@@ -306,11 +316,10 @@ TEST_F(UndoCliTest, ImportsTakenBackNewestFirst)
         const CliResult imported = vxrimp(importArguments(store, setup) + journal);
         ASSERT_LE(imported.exitCode, 1) << imported.err.toStdString();
     }
-
-
     const QString later = "INSERT INTO Item (ItemLookupCode, DepartmentID) "
                           "SELECT 'LATER-1', ID FROM Department WHERE Name = 'Hardware'";
     storeRows(later);
+    storeRows("UPDATE Item SET Price = 1 WHERE ItemLookupCode = 'HW-1003'");
     const QStringList undoLast = QStringList{"undo", "--connect", store, "--last"} + journal;
     EXPECT_EQ(vxrimp(undoLast).exitCode, 0); // the customers
     const CliResult refused = vxrimp(undoLast);
@@ -318,8 +327,11 @@ TEST_F(UndoCliTest, ImportsTakenBackNewestFirst)
     EXPECT_TRUE(refused.out.contains("Item LATER-1")) << refused.out.toStdString();
     const QStringList csv = QString::fromUtf8(readTestFile(path("store.run1-conflicts.csv"))).split("\r\n");
     EXPECT_EQ(csv.value(0), "Table,Key,Column,Written,Now");
-    EXPECT_TRUE(csv.value(1).startsWith("Department,\"Name Hardware, ID ")) << csv.value(1).toStdString();
+    EXPECT_TRUE(csv.value(1).contains(QRegularExpression("^Item,\"ItemLookupCode HW-1003, ID \\d+\",Price,2.49,1$")))
+            << csv.value(1).toStdString();
+    EXPECT_TRUE(csv.value(2).startsWith("Department,\"Name Hardware, ID ")) << csv.value(2).toStdString();
     storeRows("DELETE FROM Item WHERE ItemLookupCode = 'LATER-1'");
+    storeRows("UPDATE Item SET Price = 2.49 WHERE ItemLookupCode = 'HW-1003'");
     const CliResult dry = vxrimp(undoLast + QStringList{"--dry-run"});
     EXPECT_EQ(dry.exitCode, 0);
     const QString items = storeQuery("SELECT COUNT(*) FROM Item").toString();

@@ -362,6 +362,26 @@ QVariant ReferenceLookups::itemClassId(const QString &code)
     return lookUpByCode(ItemClassTableName, code);
 }
 
+QString LookUpQueries::department()
+{
+    return DepartmentQuery;
+}
+
+QString LookUpQueries::category()
+{
+    return CategoryQuery;
+}
+
+QString LookUpQueries::supplier()
+{
+    return SupplierQuery;
+}
+
+QString LookUpQueries::tax()
+{
+    return TaxQuery;
+}
+
 QStringList lookUpStatementTexts()
 {
     return QStringList{DepartmentQuery, CategoryQuery, SupplierQuery, TaxQuery, byCodeQuery(ItemTableName),

@@ -102,6 +102,17 @@ private:
 // when it fits, else a 64-bit one.
 QVariant idValue(qint64 id);
 
+// The statements that find a reference by its name, the name and the ID
+// first in each row: shared with readers that only look (the review
+// panel's preview), so that both find the same row.
+struct LookUpQueries
+{
+    static QString department();
+    static QString category(); // the name, then the DepartmentID
+    static QString supplier();
+    static QString tax();
+};
+
 // The texts of the statements the look-ups run (those of a batch's too), for
 // a check of their syntax.
 QStringList lookUpStatementTexts();

@@ -26,16 +26,9 @@ enum class Reading { Reference, Number, Date, Text };
 
 Reading readingOf(const FieldDef &field)
 {
-    switch (field.fieldId) {
-    case FieldIds::ItemCategory:
-    case FieldIds::ItemDepartment:
-    case FieldIds::ItemParentItem:
-    case FieldIds::ItemSupplier:
-    case FieldIds::ItemSalesTax:
-    case FieldIds::AliasItemLookupCode:
-    case FieldIds::ComponentItemClass:
-    case FieldIds::ComponentItem:
+    if (isReferenceField(field.fieldId))
         return Reading::Reference;
+    switch (field.fieldId) {
     case FieldIds::ItemCost:
     case FieldIds::CustomerAccountBalance:
         return Reading::Number;
@@ -83,6 +76,23 @@ DbError invalidValue(const FieldDef &field, const QString &text, Reading reading
 }
 
 } // namespace
+
+bool isReferenceField(int fieldId)
+{
+    switch (fieldId) {
+    case FieldIds::ItemCategory:
+    case FieldIds::ItemDepartment:
+    case FieldIds::ItemParentItem:
+    case FieldIds::ItemSupplier:
+    case FieldIds::ItemSalesTax:
+    case FieldIds::AliasItemLookupCode:
+    case FieldIds::ComponentItemClass:
+    case FieldIds::ComponentItem:
+        return true;
+    default:
+        return false;
+    }
+}
 
 ValueResolver::ValueResolver(FieldTable &fields, ReferenceLookups &lookups,
                              const RegionalSettings &regional, StrictValues strict)

@@ -122,6 +122,10 @@ private:
     QList<ValueNote> m_notes;
 };
 
+// Whether the entry's text names another row (a department, a supplier, an
+// item...), which a look-up turns into its ID.
+bool isReferenceField(int fieldId);
+
 // The longest start of text that fits maxLength UTF-16 units and ends
 // between two whole characters (never inside a surrogate pair or before a
 // combining mark).

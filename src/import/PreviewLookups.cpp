@@ -14,14 +14,6 @@ namespace vxr {
 
 namespace {
 
-// The run's look-up queries, as it asks them (see ReferenceLookups.cpp).
-const QString DepartmentQuery = QStringLiteral("SELECT Name, ID FROM Department WHERE Name = ? ORDER BY ID");
-const QString CategoryQuery =
-    QStringLiteral("SELECT Name, ID FROM Category WHERE Name = ? AND DepartmentID = ? ORDER BY ID");
-const QString SupplierQuery =
-    QStringLiteral("SELECT SupplierName, ID FROM Supplier WHERE SupplierName = ? ORDER BY ID");
-const QString TaxQuery = QStringLiteral("SELECT Description, ID FROM Tax WHERE Description = ? ORDER BY ID");
-
 QString byCodeQuery(const QString &table)
 {
     return QStringLiteral("SELECT ItemLookupCode, ID FROM %1 WHERE ItemLookupCode = ? ORDER BY ID").arg(table);
@@ -69,12 +61,12 @@ PreviewCell PreviewLookups::look(int fieldId, const QString &text, const QVarian
     const QString name = boundText(text);
     switch (fieldId) {
     case FieldIds::ItemDepartment:
-        return byName(QStringLiteral("Department"), DepartmentQuery, name, id);
+        return byName(QStringLiteral("Department"), LookUpQueries::department(), name, id);
     case FieldIds::ItemCategory:
         return category(name, departmentId, id);
     case FieldIds::ItemSupplier: {
         const QString cutName = boundText(cutToLength(name, ReferenceLookups::SupplierNameLength));
-        PreviewCell cell = byName(QStringLiteral("Supplier"), SupplierQuery, cutName, id);
+        PreviewCell cell = byName(QStringLiteral("Supplier"), LookUpQueries::supplier(), cutName, id);
         if (cutName.size() < name.size()) {
             ValueNote note;
             note.kind = ValueNote::Kind::Cut;
@@ -86,7 +78,7 @@ PreviewCell PreviewLookups::look(int fieldId, const QString &text, const QVarian
         return cell;
     }
     case FieldIds::ItemSalesTax:
-        return byName(QStringLiteral("Tax"), TaxQuery, QStringLiteral("Tax ") + name, id);
+        return byName(QStringLiteral("Tax"), LookUpQueries::tax(), QStringLiteral("Tax ") + name, id);
     case FieldIds::ComponentItemClass:
         return byCode(QStringLiteral("ItemClass"), name, id);
     default: // the parent item, the alias's item, the component's item
@@ -116,7 +108,7 @@ PreviewCell PreviewLookups::category(const QString &name, const QVariant &depart
     }
     const qint32 department = valueToInt32(departmentId);
     const QString key = QStringLiteral("Category\x1f%1\x1f").arg(department) + name;
-    const Found row = cached(key, CategoryQuery, {name, department});
+    const Found row = cached(key, LookUpQueries::category(), {name, department});
     if (!row.found || isNullValue(row.id)) {
         *id = QVariant();
         return newCell(QStringLiteral("Category"), name);

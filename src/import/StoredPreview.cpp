@@ -26,24 +26,6 @@ namespace {
 // Lines whose keys are asked of the store in one query.
 constexpr int ChunkLines = 500;
 
-// The entries whose text names another row (see ValueResolver.cpp).
-bool isReference(int fieldId)
-{
-    switch (fieldId) {
-    case FieldIds::ItemCategory:
-    case FieldIds::ItemDepartment:
-    case FieldIds::ItemParentItem:
-    case FieldIds::ItemSupplier:
-    case FieldIds::ItemSalesTax:
-    case FieldIds::AliasItemLookupCode:
-    case FieldIds::ComponentItemClass:
-    case FieldIds::ComponentItem:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A value as the store holds it: numbers with a point, dates in ISO form.
 QString shownValue(const QVariant &value)
 {
@@ -163,7 +145,7 @@ PreviewCell StoredPreview::Private::convertCell(int fieldIndex, const QString &t
     } catch (const DbError &error) {
         return {text, CellMark::Fails, previewTexts::fails(error)};
     }
-    if (isReference(field.fieldId)) {
+    if (isReferenceField(field.fieldId)) {
         QVariant id;
         PreviewCell cell = previewLookups->look(field.fieldId, text, fields.byId(FieldIds::ItemDepartment).value, &id);
         field.value = id;

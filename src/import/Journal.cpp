@@ -200,10 +200,15 @@ bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 la
     QVariantList shapes;
     QHash<QString, qint64> newShapes;
     QHash<qint64, ValuePacker> packers; // a batch's rows are read back on their own
+    // The rows of one statement share their list of columns (one table's):
+    // its shape known by where the list is held, while the entries hold it.
+    QHash<const QString *, qint64> shapeOfList;
     for (const JournalEntry &entry : entries) {
         ++seq;
         if (const auto *row = std::get_if<AddedRowChange>(&entry)) {
-            const qint64 shape = shapeOf(row->tableName, row->columns, newShapes, shapes);
+            qint64 &shape = shapeOfList[row->columns.isEmpty() ? nullptr : row->columns.constData()];
+            if (shape == 0 || row->columns.isEmpty())
+                shape = shapeOf(row->tableName, row->columns, newShapes, shapes);
             added << runId << number << seq << row->tableName << row->rowId << row->keyColumn << kept(row->keyValue)
                   << shape << packers[shape].pack(row->values);
         } else {

@@ -64,8 +64,16 @@ QString ValuePacker::pack(const QVariantList &values)
 {
     QString packed;
     m_previous.resize(values.size());
+    m_previousBound.resize(values.size());
     for (qsizetype i = 0; i < values.size(); ++i) {
-        QVariant text = valueText(values.at(i));
+        // Most values are the row before's as bound: known alike without
+        // making their text.
+        const QVariant &bound = values.at(i);
+        if (!m_first && bound.typeId() == m_previousBound.at(i).typeId() && bound.isNull() == m_previousBound.at(i).isNull()
+            && bound == m_previousBound.at(i))
+            continue;
+        m_previousBound[i] = bound;
+        QVariant text = valueText(bound);
         if (!m_first && sameText(text, m_previous.at(i)))
             continue;
         if (!packed.isEmpty())

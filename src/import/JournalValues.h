@@ -21,6 +21,7 @@ public:
 
 private:
     QVariantList m_previous; // texts of the row before; NULL as a null QVariant
+    QVariantList m_previousBound; // the row before's values as bound
     bool m_first = true;
 };
 

@@ -46,9 +46,9 @@ public:
     // that is none fails (InvalidValue) before any of its look-ups.
     RecordWriter(FieldTable &fields, const RecordReader &reader, TableRecordsets &tables,
                  const RegionalSettings &regional, StrictValues strict);
-
     // A line whose text would be cut to fit its column fails (TextCut).
     void setCutFails(bool fails) { m_resolver.setCutFails(fails); }
+
     // Each of these gives what became of the line: a failure of the line
     // alone as a Failed outcome (DuplicateKey when the key is already
     // present), while a failure that ends the run is thrown as DbError.

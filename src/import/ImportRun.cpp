@@ -3,9 +3,9 @@
 #include "ImportLog.h"
 #include "LineLoop.h"
 #include "RejectFile.h"
-#include "RunJournal.h"
 #include "RunAccounting.h"
 #include "RunFiles.h"
+#include "RunJournal.h"
 #include "RunMessages.h"
 
 #include "catalogue/FieldTable.h"

@@ -21,26 +21,11 @@ namespace vxr {
 
 namespace {
 
-// The first row of a look-up: its first two columns (the name compared and
-// the ID), or nothing when the query selected no row.
-struct FirstRow
-{
-    bool found = false;
-    QVariant name;
-    QVariant id;
-};
+using FirstRow = LookUpQueries::Row;
 
 FirstRow firstRow(SqlStatements &sql, const QString &text, const QVariantList &parameters)
 {
-    PreparedStatement &query = sql.run(text, parameters);
-    const ResultRelease release(query);
-    FirstRow row;
-    if (query.next()) {
-        row.found = true;
-        row.name = query.value(0);
-        row.id = query.value(1);
-    }
-    return row;
+    return LookUpQueries::firstRow(sql, text, parameters);
 }
 
 // The ID a look-up read; a row without one is no row.
@@ -380,6 +365,19 @@ QString LookUpQueries::supplier()
 QString LookUpQueries::tax()
 {
     return TaxQuery;
+}
+
+LookUpQueries::Row LookUpQueries::firstRow(SqlStatements &sql, const QString &text, const QVariantList &parameters)
+{
+    PreparedStatement &query = sql.run(text, parameters);
+    const ResultRelease release(query);
+    Row row;
+    if (query.next()) {
+        row.found = true;
+        row.name = query.value(0);
+        row.id = query.value(1);
+    }
+    return row;
 }
 
 QStringList lookUpStatementTexts()

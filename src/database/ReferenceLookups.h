@@ -12,6 +12,7 @@
 namespace vxr {
 
 class FieldTable;
+class SqlStatements;
 class TableRecordsets;
 class Transaction;
 struct RegionalSettings;
@@ -111,6 +112,15 @@ struct LookUpQueries
     static QString category(); // the name, then the DepartmentID
     static QString supplier();
     static QString tax();
+
+    // The first row a look-up selected: its name and ID, or nothing.
+    struct Row
+    {
+        bool found = false;
+        QVariant name;
+        QVariant id;
+    };
+    static Row firstRow(SqlStatements &sql, const QString &text, const QVariantList &parameters);
 };
 
 // The texts of the statements the look-ups run (those of a batch's too), for

@@ -31,24 +31,11 @@ PreviewCell newCell(const QString &table, const QString &name)
 
 } // namespace
 
-PreviewLookups::Found PreviewLookups::first(const QString &sql, const QVariantList &parameters)
-{
-    PreparedStatement &query = m_sql.run(sql, parameters);
-    const ResultRelease release(query);
-    Found row;
-    if (query.next()) {
-        row.found = true;
-        row.name = query.value(0);
-        row.id = query.value(1);
-    }
-    return row;
-}
-
 PreviewLookups::Found PreviewLookups::cached(const QString &key, const QString &sql, const QVariantList &parameters)
 {
     if (const auto known = m_cache.constFind(key); known != m_cache.constEnd())
         return *known;
-    const Found row = first(sql, parameters);
+    const Found row = LookUpQueries::firstRow(m_sql, sql, parameters);
     m_cache.insert(key, row);
     return row;
 }

@@ -2,6 +2,8 @@
 
 #include "PreviewCell.h"
 
+#include "database/ReferenceLookups.h"
+
 #include <QHash>
 #include <QVariant>
 
@@ -24,13 +26,7 @@ public:
     PreviewCell look(int fieldId, const QString &text, const QVariant &departmentId, QVariant *id);
 
 private:
-    struct Found
-    {
-        bool found = false;
-        QVariant name;
-        QVariant id;
-    };
-    Found first(const QString &sql, const QVariantList &parameters);
+    using Found = LookUpQueries::Row;
     Found cached(const QString &key, const QString &sql, const QVariantList &parameters);
     PreviewCell byName(const QString &table, const QString &sql, const QString &name, QVariant *id);
     PreviewCell byCode(const QString &table, const QString &code, QVariant *id);

@@ -4,12 +4,11 @@
 #include "database/DbConnection.h"
 #include "database/DbError.h"
 #include "import/Journal.h"
+#include "import/JournalRuns.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTimeZone>
 
 namespace vxr::cli {
@@ -19,41 +18,31 @@ namespace {
 // The store's runs, oldest first.
 QString runList(const Journal &journal, const QString &storeIdentity, QString *error)
 {
-    QSqlQuery query(journal.database());
-    query.prepare(QStringLiteral("SELECT Id, Started, TableName, Added, Updated, Outcome, Undone, FilePath FROM Run"
-                                 " WHERE COALESCE(?, '') = '' OR StoreIdentity = ? ORDER BY Id"));
-    query.addBindValue(storeIdentity);
-    query.addBindValue(storeIdentity);
-    if (!query.exec()) {
-        *error = query.lastError().text();
+    const QList<JournalRun> runs = journalRuns(journal.database(), storeIdentity, error);
+    if (!error->isEmpty())
         return {};
-    }
-    QString text = QStringLiteral("%1  %2  %3 %4 %5  %6  %7  %8\n")
-                           .arg(QStringLiteral("Run"), 5)
-                           .arg(QStringLiteral("Started"), -20)
-                           .arg(QStringLiteral("Table"), -18)
-                           .arg(QStringLiteral("Added"), 8)
-                           .arg(QStringLiteral("Updated"), 8)
-                           .arg(QStringLiteral("Outcome"), -9)
-                           .arg(QStringLiteral("Undone"), -20)
-                           .arg(QStringLiteral("File"));
-    int rows = 0;
-    while (query.next()) {
-        ++rows;
-        const QString undone = query.value(6).isNull() ? QStringLiteral("no") : query.value(6).toString();
-        text += QStringLiteral("%1  %2  %3 %4 %5  %6  %7  %8\n")
-                        .arg(query.value(0).toString(), 5)
-                        .arg(query.value(1).toString(), -20)
-                        .arg(query.value(2).toString(), -18)
-                        .arg(query.value(3).toString(), 8)
-                        .arg(query.value(4).toString(), 8)
-                        .arg(query.value(5).toString(), -9)
-                        .arg(undone, -20)
-                        .arg(QDir::toNativeSeparators(query.value(7).toString()));
-    }
-    if (rows == 0)
+    if (runs.isEmpty())
         return QStringLiteral("No runs of this store are journaled in %1.\n")
                 .arg(QDir::toNativeSeparators(journal.path()));
+    const auto line = [](const QString &id, const QString &started, const QString &table, const QString &added,
+                         const QString &updated, const QString &outcome, const QString &undone, const QString &file) {
+        return QStringLiteral("%1  %2  %3 %4 %5  %6  %7  %8\n")
+                .arg(id, 5)
+                .arg(started, -20)
+                .arg(table, -18)
+                .arg(added, 8)
+                .arg(updated, 8)
+                .arg(outcome, -9)
+                .arg(undone, -20)
+                .arg(file);
+    };
+    QString text = line(QStringLiteral("Run"), QStringLiteral("Started"), QStringLiteral("Table"),
+                        QStringLiteral("Added"), QStringLiteral("Updated"), QStringLiteral("Outcome"),
+                        QStringLiteral("Undone"), QStringLiteral("File"));
+    for (const JournalRun &run : runs)
+        text += line(QString::number(run.id), run.started, run.tableName, QString::number(run.added),
+                     QString::number(run.updated), run.outcome, run.isUndone() ? run.undone : QStringLiteral("no"),
+                     QDir::toNativeSeparators(run.filePath));
     return text;
 }
 

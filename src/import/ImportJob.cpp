@@ -86,8 +86,10 @@ ImportSummary ImportJob::runOpened(Reporter &reporter, ProgressSink &progress)
                       reporter, progress);
     ImportRequest request = m_request;
     request.journal = journal.get();
-    const ImportSummary summary = import.run(request);
+    ImportSummary summary = import.run(request);
     journal->end(summary, journalSummary(summary));
+    summary.journalRunId = journal->runId();
+    summary.journalPath = journal->path();
     return summary;
 }
 

@@ -134,6 +134,10 @@ struct ImportSummary
     qint64 problemCount = 0;
     QList<ProblemRow> firstProblems;
     QString problemsError;
+    // The run's id in the store's journal (0: not journaled, as a test run),
+    // and the journal holding it: what a front end takes the run back with.
+    qint64 journalRunId = 0;
+    QString journalPath;
 
     bool stopped() const { return outcome == RunOutcome::Failed || outcome == RunOutcome::Cancelled; }
 };

@@ -93,6 +93,9 @@ QWidget *MainWindow::buildButtonRow()
 {
     auto *row = new QWidget(this);
     auto *help = makeButton(row, "cmdHelp", QStringLiteral("&Help"));
+    m_history = makeButton(row, "cmdHistory", QStringLiteral("Histor&y"));
+    m_history->setToolTip(QStringLiteral("The imports into the connected store, and taking one back"));
+    m_history->setEnabled(false);
     auto *save = makeButton(row, "cmdSave", QStringLiteral("&Save"));
     auto *saveAs = makeButton(row, "cmdSaveAs", QStringLiteral("Save A&s..."));
     m_back = makeButton(row, "cmdBack", QStringLiteral("< B&ack"));
@@ -101,6 +104,7 @@ QWidget *MainWindow::buildButtonRow()
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(help);
+    layout->addWidget(m_history);
     layout->addWidget(save);
     layout->addWidget(saveAs);
     layout->addStretch(1);
@@ -109,6 +113,7 @@ QWidget *MainWindow::buildButtonRow()
     layout->addSpacing(12);
     layout->addWidget(exit);
     connect(help, &QPushButton::clicked, this, &MainWindow::onHelpClicked);
+    connect(m_history, &QPushButton::clicked, m_runPage, &RunPage::showHistory);
     connect(save, &QPushButton::clicked, this, &MainWindow::onSaveClicked);
     connect(saveAs, &QPushButton::clicked, this, &MainWindow::onSaveAsClicked);
     connect(m_back, &QPushButton::clicked, this, &MainWindow::onBackClicked);
@@ -125,7 +130,8 @@ void MainWindow::connectPages()
     // Runs wait for their store as long as the last connect did.
     connect(connection, &ConnectionRow::connectedChanged, this, [this, connection](bool connected) {
         m_next->setEnabled(connected);
-        m_runPage->setConnectTimeout(connection->timeoutSeconds());
+        m_history->setEnabled(connected);
+        m_runPage->setStore(connected, connection->timeoutSeconds());
     });
     connect(m_runPage, &RunPage::runningChanged, this, &MainWindow::onRunningChanged);
     connect(m_runPage, &RunPage::newImportClicked, this, &MainWindow::onNewImportClicked);

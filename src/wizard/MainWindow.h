@@ -99,6 +99,7 @@ private:
     QList<WizardPage *> m_pages;
     QPushButton *m_back = nullptr;
     QPushButton *m_next = nullptr;
+    QPushButton *m_history = nullptr; // the store's journaled runs
 };
 
 } // namespace vxr

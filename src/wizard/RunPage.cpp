@@ -1,5 +1,6 @@
 #include "RunPage.h"
 
+#include "HistoryWindow.h"
 #include "ImportThread.h"
 #include "LabelProgress.h"
 #include "LogViewer.h"
@@ -74,6 +75,7 @@ RunPage::RunPage(const ImportSetup &setup, const FieldTable &fields, UserPrompts
     connect(m_summary, &RunSummaryBox::openLogClicked, this, &RunPage::onViewLogClicked);
     connect(m_summary, &RunSummaryBox::newImportClicked, this, &RunPage::newImportClicked);
     connect(m_summary, &RunSummaryBox::strictValuesClicked, this, &RunPage::strictValuesClicked);
+    connect(m_summary, &RunSummaryBox::undoClicked, this, &RunPage::undoImport);
     connectRun();
 }
 
@@ -81,6 +83,18 @@ RunPage::~RunPage()
 {
     m_run->cancel();
     m_run->wait();
+}
+
+void RunPage::setStore(bool connected, int connectTimeoutSeconds)
+{
+    m_connectTimeout = connectTimeoutSeconds;
+    if (!m_history)
+        return;
+    m_history->setConnectTimeout(connectTimeoutSeconds);
+    if (!connected)
+        m_history->close();
+    else if (m_history->isVisible())
+        m_history->refresh();
 }
 
 // The status across the top, then the counts on the left and the pace on
@@ -164,7 +178,7 @@ void RunPage::onTestRunClicked()
 // is missing named.
 void RunPage::start(RunMode mode)
 {
-    if (isRunning())
+    if (isRunning() || (m_history && m_history->isBusy()))
         return;
     if (const QString problem = m_setup.runProblem(m_fields); !problem.isEmpty()) {
         m_prompts.message(MessageKind::Critical, sentence(problem));
@@ -194,12 +208,21 @@ void RunPage::onCancelClicked()
 
 void RunPage::setRunning(bool running)
 {
-    m_import->setEnabled(!running);
-    m_testRun->setEnabled(!running);
+    enableStart(running);
     m_cancel->setEnabled(running);
     if (running)
         m_summary->clear();
+    if (m_history)
+        m_history->setImportRunning(running);
     emit runningChanged(running);
+}
+
+// No run starts while a run is taken back.
+void RunPage::enableStart(bool running)
+{
+    const bool free = !running && !(m_history && m_history->isBusy());
+    m_import->setEnabled(free);
+    m_testRun->setEnabled(free);
 }
 
 // The labels as the panel shows them before a run, the pace cleared.
@@ -285,6 +308,40 @@ void RunPage::onViewLogClicked()
                           m_logViewer->errorString()
                               + QStringLiteral("\r\nNo text viewer could be started for it either."));
     }
+}
+
+HistoryWindow *RunPage::historyWindow() const
+{
+    return m_history;
+}
+
+void RunPage::showHistory()
+{
+    openHistory();
+    if (!m_history->isBusy())
+        m_history->refresh();
+}
+
+void RunPage::openHistory()
+{
+    if (!m_history) {
+        m_history = new HistoryWindow(m_setup, m_prompts, window());
+        m_history->setImportRunning(isRunning());
+        connect(m_history, &HistoryWindow::runUndone, m_summary, &RunSummaryBox::markUndone);
+        connect(m_history, &HistoryWindow::busyChanged, this, [this] { enableStart(isRunning()); });
+    }
+    m_history->setConnectTimeout(m_connectTimeout);
+    m_history->bringToFront();
+}
+
+// Undo This Import goes through the history window, which asks first and
+// shows the conflicts when the store has moved on; the undo lists the runs.
+void RunPage::undoImport(qint64 runId)
+{
+    if (isRunning() || runId <= 0)
+        return;
+    openHistory();
+    m_history->undoRun(runId);
 }
 
 } // namespace vxr

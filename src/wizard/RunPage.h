@@ -19,6 +19,7 @@ namespace vxr {
 
 struct ImportSetup;
 class FieldTable;
+class HistoryWindow;
 class ImportThread;
 class LabelProgress;
 class LogViewer;
@@ -29,7 +30,8 @@ class UserPrompts;
 // own (refused, with the reason, when the set-up cannot run); the window
 // stays usable while it goes, Cancel stops it after the current line, and
 // its progress, pace and summary stay on the panel. The log opens in the
-// program's own viewer.
+// program's own viewer, the store's journaled runs in the history window,
+// which also takes the panel's last import back when asked.
 class RunPage : public WizardPage
 {
     Q_OBJECT
@@ -43,9 +45,11 @@ public:
     // The panel as it was before any run, for a new import.
     void clearLastRun();
 
-    void setConnectTimeout(int seconds) { m_connectTimeout = seconds; }
+    // The store connected (or not), and how long runs wait for it.
+    void setStore(bool connected, int connectTimeoutSeconds);
     bool isRunning() const;
     LogViewer *logViewer() const { return m_logViewer; }
+    HistoryWindow *historyWindow() const;
     void focusNewImport();
 
 public slots:
@@ -53,6 +57,8 @@ public slots:
     void onTestRunClicked();
     void onCancelClicked();
     void onViewLogClicked();
+    // The history window, in front, listing the runs anew unless busy.
+    void showHistory();
 
 signals:
     // A run started (true) or ended.
@@ -71,6 +77,9 @@ private:
     void showClock();
     void runFinished(const ImportSummary &summary);
     void showBar(int steps);
+    void openHistory();
+    void undoImport(qint64 runId);
+    void enableStart(bool running);
 
     const ImportSetup &m_setup;
     const FieldTable &m_fields;
@@ -84,6 +93,7 @@ private:
     QElapsedTimer m_runClock;
     QTimer *m_clockTimer;
     QPointer<LogViewer> m_logViewer;
+    QPointer<HistoryWindow> m_history;
 
     QPushButton *m_import;
     QPushButton *m_testRun;

@@ -28,6 +28,9 @@ RunSummaryBox::RunSummaryBox(UserPrompts &prompts, QWidget *parent)
     m_strictValues = makeButton(this, "cmdStrictValues", QStringLiteral("Use &Strict Values"));
     m_strictValues->setToolTip(QStringLiteral("Lines whose numbers or dates cannot be read fail instead of storing 0 "
                                               "or empty (the check box on the first panel)."));
+    m_undo = makeButton(this, "cmdUndoImport", QStringLiteral("&Undo This Import..."));
+    m_undo->setToolTip(QStringLiteral("Deletes the rows this import added and gives the rows it updated their "
+                                      "previous values, after asking"));
     m_problems = makeLabel(this, "lblProblems", QString(), true);
     m_problems->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_newImport = makeButton(this, "cmdNewImport", QStringLiteral("Ne&w Import"));
@@ -37,6 +40,7 @@ RunSummaryBox::RunSummaryBox(UserPrompts &prompts, QWidget *parent)
     buttons->addWidget(m_openProblems);
     buttons->addWidget(m_strictValues);
     buttons->addStretch(1);
+    buttons->addWidget(m_undo);
     buttons->addWidget(m_newImport);
 
     auto *layout = new QVBoxLayout(this);
@@ -54,6 +58,7 @@ RunSummaryBox::RunSummaryBox(UserPrompts &prompts, QWidget *parent)
     connect(m_newImport, &QPushButton::clicked, this, &RunSummaryBox::newImportClicked);
     connect(m_openProblems, &QPushButton::clicked, this,
             [this] { openFile(m_problemsPath, QStringLiteral("problems report")); });
+    connect(m_undo, &QPushButton::clicked, this, [this] { emit undoClicked(m_runId); });
     connect(m_strictValues, &QPushButton::clicked, this, [this] {
         m_strictValues->hide();
         emit strictValuesClicked();
@@ -104,6 +109,13 @@ void RunSummaryBox::showSummary(const ImportSummary &summary)
     m_problemsPath = summary.problemsError.isEmpty() ? summary.problemsPath : QString();
     m_openProblems->setVisible(!m_problemsPath.isEmpty());
     m_strictValues->setVisible(strictValuesWouldHelp(summary));
+    // A run that committed rows can be taken back; a test run or a rolled
+    // back one stored nothing.
+    const bool stored = !summary.nothingStored && summary.rowsAdded + summary.rowsUpdated > 0;
+    m_runId = stored ? summary.journalRunId : 0;
+    m_undo->setVisible(m_runId > 0);
+    m_undo->setEnabled(true);
+    m_undo->setText(QStringLiteral("&Undo This Import..."));
     show();
 }
 
@@ -112,6 +124,15 @@ void RunSummaryBox::clear()
     hide();
     m_rejectPath.clear();
     m_problemsPath.clear();
+    m_runId = 0;
+}
+
+void RunSummaryBox::markUndone(qint64 runId)
+{
+    if (runId != m_runId || m_runId == 0)
+        return;
+    m_undo->setEnabled(false);
+    m_undo->setText(QStringLiteral("Import Undone"));
 }
 
 void RunSummaryBox::focusNewImport()

@@ -14,7 +14,8 @@ class UserPrompts;
 // What the last run came to, under the import panel's progress: how it
 // ended, its counts, the reject file it wrote, its first problems by line,
 // and the ways on from there (the log, the reject file, the problems report,
-// strict values, a new import). Hidden until a run ends.
+// strict values, taking the import back, a new import). Hidden until a run
+// ends.
 class RunSummaryBox : public QGroupBox
 {
     Q_OBJECT
@@ -25,12 +26,16 @@ public:
     // Hides the box and forgets the reject file.
     void clear();
     void focusNewImport();
+    // The run shown was taken back: it cannot be again.
+    void markUndone(qint64 runId);
 
 signals:
     void openLogClicked();
     void newImportClicked();
     // The operator wants values without a number or date to fail their lines.
     void strictValuesClicked();
+    // Undo This Import, for the run's id in the store's journal.
+    void undoClicked(qint64 runId);
 
 private:
     QLayout *buildCounts();
@@ -40,6 +45,7 @@ private:
     UserPrompts &m_prompts;
     QString m_rejectPath; // of the last run; empty when it wrote none
     QString m_problemsPath; // the same for the problems report
+    qint64 m_runId = 0; // in the journal, when the run stored something
     QLabel *m_outcome;
     QLabel *m_rowsAdded;
     QLabel *m_rowsUpdated;
@@ -52,6 +58,7 @@ private:
     QLabel *m_problems;
     QPushButton *m_openProblems;
     QPushButton *m_strictValues;
+    QPushButton *m_undo;
     QPushButton *m_newImport;
 };
 

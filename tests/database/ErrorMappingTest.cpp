@@ -1,5 +1,6 @@
 #include "TestStores.h"
 
+#include "database/DriverWarnings.h"
 #include "database/ErrorMapping.h"
 #include "database/SqlStatements.h"
 
@@ -137,3 +138,26 @@ TEST(ErrorMapping, SqliteResultCodes)
                   .number,
               ErrorNumbers::ConnectionFailed);
 }
+
+namespace {
+
+QStringList shownMessages;
+
+void recordMessage(QtMsgType, const QMessageLogContext &, const QString &text)
+{
+    shownMessages << text;
+}
+
+TEST(DriverWarnings, TheOdbcDriversWarningsAreDroppedAndEverythingElsePassesOn)
+{
+    const QtMessageHandler before = qInstallMessageHandler(recordMessage);
+    vxr::quietDriverWarnings();
+    qWarning("QODBCResult::exec: Unable to execute statement: \"server closed the connection\"");
+    qWarning("QODBCDriver::commit: Unable to commit transaction");
+    qWarning("QSqlDatabase: a real problem");
+    qInfo("QODBCResult:: as information");
+    qInstallMessageHandler(before);
+    EXPECT_EQ(shownMessages, QStringList({"QSqlDatabase: a real problem", "QODBCResult:: as information"}));
+}
+
+} // namespace

@@ -13,18 +13,6 @@ namespace {
 
 using TableRecordsetsTest = RunStoreTest;
 
-TEST_P(TableRecordsetsTest, MissingTableIsNamed)
-{
-    exec("DROP TABLE Tax");
-    TableRecordsets other(connection, fields);
-    try {
-        other.openTables();
-        FAIL() << "no error for a missing table";
-    } catch (const DbError &error) {
-        EXPECT_TRUE(error.description.contains(QLatin1String("Tax"))) << error.description.toStdString();
-    }
-}
-
 TEST_P(TableRecordsetsTest, FieldTypesOfDestinationTablesOnly)
 {
     EXPECT_EQ(fields.byId(116).maxLength, 25);                    // Item.ItemLookupCode, text of 25
@@ -78,15 +66,6 @@ TEST_P(TableRecordsetsTest, ValuesBindIntoEveryColumnKind)
 
     tables->updateRow("Item", item, {{"FoodStampable", 1.0}, {"Description", QStringLiteral("x")}});
     EXPECT_TRUE(scalar("SELECT FoodStampable FROM Item WHERE ID = ?", {item}).toBool());
-}
-
-TEST_P(TableRecordsetsTest, CloseTablesClosesTheConnection)
-{
-    tables->closeTables();
-    EXPECT_FALSE(connection.isOpen());
-    EXPECT_FALSE(tables->isOpen());
-    tables->closeTables();
-    EXPECT_THROW(tables->addRow("Item", {}), DbError);
 }
 
 VXR_ON_EVERY_BACKEND(TableRecordsetsTest);

@@ -128,46 +128,28 @@ TEST_F(CliRunTest, CtrlCStopsAfterTheCurrentLineAndTheRejectFileFinishesTheJob)
     EXPECT_EQ(storeQuery("SELECT COUNT(DISTINCT ItemLookupCode) FROM Item").toInt(), Lines);
 }
 
+// No file of the run may grow past a limit the first batches stay under; the
+// write-ahead log, which a commit appends to, reaches it first. (Where the
+// lost batch's lines go, RunFaultTest follows on every store.)
 TEST_F(CliRunTest, ACommitThatFailsEndsTheRunWithTwoAndHonestCounts)
 {
     constexpr int Lines = 3000;
     writeTestFile(path("items.csv"), itemLines(Lines));
-    // A batch that ends with the lines read ahead (200), and one that ends
-    // inside them (2,500: lines are read 1,000 at a time): the lines read
-    // after the lost batch are not reached, never lost.
-    for (const int batch : {200, 2500}) {
-        SCOPED_TRACE(batch);
-        const QString store = QStringLiteral("store%1.db").arg(batch);
-        const QString connect = newStore(store);
-        // No file of the run may grow past a limit the first batches of 200
-        // stay under; the write-ahead log, which a commit appends to, reaches
-        // it first.
-        QProcess process;
-        startVxrimp(process, importItems(connect, path("items.csv")) << "--batch" << QString::number(batch), {},
-                    QFileInfo(path(store)).size() / 1024 + 160);
-        ASSERT_TRUE(process.waitForFinished(120000));
-        const QString out = QString::fromUtf8(process.readAllStandardOutput());
-        const QString err = QString::fromUtf8(process.readAllStandardError());
+    const QString connect = newStore();
+    QProcess process;
+    startVxrimp(process, importItems(connect, path("items.csv")) << "--batch" << "200", {},
+                QFileInfo(path("store.db")).size() / 1024 + 160);
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    const QString err = QString::fromUtf8(process.readAllStandardError());
 
-        EXPECT_EQ(process.exitCode(), 2) << out.toStdString() << err.toStdString();
-        EXPECT_TRUE(out.contains(": Failed\n")) << out.toStdString();
-        EXPECT_TRUE(err.contains("Committing the transaction failed")) << err.toStdString();
-        const qint64 added = summaryNumber(out, "Rows added");
-        const qint64 failed = summaryNumber(out, "Lines failed");
-        const qint64 notReached = summaryNumber(out, "Lines not reached");
-        // A batch also ends after a second, so on a slow machine the lost
-        // batch may be shorter than asked.
-        if (batch == 200) {
-            EXPECT_GT(added, 0);
-        }
-        EXPECT_GT(failed, 0); // the batch the commit lost
-        EXPECT_LE(failed, batch);
-        EXPECT_EQ(added + failed + notReached, Lines);
-        EXPECT_EQ(storeRows("SELECT COUNT(*) FROM Item", store).value(0).toLongLong(), added);
-        const QByteArray rejected = readTestFile(path("rejected.csv"));
-        EXPECT_EQ(rejected.count('\n'), failed + notReached);
-        EXPECT_TRUE(itemLines(Lines).endsWith(rejected));
-    }
+    EXPECT_EQ(process.exitCode(), 2) << out.toStdString() << err.toStdString();
+    EXPECT_TRUE(out.contains(": Failed\n")) << out.toStdString();
+    EXPECT_TRUE(err.contains("Committing the transaction failed")) << err.toStdString();
+    const qint64 added = summaryNumber(out, "Rows added");
+    EXPECT_GT(added, 0);
+    EXPECT_EQ(added + summaryNumber(out, "Lines failed") + summaryNumber(out, "Lines not reached"), Lines);
+    EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item").toLongLong(), added);
 }
 
 // BatchEquivalenceTest compares items and customers in depth; this covers

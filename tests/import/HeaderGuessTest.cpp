@@ -1,5 +1,5 @@
-#include "CliFixture.h"
 #include "TestStores.h"
+#include "TestSupport.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/Reporter.h"
@@ -136,30 +136,6 @@ TEST(FieldSearch, PicksTheOneBestMatchOrNone)
         EXPECT_EQ(picked, QString::fromLatin1(row.picked)) << row.text;
         EXPECT_EQ(search.found.size(), row.found) << row.text;
     }
-}
-
-// vxrimp --header maps own names and prints the guesses; --guess-header maps
-// them too, and both say so before the preview.
-class HeaderCli : public CliFixture
-{
-};
-
-TEST_F(HeaderCli, GuessHeaderMapsWhatHeaderOnlySuggests)
-{
-    ASSERT_TRUE(writeTestFile(path("items.csv"), "Item No.,Description,Retail Price\r\nA1,Mug,7.95\r\n"));
-    const struct { const char *option; QStringList printed; } rows[] = {
-        {"--header", {R"("Item No."  not mapped: guessed as "Item Lookup Code" (--guess-header maps it))",
-                      R"("Description"  -> Description)", "Line    1:-  2:Description  3:-"}},
-        {"--guess-header", {R"("Item No."  -> Item Lookup Code (guessed))", R"("Retail Price"  -> Price (guessed))",
-                            "Line    1:Item Lookup Code  2:Description  3:Price"}},
-    };
-    for (const auto &row : rows) {
-        const CliResult result = vxrimp({"preview", "--file", "items.csv", "--table", "Inventory", row.option});
-        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-        for (const QString &text : row.printed)
-            EXPECT_TRUE(result.out.contains(text)) << row.option << "\n" << result.out.toStdString();
-    }
-    EXPECT_EQ(vxrimp({"preview", "--file", "items.csv", "--guess-header", "--no-header"}).exitCode, 2);
 }
 
 } // namespace

@@ -54,6 +54,13 @@ public:
     std::function<void(const ImportProgress &)> onProgress;
 };
 
+// A run's counts in one line, to be compared at once.
+inline QString tally(const ImportSummary &s)
+{
+    return QStringLiteral("%1 added %2 updated %3 skipped %4 failed %5 not reached")
+            .arg(s.rowsAdded).arg(s.rowsUpdated).arg(s.linesSkipped).arg(s.linesFailed).arg(s.linesNotReached);
+}
+
 class ImportFixture : public BackendTest
 {
 protected:

@@ -16,28 +16,19 @@
 using namespace vxr;
 using vxr::test::ScopedEnvironment;
 
-TEST(ImportLogTest, MarksBothDuplicateNumbersAndPadsEveryOtherToFourDigits)
+// Both duplicate numbers are marked DUPL, every other number is padded to
+// four digits, the line number to five; the line's bytes (apostrophes and
+// bytes that are not UTF-8) reach the log as they were read.
+TEST(ImportLogTest, ErrorLinesPadTheirNumbersAndKeepTheRawBytes)
 {
-    const std::pair<qint32, const char *> cases[] = {
-        {ErrorNumbers::DuplicateKey, "<DUPL>"},
-        {ErrorNumbers::DuplicateKeyClassic, "<DUPL>"},
-        {-1, "<-0001>"},
-        {9, "<0009>"},
-        {12345, "<12345>"},
-        {std::numeric_limits<qint32>::min(), "<-2147483648>"},
-    };
-    for (const auto &[number, marker] : cases)
-        EXPECT_EQ(ImportLog::errorMarker(number), QLatin1String(marker)) << number;
-}
-
-TEST(ImportLogTest, ErrorLinePadsTheRecordNumberAndKeepsTheRawBytes)
-{
-    EXPECT_EQ(ImportLog::errorLine(ErrorNumbers::DuplicateKey, 7, "1001,Blue Widget"),
-              QByteArray("[00007 <DUPL>] 1001,Blue Widget"));
-    EXPECT_EQ(ImportLog::errorLine(-1, 123456, "x"), QByteArray("[123456 <-0001>] x"));
-    // Apostrophes and bytes that are not UTF-8 reach the log as they were read.
     const QByteArray raw("O'Brien,Caf\xe9,5");
-    EXPECT_EQ(ImportLog::errorLine(3021, 2, raw), QByteArray("[00002 <3021>] ") + raw);
+    const struct { qint32 number; qint64 line; const char *start; } cases[] = {
+        {ErrorNumbers::DuplicateKey, 7, "[00007 <DUPL>] "}, {ErrorNumbers::DuplicateKeyClassic, 7, "[00007 <DUPL>] "},
+        {-1, 123456, "[123456 <-0001>] "}, {9, 2, "[00002 <0009>] "}, {12345, 2, "[00002 <12345>] "},
+        {std::numeric_limits<qint32>::min(), 2, "[00002 <-2147483648>] "},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ImportLog::errorLine(c.number, c.line, raw), c.start + raw) << c.number;
 }
 
 // Beside the program only in its build tree; an installed program's folder

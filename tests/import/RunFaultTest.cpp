@@ -133,6 +133,12 @@ TEST_P(RunFaultTest, AFailingStoreOrConnectionLosesNoLine)
     const QString path = writeFile("items.csv", file);
     const QString atCommit = "NEW.ItemLookupCode = 'K0150'";
     qint64 dropAfter = 0; // the server ends the run's connection after this line
+    const auto refuseCommit = [&] {
+        exec("PRAGMA foreign_keys = ON");
+        exec("CREATE TEMP TABLE parent (code TEXT PRIMARY KEY)");
+        exec("CREATE TEMP TABLE child (code TEXT REFERENCES parent (code) DEFERRABLE INITIALLY DEFERRED)");
+        onInsert("Item", atCommit, "INSERT INTO child VALUES (NEW.ItemLookupCode)");
+    };
     const struct
     {
         StoreBackend backend;
@@ -143,13 +149,8 @@ TEST_P(RunFaultTest, AFailingStoreOrConnectionLosesNoLine)
     } faults[] = {
             {StoreBackend::SQLite, 25, -1, 0,
              [&] { exec(QStringLiteral("PRAGMA max_page_count = %1").arg(scalar("PRAGMA page_count").toLongLong() + 12)); }},
-            {StoreBackend::SQLite, 100, 100, 0,
-             [&] {
-                 exec("PRAGMA foreign_keys = ON");
-                 exec("CREATE TEMP TABLE parent (code TEXT PRIMARY KEY)");
-                 exec("CREATE TEMP TABLE child (code TEXT REFERENCES parent (code) DEFERRABLE INITIALLY DEFERRED)");
-                 onInsert("Item", atCommit, "INSERT INTO child VALUES (NEW.ItemLookupCode)");
-             }},
+            {StoreBackend::SQLite, 100, 100, 0, refuseCommit},
+            {StoreBackend::SQLite, 1500, 0, 0, refuseCommit}, // a batch ending inside the lines read ahead
             {StoreBackend::PostgreSQL, 100, 100, 0,
              [&] { onInsert("Item", atCommit, "RAISE EXCEPTION 'refused at commit'", true); }},
             {StoreBackend::PostgreSQL, 100, 100, 0,

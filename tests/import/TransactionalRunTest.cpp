@@ -12,22 +12,29 @@ namespace {
 
 using namespace vxr::FieldIds;
 
+// A line refused by the database after its item row was written, and a
+// repeated key: neither leaves a row, and their values cut or read as 0
+// count nothing; only the stored line's do.
 TEST_P(TransactionalRunTest, ALineIsStoredWholeOrNotAtAllAndItsReferencesStay)
 {
     refuseExpensiveSupplierListRows();
     mapPositions({ItemLookupCode, Description, ItemSupplier, ItemCost});
-    const QString path = writeFile("items.csv", "A1,Widget,Acme,5\r\nA2,Gadget,Zenith,1000\r\nA3,Gizmo,Acme,7\r\n");
+    const QByteArray refused = "A2," + QByteArray(40, 'x') + ",Zenith,1000";
+    const QByteArray repeated = "A3,Gizmo " + QByteArray(40, 'y') + ",Acme,abc";
+    const QString path = writeFile("items.csv", "A1,Widget,Acme,5\r\n" + refused + "\r\n" + (repeated + "\r\n").repeated(2));
     const ImportSummary summary = importFile(request(path));
 
     EXPECT_EQ(summary.outcome, RunOutcome::Complete);
-    EXPECT_EQ(summary.rowsAdded, 2);
-    EXPECT_EQ(summary.linesFailed, 1);
+    EXPECT_EQ(tally(summary), "2 added 0 updated 0 skipped 2 failed 0 not reached");
+    EXPECT_EQ(summary.valuesCut, 1);
+    EXPECT_EQ(summary.valuesReadAsEmpty, 1);
     EXPECT_EQ(itemCodes(), QStringList({"A1", "A3"}));
     EXPECT_EQ(query("SELECT COUNT(*) FROM SupplierList"), QStringList({"2"}));
     // The supplier the failed line named was added before its row and stays.
     EXPECT_EQ(query("SELECT SupplierName FROM Supplier ORDER BY SupplierName"), QStringList({"Acme", "Zenith"}));
-    EXPECT_EQ(logEntries(), QStringList({"[00002 <-2147217910>] A2,Gadget,Zenith,1000"}));
-    EXPECT_EQ(readTestFile(summary.rejectPath), QByteArray("A2,Gadget,Zenith,1000\r\n"));
+    EXPECT_EQ(logEntries(), QStringList({"[00002 <-2147217910>] " + QString::fromLatin1(refused),
+                                         "[00004 <DUPL>] " + QString::fromLatin1(repeated)}));
+    EXPECT_EQ(readTestFile(summary.rejectPath), refused + "\r\n" + repeated + "\r\n");
 }
 
 TEST_P(TransactionalRunTest, AReferenceThatCannotBeAddedFailsItsLine)
@@ -37,8 +44,7 @@ TEST_P(TransactionalRunTest, AReferenceThatCannotBeAddedFailsItsLine)
     const QString path = writeFile("items.csv", "B1,One,Tools\r\nB2,Two," + tooLong + "\r\nB3,Three,Tools\r\n");
     const ImportSummary summary = importFile(request(path));
 
-    EXPECT_EQ(summary.rowsAdded, 2);
-    EXPECT_EQ(summary.linesFailed, 1);
+    EXPECT_EQ(tally(summary), "2 added 0 updated 0 skipped 1 failed 0 not reached");
     EXPECT_EQ(logEntries(), QStringList({"[00002 <-2147217833>] B2,Two," + QString::fromLatin1(tooLong)}));
     // No item is stored without the department its line names.
     EXPECT_EQ(query("SELECT COUNT(*) FROM Item WHERE DepartmentID IS NULL OR DepartmentID = 0"), QStringList({"0"}));
@@ -55,10 +61,10 @@ TEST_P(TransactionalRunTest, KeysThatAreEmptyTooLongOrBlankLines)
         ImportRequest r = request(path);
         r.duplicatesAsErrors = duplicatesAsErrors;
         QFile::remove(logPath);
-        const ImportSummary summary = importFile(r);
-        // Two keys that differ only beyond the column's length never become one row.
-        EXPECT_EQ(summary.linesFailed, 3);
-        EXPECT_EQ(summary.linesSkipped, 2); // the blank lines at the end
+        // Two keys that differ only beyond the column's length never become
+        // one row; the blank lines at the end are skipped.
+        EXPECT_EQ(tally(importFile(r)), duplicatesAsErrors ? "1 added 0 updated 2 skipped 3 failed 0 not reached"
+                                                           : "0 added 1 updated 2 skipped 3 failed 0 not reached");
         EXPECT_EQ(logEntries(), QStringList({"[00002 <NOKEY>] ,No key",
                                              "[00003 <-2147217833>] " + QString::fromLatin1(longKey) + "1,First",
                                              "[00004 <-2147217833>] " + QString::fromLatin1(longKey) + "2,Second"}));
@@ -85,9 +91,8 @@ TEST_P(TransactionalRunTest, CancelKeepsWhatWasCommittedAndTheRejectFileFinishes
     EXPECT_EQ(summary.outcome, RunOutcome::Cancelled);
     EXPECT_EQ(summary.lastLineProcessed, 20);
     EXPECT_EQ(progress.calls.last(), "status:Cancelled at line 20");
-    EXPECT_EQ(summary.rowsAdded, 18); // lines 2 to 20 but the repeated key
-    EXPECT_EQ(summary.linesFailed, 1);
-    EXPECT_EQ(summary.linesNotReached, 22);
+    // Lines 2 to 20 but the repeated key.
+    EXPECT_EQ(tally(summary), "18 added 0 updated 1 skipped 1 failed 22 not reached");
     expectEveryLineCounted(summary, 42);
     EXPECT_EQ(itemCodes().size(), 18);
 
@@ -101,8 +106,7 @@ TEST_P(TransactionalRunTest, CancelKeepsWhatWasCommittedAndTheRejectFileFinishes
     ImportRequest again = request(summary.rejectPath);
     again.skipFirstLine = true;
     const ImportSummary rest = importFile(again);
-    EXPECT_EQ(rest.outcome, RunOutcome::Complete);
-    EXPECT_EQ(rest.rowsAdded, 23);
+    EXPECT_EQ(tally(rest), "23 added 0 updated 1 skipped 0 failed 0 not reached");
     EXPECT_EQ(itemCodes().size(), 41);
     EXPECT_TRUE(rest.rejectPath.isEmpty());
 }
@@ -143,8 +147,7 @@ TEST_P(TransactionalRunTest, ATestRunLeavesEveryTableAsItWas)
 
     EXPECT_EQ(summary.outcome, RunOutcome::TestRun);
     EXPECT_TRUE(summary.nothingStored);
-    EXPECT_EQ(summary.rowsAdded, 2); // what would have been added
-    EXPECT_EQ(summary.linesFailed, 1);
+    EXPECT_EQ(tally(summary), "2 added 0 updated 0 skipped 1 failed 0 not reached"); // as it would have been
     EXPECT_EQ(everyRow(connectionString()), before);
     EXPECT_TRUE(logLines().at(1).endsWith(" (test run, nothing stored)"));
     EXPECT_EQ(logEntries(), QStringList({"[00002 <DUPL>] T0,Again,Tools,Acme,5"}));
@@ -160,9 +163,8 @@ TEST_P(TransactionalRunTest, AllOrNothingStoresNothingWhenOneLineFails)
     const ImportSummary rolledBack = importFile(request(failing, RunMode::AllOrNothing));
     EXPECT_EQ(rolledBack.outcome, RunOutcome::RolledBack);
     EXPECT_TRUE(rolledBack.nothingStored);
-    EXPECT_EQ(rolledBack.linesFailed, 1);
     // The counts say what is in the store, and apart what would have been.
-    EXPECT_EQ(rolledBack.rowsAdded, 0);
+    EXPECT_EQ(tally(rolledBack), "0 added 0 updated 0 skipped 1 failed 0 not reached");
     EXPECT_EQ(rolledBack.rolledBackAdded, 2);
     EXPECT_TRUE(rolledBack.rejectPath.isEmpty());
     EXPECT_EQ(everyRow(connectionString()), before); // the departments too

@@ -1,4 +1,5 @@
 #include "text/DateText.h"
+#include "text/SheetCells.h"
 
 #include <gtest/gtest.h>
 
@@ -58,4 +59,19 @@ TEST(DateFromSerial, CountsDaysFrom1899AndFractionsAsTheTimeOfDay)
     EXPECT_EQ(dateFromSerial(-1.25), at(1899, 12, 29, 6, 0));
     EXPECT_EQ(dateFromSerial(1.9999999999), at(1900, 1, 1));
     EXPECT_FALSE(dateFromSerial(std::nan("")).isValid());
+}
+
+// The 1900 system counts a 29 February 1900 that never was: serials before
+// it name the day they show in the workbook, not one day earlier.
+TEST(SheetSerialDate, ShowsTheDayTheWorkbookShowsInBothDateSystems)
+{
+    const struct { double serial; bool date1904; const char *shown; } cases[] = {
+        {1, false, "1900-01-01"}, {1.5, false, "1900-01-01T12:00:00"}, {59, false, "1900-02-28"},
+        {60, false, "1900-02-28"}, {61, false, "1900-03-01"}, {1462, false, "1904-01-01"},
+        {46219, false, "2026-07-16"}, {0, true, "1904-01-01"}, {1, true, "1904-01-02"},
+        {59, true, "1904-02-29"}, {60, true, "1904-03-01"}, {61, true, "1904-03-02"}, {1462, true, "1908-01-02"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(sheetDateText(sheetSerialDate(c.serial, c.date1904)), QString::fromLatin1(c.shown))
+            << c.serial << (c.date1904 ? " (1904)" : " (1900)");
 }

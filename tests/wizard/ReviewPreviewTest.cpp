@@ -2,48 +2,12 @@
 
 #include <QLabel>
 #include <QRadioButton>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QTest>
 
 namespace vxr::test {
 namespace {
-
-// Rows of the tables a look-up or a line could add to.
-QString storeRows(const QString &path)
-{
-    const QString name = QStringLiteral("review-preview-check");
-    QString rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        EXPECT_TRUE(db.open());
-        QSqlQuery query(db);
-        for (const char *table : {"Item", "Department", "Category", "Supplier", "Tax"}) {
-            EXPECT_TRUE(query.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table))));
-            query.next();
-            rows += QStringLiteral("%1:%2 ").arg(QLatin1String(table), query.value(0).toString());
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return rows;
-}
-
-bool seed(const QString &path)
-{
-    const QString name = QStringLiteral("review-preview-seed");
-    bool done = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        QSqlQuery query(db);
-        done = db.open() && query.exec(QStringLiteral("INSERT INTO Department (Name, Code) VALUES ('Tools', 'T')"))
-            && query.exec(QStringLiteral("INSERT INTO Item (ItemLookupCode, Description) VALUES ('A1', 'Old')"));
-    }
-    QSqlDatabase::removeDatabase(name);
-    return done;
-}
 
 // A mixed file: a key the store holds, values read as 0 or empty and cut, a
 // department found and one to add, a key repeated, then many good lines.
@@ -60,20 +24,27 @@ QByteArray mixedFile()
 
 TEST_F(WizardTest, TheReviewPanelShowsTheValuesAsStoredAndCountsTheWholeFile)
 {
-    ASSERT_TRUE(seed(store.path()));
+    {
+        DbConnection seeding;
+        DbError error;
+        ASSERT_TRUE(seeding.open(store.connectionString(), &error)) << error.description.toStdString();
+        QSqlQuery seed(seeding.database());
+        ASSERT_TRUE(seed.exec(QStringLiteral("INSERT INTO Department (Name, Code) VALUES ('Tools', 'T')"))
+                    && seed.exec(QStringLiteral("INSERT INTO Item (ItemLookupCode, Description) VALUES ('A1', 'Old')")));
+    }
     connectWithFile(mixedFile());
     goToPanel(2);
     selectPosition(1);
     for (const char *field : {"Item Lookup Code", "Description", "Price", "Sale Start Date", "Department"})
         assign(QString::fromLatin1(field));
-    const QString before = storeRows(store.path());
+    const QStringList before = everyRow(store.connectionString());
     goToPanel(3);
 
     auto *count = control<QLabel>("lblProblemCount");
     QTRY_VERIFY_WITH_TIMEOUT(count->text().contains(QStringLiteral("lines:")), 60000);
     EXPECT_EQ(count->text(), QStringLiteral("3,004 lines: 2 would fail, 3 values in 1 lines would be stored changed "
                                             "(read as 0 or empty, or cut)."));
-    EXPECT_EQ(storeRows(store.path()), before) << "the preview writes nothing";
+    EXPECT_EQ(everyRow(store.connectionString()), before) << "the preview writes nothing";
 
     auto *grid = control<QTableWidget>("msflexpreview");
     const auto cell = [grid](int row, int column) { return grid->item(row, column); };

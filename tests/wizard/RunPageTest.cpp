@@ -4,6 +4,8 @@
 #include "wizard/RunPage.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -61,9 +63,7 @@ TEST_F(ImportPanel, TheWindowStaysResponsiveAndCancelStopsWithAnHonestSummary)
 {
     const int lines = 200000;
     startLongRun(lines);
-    for (const char *name : {"cmdImport", "cmdTestRun", "cmdBack", "cmdNext"})
-        EXPECT_FALSE(enabled(name)) << name;
-    EXPECT_TRUE(enabled("cmdCancel"));
+    EXPECT_EQ(enabledOf({"cmdImport", "cmdTestRun", "cmdBack", "cmdNext", "cmdCancel"}), "cmdCancel");
     auto *bar = control<QProgressBar>("prgImport");
     EXPECT_TRUE(QTest::qWaitFor([bar] { return bar->value() > 0; }, 30000)) << "the progress bar follows the run";
     EXPECT_TRUE(QTest::qWaitFor([this] { return label("lblLinesPerSecond").toLongLong() > 0; }, 30000));
@@ -97,9 +97,7 @@ TEST_F(ImportPanel, TheWindowStaysResponsiveAndCancelStopsWithAnHonestSummary)
     click("cmdOpenRejectFile");
     EXPECT_EQ(prompts.opened, QStringList{reject});
 
-    for (const char *name : {"cmdImport", "cmdTestRun", "cmdBack"})
-        EXPECT_TRUE(enabled(name)) << name;
-    EXPECT_FALSE(enabled("cmdCancel"));
+    EXPECT_EQ(enabledOf({"cmdImport", "cmdTestRun", "cmdBack", "cmdCancel"}), "cmdImport cmdTestRun cmdBack");
     EXPECT_TRUE(window->isConnected()) << "the run used a connection of its own";
     EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.texts().join(u'\n').toStdString();
 }
@@ -156,10 +154,7 @@ TEST_F(ImportPanel, NewImportKeepsTheConnectionAndASecondImportWorks)
     click("cmdNewImport");
     EXPECT_EQ(window->currentPanel(), 1);
     EXPECT_TRUE(window->isConnected());
-    for (const char *name : {"cmdNext", "cmdDisconnect"})
-        EXPECT_TRUE(enabled(name)) << name;
-    for (const char *name : {"cmdConnect", "cmdBack"})
-        EXPECT_FALSE(enabled(name)) << name;
+    EXPECT_EQ(enabledOf({"cmdNext", "cmdDisconnect", "cmdConnect", "cmdBack"}), "cmdNext cmdDisconnect");
     EXPECT_TRUE(control<QLineEdit>("txtFileName")->text().isEmpty());
     EXPECT_TRUE(control<QLineEdit>("txtLoadSettings")->text().isEmpty());
     EXPECT_TRUE(setup().textFile.isEmpty());
@@ -185,6 +180,34 @@ TEST_F(ImportPanel, ARunThatCannotOpenTheStoreFailsOnThePanelAndSaysSoOnce)
     EXPECT_TRUE(label("lblStatus").startsWith(QStringLiteral("Failed: ")));
     EXPECT_TRUE(label("lblOutcome").endsWith(QStringLiteral("Nothing was stored."))) << label("lblOutcome").toStdString();
     EXPECT_TRUE(enabled("cmdImport"));
+}
+
+// The summary shows a run's problems by line and names its report; one click
+// on Use Strict Values ticks the option on panel 1, and the next run fails the
+// line instead of storing 0.
+TEST_F(ImportPanel, TheSummaryListsProblemsByLineAndSwitchesToStrictValuesInOneClick)
+{
+    prepare("A1,Mug,abc\r\nB2,A description far longer than its column,2\r\n");
+    const auto testRun = [this] {
+        click("cmdTestRun");
+        EXPECT_TRUE(waitForRun());
+        return label("lblProblems");
+    };
+    const QString path = QFileInfo(setup().textFile).dir().filePath(QStringLiteral("items.test-problems.csv"));
+    EXPECT_EQ(testRun(), QStringLiteral("Line 1, Price \"abc\": No number: stored as 0.\n"
+                                        "Line 2, Description \"A description far longer than its column\": Longer "
+                                        "than its column: cut to 30 characters.\nThe problems report ")
+                             + QDir::toNativeSeparators(path) + QStringLiteral(" lists them."));
+    ASSERT_TRUE(control("cmdStrictValues")->isVisible());
+    click("cmdOpenProblems");
+    EXPECT_EQ(prompts.opened, QStringList({path}));
+
+    click("cmdStrictValues");
+    EXPECT_TRUE(setup().strictValues);
+    EXPECT_TRUE(control<QCheckBox>("chkStrict")->isChecked()) << "panel 1 shows the switch";
+    EXPECT_FALSE(control("cmdStrictValues")->isVisible());
+    EXPECT_TRUE(testRun().startsWith(QStringLiteral("Line 1, Price \"abc\": Failed (error 3421): A value cannot be read")));
+    EXPECT_FALSE(control("cmdStrictValues")->isVisible());
 }
 
 TEST_F(ImportPanel, ViewLogFileShowsTheLogInTheProgram)

@@ -119,6 +119,15 @@ protected:
         return found;
     }
     bool enabled(const char *name) const { return control(name)->isEnabled(); }
+    // Which of the controls named are enabled, in the order given.
+    QString enabledOf(std::initializer_list<const char *> names) const
+    {
+        QStringList on;
+        for (const char *name : names)
+            on << (enabled(name) ? QString::fromLatin1(name) : QString());
+        on.removeAll(QString());
+        return on.join(u' ');
+    }
     void click(const char *name) { control<QAbstractButton>(name)->click(); }
     void type(const char *name, const QString &text) { control<QLineEdit>(name)->setText(text); }
     QString writeFile(const QString &name, const QByteArray &content) const

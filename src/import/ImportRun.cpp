@@ -1,11 +1,7 @@
 #include "ImportRun.h"
 
-#include "ImportLog.h"
+#include "ImportRunner.h"
 #include "LineLoop.h"
-#include "RejectFile.h"
-#include "RunAccounting.h"
-#include "RunFiles.h"
-#include "RunJournal.h"
 #include "RunMessages.h"
 
 #include "catalogue/FieldTable.h"
@@ -14,19 +10,13 @@
 #include "database/CancelToken.h"
 #include "database/DbConnection.h"
 #include "database/DbError.h"
-#include "database/RecordWriter.h"
-#include "database/TableRecordsets.h"
 #include "text/RecordReader.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
-#include <utility>
 
 namespace vxr {
 
@@ -42,65 +32,9 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// One import run from the first line of the file to the last. Lives for the
-// length of Import::run.
-class Run
-{
-public:
-    Run(FieldTable &fields, RecordReader &reader, DbConnection &connection, const RegionalSettings &regional,
-        Reporter &reporter, ProgressSink &progress, const ImportRequest &request)
-        : m_fields(fields), m_reader(reader), m_connection(connection), m_reporter(reporter),
-          m_progress(progress), m_request(request), m_log(request.logPath), m_tables(connection, fields),
-          m_writer(fields, reader, m_tables, regional, request.strictValues ? StrictValues::Yes : StrictValues::No),
-          m_problems(problemsPathOf(request), request.mode == RunMode::TestRun)
-    {
-        m_summary.logPath = request.logPath;
-        m_writer.setCutFails(request.rejectCut);
-        if (request.journal)
-            m_tables.setChangeSink(&request.journal->entries());
-    }
+} // namespace
 
-    ImportSummary execute();
-
-private:
-    bool checkRequest();
-    bool prepareTables();
-    bool openTextFile();
-    void prepareRejectFile();
-    RejectFile *reject() { return m_reject ? &*m_reject : nullptr; }
-
-    void finishBatches(LineLoop &lines, const std::optional<Stop> &stop);
-    void finishSingleTransaction(LineLoop &lines, const std::optional<Stop> &stop);
-    qint64 collectNotReached();
-    void keepRolledBackApart();
-    void checkAccounting(qint64 linesRead);
-    void checkFileUnchanged();
-    void closeAll();
-
-    void logFailure(qint32 number, qint64 recordNumber, const QByteArray &text, const QString &detail = {});
-    void showProgress(bool force);
-    bool cancelRequested() const { return m_request.cancel && m_request.cancel->isRequested(); }
-    ImportSummary fail(const QString &reason);
-
-    FieldTable &m_fields;
-    RecordReader &m_reader;
-    DbConnection &m_connection;
-    Reporter &m_reporter;
-    ProgressSink &m_progress;
-    const ImportRequest &m_request;
-    const ImportLog m_log;
-    TableRecordsets m_tables;
-    RecordWriter m_writer;
-    std::optional<RejectFile> m_reject;
-    ProblemsReport m_problems;
-    ImportSummary m_summary;
-    qint64 m_failedInBatch = 0; // failed lines of the open batch, for the progress shown
-
-    qint64 m_total = 0;
-    QElapsedTimer m_progressTimer;
-};
-
-ImportSummary Run::execute()
+ImportSummary ImportRunner::execute()
 {
     m_progress.setStatus(RunStatusInitializing);
     if (!checkRequest() || !prepareTables())
@@ -151,7 +85,7 @@ ImportSummary Run::execute()
 }
 
 // What the request names must be usable before anything is written.
-bool Run::checkRequest()
+bool ImportRunner::checkRequest()
 {
     const TableInfo *table = tableInfo(m_request.tableId);
     if (!table || table->listCaption.isEmpty()) {
@@ -170,7 +104,7 @@ bool Run::checkRequest()
 }
 
 // Opens the fourteen tables and reads the column types of tables 1 to 10.
-bool Run::prepareTables()
+bool ImportRunner::prepareTables()
 {
     try {
         m_tables.openTables();
@@ -190,7 +124,7 @@ bool Run::prepareTables()
     return true;
 }
 
-bool Run::openTextFile()
+bool ImportRunner::openTextFile()
 {
     const QString path = shown(m_request.textFilePath);
     if (!m_reader.openTextFile(m_request.textFilePath)) {
@@ -209,7 +143,7 @@ bool Run::openTextFile()
 
 // A single transaction that is rolled back as a whole leaves the whole file
 // still to import: it gets no reject file.
-void Run::prepareRejectFile()
+void ImportRunner::prepareRejectFile()
 {
     if (m_request.mode == RunMode::AllOrNothing)
         return;
@@ -220,132 +154,13 @@ void Run::prepareRejectFile()
     m_reject->setPreamble(m_reader.byteOrderMark());
 }
 
-// Batches: what is written is committed, unless the database failed.
-void Run::finishBatches(LineLoop &lines, const std::optional<Stop> &stop)
-{
-    std::optional<Stop> end = stop;
-    if (!end || end->kind != Stop::Kind::Database) {
-        if (std::optional<Stop> lost = lines.commitBatch())
-            end = lost;
-    }
-    if (!end)
-        m_summary.outcome = RunOutcome::Complete;
-    else if (end->kind == Stop::Kind::Cancelled)
-        m_summary.outcome = RunOutcome::Cancelled;
-    else {
-        m_summary.outcome = RunOutcome::Failed;
-        m_summary.failure = end->reason;
-    }
-}
-
-// A test run, or all or nothing: one transaction for the whole file.
-void Run::finishSingleTransaction(LineLoop &lines, const std::optional<Stop> &stop)
-{
-    const bool testRun = m_request.mode == RunMode::TestRun;
-    const bool failedLines = m_summary.linesFailed + lines.failedInBatch() > 0;
-    if (!testRun && !stop && !failedLines) {
-        if (std::optional<Stop> lost = lines.commitBatch()) {
-            m_summary.outcome = RunOutcome::Failed;
-            m_summary.failure = lost->reason;
-            m_summary.nothingStored = true;
-        } else {
-            m_summary.outcome = RunOutcome::Complete;
-        }
-        return;
-    }
-    lines.rollBackBatch();
-    m_summary.nothingStored = true;
-    if (!stop)
-        m_summary.outcome = testRun ? RunOutcome::TestRun : RunOutcome::RolledBack;
-    else if (stop->kind == Stop::Kind::Cancelled)
-        m_summary.outcome = RunOutcome::Cancelled;
-    else {
-        m_summary.outcome = RunOutcome::Failed;
-        m_summary.failure = stop->reason;
-    }
-}
-
-// The lines after a stop were never processed: they are read on, counted and
-// kept in the reject file with the rest. Returns how many.
-qint64 Run::collectNotReached()
-{
-    if (!m_summary.stopped())
-        return 0;
-    qint64 lines = 0;
-    while (!m_reader.atEndOfFile()) {
-        m_reader.readNextRecord();
-        if (m_reader.hasReadError())
-            break;
-        ++lines;
-        ++m_summary.linesNotReached;
-        if (m_reject)
-            m_reject->add(m_reader.currentBytes + m_reader.endToWrite(m_reader.currentBytes, m_reader.currentLineEnd()));
-    }
-    return lines;
-}
-
-// A single transaction rolled back at the end stored nothing: its counts say
-// so, and what it would have added and updated is kept apart. A test run's
-// counts stay as they are: they are what it is for.
-void Run::keepRolledBackApart()
-{
-    if (!m_summary.nothingStored || m_summary.outcome == RunOutcome::TestRun)
-        return;
-    m_summary.rolledBackAdded += std::exchange(m_summary.rowsAdded, 0);
-    m_summary.rolledBackUpdated += std::exchange(m_summary.rowsUpdated, 0);
-}
-
-void Run::checkAccounting(qint64 linesRead)
-{
-    std::optional<qint64> rejected;
-    if (m_reject && m_summary.rejectWritten)
-        rejected = m_reject->lineCount();
-    const QString fault = accountingFault(m_summary, linesRead, rejected);
-    if (fault.isEmpty())
-        return;
-    const QString reason = QStringLiteral("the line counts do not add up (%1); this is a fault of the program: "
-                                          "compare the text file with the store before importing it again")
-                                   .arg(fault);
-    m_summary.failure = m_summary.outcome == RunOutcome::Failed ? m_summary.failure + QStringLiteral("; ") + reason
-                                                                : reason;
-    m_summary.outcome = RunOutcome::Failed;
-}
-
-// A file that changed between counting and reading was not imported as the
-// operator saw it.
-void Run::checkFileUnchanged()
-{
-    if (m_summary.linesRead == m_total)
-        return;
-    m_summary.fileChanged = true;
-    m_reporter.message(MessageKind::Exclamation,
-                       QStringLiteral("The text file %1 changed during the import: it held %2 lines when the "
-                                      "import started and %3 when it was read.")
-                               .arg(shown(m_request.textFilePath))
-                               .arg(m_total)
-                               .arg(m_summary.linesRead));
-}
-
-void Run::closeAll()
-{
-    m_reader.closeTextFile();
-    m_tables.closeTables();
-    m_problems.finish(m_summary);
-    if (!m_reject)
-        return;
-    m_summary.rejectWritten = m_reject->finish();
-    m_summary.rejectError = m_reject->errorString();
-    if (m_reject->lineCount() > 0 || !m_summary.rejectWritten)
-        m_summary.rejectPath = m_reject->path();
-}
-
-void Run::logFailure(qint32 number, qint64 recordNumber, const QByteArray &text, const QString &detail)
+void ImportRunner::logFailure(qint32 number, qint64 recordNumber, const QByteArray &text, const QString &detail)
 {
     if (!m_log.logError(number, recordNumber, text, detail))
         ++m_summary.logLinesMissing;
 }
 
-void Run::showProgress(bool force)
+void ImportRunner::showProgress(bool force)
 {
     if (!force && m_progressTimer.isValid() && m_progressTimer.elapsed() < m_request.progressMilliseconds)
         return;
@@ -362,7 +177,7 @@ void Run::showProgress(bool force)
 
 // Ends a run that could not start: the text file and the tables are closed,
 // and the operator is told what failed. Nothing was written.
-ImportSummary Run::fail(const QString &reason)
+ImportSummary ImportRunner::fail(const QString &reason)
 {
     m_reader.closeTextFile();
     m_tables.closeTables();
@@ -373,7 +188,6 @@ ImportSummary Run::fail(const QString &reason)
     return m_summary;
 }
 
-} // namespace
 
 int percentDone(qint64 linesRead, qint64 total)
 {
@@ -392,7 +206,7 @@ Import::Import(FieldTable &fields, RecordReader &reader, DbConnection &connectio
 
 ImportSummary Import::run(const ImportRequest &request)
 {
-    Run run(m_fields, m_reader, m_connection, m_regional, m_reporter, m_progress, request);
+    ImportRunner run(m_fields, m_reader, m_connection, m_regional, m_reporter, m_progress, request);
     return run.execute();
 }
 

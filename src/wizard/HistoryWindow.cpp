@@ -31,6 +31,7 @@ QTableWidget *makeTable(QWidget *parent, const char *name, const QStringList &he
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
     table->setWordWrap(false);
     return table;
@@ -70,6 +71,9 @@ HistoryWindow::HistoryWindow(const ImportSetup &setup, UserPrompts &prompts, QWi
                             QStringLiteral("Outcome"), QStringLiteral("Undone")});
     m_status = makeLabel(this, "lblHistoryStatus", QString(), true);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The file takes the room left; its full path is its tool tip.
+    m_runTable->horizontalHeader()->setStretchLastSection(false);
+    m_runTable->horizontalHeader()->setSectionResizeMode(File, QHeaderView::Stretch);
     m_conflicts = makeTable(this, "tblConflicts",
                             {QStringLiteral("Table"), QStringLiteral("Row"), QStringLiteral("Column"),
                              QStringLiteral("Value the run wrote"), QStringLiteral("Value now")});
@@ -208,7 +212,6 @@ void HistoryWindow::showRuns(const QList<JournalRun> &runs, qint64 taskRun)
         m_runTable->setItem(row, Outcome, cell(runOutcomeWord(*run)));
         m_runTable->setItem(row, Undone, cell(run->isUndone() ? localRunTime(run->undone) : QStringLiteral("no")));
     }
-    m_runTable->resizeColumnsToContents();
     selectRun(selected != 0 ? selected : (runs.isEmpty() ? 0 : runs.constLast().id));
 }
 
@@ -226,7 +229,6 @@ void HistoryWindow::showConflicts(const HistoryResult &result)
         for (int column = 0; column < texts.size(); ++column)
             m_conflicts->setItem(row, column, cell(texts.at(column)));
     }
-    m_conflicts->resizeColumnsToContents();
 }
 
 void HistoryWindow::selectRun(qint64 runId)

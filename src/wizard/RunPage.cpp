@@ -310,6 +310,11 @@ void RunPage::onViewLogClicked()
     }
 }
 
+LogViewer *RunPage::logViewer() const
+{
+    return m_logViewer;
+}
+
 HistoryWindow *RunPage::historyWindow() const
 {
     return m_history;

@@ -48,7 +48,7 @@ public:
     // The store connected (or not), and how long runs wait for it.
     void setStore(bool connected, int connectTimeoutSeconds);
     bool isRunning() const;
-    LogViewer *logViewer() const { return m_logViewer; }
+    LogViewer *logViewer() const;
     HistoryWindow *historyWindow() const;
     void focusNewImport();
 

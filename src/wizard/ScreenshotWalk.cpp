@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "MappingPage.h"
 #include "RunPage.h"
+#include "ScreenshotHistory.h"
 #include "ScreenshotReview.h"
 #include "ScreenshotSuggestions.h"
 #include "UserPrompts.h"
@@ -254,6 +255,8 @@ int screenshotWalk(const QString &outputFolder, const QString &settingsFile)
         return 1;
     window.runPage()->onViewLogClicked();
     if (!window.logViewer() || !saveWidget(*window.logViewer(), outputFolder, QStringLiteral("log")))
+        return 1;
+    if (!saveHistory(window, store, outputFolder))
         return 1;
     const QString connection = sqliteConnectionString(store);
     // The sample of new items, beside the settings file, on the store the walk filled.

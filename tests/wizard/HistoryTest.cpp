@@ -7,7 +7,6 @@
 #include "import/Journal.h"
 #include "import/UndoReport.h"
 #include "wizard/HistoryWindow.h"
-#include "wizard/LogViewer.h"
 #include "wizard/RunPage.h"
 
 #include <QFileInfo>

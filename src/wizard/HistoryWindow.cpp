@@ -128,27 +128,32 @@ void HistoryWindow::setImportRunning(bool running)
 
 void HistoryWindow::refresh()
 {
-    start(HistoryTask{m_setup.connectionString, m_connectTimeout, 0, false},
+    start(task(0, false),
           QStringLiteral("Reading the journal..."));
 }
 
 void HistoryWindow::undoRun(qint64 runId)
 {
-    if (runId <= 0 || isBusy())
+    if (runId <= 0 || isBusy() || m_importRunning)
         return;
     selectRun(runId);
     m_confirming = runId;
-    start(HistoryTask{m_setup.connectionString, m_connectTimeout, runId, true},
+    start(task(runId, true),
           QStringLiteral("Checking that run %1 can be taken back...").arg(runId));
 }
 
 void HistoryWindow::showWhatWouldChange(qint64 runId)
 {
-    if (runId <= 0 || isBusy())
+    if (runId <= 0 || isBusy() || m_importRunning)
         return;
     m_confirming = 0;
-    start(HistoryTask{m_setup.connectionString, m_connectTimeout, runId, true},
+    start(task(runId, true),
           QStringLiteral("Checking what taking run %1 back would change...").arg(runId));
+}
+
+HistoryTask HistoryWindow::task(qint64 runId, bool dryRun) const
+{
+    return {m_setup.connectionString, m_connectTimeout, runId, dryRun, !m_importRunning};
 }
 
 void HistoryWindow::start(const HistoryTask &task, const QString &busyText)
@@ -188,7 +193,7 @@ void HistoryWindow::askAndUndo(const UndoOutcome &dryRun)
         m_status->setText(QStringLiteral("Run %1 was not taken back: nothing was changed.").arg(dryRun.runId));
         return;
     }
-    start(HistoryTask{m_setup.connectionString, m_connectTimeout, dryRun.runId, false},
+    start(task(dryRun.runId, false),
           QStringLiteral("Taking run %1 back...").arg(dryRun.runId));
 }
 

@@ -46,6 +46,7 @@ signals:
 
 private:
     QLayout *buildButtons();
+    HistoryTask task(qint64 runId, bool dryRun) const;
     void start(const HistoryTask &task, const QString &busyText);
     void finished(const HistoryResult &result);
     void askAndUndo(const UndoOutcome &dryRun);

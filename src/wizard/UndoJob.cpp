@@ -61,7 +61,7 @@ HistoryResult runHistoryTask(const HistoryTask &task)
     DbError failure;
     if (!store.open(task.connectionString, &failure, task.connectTimeoutSeconds)) {
         result.error = QStringLiteral("The store cannot be reached: %1").arg(failure.description.trimmed());
-    } else if (journal->settle(store.database(), &error) < 0) {
+    } else if (task.settle && journal->settle(store.database(), &error) < 0) {
         result.error = journalProblem(result.journalPath, error);
     } else if (task.runId != 0) {
         takeBack(task, store, *journal, result);

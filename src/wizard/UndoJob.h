@@ -18,6 +18,10 @@ struct HistoryTask
     int connectTimeoutSeconds = 15;
     qint64 runId = 0;    // the run to take back; 0: only list the runs
     bool dryRun = false; // with runId: say what taking it back would do, changing nothing
+    // Batches left prepared are settled first, but not while a run goes:
+    // its batch between the journal's mark and the store's commit would be
+    // taken for one a killed run left.
+    bool settle = true;
 };
 
 // What came of a task. The runs are listed after any undo, so that they

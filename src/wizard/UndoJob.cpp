@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <utility>
+
 namespace vxr {
 
 namespace {

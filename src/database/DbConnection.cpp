@@ -6,7 +6,6 @@
 #include "SqliteBusyWait.h"
 #include "StatementCanceller.h"
 
-#include <QFile>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -26,6 +25,32 @@ DbError connectionError(const QString &description)
     return DbError{ErrorNumbers::ConnectionFailed, description};
 }
 
+// Whether SQLite finds a database in the file, asked on a read-only
+// connection of its own. The file is never opened and closed by hand: on
+// POSIX, closing any descriptor of a file drops every lock the process holds
+// on it, so another connection of this process to the store would lose its
+// locks, and another program could then checkpoint and remove the write-ahead
+// log under it (its reads stale, its commits lost).
+bool holdsDatabase(const QString &path)
+{
+    const QString name = QStringLiteral("vxr-probe-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    bool database = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            // SQLITE_NOTADB: the header is not a database's. Other failures
+            // (a lock) are left to the connection itself.
+            if (!query.exec(QStringLiteral("PRAGMA schema_version")))
+                database = (query.lastError().nativeErrorCode().trimmed().toInt() & 0xff) != 26;
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return database;
+}
+
 // An existing file is used as a store only when it is one: SQLite would
 // turn an empty file, or write its journal beside any other, into a store.
 std::optional<QString> notAStore(const QString &path)
@@ -35,11 +60,9 @@ std::optional<QString> notAStore(const QString &path)
         return QStringLiteral("The database file \"%1\" does not exist.").arg(path);
     if (!file.isFile())
         return QStringLiteral("The database file \"%1\" is not a file.").arg(path);
-    QFile store(path);
-    if (!store.open(QIODevice::ReadOnly))
-        return QStringLiteral("The database file \"%1\" cannot be read: %2").arg(path, store.errorString());
-    static const QByteArray header("SQLite format 3", 16); // with its closing zero byte
-    if (store.read(header.size()) != header)
+    if (!file.isReadable())
+        return QStringLiteral("The database file \"%1\" cannot be read.").arg(path);
+    if (file.size() == 0 || !holdsDatabase(path))
         return QStringLiteral("The file \"%1\" is not a SQLite store (an empty file or a file of another kind). "
                               "Create a store with \"vxrimp init-store\".")
                 .arg(path);

@@ -6,6 +6,8 @@
 #include "database/DbConnection.h"
 #include "database/SqlDialect.h"
 
+#include <cstdio>
+
 namespace vxr {
 
 namespace {
@@ -34,6 +36,21 @@ void deleteAdded(UndoStore &store, const UndoPlan &plan)
     }
     if (!ids.isEmpty())
         store.deleteRows(table, ids);
+}
+
+// For the tests of an undo stopped inside its store transaction: with
+// VXR_UNDO_TEST_PAUSE set, the undo, its rows deleted and its values put
+// back but not committed, says "undo paused" on standard error and waits for
+// a line on standard input (or to be killed).
+void pauseForTests()
+{
+    if (qEnvironmentVariableIsEmpty("VXR_UNDO_TEST_PAUSE"))
+        return;
+    std::fputs("undo paused\n", stderr);
+    std::fflush(stderr);
+    char line[16];
+    if (!std::fgets(line, sizeof line, stdin))
+        return;
 }
 
 void restoreUpdated(UndoStore &store, const UndoPlan &plan)
@@ -106,6 +123,7 @@ UndoOutcome checkAndUndo(SqlStatements &statements, const QSqlDatabase &journal,
     } else {
         deleteAdded(store, plan);
         restoreUpdated(store, plan);
+        pauseForTests();
         transaction.commit();
     }
     QString error;

@@ -197,6 +197,78 @@ TEST_P(UndoFaultTest, RunOfEveryKindTakenBackToTheStoreBeforeIt)
     }
 }
 
+enum class Stop { Kill, EndConnection, JournalHeld, JournalHeldAtMark };
+
+// An undo stopped inside its store transaction leaves nothing half undone:
+// killed, or its connection to the server ended, the store is as the run
+// left it and the run is not undone. A journal another program holds stops
+// it before it changes anything, or, held only once the store's changes are
+// in, leaves the mark to the next undo, which finds the store taken back.
+TEST_P(UndoFaultTest, UndoStoppedInsideItsTransactionLeavesNothingHalfUndone)
+{
+    importFirstRun();
+    const QStringList before = everyRow(connectionString());
+    const QString update = writeFile("update.csv", "A1,Apple,Veg,Green,Zed,9,1.00,3.25\nN1,Nut,Fruit,Fresh,Acme,5,1,2\n");
+    ASSERT_EQ(vxrimp(importItems(update, {"--duplicates", "update"})).exitCode, 0);
+    const QStringList afterRun = everyRow(connectionString());
+    const qint64 run = lastRun();
+    const struct
+    {
+        const char *name;
+        Stop stop;
+        int exitCode;
+        const char *said;
+        const QStringList &store;
+    } cases[] = {
+        {"killed", Stop::Kill, -1, "", afterRun},
+        {"its connection ended by the server", Stop::EndConnection, 2, "Nothing was changed", afterRun},
+        {"the journal held by another program", Stop::JournalHeld, 2, "journal", afterRun},
+        {"the journal held once the store's changes are in", Stop::JournalHeldAtMark, 2,
+         "is taken back out of the store, but the journal could not be marked", before},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.stop == Stop::EndConnection && backend() != StoreBackend::PostgreSQL)
+            continue;
+        QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "journal-holder");
+        holder.setDatabaseName(journalPath());
+        ASSERT_TRUE(holder.open());
+        QSqlQuery hold(holder);
+        if (c.stop == Stop::JournalHeld) {
+            ASSERT_TRUE(hold.exec("BEGIN EXCLUSIVE"));
+        }
+        QProcess process;
+        start(process, undoRun(run), {"VXR_UNDO_TEST_PAUSE=1"});
+        if (c.stop != Stop::JournalHeld) {
+            awaitPause(process, "undo paused");
+            if (c.stop == Stop::Kill)
+                process.kill();
+            else if (c.stop == Stop::EndConnection)
+                exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                     "WHERE datname = current_database() AND pid <> pg_backend_pid()");
+            else
+                EXPECT_TRUE(hold.exec("BEGIN EXCLUSIVE"));
+            process.write("\n");
+            process.closeWriteChannel();
+        }
+        const Finished stopped = finish(process);
+        hold.exec("ROLLBACK");
+        hold = QSqlQuery();
+        holder = QSqlDatabase();
+        QSqlDatabase::removeDatabase("journal-holder");
+        EXPECT_EQ(stopped.exitCode, c.exitCode) << stopped.err.toStdString();
+        EXPECT_TRUE(stopped.err.contains(c.said)) << stopped.err.toStdString();
+        EXPECT_EQ(everyRow(connectionString()), c.store);
+        EXPECT_FALSE(undone(run));
+    }
+    const Finished taken = vxrimp(undoRun(run));
+    EXPECT_EQ(taken.exitCode, 0) << taken.err.toStdString();
+    EXPECT_TRUE(taken.out.contains("already as the undo leaves it")) << taken.out.toStdString();
+    EXPECT_EQ(everyRow(connectionString()), before);
+    EXPECT_TRUE(undone(run));
+    EXPECT_TRUE(vxrimp(undoRun(run)).err.contains("is undone already"));
+}
+
 } // namespace
 
 VXR_ON_EVERY_BACKEND(UndoFaultTest);

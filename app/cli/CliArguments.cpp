@@ -40,6 +40,7 @@ struct OptionNames
     static inline const QString Batch = QStringLiteral("batch");
     static inline const QString DryRun = QStringLiteral("dry-run");
     static inline const QString AllOrNothing = QStringLiteral("all-or-nothing");
+    static inline const QString Resume = QStringLiteral("resume");
     static inline const QString Reject = QStringLiteral("reject");
     static inline const QString Journal = QStringLiteral("journal");
     static inline const QString ForgetBefore = QStringLiteral("forget-before");
@@ -94,6 +95,7 @@ void addOptions(QCommandLineParser &parser)
     valued(OptionNames::Batch, QStringLiteral("N"));
     flag({OptionNames::DryRun});
     flag({OptionNames::AllOrNothing});
+    flag({OptionNames::Resume});
     valued(OptionNames::Reject, QStringLiteral("PATH"));
     valued(OptionNames::Journal, QStringLiteral("PATH"));
     valued(OptionNames::ForgetBefore, QStringLiteral("DATE"));
@@ -218,7 +220,7 @@ QString readImportOptions(const QCommandLineParser &parser, CliArguments &argume
 const QStringList &runOptionNames()
 {
     static const QStringList names = {OptionNames::Batch, OptionNames::DryRun, OptionNames::AllOrNothing,
-                                      OptionNames::Journal, OptionNames::Reject, OptionNames::Problems};
+                                      OptionNames::Resume, OptionNames::Journal, OptionNames::Reject, OptionNames::Problems};
     return names;
 }
 
@@ -230,6 +232,10 @@ QString readRunOptions(const QCommandLineParser &parser, CliArguments &arguments
     const bool batch = parser.isSet(OptionNames::Batch);
     if (dryRun && allOrNothing)
         return QStringLiteral("--dry-run and --all-or-nothing contradict each other");
+    arguments.resume = parser.isSet(OptionNames::Resume);
+    if (arguments.resume && (dryRun || allOrNothing))
+        return QStringLiteral("--resume does not go with %1: it takes up a run of batches")
+                .arg(dryRun ? QStringLiteral("--dry-run") : QStringLiteral("--all-or-nothing"));
     if (batch && (dryRun || allOrNothing))
         return QStringLiteral("--batch does not go with %1: it runs in one transaction")
                 .arg(dryRun ? QStringLiteral("--dry-run") : QStringLiteral("--all-or-nothing"));

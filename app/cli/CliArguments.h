@@ -42,6 +42,7 @@ struct CliArguments
     // How an import commits (import only).
     RunMode runMode = RunMode::Batches;
     int batchLines = 1000;
+    bool resume = false; // --resume: take up the store's last run where it stopped
     QString rejectPath;
     QString problemsPath;
 

@@ -106,6 +106,7 @@ ImportRequest importRequest(const CliArguments &arguments, const ImportSetup &se
     ImportRequest request = setup.request(defaultLogPath());
     request.mode = arguments.runMode;
     request.batchLines = arguments.batchLines;
+    request.resumeLast = arguments.resume;
     request.rejectPath = arguments.rejectPath.isEmpty() ? QString() : QFileInfo(arguments.rejectPath).absoluteFilePath();
     request.problemsPath =
             arguments.problemsPath.isEmpty() ? QString() : QFileInfo(arguments.problemsPath).absoluteFilePath();

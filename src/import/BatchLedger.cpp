@@ -38,6 +38,24 @@ void BatchLedger::settle(qsizetype place, Kind kind, const LineOutcome &outcome)
     line.description = outcome.description;
 }
 
+BatchLedger::Tally BatchLedger::tally() const
+{
+    Tally tally;
+    for (const Line &line : m_lines) {
+        switch (line.kind) {
+        case Kind::Added: ++tally.added; break;
+        case Kind::Updated: ++tally.updated; break;
+        case Kind::Failed: tally.failedLines.append(line.number); break;
+        case Kind::Staged:
+        case Kind::NotReached:
+            if (tally.firstNotReached == 0)
+                tally.firstNotReached = line.number;
+            break;
+        }
+    }
+    return tally;
+}
+
 void BatchLedger::logFailures(const LogLine &log)
 {
     for (Line &line : m_lines) {

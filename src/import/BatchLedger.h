@@ -56,6 +56,18 @@ public:
     qint64 failedCount() const { return m_failed; }
     bool isEmpty() const { return m_lines.isEmpty(); }
 
+    // What the batch adds to the run's counts when it is committed, and the
+    // lines it then leaves behind: the first it did not reach (0: none) and
+    // those that failed, which go to the reject file.
+    struct Tally
+    {
+        qint64 added = 0;
+        qint64 updated = 0;
+        qint64 firstNotReached = 0;
+        QList<qint64> failedLines;
+    };
+    Tally tally() const;
+
     // Logs the failed lines not logged yet, in file order.
     void logFailures(const LogLine &log);
 

@@ -74,10 +74,10 @@ ImportSummary ImportJob::runOpened(Reporter &reporter, ProgressSink &progress)
     // A test run stores nothing and has nothing to journal.
     if (m_request.mode == RunMode::TestRun)
         return import.run(m_request);
+    if (m_request.resumeLast)
+        return runResumed(import, fields, reporter, progress);
     QString problem;
-    const QString journalPath = m_request.journalPath.isEmpty()
-            ? Journal::defaultPath(Journal::storeIdentity(m_setup.connectionString))
-            : m_request.journalPath;
+    const QString journalPath = this->journalPath();
     const std::unique_ptr<RunJournal> journal = RunJournal::begin(
             journalPath, m_connection->database(), journalStart(fields), &problem);
     if (!journal)

@@ -47,6 +47,8 @@ private:
     ImportSummary failed(const QString &reason, Reporter &reporter, ProgressSink &progress) const;
     ImportSummary cancelledWhileConnecting(ProgressSink &progress) const;
     JournalRunStart journalStart(const FieldTable &fields) const;
+    ImportSummary runResumed(Import &import, const FieldTable &fields, Reporter &reporter, ProgressSink &progress);
+    QString journalPath() const;
     static QString journalSummary(const ImportSummary &summary);
 
     const ImportSetup m_setup;

@@ -2,6 +2,7 @@
 
 #include "ImportRunner.h"
 #include "LineLoop.h"
+#include "ResumePlan.h"
 #include "RunMessages.h"
 
 #include "catalogue/FieldTable.h"
@@ -46,6 +47,8 @@ ImportSummary ImportRunner::execute()
     if (!openTextFile())
         return m_summary;
     prepareRejectFile();
+    if (m_request.resume && !takeUpFirstPart())
+        return m_summary;
 
     m_connection.setCancelToken(m_request.cancel);
     const auto noCancelToken = qScopeGuard([this] { m_connection.setCancelToken(nullptr); });
@@ -62,6 +65,9 @@ ImportSummary ImportRunner::execute()
                         showProgress(force);
                     },
                     &m_problems});
+    if (QString problem; m_request.resume && !lines.passOver(m_request.resume->point.nextLine,
+                                                             m_request.resume->point.rejected, &problem))
+        return fail(problem);
     const std::optional<Stop> stop = lines.run();
     if (m_request.mode == RunMode::Batches)
         finishBatches(lines, stop);
@@ -148,7 +154,7 @@ void ImportRunner::prepareRejectFile()
     if (m_request.mode == RunMode::AllOrNothing)
         return;
     const QString path = rejectPathOf(m_request);
-    if (const QString unfinished = unfinishedRejectFileWarning(path); !unfinished.isEmpty())
+    if (const QString unfinished = unfinishedRejectFileWarning(path); !unfinished.isEmpty() && !m_request.resume)
         m_reporter.message(MessageKind::Exclamation, unfinished);
     m_reject.emplace(path);
     m_reject->setPreamble(m_reader.byteOrderMark());

@@ -12,6 +12,7 @@ class DbConnection;
 class FieldTable;
 class RecordReader;
 class Reporter;
+struct ResumePlan;
 class RunJournal;
 struct RegionalSettings;
 
@@ -83,6 +84,8 @@ struct ImportRequest
     int progressMilliseconds = 100; // the shortest time between two progress reports
     QString journalPath;          // where ImportJob journals the run; empty: the store's journal
     RunJournal *journal = nullptr; // when set, every batch is journaled before its commit
+    bool resumeLast = false;      // ImportJob takes up the store's newest stopped run instead
+    const ResumePlan *resume = nullptr; // when set, the run goes on from where that plan says
 };
 
 enum class RunOutcome {

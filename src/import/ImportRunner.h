@@ -47,6 +47,7 @@ private:
     bool prepareTables();
     bool openTextFile();
     void prepareRejectFile();
+    bool takeUpFirstPart();
     RejectFile *reject() { return m_reject ? &*m_reject : nullptr; }
 
     void finishBatches(LineLoop &lines, const std::optional<Stop> &stop);

@@ -17,13 +17,22 @@ namespace vxr {
 
 namespace {
 
-constexpr int JournalVersion = 2;
+constexpr int JournalVersion = 3;
 
 // A journal of version 1 kept no values of the rows it added: its rows are
 // checked by ID and key alone.
 const char *const FromVersion1[] = {
         "ALTER TABLE AddedRow ADD COLUMN Shape INTEGER",
         "ALTER TABLE AddedRow ADD COLUMN WrittenValues TEXT",
+};
+
+// A journal of version 2 or older kept no point to take a run up from: its
+// runs cannot be resumed.
+const char *const FromVersion2[] = {
+        "ALTER TABLE Batch ADD COLUMN NextLine INTEGER", "ALTER TABLE Batch ADD COLUMN Added INTEGER",
+        "ALTER TABLE Batch ADD COLUMN Updated INTEGER",  "ALTER TABLE Batch ADD COLUMN Failed INTEGER",
+        "ALTER TABLE Batch ADD COLUMN Skipped INTEGER",  "ALTER TABLE Batch ADD COLUMN RejectBytes INTEGER",
+        "ALTER TABLE Batch ADD COLUMN RejectLines INTEGER", "ALTER TABLE Batch ADD COLUMN Rejected TEXT",
 };
 
 const char *const JournalTables[] = {
@@ -34,7 +43,9 @@ const char *const JournalTables[] = {
         " Updated INTEGER NOT NULL DEFAULT 0, Failed INTEGER NOT NULL DEFAULT 0, Summary TEXT, Undone TEXT)",
         "CREATE TABLE IF NOT EXISTS Batch ("
         " RunId INTEGER NOT NULL, Number INTEGER NOT NULL, State TEXT NOT NULL,"
-        " FirstLine INTEGER NOT NULL, LastLine INTEGER NOT NULL, PRIMARY KEY (RunId, Number))",
+        " FirstLine INTEGER NOT NULL, LastLine INTEGER NOT NULL, NextLine INTEGER, Added INTEGER, Updated INTEGER,"
+        " Failed INTEGER, Skipped INTEGER, RejectBytes INTEGER, RejectLines INTEGER, Rejected TEXT,"
+        " PRIMARY KEY (RunId, Number))",
         "CREATE TABLE IF NOT EXISTS AddedRow ("
         " RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, TableName TEXT NOT NULL,"
         " RowId INTEGER NOT NULL, KeyColumn TEXT NOT NULL, KeyValue TEXT, Shape INTEGER, WrittenValues TEXT)",
@@ -133,7 +144,7 @@ std::optional<Journal> Journal::open(const QString &path, QString *error)
     }
     const int found = version.value(0).toInt();
     version.finish();
-    if (found != 0 && found != 1 && found != JournalVersion) {
+    if (found < 0 || found > JournalVersion) {
         *error = QStringLiteral("it is a journal of another version (%1)").arg(found);
         return std::nullopt;
     }
@@ -146,6 +157,8 @@ std::optional<Journal> Journal::open(const QString &path, QString *error)
     QList<const char *> statements;
     if (found == 1)
         statements = QList<const char *>(std::begin(FromVersion1), std::end(FromVersion1));
+    if (found == 1 || found == 2)
+        statements.append(QList<const char *>(std::begin(FromVersion2), std::end(FromVersion2)));
     for (const char *table : JournalTables)
         statements.append(table);
     for (const char *table : std::as_const(statements)) {
@@ -190,7 +203,7 @@ qint64 Journal::startRun(const JournalRunStart &start, QString *error)
     return query.lastInsertId().toLongLong();
 }
 
-bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine,
+bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine, const BatchPoint &point,
                            const QList<JournalEntry> &entries, int committedBefore, QString *error)
 {
     // Seq goes on across the run's batches: the batch number leads it.
@@ -222,9 +235,12 @@ bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 la
         return false;
     // The batch before, stored since, is marked in the same transaction.
     bool ok = (committedBefore < 1 || markBatch(runId, committedBefore, QStringLiteral("committed"), error))
-            && exec(QStringLiteral("INSERT INTO Batch (RunId, Number, State, FirstLine, LastLine)"
-                                   " VALUES (?, ?, 'prepared', ?, ?)"),
-                    {runId, number, firstLine, lastLine}, error);
+            && exec(QStringLiteral("INSERT INTO Batch (RunId, Number, State, FirstLine, LastLine, NextLine, Added,"
+                                   " Updated, Failed, Skipped, RejectBytes, RejectLines, Rejected)"
+                                   " VALUES (?, ?, 'prepared', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                    {runId, number, firstLine, lastLine, point.nextLine, point.added, point.updated, point.failed,
+                     point.skipped, point.rejectBytes, point.rejectLines, packLineNumbers(point.rejected)},
+                    error);
     try {
         if (ok) {
             insertRows(QStringLiteral("AddedShape (Id, TableName, Columns)"), 3, shapes);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BatchPoint.h"
 #include "JournalEntries.h"
 
 #include <QDateTime>
@@ -25,7 +26,7 @@ struct JournalRunStart
 // How a run ended, for its row in the journal.
 struct JournalRunEnd
 {
-    QString outcome; // 'finished' | 'cancelled' | 'failed'
+    QString outcome; // 'finished' | 'cancelled' | 'failed' ('interrupted': settled, never written at the end)
     qint64 added = 0;
     qint64 updated = 0;
     qint64 failed = 0;
@@ -73,7 +74,7 @@ public:
     // on disk when this returns true; the batch committedBefore (when not 0),
     // which the store has committed since it was prepared, is marked
     // 'committed' in the same transaction.
-    bool prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine,
+    bool prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine, const BatchPoint &point,
                       const QList<JournalEntry> &entries, int committedBefore, QString *error);
     // 'committed' or 'discarded'.
     bool markBatch(qint64 runId, int number, const QString &state, QString *error);

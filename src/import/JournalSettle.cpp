@@ -1,4 +1,5 @@
 #include "Journal.h"
+#include "RunLock.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
@@ -87,6 +88,8 @@ int storeHoldsBatch(const QSqlDatabase &journal, const QSqlDatabase &store, cons
 
 int Journal::settle(const QSqlDatabase &store, QString *error)
 {
+    if (settleKilledRuns(database(), path(), error) < 0)
+        return -1;
     QList<PreparedBatch> batches;
     {
         QSqlQuery query(database());

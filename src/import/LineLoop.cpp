@@ -101,6 +101,28 @@ std::optional<Stop> LineLoop::run()
     return std::nullopt;
 }
 
+bool LineLoop::passOver(qint64 nextLine, const QList<qint64> &rejectAgain, QString *error)
+{
+    qsizetype again = 0;
+    while (m_linesTaken + 1 < nextLine) {
+        if (m_reader.atEndOfFile() || (m_reader.readNextRecord(), m_reader.hasReadError())) {
+            *error = QStringLiteral("the text file holds no line %1 to go on from (%2)")
+                             .arg(nextLine)
+                             .arg(m_reader.hasReadError() ? m_reader.errorString() : QStringLiteral("it ends before"));
+            return false;
+        }
+        const AheadLine ahead{++m_linesTaken, m_reader.currentLine()};
+        if (isSkipped(ahead))
+            skip(ahead);
+        if (again < rejectAgain.size() && rejectAgain.at(again) == ahead.number) {
+            ++again;
+            if (m_out.reject)
+                m_out.reject->add(ahead.line.bytes + m_reader.endToWrite(ahead.line.bytes, ahead.line.end));
+        }
+    }
+    return true;
+}
+
 // The next lines of the file, as many as a batch holds.
 QList<LineLoop::AheadLine> LineLoop::readAhead(std::optional<Stop> *readStop)
 {
@@ -289,7 +311,8 @@ std::optional<Stop> LineLoop::commitOpenBatch()
         return stop;
     // The batch's way back is on disk before the store commits it.
     RunJournal *journal = m_request.journal;
-    if (QString problem; journal && !journal->prepare(m_lastBeforeBatch + 1, m_out.summary.lastLineProcessed, &problem))
+    if (QString problem;
+        journal && !journal->prepare(m_lastBeforeBatch + 1, m_out.summary.lastLineProcessed, &problem, pointOnCommit()))
         return loseBatch(DbError{ErrorNumbers::ConnectionFailed,
                                  QStringLiteral("The journal %1 cannot be written: %2")
                                          .arg(QDir::toNativeSeparators(journal->path()), problem),
@@ -309,6 +332,25 @@ std::optional<Stop> LineLoop::commitOpenBatch()
     m_batchTimer.restart();
     batchStarts();
     return std::nullopt;
+}
+
+// Where the run will stand once the open batch is committed. The reject
+// file holds the failed lines of every batch before it by now.
+BatchPoint LineLoop::pointOnCommit() const
+{
+    const BatchLedger::Tally tally = m_batch.tally();
+    BatchPoint point;
+    point.nextLine = tally.firstNotReached > 0 ? tally.firstNotReached : m_out.summary.lastLineProcessed + 1;
+    point.added = m_out.summary.rowsAdded + tally.added;
+    point.updated = m_out.summary.rowsUpdated + tally.updated;
+    point.failed = m_out.summary.linesFailed + tally.failedLines.size();
+    point.skipped = m_out.summary.linesSkipped;
+    if (m_out.reject) {
+        point.rejectBytes = m_out.reject->size();
+        point.rejectLines = m_out.reject->lineCount();
+    }
+    point.rejected = tally.failedLines;
+    return point;
 }
 
 // The store or the connection failed: nothing of the open batch is stored.

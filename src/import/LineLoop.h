@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BatchLedger.h"
+#include "BatchPoint.h"
 #include "ImportRun.h"
 #include "StagedWriter.h"
 
@@ -55,6 +56,12 @@ public:
     LineLoop(RecordReader &reader, TableRecordsets &tables, RecordWriter &writer, FieldTable &fields,
              const ImportRequest &request, Outputs outputs);
 
+    // A run taken up again after its last committed batch: the lines before
+    // nextLine were dealt with then. They are read past, the first one
+    // giving the reject file its preamble as skip() does, and the failed
+    // lines among them that are named go to the reject file again. False
+    // with *error when the file cannot be read that far.
+    bool passOver(qint64 nextLine, const QList<qint64> &rejectAgain, QString *error);
     // Reads and writes the lines; a stop when the loop ended before the end.
     std::optional<Stop> run();
     // Commits the open batch; a stop when the commit failed (the batch is
@@ -85,6 +92,7 @@ private:
     QList<AheadLine> readAhead(std::optional<Stop> *readStop);
     std::optional<Stop> importChunk(QList<AheadLine> chunk);
     std::optional<Stop> commitOpenBatch();
+    BatchPoint pointOnCommit() const;
     void batchStarts();
     void keepForRetry(const QList<AheadLine> &chunk, qsizetype index);
     bool retryLater(const DbError &error);

@@ -37,6 +37,25 @@ bool RejectFile::create()
     return true;
 }
 
+bool RejectFile::continueFrom(const QString &source, qint64 bytes, qint64 lines)
+{
+    if (bytes == 0)
+        return true;
+    QByteArray start;
+    if (QFile old(source); !old.open(QIODevice::ReadOnly) || (start = old.read(bytes)).size() != bytes) {
+        m_error = QStringLiteral("the reject file %1 of the run taken up lacks its first %2 bytes")
+                          .arg(shown(source))
+                          .arg(bytes);
+        return false;
+    }
+    if (!create())
+        return false;
+    m_pending = start;
+    m_pendingLines = lines;
+    m_lines = lines;
+    return writePending();
+}
+
 bool RejectFile::add(const QByteArray &lineWithEnd)
 {
     ++m_lines;

@@ -44,6 +44,16 @@ public:
     // an old one when nothing was rejected.
     bool finish();
 
+    // Takes up the reject file of a run that stopped, to go on with it: its
+    // first bytes (lines whole lines, the preamble among them) become this
+    // file's start, whether source is that run's unfinished PATH.partial or
+    // its finished file; what followed them (a line cut short by a kill, the
+    // lines of a lost batch) is left out. False with errorString() when
+    // source holds fewer bytes.
+    bool continueFrom(const QString &source, qint64 bytes, qint64 lines);
+
+    // The bytes added so far, the preamble among them (0 before the first line).
+    qint64 size() const { return m_opened ? m_bytesOnDisk + m_pending.size() : 0; }
     qint64 lineCount() const { return m_lines; }
     bool failed() const { return !m_error.isEmpty() || !m_placeError.isEmpty(); }
     QString errorString() const;

@@ -54,17 +54,18 @@ std::unique_ptr<RunJournal> RunJournal::begin(const QString &path, const QSqlDat
     const qint64 runId = journal->startRun(start, error);
     if (runId < 0)
         return nullptr;
-    return std::unique_ptr<RunJournal>(new RunJournal(std::move(*journal), runId));
+    std::unique_ptr<RunJournal> run(new RunJournal(std::move(*journal), runId));
+    return run->lock(error) ? std::move(run) : nullptr;
 }
 
 // A batch that added and updated nothing has nothing to take back: it is
 // not journaled.
-bool RunJournal::prepare(qint64 firstLine, qint64 lastLine, QString *error)
+bool RunJournal::prepare(qint64 firstLine, qint64 lastLine, QString *error, const BatchPoint &point)
 {
     if (m_entries.isEmpty())
         return true;
     const QList<JournalEntry> entries = m_entries.take();
-    if (!m_journal.prepareBatch(m_runId, m_batches + 1, firstLine, lastLine, entries,
+    if (!m_journal.prepareBatch(m_runId, m_batches + 1, firstLine, lastLine, point, entries,
                                 std::exchange(m_storedUnmarked, 0), error))
         return false;
     ++m_batches;

@@ -2,6 +2,7 @@
 
 #include "Journal.h"
 #include "JournalEntries.h"
+#include "RunLock.h"
 
 #include <QSqlDatabase>
 
@@ -24,6 +25,12 @@ public:
     static std::unique_ptr<RunJournal> begin(const QString &path, const QSqlDatabase &store,
                                              JournalRunStart start, QString *error);
 
+    // Takes up run runId again after a stop (see ResumePlan.h): settles the
+    // journal as begin() does, marks the run 'running' again and numbers its
+    // batches on from batchesBefore.
+    static std::unique_ptr<RunJournal> proceed(const QString &path, const QSqlDatabase &store, qint64 runId,
+                                               int batchesBefore, QString *error);
+
     RowChangeSink &entries() { return m_entries; }
     qint64 runId() const { return m_runId; }
     QString path() const { return m_journal.path(); }
@@ -31,7 +38,8 @@ public:
     // Before the store's commit: the open batch's rows, on disk as
     // 'prepared'. False with *error when they cannot be written; the batch
     // must then not be committed.
-    bool prepare(qint64 firstLine, qint64 lastLine, QString *error);
+    // point: where the run stands once the batch is committed.
+    bool prepare(qint64 firstLine, qint64 lastLine, QString *error, const BatchPoint &point = {});
     // After the store's commit, or its failure.
     void stored();
     void notStored();
@@ -41,6 +49,7 @@ public:
 private:
     RunJournal(Journal journal, qint64 runId);
     void pauseForTests(const char *step) const;
+    bool lock(QString *error);
 
     Journal m_journal;
     qint64 m_runId = 0;
@@ -48,6 +57,7 @@ private:
     int m_batches = 0;
     bool m_prepared = false;  // the last batch is prepared and not yet stored or lost
     int m_storedUnmarked = 0; // a batch the store committed, still to be marked so
+    std::unique_ptr<RunLock> m_lock; // held while the run goes on
 };
 
 // The SHA-256 of a file, hex, read in one pass; empty when it cannot be read.

@@ -1,5 +1,7 @@
 #include "JournalRuns.h"
 
+#include "RunLock.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -8,6 +10,10 @@ namespace vxr {
 
 QList<JournalRun> journalRuns(const QSqlDatabase &journal, const QString &storeIdentity, QString *error)
 {
+    // A run whose process is gone is listed as interrupted, not running (a
+    // journal that cannot be written is listed as it is).
+    QString unsettled;
+    settleKilledRuns(journal, journal.databaseName(), &unsettled);
     QSqlQuery query(journal);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT Id, Started, Ended, FilePath, TableName, Added, Updated, Failed, Outcome,"

@@ -57,6 +57,10 @@ constexpr Condition Conditions[] = {
     {8003, ErrorNumbers::StatementFailed, FailureScope::Line,
      "The statement carried more values than SQL Server takes (2,100, counting the driver's own): "
      "report this, and meanwhile import with --batch 1."},
+    {SqlServerDialect::NoNewIdError, ErrorNumbers::StatementFailed, FailureScope::Run,
+     "The row's new ID did not come back (an INSTEAD OF trigger on the table adds the row itself), so the row "
+     "can neither be pointed at by the rows that belong to it nor be taken back by an undo: the run stops, its "
+     "open batch not stored. Disable the trigger during the import."},
     {208, ErrorNumbers::StatementFailed, FailureScope::Line,
      "A table the import writes is not found: check the database the connection names and the login's "
      "default schema (the tables must be in it or in dbo), and on a case-sensitive database the spelling "
@@ -78,10 +82,14 @@ QList<int> nativeNumbers(const QSqlError &error, const OdbcDiagnostics &diagnost
 
 } // namespace
 
+// A row whose ID does not come back fails its statement (NoNewIdError):
+// taken for 0, or guessed from the highest ID, it would be journaled and
+// linked under another row's ID.
 QString SqlServerDialect::insertSql(NewIdSource, const QString &table, const QStringList &columns) const
 {
     return SqlDialect::insertSql(NewIdSource::LastInsertId, table, columns)
-            + QStringLiteral("; IF @@ERROR = 0 SELECT CAST(SCOPE_IDENTITY() AS int)");
+            + QStringLiteral("; IF @@ERROR = 0 BEGIN IF SCOPE_IDENTITY() IS NULL THROW %1, N'No new ID', 1; "
+                             "SELECT CAST(SCOPE_IDENTITY() AS int) END").arg(NoNewIdError);
 }
 
 QString SqlServerDialect::multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns,
@@ -91,9 +99,10 @@ QString SqlServerDialect::multiRowInsertSql(NewIdSource source, const QString &t
         return SqlDialect::multiRowInsertSql(source, table, columns, rowCount, returned);
     return QStringLiteral("DECLARE @added TABLE (ID int, Returned %1); "
                           "INSERT INTO %2 (%3) OUTPUT INSERTED.ID, INSERTED.%4 INTO @added (ID, Returned) "
-                          "VALUES %5; IF @@ERROR = 0 SELECT ID, Returned FROM @added")
+                          "VALUES %5; IF @@ERROR = 0 BEGIN IF EXISTS (SELECT 1 FROM @added WHERE ID IS NULL OR ID <= 0) "
+                          "THROW %6, N'No new ID', 1; SELECT ID, Returned FROM @added END")
             .arg(tsqlType(returned), table, columns.join(QStringLiteral(", ")), returned.name,
-                 valueRows(int(columns.size()), rowCount));
+                 valueRows(int(columns.size()), rowCount), QString::number(NoNewIdError));
 }
 
 QString SqlServerDialect::columnTypesSql() const

@@ -12,6 +12,9 @@ namespace vxr {
 class SqlServerDialect final : public OdbcDialect
 {
 public:
+    // The error number an insert raises when a row's new ID does not come back.
+    static constexpr int NoNewIdError = 59001;
+
     Dialect kind() const override { return Dialect::SqlServer; }
 
     QString beginTransactionSql() const override { return QStringLiteral("BEGIN TRANSACTION"); }

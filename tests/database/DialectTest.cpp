@@ -53,20 +53,25 @@ TEST(Dialect, TransactionAndSavepointStatements)
 TEST(Dialect, InsertsGiveBackTheNewIdAsTheBackendCan)
 {
     // SQL Server: SCOPE_IDENTITY() for one row, and for many rows OUTPUT into
-    // a table variable, since a table with a trigger refuses OUTPUT alone.
+    // a table variable, since a table with a trigger refuses OUTPUT alone; a
+    // row whose ID does not come back fails the statement.
+#define NoIdThrown "; IF @@ERROR = 0 BEGIN IF SCOPE_IDENTITY() IS NULL THROW 59001, N'No new ID', 1; "
+#define NoIdsThrown "; IF @@ERROR = 0 BEGIN IF EXISTS (SELECT 1 FROM @added WHERE ID IS NULL OR ID <= 0) " \
+                    "THROW 59001, N'No new ID', 1; SELECT ID, Returned FROM @added END"
     const QStringList columns = {"Name", "Code"};
     const ColumnType code{"\"Code\"", TypeCodes::VarWChar, 25};
     const ColumnType customer{"CustomerID", TypeCodes::Integer, 4};
     const struct { Dialect kind; QStringList columns; ColumnType returned; const char *single; const char *multi; }
             rows[] = {
         {Dialect::SqlServer, columns, code,
-         "INSERT INTO T (Name, Code) VALUES (?, ?); IF @@ERROR = 0 SELECT CAST(SCOPE_IDENTITY() AS int)",
+         "INSERT INTO T (Name, Code) VALUES (?, ?)" NoIdThrown "SELECT CAST(SCOPE_IDENTITY() AS int) END",
          "DECLARE @added TABLE (ID int, Returned nvarchar(25)); INSERT INTO T (Name, Code) OUTPUT INSERTED.ID, "
-         "INSERTED.\"Code\" INTO @added (ID, Returned) VALUES (?, ?), (?, ?); IF @@ERROR = 0 SELECT ID, Returned FROM @added"},
+         "INSERTED.\"Code\" INTO @added (ID, Returned) VALUES (?, ?), (?, ?)" NoIdsThrown},
         {Dialect::SqlServer, {"Balance"}, customer, nullptr,
          "DECLARE @added TABLE (ID int, Returned int); INSERT INTO T (Balance) OUTPUT INSERTED.ID, "
-         "INSERTED.CustomerID INTO @added (ID, Returned) VALUES (?), (?); IF @@ERROR = 0 SELECT ID, Returned FROM @added"},
-        {Dialect::SqlServer, {}, {}, "INSERT INTO T DEFAULT VALUES; IF @@ERROR = 0 SELECT CAST(SCOPE_IDENTITY() AS int)", nullptr},
+         "INSERTED.CustomerID INTO @added (ID, Returned) VALUES (?), (?)" NoIdsThrown},
+        {Dialect::SqlServer, {}, {}, "INSERT INTO T DEFAULT VALUES" NoIdThrown "SELECT CAST(SCOPE_IDENTITY() AS int) END",
+         nullptr},
         {Dialect::SqlServer, columns, {}, nullptr, "INSERT INTO T (Name, Code) VALUES (?, ?), (?, ?)"},
         {Dialect::PostgreSQL, columns, code, "INSERT INTO T (Name, Code) VALUES (?, ?) RETURNING ID",
          "INSERT INTO T (Name, Code) VALUES (?, ?), (?, ?) RETURNING ID, \"Code\""},
@@ -254,6 +259,7 @@ TEST(Dialect, SqlServerConditionsSayWhatToDo)
         {402, "42000", ErrorNumbers::StatementFailed, FailureScope::Line, "ntext"},
         {8003, "42000", ErrorNumbers::StatementFailed, FailureScope::Line, "--batch 1"},
         {208, "42S02", ErrorNumbers::StatementFailed, FailureScope::Line, "default schema"},
+        {59001, "42000", ErrorNumbers::StatementFailed, FailureScope::Run, "INSTEAD OF trigger"}, // no new ID
         {9002, "HY008", ErrorNumbers::OperationCancelled, FailureScope::Cancel, ""}, // a cancel stays one
     };
     for (const auto &row : rows) {

@@ -143,8 +143,7 @@ TEST_P(LookupsTest, ARowTheDatabaseRefusesFailsTheLookUpAndLeavesNothing)
     EXPECT_EQ(count("Department") + count("Category") + count("Tax") + count("ItemTax"), 0);
 
     // The tax group alone refused: the tax goes with it.
-    exec(caseInsensitive() ? "CREATE TRIGGER refuse BEFORE INSERT ON ItemTax BEGIN SELECT RAISE(ABORT, 'refused'); END"
-                           : "ALTER TABLE ItemTax ADD CONSTRAINT refuse CHECK (HQID < 0)");
+    refuseRowsUnless("ItemTax", "NEW.HQID < 0");
     EXPECT_THROW(lookups->taxId(QStringLiteral("7.25")), DbError);
     EXPECT_EQ(count("Tax") + count("ItemTax"), 0);
 }
@@ -211,10 +210,7 @@ TEST_P(LookupsTest, ABatchAddsItsNewNamesAheadUpToTheFirstInDoubt)
     mapPositions({ItemLookupCode, ItemDepartment, ItemSupplier, ItemCategory, ItemSalesTax});
     exec("INSERT INTO Department (Name, Code) VALUES ('Tools', 'Tools')");
     exec("INSERT INTO Supplier (SupplierName, Code) VALUES ('Acme', 'Acme')");
-    exec(backend() == StoreBackend::SQLite
-                 ? "CREATE TRIGGER refuse BEFORE INSERT ON Supplier WHEN NEW.SupplierName = 'Refused' BEGIN "
-                   "SELECT RAISE(ABORT, 'refused'); END"
-                 : "ALTER TABLE Supplier ADD CONSTRAINT refuse CHECK (SupplierName <> 'Refused')");
+    refuseRowsUnless("Supplier", "NEW.SupplierName <> 'Refused'");
     const QString northern = "Northern Hardware Distribution Co ";
     const QString kinds[] = {"Department", "Supplier", "Category", "Tax"};
     const bool exact = !caseInsensitive();

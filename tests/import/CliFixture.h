@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -82,6 +83,19 @@ protected:
         const CliResult created = vxrimp({"init-store", name});
         EXPECT_EQ(created.exitCode, 0) << created.err.toStdString();
         return "Provider=SQLite;Data Source=" + path(name);
+    }
+
+    // Importing a file's items (key, description) into a store.
+    static QStringList importItems(const QString &connect, const QString &file)
+    {
+        return {"import", "--file", file, "--table", "Inventory", "--map", "1=Item Lookup Code,2=Description",
+                "--connect", connect};
+    }
+
+    // What the summary printed says after its label (empty when it has none).
+    static QString summaryText(const QString &out, const QString &label)
+    {
+        return QRegularExpression("\n  " + QRegularExpression::escape(label) + ":\\s+(.*)\n").match(out).captured(1);
     }
 
     QString logText() const { return QString::fromUtf8(readTestFile(path("import.log"))); }

@@ -9,7 +9,6 @@
 #include "database/DbConnection.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QThread>
 
 #include <signal.h>
@@ -19,39 +18,15 @@ using namespace vxr::test;
 
 namespace {
 
-const QString ItemMap = QStringLiteral("1=Item Lookup Code,2=Description");
-
-QByteArray itemLines(int count)
-{
-    QByteArray text;
-    for (int i = 1; i <= count; ++i)
-        text += "S" + QByteArray::number(i).rightJustified(6, '0') + ",Item " + QByteArray::number(i) + "\r\n";
-    return text;
-}
-
-// A number the summary prints after its label.
-qint64 summaryNumber(const QString &out, const QString &label)
-{
-    const QRegularExpression row("  " + QRegularExpression::escape(label) + ":\\s+(\\d+)\n");
-    const QRegularExpressionMatch match = row.match(out);
-    EXPECT_TRUE(match.hasMatch()) << label.toStdString() << " in\n" << out.toStdString();
-    return match.captured(1).toLongLong();
-}
-
-QString summaryText(const QString &out, const QString &label)
-{
-    const QRegularExpression row("  " + QRegularExpression::escape(label) + ":\\s+(.*)\n");
-    return row.match(out).captured(1);
-}
-
 class CliRunTest : public CliFixture
 {
 protected:
     QStringList importItems(const QString &connect, const QString &file) const
     {
-        return {"import", "--file", file, "--table", "Inventory", "--map", ItemMap, "--connect", connect,
-                "--log", path("import.log"), "--reject", path("rejected.csv")};
+        return CliFixture::importItems(connect, file)
+               + QStringList{"--log", path("import.log"), "--reject", path("rejected.csv")};
     }
+    static qint64 summaryNumber(const QString &out, const QString &label) { return summaryText(out, label).toLongLong(); }
 
     // The sample files, in the order in which their references exist.
     static QList<QStringList> sampleImports()
@@ -79,7 +54,7 @@ protected:
 TEST_F(CliRunTest, RunOptionsThatCannotBeUsed)
 {
     const QString connect = newStore();
-    writeTestFile(path("items.csv"), itemLines(3));
+    writeTestFile(path("items.csv"), itemLines(1, 3));
     const QStringList base = importItems(connect, path("items.csv")).mid(0, 7) + QStringList{"--log", path("import.log")};
     expectRefused(base + QStringList{"--connect", connect},
                   {{{"--batch", "0"}, "--batch takes a whole number"},
@@ -94,7 +69,7 @@ TEST_F(CliRunTest, CtrlCStopsAfterTheCurrentLineAndTheRejectFileFinishesTheJob)
 {
     const QString connect = newStore();
     constexpr int Lines = 40000;
-    writeTestFile(path("items.csv"), itemLines(Lines));
+    writeTestFile(path("items.csv"), itemLines(1, Lines));
 
     QProcess process;
     startVxrimp(process, importItems(connect, path("items.csv")) << "--batch" << "50");
@@ -134,7 +109,7 @@ TEST_F(CliRunTest, CtrlCStopsAfterTheCurrentLineAndTheRejectFileFinishesTheJob)
 TEST_F(CliRunTest, ACommitThatFailsEndsTheRunWithTwoAndHonestCounts)
 {
     constexpr int Lines = 3000;
-    writeTestFile(path("items.csv"), itemLines(Lines));
+    writeTestFile(path("items.csv"), itemLines(1, Lines));
     const QString connect = newStore();
     QProcess process;
     startVxrimp(process, importItems(connect, path("items.csv")) << "--batch" << "200", {},

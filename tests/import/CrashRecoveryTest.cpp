@@ -5,7 +5,6 @@
 
 #include "CliFixture.h"
 
-#include <QRegularExpression>
 #include <QThread>
 
 #include <signal.h>
@@ -32,10 +31,8 @@ TEST_F(CrashRecoveryTest, AKilledRunIsFinishedByImportingTheSameFileAgain)
     ASSERT_TRUE(writeTestFile(path("items.csv"), text));
     const QByteArray lastRun = "K000001,From the last run that finished\r\n";
     ASSERT_TRUE(writeTestFile(path("rejected.csv"), lastRun));
-    const QStringList arguments = {"import", "--file", path("items.csv"), "--table", "Inventory", "--map",
-                                   "1=Item Lookup Code,2=Description", "--connect", connect, "--log",
-                                   path("import.log"), "--reject", path("rejected.csv"), "--duplicates",
-                                   "error", "--batch", "500"};
+    const QStringList arguments = importItems(connect, path("items.csv")) + QStringList{"--log", path("import.log"),
+            "--reject", path("rejected.csv"), "--duplicates", "error", "--batch", "500"};
 
     QProcess process;
     startVxrimp(process, arguments);
@@ -62,8 +59,7 @@ TEST_F(CrashRecoveryTest, AKilledRunIsFinishedByImportingTheSameFileAgain)
     EXPECT_EQ(again.exitCode, 1) << again.err.toStdString();
     EXPECT_TRUE(again.err.contains("An earlier import did not finish")) << again.err.toStdString();
     EXPECT_TRUE(again.err.contains(path("rejected.csv.partial"))) << again.err.toStdString();
-    const QRegularExpression added("  Rows added:\\s+(\\d+)\n");
-    EXPECT_EQ(added.match(again.out).captured(1).toLongLong(), Lines - Keyless - stored) << again.out.toStdString();
+    EXPECT_EQ(summaryText(again.out, "Rows added").toLongLong(), Lines - Keyless - stored) << again.out.toStdString();
     EXPECT_EQ(storeRows("SELECT COUNT(*), COUNT(DISTINCT ItemLookupCode), MIN(ItemLookupCode), MAX(ItemLookupCode) "
                         "FROM Item"),
               QStringList{QStringLiteral("%1|%1|K000001|K050000").arg(Lines - Keyless)});

@@ -142,17 +142,6 @@ protected:
     // The lines of the log after the run's header.
     QStringList logEntries() const { return logLines().mid(4); }
 
-    // Refuses SupplierList rows with a cost above 999: the item row of such a
-    // line is written first, its companion then fails.
-    void refuseExpensiveSupplierListRows()
-    {
-        if (backend() == StoreBackend::SQLite)
-            exec("CREATE TRIGGER refuse_cost BEFORE INSERT ON SupplierList WHEN NEW.Cost > 999 "
-                 "BEGIN SELECT RAISE(ABORT, 'cost refused'); END");
-        else
-            exec("ALTER TABLE SupplierList ADD CONSTRAINT refuse_cost CHECK (Cost <= 999)");
-    }
-
     QStringList header(const QString &path) const
     {
         const QString rule(80, '-');

@@ -4,10 +4,7 @@
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"
 #include "import/HeaderLine.h"
-#include "import/ImportRun.h"
 #include "import/ImportSetup.h"
-#include "text/NumericText.h"
-#include "text/RecordReader.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -77,32 +74,6 @@ TEST_F(ImportSetupTest, RefusesWhatCannotRunAndNamesIt)
     setup.tableId = 0;
     setup.fieldIds.fill(0);
     EXPECT_EQ(setup.previewProblem(testCatalogue()), QString());
-}
-
-TEST_F(ImportSetupTest, HandsTheReaderTheRunAndTheConversionTheirParts)
-{
-    setup.delimiterCode = 59;
-    setup.quotesAsDelimiters = false;
-    setup.stripApostrophes = true;
-    setup.strictValues = true;
-    setup.firstLineHeader = true;
-    setup.localeName = QStringLiteral("de_DE");
-    setup.encoding = TextEncoding::fromName(QStringLiteral("windows-1250"), nullptr).value();
-    RecordReader reader(testCatalogue());
-    reader.setMapping(40, 112);
-    setup.configureReader(reader);
-    EXPECT_EQ(reader.delimiterCode, 59);
-    EXPECT_FALSE(reader.quotesAsDelimiters);
-    EXPECT_TRUE(reader.stripApostrophes);
-    EXPECT_EQ(reader.encoding.name(), QStringLiteral("windows-1250"));
-    EXPECT_EQ(testCatalogue()[reader.fieldMap[1].fieldIndex].fieldId, 116);
-    EXPECT_EQ(reader.fieldMap[40].fieldIndex, 0);
-
-    const ImportRequest request = setup.request(QStringLiteral("/default.log"));
-    EXPECT_TRUE(request.skipFirstLine); // a line of names is not imported
-    EXPECT_TRUE(request.strictValues);
-    EXPECT_EQ(request.logPath, setup.logPath);
-    EXPECT_EQ(textToNumber(QStringLiteral("1.250,50"), setup.regionalSettings()), 1250.5);
 }
 
 TEST(HeaderLine, MatchesNamesHoweverTheyAreWrittenAndNeverGuesses)

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <unistd.h>
 
@@ -15,15 +14,10 @@ using namespace vxr::test;
 
 namespace {
 
-const QString ItemMap = QStringLiteral("1=Item Lookup Code,2=Description");
-
 class RunFilesTest : public CliFixture
 {
 protected:
-    QStringList importItems(const QString &connect) const
-    {
-        return {"import", "--file", path("items.csv"), "--table", "Inventory", "--map", ItemMap, "--connect", connect};
-    }
+    QStringList importItems(const QString &connect) const { return CliFixture::importItems(connect, path("items.csv")); }
 };
 
 struct Refusal
@@ -150,8 +144,7 @@ TEST_F(RunFilesTest, ARejectFileOnAFullDiskSaysWhyAndHoldsWholeLines)
     EXPECT_LE(rejected.size(), limitKiB * 1024);
     EXPECT_TRUE(rejected.endsWith("\r\n"));
     EXPECT_TRUE(text.startsWith(rejected));
-    const QRegularExpression row("  Reject file:\\s+(.*)\n");
-    EXPECT_EQ(row.match(out).captured(1),
+    EXPECT_EQ(summaryText(out, "Reject file"),
               QStringLiteral("%1 (could not be written: File too large; the file holds the first %2 of the %3 "
                              "lines not stored)")
                   .arg(path("rejected.csv"))

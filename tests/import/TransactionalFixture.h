@@ -28,15 +28,6 @@ namespace vxr::test {
 using namespace vxr::FieldIds;
 constexpr int Description = 114;
 
-// Lines "K0001,Item 1" ... for the item mapping {ItemLookupCode, Description}.
-inline QByteArray itemLines(int first, int last, const QByteArray &end = "\r\n")
-{
-    QByteArray text;
-    for (int i = first; i <= last; ++i)
-        text += "K" + QByteArray::number(i).rightJustified(4, '0') + ",Item " + QByteArray::number(i) + end;
-    return text;
-}
-
 class TransactionalRunTest : public ImportFixture
 {
 protected:

@@ -301,6 +301,16 @@ void BackendTest::exec(const QString &sql, const QVariantList &values) const
     ASSERT_TRUE(runBound(query, sql, values)) << sql.toStdString() << ": " << query.lastError().text().toStdString();
 }
 
+void BackendTest::refuseRowsUnless(const QString &table, const QString &condition) const
+{
+    if (backend() == StoreBackend::SQLite)
+        exec(QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE INSERT ON %1 WHEN NOT (%2) BEGIN SELECT RAISE(ABORT, "
+                            "'refused'); END").arg(table, condition));
+    else
+        exec(QStringLiteral("ALTER TABLE %1 ADD CONSTRAINT refuse_%1 CHECK (%2)")
+                     .arg(table, QString(condition).remove(QStringLiteral("NEW."))));
+}
+
 void RunStoreTest::SetUp()
 {
     BackendTest::SetUp();

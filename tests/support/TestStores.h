@@ -153,6 +153,10 @@ protected:
     QVariant scalar(const QString &sql, const QVariantList &values = {}) const;
     qint64 count(const QString &table) const;
     void exec(const QString &sql, const QVariantList &values = {}) const;
+    // Has the store refuse the table's new rows that do not meet the
+    // condition (its columns as NEW.Column), as a real store's own rules may:
+    // on SQLite a trigger, on a server a check constraint.
+    void refuseRowsUnless(const QString &table, const QString &condition) const;
 
     DbConnection connection;
 

@@ -22,4 +22,12 @@ QByteArray readTestFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QByteArray itemLines(int first, int last, const QByteArray &end)
+{
+    QByteArray text;
+    for (int i = first; i <= last; ++i)
+        text += "K" + QByteArray::number(i).rightJustified(4, '0') + ",Item " + QByteArray::number(i) + end;
+    return text;
+}
+
 } // namespace vxr::test

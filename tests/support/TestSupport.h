@@ -23,6 +23,8 @@ QString sourcePath(const QString &relative);
 bool writeTestFile(const QString &path, const QByteArray &bytes);
 // A file's bytes; empty when it cannot be read.
 QByteArray readTestFile(const QString &path);
+// Lines "K0001,Item 1" ... for the item mapping {Item Lookup Code, Description}.
+QByteArray itemLines(int first, int last, const QByteArray &end = "\r\n");
 
 // Sets an environment variable for the length of a scope, and puts back
 // what it was.

@@ -58,7 +58,7 @@ public:
         exec("INSERT INTO Run (Started, StoreIdentity, FilePath, FileSize, FileHash, TableName, Setup, Outcome) "
              "VALUES ('2026-12-07T10:00:00Z', ?, '/items.txt', 1, 'h', 'Item', '', 'finished')", {store});
         m_run = scalar("SELECT MAX(Id) FROM Run").toLongLong();
-        exec("INSERT INTO Batch VALUES (?, 1, ?, 1, 9)", {m_run, batchState});
+        exec("INSERT INTO Batch (RunId, Number, State, FirstLine, LastLine) VALUES (?, 1, ?, 1, 9)", {m_run, batchState});
         return m_run;
     }
     // A row the run added, with the columns it wrote when given.

@@ -335,7 +335,7 @@ bool sameSettings(const ImportSetup &a, const ImportSetup &b)
     return a.tableId == b.tableId && file(a.textFile) == file(b.textFile) && a.delimiterCode == b.delimiterCode
         && a.delimiterAuto == b.delimiterAuto && a.quotesAsDelimiters == b.quotesAsDelimiters
         && a.duplicatesAsErrors == b.duplicatesAsErrors && a.skipFirstLine == b.skipFirstLine
-        && a.firstLineHeader == b.firstLineHeader && a.encoding.name() == b.encoding.name()
+        && a.firstLineHeader == b.firstLineHeader && a.encoding.name() == b.encoding.name() && a.sheet == b.sheet
         && a.localeName == b.localeName && a.stripApostrophes == b.stripApostrophes
         && a.strictValues == b.strictValues && a.rejectCut == b.rejectCut && a.fieldIds == b.fieldIds;
 }

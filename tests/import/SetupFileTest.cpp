@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 using namespace vxr;
@@ -221,4 +223,35 @@ TEST_F(SetupFileTest, RefusalsNameTheKeyAndChangeNothing)
     }
     ImportSetup setup;
     EXPECT_TRUE(read(&setup, path("absent.imp")).contains(QStringLiteral("does not exist")));
+}
+
+// Whatever the settings file would save differently is an unsaved change:
+// the wizard asks before it is lost.
+TEST_F(SetupFileTest, AnySettingTheFileSavesMakesTheSetUpsDiffer)
+{
+    const std::pair<const char *, std::function<void(ImportSetup &)>> changes[] = {
+        {"table", [](ImportSetup &s) { s.chooseTable(SupplierTable); }},
+        {"file", [](ImportSetup &s) { s.textFile = QStringLiteral("/elsewhere/other.txt"); }},
+        {"delimiter", [](ImportSetup &s) { s.delimiterCode = 9; }},
+        {"delimiter sniffed", [](ImportSetup &s) { s.delimiterAuto = true; }},
+        {"quotes", [](ImportSetup &s) { s.quotesAsDelimiters = false; }},
+        {"duplicates", [](ImportSetup &s) { s.duplicatesAsErrors = false; }},
+        {"skip first line", [](ImportSetup &s) { s.skipFirstLine = true; }},
+        {"header", [](ImportSetup &s) { s.firstLineHeader = true; }},
+        {"encoding", [](ImportSetup &s) { s.encoding = TextEncoding::fromName(QStringLiteral("UTF-8"), nullptr).value(); }},
+        {"sheet", [](ImportSetup &s) { s.sheet = QStringLiteral("Prices"); }},
+        {"locale", [](ImportSetup &s) { s.localeName = QStringLiteral("de_DE"); }},
+        {"apostrophes", [](ImportSetup &s) { s.stripApostrophes = true; }},
+        {"strict", [](ImportSetup &s) { s.strictValues = true; }},
+        {"reject cut", [](ImportSetup &s) { s.rejectCut = true; }},
+        {"mapping", [](ImportSetup &s) { s.fieldIds[2] = 202; }},
+    };
+    ASSERT_TRUE(writeSetupFile(path("a.imp"), customerSetup(), testCatalogue(), nullptr));
+    for (const auto &[named, change] : changes) {
+        ImportSetup changed = customerSetup();
+        change(changed);
+        ASSERT_TRUE(writeSetupFile(path("b.imp"), changed, testCatalogue(), nullptr)) << named;
+        EXPECT_NE(readTestFile(path("a.imp")), readTestFile(path("b.imp"))) << named;
+        EXPECT_FALSE(sameSettings(changed, customerSetup())) << named;
+    }
 }

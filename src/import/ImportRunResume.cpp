@@ -2,6 +2,7 @@
 
 #include "ResumePlan.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace vxr {
@@ -30,7 +31,7 @@ bool ImportRunner::takeUpFirstPart()
         }
     }
     if (!m_log.writeLog(QStringLiteral("Run %1 resumed at line %2").arg(plan.runId).arg(point.nextLine))) {
-        fail(QStringLiteral("the log file %1 cannot be written").arg(m_log.path()));
+        fail(QStringLiteral("the log file %1 cannot be written").arg(QDir::toNativeSeparators(m_log.path())));
         return false;
     }
     return true;

@@ -72,7 +72,9 @@ ImportSummary ImportJob::runOpened(Reporter &reporter, ProgressSink &progress)
     const RegionalSettings regional = m_setup.regionalSettings();
     Import import(fields, reader, *m_connection, regional, reporter, progress);
     // A test run stores nothing and has nothing to journal.
-    if (m_request.mode == RunMode::TestRun)
+    // VXR_BENCH_WITHOUT_JOURNAL=1 exists only for scripts/bench, to measure
+    // what the journal costs a run: never a choice users are given.
+    if (m_request.mode == RunMode::TestRun || qEnvironmentVariableIntValue("VXR_BENCH_WITHOUT_JOURNAL") == 1)
         return import.run(m_request);
     if (m_request.resumeLast)
         return runResumed(import, fields, reporter, progress);

@@ -1,17 +1,11 @@
 #include "Journal.h"
 
-#include "database/DbError.h"
-#include "database/SqlDialect.h"
-#include "database/SqlitePreparedStatement.h"
-#include "JournalValues.h"
-
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-
-#include <memory>
+#include <QStorageInfo>
 
 namespace vxr {
 
@@ -61,31 +55,22 @@ QString sqlText(const char *text)
     return QString::fromLatin1(text);
 }
 
+// A write-ahead log costs a batch one flush to disk, where a rollback
+// journal costs four or five: WAL on a local disk. Its shared index needs
+// every program that opens the file on the same computer, so a journal in a
+// shared folder keeps the rollback journal.
+QString journalMode(const QString &path)
+{
+    const QByteArray type = QStorageInfo(QFileInfo(path).absolutePath()).fileSystemType().toLower();
+    const bool shared = type.contains("nfs") || type.contains("cifs") || type.contains("smb") || type == "9p"
+            || type.startsWith("fuse") || path.startsWith(QLatin1String("//")) || path.startsWith(QLatin1String("\\\\"));
+    return shared ? QStringLiteral("DELETE") : QStringLiteral("WAL");
+}
+
 QString newConnectionName()
 {
     static QAtomicInteger<quint64> counter;
     return QStringLiteral("vxr-journal-%1").arg(++counter);
-}
-
-// A value as the journal keeps it: text as text, numbers as numbers, NULL
-// as NULL; dates and the like as their text.
-QVariant kept(const QVariant &value)
-{
-    if (value.isNull())
-        return {};
-    switch (value.metaType().id()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Double:
-    case QMetaType::Bool:
-    case QMetaType::QString:
-        return value;
-    default: return value.toString();
-    }
 }
 
 } // namespace
@@ -102,7 +87,7 @@ Journal::Journal(QString path, QString connectionName)
 
 Journal::Journal(Journal &&other) noexcept
     : m_path(std::move(other.m_path)), m_connectionName(std::exchange(other.m_connectionName, {})),
-      m_shapes(std::move(other.m_shapes)), m_nextShape(other.m_nextShape)
+      m_shapes(std::move(other.m_shapes)), m_nextShape(other.m_nextShape), m_open(std::move(other.m_open))
 {
 }
 
@@ -149,11 +134,14 @@ std::optional<Journal> Journal::open(const QString &path, QString *error)
         return std::nullopt;
     }
     // Each mark is on disk before the store's commit goes on.
-    const bool ready = journal.exec(QStringLiteral("PRAGMA journal_mode = DELETE"), {}, error)
+    const bool ready = journal.exec(QStringLiteral("PRAGMA journal_mode = ") + journalMode(journal.m_path), {}, error)
             && journal.exec(QStringLiteral("PRAGMA synchronous = FULL"), {}, error)
             && journal.exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error);
-    if (!ready)
+    // Another program writing to it (a run, an undo) holds it past the wait.
+    if (!ready) {
+        *error = QStringLiteral("the journal cannot be written now (%1)").arg(*error);
         return std::nullopt;
+    }
     QList<const char *> statements;
     if (found == 1)
         statements = QList<const char *>(std::begin(FromVersion1), std::end(FromVersion1));
@@ -201,119 +189,6 @@ qint64 Journal::startRun(const JournalRunStart &start, QString *error)
         return -1;
     }
     return query.lastInsertId().toLongLong();
-}
-
-bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine, const BatchPoint &point,
-                           const QList<JournalEntry> &entries, int committedBefore, QString *error)
-{
-    // Seq goes on across the run's batches: the batch number leads it.
-    qint64 seq = qint64(number) << 32;
-    QVariantList added;
-    QVariantList updated;
-    QVariantList shapes;
-    QHash<QString, qint64> newShapes;
-    QHash<qint64, ValuePacker> packers; // a batch's rows are read back on their own
-    // The rows of one statement share their list of columns (one table's):
-    // its shape known by where the list is held, while the entries hold it.
-    QHash<const QString *, qint64> shapeOfList;
-    for (const JournalEntry &entry : entries) {
-        ++seq;
-        if (const auto *row = std::get_if<AddedRowChange>(&entry)) {
-            qint64 &shape = shapeOfList[row->columns.isEmpty() ? nullptr : row->columns.constData()];
-            if (shape == 0 || row->columns.isEmpty())
-                shape = shapeOf(row->tableName, row->columns, newShapes, shapes);
-            added << runId << number << seq << row->tableName << row->rowId << row->keyColumn << kept(row->keyValue)
-                  << shape << packers[shape].pack(row->values);
-        } else {
-            const auto &column = std::get<UpdatedColumnChange>(entry);
-            updated << runId << number << seq << column.tableName << column.rowId << column.keyColumn
-                    << kept(column.keyValue) << column.columnName << kept(column.previousValue)
-                    << kept(column.writtenValue);
-        }
-    }
-    if (!exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error))
-        return false;
-    // The batch before, stored since, is marked in the same transaction.
-    bool ok = (committedBefore < 1 || markBatch(runId, committedBefore, QStringLiteral("committed"), error))
-            && exec(QStringLiteral("INSERT INTO Batch (RunId, Number, State, FirstLine, LastLine, NextLine, Added,"
-                                   " Updated, Failed, Skipped, RejectBytes, RejectLines, Rejected)"
-                                   " VALUES (?, ?, 'prepared', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                    {runId, number, firstLine, lastLine, point.nextLine, point.added, point.updated, point.failed,
-                     point.skipped, point.rejectBytes, point.rejectLines, packLineNumbers(point.rejected)},
-                    error);
-    try {
-        if (ok) {
-            insertRows(QStringLiteral("AddedShape (Id, TableName, Columns)"), 3, shapes);
-            insertRows(QStringLiteral("AddedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn, KeyValue,"
-                                      " Shape, WrittenValues)"),
-                       9, added);
-            insertRows(QStringLiteral("UpdatedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn, KeyValue,"
-                                      " ColumnName, PreviousValue, WrittenValue)"),
-                       10, updated);
-        }
-    } catch (const DbError &failure) {
-        *error = failure.description;
-        ok = false;
-    }
-    if (ok && exec(QStringLiteral("COMMIT"), {}, error)) {
-        m_nextShape += newShapes.size();
-        m_shapes.insert(newShapes);
-        return true;
-    }
-    exec(QStringLiteral("ROLLBACK"), {}, nullptr);
-    return false;
-}
-
-// Many rows to a statement, through the SQLite library itself: a batch of a
-// thousand lines journals a thousand rows or more.
-void Journal::insertRows(const QString &into, int width, const QVariantList &values)
-{
-    constexpr int RowsPerStatement = 100;
-    sqlite3 *handle = SqlitePreparedStatement::handleOf(database());
-    if (!handle)
-        throw DbError{ErrorNumbers::StatementFailed, QStringLiteral("the journal's connection has no handle")};
-    const QString row = QLatin1Char('(') + QStringLiteral("?, ").repeated(width - 1) + QStringLiteral("?)");
-    const auto sql = [&](int rows) {
-        return QStringLiteral("INSERT INTO %1 VALUES %2").arg(into, QStringList(rows, row).join(QStringLiteral(", ")));
-    };
-    std::unique_ptr<SqlitePreparedStatement> full;
-    const qsizetype rows = values.size() / width;
-    for (qsizetype first = 0; first < rows; first += RowsPerStatement) {
-        const int count = int(qMin<qsizetype>(RowsPerStatement, rows - first));
-        const QVariantList bound = values.mid(first * width, count * width);
-        if (count < RowsPerStatement) {
-            SqlitePreparedStatement last(handle, sql(count), sqlDialect(Dialect::SQLite));
-            last.execute(bound);
-            last.finish();
-            continue;
-        }
-        if (!full)
-            full = std::make_unique<SqlitePreparedStatement>(handle, sql(count), sqlDialect(Dialect::SQLite));
-        full->execute(bound);
-        full->finish();
-    }
-}
-
-// The number of the table's column list in AddedShape; a list new to this
-// journal gets the next number, its row added to shapes.
-qint64 Journal::shapeOf(const QString &table, const QStringList &columns, QHash<QString, qint64> &newShapes,
-                        QVariantList &shapes)
-{
-    const QString key = table + QLatin1Char('\n') + columns.join(QLatin1Char(','));
-    if (const auto known = m_shapes.constFind(key); known != m_shapes.cend())
-        return *known;
-    if (const auto known = newShapes.constFind(key); known != newShapes.cend())
-        return *known;
-    if (m_nextShape == 0) {
-        QSqlQuery highest(database());
-        m_nextShape = highest.exec(QStringLiteral("SELECT COALESCE(MAX(Id), 0) FROM AddedShape")) && highest.next()
-                ? highest.value(0).toLongLong() + 1
-                : 1;
-    }
-    const qint64 id = m_nextShape + newShapes.size();
-    newShapes.insert(key, id);
-    shapes << id << table << columns.join(QLatin1Char(','));
-    return id;
 }
 
 bool Journal::markBatch(qint64 runId, int number, const QString &state, QString *error)

@@ -2,6 +2,7 @@
 
 #include "BatchPoint.h"
 #include "JournalEntries.h"
+#include "JournalValues.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -76,6 +77,17 @@ public:
     // 'committed' in the same transaction.
     bool prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine, const BatchPoint &point,
                       const QList<JournalEntry> &entries, int committedBefore, QString *error);
+    // Entries of a batch written ahead of its prepare, in parts, when the
+    // batch holds more than is worth keeping in memory (a run in one
+    // transaction): the batch is 'prepared' from its first part on, and its
+    // prepare writes the rest and its lines. The batch committedBefore is
+    // marked as prepareBatch does.
+    bool writeBatchPart(qint64 runId, int number, const QList<JournalEntry> &entries, int committedBefore,
+                        QString *error);
+    // Takes entries written ahead back out of the journal (the store rolled
+    // them back), all but the batch's first `kept`; none kept takes the
+    // batch's row out too.
+    bool takeBackBatchPart(qint64 runId, int number, qint64 kept, QString *error);
     // 'committed' or 'discarded'.
     bool markBatch(qint64 runId, int number, const QString &state, QString *error);
     // The run's end, with the mark of its last batch when the store has
@@ -90,6 +102,18 @@ private:
     Journal(QString path, QString connectionName);
     bool exec(const QString &sql, const QVariantList &values, QString *error);
     int forget(const QString &condition, const QVariant &value, QString *error);
+    // The batch being written, in parts or at once.
+    struct OpenBatch
+    {
+        qint64 runId = 0;
+        int number = 0;
+        qint64 seq = 0;       // the last entry's Seq
+        bool written = false; // its Batch row is in the journal
+        QHash<qint64, ValuePacker> packers; // a batch's rows are read back on their own
+    };
+    void openBatch(qint64 runId, int number);
+    bool writeBatch(const QString &batchRow, const QVariantList &batchValues, const QList<JournalEntry> &entries,
+                    int committedBefore, QString *error);
     void insertRows(const QString &into, int width, const QVariantList &values);
     qint64 shapeOf(const QString &table, const QStringList &columns, QHash<QString, qint64> &newShapes,
                    QVariantList &shapes);
@@ -98,6 +122,7 @@ private:
     QString m_connectionName;
     QHash<QString, qint64> m_shapes; // column lists in AddedShape, by table and columns
     qint64 m_nextShape = 0;          // 0 until read from the journal
+    OpenBatch m_open;
 };
 
 // ISO 8601 UTC to the second, as the journal keeps times.

@@ -5,16 +5,53 @@
 
 namespace vxr {
 
+namespace {
+
+// Values held before the batch is written ahead: a few megabytes. A batch
+// of a thousand lines stays under it, even with every column of its rows
+// updated.
+constexpr qsizetype WriteAheadWeight = 65536;
+
+} // namespace
+
+void JournalEntries::writeAheadWith(WritePart writePart, TakeBack takeBack)
+{
+    m_writePart = std::move(writePart);
+    m_takeBack = std::move(takeBack);
+}
+
 void JournalEntries::rowAdded(const AddedRowChange &change, quint64 mark)
 {
     m_entries.append(change);
-    m_marks.append(mark);
+    added(mark, 1 + change.values.size());
 }
 
 void JournalEntries::columnUpdated(const UpdatedColumnChange &change, quint64 mark)
 {
     m_entries.append(change);
+    added(mark, 3);
+}
+
+void JournalEntries::added(quint64 mark, qsizetype weight)
+{
     m_marks.append(mark);
+    m_weight += weight;
+    if (m_weight >= WriteAheadWeight && m_writePart && m_failure.isEmpty())
+        writeAhead();
+}
+
+void JournalEntries::writeAhead()
+{
+    if (!m_writePart(m_entries, &m_failure))
+        return;
+    for (qsizetype i = 0; i < m_marks.size(); ++i) {
+        if (m_writtenMarks.isEmpty() || m_writtenMarks.constLast().mark != m_marks.at(i))
+            m_writtenMarks.append({m_marks.at(i), m_written + i});
+    }
+    m_written += m_marks.size();
+    m_entries.clear();
+    m_marks.clear();
+    m_weight = 0;
 }
 
 // Marks grow with every savepoint: the entries made since are the last ones.
@@ -24,11 +61,25 @@ void JournalEntries::rolledBack(quint64 since)
     const qsizetype kept = first - m_marks.cbegin();
     m_entries.resize(kept);
     m_marks.resize(kept);
+    if (m_writtenMarks.isEmpty() || m_writtenMarks.constLast().mark < since)
+        return;
+    const auto written = std::lower_bound(m_writtenMarks.cbegin(), m_writtenMarks.cend(), since,
+                                          [](const WrittenMark &at, quint64 wanted) { return at.mark < wanted; });
+    const qint64 keptWritten = written->index;
+    m_writtenMarks.erase(written, m_writtenMarks.cend());
+    m_written = keptWritten;
+    m_weight = 0;
+    if (m_failure.isEmpty())
+        m_takeBack(keptWritten, &m_failure);
 }
 
 QList<JournalEntry> JournalEntries::take()
 {
     m_marks.clear();
+    m_weight = 0;
+    m_written = 0;
+    m_writtenMarks.clear();
+    m_failure.clear();
     // Given up whole, so that the next batch starts from nothing held.
     return std::exchange(m_entries, {});
 }

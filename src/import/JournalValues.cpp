@@ -10,22 +10,14 @@ namespace {
 constexpr QChar Separator(0x1f);
 constexpr QChar Escape(0x1b);
 
-// A value's text as packed; NULL stays a null QVariant.
-QVariant valueText(const QVariant &value)
+// Values alike as bound: the same type, both NULL or both not, equal.
+bool sameBound(const QVariant &a, bool aNull, const QVariant &b)
 {
-    if (value.isNull())
-        return {};
-    switch (value.typeId()) {
-    case QMetaType::Bool: return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case QMetaType::QDateTime: return value.toDateTime().toString(Qt::ISODateWithMs);
-    case QMetaType::QDate: return value.toDate().toString(Qt::ISODate);
-    default: return value.toString();
-    }
-}
-
-bool sameText(const QVariant &a, const QVariant &b)
-{
-    return a.isNull() == b.isNull() && (a.isNull() || a.toString() == b.toString());
+    if (a.typeId() != b.typeId() || aNull != b.isNull())
+        return false;
+    if (a.typeId() == QMetaType::QString)
+        return *static_cast<const QString *>(a.constData()) == *static_cast<const QString *>(b.constData());
+    return a == b;
 }
 
 // The separator never appears inside a field: it and the escape are
@@ -58,36 +50,54 @@ QString unescaped(QStringView field)
     return text;
 }
 
+// A value's text straight into the packed row: text where it is, booleans
+// as 1 or 0, dates in ISO form, numbers as their shortest exact text.
+void appendValue(QString &packed, const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QString: appendEscaped(packed, *static_cast<const QString *>(value.constData())); return;
+    case QMetaType::Bool: packed += value.toBool() ? QLatin1Char('1') : QLatin1Char('0'); return;
+    case QMetaType::Int:
+    case QMetaType::LongLong: packed += QString::number(value.toLongLong()); return;
+    case QMetaType::QDateTime: packed += value.toDateTime().toString(Qt::ISODateWithMs); return;
+    case QMetaType::QDate: packed += value.toDate().toString(Qt::ISODate); return;
+    default: appendEscaped(packed, value.toString());
+    }
+}
+
+void appendColumnNumber(QString &packed, qsizetype column)
+{
+    if (column >= 10)
+        appendColumnNumber(packed, column / 10);
+    packed += QLatin1Char(char('0' + column % 10));
+}
+
 } // namespace
 
 QString ValuePacker::pack(const QVariantList &values)
 {
     QString packed;
-    m_previous.resize(values.size());
-    m_previousBound.resize(values.size());
+    packed.reserve(m_lastSize);
     for (qsizetype i = 0; i < values.size(); ++i) {
-        // Most values are the row before's as bound: known alike without
-        // making their text.
+        // Most values of a column are the row before's as bound: known
+        // alike without making their text.
         const QVariant &bound = values.at(i);
-        if (!m_first && bound.typeId() == m_previousBound.at(i).typeId() && bound.isNull() == m_previousBound.at(i).isNull()
-            && bound == m_previousBound.at(i))
-            continue;
-        m_previousBound[i] = bound;
-        QVariant text = valueText(bound);
-        if (!m_first && sameText(text, m_previous.at(i)))
+        const bool null = bound.isNull();
+        if (i < m_before.size() && sameBound(bound, null, m_before.at(i)))
             continue;
         if (!packed.isEmpty())
             packed += Separator;
-        packed += QString::number(i);
-        if (text.isNull()) {
+        appendColumnNumber(packed, i);
+        if (null) {
             packed += QLatin1Char('~');
         } else {
             packed += QLatin1Char('=');
-            appendEscaped(packed, text.toString());
+            appendValue(packed, bound);
         }
-        m_previous[i] = std::move(text);
     }
-    m_first = false;
+    // The row's list is shared, not copied: the entries hold it.
+    m_before = values;
+    m_lastSize = packed.size() + 16;
     return packed;
 }
 

@@ -20,9 +20,8 @@ public:
     QString pack(const QVariantList &values);
 
 private:
-    QVariantList m_previous; // texts of the row before; NULL as a null QVariant
-    QVariantList m_previousBound; // the row before's values as bound
-    bool m_first = true;
+    QVariantList m_before; // the row before's values as bound; none before the first
+    qsizetype m_lastSize = 0;
 };
 
 // The rows back, in the order they were packed (a new unpacker for each

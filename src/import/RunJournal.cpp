@@ -37,7 +37,19 @@ QString fileSha256(const QString &path)
     return QString::fromLatin1(hash.result().toHex());
 }
 
-RunJournal::RunJournal(Journal journal, qint64 runId) : m_journal(std::move(journal)), m_runId(runId) {}
+// A batch too long to hold (a run in one transaction) is written ahead in
+// parts, before the mark of the batch before when it has one.
+RunJournal::RunJournal(Journal journal, qint64 runId) : m_journal(std::move(journal)), m_runId(runId)
+{
+    m_entries.writeAheadWith(
+            [this](const QList<JournalEntry> &part, QString *error) {
+                return m_journal.writeBatchPart(m_runId, m_batches + 1, part, std::exchange(m_storedUnmarked, 0),
+                                                error);
+            },
+            [this](qint64 kept, QString *error) {
+                return m_journal.takeBackBatchPart(m_runId, m_batches + 1, kept, error);
+            });
+}
 
 std::unique_ptr<RunJournal> RunJournal::begin(const QString &path, const QSqlDatabase &store, JournalRunStart start,
                                               QString *error)
@@ -62,6 +74,10 @@ std::unique_ptr<RunJournal> RunJournal::begin(const QString &path, const QSqlDat
 // not journaled.
 bool RunJournal::prepare(qint64 firstLine, qint64 lastLine, QString *error, const BatchPoint &point)
 {
+    if (!m_entries.failure().isEmpty()) {
+        *error = m_entries.failure();
+        return false;
+    }
     if (m_entries.isEmpty())
         return true;
     const QList<JournalEntry> entries = m_entries.take();

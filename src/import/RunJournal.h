@@ -18,6 +18,8 @@ struct ImportSummary;
 // which the run's tables report to.
 class RunJournal
 {
+    Q_DISABLE_COPY_MOVE(RunJournal)
+
 public:
     // Opens the journal, settles what earlier runs left prepared (looking in
     // the store) and adds this run's row, with the text file's size and hash.

@@ -1,10 +1,14 @@
 // The journal of vxrimp runs, as a real process writes it: every row a run
 // added (with the look-ups' reference rows and the companions) and the
 // previous values of what it updated; a run killed between the journal's
-// two marks; a journal that cannot be written.
+// two marks; a journal that cannot be written; a long batch written ahead in
+// parts.
 
 #include "TestStores.h"
 #include "TestSupport.h"
+#include "import/ImportRun.h"
+#include "import/JournalValues.h"
+#include "import/RunJournal.h"
 
 #include <QFile>
 #include <QProcess>
@@ -226,6 +230,79 @@ TEST_P(JournalTest, JournalThatCannotBeWrittenStopsTheRunBeforeItStoresAnything)
         EXPECT_TRUE(full.err.contains("journal")) << full.err.toStdString();
     }
     EXPECT_EQ(count("Item") + count("Department"), 0);
+}
+
+// A batch too long to hold (a run in one transaction) is written ahead in
+// parts; what a rollback takes back is taken out of the journal too, also
+// from parts already written, and the rows after are read back right.
+TEST(JournalWriteAheadTest, BatchWrittenInPartsHoldsWhatSurvivedItsRollbacks)
+{
+    const struct
+    {
+        const char *name;
+        QList<std::pair<int, int>> rollbacks; // after adding row n, back to the savepoint of row m
+        int rows;
+        int kept;
+    } cases[] = {
+            {"none", {}, 40000, 40000},
+            {"into written parts", {{25000, 15000}}, 30000, 20000},
+            {"within what is held", {{39990, 39950}}, 40000, 39960},
+            {"everything, twice", {{25000, 0}, {25300, 0}}, 25400, 100},
+    };
+    QTemporaryDir dir;
+    QFile file(dir.filePath("lines.csv"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("x\n") == 2);
+    file.close();
+    for (const auto &c : cases) {
+        QString error;
+        const QString path = dir.filePath(QString("%1.journal").arg(c.name));
+        auto journal = RunJournal::begin(path, QSqlDatabase(), {"sqlite:x", file.fileName(), 0, {}, "Item", ""},
+                                         &error);
+        ASSERT_TRUE(journal) << error.toStdString();
+        QList<int> expected; // the rows left, by number
+        const QStringList columns{"ItemLookupCode", "Price", "Notes"};
+        for (int n = 1; n <= c.rows; ++n) {
+            const QVariantList values{QString("A%1").arg(n), n % 7, n % 3 ? QVariant(QString("note %1").arg(n / 5)) : QVariant()};
+            journal->entries().rowAdded({"Item", n, "ItemLookupCode", values.at(0), columns, values}, quint64(n) + 1);
+            expected.append(n);
+            for (const auto &[after, back] : c.rollbacks) {
+                if (n == after) {
+                    journal->entries().rolledBack(quint64(back) + 2);
+                    expected.resize(back);
+                }
+            }
+        }
+        ASSERT_EQ(expected.size(), c.kept);
+        ASSERT_TRUE(journal->prepare(1, 1, &error)) << error.toStdString();
+        journal->stored();
+        journal->end({}, {});
+        journal.reset();
+
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "write-ahead");
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        ASSERT_TRUE(query.exec("SELECT Number, State, FirstLine FROM Batch"));
+        EXPECT_EQ(rowTexts(query), QStringList("1|committed|1")) << c.name;
+        ASSERT_TRUE(query.exec("SELECT Seq - (1 << 32), RowId, WrittenValues FROM AddedRow ORDER BY Seq"));
+        ValueUnpacker unpacker;
+        int at = 0;
+        while (query.next() && at < expected.size()) {
+            const int n = expected.at(at++);
+            const QVariantList values = unpacker.unpack(query.value(2).toString());
+            const QString wanted = QString("%1|%2|A%2|%3|%4").arg(at).arg(n).arg(n % 7).arg(n % 3 ? QString("note %1").arg(n / 5) : "NULL");
+            const QString got = QString("%1|%2|%3|%4|%5").arg(query.value(0).toString(), query.value(1).toString(),
+                                       values.value(0).toString(), values.value(1).toString(),
+                                       values.value(2).isNull() ? "NULL" : values.value(2).toString());
+            ASSERT_EQ(got, wanted) << c.name;
+        }
+        EXPECT_FALSE(query.next()) << c.name;
+        EXPECT_EQ(at, c.kept) << c.name;
+        query = QSqlQuery();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("write-ahead");
+    }
 }
 
 } // namespace

@@ -1,0 +1,214 @@
+// The journal's write path: a batch's entries, as one journal transaction
+// before the store commits the batch, or in parts ahead of it.
+
+#include "Journal.h"
+
+#include "database/DbError.h"
+#include "database/SqlDialect.h"
+#include "database/SqlitePreparedStatement.h"
+
+#include <QSqlQuery>
+
+#include <memory>
+
+namespace vxr {
+
+namespace {
+
+// A value as the journal keeps it: text as text, numbers as numbers, NULL
+// as NULL; dates and the like as their text.
+QVariant kept(const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Double:
+    case QMetaType::Bool:
+    case QMetaType::QString:
+        return value;
+    default: return value.toString();
+    }
+}
+
+} // namespace
+
+void Journal::openBatch(qint64 runId, int number)
+{
+    // Seq goes on across the run's batches: the batch number leads it.
+    if (m_open.runId != runId || m_open.number != number)
+        m_open = OpenBatch{runId, number, qint64(number) << 32, false, {}};
+}
+
+bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine, const BatchPoint &point,
+                           const QList<JournalEntry> &entries, int committedBefore, QString *error)
+{
+    openBatch(runId, number);
+    // Parts written ahead made the batch's row; a settling of the journal by
+    // another program meanwhile (seeing nothing of it in the store yet)
+    // cannot have the last word.
+    const QString batchRow = m_open.written
+            ? QStringLiteral("UPDATE Batch SET State = 'prepared', FirstLine = ?, LastLine = ?, NextLine = ?, Added = ?,"
+                             " Updated = ?, Failed = ?, Skipped = ?, RejectBytes = ?, RejectLines = ?, Rejected = ?"
+                             " WHERE RunId = ? AND Number = ?")
+            : QStringLiteral("INSERT INTO Batch (FirstLine, LastLine, NextLine, Added, Updated, Failed, Skipped,"
+                             " RejectBytes, RejectLines, Rejected, RunId, Number, State)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'prepared')");
+    const QVariantList values{firstLine, lastLine, point.nextLine, point.added, point.updated, point.failed,
+                              point.skipped, point.rejectBytes, point.rejectLines, packLineNumbers(point.rejected),
+                              runId, number};
+    const bool ok = writeBatch(batchRow, values, entries, committedBefore, error);
+    m_open = {};
+    return ok;
+}
+
+bool Journal::writeBatchPart(qint64 runId, int number, const QList<JournalEntry> &entries, int committedBefore,
+                             QString *error)
+{
+    openBatch(runId, number);
+    // The lines are known when the batch is prepared.
+    const QString batchRow = m_open.written ? QString()
+                                            : QStringLiteral("INSERT INTO Batch (FirstLine, LastLine, RunId, Number,"
+                                                             " State) VALUES (0, 0, ?, ?, 'prepared')");
+    return writeBatch(batchRow, {runId, number}, entries, committedBefore, error);
+}
+
+bool Journal::takeBackBatchPart(qint64 runId, int number, qint64 kept, QString *error)
+{
+    openBatch(runId, number);
+    const qint64 lastKept = (qint64(number) << 32) + kept;
+    bool ok = exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error);
+    for (const QString &table : {QStringLiteral("AddedRow"), QStringLiteral("UpdatedRow")})
+        ok = ok && exec(QStringLiteral("DELETE FROM %1 WHERE RunId = ? AND BatchNumber = ? AND Seq > ?").arg(table),
+                        {runId, number, lastKept}, error);
+    if (kept == 0)
+        ok = ok && exec(QStringLiteral("DELETE FROM Batch WHERE RunId = ? AND Number = ?"), {runId, number}, error);
+    if (!ok || !exec(QStringLiteral("COMMIT"), {}, error)) {
+        exec(QStringLiteral("ROLLBACK"), {}, nullptr);
+        return false;
+    }
+    // The rows after are packed whole again: the rows they followed are gone.
+    m_open.seq = lastKept;
+    m_open.packers.clear();
+    m_open.written = kept > 0;
+    return true;
+}
+
+// One journal transaction, on disk when it returns true: the mark of the
+// batch before (stored since), the batch's row and its entries.
+bool Journal::writeBatch(const QString &batchRow, const QVariantList &batchValues, const QList<JournalEntry> &entries,
+                         int committedBefore, QString *error)
+{
+    const qint64 runId = m_open.runId;
+    const int number = m_open.number;
+    qint64 seq = m_open.seq;
+    QVariantList added;
+    QVariantList updated;
+    QVariantList shapes;
+    QHash<QString, qint64> newShapes;
+    // The rows of one statement share their list of columns (one table's):
+    // its shape known by where the list is held, while the entries hold it.
+    QHash<const QString *, qint64> shapeOfList;
+    for (const JournalEntry &entry : entries) {
+        ++seq;
+        if (const auto *row = std::get_if<AddedRowChange>(&entry)) {
+            qint64 &shape = shapeOfList[row->columns.isEmpty() ? nullptr : row->columns.constData()];
+            if (shape == 0 || row->columns.isEmpty())
+                shape = shapeOf(row->tableName, row->columns, newShapes, shapes);
+            added << runId << number << seq << row->tableName << row->rowId << row->keyColumn << kept(row->keyValue)
+                  << shape << m_open.packers[shape].pack(row->values);
+        } else {
+            const auto &column = std::get<UpdatedColumnChange>(entry);
+            updated << runId << number << seq << column.tableName << column.rowId << column.keyColumn
+                    << kept(column.keyValue) << column.columnName << kept(column.previousValue)
+                    << kept(column.writtenValue);
+        }
+    }
+    if (!exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error))
+        return false;
+    // The batch before, stored since, is marked in the same transaction.
+    bool ok = (committedBefore < 1 || markBatch(runId, committedBefore, QStringLiteral("committed"), error))
+            && (batchRow.isEmpty() || exec(batchRow, batchValues, error));
+    try {
+        if (ok) {
+            insertRows(QStringLiteral("AddedShape (Id, TableName, Columns)"), 3, shapes);
+            insertRows(QStringLiteral("AddedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn, KeyValue,"
+                                      " Shape, WrittenValues)"),
+                       9, added);
+            insertRows(QStringLiteral("UpdatedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn, KeyValue,"
+                                      " ColumnName, PreviousValue, WrittenValue)"),
+                       10, updated);
+        }
+    } catch (const DbError &failure) {
+        *error = failure.description;
+        ok = false;
+    }
+    if (ok && exec(QStringLiteral("COMMIT"), {}, error)) {
+        m_nextShape += newShapes.size();
+        m_shapes.insert(newShapes);
+        m_open.seq = seq;
+        m_open.written = true;
+        return true;
+    }
+    exec(QStringLiteral("ROLLBACK"), {}, nullptr);
+    return false;
+}
+
+// Many rows to a statement, through the SQLite library itself: a batch of a
+// thousand lines journals a thousand rows or more.
+void Journal::insertRows(const QString &into, int width, const QVariantList &values)
+{
+    constexpr int RowsPerStatement = 100;
+    sqlite3 *handle = SqlitePreparedStatement::handleOf(database());
+    if (!handle)
+        throw DbError{ErrorNumbers::StatementFailed, QStringLiteral("the journal's connection has no handle")};
+    const QString row = QLatin1Char('(') + QStringLiteral("?, ").repeated(width - 1) + QStringLiteral("?)");
+    const auto sql = [&](int rows) {
+        return QStringLiteral("INSERT INTO %1 VALUES %2").arg(into, QStringList(rows, row).join(QStringLiteral(", ")));
+    };
+    std::unique_ptr<SqlitePreparedStatement> full;
+    const qsizetype rows = values.size() / width;
+    for (qsizetype first = 0; first < rows; first += RowsPerStatement) {
+        const int count = int(qMin<qsizetype>(RowsPerStatement, rows - first));
+        const QVariantList bound = values.mid(first * width, count * width);
+        if (count < RowsPerStatement) {
+            SqlitePreparedStatement last(handle, sql(count), sqlDialect(Dialect::SQLite));
+            last.execute(bound);
+            last.finish();
+            continue;
+        }
+        if (!full)
+            full = std::make_unique<SqlitePreparedStatement>(handle, sql(count), sqlDialect(Dialect::SQLite));
+        full->execute(bound);
+        full->finish();
+    }
+}
+
+// The number of the table's column list in AddedShape; a list new to this
+// journal gets the next number, its row added to shapes.
+qint64 Journal::shapeOf(const QString &table, const QStringList &columns, QHash<QString, qint64> &newShapes,
+                        QVariantList &shapes)
+{
+    const QString key = table + QLatin1Char('\n') + columns.join(QLatin1Char(','));
+    if (const auto known = m_shapes.constFind(key); known != m_shapes.cend())
+        return *known;
+    if (const auto known = newShapes.constFind(key); known != newShapes.cend())
+        return *known;
+    if (m_nextShape == 0) {
+        QSqlQuery highest(database());
+        m_nextShape = highest.exec(QStringLiteral("SELECT COALESCE(MAX(Id), 0) FROM AddedShape")) && highest.next()
+                ? highest.value(0).toLongLong() + 1
+                : 1;
+    }
+    const qint64 id = m_nextShape + newShapes.size();
+    newShapes.insert(key, id);
+    shapes << id << table << columns.join(QLatin1Char(','));
+    return id;
+}
+
+} // namespace vxr

@@ -63,7 +63,8 @@ public:
     QString path() const { return m_path; }
 
     // Settles every batch left 'prepared' by a run that ended between its
-    // two marks, by looking in the store: its added rows there (same ID,
+    // two marks (a run whose lock is held goes on: its batches are left as
+    // they are), by looking in the store: its added rows there (same ID,
     // same key), or its written values there for a batch that only
     // updated: 'committed'; else 'discarded'. Returns how many were settled;
     // -1 with *error when the journal or the store could not be read.

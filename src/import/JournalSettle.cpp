@@ -100,7 +100,13 @@ int Journal::settle(const QSqlDatabase &store, QString *error)
         while (query.next())
             batches.append({query.value(0).toLongLong(), query.value(1).toInt()});
     }
+    int settled = 0;
     for (const PreparedBatch &batch : std::as_const(batches)) {
+        // A live run's batch between its two marks is its own: its commit
+        // may be under way.
+        if (RunLock::isHeld(path(), batch.runId))
+            continue;
+        ++settled;
         const int held = storeHoldsBatch(database(), store, batch);
         if (held < 0) {
             *error = QStringLiteral("the store cannot be read to settle batch %1 of run %2")
@@ -112,7 +118,7 @@ int Journal::settle(const QSqlDatabase &store, QString *error)
                        error))
             return -1;
     }
-    return int(batches.size());
+    return settled;
 }
 
 } // namespace vxr

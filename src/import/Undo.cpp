@@ -1,5 +1,6 @@
 #include "Undo.h"
 
+#include "RunLock.h"
 #include "UndoStore.h"
 #include "UndoValues.h"
 
@@ -144,9 +145,15 @@ UndoOutcome undoRun(DbConnection &store, const QSqlDatabase &journal, const QStr
 {
     UndoOutcome outcome;
     const std::optional<UndoPlan> plan = readUndoPlan(journal, storeIdentity, runId, &outcome.message);
+    outcome.runId = plan ? plan->runId : runId;
+    if (outcome.runId > 0 && RunLock::isHeld(journal.databaseName(), outcome.runId)) {
+        outcome.result = UndoOutcome::Result::Refused;
+        outcome.message = QStringLiteral("Run %1 is still going on: it can be taken back once it has ended.")
+                                  .arg(outcome.runId);
+        return outcome;
+    }
     if (!plan) {
         outcome.result = UndoOutcome::Result::Refused;
-        outcome.runId = runId;
         return outcome;
     }
     SqlStatements statements;

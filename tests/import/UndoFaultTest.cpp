@@ -179,6 +179,12 @@ TEST_P(UndoFaultTest, RunOfEveryKindTakenBackToTheStoreBeforeIt)
             ::kill(static_cast<pid_t>(process.processId()), SIGINT);
         } else if (c.fault != Fault::None) {
             awaitPause(process, "journal paused");
+            // While its process lives the run is nobody else's to settle or
+            // take back: its batch may be committing.
+            const Finished early = vxrimp(undoRun(lastRun()));
+            EXPECT_TRUE(early.exitCode > 0 && early.err.contains("still going on")) << early.err.toStdString();
+            EXPECT_EQ(journalValue("SELECT State FROM Batch WHERE Number = 2 AND RunId = (SELECT MAX(Id) FROM Run)")
+                              .toString(), "prepared");
             process.kill();
         }
         const Finished imported = finish(process);

@@ -247,6 +247,7 @@ QSqlDatabase DbConnection::database() const
 void DbConnection::setCancelToken(CancelToken *token)
 {
     m_interruption->interrupter.reset();
+    m_interruption->canceller.setCancelToken(token);
     if (m_interruption->busyWait)
         m_interruption->busyWait->setCancelToken(token);
     if (token) {

@@ -1,5 +1,7 @@
 #include "StatementCanceller.h"
 
+#include "CancelToken.h"
+
 #include <QMutexLocker>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -32,10 +34,39 @@ void *odbcStatementHandle(const QSqlQuery &query)
 
 } // namespace
 
+StatementCanceller::~StatementCanceller()
+{
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_stopping = true;
+        m_changed.wakeAll();
+    }
+    if (m_watch.joinable())
+        m_watch.join();
+}
+
+void StatementCanceller::setCancelToken(const CancelToken *token)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_token = token;
+    m_cancelled = false;
+}
+
 void StatementCanceller::setRunning(void *odbcStatement)
 {
     const QMutexLocker lock(&m_mutex);
     m_statement = odbcStatement;
+    m_cutAt = QDeadlineTimer(QDeadlineTimer::Forever);
+    if (!m_statement)
+        return;
+    // A request made before the token was set reached no interrupter.
+    if (m_token && m_token->isRequested())
+        m_cancelled = true;
+    if (!m_cancelled)
+        return;
+    m_cutAt = QDeadlineTimer(GraceMilliseconds);
+    startWatch();
+    m_changed.wakeAll();
 }
 
 void StatementCanceller::setRunning(const QSqlQuery &query)
@@ -52,12 +83,43 @@ void StatementCanceller::clearRunning()
 void StatementCanceller::cancelRunning()
 {
     const QMutexLocker lock(&m_mutex);
+    m_cancelled = true;
+    if (!m_statement)
+        return;
+    cancelLocked();
+    startWatch();
+    m_changed.wakeAll();
+}
+
+// With the mutex held, which keeps the handle alive meanwhile.
+void StatementCanceller::cancelLocked()
+{
 #ifdef VXR_HAVE_ODBC
     // SQLCancel is the one ODBC call meant to be made from another thread
-    // while the statement runs; the lock keeps the handle alive meanwhile.
-    if (m_statement)
-        SQLCancel(static_cast<SQLHSTMT>(m_statement));
+    // while the statement runs.
+    SQLCancel(static_cast<SQLHSTMT>(m_statement));
 #endif
+    m_cutAt = QDeadlineTimer(RepeatMilliseconds);
+}
+
+void StatementCanceller::startWatch()
+{
+    if (!m_watch.joinable())
+        m_watch = std::thread([this] { watch(); });
+}
+
+// Cancels the running statement whenever its time is up, until the
+// canceller goes; a statement cleared meanwhile is never touched, as both
+// happen under the mutex.
+void StatementCanceller::watch()
+{
+    const QMutexLocker lock(&m_mutex);
+    while (!m_stopping) {
+        if (m_statement && m_cutAt.hasExpired())
+            cancelLocked();
+        else
+            m_changed.wait(&m_mutex, m_statement ? m_cutAt : QDeadlineTimer(QDeadlineTimer::Forever));
+    }
 }
 
 } // namespace vxr

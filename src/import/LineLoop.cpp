@@ -185,6 +185,10 @@ std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetyp
         if (!isSkipped(ahead)) // a header line names no department
             lines.append(&ahead.line);
     }
+    // Lines not begun at the cancel are not reached: the batch's look-ups
+    // and key checks are not made for them, nor wait for a lock.
+    if (cancelRequested())
+        return Stop{Stop::Kind::Cancelled, {}};
     try {
         m_tables.transaction().begin();
         m_staged.startBatch(lines);

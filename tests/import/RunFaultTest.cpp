@@ -206,17 +206,22 @@ TEST_P(RunFaultTest, AFailingStoreOrConnectionLosesNoLine)
 
 // Another program holds a lock the run needs: the store's write lock (a
 // sqlite3 process), which ends the run once the connection's time-out has
-// passed, or a server's table lock. A long wait for either gives way to a
-// cancel at once.
+// passed, or a server's table lock or an uncommitted row of a key the run
+// writes. A wait for either gives way to a cancel, whenever the cancel came:
+// before the run, while a statement waits, or before a statement that still
+// runs after it (the batch's staged rows) begins to wait. Past a time limit
+// the server ends the holder, so that a run that would wait for ever fails
+// the test instead of hanging it.
 TEST_P(RunFaultTest, ALockHeldByAnotherProgramEndsTheRunOrGivesWayToACancel)
 {
     QProcess holder;
     const auto server = backend() == StoreBackend::SQLite ? nullptr : otherConnection();
     std::optional<QSqlQuery> lock;
+    qint64 holderPid = 0;
     if (server) {
         lock.emplace(server->database());
-        ASSERT_TRUE(lock->exec("BEGIN"));
-        ASSERT_TRUE(lock->exec("LOCK TABLE Item IN ACCESS EXCLUSIVE MODE"));
+        ASSERT_TRUE(lock->exec("SELECT pg_backend_pid()") && lock->next());
+        holderPid = lock->value(0).toLongLong();
     } else {
         holder.start("sqlite3", {sqliteStorePath()});
         ASSERT_TRUE(holder.waitForStarted());
@@ -225,7 +230,8 @@ TEST_P(RunFaultTest, ALockHeldByAnotherProgramEndsTheRunOrGivesWayToACancel)
         ASSERT_TRUE(waitUntilLocked());
     }
     mapPositions({ItemLookupCode, Description});
-    const QString path = writeFile("items.csv", itemLines(1, 5));
+    const QByteArray file = itemLines(1, 5);
+    const QString path = writeFile("items.csv", file);
     DbError error;
     QElapsedTimer clock;
     if (!server) {
@@ -240,22 +246,69 @@ TEST_P(RunFaultTest, ALockHeldByAnotherProgramEndsTheRunOrGivesWayToACancel)
         EXPECT_EQ(readTestFile(summary.rejectPath), itemLines(1, 5));
         ASSERT_TRUE(connection.open(connectionString(), &error, 60));
     }
-    CancelToken cancel;
-    ImportRequest r = request(path);
-    r.cancel = &cancel;
-    std::thread canceller([&cancel] {
-        QThread::msleep(300);
-        cancel.request();
-    });
-    clock.restart();
-    const ImportSummary summary = importFile(r);
-    canceller.join();
-    EXPECT_EQ(summary.outcome, RunOutcome::Cancelled);
-    EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_EQ(summary.linesNotReached, 5);
-    if (server) {
-        EXPECT_TRUE(lock->exec("ROLLBACK"));
-    } else {
+    enum class When { BeforeTheRun, After300Ms, AtLine2 };
+    const struct { When when; qint64 withinMs; } cases[] = {
+            {When::BeforeTheRun, 2000}, {When::After300Ms, 2000},
+            // The flush of lines 1 and 2 waits for the other's row of K0002:
+            // a statement begun after the cancel runs on for 3 s at most.
+            {When::AtLine2, 5000},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "cancel " << int(c.when));
+        if (c.when == When::AtLine2 && !server)
+            continue;
+        if (server) {
+            ASSERT_TRUE(lock->exec("BEGIN"));
+            ASSERT_TRUE(lock->exec(c.when == When::AtLine2
+                                           ? "INSERT INTO Item (ItemLookupCode, Description) VALUES ('K0002', 'held')"
+                                           : "LOCK TABLE Item IN ACCESS EXCLUSIVE MODE"));
+        }
+        QFile::remove(logPath);
+        CancelToken cancel;
+        if (c.when == When::BeforeTheRun)
+            cancel.request();
+        progress.onProgress = [&](const ImportProgress &p) {
+            if (c.when == When::AtLine2 && p.linesRead == 2)
+                cancel.request();
+        };
+        std::atomic<bool> ended = false;
+        std::thread limit([&, connect = connectionString()] {
+            QElapsedTimer waited;
+            waited.start();
+            while (!ended) {
+                if (c.when == When::After300Ms && waited.elapsed() >= 300 && !cancel.isRequested())
+                    cancel.request();
+                if (holderPid && waited.elapsed() > 20000) {
+                    DbConnection admin;
+                    DbError failed;
+                    EXPECT_TRUE(admin.open(connect, &failed));
+                    QSqlQuery(admin.database()).exec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(holderPid));
+                    ADD_FAILURE() << "the run still waited for the lock after 20 s";
+                    return;
+                }
+                QThread::msleep(20);
+            }
+        });
+        ImportRequest r = request(path);
+        r.cancel = &cancel;
+        r.batchMilliseconds = 3600000;
+        r.progressMilliseconds = 0;
+        clock.restart();
+        const ImportSummary summary = importFile(r);
+        ended = true;
+        limit.join();
+        progress.onProgress = nullptr;
+        if (server)
+            lock->exec("ROLLBACK"); // the store's keys are read next
+        EXPECT_EQ(summary.outcome, RunOutcome::Cancelled);
+        EXPECT_LT(clock.elapsed(), c.withinMs);
+        EXPECT_EQ(summary.rowsAdded, 0);
+        if (c.when != When::AtLine2) {
+            EXPECT_EQ(summary.linesNotReached, 5);
+        }
+        expectNoLineLost(summary, file);
+    }
+    if (!server) {
         holder.write("ROLLBACK;\n.quit\n");
         holder.closeWriteChannel();
         holder.waitForFinished();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 #ifdef Q_OS_WIN
 #include "FileSystemWin.h"
@@ -122,5 +123,19 @@ bool syncToDisk(QFile &file)
     return ::fsync(file.handle()) == 0;
 }
 #endif
+
+bool onNetworkDisk(const QString &folder)
+{
+    const QString path = QFileInfo(folder).absoluteFilePath();
+    if (path.startsWith(QLatin1String("//")) || path.startsWith(QLatin1String("\\\\")))
+        return true;
+#ifdef Q_OS_WIN
+    return windows::onRemoteVolume(nativeName(QDir::toNativeSeparators(path)));
+#else
+    const QByteArray type = QStorageInfo(path).fileSystemType().toLower();
+    return type.contains("nfs") || type.contains("cifs") || type.contains("smb") || type == "9p"
+        || type.startsWith("fuse");
+#endif
+}
 
 } // namespace vxr

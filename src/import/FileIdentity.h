@@ -38,4 +38,8 @@ bool replaceFile(const QString &from, const QString &to, QString *error);
 // survives a power loss once it is renamed into place.
 bool syncToDisk(QFile &file);
 
+// Whether the folder is on another computer's disk: a network share or a
+// network file system, where programs on two computers may open one file.
+bool onNetworkDisk(const QString &folder);
+
 } // namespace vxr

@@ -34,6 +34,14 @@ bool replaceFile(const wchar_t *from, const wchar_t *to, std::string *error)
     return false;
 }
 
+bool onRemoteVolume(const wchar_t *path)
+{
+    wchar_t root[MAX_PATH + 1];
+    if (!GetVolumePathNameW(path, root, MAX_PATH + 1))
+        return false;
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+}
+
 bool flushToDisk(int descriptor)
 {
     const intptr_t handle = _get_osfhandle(descriptor);

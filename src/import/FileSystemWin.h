@@ -20,6 +20,10 @@ bool replaceFile(const wchar_t *from, const wchar_t *to, std::string *error);
 // Has the system write what the open C runtime file descriptor holds to the disk.
 bool flushToDisk(int descriptor);
 
+// Whether the volume that holds path is another computer's (a mapped drive
+// or a \\server\share path).
+bool onRemoteVolume(const wchar_t *path);
+
 } // namespace vxr::windows
 
 #endif

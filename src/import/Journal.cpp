@@ -1,11 +1,12 @@
 #include "Journal.h"
 
+#include "FileIdentity.h"
+
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStorageInfo>
 
 namespace vxr {
 
@@ -61,10 +62,7 @@ QString sqlText(const char *text)
 // shared folder keeps the rollback journal.
 QString journalMode(const QString &path)
 {
-    const QByteArray type = QStorageInfo(QFileInfo(path).absolutePath()).fileSystemType().toLower();
-    const bool shared = type.contains("nfs") || type.contains("cifs") || type.contains("smb") || type == "9p"
-            || type.startsWith("fuse") || path.startsWith(QLatin1String("//")) || path.startsWith(QLatin1String("\\\\"));
-    return shared ? QStringLiteral("DELETE") : QStringLiteral("WAL");
+    return onNetworkDisk(QFileInfo(path).absolutePath()) ? QStringLiteral("DELETE") : QStringLiteral("WAL");
 }
 
 QString newConnectionName()

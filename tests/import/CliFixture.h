@@ -108,20 +108,7 @@ protected:
 
     // Runs a statement on a store beside the tool; the rows it gives, each as
     // its columns' texts joined by "|".
-    QStringList storeRows(const QString &sql, const QString &name = "store.db")
-    {
-        QStringList rows;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "cli-test");
-            db.setDatabaseName(path(name));
-            EXPECT_TRUE(db.open());
-            QSqlQuery query(db);
-            EXPECT_TRUE(query.exec(sql)) << sql.toStdString();
-            rows = rowTexts(query);
-        }
-        QSqlDatabase::removeDatabase("cli-test");
-        return rows;
-    }
+    QStringList storeRows(const QString &sql, const QString &name = "store.db") { return fileRows(path(name), sql); }
 
     // The first value a statement gives on the store beside the tool.
     QVariant storeQuery(const QString &sql) { return storeRows(sql).value(0); }

@@ -81,20 +81,7 @@ protected:
     }
 
     // The journal's rows for a query, read on a connection of the test's.
-    QStringList journalRows(const QString &sql) const
-    {
-        QStringList rows;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "journal-test");
-            db.setDatabaseName(journalPath());
-            EXPECT_TRUE(db.open());
-            QSqlQuery query(db);
-            EXPECT_TRUE(query.exec(sql)) << query.lastError().text().toStdString();
-            rows = rowTexts(query);
-        }
-        QSqlDatabase::removeDatabase("journal-test");
-        return rows;
-    }
+    QStringList journalRows(const QString &sql) const { return fileRows(journalPath(), sql); }
 
     QStringList storeRows(const QString &sql) const
     {

@@ -67,17 +67,7 @@ protected:
 
     QStringList journalRun(const QString &name) const
     {
-        QStringList rows;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "resume-test-journal");
-            db.setDatabaseName(path(name + ".journal"));
-            EXPECT_TRUE(db.open());
-            QSqlQuery query(db);
-            EXPECT_TRUE(query.exec("SELECT Outcome, Added, Updated, Failed, Ended IS NULL FROM Run"));
-            rows = rowTexts(query);
-        }
-        QSqlDatabase::removeDatabase("resume-test-journal");
-        return rows;
+        return fileRows(path(name + ".journal"), "SELECT Outcome, Added, Updated, Failed, Ended IS NULL FROM Run");
     }
 
     // The store's rows; a server's sequences skip the IDs of the batch lost

@@ -271,6 +271,22 @@ QStringList rowTexts(QSqlQuery &query)
     return rows;
 }
 
+QStringList fileRows(const QString &sqliteFile, const QString &sql)
+{
+    const QString name = QStringLiteral("file-rows");
+    QStringList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(sqliteFile);
+        EXPECT_TRUE(db.open()) << sqliteFile.toStdString();
+        QSqlQuery query(db);
+        EXPECT_TRUE(query.exec(sql)) << sql.toStdString() << ": " << query.lastError().text().toStdString();
+        rows = rowTexts(query);
+    }
+    QSqlDatabase::removeDatabase(name);
+    return rows;
+}
+
 bool runBound(QSqlQuery &query, const QString &sql, const QVariantList &values)
 {
     if (!query.prepare(sql))

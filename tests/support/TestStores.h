@@ -97,6 +97,10 @@ QStringList everyRow(const QString &connectionString, ItemIds ids = ItemIds::AsS
 // joined by "|".
 QStringList rowTexts(QSqlQuery &query);
 
+// The rows a statement gives on a SQLite file (a store beside the tool, a
+// journal), read on a connection of the test's own, as rowTexts gives them.
+QStringList fileRows(const QString &sqliteFile, const QString &sql);
+
 // Prepares and runs a statement with its values bound in order; false (with
 // the query's error) when either fails.
 bool runBound(QSqlQuery &query, const QString &sql, const QVariantList &values);

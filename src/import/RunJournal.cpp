@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QSqlError>
 #include <QThread>
 
 #include <cstdio>
@@ -63,11 +64,30 @@ std::unique_ptr<RunJournal> RunJournal::begin(const QString &path, const QSqlDat
         return nullptr;
     }
     start.fileSize = QFile(start.filePath).size();
-    const qint64 runId = journal->startRun(start, error);
-    if (runId < 0)
+    // The run's row and its lock come together: one who opens the journal
+    // sees the row only once the lock is held, and never takes the run for
+    // killed.
+    QSqlDatabase db = journal->database();
+    if (!db.transaction()) {
+        *error = db.lastError().text();
         return nullptr;
+    }
+    const qint64 runId = journal->startRun(start, error);
+    if (runId < 0) {
+        db.rollback();
+        return nullptr;
+    }
     std::unique_ptr<RunJournal> run(new RunJournal(std::move(*journal), runId));
-    return run->lock(error) ? std::move(run) : nullptr;
+    if (!run->lock(error)) {
+        db.rollback();
+        return nullptr;
+    }
+    if (!db.commit()) {
+        *error = db.lastError().text();
+        db.rollback();
+        return nullptr;
+    }
+    return run;
 }
 
 // A batch that added and updated nothing has nothing to take back: it is

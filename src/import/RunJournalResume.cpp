@@ -6,9 +6,7 @@
 
 namespace vxr {
 
-// The lock that tells others the run goes on. The run's row is in the
-// journal before it: one opening the journal in between takes the run for
-// killed, for as long as that takes.
+// The lock that tells others the run goes on.
 bool RunJournal::lock(QString *error)
 {
     m_lock = RunLock::take(m_journal.path(), m_runId, error);

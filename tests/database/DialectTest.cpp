@@ -11,6 +11,8 @@
 #include "database/SqlServerDialect.h"
 #include "database/SqlitePreparedStatement.h"
 
+#include "TestStores.h"
+
 #include <gtest/gtest.h>
 
 #include <QSqlDatabase>
@@ -122,49 +124,45 @@ TEST(Dialect, PostgreSqlLeavesFailedStatementsToTheImport)
 // end is not run again.
 TEST(Dialect, SqliteStatementsRunThroughTheLibraryOnQtsConnection)
 {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "dialect-test");
-        db.setDatabaseName(":memory:");
-        ASSERT_TRUE(db.open());
-        ASSERT_NE(SqlitePreparedStatement::handleOf(db), nullptr);
-        QSqlQuery(db).exec("CREATE TABLE t (v INTEGER)");
-        const auto insert = sqlDialect(Dialect::SQLite).prepare(db, "INSERT INTO t (v) VALUES (?), (?)", nullptr);
-        insert->execute({1, 2});
-        EXPECT_FALSE(insert->next());
-        EXPECT_FALSE(insert->next());
-        insert->finish();
-        const auto count = sqlDialect(Dialect::SQLite).prepare(db, "SELECT COUNT(*), SUM(v) FROM t", nullptr);
-        count->execute({});
-        ASSERT_TRUE(count->next());
-        EXPECT_EQ(count->value(0).toInt(), 2);
-        EXPECT_EQ(count->value(1).toInt(), 3);
+    const test::SqliteFile memory(":memory:");
+    QSqlDatabase db = memory.database();
+    ASSERT_NE(SqlitePreparedStatement::handleOf(db), nullptr);
+    QSqlQuery(db).exec("CREATE TABLE t (v INTEGER)");
+    const auto insert = sqlDialect(Dialect::SQLite).prepare(db, "INSERT INTO t (v) VALUES (?), (?)", nullptr);
+    insert->execute({1, 2});
+    EXPECT_FALSE(insert->next());
+    EXPECT_FALSE(insert->next());
+    insert->finish();
+    const auto count = sqlDialect(Dialect::SQLite).prepare(db, "SELECT COUNT(*), SUM(v) FROM t", nullptr);
+    count->execute({});
+    ASSERT_TRUE(count->next());
+    EXPECT_EQ(count->value(0).toInt(), 2);
+    EXPECT_EQ(count->value(1).toInt(), 3);
 
-        // Texts of every width, bound side by side in one statement and run
-        // twice (the second run longer than the first), come back as they
-        // went in; a lone surrogate is stored as U+FFFD.
-        QSqlQuery(db).exec("CREATE TABLE texts (n INTEGER, v TEXT)");
-        const QString texts[] = {"", "plain", QString::fromUtf8("Café crème"), QString::fromUtf8("日本語の品名"),
-                                 QString::fromUtf8("Seeds\xF0\x9F\x8C\xB1 & more"), QString(QChar(0xD800)) + "x"};
-        const auto add = sqlDialect(Dialect::SQLite).prepare(db, "INSERT INTO texts (n, v) VALUES (?, ?), (?, ?), "
-                                                                 "(?, ?), (?, ?), (?, ?), (?, ?)", nullptr);
-        for (const QString &tail : {QString(), QString(40, u'z')}) {
-            QVariantList values;
-            for (int i = 0; i < 6; ++i)
-                values << i << texts[i] + tail;
-            add->execute(values);
-            add->finish();
-            const auto read = sqlDialect(Dialect::SQLite).prepare(db, "SELECT n, v FROM texts ORDER BY n", nullptr);
-            read->execute({});
-            for (int i = 0; i < 6; ++i) {
-                ASSERT_TRUE(read->next());
-                const QString expected = i == 5 ? QString(QChar::ReplacementCharacter) + "x" + tail : texts[i] + tail;
-                EXPECT_EQ(read->value(1).toString(), expected) << i;
-            }
-            read->finish();
-            QSqlQuery(db).exec("DELETE FROM texts");
+    // Texts of every width, bound side by side in one statement and run
+    // twice (the second run longer than the first), come back as they
+    // went in; a lone surrogate is stored as U+FFFD.
+    QSqlQuery(db).exec("CREATE TABLE texts (n INTEGER, v TEXT)");
+    const QString texts[] = {"", "plain", QString::fromUtf8("Café crème"), QString::fromUtf8("日本語の品名"),
+                             QString::fromUtf8("Seeds\xF0\x9F\x8C\xB1 & more"), QString(QChar(0xD800)) + "x"};
+    const auto add = sqlDialect(Dialect::SQLite).prepare(db, "INSERT INTO texts (n, v) VALUES (?, ?), (?, ?), "
+                                                             "(?, ?), (?, ?), (?, ?), (?, ?)", nullptr);
+    for (const QString &tail : {QString(), QString(40, u'z')}) {
+        QVariantList values;
+        for (int i = 0; i < 6; ++i)
+            values << i << texts[i] + tail;
+        add->execute(values);
+        add->finish();
+        const auto read = sqlDialect(Dialect::SQLite).prepare(db, "SELECT n, v FROM texts ORDER BY n", nullptr);
+        read->execute({});
+        for (int i = 0; i < 6; ++i) {
+            ASSERT_TRUE(read->next());
+            const QString expected = i == 5 ? QString(QChar::ReplacementCharacter) + "x" + tail : texts[i] + tail;
+            EXPECT_EQ(read->value(1).toString(), expected) << i;
         }
+        read->finish();
+        QSqlQuery(db).exec("DELETE FROM texts");
     }
-    QSqlDatabase::removeDatabase("dialect-test");
 }
 
 // A driver with a SQLite of its own (Qt's on Windows, as a rule) reports
@@ -175,9 +173,8 @@ TEST(Dialect, SqliteStatementsGoThroughQtWhenTheDriverHasAnotherLibrary)
     for (const char *reported : {"sqlite_version", "sqlite_source_id"}) {
         SCOPED_TRACE(reported);
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other-library");
-            db.setDatabaseName(":memory:");
-            ASSERT_TRUE(db.open());
+            const test::SqliteFile memory(":memory:");
+            QSqlDatabase db = memory.database();
             sqlite3 *handle = *static_cast<sqlite3 *const *>(db.driver()->handle().constData());
             const auto another = [](sqlite3_context *context, int, sqlite3_value **) {
                 sqlite3_result_text(context, "3.0.0 another build", -1, SQLITE_STATIC);
@@ -193,7 +190,6 @@ TEST(Dialect, SqliteStatementsGoThroughQtWhenTheDriverHasAnotherLibrary)
             EXPECT_EQ(select->value(0).toInt(), 42);
             select->finish();
         }
-        QSqlDatabase::removeDatabase("other-library");
     }
 }
 

@@ -9,6 +9,7 @@
 #include "database/ReferenceLookups.h"
 #include "database/SqlServerDialect.h"
 #include "database/StoreSchema.h"
+#include "TestStores.h"
 
 #include <gtest/gtest.h>
 
@@ -81,14 +82,9 @@ QStringList everyStatement()
     const QString path = dir.filePath(QStringLiteral("store.db"));
     QString error;
     EXPECT_TRUE(createSqliteStore(path, &error)) << error.toStdString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tsql-grammar"));
-        db.setDatabaseName(path);
-        EXPECT_TRUE(db.open());
-        for (const QString &table : importTableNames())
-            texts << tableStatements(table, readColumnTypes(db, Dialect::SQLite, table));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("tsql-grammar"));
+    const test::SqliteFile db(path);
+    for (const QString &table : importTableNames())
+        texts << tableStatements(table, readColumnTypes(db.database(), Dialect::SQLite, table));
     return texts;
 }
 

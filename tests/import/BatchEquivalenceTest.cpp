@@ -26,11 +26,7 @@ class BatchEquivalenceTest : public ImportFixture
 {
 protected:
     // One import: the FieldIDs mapped to positions 1, 2, ... and the text.
-    struct Step
-    {
-        std::initializer_list<int> mapping;
-        QByteArray text;
-    };
+    struct Step { std::initializer_list<int> mapping; QByteArray text; };
 
     // Imports the texts in turn into two fresh stores, one line a batch and
     // by default, and compares what they hold and what the log says.

@@ -104,13 +104,7 @@ TEST_P(BatchRetryTest, ThreeRetriesThenTheRunEnds)
 {
     const QByteArray text = "A1,One,Tools\r\nA2,Two,Tools\r\nB1,Three,Paint\r\nB2,Four,Paint\r\n"
                             "C1,Five,Garden\r\nC2,Six,Tools\r\n";
-    const struct
-    {
-        int failures;
-        RunOutcome outcome;
-        int added;
-        const char *tally;
-    } cases[] = {{3, RunOutcome::Complete, 6, "6 added 0 updated 0 skipped 0 failed 0 not reached"},
+    const struct { int failures; RunOutcome outcome; int added; const char *tally; } cases[] = {{3, RunOutcome::Complete, 6, "6 added 0 updated 0 skipped 0 failed 0 not reached"},
                  {4, RunOutcome::Failed, 2, "2 added 0 updated 0 skipped 2 failed 2 not reached"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.failures);

@@ -5,6 +5,7 @@
 
 #include "TestStores.h"
 #include "TestSupport.h"
+#include "ToolRun.h"
 
 #include <QFile>
 #include <QProcess>
@@ -18,47 +19,25 @@
 
 namespace vxr::test {
 
-struct CliResult
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 using Case = std::pair<QStringList, QString>; // arguments, a text the message holds
 
 class CliFixture : public ::testing::Test
 {
 protected:
     // Starts vxrimp in the temporary folder, so that relative paths are not
-    // taken from the source tree by accident. With a limit (KiB), no file of
-    // the run may grow past it: a write beyond it fails as on a full disk.
+    // taken from the source tree by accident; with a limit, as startTool.
     void startVxrimp(QProcess &process, const QStringList &arguments, const QString &locale = QString(),
                      qint64 limitKiB = 0) const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
-        if (!locale.isEmpty()) {
-            environment.insert("LC_ALL", locale);
-            environment.insert("LANG", locale);
-        }
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(m_dir.path());
-        const QString program = VXR_BINARY_DIR "/bin/vxrimp";
-        if (limitKiB == 0)
-            process.start(program, arguments);
-        else
-            process.start("bash", QStringList{"-c", QStringLiteral("ulimit -f %1; trap '' XFSZ; exec \"$0\" \"$@\"")
-                                                            .arg(limitKiB), program} + arguments);
+        startTool(process, m_dir.path(), arguments,
+                  locale.isEmpty() ? QStringList() : QStringList{"LC_ALL=" + locale, "LANG=" + locale}, limitKiB);
     }
 
-    CliResult vxrimp(const QStringList &arguments, const QString &locale = QString())
+    ToolResult vxrimp(const QStringList &arguments, const QString &locale = QString())
     {
         QProcess process;
         startVxrimp(process, arguments, locale);
-        EXPECT_TRUE(process.waitForFinished(120000)) << "vxrimp did not finish";
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+        return finishTool(process);
     }
 
     // Each case exits with 2, says what is wrong on standard error and
@@ -66,7 +45,7 @@ protected:
     void expectRefused(const QStringList &base, const QList<Case> &cases, bool withUsage)
     {
         for (const auto &[arguments, message] : cases) {
-            const CliResult result = vxrimp(base + arguments);
+            const ToolResult result = vxrimp(base + arguments);
             const std::string shown = arguments.join(' ').toStdString();
             EXPECT_EQ(result.exitCode, 2) << shown;
             EXPECT_TRUE(result.err.contains(message)) << shown << "\n" << result.err.toStdString();
@@ -80,7 +59,7 @@ protected:
     // A fresh store made by the tool; its connection string.
     QString newStore(const QString &name = "store.db")
     {
-        const CliResult created = vxrimp({"init-store", name});
+        const ToolResult created = vxrimp({"init-store", name});
         EXPECT_EQ(created.exitCode, 0) << created.err.toStdString();
         return "Provider=SQLite;Data Source=" + path(name);
     }

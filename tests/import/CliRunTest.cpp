@@ -41,7 +41,7 @@ protected:
     QString importSamples(const QString &connect, const QString &logName, const QStringList &extra)
     {
         for (const QStringList &sample : sampleImports()) {
-            const CliResult result = vxrimp(QStringList{"import", "--settings", sourcePath("examples/" + sample.first()),
+            const ToolResult result = vxrimp(QStringList{"import", "--settings", sourcePath("examples/" + sample.first()),
                                                         "--connect", connect, "--log", path(logName), "--reject",
                                                         path("rejected.txt")}
                                             + sample.mid(1) + extra);
@@ -96,7 +96,7 @@ TEST_F(CliRunTest, CtrlCStopsAfterTheCurrentLineAndTheRejectFileFinishesTheJob)
     // The reject file holds exactly the lines not stored; importing it
     // completes the store.
     QFile::rename(path("rejected.csv"), path("rest.csv"));
-    const CliResult rest = vxrimp(importItems(connect, path("rest.csv")));
+    const ToolResult rest = vxrimp(importItems(connect, path("rest.csv")));
     EXPECT_EQ(rest.exitCode, 0) << rest.err.toStdString();
     EXPECT_EQ(summaryNumber(rest.out, "Rows added"), notReached);
     EXPECT_EQ(summaryText(rest.out, "Reject file"), "none");

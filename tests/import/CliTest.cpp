@@ -17,10 +17,10 @@ class CliTest : public CliFixture
 
 TEST_F(CliTest, CommandLine)
 {
-    const CliResult version = vxrimp({"--version"});
+    const ToolResult version = vxrimp({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.out.startsWith("vxrimp 1.")) << version.out.toStdString();
-    const CliResult help = vxrimp({"--help"});
+    const ToolResult help = vxrimp({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("--map POS=FIELD[,POS=FIELD]"));
     EXPECT_TRUE(help.out.contains("  --delimiter NAME|CHAR|auto   comma, period, semicolon, slash, backslash, "
@@ -85,7 +85,7 @@ TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
     const QString connect = newStore();
 
     // A relative FileName is found beside the settings file; one line repeats a key.
-    const CliResult suppliers = vxrimp(importArguments(connect, "suppliers.imp"));
+    const ToolResult suppliers = vxrimp(importArguments(connect, "suppliers.imp"));
     EXPECT_EQ(suppliers.exitCode, 1) << suppliers.err.toStdString();
     EXPECT_TRUE(suppliers.out.contains("-> Suppliers: Complete"));
     EXPECT_TRUE(suppliers.out.contains("Rows added:        6\n"));
@@ -95,7 +95,7 @@ TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
 
     // The header line is skipped as the settings file says; options override
     // the file: the repeated item updates its row.
-    const CliResult items = vxrimp(importArguments(connect, "inventory.imp") << "--duplicates" << "update"
+    const ToolResult items = vxrimp(importArguments(connect, "inventory.imp") << "--duplicates" << "update"
                                    << "--delimiter" << "Comma");
     EXPECT_EQ(items.exitCode, 0) << items.err.toStdString();
     EXPECT_TRUE(items.out.contains("Rows added:        25\n"));
@@ -106,7 +106,7 @@ TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
     EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item WHERE ItemLookupCode = 'SKU'").toInt(), 0);
 
     // Told to, the first line is imported like any other.
-    const CliResult header = vxrimp(importArguments(connect, "inventory.imp") << "--duplicates" << "update"
+    const ToolResult header = vxrimp(importArguments(connect, "inventory.imp") << "--duplicates" << "update"
                                     << "--no-skip-first-line" << "--no-header");
     EXPECT_TRUE(header.out.contains("Rows added:        1\n")) << header.out.toStdString();
     EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item WHERE ItemLookupCode = 'SKU'").toInt(), 1);
@@ -117,7 +117,7 @@ TEST_F(CliTest, ARunThatFailsExitsWithTwo)
     const QString connect = newStore();
     storeQuery("DROP TABLE Security");
 
-    const CliResult result = vxrimp(importArguments(connect, "suppliers.imp"));
+    const ToolResult result = vxrimp(importArguments(connect, "suppliers.imp"));
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.err.contains("The import failed")) << result.err.toStdString();
     EXPECT_TRUE(result.err.contains("Security")) << result.err.toStdString();
@@ -135,7 +135,7 @@ TEST_F(CliTest, TheFormatsUsersHave)
                                   u"account_number;FIRST NAME;Last-Name;Balance Due;Account Balance;Notiz\r\n"
                                   u"C-1;Ji\u0159\u00ED;Dvo\u0159\u00E1k;x;1.250,50;a\r\n"
                                   u"C-2;\u0160t\u011Bp\u00E1n;O'Brien;x;-3,5;b\r\n"))));
-    const CliResult imported =
+    const ToolResult imported =
         vxrimp({"import", "--file", "zakaznici.csv", "--table", "Customers", "--delimiter", "semicolon",
                 "--encoding", "windows-1250", "--locale", "de_DE", "--header", "--connect", connect, "--log",
                 path("import.log"), "--save-settings", "zakaznici.imp"});
@@ -159,7 +159,7 @@ TEST_F(CliTest, TheFormatsUsersHave)
     for (const char *key : {"FileName=zakaznici.csv\r\n", "Encoding=windows-1250\r\n", "Locale=de_DE\r\n",
                             "FirstLineHeader=Yes\r\n", "StripApostrophes=No\r\n", "Field_ID5=206\r\n"})
         EXPECT_TRUE(saved.contains(key)) << key;
-    const CliResult again = vxrimp({"preview", "--settings", path("zakaznici.imp"), "--strip-apostrophes"});
+    const ToolResult again = vxrimp({"preview", "--settings", path("zakaznici.imp"), "--strip-apostrophes"});
     EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
     EXPECT_TRUE(again.out.contains(QStringLiteral(u"\u0160t\u011Bp\u00E1n"))) << again.out.toStdString();
     EXPECT_TRUE(again.out.contains(QStringLiteral(u"OBrien"))) << again.out.toStdString();
@@ -170,7 +170,7 @@ TEST_F(CliTest, UsDatesUnderTheCLocaleAndUtf16Files)
     const QString connect = newStore();
     QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
     ASSERT_TRUE(writeTestFile(path("opened.txt"), utf16.encode(QStringLiteral(u"C-7\t1/2/2003\tZo\u00EB\r\n"))));
-    const CliResult result = vxrimp({"import", "--file", "opened.txt", "--table", "2", "--delimiter", "tab",
+    const ToolResult result = vxrimp({"import", "--file", "opened.txt", "--table", "2", "--delimiter", "tab",
                                      "--map", "1=201,2=202,3=Last Name", "--connect", connect, "--log",
                                      path("import.log")},
                                     QStringLiteral("C"));
@@ -187,14 +187,14 @@ TEST_F(CliTest, StrictValuesFailTheirLinesAndOtherwiseAreCounted)
     const QStringList arguments = {"import", "--table", "Inventory", "--map", "1=Item Lookup Code,2=Description,3=Cost",
                                    "--connect", connect, "--log", path("import.log"), "--file"};
 
-    const CliResult strict = vxrimp(arguments + QStringList{"items.csv", "--strict"});
+    const ToolResult strict = vxrimp(arguments + QStringList{"items.csv", "--strict"});
     EXPECT_EQ(strict.exitCode, 1) << strict.err.toStdString();
     EXPECT_TRUE(strict.out.contains("Lines failed:      1\n")) << strict.out.toStdString();
     EXPECT_FALSE(strict.out.contains("Values read as 0/empty")) << strict.out.toStdString();
     EXPECT_TRUE(strict.out.contains("  Values cut to fit:      1 (")) << strict.out.toStdString();
 
     // Without it the line is stored with a cost of 0, and told.
-    const CliResult lenient = vxrimp(arguments + QStringList{"items.csv", "--duplicates", "update"});
+    const ToolResult lenient = vxrimp(arguments + QStringList{"items.csv", "--duplicates", "update"});
     EXPECT_EQ(lenient.exitCode, 0) << lenient.err.toStdString();
     EXPECT_TRUE(lenient.out.contains("  Values read as 0/empty: 1 (")) << lenient.out.toStdString();
     EXPECT_TRUE(lenient.out.contains("  Values cut to fit:      1 (")) << lenient.out.toStdString();
@@ -208,7 +208,7 @@ TEST_F(CliTest, StrictValuesFailTheirLinesAndOtherwiseAreCounted)
 
     // --reject-cut fails the line whose text would be cut, and --problems
     // puts the report where it says; with nothing left to report, it goes.
-    const CliResult cut = vxrimp(arguments + QStringList{"items.csv", "--duplicates", "update", "--reject-cut",
+    const ToolResult cut = vxrimp(arguments + QStringList{"items.csv", "--duplicates", "update", "--reject-cut",
                                                          "--problems", "cut.csv"});
     EXPECT_EQ(cut.exitCode, 1) << cut.err.toStdString();
     EXPECT_TRUE(readTestFile(path("cut.csv")).endsWith(",Failed (error 3163)\r\n"));
@@ -218,7 +218,7 @@ TEST_F(CliTest, StrictValuesFailTheirLinesAndOtherwiseAreCounted)
 
     // A run with nothing to count prints neither.
     ASSERT_TRUE(writeTestFile(path("plain.csv"), "K3,Gadget,2\r\n"));
-    const CliResult plain = vxrimp(arguments + QStringList{"plain.csv", "--strict"});
+    const ToolResult plain = vxrimp(arguments + QStringList{"plain.csv", "--strict"});
     EXPECT_EQ(plain.exitCode, 0) << plain.err.toStdString();
     EXPECT_FALSE(plain.out.contains("Values")) << plain.out.toStdString();
 }
@@ -249,7 +249,7 @@ TEST_F(CliTest, AProblemsReportThatDoesNotFitKeepsTheOldOne)
 TEST_F(CliTest, SettingsAreSavedBeforeConnectingAndTheTerminalIsSafe)
 {
     ASSERT_TRUE(writeTestFile(path("s.csv"), "Acme\x1b[2J\x1b]0;owned\x07,Jo\r\n"));
-    const CliResult unreachable = vxrimp({"import", "--file", "s.csv", "--table", "3", "--map", "1=311,2=304",
+    const ToolResult unreachable = vxrimp({"import", "--file", "s.csv", "--table", "3", "--map", "1=311,2=304",
                                           "--strict", "--connect", "Provider=SQLite;Data Source=" + path("none.db"),
                                           "--save-settings", "set-up.imp"});
     EXPECT_EQ(unreachable.exitCode, 2);
@@ -258,7 +258,7 @@ TEST_F(CliTest, SettingsAreSavedBeforeConnectingAndTheTerminalIsSafe)
     EXPECT_TRUE(saved.contains("\r\nStrictValues=Yes\r\n")) << saved.toStdString();
     EXPECT_TRUE(saved.contains("\r\nTableName=2\r\n"));
 
-    const CliResult shown = vxrimp({"preview", "--settings", "set-up.imp"});
+    const ToolResult shown = vxrimp({"preview", "--settings", "set-up.imp"});
     EXPECT_EQ(shown.exitCode, 0) << shown.err.toStdString();
     EXPECT_FALSE(shown.out.contains(QChar(0x1b)));
     EXPECT_FALSE(shown.out.contains(QChar(0x07)));
@@ -271,7 +271,7 @@ TEST_F(CliTest, SettingsAreSavedBeforeConnectingAndTheTerminalIsSafe)
 
 TEST_F(CliTest, PreviewAndFields)
 {
-    const CliResult shown = vxrimp({"preview", "--settings", sourcePath("examples/customers.imp"), "--lines", "2"});
+    const ToolResult shown = vxrimp({"preview", "--settings", sourcePath("examples/customers.imp"), "--lines", "2"});
     EXPECT_EQ(shown.exitCode, 0) << shown.err.toStdString();
     const QStringList lines = shown.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3);
@@ -280,7 +280,7 @@ TEST_F(CliTest, PreviewAndFields)
     EXPECT_TRUE(lines[2].startsWith("2       C-10002           James         O'Neill"));
     EXPECT_TRUE(lines[2].contains("$1,250.00"));
 
-    const CliResult fields = vxrimp({"fields", "aliases"});
+    const ToolResult fields = vxrimp({"fields", "aliases"});
     EXPECT_EQ(fields.exitCode, 0);
     EXPECT_EQ(fields.out, "Aliases (table id 5, table Alias)\n"
                           "  FieldID  Caption           Column\n"
@@ -296,12 +296,8 @@ TEST_F(CliTest, AWarningNamesTheSniffedDelimiterAndAutoTakesIt)
     ASSERT_TRUE(writeTestFile(path("single.csv"), "SKU\r\nA1\r\nA2\r\n"));
     const QString warning = "vxrimp: warning: the first lines of the text file split into 3 columns at Semi-Colon "
                             "(;), but into no steady columns at %1: give --delimiter semicolon, or --delimiter auto\n";
-    const struct
-    {
-        QStringList options;
-        QString err;
-        bool split; // the lines were split at the semicolons
-    } runs[] = {
+    // split: the lines were split at the semicolons.
+    const struct { QStringList options; QString err; bool split; } runs[] = {
         {{"--file", path("semi.csv")}, warning.arg("Comma (,)"), false},
         {{"--file", path("semi.csv"), "--delimiter", "pipe"}, warning.arg("Pipe (|)"), false},
         {{"--file", path("semi.csv"), "--delimiter", "auto", "--table", "Inventory", "--save-settings", path("auto.imp")},
@@ -310,7 +306,7 @@ TEST_F(CliTest, AWarningNamesTheSniffedDelimiterAndAutoTakesIt)
         {{"--file", path("single.csv"), "--delimiter", "auto"}, "", false},
     };
     for (const auto &run : runs) {
-        const CliResult result = vxrimp(QStringList{"preview"} + run.options);
+        const ToolResult result = vxrimp(QStringList{"preview"} + run.options);
         const std::string shown = run.options.join(' ').toStdString();
         EXPECT_EQ(result.exitCode, 0) << shown << result.err.toStdString();
         EXPECT_EQ(result.err, run.err) << shown;
@@ -332,7 +328,7 @@ TEST_F(CliTest, GuessHeaderMapsWhatHeaderOnlySuggests)
                             "Line    1:Item Lookup Code  2:Description  3:Price"}},
     };
     for (const auto &row : rows) {
-        const CliResult result = vxrimp({"preview", "--file", "items.csv", "--table", "Inventory", row.option});
+        const ToolResult result = vxrimp({"preview", "--file", "items.csv", "--table", "Inventory", row.option});
         EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
         for (const QString &text : row.printed)
             EXPECT_TRUE(result.out.contains(text)) << row.option << "\n" << result.out.toStdString();

@@ -4,6 +4,7 @@
 
 #include "TestStores.h"
 #include "TestSupport.h"
+#include "ToolRun.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -52,12 +53,11 @@ protected:
     // transaction too.
     void startImport(QProcess &process, const QString &file, int batch)
     {
-        process.setWorkingDirectory(m_dir.path());
-        process.start(VXR_BINARY_DIR "/bin/vxrimp",
-                      {"import", "--file", file, "--table", "Inventory", "--map",
-                       "1=Item Lookup Code,2=Description,3=Department,4=Category,5=Supplier,6=Sales Tax,7=Cost,8=Price",
-                       "--connect", connectionString(), "--log", m_dir.filePath("import.log"), "--batch",
-                       QString::number(batch)});
+        startTool(process, m_dir.path(),
+                  {"import", "--file", file, "--table", "Inventory", "--map",
+                   "1=Item Lookup Code,2=Description,3=Department,4=Category,5=Supplier,6=Sales Tax,7=Cost,8=Price",
+                   "--connect", connectionString(), "--log", m_dir.filePath("import.log"), "--batch",
+                   QString::number(batch)});
     }
 
     // Rows of the table, and how many of them differ in the columns that

@@ -55,7 +55,7 @@ TEST_F(CrashRecoveryTest, AKilledRunIsFinishedByImportingTheSameFileAgain)
     for (const QByteArray &line : unfinished.mid(0, unfinished.size() - 1))
         EXPECT_TRUE(line.startsWith(",Item ")) << line.toStdString();
 
-    const CliResult again = vxrimp(arguments);
+    const ToolResult again = vxrimp(arguments);
     EXPECT_EQ(again.exitCode, 1) << again.err.toStdString();
     EXPECT_TRUE(again.err.contains("An earlier import did not finish")) << again.err.toStdString();
     EXPECT_TRUE(again.err.contains(path("rejected.csv.partial"))) << again.err.toStdString();

@@ -20,12 +20,7 @@ using Outcome = HeaderColumn::Outcome;
 
 // Header lines as other programs export them, and the FieldID each column
 // maps (0: none); "?" marks a guess, which only Guesses maps.
-const struct
-{
-    int table;
-    const char *names;
-    const char *fields;
-} ExportHeaders[] = {
+const struct { int table; const char *names; const char *fields; } ExportHeaders[] = {
     {ItemTable, "Item No.|Description|Department|Category|Vendor|Tax Rate|Unit Cost|Retail Price|On Hand|Sale Ends|Notes",
      "116?|114|113|106|142?|147?|112?|127?|134?|139?|124"},
     {ItemTable, "SKU|Name|Regular price|Sale price|Stock|Tax class|Categories|Weight (lbs)",

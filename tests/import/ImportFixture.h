@@ -121,9 +121,7 @@ protected:
     QStringList query(const QString &sql)
     {
         reopen();
-        QSqlQuery statement(connection.database());
-        EXPECT_TRUE(statement.exec(sql)) << sql.toStdString();
-        return rowTexts(statement);
+        return rows(sql);
     }
 
     // The log's lines, each checked to end in CRLF.

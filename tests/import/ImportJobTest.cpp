@@ -43,15 +43,12 @@ protected:
         reporter.messages.clear();
         progress.calls.clear();
         QElapsedTimer clock;
-        {
-            QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "holder");
-            holder.setDatabaseName(lockedStore);
-            EXPECT_TRUE(lockedStore.isEmpty() || (holder.open() && QSqlQuery(holder).exec("BEGIN IMMEDIATE")));
-            clock.start();
-            summary = job.run(reporter, progress);
-            holder.close();
+        std::optional<SqliteFile> holder;
+        if (!lockedStore.isEmpty()) {
+            EXPECT_TRUE(holder.emplace(lockedStore).exec("BEGIN IMMEDIATE"));
         }
-        QSqlDatabase::removeDatabase("holder");
+        clock.start();
+        summary = job.run(reporter, progress);
         return clock.elapsed();
     }
 
@@ -93,7 +90,7 @@ TEST_F(ImportJobTest, AStoreThatCannotBeOpenedIsReportedOnceWithTheSameErrorByBo
         if (c.locked)
             continue;
 
-        const CliResult cli = vxrimp({"import", "--file", "s.csv", "--table", "3", "--map", "1=311,2=304",
+        const ToolResult cli = vxrimp({"import", "--file", "s.csv", "--table", "3", "--map", "1=311,2=304",
                                       "--connect", c.connect, "--log", path("import.log")});
         EXPECT_EQ(cli.exitCode, 2);
         EXPECT_EQ(cli.err, "vxrimp: error: cannot connect to the database: "

@@ -6,6 +6,7 @@
 
 #include "TestStores.h"
 #include "TestSupport.h"
+#include "ToolRun.h"
 #include "import/ImportRun.h"
 #include "import/JournalValues.h"
 #include "import/RunJournal.h"
@@ -23,15 +24,6 @@ using namespace vxr::test;
 
 namespace {
 
-const QString ItemMap = "1=Item Lookup Code,2=Description,3=Department,4=Category,5=Supplier,6=Sales Tax,"
-                        "7=Supplier Cost,8=Price";
-
-struct Finished
-{
-    int exitCode = -1;
-    QString err;
-};
-
 class JournalTest : public BackendTest
 {
 protected:
@@ -39,29 +31,17 @@ protected:
 
     QString writeFile(const QString &name, const QByteArray &text) const
     {
-        QFile file(m_dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        return file.fileName();
+        EXPECT_TRUE(writeTestFile(m_dir.filePath(name), text));
+        return m_dir.filePath(name);
     }
 
-    // vxrimp importing items into the test's store, journaled in the test's
-    // folder; a shell sets a file size limit (KiB) first when one is given.
+    // vxrimp journaled in the test's folder, paused where it says; a file
+    // size limit (KiB) when one is given.
     void start(QProcess &process, const QStringList &arguments, const QString &pause = {}, int limitKiB = 0) const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_DATA_HOME", m_dir.filePath("data"));
-        if (!pause.isEmpty())
-            environment.insert("VXR_JOURNAL_TEST_PAUSE", pause);
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(m_dir.path());
-        const QStringList all = arguments + QStringList{"--journal", journalPath()};
-        const QString program = VXR_BINARY_DIR "/bin/vxrimp";
-        if (limitKiB == 0)
-            process.start(program, all);
-        else
-            process.start("bash", QStringList{"-c", QString("ulimit -f %1; trap '' XFSZ; exec \"$0\" \"$@\"")
-                                                            .arg(limitKiB), program} + all);
+        startTool(process, m_dir.path(), arguments + QStringList{"--journal", journalPath()},
+                  {"XDG_DATA_HOME=" + m_dir.filePath("data"), pause.isEmpty() ? QString() : "VXR_JOURNAL_TEST_PAUSE=" + pause},
+                  limitKiB);
     }
 
     QStringList importArguments(const QString &file, const QStringList &more = {}) const
@@ -71,24 +51,15 @@ protected:
                 + more;
     }
 
-    Finished vxrimp(const QStringList &arguments, int limitKiB = 0) const
+    ToolResult vxrimp(const QStringList &arguments, int limitKiB = 0) const
     {
         QProcess process;
         start(process, arguments, {}, limitKiB);
-        EXPECT_TRUE(process.waitForFinished(120000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardError())};
+        return finishTool(process);
     }
 
     // The journal's rows for a query, read on a connection of the test's.
     QStringList journalRows(const QString &sql) const { return fileRows(journalPath(), sql); }
-
-    QStringList storeRows(const QString &sql) const
-    {
-        QSqlQuery query(connection.database());
-        EXPECT_TRUE(query.exec(sql)) << query.lastError().text().toStdString();
-        return rowTexts(query);
-    }
 
     QTemporaryDir m_dir;
 };
@@ -104,16 +75,12 @@ TEST_P(JournalTest, HoldsEveryAddedRowAndThePreviousValuesOfAnUpdate)
                                                  "A1,Twice,Veg,Green,Zed,9,1,1\n"
                                                  "A4,Plum,Fruit,Ripe,,,0.50,1.00\n");
     ASSERT_EQ(vxrimp(importArguments(added, {"--batch", "2"})).exitCode, 1);
-    const struct
-    {
-        const char *table;
-        const char *key;
-    } tables[] = {{"Item", "ItemLookupCode"}, {"Department", "Name"},    {"Category", "Name"},
-                  {"Supplier", "SupplierName"}, {"Tax", "Description"}, {"ItemTax", "Description"},
-                  {"SupplierList", "ItemID"}};
+    const struct { const char *table, *key; } tables[] = {
+            {"Item", "ItemLookupCode"}, {"Department", "Name"}, {"Category", "Name"}, {"Supplier", "SupplierName"},
+            {"Tax", "Description"},     {"ItemTax", "Description"}, {"SupplierList", "ItemID"}};
     for (const auto &table : tables) {
         const QStringList stored =
-                storeRows(QString("SELECT '%1', ID, %2 FROM %1 ORDER BY ID").arg(table.table, table.key));
+                rows(QString("SELECT '%1', ID, %2 FROM %1 ORDER BY ID").arg(table.table, table.key));
         EXPECT_FALSE(stored.isEmpty()) << table.table;
         EXPECT_EQ(journalRows(QString("SELECT TableName, RowId, KeyValue FROM AddedRow WHERE RunId = 1 AND "
                                       "TableName = '%1' AND KeyColumn = '%2' ORDER BY RowId")
@@ -124,12 +91,10 @@ TEST_P(JournalTest, HoldsEveryAddedRowAndThePreviousValuesOfAnUpdate)
               QStringList({"1|committed|1|2", "2|committed|3|4", "3|committed|5|5"}));
     // The values written are kept with each added row: of all of them, only
     // the price edited since stops an undo.
-    storeRows("UPDATE Item SET Price = 9 WHERE ItemLookupCode = 'A4'");
+    exec("UPDATE Item SET Price = 9 WHERE ItemLookupCode = 'A4'");
     const QStringList undo{"undo", "--connect", connectionString(), "--run", "1", "--dry-run"};
     ASSERT_EQ(vxrimp(undo).exitCode, 1);
-    QFile conflicts(m_dir.filePath("runs.run1-conflicts.csv"));
-    ASSERT_TRUE(conflicts.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(conflicts.readAll()).section("\r\n", 1).remove(QRegularExpression("ID \\d+")),
+    EXPECT_EQ(QString::fromUtf8(readTestFile(m_dir.filePath("runs.run1-conflicts.csv"))).section("\r\n", 1).remove(QRegularExpression("ID \\d+")),
               "Item,\"ItemLookupCode A4, \",Price,1,9\r\n");
 
     const QString updated = writeFile("update.csv", "A1,Apple,Fruit,Fresh,Acme,5,1.00,3.25\n"
@@ -155,12 +120,7 @@ TEST_P(JournalTest, HoldsEveryAddedRowAndThePreviousValuesOfAnUpdate)
 // each from the store.
 TEST_P(JournalTest, BatchLeftPreparedByAKilledRunIsSettledFromTheStore)
 {
-    const struct
-    {
-        const char *pause;
-        const char *state;
-        int itemsStored;
-    } cases[] = {{"prepared:2", "discarded", 2}, {"stored:2", "committed", 4}};
+    const struct { const char *pause, *state; int itemsStored; } cases[] = {{"prepared:2", "discarded", 2}, {"stored:2", "committed", 4}};
     for (const auto &killed : cases) {
         const QString prefix = QString(killed.pause).left(1);
         QByteArray text;
@@ -169,11 +129,7 @@ TEST_P(JournalTest, BatchLeftPreparedByAKilledRunIsSettledFromTheStore)
         QProcess process;
         start(process, importArguments(writeFile(prefix + ".csv", text), {"--batch", "2"}), killed.pause);
         ASSERT_TRUE(process.waitForStarted());
-        process.setReadChannel(QProcess::StandardError);
-        QByteArray err;
-        while (!err.contains("journal paused") && process.waitForReadyRead(60000))
-            err += process.readAllStandardError();
-        ASSERT_TRUE(err.contains("journal paused")) << err.toStdString();
+        ASSERT_NO_FATAL_FAILURE(awaitSaid(process, "journal paused"));
         process.kill(); // SIGKILL: nothing of the program runs after it
         process.waitForFinished();
 
@@ -194,17 +150,10 @@ TEST_P(JournalTest, BatchLeftPreparedByAKilledRunIsSettledFromTheStore)
 TEST_P(JournalTest, JournalThatCannotBeWrittenStopsTheRunBeforeItStoresAnything)
 {
     const QString file = writeFile("items.csv", "B1,Bolt,Hardware,,,,,1\nB2,Nut,Hardware,,,,,1\n");
-    QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "journal-holder");
-    holder.setDatabaseName(journalPath());
-    ASSERT_TRUE(holder.open());
-    QSqlQuery lock(holder);
-    ASSERT_TRUE(lock.exec("BEGIN EXCLUSIVE")) << lock.lastError().text().toStdString();
-    const Finished locked = vxrimp(importArguments(file));
-    lock.exec("ROLLBACK");
-    lock = QSqlQuery();
-    holder.close();
-    holder = QSqlDatabase();
-    QSqlDatabase::removeDatabase("journal-holder");
+    auto holder = std::make_unique<SqliteFile>(journalPath());
+    ASSERT_TRUE(holder->exec("BEGIN EXCLUSIVE"));
+    const ToolResult locked = vxrimp(importArguments(file));
+    holder.reset();
     EXPECT_EQ(locked.exitCode, 2);
     EXPECT_TRUE(locked.err.contains("journal")) << locked.err.toStdString();
 
@@ -212,7 +161,7 @@ TEST_P(JournalTest, JournalThatCannotBeWrittenStopsTheRunBeforeItStoresAnything)
     // server is out of the limit's reach; a SQLite store is not).
     QFile::remove(journalPath());
     if (backend() == StoreBackend::PostgreSQL) {
-        const Finished full = vxrimp(importArguments(file), 4);
+        const ToolResult full = vxrimp(importArguments(file), 4);
         EXPECT_EQ(full.exitCode, 2);
         EXPECT_TRUE(full.err.contains("journal")) << full.err.toStdString();
     }
@@ -224,13 +173,8 @@ TEST_P(JournalTest, JournalThatCannotBeWrittenStopsTheRunBeforeItStoresAnything)
 // from parts already written, and the rows after are read back right.
 TEST(JournalWriteAheadTest, BatchWrittenInPartsHoldsWhatSurvivedItsRollbacks)
 {
-    const struct
-    {
-        const char *name;
-        QList<std::pair<int, int>> rollbacks; // after adding row n, back to the savepoint of row m
-        int rows;
-        int kept;
-    } cases[] = {
+    // Each rollback: after adding row n, back to the savepoint of row m.
+    const struct { const char *name; QList<std::pair<int, int>> rollbacks; int rows, kept; } cases[] = {
             {"none", {}, 40000, 40000},
             {"into written parts", {{25000, 15000}}, 30000, 20000},
             {"within what is held", {{39990, 39950}}, 40000, 39960},
@@ -265,12 +209,9 @@ TEST(JournalWriteAheadTest, BatchWrittenInPartsHoldsWhatSurvivedItsRollbacks)
         journal->end({}, {});
         journal.reset();
 
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "write-ahead");
-        db.setDatabaseName(path);
-        ASSERT_TRUE(db.open());
-        QSqlQuery query(db);
-        ASSERT_TRUE(query.exec("SELECT Number, State, FirstLine FROM Batch"));
-        EXPECT_EQ(rowTexts(query), QStringList("1|committed|1")) << c.name;
+        const SqliteFile db(path);
+        EXPECT_EQ(db.rows("SELECT Number, State, FirstLine FROM Batch"), QStringList("1|committed|1")) << c.name;
+        QSqlQuery query(db.database());
         ASSERT_TRUE(query.exec("SELECT Seq - (1 << 32), RowId, WrittenValues FROM AddedRow ORDER BY Seq"));
         ValueUnpacker unpacker;
         int at = 0;
@@ -285,10 +226,6 @@ TEST(JournalWriteAheadTest, BatchWrittenInPartsHoldsWhatSurvivedItsRollbacks)
         }
         EXPECT_FALSE(query.next()) << c.name;
         EXPECT_EQ(at, c.kept) << c.name;
-        query = QSqlQuery();
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase("write-ahead");
     }
 }
 

@@ -21,11 +21,7 @@ using namespace vxr::test;
 namespace {
 
 // One call of a unixODBC trace: the function and the fields of its entry.
-struct TraceCall
-{
-    QString function;
-    QHash<QString, QString> fields;
-};
+struct TraceCall { QString function; QHash<QString, QString> fields; };
 
 QList<TraceCall> traceCalls(const QString &trace)
 {
@@ -66,7 +62,7 @@ TEST_F(OdbcBindingTest, TextsAndStatementsGoWithTheirExactLengths)
     ASSERT_TRUE(writeTestFile(path(QStringLiteral("items.csv")),
                               "B-0127,Mid," + QByteArray(127, 'n') + "," + QByteArray(2000, 'e') + "\r\n"
                               "B-2000,Long," + QByteArray(2000, 'n') + ",\r\n"));
-    const CliResult result = vxrimp({"import", "--file", path("items.csv"), "--table", "Inventory", "--map",
+    const ToolResult result = vxrimp({"import", "--file", path("items.csv"), "--table", "Inventory", "--map",
                                      "1=Item Lookup Code,2=Description,3=Notes,4=Extended Description",
                                      "--connect", store.connectionString(), "--log", path("import.log")});
     traced.reset();

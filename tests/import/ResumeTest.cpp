@@ -4,6 +4,7 @@
 
 #include "TestStores.h"
 #include "TestSupport.h"
+#include "ToolRun.h"
 
 #include <QFile>
 #include <QProcess>
@@ -16,13 +17,6 @@ using namespace vxr::test;
 
 namespace {
 
-struct Finished
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 class ResumeTest : public BackendTest
 {
 protected:
@@ -30,28 +24,20 @@ protected:
 
     QProcess *start(const QString &store, const QString &name, const QStringList &more, const QString &pause = {})
     {
-        auto *process = new QProcess;
-        m_processes.emplace_back(process);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_DATA_HOME", path("data"));
-        if (!pause.isEmpty())
-            environment.insert("VXR_JOURNAL_TEST_PAUSE", pause);
-        process->setProcessEnvironment(environment);
-        process->start(VXR_BINARY_DIR "/bin/vxrimp",
-                       QStringList{"import", "--file", path("items.csv"), "--table", "Inventory", "--map",
-                                   "1=Item Lookup Code,2=Description,3=Department,4=Supplier,5=Price",
-                                   "--skip-first-line", "--batch", "3", "--connect", store, "--log", path("import.log"),
-                                   "--journal", path(name + ".journal"), "--reject", path(name + ".rejected.csv")}
-                               + more);
+        auto *process = m_processes.emplace_back(std::make_unique<QProcess>()).get();
+        startTool(*process, m_dir.path(),
+                  QStringList{"import", "--file", path("items.csv"), "--table", "Inventory", "--map",
+                              "1=Item Lookup Code,2=Description,3=Department,4=Supplier,5=Price",
+                              "--skip-first-line", "--batch", "3", "--connect", store, "--log", path("import.log"),
+                              "--journal", path(name + ".journal"), "--reject", path(name + ".rejected.csv")}
+                          + more,
+                  {"XDG_DATA_HOME=" + path("data"), pause.isEmpty() ? QString() : "VXR_JOURNAL_TEST_PAUSE=" + pause});
         return process;
     }
 
-    Finished vxrimp(const QString &store, const QString &name, const QStringList &more = {})
+    ToolResult vxrimp(const QString &store, const QString &name, const QStringList &more = {})
     {
-        QProcess *process = start(store, name, more);
-        EXPECT_TRUE(process->waitForFinished(120000));
-        return {process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1,
-                QString::fromUtf8(process->readAllStandardOutput()), QString::fromUtf8(process->readAllStandardError())};
+        return finishTool(*start(store, name, more));
     }
 
     // The summary's counts, without the paths of the log and reject file.
@@ -109,7 +95,7 @@ TEST_P(ResumeTest, KilledRunResumedEqualsOneUninterruptedRun)
 {
     ASSERT_TRUE(writeTestFile(path("items.csv"), itemsFile()));
     const QString reference = freshStore();
-    const Finished whole = vxrimp(reference, "whole");
+    const ToolResult whole = vxrimp(reference, "whole");
     ASSERT_EQ(whole.exitCode, 1) << whole.err.toStdString();
     const QByteArray rejected = readTestFile(path("whole.rejected.csv"));
     ASSERT_EQ(rejected.count('\n'), 4); // the header and three lines
@@ -119,11 +105,7 @@ TEST_P(ResumeTest, KilledRunResumedEqualsOneUninterruptedRun)
         const QString name = QString(pause).left(4);
         const QString store = freshStore();
         QProcess *killed = start(store, name, {}, pause);
-        killed->setReadChannel(QProcess::StandardError);
-        QString err;
-        while (!err.contains("journal paused") && killed->waitForReadyRead(60000))
-            err += QString::fromUtf8(killed->readAllStandardError());
-        ASSERT_TRUE(err.contains("journal paused")) << err.toStdString();
+        ASSERT_NO_FATAL_FAILURE(awaitSaid(*killed, "journal paused"));
         killed->kill();
         killed->waitForFinished();
         QFile partial(path(name + ".rejected.csv.partial"));
@@ -134,7 +116,7 @@ TEST_P(ResumeTest, KilledRunResumedEqualsOneUninterruptedRun)
 
         // A file changed since is not the one the run read.
         ASSERT_TRUE(writeTestFile(path("items.csv"), itemsFile() + "K30,Late,Dept 1,Sup 1,1\r\n"));
-        const Finished changed = vxrimp(store, name, {"--resume"});
+        const ToolResult changed = vxrimp(store, name, {"--resume"});
         EXPECT_EQ(changed.exitCode, 2);
         EXPECT_TRUE(changed.err.contains("not the one run 1 read")) << changed.err.toStdString();
         EXPECT_EQ(journalRun(name), QStringList("interrupted|0|0|0|1"));
@@ -143,7 +125,7 @@ TEST_P(ResumeTest, KilledRunResumedEqualsOneUninterruptedRun)
         EXPECT_EQ(vxrimp(store, name, {"--resume", "--map", "5=Cost"}).exitCode, 2);
         EXPECT_EQ(rows(store), stopped);
 
-        const Finished resumed = vxrimp(store, name, {"--resume"});
+        const ToolResult resumed = vxrimp(store, name, {"--resume"});
         EXPECT_EQ(resumed.exitCode, 1) << resumed.err.toStdString();
         EXPECT_EQ(counts(resumed.out), counts(whole.out));
         EXPECT_EQ(rows(store), rows(reference));
@@ -151,7 +133,7 @@ TEST_P(ResumeTest, KilledRunResumedEqualsOneUninterruptedRun)
         EXPECT_FALSE(QFile::exists(partial.fileName()));
         EXPECT_EQ(journalRun(name), journalRun("whole"));
 
-        const Finished again = vxrimp(store, name, {"--resume"});
+        const ToolResult again = vxrimp(store, name, {"--resume"});
         EXPECT_EQ(again.exitCode, 2);
         EXPECT_TRUE(again.err.contains("finished: there is nothing to resume")) << again.err.toStdString();
     }

@@ -16,12 +16,7 @@ TEST(RunAccountingTest, LinesThatDoNotAddUpAreNamed)
     summary.linesSkipped = 1;
     summary.linesFailed = 2;
     summary.linesNotReached = 3;
-    struct Case
-    {
-        qint64 linesRead;
-        std::optional<qint64> rejected;
-        QString fault;
-    };
+    struct Case { qint64 linesRead; std::optional<qint64> rejected; QString fault; };
     const Case cases[] = {
             {12, 5, {}},
             {12, std::nullopt, {}}, // no reject file, or one that could not be written

@@ -26,23 +26,14 @@ protected:
     // True once another program holds the SQLite store's write lock.
     bool waitUntilLocked()
     {
-        bool locked = false;
-        {
-            QSqlDatabase probe = QSqlDatabase::addDatabase("QSQLITE", "lock-probe");
-            probe.setDatabaseName(sqliteStorePath());
-            probe.setConnectOptions("QSQLITE_BUSY_TIMEOUT=0");
-            probe.open();
-            QSqlQuery begin(probe);
-            for (int attempt = 0; attempt < 200 && !locked; ++attempt) {
-                locked = !begin.exec("BEGIN IMMEDIATE");
-                if (!locked) {
-                    begin.exec("ROLLBACK");
-                    QThread::msleep(50);
-                }
-            }
+        const SqliteFile probe(sqliteStorePath(), "QSQLITE_BUSY_TIMEOUT=0");
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            if (!probe.exec("BEGIN IMMEDIATE"))
+                return true;
+            probe.exec("ROLLBACK");
+            QThread::msleep(50);
         }
-        QSqlDatabase::removeDatabase("lock-probe");
-        return locked;
+        return false;
     }
 };
 
@@ -139,14 +130,9 @@ TEST_P(RunFaultTest, AFailingStoreOrConnectionLosesNoLine)
         exec("CREATE TEMP TABLE child (code TEXT REFERENCES parent (code) DEFERRABLE INITIALLY DEFERRED)");
         onInsert("Item", atCommit, "INSERT INTO child VALUES (NEW.ItemLookupCode)");
     };
-    const struct
-    {
-        StoreBackend backend;
-        int batchLines;
-        qint64 added; // -1: as many batches as the store takes
-        qint32 lostWith;
-        std::function<void()> plant;
-    } faults[] = {
+    // added -1: as many batches as the store takes.
+    const struct { StoreBackend backend; int batchLines; qint64 added; qint32 lostWith; std::function<void()> plant; }
+            faults[] = {
             {StoreBackend::SQLite, 25, -1, 0,
              [&] { exec(QStringLiteral("PRAGMA max_page_count = %1").arg(scalar("PRAGMA page_count").toLongLong() + 12)); }},
             {StoreBackend::SQLite, 100, 100, 0, refuseCommit},

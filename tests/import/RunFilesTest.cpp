@@ -66,7 +66,7 @@ TEST_F(RunFilesTest, FilesThatAreOneFileAreRefusedBeforeAnythingIsWritten)
          "the unfinished reject file " + path("r.csv.partial") + " and the log " + path("r.csv.partial")},
     };
     for (const Refusal &refusal : cases) {
-        const CliResult result = vxrimp(importItems("Provider=SQLite;Data Source=" + path(refusal.store)) + refusal.paths);
+        const ToolResult result = vxrimp(importItems("Provider=SQLite;Data Source=" + path(refusal.store)) + refusal.paths);
         const std::string shown = refusal.paths.join(' ').toStdString();
         EXPECT_EQ(result.exitCode, 2) << shown;
         EXPECT_TRUE(result.err.contains(refusal.message)) << shown << "\n" << result.err.toStdString();
@@ -92,20 +92,15 @@ TEST_F(RunFilesTest, ATestRunLeavesTheRealRunsRejectFile)
     ASSERT_EQ(readTestFile(path("items.rejected.csv")), realReject);
 
     const QString testReject = path("items.test-rejected.csv");
-    const struct
-    {
-        QByteArray lines;
-        QStringList options;
-        QString rejectRow; // the summary's
-        QByteArray testRejected; // left in NAME.test-rejected.EXT; empty: none
-    } runs[] = {
+    // The summary's reject row, and what is left in NAME.test-rejected.EXT (empty: none).
+    const struct { QByteArray lines; QStringList options; QString rejectRow; QByteArray testRejected; } runs[] = {
         {"S1,One\r\nS2,Two\r\nS3,Three\r\n", {}, testReject, "S1,One\r\nS2,Two\r\n"},
         {"S1,Uno\r\n", {"--reject", path("mine.csv")}, path("mine.csv"), "S1,One\r\nS2,Two\r\n"},
         {"S9,Nine\r\n", {}, "none", {}}, // nothing rejected: the old one goes
     };
     for (const auto &run : runs) {
         ASSERT_TRUE(writeTestFile(path("items.csv"), run.lines));
-        const CliResult result = vxrimp(importItems(connect) + logged + run.options << "--dry-run");
+        const ToolResult result = vxrimp(importItems(connect) + logged + run.options << "--dry-run");
         EXPECT_TRUE(result.out.contains("  Reject file:       " + run.rejectRow + "\n")) << result.out.toStdString();
         EXPECT_EQ(readTestFile(path("items.rejected.csv")), realReject) << run.lines.constData();
         EXPECT_EQ(QFile::exists(testReject), !run.testRejected.isEmpty()) << run.lines.constData();
@@ -125,7 +120,7 @@ TEST_F(RunFilesTest, ARejectFileOnAFullDiskSaysWhyAndHoldsWholeLines)
     for (int i = 1; i <= Lines; ++i)
         text += "D" + QByteArray::number(i).rightJustified(6, '0') + ",Item," + QByteArray(400, 'x') + "\r\n";
     ASSERT_TRUE(writeTestFile(path("items.csv"), text));
-    const CliResult first = vxrimp(importItems(connect) << "--log" << path("import.log"));
+    const ToolResult first = vxrimp(importItems(connect) << "--log" << path("import.log"));
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
 
     // The same lines again are all duplicates, and the reject file meets a

@@ -87,12 +87,7 @@ TEST_F(SetupFileTest, NewFileHoldsEveryKeyInItsFixedOrderWithoutThePassword)
 // and auto, go into a key of their own beside an entry older programs read.
 TEST_F(SetupFileTest, DelimitersOutsideTheListKeepTheIndexOlderFilesRead)
 {
-    const struct
-    {
-        int code;
-        bool automatic;
-        const char *stored;
-    } cases[] = {
+    const struct { int code; bool automatic; const char *stored; } cases[] = {
         {'\t', false, "FieldDelimiter=8\r\nFieldDelimiterChar=\r\n"},
         {'|', false, "FieldDelimiter=10\r\nFieldDelimiterChar=\r\n"},
         {'~', false, "FieldDelimiter=0\r\nFieldDelimiterChar=~\r\n"},

@@ -96,7 +96,7 @@ QByteArray odsContent()
 class SpreadsheetTest : public CliFixture
 {
 protected:
-    CliResult run(const QString &file, const QString &store, const QStringList &extra)
+    ToolResult run(const QString &file, const QString &store, const QStringList &extra)
     {
         return vxrimp(QStringList{"import", "--file", path(file), "--table", "Inventory", "--header", "--strict",
                                   "--connect", newStore(store), "--log", path("import.log"), "--reject",
@@ -111,7 +111,7 @@ TEST_F(SpreadsheetTest, WorkbooksStoreTheRowsOfTheSameDataInCsv)
     ASSERT_TRUE(writeTestFile(path("other.csv"), OtherCsv));
     ASSERT_TRUE(writeTestOds(path("items.ods"), odsContent()));
     const bool haveXlsx = makeXlsx(path("items.xlsx"), path("items1904.xlsx"));
-    const CliResult csv = run("items.csv", "csv.db", {"--locale", "en_US"});
+    const ToolResult csv = run("items.csv", "csv.db", {"--locale", "en_US"});
     ASSERT_EQ(csv.exitCode, 1) << csv.err.toStdString(); // A6 failed
     const QStringList expected = storeRows(Select, "csv.db");
     ASSERT_EQ(expected.size(), 4);
@@ -127,16 +127,16 @@ TEST_F(SpreadsheetTest, WorkbooksStoreTheRowsOfTheSameDataInCsv)
             continue;
         }
         const std::string shown = workbook.toStdString();
-        const CliResult sheet = run(workbook, workbook + ".db", {"--locale", "de_DE"});
+        const ToolResult sheet = run(workbook, workbook + ".db", {"--locale", "de_DE"});
         EXPECT_EQ(sheet.exitCode, 1) << shown << sheet.err.toStdString();
         EXPECT_TRUE(sheet.err.contains("past column 52")) << shown << sheet.err.toStdString();
-        const CliResult preview = vxrimp({"preview", "--file", path(workbook), "--table", "Inventory", "--header"});
+        const ToolResult preview = vxrimp({"preview", "--file", path(workbook), "--table", "Inventory", "--header"});
         EXPECT_TRUE(preview.err.contains("past column 52")) << shown << preview.err.toStdString();
         EXPECT_EQ(storeRows(Select, workbook + ".db"), expected) << shown;
         // The rejected row, after the header row, as a CSV line.
         EXPECT_EQ(readTestFile(path(workbook + ".db.rejected")), readTestFile(path("csv.db.rejected"))) << shown;
 
-        const CliResult other = run(workbook, workbook + ".other.db", {"--sheet", "other"});
+        const ToolResult other = run(workbook, workbook + ".other.db", {"--sheet", "other"});
         EXPECT_EQ(other.exitCode, 0) << shown << other.err.toStdString();
         EXPECT_EQ(storeRows(Select, workbook + ".other.db"), storeRows(Select, "other.db")) << shown;
     }
@@ -144,12 +144,8 @@ TEST_F(SpreadsheetTest, WorkbooksStoreTheRowsOfTheSameDataInCsv)
 
 TEST_F(SpreadsheetTest, BinaryFilesAreRefusedWithNothingStored)
 {
-    const struct
-    {
-        const char *name;
-        QByteArray bytes;
-        const char *message; // empty: read as text
-    } cases[] = {
+    // message empty: read as text.
+    const struct { const char *name; QByteArray bytes; const char *message; } cases[] = {
         {"scan.pdf", "%PDF-1.7\nItem,1\n", "is a PDF document"},
         {"logo.png", "\x89PNG\r\n\x1a\nA1,Item\n", "is a PNG image"},
         {"photo.csv", "\xFF\xD8\xFF\xE0" "A1,Item\n", "is a JPEG image"},
@@ -161,7 +157,7 @@ TEST_F(SpreadsheetTest, BinaryFilesAreRefusedWithNothingStored)
     };
     for (const auto &[name, bytes, message] : cases) {
         ASSERT_TRUE(writeTestFile(path(name), bytes));
-        const CliResult result =
+        const ToolResult result =
             vxrimp({"import", "--file", path(name), "--table", "Inventory", "--map", "1=Item Lookup Code", "--connect",
                     newStore(QString(name) + ".db"), "--log", path("import.log")});
         const bool refused = *message != 0;

@@ -6,6 +6,7 @@
 
 #include "TestStores.h"
 #include "TestSupport.h"
+#include "ToolRun.h"
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -18,16 +19,6 @@
 
 namespace vxr::test {
 namespace {
-
-const QString ItemMap = "1=Item Lookup Code,2=Description,3=Department,4=Category,5=Supplier,6=Sales Tax,"
-                        "7=Supplier Cost,8=Price";
-
-struct Finished
-{
-    int exitCode = -1; // -1: killed
-    QString out;
-    QString err;
-};
 
 // n item lines P1, P2, ..., a new department every tenth line.
 QByteArray itemLines(const QString &prefix, int n)
@@ -53,39 +44,16 @@ protected:
     // vxrimp on the test's store and journal, with these variables set.
     void start(QProcess &process, const QStringList &arguments, const QStringList &variables = {}) const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const QString &variable : variables)
-            if (!variable.isEmpty())
-                environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(m_dir.path());
-        process.start(VXR_BINARY_DIR "/bin/vxrimp",
-                      arguments + QStringList{"--connect", connectionString(), "--journal", journalPath()});
+        startTool(process, m_dir.path(),
+                  arguments + QStringList{"--connect", connectionString(), "--journal", journalPath()}, variables);
         EXPECT_TRUE(process.waitForStarted());
     }
 
-    static Finished finish(QProcess &process)
-    {
-        EXPECT_TRUE(process.waitForFinished(120000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-    }
-
-    Finished vxrimp(const QStringList &arguments) const
+    ToolResult vxrimp(const QStringList &arguments) const
     {
         QProcess process;
         start(process, arguments);
-        return finish(process);
-    }
-
-    // Waits until the process says it has paused.
-    static void awaitPause(QProcess &process, const char *said)
-    {
-        process.setReadChannel(QProcess::StandardError);
-        QByteArray err;
-        while (!err.contains(said) && process.waitForReadyRead(60000))
-            err += process.readAllStandardError();
-        ASSERT_TRUE(err.contains(said)) << err.toStdString();
+        return finishTool(process);
     }
 
     QStringList importItems(const QString &file, const QStringList &more = {}) const
@@ -125,15 +93,9 @@ TEST_P(UndoFaultTest, RunOfEveryKindTakenBackToTheStoreBeforeIt)
 {
     importFirstRun();
     const QStringList before = everyRow(connectionString());
-    const struct
-    {
-        const char *name;
-        QByteArray text;
-        QStringList more;
-        Fault fault;
-        int exitCode;
-        const char *batches; // the run's batches in the journal after the undo's settling ("": none)
-    } cases[] = {
+    // batches: the run's batches in the journal after the undo's settling ("": none).
+    const struct { const char *name; QByteArray text; QStringList more; Fault fault; int exitCode; const char *batches; }
+            cases[] = {
         {"an update moving items to new departments, suppliers and taxes, with new items in old ones",
          "A1,Apple,Veg,Green,Zed,9,1.00,3.25\nA3,Fig rolls,Dried,Dry,Best,7,2.00,4.00\nN1,Nut,Fruit,Fresh,Acme,5,1,2\n"
          "A2,Pear,Fruit,Fresh,Best,5,1.10,2.60\n",
@@ -165,16 +127,16 @@ TEST_P(UndoFaultTest, RunOfEveryKindTakenBackToTheStoreBeforeIt)
             ASSERT_EQ(process.state(), QProcess::Running) << "the run ended before it could be interrupted";
             ::kill(static_cast<pid_t>(process.processId()), SIGINT);
         } else if (c.fault != Fault::None) {
-            awaitPause(process, "journal paused");
+            awaitSaid(process, "journal paused");
             // While its process lives the run is nobody else's to settle or
             // take back: its batch may be committing.
-            const Finished early = vxrimp(undoRun(lastRun()));
+            const ToolResult early = vxrimp(undoRun(lastRun()));
             EXPECT_TRUE(early.exitCode > 0 && early.err.contains("still going on")) << early.err.toStdString();
             EXPECT_EQ(journalValue("SELECT State FROM Batch WHERE Number = 2 AND RunId = (SELECT MAX(Id) FROM Run)")
                               .toString(), "prepared");
             process.kill();
         }
-        const Finished imported = finish(process);
+        const ToolResult imported = finishTool(process);
         ASSERT_EQ(imported.exitCode, c.exitCode) << imported.err.toStdString();
         const qint64 run = lastRun();
         if (c.batches && !*c.batches)
@@ -182,7 +144,7 @@ TEST_P(UndoFaultTest, RunOfEveryKindTakenBackToTheStoreBeforeIt)
         else
             ASSERT_NE(everyRow(connectionString()), before) << "the run stored nothing";
 
-        const Finished taken = vxrimp(undoRun(run));
+        const ToolResult taken = vxrimp(undoRun(run));
         EXPECT_EQ(taken.exitCode, 0) << taken.err.toStdString();
         EXPECT_EQ(everyRow(connectionString()), before);
         EXPECT_TRUE(undone(run));
@@ -214,14 +176,7 @@ TEST_P(UndoStoppedTest, InsideItsTransactionLeavesNothingHalfUndone)
     ASSERT_EQ(vxrimp(importItems(update, {"--duplicates", "update"})).exitCode, 0);
     const QStringList afterRun = everyRow(connectionString());
     const qint64 run = lastRun();
-    const struct
-    {
-        const char *name;
-        Stop stop;
-        int exitCode;
-        const char *said;
-        const QStringList &store;
-    } cases[] = {
+    const struct { const char *name; Stop stop; int exitCode; const char *said; const QStringList &store; } cases[] = {
         {"killed", Stop::Kill, -1, "", afterRun},
         {"its connection ended by the server", Stop::EndConnection, 2, "Nothing was changed", afterRun},
         {"the journal held by another program", Stop::JournalHeld, 2, "journal", afterRun},
@@ -232,38 +187,32 @@ TEST_P(UndoStoppedTest, InsideItsTransactionLeavesNothingHalfUndone)
         SCOPED_TRACE(c.name);
         if (c.stop == Stop::EndConnection && backend() != StoreBackend::PostgreSQL)
             continue;
-        QSqlDatabase holder = QSqlDatabase::addDatabase("QSQLITE", "journal-holder");
-        holder.setDatabaseName(journalPath());
-        ASSERT_TRUE(holder.open());
-        QSqlQuery hold(holder);
+        auto holder = std::make_unique<SqliteFile>(journalPath());
         if (c.stop == Stop::JournalHeld) {
-            ASSERT_TRUE(hold.exec("BEGIN EXCLUSIVE"));
+            ASSERT_TRUE(holder->exec("BEGIN EXCLUSIVE"));
         }
         QProcess process;
         start(process, undoRun(run), {"VXR_UNDO_TEST_PAUSE=1"});
         if (c.stop != Stop::JournalHeld) {
-            awaitPause(process, "undo paused");
+            awaitSaid(process, "undo paused");
             if (c.stop == Stop::Kill)
                 process.kill();
             else if (c.stop == Stop::EndConnection)
                 exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                      "WHERE datname = current_database() AND pid <> pg_backend_pid()");
             else
-                EXPECT_TRUE(hold.exec("BEGIN EXCLUSIVE"));
+                EXPECT_TRUE(holder->exec("BEGIN EXCLUSIVE"));
             process.write("\n");
             process.closeWriteChannel();
         }
-        const Finished stopped = finish(process);
-        hold.exec("ROLLBACK");
-        hold = QSqlQuery();
-        holder = QSqlDatabase();
-        QSqlDatabase::removeDatabase("journal-holder");
+        const ToolResult stopped = finishTool(process);
+        holder.reset();
         EXPECT_EQ(stopped.exitCode, c.exitCode) << stopped.err.toStdString();
         EXPECT_TRUE(stopped.err.contains(c.said)) << stopped.err.toStdString();
         EXPECT_EQ(everyRow(connectionString()), c.store);
         EXPECT_FALSE(undone(run));
     }
-    const Finished taken = vxrimp(undoRun(run));
+    const ToolResult taken = vxrimp(undoRun(run));
     EXPECT_EQ(taken.exitCode, 0) << taken.err.toStdString();
     EXPECT_TRUE(taken.out.contains("already as the undo leaves it")) << taken.out.toStdString();
     EXPECT_EQ(everyRow(connectionString()), before);

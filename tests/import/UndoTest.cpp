@@ -28,17 +28,9 @@ const QString Store = "sqlite:/the/store";
 class TestJournal
 {
 public:
-    explicit TestJournal(const QString &path) : m_name("undo-test-journal")
-    {
-        QString error;
-        EXPECT_TRUE(Journal::open(path, &error)) << error.toStdString();
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", m_name);
-        db.setDatabaseName(path);
-        EXPECT_TRUE(db.open());
-    }
-    ~TestJournal() { QSqlDatabase::removeDatabase(m_name); }
+    explicit TestJournal(const QString &path) : m_file(created(path)) {}
 
-    QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
+    QSqlDatabase database() const { return m_file.database(); }
 
     void exec(const QString &sql, const QVariantList &values) const
     {
@@ -81,7 +73,14 @@ public:
     }
 
 private:
-    QString m_name;
+    static QString created(const QString &path)
+    {
+        QString error;
+        EXPECT_TRUE(Journal::open(path, &error)) << error.toStdString();
+        return path;
+    }
+
+    SqliteFile m_file;
     qint64 m_run = 0;
     qint64 m_seq = 0;
 };
@@ -269,20 +268,16 @@ TEST(UndoPointersTest, CoverEveryIdColumnOfTheSchema)
 {
     TempSqliteStore store;
     ASSERT_TRUE(store.isValid());
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "pointers");
-    db.setDatabaseName(store.path());
-    ASSERT_TRUE(db.open());
+    const SqliteFile db(store.path());
     QStringList named;
     for (const QString &table : importTableNames()) {
-        for (const ColumnType &column : readColumnTypes(db, Dialect::SQLite, table)) {
+        for (const ColumnType &column : readColumnTypes(db.database(), Dialect::SQLite, table)) {
             const QString name = table + "." + column.name;
             if (column.name.contains(QRegularExpression("I[dD](\\d\\d)?$|(Parent|TagAlong)Item$")) && column.name != "ID"
                 && column.name != "HQID" && !idColumnsPointingElsewhere().contains(name))
                 named << name;
         }
     }
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase("pointers");
     QStringList pointing;
     for (const StorePointer &pointer : storePointers()) {
         const QString name = pointer.table + "." + pointer.column;
@@ -313,7 +308,7 @@ TEST_F(UndoCliTest, ImportsTakenBackNewestFirst)
     const QStringList journal{"--journal", path("store.journal")};
     const QStringList before = everyRow(store);
     for (const char *setup : {"inventory.imp", "customers.imp"}) {
-        const CliResult imported = vxrimp(importArguments(store, setup) + journal);
+        const ToolResult imported = vxrimp(importArguments(store, setup) + journal);
         ASSERT_LE(imported.exitCode, 1) << imported.err.toStdString();
     }
     const QString later = "INSERT INTO Item (ItemLookupCode, DepartmentID) "
@@ -322,7 +317,7 @@ TEST_F(UndoCliTest, ImportsTakenBackNewestFirst)
     storeRows("UPDATE Item SET Price = 1 WHERE ItemLookupCode = 'HW-1003'");
     const QStringList undoLast = QStringList{"undo", "--connect", store, "--last"} + journal;
     EXPECT_EQ(vxrimp(undoLast).exitCode, 0); // the customers
-    const CliResult refused = vxrimp(undoLast);
+    const ToolResult refused = vxrimp(undoLast);
     EXPECT_EQ(refused.exitCode, 1) << refused.err.toStdString();
     EXPECT_TRUE(refused.out.contains("Item LATER-1")) << refused.out.toStdString();
     const QStringList csv = QString::fromUtf8(readTestFile(path("store.run1-conflicts.csv"))).split("\r\n");
@@ -332,11 +327,11 @@ TEST_F(UndoCliTest, ImportsTakenBackNewestFirst)
     EXPECT_TRUE(csv.value(2).startsWith("Department,\"Name Hardware, ID ")) << csv.value(2).toStdString();
     storeRows("DELETE FROM Item WHERE ItemLookupCode = 'LATER-1'");
     storeRows("UPDATE Item SET Price = 2.49 WHERE ItemLookupCode = 'HW-1003'");
-    const CliResult dry = vxrimp(undoLast + QStringList{"--dry-run"});
+    const ToolResult dry = vxrimp(undoLast + QStringList{"--dry-run"});
     EXPECT_EQ(dry.exitCode, 0);
     const QString items = storeQuery("SELECT COUNT(*) FROM Item").toString();
     EXPECT_TRUE(dry.out.contains("  Item: " + items + " added rows deleted\n")) << dry.out.toStdString();
-    const CliResult undone = vxrimp(undoLast);
+    const ToolResult undone = vxrimp(undoLast);
     EXPECT_EQ(undone.exitCode, 0) << undone.err.toStdString();
     EXPECT_EQ(everyRow(store), before);
     EXPECT_EQ(vxrimp(undoLast).exitCode, 2);

@@ -271,20 +271,31 @@ QStringList rowTexts(QSqlQuery &query)
     return rows;
 }
 
+SqliteFile::SqliteFile(const QString &path, const QString &options)
+    : m_name(QStringLiteral("sqlite-file-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(path);
+    db.setConnectOptions(options);
+    EXPECT_TRUE(db.open()) << path.toStdString() << ": " << db.lastError().text().toStdString();
+}
+
+SqliteFile::~SqliteFile()
+{
+    database().close();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+QStringList SqliteFile::rows(const QString &sql) const
+{
+    QSqlQuery query(database());
+    EXPECT_TRUE(query.exec(sql)) << sql.toStdString() << ": " << query.lastError().text().toStdString();
+    return rowTexts(query);
+}
+
 QStringList fileRows(const QString &sqliteFile, const QString &sql)
 {
-    const QString name = QStringLiteral("file-rows");
-    QStringList rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(sqliteFile);
-        EXPECT_TRUE(db.open()) << sqliteFile.toStdString();
-        QSqlQuery query(db);
-        EXPECT_TRUE(query.exec(sql)) << sql.toStdString() << ": " << query.lastError().text().toStdString();
-        rows = rowTexts(query);
-    }
-    QSqlDatabase::removeDatabase(name);
-    return rows;
+    return SqliteFile(sqliteFile).rows(sql);
 }
 
 bool runBound(QSqlQuery &query, const QString &sql, const QVariantList &values)
@@ -304,6 +315,13 @@ QVariant BackendTest::scalar(const QString &sql, const QVariantList &values) con
         return {};
     }
     return query.next() ? query.value(0) : QVariant();
+}
+
+QStringList BackendTest::rows(const QString &sql, const QVariantList &values) const
+{
+    QSqlQuery query(connection.database());
+    EXPECT_TRUE(runBound(query, sql, values)) << sql.toStdString() << ": " << query.lastError().text().toStdString();
+    return rowTexts(query);
 }
 
 qint64 BackendTest::count(const QString &table) const

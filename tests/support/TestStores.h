@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
@@ -97,8 +98,27 @@ QStringList everyRow(const QString &connectionString, ItemIds ids = ItemIds::AsS
 // joined by "|".
 QStringList rowTexts(QSqlQuery &query);
 
-// The rows a statement gives on a SQLite file (a store beside the tool, a
-// journal), read on a connection of the test's own, as rowTexts gives them.
+// A connection of the test's own to a SQLite file (a store beside the tool,
+// a journal, ":memory:"), open for the object's life: to read it, or to hold
+// its lock as another program would.
+class SqliteFile
+{
+public:
+    explicit SqliteFile(const QString &path, const QString &options = QString());
+    ~SqliteFile();
+    SqliteFile(const SqliteFile &) = delete;
+    SqliteFile &operator=(const SqliteFile &) = delete;
+
+    QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
+    bool exec(const QString &sql) const { return QSqlQuery(database()).exec(sql); }
+    // The rows a statement gives, as rowTexts gives them.
+    QStringList rows(const QString &sql) const;
+
+private:
+    QString m_name;
+};
+
+// The rows a statement gives on a SQLite file, as SqliteFile::rows.
 QStringList fileRows(const QString &sqliteFile, const QString &sql);
 
 // Prepares and runs a statement with its values bound in order; false (with
@@ -152,9 +172,11 @@ protected:
     QString freshStore();
 
     // Arranging and checking a test's rows on the connection: the first
-    // column of the first row (invalid when there is none), a table's row
-    // count, and a statement that must succeed.
+    // column of the first row (invalid when there is none), every row (as
+    // rowTexts gives them), a table's row count, and a statement that must
+    // succeed.
     QVariant scalar(const QString &sql, const QVariantList &values = {}) const;
+    QStringList rows(const QString &sql, const QVariantList &values = {}) const;
     qint64 count(const QString &table) const;
     void exec(const QString &sql, const QVariantList &values = {}) const;
     // Has the store refuse the table's new rows that do not meet the

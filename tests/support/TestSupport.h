@@ -54,12 +54,7 @@ private:
 class RecordingReporter final : public Reporter
 {
 public:
-    struct Message
-    {
-        MessageKind kind;
-        QString text;
-        QString caption;
-    };
+    struct Message { MessageKind kind; QString text; QString caption; };
     void message(MessageKind kind, const QString &text, const QString &caption) override
     {
         messages.append({kind, text, caption});

@@ -9,15 +9,7 @@ namespace {
 // The first lines of an export, the delimiter chosen, and what the sniffer
 // should make of them: its best candidate and what it offers instead of the
 // chosen one (0: nothing).
-struct Sample
-{
-    const char *name;
-    const char *lines;
-    int chosen;
-    int best;
-    int offered;
-    bool quotes = true;
-};
+struct Sample { const char *name; const char *lines; int chosen; int best; int offered; bool quotes = true; };
 
 class DelimiterSnifferTest : public ::testing::TestWithParam<Sample>
 {

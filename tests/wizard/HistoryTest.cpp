@@ -29,26 +29,6 @@ struct UndoCase
     const char *status; // what the window says after
 };
 
-// The store's journal held in an exclusive transaction for the object's life.
-class JournalLock
-{
-public:
-    explicit JournalLock(const QString &path)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
-        db.setDatabaseName(path);
-        EXPECT_TRUE(db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE")));
-    }
-    ~JournalLock()
-    {
-        QSqlDatabase::database(Name).close();
-        QSqlDatabase::removeDatabase(Name);
-    }
-
-private:
-    static inline const QString Name = QStringLiteral("journal lock");
-};
-
 class HistoryTest : public WizardTest, public ::testing::WithParamInterface<UndoCase>
 {
 protected:
@@ -63,15 +43,7 @@ protected:
         click("cmdImport");
         ASSERT_TRUE(QTest::qWaitFor([this] { return !window->importRunning(); }, 60000));
     }
-    void exec(const QString &sql)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("edit"));
-        db.setDatabaseName(store.path());
-        EXPECT_TRUE(db.open() && QSqlQuery(db).exec(sql)) << sql.toStdString();
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("edit"));
-    }
+    void exec(const QString &sql) { EXPECT_TRUE(SqliteFile(store.path()).exec(sql)) << sql.toStdString(); }
     QString label(const char *name) const { return control<QLabel>(name)->text(); }
     HistoryWindow *history() const { return window->runPage()->historyWindow(); }
     bool waitForHistory() const
@@ -100,9 +72,10 @@ TEST_P(HistoryTest, UndoThisImportTakesTheRunBackOrSaysWhyAndChangesNothing)
 
     prompts.answerYes = c.answerYes;
     {
-        std::optional<JournalLock> lock;
-        if (c.lockJournal)
-            lock.emplace(journalPath());
+        std::optional<SqliteFile> lock;
+        if (c.lockJournal) {
+            EXPECT_TRUE(lock.emplace(journalPath()).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        }
         const QString moved = store.path() + QStringLiteral(".moved");
         ASSERT_TRUE(!c.moveStore || QFile::rename(store.path(), moved));
         click("cmdUndoImport");

@@ -48,13 +48,8 @@ TEST_F(WizardTest, TheReviewPanelShowsTheValuesAsStoredAndCountsTheWholeFile)
 
     auto *grid = control<QTableWidget>("msflexpreview");
     const auto cell = [grid](int row, int column) { return grid->item(row, column); };
-    const struct
-    {
-        int row, column;
-        QString shown;
-        bool marked;
-        const char *tip; // part of the tooltip; empty: none
-    } cases[] = {
+    // tip: part of the tooltip; empty: none.
+    const struct { int row, column; QString shown; bool marked; const char *tip; } cases[] = {
         {0, 0, "A1", true, "in the store already"},
         {0, 2, "9.5", false, ""},
         {1, 1, "A description far longer than ", true, "cut to 30 characters"},

@@ -140,12 +140,8 @@ TEST_F(Settings, SavingOverAnotherSetUpOrLeavingChangesAsksFirst)
     const QString shipped =
         writeFile(QStringLiteral("inventory.imp"), readTestFile(sourcePath(QStringLiteral("examples/inventory.imp"))));
     const QByteArray original = readTestFile(shipped);
-    const struct
-    {
-        std::function<void()> change;
-        QString asked; // what the question names
-        bool unsaved;  // the change is one Exit asks about
-    } changes[] = {
+    // asked: what the question names; unsaved: the change is one Exit asks about.
+    const struct { std::function<void()> change; QString asked; bool unsaved; } changes[] = {
         {[&] { type("txtFileName", dir.filePath(QStringLiteral("other.csv"))); },
          "Text file: " + QDir::toNativeSeparators(dir.filePath(QStringLiteral("inventory.csv"))), true},
         {[&] { control<QComboBox>("cmbTable")->setCurrentIndex(1); }, "Destination table: Inventory -> Customers", true},

@@ -1,4 +1,10 @@
+#ifdef VXR_TEST_GUI
 #include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,9 +18,11 @@ int main(int argc, char **argv)
     // the user's own.
     const QTemporaryDir dataHome;
     qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+#ifdef VXR_TEST_GUI
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("VXRImp-tests"));
+#endif
+    TestApplication app(argc, argv);
+    TestApplication::setApplicationName(QStringLiteral("VXRImp-tests"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -112,18 +112,6 @@ TEST_F(CliTest, ImportsTheExamplesWithTheirSettingsFiles)
     EXPECT_EQ(storeQuery("SELECT COUNT(*) FROM Item WHERE ItemLookupCode = 'SKU'").toInt(), 1);
 }
 
-TEST_F(CliTest, ARunThatFailsExitsWithTwo)
-{
-    const QString connect = newStore();
-    storeQuery("DROP TABLE Security");
-
-    const ToolResult result = vxrimp(importArguments(connect, "suppliers.imp"));
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_TRUE(result.err.contains("The import failed")) << result.err.toStdString();
-    EXPECT_TRUE(result.err.contains("Security")) << result.err.toStdString();
-    EXPECT_TRUE(result.out.contains("-> Suppliers: Failed"));
-}
-
 TEST_F(CliTest, TheFormatsUsersHave)
 {
     const QString connect = newStore();

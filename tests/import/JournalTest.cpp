@@ -93,7 +93,9 @@ TEST_P(JournalTest, HoldsEveryAddedRowAndThePreviousValuesOfAnUpdate)
     // the price edited since stops an undo.
     exec("UPDATE Item SET Price = 9 WHERE ItemLookupCode = 'A4'");
     const QStringList undo{"undo", "--connect", connectionString(), "--run", "1", "--dry-run"};
-    ASSERT_EQ(vxrimp(undo).exitCode, 1);
+    const ToolResult refused = vxrimp(undo);
+    ASSERT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.out.contains("ItemLookupCode A4")) << refused.out.toStdString();
     EXPECT_EQ(QString::fromUtf8(readTestFile(m_dir.filePath("runs.run1-conflicts.csv"))).section("\r\n", 1).remove(QRegularExpression("ID \\d+")),
               "Item,\"ItemLookupCode A4, \",Price,1,9\r\n");
 

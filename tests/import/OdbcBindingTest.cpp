@@ -111,13 +111,9 @@ TEST_F(OdbcBindingTest, TextsAndStatementsGoWithTheirExactLengths)
     EXPECT_FALSE(textBytes.contains(2));
 
     // And the store holds the texts as they were, no longer.
-    DbConnection connection;
-    DbError error;
-    ASSERT_TRUE(connection.open(store.connectionString(), &error)) << error.description.toStdString();
-    QSqlQuery query(connection.database());
-    ASSERT_TRUE(query.exec("SELECT ItemLookupCode, LENGTH(Description), LENGTH(Notes), LENGTH(ExtendedDescription) "
-                           "FROM Item ORDER BY ItemLookupCode"));
-    EXPECT_EQ(rowTexts(query), QStringList({"B-0127|3|127|2000", "B-2000|4|2000|0"}));
+    EXPECT_EQ(rowsOf(store.connectionString(), "SELECT ItemLookupCode, LENGTH(Description), LENGTH(Notes), "
+                                               "LENGTH(ExtendedDescription) FROM Item ORDER BY ItemLookupCode"),
+              QStringList({"B-0127|3|127|2000", "B-2000|4|2000|0"}));
 }
 
 } // namespace

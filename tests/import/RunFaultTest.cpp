@@ -106,6 +106,10 @@ TEST_P(RunFaultTest, ACancelAnywhereLosesNoLine)
         EXPECT_EQ(summary.outcome, RunOutcome::Cancelled) << summary.failure.toStdString();
         EXPECT_LT(clock.elapsed(), 10000); // the statement waiting in the store was cut short
         EXPECT_GT(summary.linesNotReached, 0);
+        if (c.at == At::Line) { // the line the cancel came after, and the status that names it
+            EXPECT_EQ(summary.lastLineProcessed, c.n);
+            EXPECT_EQ(progress.calls.last(), "status:" + runStatusCancelled(c.n));
+        }
         expectNoLineLost(summary, file);
     }
 }

@@ -1,7 +1,7 @@
 // The import run on real stores: a line is stored whole or not at all, a
-// reference that cannot be added fails its line, a cancel keeps exactly what
-// was committed, other programs see a batch only once it is committed, and a
-// test run and an all-or-nothing run leave the store as it was.
+// reference that cannot be added fails its line, other programs see a batch
+// only once it is committed, and a test run and an all-or-nothing run leave
+// the store as it was. (A cancel: RunFaultTest.)
 
 #include "TransactionalFixture.h"
 
@@ -70,45 +70,6 @@ TEST_P(TransactionalRunTest, KeysThatAreEmptyTooLongOrBlankLines)
                                              "[00004 <-2147217833>] " + QString::fromLatin1(longKey) + "2,Second"}));
         EXPECT_EQ(itemCodes(), QStringList({"C1"}));
     }
-}
-
-TEST_P(TransactionalRunTest, CancelKeepsWhatWasCommittedAndTheRejectFileFinishesTheJob)
-{
-    mapPositions({ItemLookupCode, Description});
-    const QString path = writeFile("items.csv", "Code,Name\r\n" + itemLines(1, 4) + "K0004,Again\r\n" + itemLines(5, 40));
-    CancelToken cancel;
-    progress.onProgress = [&](const ImportProgress &p) {
-        if (p.linesRead == 20)
-            cancel.request();
-    };
-    ImportRequest r = request(path);
-    r.skipFirstLine = true;
-    r.batchLines = 7;
-    r.cancel = &cancel;
-    r.progressMilliseconds = 0;
-    const ImportSummary summary = importFile(r);
-
-    EXPECT_EQ(summary.outcome, RunOutcome::Cancelled);
-    EXPECT_EQ(summary.lastLineProcessed, 20);
-    EXPECT_EQ(progress.calls.last(), "status:Cancelled at line 20");
-    // Lines 2 to 20 but the repeated key.
-    EXPECT_EQ(tally(summary), "18 added 0 updated 1 skipped 1 failed 22 not reached");
-    expectEveryLineCounted(summary, 42);
-    EXPECT_EQ(itemCodes().size(), 18);
-
-    // The reject file starts with the skipped header, then the repeated key
-    // and every line not reached, byte for byte.
-    const QByteArray rejected = readTestFile(summary.rejectPath);
-    EXPECT_EQ(rejected, "Code,Name\r\nK0004,Again\r\n" + itemLines(19, 40));
-
-    // Fixed and imported with the same settings, it completes the store.
-    writeTestFile(summary.rejectPath, QByteArray(rejected).replace("K0004,Again", "K0041,Again"));
-    ImportRequest again = request(summary.rejectPath);
-    again.skipFirstLine = true;
-    const ImportSummary rest = importFile(again);
-    EXPECT_EQ(tally(rest), "23 added 0 updated 1 skipped 0 failed 0 not reached");
-    EXPECT_EQ(itemCodes().size(), 41);
-    EXPECT_TRUE(rest.rejectPath.isEmpty());
 }
 
 TEST_P(TransactionalRunTest, OtherProgramsSeeEachBatchOnceItIsCommittedAndNothingBefore)

@@ -259,6 +259,16 @@ QString BackendTest::sqliteStorePath() const
     return sqlite ? sqlite->path() : QString();
 }
 
+QStringList rowsOf(const QString &connectionString, const QString &sql)
+{
+    DbConnection connection;
+    DbError error;
+    EXPECT_TRUE(connection.open(connectionString, &error)) << error.description.toStdString();
+    QSqlQuery query(connection.database());
+    EXPECT_TRUE(query.exec(sql)) << sql.toStdString() << ": " << query.lastError().text().toStdString();
+    return rowTexts(query);
+}
+
 QStringList rowTexts(QSqlQuery &query)
 {
     QStringList rows;

@@ -94,6 +94,10 @@ const FieldTable &testCatalogue();
 enum class ItemIds { AsStored, InOrder };
 QStringList everyRow(const QString &connectionString, ItemIds ids = ItemIds::AsStored);
 
+// The rows a statement gives on a store, read (or written) through a
+// connection of its own, as rowTexts gives them.
+QStringList rowsOf(const QString &connectionString, const QString &sql);
+
 // The rows a query gives from where it stands, each as its columns' texts
 // joined by "|".
 QStringList rowTexts(QSqlQuery &query);

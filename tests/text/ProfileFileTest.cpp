@@ -1,5 +1,7 @@
 #include "text/ProfileFile.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -18,18 +20,8 @@ class ProfileFileTest : public ::testing::Test
 protected:
     QString path() const { return m_dir.filePath(QStringLiteral("settings.imp")); }
 
-    void put(const QByteArray &bytes)
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
-
-    QByteArray contents() const
-    {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-    }
+    void put(const QByteArray &bytes) { ASSERT_TRUE(test::writeTestFile(path(), bytes)); }
+    QByteArray contents() const { return test::readTestFile(path()); }
 
     QString read(const QString &section, const QString &key, int bufferSize = 155, const QString &fallback = {})
     {

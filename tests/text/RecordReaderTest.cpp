@@ -1,5 +1,7 @@
 #include "text/RecordReader.h"
 
+#include "TestSupport.h"
+
 #include "catalogue/FieldTable.h"
 
 #include <gtest/gtest.h>
@@ -21,9 +23,7 @@ protected:
     bool open(const QByteArray &bytes)
     {
         const QString path = m_dir.filePath(QString::number(++m_files));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+        EXPECT_TRUE(test::writeTestFile(path, bytes));
         const bool opened = reader.openTextFile(path);
         EXPECT_TRUE(opened) << reader.errorString().toStdString();
         return opened;

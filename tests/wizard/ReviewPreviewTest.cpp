@@ -24,14 +24,9 @@ QByteArray mixedFile()
 
 TEST_F(WizardTest, TheReviewPanelShowsTheValuesAsStoredAndCountsTheWholeFile)
 {
-    {
-        DbConnection seeding;
-        DbError error;
-        ASSERT_TRUE(seeding.open(store.connectionString(), &error)) << error.description.toStdString();
-        QSqlQuery seed(seeding.database());
-        ASSERT_TRUE(seed.exec(QStringLiteral("INSERT INTO Department (Name, Code) VALUES ('Tools', 'T')"))
-                    && seed.exec(QStringLiteral("INSERT INTO Item (ItemLookupCode, Description) VALUES ('A1', 'Old')")));
-    }
+    const SqliteFile seeding(store.path());
+    ASSERT_TRUE(seeding.exec(QStringLiteral("INSERT INTO Department (Name, Code) VALUES ('Tools', 'T')"))
+                && seeding.exec(QStringLiteral("INSERT INTO Item (ItemLookupCode, Description) VALUES ('A1', 'Old')")));
     connectWithFile(mixedFile());
     goToPanel(2);
     selectPosition(1);

@@ -161,12 +161,7 @@ TEST(ConnectionString, MissingOrUnknownProviderIsAnError)
         EXPECT_FALSE(connectionTarget(QString::fromLatin1(text), freeTdsOnly, 15, &t, &error)) << text;
         EXPECT_FALSE(error.isEmpty()) << text;
     }
-    DbConnection connection;
-    DbError error;
-    EXPECT_FALSE(connection.open(QStringLiteral("Provider=Jet.4.0;Data Source=x"), &error));
-    EXPECT_EQ(error.number, ErrorNumbers::ConnectionFailed);
-    EXPECT_TRUE(error.description.contains(QLatin1String("Jet.4.0")));
-    EXPECT_FALSE(connection.isOpen());
+    // An open with such a string fails naming it: ImportJobTest.
 }
 
 TEST(DbConnection, SqliteOpensOnlyAnExistingStore)

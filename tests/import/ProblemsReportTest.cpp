@@ -20,16 +20,10 @@ constexpr int SaleEndDate = 139;
 
 const QByteArray Header = "Line,Field,Text,Problem,Outcome\r\n";
 
-// A problem as the test expects it: the row's words are checked against the
-// error's own sentence or the start of the change's words.
-struct Expected
-{
-    qint64 line;
-    QString field;
-    QString text;
-    QString problem; // the start of the Problem column
-    QString outcome;
-};
+// A problem as the test expects it: the row's words (problem: the start of
+// the Problem column) are checked against the error's own sentence or the
+// start of the change's words.
+struct Expected { qint64 line; QString field, text, problem, outcome; };
 
 // The report's rows, read as a spreadsheet reads CSV (quoted fields with
 // doubled quotes; no line breaks inside the fields here).

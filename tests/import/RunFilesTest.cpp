@@ -20,12 +20,8 @@ protected:
     QStringList importItems(const QString &connect) const { return CliFixture::importItems(connect, path("items.csv")); }
 };
 
-struct Refusal
-{
-    QStringList paths; // --log and --reject
-    QString message;
-    QString store = QStringLiteral("store.db"); // the store as the connection string names it
-};
+// The --log and --reject paths, the message, the store as the connection string names it.
+struct Refusal { QStringList paths; QString message; QString store = QStringLiteral("store.db"); };
 
 TEST_F(RunFilesTest, FilesThatAreOneFileAreRefusedBeforeAnythingIsWritten)
 {

@@ -17,13 +17,9 @@ const QByteArray Lines = "A1,Hammer,9.5,Tools,,\n"
                          "B4,Saw 2,1,Tools,A1,A supplier name longer than thirty\n"
                          "B4,Saw 3,1,,,\n";
 
-struct SetupCase
-{
-    const char *name;
-    bool strict, rejectCut, duplicatesAsErrors;
-    qint64 failing, changedLines, changedValues;
-    CellMark price2, supplier4, key5; // the marks of line 2's price, line 4's supplier, line 5's key
-};
+// The marks: of line 2's price, line 4's supplier, line 5's key.
+struct SetupCase { const char *name; bool strict, rejectCut, duplicatesAsErrors;
+                   qint64 failing, changedLines, changedValues; CellMark price2, supplier4, key5; };
 
 // The preview counts what the run would do under each set-up.
 const SetupCase setupCases[] = {

@@ -1,11 +1,90 @@
 #include "PostgresDialect.h"
 
+#include "ColumnKinds.h"
 #include "ConnectionString.h"
 #include "ErrorMapping.h"
 
+#include <QDateTime>
+
 #include <algorithm>
+#include <cmath>
 
 namespace vxr {
+
+namespace {
+
+// Texts written as literals: short, printable ASCII, none of the characters
+// a driver or a server setting could read otherwise (a backslash under
+// standard_conforming_strings = off, ODBC's escapes and placeholders).
+bool isPlainText(const QString &text)
+{
+    if (text.size() > 64)
+        return false;
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u >= 0x20 && u < 0x7f && u != u'\\' && u != u'?' && u != u'{' && u != u'}';
+    });
+}
+
+// Whole numbers a double holds exactly, and that its conversion to
+// NUMERIC (fifteen digits) keeps whole; not -0, which a double column keeps.
+bool isPlainWholeNumber(double value)
+{
+    return std::fabs(value) < 1e15 && value == std::trunc(value) && !(value == 0 && std::signbit(value));
+}
+
+} // namespace
+
+std::optional<QString> PostgresDialect::literal(const QVariant &value, int typeCode) const
+{
+    const auto *data = value.constData();
+    switch (value.typeId()) {
+    case QMetaType::QString: {
+        const auto *text = static_cast<const QString *>(data);
+        if (text->isNull())
+            return QStringLiteral("NULL");
+        if (!isTextType(typeCode) || typeCode == TypeCodes::Variant || !isPlainText(*text))
+            return std::nullopt;
+        QString quoted = *text;
+        return QLatin1Char('\'') + quoted.replace(u'\'', QLatin1String("''")) + QLatin1Char('\'');
+    }
+    case QMetaType::LongLong:
+        if (value.isNull())
+            return QStringLiteral("NULL");
+        if (!isIntegerType(typeCode))
+            return std::nullopt;
+        return QString::number(*static_cast<const qlonglong *>(data));
+    case QMetaType::Double: {
+        if (value.isNull())
+            return QStringLiteral("NULL");
+        const double number = *static_cast<const double *>(data);
+        // Not MONEY, which reads a literal otherwise than a bound number.
+        const bool numberColumn =
+                typeCode == TypeCodes::Double || typeCode == TypeCodes::Numeric || typeCode == TypeCodes::Decimal;
+        if (!numberColumn || !isPlainWholeNumber(number))
+            return std::nullopt;
+        return QString::number(qlonglong(number));
+    }
+    case QMetaType::Bool:
+        if (value.isNull())
+            return QStringLiteral("NULL");
+        if (typeCode != TypeCodes::Boolean)
+            return std::nullopt;
+        return value.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    case QMetaType::QDateTime: {
+        const auto *dateTime = static_cast<const QDateTime *>(data);
+        if (value.isNull() || !dateTime->isValid())
+            return QStringLiteral("NULL");
+        const int year = dateTime->date().year();
+        if (typeCode != TypeCodes::DBTimeStamp || year < 1 || year > 9999)
+            return std::nullopt;
+        return QLatin1Char('\'') + dateTime->date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ')
+                + dateTime->time().toString(QStringLiteral("HH:mm:ss.zzz")) + QLatin1Char('\'');
+    }
+    default:
+        return std::nullopt;
+    }
+}
 
 QList<ColumnType> PostgresDialect::readColumnTypes(const QSqlDatabase &database, const QString &table) const
 {

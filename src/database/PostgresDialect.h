@@ -18,6 +18,10 @@ public:
     // description of a statement with more than about 7,000 parameters:
     // stay well below that.
     int maxParameters() const override { return 6000; }
+    // NULL, integers, booleans, whole numbers in number columns, plain
+    // ASCII texts and dates with their time of day: values the server
+    // reads from a literal exactly as from psqlODBC's binding of them.
+    std::optional<QString> literal(const QVariant &value, int typeCode) const override;
     QString schemaResource() const override { return QStringLiteral(":/vxr/schema/postgresql.sql"); }
     // An advisory lock of the transaction, on a key of our own (the bytes
     // of "VXR-refs"); a wait the server gives up (a deadlock, lock_timeout)

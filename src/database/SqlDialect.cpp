@@ -25,9 +25,26 @@ QString placeholderRow(int count)
     return row;
 }
 
-QString valueRows(int columnCount, int rowCount)
+namespace {
+
+QString literalRow(const QStringList &literals)
 {
-    const QString row = placeholderRow(columnCount);
+    QString row;
+    row += u'(';
+    for (qsizetype i = 0; i < literals.size(); ++i) {
+        if (i > 0)
+            row += QStringLiteral(", ");
+        row += literals.at(i).isEmpty() ? QStringLiteral("?") : literals.at(i);
+    }
+    row += u')';
+    return row;
+}
+
+} // namespace
+
+QString valueRows(int columnCount, int rowCount, const QStringList &literals)
+{
+    const QString row = literals.isEmpty() ? placeholderRow(columnCount) : literalRow(literals);
     QString values;
     values.reserve((row.size() + 2) * rowCount);
     for (int i = 0; i < rowCount; ++i) {
@@ -54,13 +71,14 @@ std::unique_ptr<PreparedStatement> SqlDialect::prepare(const QSqlDatabase &datab
 }
 
 QString SqlDialect::multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns,
-                                      int rowCount, const ColumnType &returned) const
+                                      int rowCount, const ColumnType &returned, const QStringList &literals) const
 {
     const QString returning = returned.name.isEmpty() || source != NewIdSource::Returning
             ? QString()
             : QStringLiteral(" RETURNING ID, ") + returned.name;
     return QStringLiteral("INSERT INTO %1 (%2) VALUES %3%4")
-            .arg(table, columns.join(QStringLiteral(", ")), valueRows(int(columns.size()), rowCount), returning);
+            .arg(table, columns.join(QStringLiteral(", ")), valueRows(int(columns.size()), rowCount, literals),
+                 returning);
 }
 
 QString SqlDialect::updateSql(const QString &table, const QStringList &columns) const

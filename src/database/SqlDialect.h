@@ -81,9 +81,12 @@ public:
     // INSERT INTO table (columns) VALUES (...), (...), ... for rowCount rows,
     // giving back each new row's ID and its returned column (name escaped,
     // type as read) in a result of two columns when a name is given. source
-    // must not be LastInsertId when a column is to come back.
+    // must not be LastInsertId when a column is to come back. literals, when
+    // not empty, holds a column's literal (from literal()) in place of its
+    // placeholder, or an empty text where the column is bound.
     virtual QString multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns,
-                                      int rowCount, const ColumnType &returned) const;
+                                      int rowCount, const ColumnType &returned,
+                                      const QStringList &literals) const;
     // UPDATE table SET column = ?, ... WHERE ID = ?; columns are escaped.
     QString updateSql(const QString &table, const QStringList &columns) const;
     // SELECT column FROM table WHERE column IN (?, ...) for count values.
@@ -109,6 +112,10 @@ public:
     // Values the backend has no type of its own for.
     virtual QVariant dateTimeValue(const QDateTime &value) const { return value; }
     virtual QVariant booleanValue(bool value) const { return value; }
+    // A value as bound (after boundValue) written as a literal of the
+    // statement's text, for a column of typeCode, where the database stores
+    // it exactly as it stores the bound value; none when it must be bound.
+    virtual std::optional<QString> literal(const QVariant &, int /*typeCode*/) const { return std::nullopt; }
 
     // The embedded resource holding this backend's store schema; empty when
     // it has none.
@@ -143,9 +150,10 @@ public:
 };
 
 // "(?, ?, ?)" for a row of count values, and rowCount such rows separated
-// by commas, for a VALUES list.
+// by commas, for a VALUES list; with literals (one a column, empty where the
+// column is bound), each column's literal in place of its placeholder.
 QString placeholderRow(int count);
-QString valueRows(int columnCount, int rowCount);
+QString valueRows(int columnCount, int rowCount, const QStringList &literals = {});
 
 // The dialect of a backend; the objects live as long as the program.
 const SqlDialect &sqlDialect(Dialect kind);

@@ -93,16 +93,17 @@ QString SqlServerDialect::insertSql(NewIdSource, const QString &table, const QSt
 }
 
 QString SqlServerDialect::multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns,
-                                            int rowCount, const ColumnType &returned) const
+                                            int rowCount, const ColumnType &returned,
+                                            const QStringList &literals) const
 {
     if (returned.name.isEmpty())
-        return SqlDialect::multiRowInsertSql(source, table, columns, rowCount, returned);
+        return SqlDialect::multiRowInsertSql(source, table, columns, rowCount, returned, literals);
     return QStringLiteral("DECLARE @added TABLE (ID int, Returned %1); "
                           "INSERT INTO %2 (%3) OUTPUT INSERTED.ID, INSERTED.%4 INTO @added (ID, Returned) "
                           "VALUES %5; IF @@ERROR = 0 BEGIN IF EXISTS (SELECT 1 FROM @added WHERE ID IS NULL OR ID <= 0) "
                           "THROW %6, N'No new ID', 1; SELECT ID, Returned FROM @added END")
             .arg(tsqlType(returned), table, columns.join(QStringLiteral(", ")), returned.name,
-                 valueRows(int(columns.size()), rowCount), QString::number(NoNewIdError));
+                 valueRows(int(columns.size()), rowCount, literals), QString::number(NoNewIdError));
 }
 
 QString SqlServerDialect::columnTypesSql() const

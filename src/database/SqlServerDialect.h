@@ -43,7 +43,7 @@ public:
     // table variable declared with that column's type, then are selected
     // from it (ID, column).
     QString multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns, int rowCount,
-                              const ColumnType &returned) const override;
+                              const ColumnType &returned, const QStringList &literals) const override;
 
     // The columns of the table the import's unqualified names reach (the
     // login's default schema, then dbo), in upper case for a database with

@@ -265,21 +265,26 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
         const Column &c = d->column(d->table(shape.tableName), returnColumn);
         returned = ColumnType{driver->escapeIdentifier(c.name, QSqlDriver::FieldName), c.typeCode, c.size};
     }
-    const int perStatement = dialect.rowsPerStatement(int(columns.size()));
-    QList<QVariantList> boundRows; // for the change sink
+    // Every row is bound before the first statement: the columns whose value
+    // every row shares go into the statement's text.
+    QList<QVariantList> boundRows;
+    boundRows.reserve(rows.size());
+    for (const QVariantList &row : rows) {
+        boundRows.append(d->boundValues(shape, row));
+        shape.constants.admit(dialect, shape.columns, boundRows.constLast());
+    }
+    const QStringList literals = shape.constants.literals();
+    const int perStatement = dialect.rowsPerStatement(int(shape.constants.boundCount()));
     const bool reporting = d->sink && !returned.name.isEmpty();
     for (qsizetype first = 0; first < rows.size(); first += perStatement) {
         const int count = int(qMin<qsizetype>(perStatement, rows.size() - first));
         QVariantList bound;
-        bound.reserve(count * columns.size());
-        for (qsizetype r = first; r < first + count; ++r) {
-            const QVariantList rowBound = d->boundValues(shape, rows.at(r));
-            bound.append(rowBound);
-            if (reporting)
-                boundRows.append(rowBound);
-        }
+        bound.reserve(count * shape.constants.boundCount());
+        for (qsizetype r = first; r < first + count; ++r)
+            shape.constants.appendBound(bound, boundRows.at(r));
         PreparedStatement &statement = d->statements.run(
-                dialect.multiRowInsertSql(d->newIdSource, shape.tableName, columns, count, returned), bound);
+                dialect.multiRowInsertSql(d->newIdSource, shape.tableName, columns, count, returned, literals),
+                bound);
         const ResultRelease release(statement);
         // Stepped to the end even when nothing comes back: a failure the
         // database raises late must not pass unseen.

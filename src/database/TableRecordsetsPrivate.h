@@ -2,6 +2,7 @@
 
 // The inside of TableRecordsets, shared by the files that implement it.
 
+#include "ConstantColumns.h"
 #include "SqlDialect.h"
 #include "TableRecordsets.h"
 #include "SqlStatements.h"
@@ -47,6 +48,9 @@ struct WriteStatement
 struct RowShape : recordsets::WriteStatement
 {
     QStringList columnNames; // as the program spells them, for the change sink
+    // The columns its multi-row inserts write as literals: kept with the
+    // shape, so that every batch runs the same prepared statements.
+    mutable ConstantColumns constants;
 };
 
 struct TableRecordsets::Private

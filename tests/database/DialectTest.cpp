@@ -86,7 +86,7 @@ TEST(Dialect, InsertsGiveBackTheNewIdAsTheBackendCan)
             EXPECT_EQ(d.insertSql(d.newIdSource({}), "T", row.columns), QLatin1String(row.single));
         }
         if (row.multi) {
-            EXPECT_EQ(d.multiRowInsertSql(d.newIdSource({}), "T", row.columns, 2, row.returned),
+            EXPECT_EQ(d.multiRowInsertSql(d.newIdSource({}), "T", row.columns, 2, row.returned, {}),
                       QLatin1String(row.multi));
         }
     }

@@ -60,6 +60,33 @@ TEST_P(TableRecordsetsTest, ValuesBindIntoEveryColumnKind)
     EXPECT_TRUE(scalar("SELECT FoodStampable FROM Item WHERE ID = ?", {item}).toBool());
 }
 
+TEST_P(TableRecordsetsTest, RowsAddedTogetherStoreWhatEachRowBindsAlone)
+{
+    // What every row of a multi-row insert shares may go into its text: each
+    // kind must be stored as when bound, and a column whose value differs in
+    // a later call must be bound again.
+    const QStringList columns{"ItemLookupCode", "Description", "BinLocation", "Notes", "Price", "Cost",
+                              "Quantity", "BuydownQuantity", "FoodStampable", "LastReceived", "LastSold"};
+    const QVariant received = QDateTime(QDate(2024, 2, 29), QTime(13, 14, 15, 678));
+    const auto row = [&](const QString &code, const QString &description, double price, const QVariant &sold) {
+        return QVariantList{code, description, QStringLiteral("A\\1?"), QLatin1String(""), price,
+                            123456789012345.0, -0.0, 3.0, true, received, sold};
+    };
+    const QList<QVariantList> lines{row("1", "Chef's", 2, {}), row("2", "Chef's", 2, {}),
+                                   row("3", "Chef's", 2, {}), row("4", "Other", 2.5, received)};
+    const RowShape &shape = tables->rowShape("Item", columns);
+    tables->addRows(shape, lines.mid(0, 2), {});
+    tables->addRows(shape, lines.mid(2), {});
+    for (QVariantList alone : lines) {
+        alone[0] = QLatin1Char('A') + alone[0].toString();
+        tables->addRow(shape, alone);
+    }
+    const QString select = QStringLiteral("SELECT %1 FROM Item WHERE ItemLookupCode IN (%2) ORDER BY ItemLookupCode")
+                                   .arg(columns.mid(1).join(QStringLiteral(", ")));
+    EXPECT_EQ(rows(select.arg("'1', '2', '3', '4'")), rows(select.arg("'A1', 'A2', 'A3', 'A4'")));
+    EXPECT_EQ(count("Item"), 8);
+}
+
 VXR_ON_EVERY_BACKEND(TableRecordsetsTest);
 
 TEST(ColumnValueTest, NumbersOutsideTheirColumnOrNotNumbersFail)

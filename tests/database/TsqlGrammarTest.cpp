@@ -58,10 +58,10 @@ QStringList tableStatements(const QString &table, const QList<ColumnType> &types
     const int rows = d.rowsPerStatement(int(columns.size()));
     QStringList texts{d.insertSql(NewIdSource::OutputClause, table, columns),
                       d.insertSql(NewIdSource::OutputClause, table, {}),
-                      d.multiRowInsertSql(NewIdSource::OutputClause, table, columns, rows, {}),
+                      d.multiRowInsertSql(NewIdSource::OutputClause, table, columns, rows, {}, {}),
                       d.updateSql(table, columns)};
     if (key) {
-        texts << d.multiRowInsertSql(NewIdSource::OutputClause, table, columns, rows, *key)
+        texts << d.multiRowInsertSql(NewIdSource::OutputClause, table, columns, rows, *key, {})
               << d.valuesPresentSql(table, key->name, d.maxParameters()) << recordExistsSql(table, keyColumn)
               << recordIdSql(table, keyColumn);
     }

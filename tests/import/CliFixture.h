@@ -77,8 +77,6 @@ protected:
         return QRegularExpression("\n  " + QRegularExpression::escape(label) + ":\\s+(.*)\n").match(out).captured(1);
     }
 
-    QString logText() const { return QString::fromUtf8(readTestFile(path("import.log"))); }
-
     QStringList importArguments(const QString &connect, const QString &settingsFile) const
     {
         return {"import", "--settings", sourcePath("examples/" + settingsFile), "--connect", connect,

@@ -76,13 +76,11 @@ TEST_P(RunFaultTest, ACancelAnywhereLosesNoLine)
         onInsert("Department", c.at == At::Department ? "NEW.Name = 'D" + QString::number(c.n) + "'" : "false",
                  statement);
         std::atomic<bool> ended = false;
-        std::thread watcher([&, connect = connectionString()] {
+        std::thread watcher([&] {
             if (backend() == StoreBackend::SQLite || c.at == At::Line)
                 return;
-            DbConnection other;
-            DbError error;
-            EXPECT_TRUE(other.open(connect, &error));
-            QSqlQuery sleeping(other.database());
+            const auto other = otherConnection();
+            QSqlQuery sleeping(other->database());
             while (!ended && !cancel.isRequested()) {
                 if (sleeping.exec("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
                                   "AND wait_event = 'PgSleep'")

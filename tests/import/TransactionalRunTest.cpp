@@ -75,14 +75,12 @@ TEST_P(TransactionalRunTest, KeysThatAreEmptyTooLongOrBlankLines)
 TEST_P(TransactionalRunTest, OtherProgramsSeeEachBatchOnceItIsCommittedAndNothingBefore)
 {
     mapPositions({ItemLookupCode, Description});
-    DbConnection other;
-    DbError error;
-    ASSERT_TRUE(other.open(connectionString(), &error)) << error.description.toStdString();
+    const auto other = otherConnection();
     QList<std::pair<qint64, qint64>> seen; // lines processed, items another connection sees
     progress.onProgress = [&](const ImportProgress &p) {
         if (p.linesRead != 1200 && p.linesRead != 2400 && p.linesRead != 2600)
             return;
-        QSqlQuery count(other.database());
+        QSqlQuery count(other->database());
         EXPECT_TRUE(count.exec("SELECT COUNT(*) FROM Item") && count.next());
         seen.append({p.linesRead, count.value(0).toLongLong()});
         count.finish();

@@ -47,9 +47,7 @@ TEST(StoreSchema, SqlServerScriptMatchesTheStore)
     const auto script = tsqlColumns(schemaText(Dialect::SqlServer));
     test::TempSqliteStore store;
     ASSERT_TRUE(store.isValid()) << store.error().toStdString();
-    DbConnection connection;
-    DbError error;
-    ASSERT_TRUE(connection.open(store.connectionString(), &error)) << error.description.toStdString();
+    const test::SqliteFile connection(store.path());
     for (const QString &table : importTableNames()) {
         const auto tsql = script.value(table.toLower());
         const QList<ColumnType> columns = readColumnTypes(connection.database(), Dialect::SQLite, table);

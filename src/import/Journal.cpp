@@ -2,6 +2,8 @@
 
 #include "FileIdentity.h"
 
+#include "database/PreparedStatement.h"
+
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFileInfo>
@@ -85,7 +87,8 @@ Journal::Journal(QString path, QString connectionName)
 
 Journal::Journal(Journal &&other) noexcept
     : m_path(std::move(other.m_path)), m_connectionName(std::exchange(other.m_connectionName, {})),
-      m_shapes(std::move(other.m_shapes)), m_nextShape(other.m_nextShape), m_open(std::move(other.m_open))
+      m_shapes(std::move(other.m_shapes)), m_nextShape(other.m_nextShape), m_open(std::move(other.m_open)),
+      m_inserts(std::move(other.m_inserts))
 {
 }
 
@@ -93,6 +96,7 @@ Journal::~Journal()
 {
     if (m_connectionName.isEmpty())
         return;
+    m_inserts.clear(); // statements go before their connection
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         db.close();
@@ -187,6 +191,11 @@ qint64 Journal::startRun(const JournalRunStart &start, QString *error)
         return -1;
     }
     return query.lastInsertId().toLongLong();
+}
+
+bool Journal::setFileHash(qint64 runId, const QString &hash, QString *error)
+{
+    return exec(QStringLiteral("UPDATE Run SET FileHash = ? WHERE Id = ?"), {hash, runId}, error);
 }
 
 bool Journal::markBatch(qint64 runId, int number, const QString &state, QString *error)

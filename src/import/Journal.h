@@ -9,9 +9,15 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <memory>
 #include <optional>
+#include <unordered_map>
+
+struct sqlite3;
 
 namespace vxr {
+
+class PreparedStatement;
 
 // What a run's row in the journal starts with.
 struct JournalRunStart
@@ -72,6 +78,8 @@ public:
 
     // The run's row; its id, or -1 with *error.
     qint64 startRun(const JournalRunStart &start, QString *error);
+    // The text file's hash, when it is known after the run's row was written.
+    bool setFileHash(qint64 runId, const QString &hash, QString *error);
     // Writes the batch as 'prepared' with its entries, in one transaction
     // on disk when this returns true; the batch committedBefore (when not 0),
     // which the store has committed since it was prepared, is marked
@@ -116,6 +124,7 @@ private:
     bool writeBatch(const QString &batchRow, const QVariantList &batchValues, const QList<JournalEntry> &entries,
                     int committedBefore, QString *error);
     void insertRows(const QString &into, int width, const QVariantList &values);
+    PreparedStatement &insertStatement(sqlite3 *handle, const QString &into, int width, int rows);
     qint64 shapeOf(const QString &table, const QStringList &columns, QHash<QString, qint64> &newShapes,
                    QVariantList &shapes);
 
@@ -124,6 +133,8 @@ private:
     QHash<QString, qint64> m_shapes; // column lists in AddedShape, by table and columns
     qint64 m_nextShape = 0;          // 0 until read from the journal
     OpenBatch m_open;
+    // Prepared inserts of the write path, by table and rows; made on first use.
+    std::unordered_map<QString, std::unique_ptr<PreparedStatement>> m_inserts;
 };
 
 // ISO 8601 UTC to the second, as the journal keeps times.

@@ -7,10 +7,12 @@ namespace vxr {
 
 namespace {
 
-// Values held before the batch is written ahead: a few megabytes. A batch
-// of a thousand lines stays under it, even with every column of its rows
-// updated.
-constexpr qsizetype WriteAheadWeight = 65536;
+// The batch goes to the journal in parts of a few hundred rows, written on
+// the journal's own thread while the store takes the rows after them: what
+// is left for the batch's prepare, which the store's commit waits for, is
+// small.
+constexpr qsizetype WriteAheadWeight = 16384;
+constexpr qsizetype WriteAheadEntries = 256;
 
 } // namespace
 
@@ -36,7 +38,8 @@ void JournalEntries::added(quint64 mark, qsizetype weight)
 {
     m_marks.append(mark);
     m_weight += weight;
-    if (m_weight >= WriteAheadWeight && m_writePart && m_failure.isEmpty())
+    if ((m_weight >= WriteAheadWeight || m_entries.size() >= WriteAheadEntries) && m_writePart
+        && m_failure.isEmpty())
         writeAhead();
 }
 

@@ -10,14 +10,27 @@ namespace {
 constexpr QChar Separator(0x1f);
 constexpr QChar Escape(0x1b);
 
-// Values alike as bound: the same type, both NULL or both not, equal.
+template<typename T>
+bool sameAs(const QVariant &a, const QVariant &b)
+{
+    return *static_cast<const T *>(a.constData()) == *static_cast<const T *>(b.constData());
+}
+
+// Values alike as bound: the same type, both NULL or both not, equal. The
+// kinds a row binds are told apart without QVariant's general comparison.
 bool sameBound(const QVariant &a, bool aNull, const QVariant &b)
 {
-    if (a.typeId() != b.typeId() || aNull != b.isNull())
+    const int type = a.typeId();
+    if (type != b.typeId() || aNull != b.isNull())
         return false;
-    if (a.typeId() == QMetaType::QString)
-        return *static_cast<const QString *>(a.constData()) == *static_cast<const QString *>(b.constData());
-    return a == b;
+    switch (type) {
+    case QMetaType::QString: return sameAs<QString>(a, b);
+    case QMetaType::Int: return sameAs<int>(a, b);
+    case QMetaType::LongLong: return sameAs<qlonglong>(a, b);
+    case QMetaType::Double: return sameAs<double>(a, b);
+    case QMetaType::Bool: return sameAs<bool>(a, b);
+    default: return a == b;
+    }
 }
 
 // The separator never appears inside a field: it and the escape are

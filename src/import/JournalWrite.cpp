@@ -75,7 +75,11 @@ bool Journal::writeBatchPart(qint64 runId, int number, const QList<JournalEntry>
     const QString batchRow = m_open.written ? QString()
                                             : QStringLiteral("INSERT INTO Batch (FirstLine, LastLine, RunId, Number,"
                                                              " State) VALUES (0, 0, ?, ?, 'prepared')");
-    return writeBatch(batchRow, {runId, number}, entries, committedBefore, error);
+    // Not flushed on its own: the batch's prepare flushes what came before it.
+    if (!exec(QStringLiteral("PRAGMA synchronous = NORMAL"), {}, error))
+        return false;
+    const bool ok = writeBatch(batchRow, {runId, number}, entries, committedBefore, error);
+    return exec(QStringLiteral("PRAGMA synchronous = FULL"), {}, ok ? error : nullptr) && ok;
 }
 
 bool Journal::takeBackBatchPart(qint64 runId, int number, qint64 kept, QString *error)
@@ -160,33 +164,35 @@ bool Journal::writeBatch(const QString &batchRow, const QVariantList &batchValue
 }
 
 // Many rows to a statement, through the SQLite library itself: a batch of a
-// thousand lines journals a thousand rows or more.
+// thousand lines journals a thousand rows or more. Statements of 100, 10
+// and 1 rows are kept for the run, so that a part of any length is written
+// without preparing one for it.
 void Journal::insertRows(const QString &into, int width, const QVariantList &values)
 {
-    constexpr int RowsPerStatement = 100;
     sqlite3 *handle = SqlitePreparedStatement::handleOf(database());
     if (!handle)
         throw DbError{ErrorNumbers::StatementFailed, QStringLiteral("the journal's connection has no handle")};
-    const QString row = QLatin1Char('(') + QStringLiteral("?, ").repeated(width - 1) + QStringLiteral("?)");
-    const auto sql = [&](int rows) {
-        return QStringLiteral("INSERT INTO %1 VALUES %2").arg(into, QStringList(rows, row).join(QStringLiteral(", ")));
-    };
-    std::unique_ptr<SqlitePreparedStatement> full;
     const qsizetype rows = values.size() / width;
-    for (qsizetype first = 0; first < rows; first += RowsPerStatement) {
-        const int count = int(qMin<qsizetype>(RowsPerStatement, rows - first));
-        const QVariantList bound = values.mid(first * width, count * width);
-        if (count < RowsPerStatement) {
-            SqlitePreparedStatement last(handle, sql(count), sqlDialect(Dialect::SQLite));
-            last.execute(bound);
-            last.finish();
-            continue;
+    qsizetype first = 0;
+    for (const int count : {100, 10, 1}) {
+        for (; rows - first >= count; first += count) {
+            PreparedStatement &statement = insertStatement(handle, into, width, count);
+            statement.execute(values.mid(first * width, count * width));
+            statement.finish();
         }
-        if (!full)
-            full = std::make_unique<SqlitePreparedStatement>(handle, sql(count), sqlDialect(Dialect::SQLite));
-        full->execute(bound);
-        full->finish();
     }
+}
+
+PreparedStatement &Journal::insertStatement(sqlite3 *handle, const QString &into, int width, int rows)
+{
+    std::unique_ptr<PreparedStatement> &kept = m_inserts[into + QLatin1Char('#') + QString::number(rows)];
+    if (!kept) {
+        const QString row = QLatin1Char('(') + QStringLiteral("?, ").repeated(width - 1) + QStringLiteral("?)");
+        const QString sql = QStringLiteral("INSERT INTO %1 VALUES %2")
+                                    .arg(into, QStringList(rows, row).join(QStringLiteral(", ")));
+        kept = std::make_unique<SqlitePreparedStatement>(handle, sql, sqlDialect(Dialect::SQLite));
+    }
+    return *kept;
 }
 
 // The number of the table's column list in AddedShape; a list new to this

@@ -38,18 +38,32 @@ QString fileSha256(const QString &path)
     return QString::fromLatin1(hash.result().toHex());
 }
 
-// A batch too long to hold (a run in one transaction) is written ahead in
-// parts, before the mark of the batch before when it has one.
+// The batch's rows go to the journal in parts while the run goes on, each
+// part after the mark of the batch before when it has one.
 RunJournal::RunJournal(Journal journal, qint64 runId) : m_journal(std::move(journal)), m_runId(runId)
 {
     m_entries.writeAheadWith(
-            [this](const QList<JournalEntry> &part, QString *error) {
-                return m_journal.writeBatchPart(m_runId, m_batches + 1, part, std::exchange(m_storedUnmarked, 0),
-                                                error);
+            [this](const QList<JournalEntry> &part, QString *) {
+                m_writer->post([runId = m_runId, number = m_batches + 1, part,
+                                committedBefore = std::exchange(m_storedUnmarked, 0)](Journal &journal, QString *error) {
+                    return journal.writeBatchPart(runId, number, part, committedBefore, error);
+                });
+                return true;
             },
             [this](qint64 kept, QString *error) {
-                return m_journal.takeBackBatchPart(m_runId, m_batches + 1, kept, error);
+                return m_writer->call(
+                        [runId = m_runId, number = m_batches + 1, kept](Journal &journal, QString *jobError) {
+                            return journal.takeBackBatchPart(runId, number, kept, jobError);
+                        },
+                        error);
             });
+}
+
+// The journal's writes from here on come from a thread of their own.
+bool RunJournal::startWriter(QString *error)
+{
+    m_writer = JournalWriter::start(m_journal.path(), error);
+    return m_writer != nullptr;
 }
 
 std::unique_ptr<RunJournal> RunJournal::begin(const QString &path, const QSqlDatabase &store, JournalRunStart start,
@@ -58,11 +72,9 @@ std::unique_ptr<RunJournal> RunJournal::begin(const QString &path, const QSqlDat
     std::optional<Journal> journal = Journal::open(path, error);
     if (!journal || journal->settle(store, error) < 0)
         return nullptr;
-    start.fileHash = fileSha256(start.filePath);
-    if (start.fileHash.isEmpty()) {
-        *error = QStringLiteral("the text file cannot be read for its hash");
-        return nullptr;
-    }
+    // The hash is taken on the journal's thread while the first batch is
+    // read; that batch's prepare waits for it.
+    start.fileHash = QStringLiteral("");
     start.fileSize = QFile(start.filePath).size();
     // The run's row and its lock come together: one who opens the journal
     // sees the row only once the lock is held, and never takes the run for
@@ -87,6 +99,16 @@ std::unique_ptr<RunJournal> RunJournal::begin(const QString &path, const QSqlDat
         db.rollback();
         return nullptr;
     }
+    if (!run->startWriter(error))
+        return nullptr;
+    run->m_writer->post([runId, path = start.filePath](Journal &journal, QString *jobError) {
+        const QString hash = fileSha256(path);
+        if (hash.isEmpty()) {
+            *jobError = QStringLiteral("the text file cannot be read for its hash");
+            return false;
+        }
+        return journal.setFileHash(runId, hash, jobError);
+    });
     return run;
 }
 
@@ -101,8 +123,12 @@ bool RunJournal::prepare(qint64 firstLine, qint64 lastLine, QString *error, cons
     if (m_entries.isEmpty())
         return true;
     const QList<JournalEntry> entries = m_entries.take();
-    if (!m_journal.prepareBatch(m_runId, m_batches + 1, firstLine, lastLine, point, entries,
-                                std::exchange(m_storedUnmarked, 0), error))
+    const auto prepareBatch = [runId = m_runId, number = m_batches + 1, firstLine, lastLine, &point, &entries,
+                               committedBefore = std::exchange(m_storedUnmarked, 0)](Journal &journal,
+                                                                                      QString *jobError) {
+        return journal.prepareBatch(runId, number, firstLine, lastLine, point, entries, committedBefore, jobError);
+    };
+    if (!m_writer->call(prepareBatch, error))
         return false;
     ++m_batches;
     m_prepared = true;
@@ -128,7 +154,11 @@ void RunJournal::notStored()
     if (!std::exchange(m_prepared, false))
         return;
     QString ignored;
-    m_journal.markBatch(m_runId, m_batches, QStringLiteral("discarded"), &ignored);
+    m_writer->call(
+            [runId = m_runId, number = m_batches](Journal &journal, QString *error) {
+                return journal.markBatch(runId, number, QStringLiteral("discarded"), error);
+            },
+            &ignored);
 }
 
 void RunJournal::end(const ImportSummary &summary, const QString &summaryText)
@@ -137,8 +167,15 @@ void RunJournal::end(const ImportSummary &summary, const QString &summaryText)
     const bool stored = !summary.nothingStored;
     JournalRunEnd end{outcomeWord(summary.outcome), stored ? summary.rowsAdded : 0,
                       stored ? summary.rowsUpdated : 0, summary.linesFailed, summaryText};
+    const auto endRun = [runId = m_runId, &end, committedLast = std::exchange(m_storedUnmarked, 0)](
+                                Journal &journal, QString *error) {
+        return journal.endRun(runId, end, committedLast, error);
+    };
+    // A part that failed unseen (the run stopped before its batch's
+    // prepare) is told first; the end is written still.
     QString ignored;
-    m_journal.endRun(m_runId, end, std::exchange(m_storedUnmarked, 0), &ignored);
+    if (!m_writer->call(endRun, &ignored))
+        m_writer->call(endRun, &ignored);
 }
 
 // For the tests of a run killed between the journal's two marks:

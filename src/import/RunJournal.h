@@ -2,6 +2,7 @@
 
 #include "Journal.h"
 #include "JournalEntries.h"
+#include "JournalWriter.h"
 #include "RunLock.h"
 
 #include <QSqlDatabase>
@@ -52,6 +53,7 @@ private:
     RunJournal(Journal journal, qint64 runId);
     void pauseForTests(const char *step) const;
     bool lock(QString *error);
+    bool startWriter(QString *error);
 
     Journal m_journal;
     qint64 m_runId = 0;
@@ -60,6 +62,8 @@ private:
     bool m_prepared = false;  // the last batch is prepared and not yet stored or lost
     int m_storedUnmarked = 0; // a batch the store committed, still to be marked so
     std::unique_ptr<RunLock> m_lock; // held while the run goes on
+    // The batches' writes, beside the run's own work; gone before the lock.
+    std::unique_ptr<JournalWriter> m_writer;
 };
 
 // The SHA-256 of a file, hex, read in one pass; empty when it cannot be read.

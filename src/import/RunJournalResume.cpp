@@ -30,6 +30,8 @@ std::unique_ptr<RunJournal> RunJournal::proceed(const QString &path, const QSqlD
         *error = again.lastError().text();
         return nullptr;
     }
+    if (!run->startWriter(error))
+        return nullptr;
     return run;
 }
 

@@ -168,6 +168,27 @@ TEST_P(JournalTest, JournalThatCannotBeWrittenStopsTheRunBeforeItStoresAnything)
         EXPECT_TRUE(full.err.contains("journal")) << full.err.toStdString();
     }
     EXPECT_EQ(count("Item") + count("Department"), 0);
+    if (backend() != StoreBackend::PostgreSQL)
+        return;
+
+    // The journal fills up mid-run, while its parts are written beside the
+    // store's work: the run stops, and what it stored is all in the journal.
+    QFile::remove(journalPath());
+    QByteArray lines;
+    for (int n = 0; n < 6000; ++n)
+        lines += QStringLiteral("L%1,Lamp %1,Lighting,,,,,1\n").arg(n).toLatin1();
+    const QString longFile = writeFile("long.csv", lines);
+    const ToolResult midway = vxrimp(importArguments(longFile, {"--batch", "500"}), 256);
+    EXPECT_EQ(midway.exitCode, 2);
+    EXPECT_TRUE(midway.err.contains("journal")) << midway.err.toStdString();
+    const int stored = count("Item");
+    EXPECT_GT(stored, 0);
+    EXPECT_LT(stored, 6000);
+    // Parts of the batch that was not stored are settled when the journal is next opened.
+    EXPECT_EQ(vxrimp({"runs", "--connect", connectionString()}).exitCode, 0);
+    EXPECT_EQ(journalRows("SELECT COUNT(*) FROM AddedRow a JOIN Batch b ON b.RunId = a.RunId AND b.Number = a.BatchNumber"
+                          " WHERE a.TableName = 'Item' AND b.State <> 'discarded'"),
+              QStringList(QString::number(stored)));
 }
 
 // A batch too long to hold (a run in one transaction) is written ahead in

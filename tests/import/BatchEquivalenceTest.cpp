@@ -16,8 +16,6 @@ using namespace vxr::test;
 
 namespace {
 
-using namespace vxr::FieldIds;
-constexpr int Description = 114;
 constexpr int ItemType = 118; // a small integer column: a value beyond it fails only when the row is bound
 constexpr int CustomerFirstName = 231;
 constexpr int PriceLevel = 243; // a small integer column

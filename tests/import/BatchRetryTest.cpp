@@ -15,9 +15,6 @@ using namespace vxr::test;
 
 namespace {
 
-using namespace vxr::FieldIds;
-constexpr int Description = 114;
-
 class BatchRetryTest : public ImportFixture
 {
 protected:

@@ -26,6 +26,9 @@
 
 namespace vxr::test {
 
+using namespace vxr::FieldIds;
+constexpr int Description = 114; // the item's, 30 characters
+
 // Every progress call: "status:text", or "read/total added+updated skipped failed".
 class RecordingProgress final : public ProgressSink
 {

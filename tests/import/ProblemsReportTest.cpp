@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int Supplier = 142;
-constexpr int Cost = 112;
 constexpr int SaleEndDate = 139;
 
 const QByteArray Header = "Line,Field,Text,Problem,Outcome\r\n";
@@ -90,7 +88,7 @@ const QByteArray Mixed = "M1,Plain,Acme,5,2003-01-02\r\n"
 // run of the same file removes its old report.
 TEST_P(ProblemsReportTest, EveryChangedValueAndFailedLineIsReportedByLineAndField)
 {
-    mapPositions({ItemLookupCode, Description, Supplier, Cost, SaleEndDate});
+    mapPositions({ItemLookupCode, Description, ItemSupplier, ItemCost, SaleEndDate});
     const QString path = writeFile("mixed.csv", Mixed);
     const QString stored = QStringLiteral("Stored");
     const QList<Expected> expected = {
@@ -177,7 +175,7 @@ TEST_P(ProblemsReportTest, ALostBatchsLinesAreReportedFailed)
 // look-up (the long supplier is not added); the others are stored whole.
 TEST_P(ProblemsReportTest, RejectCutFailsTheCutLinesAndStoresTheOthers)
 {
-    mapPositions({ItemLookupCode, Description, Supplier, Cost, SaleEndDate});
+    mapPositions({ItemLookupCode, Description, ItemSupplier, ItemCost, SaleEndDate});
     const ImportSummary summary = run(writeFile("cut.csv", Mixed), RunMode::Batches, true);
     EXPECT_EQ(summary.rowsAdded, 1);
     EXPECT_EQ(summary.valuesCut, 0);

@@ -18,8 +18,6 @@ using namespace vxr::test;
 
 namespace {
 
-using namespace vxr::FieldIds;
-
 class RunFaultTest : public TransactionalRunTest
 {
 protected:

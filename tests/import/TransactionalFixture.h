@@ -25,9 +25,6 @@ using namespace vxr::test;
 namespace vxr::test {
 
 
-using namespace vxr::FieldIds;
-constexpr int Description = 114;
-
 class TransactionalRunTest : public ImportFixture
 {
 protected:

@@ -10,8 +10,6 @@ using namespace vxr::test;
 
 namespace {
 
-using namespace vxr::FieldIds;
-
 // A line refused by the database after its item row was written, and a
 // repeated key: neither leaves a row, and their values cut or read as 0
 // count nothing; only the stored line's do.

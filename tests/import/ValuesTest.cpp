@@ -11,13 +11,7 @@ using namespace vxr::test;
 
 namespace {
 
-constexpr int LookupCode = 116;
-constexpr int Description = 114; // 30 characters
-constexpr int Department = 113;
-constexpr int Supplier = 142;
-constexpr int Cost = 112;
 constexpr int ReorderNumber = 404; // the supplier list's, 25 characters
-constexpr int AccountNumber = 201;
 constexpr int AccountOpened = 202;
 constexpr int LastName = 235;
 constexpr int Quantity = 134; // floating-point
@@ -46,7 +40,7 @@ protected:
 
 TEST_P(ValuesTest, CostsThatAreNoneFailWithStrictAndAreStoredAsZeroWithout)
 {
-    mapPositions({LookupCode, Description, Department, Cost});
+    mapPositions({ItemLookupCode, Description, ItemDepartment, ItemCost});
     const ImportSummary strict = importWith(ItemTable, writeFile("items.csv", Costs), true);
     EXPECT_EQ(tally(strict), "3 added 0 updated 0 skipped 2 failed 0 not reached");
     EXPECT_EQ(strict.valuesReadAsEmpty, 0);
@@ -68,7 +62,7 @@ TEST_P(ValuesTest, CostsThatAreNoneFailWithStrictAndAreStoredAsZeroWithout)
 
 TEST_P(ValuesTest, DatesThatAreNoneFailWithStrictAndAreCountedWithout)
 {
-    mapPositions({AccountNumber, AccountOpened, LastName});
+    mapPositions({CustomerAccountNumber, AccountOpened, LastName});
     const ImportSummary strict = importWith(CustomerTable, writeFile("strict.csv", Dates), true);
     EXPECT_EQ(strict.rowsAdded, 2);
     EXPECT_EQ(logEntries(), QStringList({"[00002 <VALUE:Account Opened>] C2,31/02/2003,Bell",
@@ -88,7 +82,7 @@ TEST_P(ValuesTest, DatesThatAreNoneFailWithStrictAndAreCountedWithout)
 // duplicates are not errors: the value fails there the same way.
 TEST_P(ValuesTest, TheUpdatePathFailsAndCountsAlike)
 {
-    mapPositions({LookupCode, Description, Cost});
+    mapPositions({ItemLookupCode, Description, ItemCost});
     ASSERT_EQ(importWith(ItemTable, writeFile("first.csv", "U1,One,5\r\n"), false).rowsAdded, 1);
 
     const QString path = writeFile("again.csv", "U1,Changed,abc\r\nU2,New,abc\r\n");
@@ -105,7 +99,7 @@ TEST_P(ValuesTest, TheUpdatePathFailsAndCountsAlike)
 
 TEST_P(ValuesTest, TextsAndSupplierNamesCutToFitAreCounted)
 {
-    mapPositions({LookupCode, Description, Supplier, Cost, ReorderNumber});
+    mapPositions({ItemLookupCode, Description, ItemSupplier, ItemCost, ReorderNumber});
     const QByteArray longSupplier = "Northwind Traders International"; // 31 characters
     const QByteArray emojiSupplier = QByteArray(29, 'a') + "\xF0\x9F\x98\x80"; // the emoji ends at 31 units
     const QString path = writeFile("items.csv",
@@ -136,7 +130,7 @@ TEST_P(ValuesTest, TextsAndSupplierNamesCutToFitAreCounted)
 // fails the line with strict values. A final ^Z is no line at all.
 TEST_P(ValuesTest, OverflowsLineFeedsInKeysAndNulsNeverReachAColumn)
 {
-    mapPositions({LookupCode, Description, Quantity, Cost});
+    mapPositions({ItemLookupCode, Description, Quantity, ItemCost});
     const QByteArray lines = "N1,One,1e400\r\nN2,Two,-1e309\r\nN3,Th" + QByteArray(1, '\0') + "ree,3\r\n"
                              "\"N4\nX\",Four,4\r\nN5,Five,5,1e400\r\nN6,Six,6\r\n\x1A";
     const QByteArray outOfRange = "<" + QByteArray::number(ErrorNumbers::ValueOutOfRange) + ">] ";

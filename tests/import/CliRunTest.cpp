@@ -1,6 +1,6 @@
-// vxrimp's run under real faults and real signals: Ctrl-C, a file-size limit
-// that makes a commit fail, and the run options; and the same store and log
-// whether lines are committed one by one or in batches, for every sample table.
+// vxrimp's run under real faults and real signals: Ctrl-C and a file-size
+// limit that makes a commit fail; and the same store and log whether lines
+// are committed one by one or in batches, for every sample table.
 
 #include "CliFixture.h"
 #include "TestStores.h"
@@ -50,20 +50,6 @@ protected:
         return QString::fromUtf8(readTestFile(path(logName)));
     }
 };
-
-TEST_F(CliRunTest, RunOptionsThatCannotBeUsed)
-{
-    const QString connect = newStore();
-    writeTestFile(path("items.csv"), itemLines(1, 3));
-    const QStringList base = importItems(connect, path("items.csv")).mid(0, 7) + QStringList{"--log", path("import.log")};
-    expectRefused(base + QStringList{"--connect", connect},
-                  {{{"--batch", "0"}, "--batch takes a whole number"},
-                   {{"--batch", "5", "--dry-run"}, "--batch does not go with --dry-run"},
-                   {{"--dry-run", "--all-or-nothing"}, "contradict"},
-                   {{"--all-or-nothing", "--reject", path("r.csv")}, "--reject does not go with --all-or-nothing"}},
-                  true);
-    // Paths the reject file or the log must not take: RunFilesTest.
-}
 
 TEST_F(CliRunTest, CtrlCStopsAfterTheCurrentLineAndTheRejectFileFinishesTheJob)
 {

@@ -42,6 +42,10 @@ TEST_F(CliTest, CommandLine)
                       {{"init-store"}, "init-store takes one FILE"},
                       {{"fields", "--file", "x"}, "--file does not apply to fields"},
                       {{"preview", "--lines", "0"}, "--lines"},
+                      {{"import", "--batch", "0"}, "--batch takes a whole number"},
+                      {{"import", "--batch", "5", "--dry-run"}, "--batch does not go with --dry-run"},
+                      {{"import", "--dry-run", "--all-or-nothing"}, "contradict"},
+                      {{"import", "--all-or-nothing", "--reject", "r.csv"}, "--reject does not go with --all-or-nothing"},
                   },
                   true);
 }

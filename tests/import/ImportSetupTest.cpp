@@ -137,10 +137,6 @@ TEST_F(ImportSetupTest, ReadsTheHeaderLineAsTheImportSplitsIt)
     EXPECT_EQ(lines->first().size(), MappingRows);
     EXPECT_EQ(lines->first().mid(0, 4), (QStringList{QStringLiteral("C1"), QStringLiteral("a@b.example"),
                                                      QStringLiteral("12,50"), QString()}));
-    // Another table starts with no mapping.
-    setup.chooseTable(ItemTable);
-    EXPECT_FALSE(setup.hasMapping());
-
     setup.textFile += QStringLiteral(".gone");
     EXPECT_FALSE(applyHeaderLine(testCatalogue(), setup, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("cannot be opened")));

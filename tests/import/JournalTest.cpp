@@ -102,16 +102,12 @@ TEST_P(JournalTest, HoldsEveryAddedRowAndThePreviousValuesOfAnUpdate)
     const QString updated = writeFile("update.csv", "A1,Apple,Fruit,Fresh,Acme,5,1.00,3.25\n"
                                                     "A3,Fig rolls,Dried,Sweet,Best,7,2.00,4.00\n");
     ASSERT_EQ(vxrimp(importArguments(updated, {"--duplicates", "update"})).exitCode, 0);
-    QStringList changes;
-    for (const QString &row : journalRows("SELECT KeyValue, ColumnName, PreviousValue, WrittenValue FROM UpdatedRow"
-                                          " WHERE RunId = 2 AND ColumnName IN ('Description', 'Price') ORDER BY Seq")) {
-        QStringList parts = row.split('|');
-        if (parts.at(1) == "Price")
-            parts[2] = QString::number(parts.at(2).toDouble()), parts[3] = QString::number(parts.at(3).toDouble());
-        changes.append(parts.join('|'));
-    }
-    EXPECT_EQ(changes, QStringList({"A1|Description|Apple|Apple", "A1|Price|2.5|3.25", "A3|Description|Fig|Fig rolls",
-                                    "A3|Price|4|4"}));
+    // Prices as numbers: a server gives them with its column's scale.
+    const QString price = "CASE ColumnName WHEN 'Price' THEN CAST(%1 AS REAL) ELSE %1 END";
+    EXPECT_EQ(journalRows("SELECT KeyValue, ColumnName, " + price.arg("PreviousValue") + ", " + price.arg("WrittenValue")
+                          + " FROM UpdatedRow WHERE RunId = 2 AND ColumnName IN ('Description', 'Price') ORDER BY Seq"),
+              QStringList({"A1|Description|Apple|Apple", "A1|Price|2.5|3.25", "A3|Description|Fig|Fig rolls",
+                           "A3|Price|4|4"}));
     EXPECT_EQ(journalRows("SELECT Id, Outcome, Added, Updated, Failed FROM Run ORDER BY Id"),
               QStringList({"1|finished|4|0|1", "2|finished|0|2|0"}));
 }

@@ -25,10 +25,7 @@ using namespace vxr;
 
 namespace {
 
-const SqlServerDialect &server()
-{
-    return static_cast<const SqlServerDialect &>(sqlDialect(Dialect::SqlServer));
-}
+const SqlServerDialect &server() { return static_cast<const SqlServerDialect &>(sqlDialect(Dialect::SqlServer)); }
 
 QString quoted(const QString &name)
 {

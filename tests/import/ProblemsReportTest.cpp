@@ -56,10 +56,7 @@ void expectRows(const QString &path, const QList<Expected> &expected)
     }
 }
 
-QString failed(qint32 number)
-{
-    return QStringLiteral("Failed (error %1)").arg(number);
-}
+QString failed(qint32 number) { return QStringLiteral("Failed (error %1)").arg(number); }
 
 class ProblemsReportTest : public TransactionalRunTest
 {

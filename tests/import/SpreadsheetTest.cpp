@@ -60,10 +60,7 @@ QByteArray odsCell(const QByteArray &attributes, const QByteArray &shown = {})
     return "<table:table-cell " + attributes + "><text:p>" + shown + "</text:p></table:table-cell>";
 }
 
-QByteArray odsText(const QByteArray &text)
-{
-    return odsCell("office:value-type=\"string\"", text);
-}
+QByteArray odsText(const QByteArray &text) { return odsCell("office:value-type=\"string\"", text); }
 
 QByteArray odsRow(const QByteArray &cells, const QByteArray &attributes = {})
 {

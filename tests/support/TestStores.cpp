@@ -95,10 +95,7 @@ TempSqliteStore::TempSqliteStore(StoreTraits traits)
         runStatements(QStringLiteral("QSQLITE"), m_path, statements, &m_error);
 }
 
-QString TempSqliteStore::connectionString() const
-{
-    return QStringLiteral("Provider=SQLite;Data Source=") + m_path;
-}
+QString TempSqliteStore::connectionString() const { return QStringLiteral("Provider=SQLite;Data Source=") + m_path; }
 
 const FieldTable &testCatalogue()
 {
@@ -143,10 +140,7 @@ QStringList everyRow(const QString &connectionString, ItemIds ids)
     return rows;
 }
 
-bool PostgresStore::isConfigured()
-{
-    return !qEnvironmentVariable("VXR_TEST_PG_CONNECT").trimmed().isEmpty();
-}
+bool PostgresStore::isConfigured() { return !qEnvironmentVariable("VXR_TEST_PG_CONNECT").trimmed().isEmpty(); }
 
 PostgresStore::PostgresStore(StoreTraits traits)
     : m_admin(qEnvironmentVariable("VXR_TEST_PG_CONNECT").trimmed())
@@ -188,10 +182,7 @@ PostgresStore::~PostgresStore()
                   {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database)}, &error);
 }
 
-QString PostgresStore::connectionString() const
-{
-    return QStringLiteral("Provider=MSDASQL;") + m_odbc;
-}
+QString PostgresStore::connectionString() const { return QStringLiteral("Provider=MSDASQL;") + m_odbc; }
 
 namespace {
 
@@ -209,10 +200,7 @@ void PrintTo(const StoreKind &kind, std::ostream *out)
     *out << kindName(kind);
 }
 
-std::string storeBackendName(const ::testing::TestParamInfo<StoreKind> &info)
-{
-    return kindName(info.param);
-}
+std::string storeBackendName(const ::testing::TestParamInfo<StoreKind> &info) { return kindName(info.param); }
 
 std::unique_ptr<TestStore> makeStore(const StoreKind &kind)
 {
@@ -303,10 +291,7 @@ QStringList SqliteFile::rows(const QString &sql) const
     return rowTexts(query);
 }
 
-QStringList fileRows(const QString &sqliteFile, const QString &sql)
-{
-    return SqliteFile(sqliteFile).rows(sql);
-}
+QStringList fileRows(const QString &sqliteFile, const QString &sql) { return SqliteFile(sqliteFile).rows(sql); }
 
 bool runBound(QSqlQuery &query, const QString &sql, const QVariantList &values)
 {

@@ -5,10 +5,7 @@
 
 namespace vxr::test {
 
-QString sourcePath(const QString &relative)
-{
-    return QDir(QStringLiteral(VXR_SOURCE_DIR)).filePath(relative);
-}
+QString sourcePath(const QString &relative) { return QDir(QStringLiteral(VXR_SOURCE_DIR)).filePath(relative); }
 
 bool writeTestFile(const QString &path, const QByteArray &bytes)
 {

@@ -41,10 +41,7 @@ protected:
     void exec(const QString &sql) { EXPECT_TRUE(SqliteFile(store.path()).exec(sql)) << sql.toStdString(); }
     QString label(const char *name) const { return control<QLabel>(name)->text(); }
     HistoryWindow *history() const { return window->runPage()->historyWindow(); }
-    bool waitForHistory() const
-    {
-        return QTest::qWaitFor([this] { return !history()->isBusy(); }, 60000);
-    }
+    bool waitForHistory() const { return QTest::qWaitFor([this] { return !history()->isBusy(); }, 60000); }
     QString journalPath() const { return Journal::defaultPath(Journal::storeIdentity(store.connectionString())); }
     // The newest run's cell in the history's list.
     QString newestRun(int column) const

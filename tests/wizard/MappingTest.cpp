@@ -19,10 +19,7 @@ protected:
     QTableView *grid() { return control<QTableView>("MSFlexGrid1"); }
     QListWidget *list() { return control<QListWidget>("lstFields"); }
     // What the grid shows in a column of a position (1-based).
-    QString shown(int position, int column)
-    {
-        return grid()->model()->index(position - 1, column).data().toString();
-    }
+    QString shown(int position, int column) { return grid()->model()->index(position - 1, column).data().toString(); }
     QStringList headings()
     {
         QStringList texts;

@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QDateTime>
 
+#include <cmath>
+
 namespace vxr {
 
 namespace {
@@ -63,6 +65,29 @@ QString unescaped(QStringView field)
     return text;
 }
 
+// Amounts with one or two decimals, the most common numbers an import
+// writes, as QVariant writes them (their shortest exact text) without its
+// general conversion: below 1e9 two decimals are exact in a double, and with
+// a fraction the fixed form is the shorter. False for any other number.
+bool appendAmount(QString &packed, double number)
+{
+    if (!(std::fabs(number) < 1e9))
+        return false;
+    const long long cents = std::llround(number * 100.0);
+    if (cents % 100 == 0 || double(cents) / 100.0 != number)
+        return false;
+    const unsigned long long magnitude = cents < 0 ? -cents : cents;
+    if (cents < 0)
+        packed += QLatin1Char('-');
+    packed += QString::number(magnitude / 100);
+    const unsigned fraction = magnitude % 100;
+    packed += QLatin1Char('.');
+    packed += QLatin1Char(char('0' + fraction / 10));
+    if (fraction % 10 != 0)
+        packed += QLatin1Char(char('0' + fraction % 10));
+    return true;
+}
+
 // A value's text straight into the packed row: text where it is, booleans
 // as 1 or 0, dates in ISO form, numbers as their shortest exact text.
 void appendValue(QString &packed, const QVariant &value)
@@ -72,6 +97,10 @@ void appendValue(QString &packed, const QVariant &value)
     case QMetaType::Bool: packed += value.toBool() ? QLatin1Char('1') : QLatin1Char('0'); return;
     case QMetaType::Int:
     case QMetaType::LongLong: packed += QString::number(value.toLongLong()); return;
+    case QMetaType::Double:
+        if (!appendAmount(packed, *static_cast<const double *>(value.constData())))
+            appendEscaped(packed, value.toString());
+        return;
     case QMetaType::QDateTime: packed += value.toDateTime().toString(Qt::ISODateWithMs); return;
     case QMetaType::QDate: packed += value.toDate().toString(Qt::ISODate); return;
     default: appendEscaped(packed, value.toString());

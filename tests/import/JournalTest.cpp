@@ -248,6 +248,21 @@ TEST(JournalWriteAheadTest, BatchWrittenInPartsHoldsWhatSurvivedItsRollbacks)
     }
 }
 
+// Undo reads a number written to a row back as its shortest exact text,
+// as QVariant writes it: the packed text must be that, or a row the run
+// left alone would look changed.
+TEST(JournalValuesTest, NumbersArePackedAsTheirShortestExactText)
+{
+    const double numbers[] = {0.1,   2.25,  -3.5,       0.01,       -0.07,  12345678.9, 999999999.99, 1e9 + 0.5,
+                              100.0, 1e5,   0.0001,     1e-7,       -0.0,   123456.78,  0.3 * 3,      1.005,
+                              5e-324, 1e300, 4503599627370497.0, 70.1 + 0.2};
+    for (const double number : numbers) {
+        ValuePacker packer;
+        const QVariantList row = ValueUnpacker().unpack(packer.pack({QVariant(number)}));
+        EXPECT_EQ(row.value(0).toString(), QVariant(number).toString()) << number;
+    }
+}
+
 } // namespace
 
 VXR_ON_EVERY_BACKEND(JournalTest);

@@ -298,9 +298,11 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
                                   .arg(added.size() - first)
                                   .arg(count)
                                   .arg(shape.tableName)};
+        // Told statement by statement, so that the journal takes these rows
+        // while the store takes the next.
+        if (reporting)
+            d->reportAddedRows(shape, boundRows.mid(first, count), returnColumn, added.mid(first, count));
     }
-    if (reporting)
-        d->reportAddedRows(shape, boundRows, returnColumn, added);
     return added;
 }
 

@@ -7,7 +7,10 @@
 #include "catalogue/VariantKinds.h"
 #include "text/DateText.h"
 
+#include <QDateTime>
+
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace vxr {
@@ -184,6 +187,52 @@ QVariant boundValue(const QVariant &value, int typeCode, Dialect dialect, const 
     if (value.typeId() == QMetaType::Short || value.typeId() == QMetaType::UShort)
         return QVariant(value.toInt());
     return value;
+}
+
+bool isNullBound(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QString: return static_cast<const QString *>(value.constData())->isNull();
+    case QMetaType::QDateTime:
+        return value.isNull() || !static_cast<const QDateTime *>(value.constData())->isValid();
+    default: return !value.isValid() || value.isNull();
+    }
+}
+
+namespace {
+
+template<typename T>
+bool sameAs(const QVariant &a, const QVariant &b)
+{
+    return *static_cast<const T *>(a.constData()) == *static_cast<const T *>(b.constData());
+}
+
+} // namespace
+
+bool sameBound(const QVariant &a, const QVariant &b)
+{
+    const int kind = a.typeId();
+    if (kind != b.typeId())
+        return false;
+    if (kind == QMetaType::QString)
+        return sameAs<QString>(a, b) && isNullBound(a) == isNullBound(b);
+    const bool null = isNullBound(a);
+    if (null != isNullBound(b))
+        return false;
+    if (null)
+        return true;
+    switch (kind) {
+    case QMetaType::Double: return std::memcmp(a.constData(), b.constData(), sizeof(double)) == 0;
+    case QMetaType::LongLong: return sameAs<qlonglong>(a, b);
+    case QMetaType::Int: return sameAs<int>(a, b);
+    case QMetaType::Bool: return sameAs<bool>(a, b);
+    case QMetaType::QDateTime: {
+        const auto *x = static_cast<const QDateTime *>(a.constData());
+        const auto *y = static_cast<const QDateTime *>(b.constData());
+        return x->date() == y->date() && x->time() == y->time() && x->timeSpec() == y->timeSpec();
+    }
+    default: return a == b;
+    }
 }
 
 } // namespace vxr

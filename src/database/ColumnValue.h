@@ -26,4 +26,13 @@ namespace vxr {
 // columnName only serves the description of a failure.
 QVariant boundValue(const QVariant &value, int typeCode, Dialect dialect, const QString &columnName);
 
+// Whether a value as bound goes to the database as NULL: a null variant, a
+// null text or an invalid date and time.
+bool isNullBound(const QVariant &value);
+// Whether two values as bound are the same to the database: of the same
+// kind, and both NULL or equal (numbers to the bit, texts character for
+// character, dates and times with their time spec). Tells the kinds a row
+// binds apart without QVariant's general comparison.
+bool sameBound(const QVariant &a, const QVariant &b);
+
 } // namespace vxr

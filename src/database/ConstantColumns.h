@@ -37,7 +37,6 @@ private:
     bool m_decided = false;
     qsizetype m_constantCount = 0;
     QVariantList m_values;  // the value of each constant column
-    QList<bool> m_nulls;    // whether it is null
     QStringList m_literals; // its literal; empty where the column is bound
 };
 

@@ -1,5 +1,6 @@
 #include "SqlitePreparedStatement.h"
 
+#include "ColumnValue.h"
 #include "SqlDialect.h"
 
 #include <QDateTime>
@@ -12,13 +13,6 @@
 namespace vxr {
 
 namespace {
-
-bool isNullForBinding(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return true;
-    return value.typeId() == QMetaType::QString && static_cast<const QString *>(value.constData())->isNull();
-}
 
 // Writes text as UTF-8 at out, at most three bytes a UTF-16 unit; a lone
 // surrogate becomes U+FFFD, as Qt writes it. Gives the bytes written.
@@ -123,7 +117,7 @@ void SqlitePreparedStatement::bind(int index, const QVariant &value)
 {
     const int position = index + 1;
     int rc = SQLITE_OK;
-    if (isNullForBinding(value)) {
+    if (isNullBound(value)) {
         rc = sqlite3_bind_null(m_statement, position);
     } else {
         switch (value.typeId()) {

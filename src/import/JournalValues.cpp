@@ -1,5 +1,7 @@
 #include "JournalValues.h"
 
+#include "database/ColumnValue.h"
+
 #include <QDate>
 #include <QDateTime>
 
@@ -11,29 +13,6 @@ namespace {
 
 constexpr QChar Separator(0x1f);
 constexpr QChar Escape(0x1b);
-
-template<typename T>
-bool sameAs(const QVariant &a, const QVariant &b)
-{
-    return *static_cast<const T *>(a.constData()) == *static_cast<const T *>(b.constData());
-}
-
-// Values alike as bound: the same type, both NULL or both not, equal. The
-// kinds a row binds are told apart without QVariant's general comparison.
-bool sameBound(const QVariant &a, bool aNull, const QVariant &b)
-{
-    const int type = a.typeId();
-    if (type != b.typeId() || aNull != b.isNull())
-        return false;
-    switch (type) {
-    case QMetaType::QString: return sameAs<QString>(a, b);
-    case QMetaType::Int: return sameAs<int>(a, b);
-    case QMetaType::LongLong: return sameAs<qlonglong>(a, b);
-    case QMetaType::Double: return sameAs<double>(a, b);
-    case QMetaType::Bool: return sameAs<bool>(a, b);
-    default: return a == b;
-    }
-}
 
 // The separator never appears inside a field: it and the escape are
 // escaped (rare in imported text).
@@ -124,13 +103,12 @@ QString ValuePacker::pack(const QVariantList &values)
         // Most values of a column are the row before's as bound: known
         // alike without making their text.
         const QVariant &bound = values.at(i);
-        const bool null = bound.isNull();
-        if (i < m_before.size() && sameBound(bound, null, m_before.at(i)))
+        if (i < m_before.size() && sameBound(bound, m_before.at(i)))
             continue;
         if (!packed.isEmpty())
             packed += Separator;
         appendColumnNumber(packed, i);
-        if (null) {
+        if (isNullBound(bound)) {
             packed += QLatin1Char('~');
         } else {
             packed += QLatin1Char('=');

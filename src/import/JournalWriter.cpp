@@ -62,7 +62,7 @@ void JournalWriter::serve(const QString &path)
 
 // After a failure the jobs still waiting are not run: each follows from
 // the ones before it.
-bool JournalWriter::runJob(Journal &journal, const Job &job)
+void JournalWriter::runJob(Journal &journal, const Job &job)
 {
     bool skip = false;
     {
@@ -76,7 +76,6 @@ bool JournalWriter::runJob(Journal &journal, const Job &job)
         m_failure = error.isEmpty() ? QStringLiteral("the journal could not be written") : error;
     m_busy = false;
     m_changed.wakeAll();
-    return ok;
 }
 
 void JournalWriter::post(Job job)

@@ -41,7 +41,7 @@ public:
 private:
     JournalWriter() = default;
     void serve(const QString &path);
-    bool runJob(Journal &journal, const Job &job);
+    void runJob(Journal &journal, const Job &job);
 
     QMutex m_mutex;
     QWaitCondition m_changed;

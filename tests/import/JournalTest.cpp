@@ -261,6 +261,14 @@ TEST(JournalValuesTest, NumbersArePackedAsTheirShortestExactText)
         const QVariantList row = ValueUnpacker().unpack(packer.pack({QVariant(number)}));
         EXPECT_EQ(row.value(0).toString(), QVariant(number).toString()) << number;
     }
+    // A null text is bound as NULL, and must come back as NULL, not as an
+    // empty text, after a row that had a value there.
+    ValuePacker packer;
+    ValueUnpacker unpacker;
+    unpacker.unpack(packer.pack({QString("x"), QString("y")}));
+    const QVariantList row = unpacker.unpack(packer.pack({QString(), QString("y")}));
+    EXPECT_TRUE(row.value(0).isNull());
+    EXPECT_EQ(row.value(1).toString(), "y");
 }
 
 } // namespace

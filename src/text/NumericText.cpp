@@ -121,6 +121,57 @@ std::optional<double> readLeadingNumber(const QString &text)
     return value;
 }
 
+// Whether none of the regional symbols can change a text of digits, minus
+// signs and points when they are taken out or replaced.
+bool leavesPlainNumbers(const RegionalSettings &settings)
+{
+    const auto touches = [](const QString &symbol) {
+        for (const QChar c : symbol) {
+            if (isDigit(c) || c == u'.' || c == u'-')
+                return true;
+        }
+        return false;
+    };
+    return !touches(settings.currencySymbol) && !touches(settings.thousandSeparator)
+        && (settings.decimalSeparator == QLatin1String(".") || !touches(settings.decimalSeparator));
+}
+
+// "477", "-195.81": an optional minus, digits, optionally a point and more
+// digits, and nothing else. Most amounts in a file look like this, and they
+// read the same without being rewritten first. Nothing for any other text.
+std::optional<double> readPlainNumber(const QString &text)
+{
+    constexpr qsizetype MaxLength = 40;
+    const qsizetype size = text.size();
+    if (size == 0 || size > MaxLength)
+        return std::nullopt;
+    char plain[MaxLength];
+    const QChar *units = text.constData();
+    qsizetype i = 0;
+    if (units[0] == u'-')
+        plain[i++] = '-';
+    int whole = 0;
+    int fraction = -1;
+    for (; i < size; ++i) {
+        const QChar c = units[i];
+        if (isDigit(c)) {
+            ++(fraction < 0 ? whole : fraction);
+        } else if (c != u'.' || fraction >= 0) {
+            return std::nullopt;
+        } else {
+            fraction = 0;
+        }
+        plain[i] = char(c.unicode());
+    }
+    if (whole == 0 || fraction == 0)
+        return std::nullopt;
+    double value = 0;
+    const auto result = std::from_chars(plain, plain + size, value);
+    if (result.ec != std::errc() || result.ptr != plain + size)
+        return std::nullopt;
+    return value;
+}
+
 } // namespace
 
 RegionalSettings RegionalSettings::readRegionalSettings(const QLocale &locale)
@@ -175,6 +226,10 @@ double textToNumber(const QString &text, const RegionalSettings &settings)
 
 std::optional<double> ReadNumber(QString text, const RegionalSettings &settings)
 {
+    if (leavesPlainNumbers(settings)) {
+        if (const std::optional<double> plain = readPlainNumber(text))
+            return plain;
+    }
     text = replaceAll(text, QStringLiteral(" "), QString());
     text = replaceAll(text, QStringLiteral(")"), QString());
     text = replaceAll(text, QStringLiteral("("), QStringLiteral("-"));

@@ -1,5 +1,6 @@
 #include "SqliteDialect.h"
 
+#include "ColumnValue.h"
 #include "ErrorMapping.h"
 #include "QtPreparedStatement.h"
 #include "SqlitePreparedStatement.h"
@@ -7,6 +8,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVersionNumber>
+
+#include <cmath>
+#include <limits>
 
 namespace vxr {
 
@@ -145,6 +149,47 @@ QVariant SqliteDialect::dateTimeValue(const QDateTime &value) const
         putDigits(c + 20, time.msec(), 3);
     }
     return text;
+}
+
+// SQLite gives a literal the same storage class as the bound value of its
+// kind, and the column's affinity then treats both alike: what matters is
+// that the literal reads back as exactly that value.
+std::optional<QString> SqliteDialect::literal(const QVariant &value, int /*typeCode*/) const
+{
+    if (isNullBound(value))
+        return QStringLiteral("NULL");
+    const void *data = value.constData();
+    switch (value.typeId()) {
+    case QMetaType::QString: {
+        const auto *text = static_cast<const QString *>(data);
+        // The statement's text and a bound text meet a NUL or a broken
+        // surrogate pair differently.
+        for (const QChar c : *text) {
+            if (c.isNull() || c.isSurrogate())
+                return std::nullopt;
+        }
+        QString quoted = *text;
+        return QLatin1Char('\'') + quoted.replace(u'\'', QLatin1String("''")) + QLatin1Char('\'');
+    }
+    case QMetaType::LongLong: {
+        const qlonglong number = *static_cast<const qlonglong *>(data);
+        if (number == std::numeric_limits<qlonglong>::min())
+            return std::nullopt;
+        return QString::number(number);
+    }
+    case QMetaType::Int:
+        return QString::number(*static_cast<const int *>(data));
+    case QMetaType::Double: {
+        // Whole numbers only, which the parser reads back exactly; with the
+        // point, so that they stay real numbers. Not -0.
+        const double number = *static_cast<const double *>(data);
+        if (!(std::fabs(number) < 1e15) || number != std::trunc(number) || (number == 0 && std::signbit(number)))
+            return std::nullopt;
+        return QString::number(qlonglong(number)) + QLatin1String(".0");
+    }
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace vxr

@@ -30,6 +30,7 @@ public:
     int maxValuesPerInsert() const override { return 500; }
     QVariant dateTimeValue(const QDateTime &value) const override;
     QVariant booleanValue(bool value) const override { return value ? 1 : 0; }
+    std::optional<QString> literal(const QVariant &value, int typeCode) const override;
     QString schemaResource() const override { return QStringLiteral(":/vxr/schema/sqlite.sql"); }
     // Write-ahead log and normal sync: what is committed survives the
     // program's death, at a modest cost per commit. Switching a store to the

@@ -72,8 +72,8 @@ TEST_P(TableRecordsetsTest, RowsAddedTogetherStoreWhatEachRowBindsAlone)
         return QVariantList{code, description, QStringLiteral("A\\1?"), QLatin1String(""), price,
                             123456789012345.0, -0.0, 3.0, true, received, sold};
     };
-    const QList<QVariantList> lines{row("1", "Chef's", 2, {}), row("2", "Chef's", 2, {}),
-                                   row("3", "Chef's", 2, {}), row("4", "Other", 2.5, received)};
+    const QList<QVariantList> lines{row("1", "Chef's ü", 2, {}), row("2", "Chef's ü", 2, {}),
+                                   row("3", "Chef's ü", 2, {}), row("4", "Other", 2.5, received)};
     const RowShape &shape = tables->rowShape("Item", columns);
     tables->addRows(shape, lines.mid(0, 2), {});
     tables->addRows(shape, lines.mid(2), {});

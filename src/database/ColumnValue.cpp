@@ -211,6 +211,8 @@ bool sameAs(const QVariant &a, const QVariant &b)
 
 bool sameBound(const QVariant &a, const QVariant &b)
 {
+    if (sameVariant(a, b))
+        return true;
     const int kind = a.typeId();
     if (kind != b.typeId())
         return false;

@@ -81,12 +81,17 @@ WriteStatement TableRecordsets::Private::makeStatement(bool insert, const QStrin
     return statement;
 }
 
-QVariantList TableRecordsets::Private::boundValues(const WriteStatement &statement, const QVariantList &values) const
+QVariantList TableRecordsets::Private::boundValues(const WriteStatement &statement, const QVariantList &values,
+                                                  const QVariantList *previous, const QVariantList *previousBound) const
 {
     QVariantList bound;
     bound.reserve(values.size() + 1);
     const Dialect dialect = statements.dialect();
     for (qsizetype i = 0; i < values.size(); ++i) {
+        if (previous && sameVariant(values.at(i), previous->at(i))) {
+            bound.append(previousBound->at(i));
+            continue;
+        }
         const Column &c = statement.columns.at(i);
         bound.append(boundValue(values.at(i), c.typeCode, dialect, c.name));
     }
@@ -269,8 +274,11 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
     // every row shares go into the statement's text.
     QList<QVariantList> boundRows;
     boundRows.reserve(rows.size());
-    for (const QVariantList &row : rows) {
-        boundRows.append(d->boundValues(shape, row));
+    // Most columns hold the same value as in the row before, which binds as
+    // it did there.
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        boundRows.append(r == 0 ? d->boundValues(shape, rows.at(r))
+                                : d->boundValues(shape, rows.at(r), &rows.at(r - 1), &boundRows.at(r - 1)));
         shape.constants.admit(dialect, shape.columns, boundRows.constLast());
     }
     const QStringList literals = shape.constants.literals();

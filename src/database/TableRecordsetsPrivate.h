@@ -72,7 +72,11 @@ struct TableRecordsets::Private
     const recordsets::Table &table(const QString &name) const;
     const recordsets::Column &column(const recordsets::Table &table, const QString &name) const;
     recordsets::WriteStatement makeStatement(bool insert, const QString &tableName, const QStringList &columnNames);
-    QVariantList boundValues(const recordsets::WriteStatement &statement, const QVariantList &values) const;
+    // previous, when given, is the row added just before and previousBound
+    // its values as bound: a value that is the same variant as the one
+    // before it in its column is bound as that one was.
+    QVariantList boundValues(const recordsets::WriteStatement &statement, const QVariantList &values,
+                             const QVariantList *previous = nullptr, const QVariantList *previousBound = nullptr) const;
     qint64 newId(PreparedStatement &query, const QString &tableName);
     void reportAdded(const RowShape &shape, const QVariantList &bound, qint64 id);
     void reportAddedRows(const RowShape &shape, const QList<QVariantList> &rows, const QString &returnColumn,

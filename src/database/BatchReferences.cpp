@@ -161,8 +161,17 @@ void BatchReferences::prepare(int tableId, const QList<const ReadLine *> &lines)
             }
         }
         if (step.what == Step::What::Reference) {
-            resolve(step.kind, needsAt(step.kind, step.position, states));
-            settle(step.kind, step.position, states);
+            // Each line's need is made once: resolving the kind changes
+            // nothing it is made from.
+            const QList<std::optional<Need>> lineNeeds = needsAt(step.kind, step.position, states);
+            QList<Need> needs;
+            needs.reserve(lineNeeds.size());
+            for (const std::optional<Need> &need : lineNeeds) {
+                if (need)
+                    needs.append(*need);
+            }
+            resolve(step.kind, needs);
+            settle(step.kind, lineNeeds, states);
         }
     }
 }
@@ -199,27 +208,26 @@ std::optional<BatchReferences::Need> BatchReferences::needOf(Kind kind, const QS
     return need;
 }
 
-QList<BatchReferences::Need> BatchReferences::needsAt(Kind kind, int position, const QList<LineState> &states) const
+QList<std::optional<BatchReferences::Need>> BatchReferences::needsAt(Kind kind, int position,
+                                                                    const QList<LineState> &states) const
 {
-    QList<Need> needs;
-    for (const LineState &state : states) {
-        if (!state.reaches)
-            continue;
-        if (std::optional<Need> need = needOf(kind, state.line->texts[position], state))
-            needs.append(std::move(*need));
-    }
+    QList<std::optional<Need>> needs;
+    needs.reserve(states.size());
+    for (const LineState &state : states)
+        needs.append(state.reaches ? needOf(kind, state.line->texts[position], state) : std::nullopt);
     return needs;
 }
 
 // After a kind's look-ups: a line whose name is still unknown may fail on
 // it (its look-up adds it, which may fail), and its category's department
 // is unknown.
-void BatchReferences::settle(Kind kind, int position, QList<LineState> &states) const
+void BatchReferences::settle(Kind kind, const QList<std::optional<Need>> &needs, QList<LineState> &states) const
 {
-    for (LineState &state : states) {
+    for (qsizetype i = 0; i < states.size(); ++i) {
+        LineState &state = states[i];
         if (!state.reaches)
             continue;
-        const std::optional<Need> need = needOf(kind, state.line->texts[position], state);
+        const std::optional<Need> &need = needs.at(i);
         std::optional<QVariant> id;
         if (need && !need->name.isEmpty())
             id = m_lookups.known(char(kind), need->name);

@@ -67,8 +67,10 @@ private:
     struct LineState;
 
     std::optional<Need> needOf(Kind kind, const QString &rawText, const LineState &state) const;
-    QList<Need> needsAt(Kind kind, int position, const QList<LineState> &states) const;
-    void settle(Kind kind, int position, QList<LineState> &states) const;
+    // The need of each line at a position; none for a line that does not
+    // reach it or names nothing there.
+    QList<std::optional<Need>> needsAt(Kind kind, int position, const QList<LineState> &states) const;
+    void settle(Kind kind, const QList<std::optional<Need>> &needs, QList<LineState> &states) const;
 
     QSet<QString> lookUp(Kind kind, const QList<Need> &needs);
     QList<Need> plan(Kind kind, const QList<Need> &needs, const QSet<QString> &unclear) const;

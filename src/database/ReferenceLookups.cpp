@@ -69,16 +69,6 @@ const QString ItemClassTableName = QStringLiteral("ItemClass");
 const QString LookUpSavepoint = QStringLiteral("vxr_lookup");
 const QString AddSavepoint = QStringLiteral("vxr_reference");
 
-QString cacheKey(char kind, const QString &name)
-{
-    QString key;
-    key.reserve(name.size() + 2);
-    key += QLatin1Char(kind);
-    key += QLatin1Char('\x1f');
-    key += name;
-    return key;
-}
-
 } // namespace
 
 QVariant idValue(qint64 id)
@@ -131,12 +121,13 @@ auto ReferenceLookups::protectedLookUp(Work &&work) -> decltype(work())
     return work();
 }
 
-QVariant ReferenceLookups::cached(const QString &key, const std::function<QVariant()> &lookUp)
+template<typename LookUp>
+QVariant ReferenceLookups::cached(char kind, const QString &name, LookUp &&lookUp)
 {
-    if (const std::optional<QVariant> id = m_cache.find(key))
+    if (const std::optional<QVariant> id = m_cache.find(kind, name))
         return *id;
-    const QVariant id = protectedLookUp(lookUp);
-    m_cache.remember(key, id, m_transaction.mark());
+    const QVariant id = protectedLookUp(std::forward<LookUp>(lookUp));
+    m_cache.remember(kind, name, id, m_transaction.mark());
     return id;
 }
 
@@ -186,7 +177,7 @@ QVariant ReferenceLookups::departmentId(const QString &name)
     const QString text = boundText(name);
     if (text.trimmed().isEmpty())
         return noReference();
-    return cached(cacheKey('D', text), [&] {
+    return cached('D', text, [&] {
         return findOrAdd(DepartmentQuery, text,
                          [&] { return m_tables.addRow(DepartmentTableName, departmentRow(text)); });
     });
@@ -198,7 +189,7 @@ QVariant ReferenceLookups::categoryId(const QString &name)
     if (text.trimmed().isEmpty())
         return noReference();
     const qint32 departmentId = valueToInt32(m_fields.byId(FieldIds::ItemDepartment).value);
-    return cached(cacheKey('C', categoryName(text, departmentId)), [&] {
+    return cached('C', categoryName(text, departmentId), [&] {
         // Whatever the database's comparison selects is this category; the
         // name is not compared again.
         const auto find = [&] { return firstRow(m_tables.statements(), CategoryQuery, {text, departmentId}); };
@@ -224,7 +215,7 @@ QVariant ReferenceLookups::supplierId(const QString &fullText, bool *nameCut)
     const QString name = boundText(cutToLength(fullText, SupplierNameLength));
     if (nameCut)
         *nameCut = name.size() < fullText.size();
-    return cached(cacheKey('S', name), [&] {
+    return cached('S', name, [&] {
         return findOrAdd(SupplierQuery, name,
                          [&] { return m_tables.addRow(QStringLiteral("Supplier"), supplierRow(name, fullText)); });
     });
@@ -235,7 +226,7 @@ QVariant ReferenceLookups::taxId(const QString &taxText)
     const QString text = boundText(taxText);
     if (text.trimmed().isEmpty())
         return noReference();
-    return cached(cacheKey('T', text), [&] {
+    return cached('T', text, [&] {
         // The new tax and its tax group, with the tax in its first slot, are
         // added together or not at all.
         return findOrAdd(TaxQuery, QStringLiteral("Tax ") + text, [&] {
@@ -248,12 +239,12 @@ QVariant ReferenceLookups::taxId(const QString &taxText)
 
 std::optional<QVariant> ReferenceLookups::known(char kind, const QString &name) const
 {
-    return m_cache.find(cacheKey(kind, name));
+    return m_cache.find(kind, name);
 }
 
 void ReferenceLookups::remember(char kind, const QString &name, const QVariant &id)
 {
-    m_cache.remember(cacheKey(kind, name), id, m_transaction.mark());
+    m_cache.remember(kind, name, id, m_transaction.mark());
 }
 
 QString ReferenceLookups::categoryName(const QString &name, qint32 departmentId)

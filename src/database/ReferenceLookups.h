@@ -85,7 +85,8 @@ public:
     static constexpr int ItemTaxDescriptionLength = 20;
 
 private:
-    QVariant cached(const QString &key, const std::function<QVariant()> &lookUp);
+    template<typename LookUp>
+    QVariant cached(char kind, const QString &name, LookUp &&lookUp);
     QVariant findOrAdd(const QString &query, const QString &name, const std::function<qint64()> &add);
     QVariant lookUpByCode(const QString &table, const QString &code);
     template<typename Work>

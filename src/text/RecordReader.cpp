@@ -208,38 +208,42 @@ void RecordReader::parseRecord(const QString &line)
 
     const auto *chars = reinterpret_cast<const char16_t *>(line.constData());
     const qsizetype length = line.size();
+    // The characters from runStart on belong to the field and are taken into
+    // it together, when something other than a plain character comes.
+    qsizetype runStart = 0;
+    const auto takeRun = [&](qsizetype end) { m_field.append(line.constData() + runStart, end - runStart); };
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t c = chars[i];
         if (c == QuotationMark) {
-            if (!quotesAsDelimiters) {
-                m_field.append(QChar(c));
-            } else if (!inQuotes) {
+            if (!quotesAsDelimiters)
+                continue;
+            takeRun(i);
+            runStart = i + 1;
+            if (!inQuotes) {
                 inQuotes = true;
             } else if (!quoteSeen) {
                 // Kept for now: it may turn out to be the closing quote.
                 quoteSeen = true;
-                m_field.append(QChar(c));
+                runStart = i;
             } else {
                 // A doubled quotation mark inside quotes stands for one.
                 quoteSeen = false;
             }
         } else if (int(c) == delimiterCode) {
-            if (!inQuotes) {
-                endField(position);
-                quoteSeen = false;
-            } else if (!quoteSeen) {
-                m_field.append(QChar(c));
-            } else {
+            if (inQuotes && !quoteSeen)
+                continue;
+            takeRun(i);
+            runStart = i + 1;
+            if (inQuotes) {
                 // The last kept quotation mark closed the field.
                 m_field.chop(1);
                 inQuotes = false;
-                endField(position);
-                quoteSeen = false;
             }
-        } else {
-            m_field.append(QChar(c));
+            endField(position);
+            quoteSeen = false;
         }
     }
+    takeRun(length);
     // A final quotation mark closes the last field whatever the options; when
     // it opened the field there is nothing to drop and the field is empty.
     if (length > 0 && chars[length - 1] == QuotationMark && !m_field.isEmpty())

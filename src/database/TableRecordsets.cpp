@@ -284,21 +284,28 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
     const QStringList literals = shape.constants.literals();
     const int perStatement = dialect.rowsPerStatement(int(shape.constants.boundCount()));
     const bool reporting = d->sink && !returned.name.isEmpty();
+    // Every statement but the last has the same number of rows: its text is
+    // made, and its prepared statement found, once.
+    PreparedStatement *statement = nullptr;
+    int statementRows = 0;
     for (qsizetype first = 0; first < rows.size(); first += perStatement) {
         const int count = int(qMin<qsizetype>(perStatement, rows.size() - first));
         QVariantList bound;
         bound.reserve(count * shape.constants.boundCount());
         for (qsizetype r = first; r < first + count; ++r)
             shape.constants.appendBound(bound, boundRows.at(r));
-        PreparedStatement &statement = d->statements.run(
-                dialect.multiRowInsertSql(d->newIdSource, shape.tableName, columns, count, returned, literals),
-                bound);
-        const ResultRelease release(statement);
+        if (!statement || count != statementRows) {
+            statement = &d->statements.prepared(
+                    dialect.multiRowInsertSql(d->newIdSource, shape.tableName, columns, count, returned, literals));
+            statementRows = count;
+        }
+        statement->execute(bound);
+        const ResultRelease release(*statement);
         // Stepped to the end even when nothing comes back: a failure the
         // database raises late must not pass unseen.
-        while (statement.next()) {
+        while (statement->next()) {
             if (!returned.name.isEmpty())
-                added.append({statement.value(1), statement.value(0).toLongLong()});
+                added.append({statement->value(1), statement->value(0).toLongLong()});
         }
         if (!returned.name.isEmpty() && added.size() != first + count)
             throw DbError{ErrorNumbers::NoCurrentRecord,

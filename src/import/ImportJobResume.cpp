@@ -1,6 +1,7 @@
 #include "ImportJob.h"
 
 #include "ResumePlan.h"
+#include "FileHash.h"
 #include "RunJournal.h"
 
 #include "database/DbConnection.h"

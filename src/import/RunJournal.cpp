@@ -1,8 +1,8 @@
 #include "RunJournal.h"
 
+#include "FileHash.h"
 #include "ImportRun.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QSqlError>
 #include <QThread>
@@ -28,15 +28,6 @@ QString outcomeWord(RunOutcome outcome)
 }
 
 } // namespace
-
-QString fileSha256(const QString &path)
-{
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
-        return {};
-    return QString::fromLatin1(hash.result().toHex());
-}
 
 // The batch's rows go to the journal in parts while the run goes on, each
 // part after the mark of the batch before when it has one.

@@ -66,7 +66,4 @@ private:
     std::unique_ptr<JournalWriter> m_writer;
 };
 
-// The SHA-256 of a file, hex, read in one pass; empty when it cannot be read.
-QString fileSha256(const QString &path);
-
 } // namespace vxr

@@ -6,6 +6,9 @@
 #include "TestSupport.h"
 #include "ToolRun.h"
 
+#include "import/FileHash.h"
+
+#include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -142,3 +145,26 @@ TEST_P(ResumeTest, KilledRunResumedEqualsOneUninterruptedRun)
 } // namespace
 
 VXR_ON_EVERY_BACKEND(ResumeTest);
+
+// The hash that tells a resumed run's file from another: known digests, and
+// a file of several read chunks against Qt's own SHA-256.
+TEST(FileHashTest, IsTheFilesSha256)
+{
+    QTemporaryDir dir;
+    QByteArray large(3 * 1024 * 1024 + 1, 'x');
+    for (qsizetype i = 0; i < large.size(); i += 4093)
+        large[i] = char('a' + i % 26);
+    const struct { QByteArray content; QString digest; } cases[] = {
+            {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+            {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+            {large, QString::fromLatin1(QCryptographicHash::hash(large, QCryptographicHash::Sha256).toHex())},
+    };
+    for (const auto &c : cases) {
+        QFile file(dir.filePath("f"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.content);
+        file.close();
+        EXPECT_EQ(fileSha256(file.fileName()), c.digest) << c.content.size();
+    }
+    EXPECT_EQ(fileSha256(dir.filePath("missing")), QString());
+}

@@ -189,12 +189,19 @@ QVariant boundValue(const QVariant &value, int typeCode, Dialect dialect, const 
     return value;
 }
 
+// Called for every value of every row written: the variant's own null flag
+// is read where it is, rather than through QVariant::isNull's call.
 bool isNullBound(const QVariant &value)
 {
+    if (value.data_ptr().is_null)
+        return true;
     switch (value.typeId()) {
     case QMetaType::QString: return static_cast<const QString *>(value.constData())->isNull();
-    case QMetaType::QDateTime:
-        return value.isNull() || !static_cast<const QDateTime *>(value.constData())->isValid();
+    case QMetaType::QDateTime: return !static_cast<const QDateTime *>(value.constData())->isValid();
+    case QMetaType::Double:
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::Bool: return false;
     default: return !value.isValid() || value.isNull();
     }
 }

@@ -14,7 +14,7 @@ namespace vxr {
 
 namespace {
 
-constexpr int JournalVersion = 3;
+constexpr int JournalVersion = 4;
 
 // A journal of version 1 kept no values of the rows it added: its rows are
 // checked by ID and key alone.
@@ -46,6 +46,12 @@ const char *const JournalTables[] = {
         "CREATE TABLE IF NOT EXISTS AddedRow ("
         " RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, TableName TEXT NOT NULL,"
         " RowId INTEGER NOT NULL, KeyColumn TEXT NOT NULL, KeyValue TEXT, Shape INTEGER, WrittenValues TEXT)",
+        // Since version 4 a batch's added rows are kept in blocks, one per
+        // part of the batch and table (see AddedBlockWriter); AddedRow holds
+        // those of older versions' runs.
+        "CREATE TABLE IF NOT EXISTS AddedBlock ("
+        " RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, LastSeq INTEGER NOT NULL,"
+        " TableName TEXT NOT NULL, KeyColumn TEXT NOT NULL, Shape INTEGER NOT NULL, Rows TEXT NOT NULL)",
         "CREATE TABLE IF NOT EXISTS AddedShape (Id INTEGER PRIMARY KEY, TableName TEXT NOT NULL, Columns TEXT NOT NULL)",
         "CREATE TABLE IF NOT EXISTS UpdatedRow ("
         " RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, TableName TEXT NOT NULL,"
@@ -88,7 +94,7 @@ Journal::Journal(QString path, QString connectionName)
 Journal::Journal(Journal &&other) noexcept
     : m_path(std::move(other.m_path)), m_connectionName(std::exchange(other.m_connectionName, {})),
       m_shapes(std::move(other.m_shapes)), m_nextShape(other.m_nextShape), m_open(std::move(other.m_open)),
-      m_inserts(std::move(other.m_inserts))
+      m_handle(std::exchange(other.m_handle, nullptr)), m_inserts(std::move(other.m_inserts))
 {
 }
 
@@ -228,11 +234,12 @@ int Journal::forget(const QString &condition, const QVariant &value, QString *er
     const int forgotten = count.value(0).toInt();
     count.finish();
     bool ok = exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error);
-    for (const QString &table : {QStringLiteral("AddedRow"), QStringLiteral("UpdatedRow"), QStringLiteral("Batch")})
+    for (const QString &table : {QStringLiteral("AddedRow"), QStringLiteral("AddedBlock"), QStringLiteral("UpdatedRow"),
+                                 QStringLiteral("Batch")})
         ok = ok && exec(QStringLiteral("DELETE FROM %1 WHERE RunId IN %2").arg(table, runs), {value}, error);
     ok = ok && exec(QStringLiteral("DELETE FROM Run WHERE ") + condition, {value}, error)
             && exec(QStringLiteral("DELETE FROM AddedShape WHERE Id NOT IN"
-                                   " (SELECT DISTINCT Shape FROM AddedRow WHERE Shape IS NOT NULL)"),
+                                   " (SELECT Shape FROM AddedRow WHERE Shape IS NOT NULL UNION SELECT Shape FROM AddedBlock)"),
                     {}, error)
             && exec(QStringLiteral("COMMIT"), {}, error);
     if (!ok) {

@@ -2,7 +2,6 @@
 
 #include "BatchPoint.h"
 #include "JournalEntries.h"
-#include "JournalValues.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -118,9 +117,9 @@ private:
         int number = 0;
         qint64 seq = 0;       // the last entry's Seq
         bool written = false; // its Batch row is in the journal
-        QHash<qint64, ValuePacker> packers; // a batch's rows are read back on their own
     };
     void openBatch(qint64 runId, int number);
+    bool cutBlocks(qint64 lastKept, QString *error);
     bool writeBatch(const QString &batchRow, const QVariantList &batchValues, const QList<JournalEntry> &entries,
                     int committedBefore, QString *error);
     void insertRows(const QString &into, int width, const QVariantList &values);
@@ -133,6 +132,7 @@ private:
     QHash<QString, qint64> m_shapes; // column lists in AddedShape, by table and columns
     qint64 m_nextShape = 0;          // 0 until read from the journal
     OpenBatch m_open;
+    sqlite3 *m_handle = nullptr; // the connection's own, once asked for
     // Prepared inserts of the write path, by table and rows; made on first use.
     std::unordered_map<QString, std::unique_ptr<PreparedStatement>> m_inserts;
 };

@@ -1,4 +1,6 @@
 #include "Journal.h"
+
+#include "AddedBlock.h"
 #include "RunLock.h"
 
 #include <QRegularExpression>
@@ -57,17 +59,16 @@ int storeHas(const QSqlDatabase &store, const QString &table, qint64 id, const Q
 // written values.
 int storeHoldsBatch(const QSqlDatabase &journal, const QSqlDatabase &store, const PreparedBatch &batch)
 {
+    QList<JournalAddedRow> first;
+    QString error;
+    if (!readAddedRows(journal, QStringLiteral("b.RunId = ? AND b.Number = ?"), {batch.runId, batch.number}, &first,
+                       &error, true))
+        return -1;
+    if (!first.isEmpty())
+        return storeHas(store, first.constFirst().table, first.constFirst().rowId, first.constFirst().keyColumn,
+                        first.constFirst().keyValue);
     QSqlQuery query(journal);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT TableName, RowId, KeyColumn, KeyValue FROM AddedRow"
-                                 " WHERE RunId = ? AND BatchNumber = ? ORDER BY Seq LIMIT 1"));
-    query.addBindValue(batch.runId);
-    query.addBindValue(batch.number);
-    if (!query.exec())
-        return -1;
-    if (query.next())
-        return storeHas(store, query.value(0).toString(), query.value(1).toLongLong(), query.value(2).toString(),
-                        query.value(3));
     query.prepare(QStringLiteral("SELECT TableName, RowId, ColumnName, WrittenValue, PreviousValue FROM UpdatedRow"
                                  " WHERE RunId = ? AND BatchNumber = ? ORDER BY Seq"));
     query.addBindValue(batch.runId);

@@ -3,13 +3,18 @@
 
 #include "Journal.h"
 
+#include "AddedBlock.h"
+
 #include "database/DbError.h"
 #include "database/SqlDialect.h"
 #include "database/SqlitePreparedStatement.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace vxr {
 
@@ -42,7 +47,7 @@ void Journal::openBatch(qint64 runId, int number)
 {
     // Seq goes on across the run's batches: the batch number leads it.
     if (m_open.runId != runId || m_open.number != number)
-        m_open = OpenBatch{runId, number, qint64(number) << 32, false, {}};
+        m_open = OpenBatch{runId, number, qint64(number) << 32, false};
 }
 
 bool Journal::prepareBatch(qint64 runId, int number, qint64 firstLine, qint64 lastLine, const BatchPoint &point,
@@ -87,19 +92,42 @@ bool Journal::takeBackBatchPart(qint64 runId, int number, qint64 kept, QString *
     openBatch(runId, number);
     const qint64 lastKept = (qint64(number) << 32) + kept;
     bool ok = exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error);
-    for (const QString &table : {QStringLiteral("AddedRow"), QStringLiteral("UpdatedRow")})
+    for (const QString &table : {QStringLiteral("AddedBlock"), QStringLiteral("UpdatedRow")})
         ok = ok && exec(QStringLiteral("DELETE FROM %1 WHERE RunId = ? AND BatchNumber = ? AND Seq > ?").arg(table),
                         {runId, number, lastKept}, error);
+    ok = ok && cutBlocks(lastKept, error);
     if (kept == 0)
         ok = ok && exec(QStringLiteral("DELETE FROM Batch WHERE RunId = ? AND Number = ?"), {runId, number}, error);
     if (!ok || !exec(QStringLiteral("COMMIT"), {}, error)) {
         exec(QStringLiteral("ROLLBACK"), {}, nullptr);
         return false;
     }
-    // The rows after are packed whole again: the rows they followed are gone.
     m_open.seq = lastKept;
-    m_open.packers.clear();
     m_open.written = kept > 0;
+    return true;
+}
+
+// The open batch's blocks that reach past lastKept keep their rows up to it.
+bool Journal::cutBlocks(qint64 lastKept, QString *error)
+{
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("SELECT rowid, Seq, Rows FROM AddedBlock WHERE RunId = ? AND BatchNumber = ?"
+                                 " AND LastSeq > ?"));
+    for (const QVariant &value : {QVariant(m_open.runId), QVariant(m_open.number), QVariant(lastKept)})
+        query.addBindValue(value);
+    if (!query.exec()) {
+        *error = query.lastError().text();
+        return false;
+    }
+    QVariantList cuts;
+    while (query.next())
+        cuts << addedBlockUpTo(query.value(2).toString(), query.value(1).toLongLong(), lastKept) << lastKept
+             << query.value(0);
+    query.finish();
+    for (qsizetype i = 0; i < cuts.size(); i += 3) {
+        if (!exec(QStringLiteral("UPDATE AddedBlock SET Rows = ?, LastSeq = ? WHERE rowid = ?"), cuts.mid(i, 3), error))
+            return false;
+    }
     return true;
 }
 
@@ -111,12 +139,19 @@ bool Journal::writeBatch(const QString &batchRow, const QVariantList &batchValue
     const qint64 runId = m_open.runId;
     const int number = m_open.number;
     qint64 seq = m_open.seq;
-    QVariantList added;
     QVariantList updated;
     QVariantList shapes;
     QHash<QString, qint64> newShapes;
-    // The rows of one statement share their list of columns (one table's):
-    // its shape known by where the list is held, while the entries hold it.
+    // The added rows of one table and column list go to one block; the
+    // rows of one statement share their list of columns (one table's): its
+    // shape known by where the list is held, while the entries hold it.
+    struct OpenBlock
+    {
+        qint64 shape;
+        const AddedRowChange *first;
+        AddedBlockWriter writer;
+    };
+    std::vector<OpenBlock> blocks;
     QHash<const QString *, qint64> shapeOfList;
     for (const JournalEntry &entry : entries) {
         ++seq;
@@ -124,8 +159,12 @@ bool Journal::writeBatch(const QString &batchRow, const QVariantList &batchValue
             qint64 &shape = shapeOfList[row->columns.isEmpty() ? nullptr : row->columns.constData()];
             if (shape == 0 || row->columns.isEmpty())
                 shape = shapeOf(row->tableName, row->columns, newShapes, shapes);
-            added << runId << number << seq << row->tableName << row->rowId << row->keyColumn << kept(row->keyValue)
-                  << shape << m_open.packers[shape].pack(row->values);
+            auto block = std::find_if(blocks.begin(), blocks.end(), [&](const OpenBlock &open) {
+                return open.shape == shape && open.first->keyColumn == row->keyColumn;
+            });
+            if (block == blocks.end())
+                block = blocks.insert(blocks.end(), OpenBlock{shape, row, AddedBlockWriter(seq)});
+            block->writer.add(seq, *row);
         } else {
             const auto &column = std::get<UpdatedColumnChange>(entry);
             updated << runId << number << seq << column.tableName << column.rowId << column.keyColumn
@@ -133,6 +172,10 @@ bool Journal::writeBatch(const QString &batchRow, const QVariantList &batchValue
                     << kept(column.writtenValue);
         }
     }
+    QVariantList added;
+    for (const OpenBlock &block : blocks)
+        added << runId << number << block.writer.firstSeq() << block.writer.lastSeq() << block.first->tableName
+              << block.first->keyColumn << block.shape << block.writer.rows();
     if (!exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error))
         return false;
     // The batch before, stored since, is marked in the same transaction.
@@ -141,9 +184,9 @@ bool Journal::writeBatch(const QString &batchRow, const QVariantList &batchValue
     try {
         if (ok) {
             insertRows(QStringLiteral("AddedShape (Id, TableName, Columns)"), 3, shapes);
-            insertRows(QStringLiteral("AddedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn, KeyValue,"
-                                      " Shape, WrittenValues)"),
-                       9, added);
+            insertRows(QStringLiteral("AddedBlock (RunId, BatchNumber, Seq, LastSeq, TableName, KeyColumn, Shape,"
+                                      " Rows)"),
+                       8, added);
             insertRows(QStringLiteral("UpdatedRow (RunId, BatchNumber, Seq, TableName, RowId, KeyColumn, KeyValue,"
                                       " ColumnName, PreviousValue, WrittenValue)"),
                        10, updated);
@@ -169,7 +212,9 @@ bool Journal::writeBatch(const QString &batchRow, const QVariantList &batchValue
 // without preparing one for it.
 void Journal::insertRows(const QString &into, int width, const QVariantList &values)
 {
-    sqlite3 *handle = SqlitePreparedStatement::handleOf(database());
+    if (!m_handle)
+        m_handle = SqlitePreparedStatement::handleOf(database());
+    sqlite3 *handle = m_handle;
     if (!handle)
         throw DbError{ErrorNumbers::StatementFailed, QStringLiteral("the journal's connection has no handle")};
     const qsizetype rows = values.size() / width;

@@ -1,6 +1,6 @@
 #include "UndoPlan.h"
 
-#include "JournalValues.h"
+#include "AddedBlock.h"
 
 #include "catalogue/TableCatalogue.h"
 
@@ -99,41 +99,23 @@ QString rowKey(const QString &table, qint64 id)
     return table + QLatin1Char('#') + QString::number(id);
 }
 
-// The columns an added row was written with and their values; none from a
-// journal that did not keep them.
-QList<UndoValue> writtenValues(const QStringList &columns, const QVariant &packed, ValueUnpacker &unpacker)
-{
-    QList<UndoValue> written;
-    if (packed.isNull())
-        return written;
-    const QVariantList values = unpacker.unpack(packed.toString());
-    written.reserve(values.size());
-    for (qsizetype i = 0; i < values.size() && i < columns.size(); ++i)
-        written.append({columns.at(i), QVariant(), values.at(i)});
-    return written;
-}
-
 bool readAdded(const QSqlDatabase &journal, UndoPlan &plan, QString *refusal)
 {
-    QSqlQuery query(journal);
-    if (!run(query, QStringLiteral("SELECT r.TableName, r.RowId, r.KeyColumn, r.KeyValue, r.Seq, s.Columns,"
-                                   " r.WrittenValues, r.Shape, r.BatchNumber"
-                                   " FROM AddedRow r LEFT JOIN AddedShape s ON s.Id = r.Shape")
-                     + CommittedRows.mid(2), {plan.runId}, refusal))
+    QList<JournalAddedRow> rows;
+    QString error;
+    if (!readAddedRows(journal, QStringLiteral("b.RunId = ? AND b.State = 'committed'"), {plan.runId}, &rows, &error)) {
+        *refusal = QStringLiteral("The journal failed: %1").arg(error);
         return false;
-    QHash<QString, QStringList> shapes;
-    QHash<qint64, ValueUnpacker> unpackers; // of the batch being read, by shape
-    qint64 batch = 0;
-    while (query.next()) {
-        if (query.value(8).toLongLong() != std::exchange(batch, query.value(8).toLongLong()))
-            unpackers.clear();
-        const QString columnsText = query.value(5).toString();
-        auto columns = shapes.constFind(columnsText);
-        if (columns == shapes.cend())
-            columns = shapes.insert(columnsText, columnsText.split(QLatin1Char(','), Qt::SkipEmptyParts));
-        plan.added.append({tableNamed(query.value(0).toString()), query.value(1).toLongLong(), query.value(2).toString(),
-                           query.value(3), query.value(4).toLongLong(),
-                           writtenValues(*columns, query.value(6), unpackers[query.value(7).toLongLong()])});
+    }
+    plan.added.reserve(rows.size());
+    for (const JournalAddedRow &row : std::as_const(rows)) {
+        // The columns the row was written with and their values; none from
+        // a journal that did not keep them.
+        QList<UndoValue> written;
+        written.reserve(row.values.size());
+        for (qsizetype i = 0; i < row.values.size() && i < row.columns.size(); ++i)
+            written.append({row.columns.at(i), QVariant(), row.values.at(i)});
+        plan.added.append({tableNamed(row.table), row.rowId, row.keyColumn, row.keyValue, row.seq, written});
     }
     return true;
 }

@@ -8,7 +8,7 @@
 #include "TestSupport.h"
 #include "ToolRun.h"
 #include "import/ImportRun.h"
-#include "import/JournalValues.h"
+#include "import/AddedBlock.h"
 #include "import/RunJournal.h"
 
 #include <QFile>
@@ -61,6 +61,16 @@ protected:
     // The journal's rows for a query, read on a connection of the test's.
     QStringList journalRows(const QString &sql) const { return fileRows(journalPath(), sql); }
 
+    // The rows the journal holds as added in the batches the condition picks.
+    QList<JournalAddedRow> addedRows(const QString &batchCondition) const
+    {
+        const SqliteFile journal(journalPath());
+        QList<JournalAddedRow> rows;
+        QString error;
+        EXPECT_TRUE(readAddedRows(journal.database(), batchCondition, {}, &rows, &error)) << error.toStdString();
+        return rows;
+    }
+
     QTemporaryDir m_dir;
 };
 
@@ -82,10 +92,15 @@ TEST_P(JournalTest, HoldsEveryAddedRowAndThePreviousValuesOfAnUpdate)
         const QStringList stored =
                 rows(QString("SELECT '%1', ID, %2 FROM %1 ORDER BY ID").arg(table.table, table.key));
         EXPECT_FALSE(stored.isEmpty()) << table.table;
-        EXPECT_EQ(journalRows(QString("SELECT TableName, RowId, KeyValue FROM AddedRow WHERE RunId = 1 AND "
-                                      "TableName = '%1' AND KeyColumn = '%2' ORDER BY RowId")
-                                      .arg(table.table, table.key)),
-                  stored);
+        QStringList journaled;
+        for (const JournalAddedRow &row : addedRows("b.RunId = 1")) {
+            if (row.table == table.table && row.keyColumn == table.key)
+                journaled.append(QString("%1|%2|%3").arg(row.table).arg(row.rowId).arg(row.keyValue.toString()));
+        }
+        journaled.sort();
+        QStringList sorted = stored;
+        sorted.sort();
+        EXPECT_EQ(journaled, sorted);
     }
     EXPECT_EQ(journalRows("SELECT Number, State, FirstLine, LastLine FROM Batch ORDER BY Number"),
               QStringList({"1|committed|1|2", "2|committed|3|4", "3|committed|5|5"}));
@@ -182,9 +197,9 @@ TEST_P(JournalTest, JournalThatCannotBeWrittenStopsTheRunBeforeItStoresAnything)
     EXPECT_LT(stored, 6000);
     // Parts of the batch that was not stored are settled when the journal is next opened.
     EXPECT_EQ(vxrimp({"runs", "--connect", connectionString()}).exitCode, 0);
-    EXPECT_EQ(journalRows("SELECT COUNT(*) FROM AddedRow a JOIN Batch b ON b.RunId = a.RunId AND b.Number = a.BatchNumber"
-                          " WHERE a.TableName = 'Item' AND b.State <> 'discarded'"),
-              QStringList(QString::number(stored)));
+    const QList<JournalAddedRow> kept = addedRows("b.State <> 'discarded'");
+    EXPECT_EQ(std::count_if(kept.cbegin(), kept.cend(), [](const JournalAddedRow &row) { return row.table == "Item"; }),
+              stored);
 }
 
 // A batch too long to hold (a run in one transaction) is written ahead in
@@ -230,20 +245,18 @@ TEST(JournalWriteAheadTest, BatchWrittenInPartsHoldsWhatSurvivedItsRollbacks)
 
         const SqliteFile db(path);
         EXPECT_EQ(db.rows("SELECT Number, State, FirstLine FROM Batch"), QStringList("1|committed|1")) << c.name;
-        QSqlQuery query(db.database());
-        ASSERT_TRUE(query.exec("SELECT Seq - (1 << 32), RowId, WrittenValues FROM AddedRow ORDER BY Seq"));
-        ValueUnpacker unpacker;
+        QList<JournalAddedRow> rows;
+        ASSERT_TRUE(readAddedRows(db.database(), "b.RunId = 1", {}, &rows, &error)) << error.toStdString();
+        ASSERT_EQ(rows.size(), c.kept) << c.name;
         int at = 0;
-        while (query.next() && at < expected.size()) {
+        for (const JournalAddedRow &row : std::as_const(rows)) {
             const int n = expected.at(at++);
-            const QVariantList values = unpacker.unpack(query.value(2).toString());
             const QString wanted = QString("%1|%2|A%2|%3|%4").arg(at).arg(n).arg(n % 7).arg(n % 3 ? QString("note %1").arg(n / 5) : "NULL");
-            const QString got = QString("%1|%2|%3|%4|%5").arg(query.value(0).toString(), query.value(1).toString(),
-                                       values.value(0).toString(), values.value(1).toString(),
-                                       values.value(2).isNull() ? "NULL" : values.value(2).toString());
+            const QString got = QString("%1|%2|%3|%4|%5").arg(row.seq - (qint64(1) << 32)).arg(row.rowId)
+                                        .arg(row.values.value(0).toString(), row.values.value(1).toString(),
+                                             row.values.value(2).isNull() ? "NULL" : row.values.value(2).toString());
             ASSERT_EQ(got, wanted) << c.name;
         }
-        EXPECT_FALSE(query.next()) << c.name;
         EXPECT_EQ(at, c.kept) << c.name;
     }
 }
@@ -251,24 +264,43 @@ TEST(JournalWriteAheadTest, BatchWrittenInPartsHoldsWhatSurvivedItsRollbacks)
 // Undo reads a number written to a row back as its shortest exact text,
 // as QVariant writes it: the packed text must be that, or a row the run
 // left alone would look changed.
-TEST(JournalValuesTest, NumbersArePackedAsTheirShortestExactText)
+// A block's rows come back as the store would read them: numbers as their
+// shortest exact text, a null text as NULL (not empty) after a row that had
+// a value there, the separators inside texts, keys of every kind.
+TEST(AddedBlockTest, RowsComeBackAsTheStoreWouldReadThem)
 {
     const double numbers[] = {0.1,   2.25,  -3.5,       0.01,       -0.07,  12345678.9, 999999999.99, 1e9 + 0.5,
                               100.0, 1e5,   0.0001,     1e-7,       -0.0,   123456.78,  0.3 * 3,      1.005,
-                              5e-324, 1e300, 4503599627370497.0, 70.1 + 0.2};
-    for (const double number : numbers) {
-        ValuePacker packer;
-        const QVariantList row = ValueUnpacker().unpack(packer.pack({QVariant(number)}));
-        EXPECT_EQ(row.value(0).toString(), QVariant(number).toString()) << number;
+                              5e-324, 1e300, 4503599627370497.0, 70.1 + 0.2, 477.0, -12.0, 1e15};
+    const QString parted = QString("a%1b%2c%3d%4e").arg(QChar(0x1d), QChar(0x1e), QChar(0x1f), QChar(0x1b));
+    const QVariant keys[] = {QVariant(qlonglong(42)), QVariant(2.5), QVariant(parted), QVariant(QString()), QVariant(true)};
+    const QVariant keysBack[] = {QVariant(qlonglong(42)), QVariant(2.5), QVariant(parted), QVariant(), QVariant(qlonglong(1))};
+    const QStringList columns{"Number", "Text"};
+    AddedBlockWriter writer(100);
+    const auto add = [&](qint64 seq, const QVariantList &values) {
+        writer.add(seq, {"Item", seq + 1, "ID", keys[(seq + 1) % 5], columns, values});
+    };
+    qint64 seq = 100;
+    for (const double number : numbers)
+        add(seq++, {number, QString("x")});
+    add(seq += 2, {1, QString()}); // the Seq of other entries between
+    add(++seq, {1, parted});
+    const QList<JournalAddedRow> rows = readAddedBlock({"Item", "ID", columns, 1, 100}, writer.rows());
+    ASSERT_EQ(rows.size(), std::size(numbers) + 2);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const JournalAddedRow &row = rows.at(i);
+        EXPECT_EQ(row.rowId, row.seq + 1);
+        EXPECT_EQ(row.keyValue, keysBack[(row.seq + 1) % 5]) << i;
+        if (i < qsizetype(std::size(numbers))) {
+            EXPECT_EQ(row.values.value(0).toString(), QVariant(numbers[i]).toString()) << numbers[i];
+        }
     }
-    // A null text is bound as NULL, and must come back as NULL, not as an
-    // empty text, after a row that had a value there.
-    ValuePacker packer;
-    ValueUnpacker unpacker;
-    unpacker.unpack(packer.pack({QString("x"), QString("y")}));
-    const QVariantList row = unpacker.unpack(packer.pack({QString(), QString("y")}));
-    EXPECT_TRUE(row.value(0).isNull());
-    EXPECT_EQ(row.value(1).toString(), "y");
+    EXPECT_EQ(rows.at(rows.size() - 2).seq, 100 + qint64(std::size(numbers)) + 2);
+    EXPECT_EQ(rows.constLast().seq, 100 + qint64(std::size(numbers)) + 3);
+    EXPECT_TRUE(rows.at(rows.size() - 2).values.value(1).isNull());
+    EXPECT_EQ(rows.constLast().values.value(1).toString(), parted);
+    // A rollback cuts the block after the row it keeps.
+    EXPECT_EQ(readAddedBlock({"Item", "ID", columns, 1, 100}, addedBlockUpTo(writer.rows(), 100, 104)).size(), 5);
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "TestStores.h"
 
 #include "import/Journal.h"
-#include "import/JournalValues.h"
+#include "import/AddedBlock.h"
 #include "import/Undo.h"
 #include "import/UndoPointers.h"
 #include "import/UndoReport.h"
@@ -53,17 +53,21 @@ public:
         exec("INSERT INTO Batch (RunId, Number, State, FirstLine, LastLine) VALUES (?, 1, ?, 1, 9)", {m_run, batchState});
         return m_run;
     }
-    // A row the run added, with the columns it wrote when given.
+    // A row the run added, with the columns it wrote when given; without
+    // them, as the journal's first version kept it (no values).
     void added(const QString &table, qint64 id, const QString &keyColumn, const QVariant &key,
                const QStringList &columns = {}, const QVariantList &values = {})
     {
-        QVariant shape;
-        if (!columns.isEmpty()) {
-            exec("INSERT INTO AddedShape (TableName, Columns) VALUES (?, ?)", {table, columns.join(',')});
-            shape = scalar("SELECT MAX(Id) FROM AddedShape");
+        ++m_seq;
+        if (columns.isEmpty()) {
+            exec("INSERT INTO AddedRow VALUES (?, 1, ?, ?, ?, ?, ?, NULL, NULL)", {m_run, m_seq, table, id, keyColumn, key});
+            return;
         }
-        exec("INSERT INTO AddedRow VALUES (?, 1, ?, ?, ?, ?, ?, ?, ?)",
-             {m_run, ++m_seq, table, id, keyColumn, key, shape, shape.isNull() ? QVariant() : ValuePacker().pack(values)});
+        exec("INSERT INTO AddedShape (TableName, Columns) VALUES (?, ?)", {table, columns.join(',')});
+        AddedBlockWriter block(m_seq);
+        block.add(m_seq, {table, id, keyColumn, key, columns, values});
+        exec("INSERT INTO AddedBlock VALUES (?, 1, ?, ?, ?, ?, ?, ?)",
+             {m_run, m_seq, m_seq, table, keyColumn, scalar("SELECT MAX(Id) FROM AddedShape"), block.rows()});
     }
     void updated(const QString &table, qint64 id, const QString &key, const QString &column, const QVariant &previous,
                  const QVariant &written)
@@ -232,7 +236,7 @@ TEST_P(UndoTest, RefusesWhenTheStoreMovedOn)
         DbError error;
         ASSERT_TRUE(connection.open(store, &error));
         current = store;
-        for (const char *table : {"Run", "AddedRow", "AddedShape", "UpdatedRow", "Batch", "sqlite_sequence"})
+        for (const char *table : {"Run", "AddedRow", "AddedBlock", "AddedShape", "UpdatedRow", "Batch", "sqlite_sequence"})
             journal.exec(QString("DELETE FROM ") + table, {});
         storeAndRun();
         c.change();

@@ -1,0 +1,104 @@
+// Reading the rows a run added back out of the journal, from blocks and
+// from the single rows that journals kept before blocks.
+
+#include "AddedBlock.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+namespace vxr {
+
+namespace {
+
+bool exec(QSqlQuery &query, const QString &sql, const QVariantList &values, QString *error)
+{
+    query.setForwardOnly(true);
+    if (query.prepare(sql)) {
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        if (query.exec())
+            return true;
+    }
+    *error = query.lastError().text();
+    return false;
+}
+
+QStringList columnsOf(const QString &text, QHash<QString, QStringList> &known)
+{
+    auto found = known.constFind(text);
+    if (found == known.cend())
+        found = known.insert(text, text.split(QLatin1Char(','), Qt::SkipEmptyParts));
+    return *found;
+}
+
+bool readBlocks(const QSqlDatabase &journal, const QString &condition, const QVariantList &values, bool firstOnly,
+                QList<JournalAddedRow> *rows, QString *error)
+{
+    QSqlQuery query(journal);
+    if (!exec(query,
+              QStringLiteral("SELECT r.TableName, r.KeyColumn, s.Columns, r.BatchNumber, r.Seq, r.Rows FROM AddedBlock r"
+                             " LEFT JOIN AddedShape s ON s.Id = r.Shape"
+                             " JOIN Batch b ON b.RunId = r.RunId AND b.Number = r.BatchNumber WHERE %1 ORDER BY r.Seq%2")
+                      .arg(condition, firstOnly ? QStringLiteral(" LIMIT 1") : QString()),
+              values, error))
+        return false;
+    QHash<QString, QStringList> shapes;
+    while (query.next()) {
+        const AddedBlockHead head{query.value(0).toString(), query.value(1).toString(),
+                                  columnsOf(query.value(2).toString(), shapes), query.value(3).toLongLong(),
+                                  query.value(4).toLongLong()};
+        const QString text = query.value(5).toString();
+        rows->append(readAddedBlock(head, text));
+    }
+    return true;
+}
+
+// One row each, the values packed against the row before of the same
+// batch and column list.
+bool readSingleRows(const QSqlDatabase &journal, const QString &condition, const QVariantList &values,
+                    bool firstOnly, QList<JournalAddedRow> *rows, QString *error)
+{
+    QSqlQuery query(journal);
+    if (!exec(query,
+              QStringLiteral("SELECT r.TableName, r.RowId, r.KeyColumn, r.KeyValue, r.Seq, r.BatchNumber, s.Columns,"
+                             " r.WrittenValues, r.Shape FROM AddedRow r LEFT JOIN AddedShape s ON s.Id = r.Shape"
+                             " JOIN Batch b ON b.RunId = r.RunId AND b.Number = r.BatchNumber WHERE %1 ORDER BY r.Seq%2")
+                      .arg(condition, firstOnly ? QStringLiteral(" LIMIT 1") : QString()),
+              values, error))
+        return false;
+    QHash<QString, QStringList> shapes;
+    QHash<QPair<qint64, qint64>, ValueUnpacker> unpackers; // by batch and shape
+    while (query.next()) {
+        JournalAddedRow row{query.value(0).toString(), query.value(1).toLongLong(), query.value(2).toString(),
+                            query.value(3), query.value(4).toLongLong(), query.value(5).toLongLong(),
+                            !query.value(7).isNull(), columnsOf(query.value(6).toString(), shapes), {}};
+        if (row.valuesKept)
+            row.values = unpackers[{row.batch, query.value(8).toLongLong()}].unpack(query.value(7).toString());
+        rows->append(std::move(row));
+    }
+    return true;
+}
+
+} // namespace
+
+bool readAddedRows(const QSqlDatabase &journal, const QString &batchCondition, const QVariantList &values,
+                   QList<JournalAddedRow> *rows, QString *error, bool firstOnly)
+{
+    QList<JournalAddedRow> read;
+    if (!readSingleRows(journal, batchCondition, values, firstOnly, &read, error)
+        || !readBlocks(journal, batchCondition, values, firstOnly, &read, error))
+        return false;
+    // A part of a batch holds a block per table: the rows of all of them
+    // in the order they were added.
+    std::stable_sort(read.begin(), read.end(),
+                     [](const JournalAddedRow &a, const JournalAddedRow &b) { return a.seq < b.seq; });
+    if (firstOnly && read.size() > 1)
+        read.resize(1);
+    rows->append(std::move(read));
+    return true;
+}
+
+} // namespace vxr

@@ -3,6 +3,7 @@
 
 #include "TableRecordsetsPrivate.h"
 
+#include "ColumnValue.h"
 #include "DbError.h"
 #include "PreparedStatement.h"
 #include "RowChangeSink.h"
@@ -77,13 +78,28 @@ void TableRecordsets::Private::reportAddedRows(const RowShape &shape, const QLis
             keyAt = i;
     }
     const auto keyOf = [&](qsizetype r) { return keyAt < 0 ? QString() : rows.at(r).at(keyAt).toString(); };
+    // The same key as bound and as given back, without making texts when
+    // both are whole numbers (a companion's parent ID).
+    const auto sameKey = [&](qsizetype r, const QVariant &key) {
+        if (keyAt < 0)
+            return key.toString().isEmpty();
+        const QVariant &bound = rows.at(r).at(keyAt);
+        if (sameBound(bound, key))
+            return true;
+        const auto whole = [](const QVariant &v) {
+            return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int;
+        };
+        if (whole(bound) && whole(key))
+            return bound.toLongLong() == key.toLongLong();
+        return bound.toString() == key.toString();
+    };
     QMultiHash<QString, qsizetype> unmatched;
     const quint64 mark = transaction.mark();
     for (qsizetype r = 0; r < added.size(); ++r) {
         const auto &[key, id] = added.at(r);
-        const QString wanted = key.toString();
         qsizetype row = r;
-        if (keyOf(r) != wanted) {
+        if (!sameKey(r, key)) {
+            const QString wanted = key.toString();
             if (unmatched.isEmpty()) {
                 for (qsizetype u = 0; u < rows.size(); ++u)
                     unmatched.insert(keyOf(u), u);

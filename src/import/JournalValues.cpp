@@ -122,17 +122,24 @@ QString unescaped(QStringView field)
 
 void appendNumber(PackedText &packed, qint64 number)
 {
-    char16_t digits[20];
-    int count = 0;
+    // Most are a column's number or a row's place in its block.
+    if (number >= 0 && number < 100) {
+        if (number >= 10)
+            packed += char16_t(u'0' + number / 10);
+        packed += char16_t(u'0' + number % 10);
+        return;
+    }
+    char16_t digits[21];
+    char16_t *const end = std::end(digits);
+    char16_t *first = end;
     quint64 magnitude = number < 0 ? 0 - quint64(number) : quint64(number);
     do {
-        digits[count++] = char16_t(u'0' + magnitude % 10);
+        *--first = char16_t(u'0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
     if (number < 0)
-        packed += u'-';
-    while (count > 0)
-        packed += digits[--count];
+        *--first = u'-';
+    packed.append(first, end);
 }
 
 void ValuePacker::pack(const QVariantList &values, PackedText &packed)
@@ -142,7 +149,7 @@ void ValuePacker::pack(const QVariantList &values, PackedText &packed)
         // Most values of a column are the row before's as bound: known
         // alike without making their text.
         const QVariant &bound = values.at(i);
-        if (i < m_before.size() && sameBound(bound, m_before.at(i)))
+        if (i < m_before.size() && (sameVariant(bound, m_before.at(i)) || sameBound(bound, m_before.at(i))))
             continue;
         if (!std::exchange(first, false))
             packed += ValueSeparator;

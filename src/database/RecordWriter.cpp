@@ -9,6 +9,8 @@
 #include "catalogue/VariantKinds.h"
 #include "text/RecordReader.h"
 
+#include <QVarLengthArray>
+
 #include <exception>
 
 namespace vxr {
@@ -49,10 +51,7 @@ const QString LineSavepoint = QStringLiteral("vxr_line");
 // Rows go through the tables, which hold the run's connection.
 RecordWriter::RecordWriter(FieldTable &fields, const RecordReader &reader, TableRecordsets &tables,
                            const RegionalSettings &regional, StrictValues strict)
-    : m_fields(fields),
-      m_reader(reader),
-      m_tables(tables),
-      m_lookups(fields, tables, regional),
+    : m_fields(fields), m_reader(reader), m_tables(tables), m_lookups(fields, tables, regional),
       m_resolver(fields, m_lookups, regional, strict),
       m_batchReferences(fields, reader, m_lookups, m_resolver, tables, regional)
 {
@@ -123,11 +122,16 @@ LineOutcome RecordWriter::writeStagedRecord(int tableId, const StagedLine &line)
 
 void RecordWriter::resolvePasses()
 {
+    // The few mapped positions are found once, then resolved pass by pass.
+    QVarLengthArray<const FieldMapEntry *, 32> mapped;
+    for (int position = FirstPosition; position <= LastPosition; ++position) {
+        if (m_reader.fieldMap[position].fieldIndex != 0)
+            mapped.append(&m_reader.fieldMap[position]);
+    }
     for (int pass = 1; pass <= 3; ++pass) {
-        for (int position = FirstPosition; position <= LastPosition; ++position) {
-            const FieldMapEntry &entry = m_reader.fieldMap[position];
-            if (entry.fieldIndex != 0 && m_fields[entry.fieldIndex].pass == pass)
-                m_resolver.resolveFieldValue(entry.fieldIndex, entry.text);
+        for (const FieldMapEntry *entry : mapped) {
+            if (m_fields[entry->fieldIndex].pass == pass)
+                m_resolver.resolveFieldValue(entry->fieldIndex, entry->text);
         }
     }
 }

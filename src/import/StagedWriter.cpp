@@ -43,12 +43,13 @@ StagedWriter::StagedWriter(RecordWriter &writer, RecordReader &reader, Transacti
 // resolution reads it; empty when no position maps it.
 QString StagedWriter::textOf(const ReadLine &line, int fieldIndex) const
 {
-    QString text;
-    for (int position = 1; position < FieldMapLastPosition; ++position) {
-        if (fieldIndex != 0 && m_reader.fieldMap[position].fieldIndex == fieldIndex)
-            text = line.texts[position];
+    if (fieldIndex == 0)
+        return QString();
+    for (int position = FieldMapLastPosition - 1; position >= 1; --position) {
+        if (m_reader.fieldMap[position].fieldIndex == fieldIndex)
+            return line.texts[position];
     }
-    return text;
+    return QString();
 }
 
 void StagedWriter::startBatch(const QList<const ReadLine *> &lines)

@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "ToolRun.h"
 #include "import/ImportRun.h"
+#include "import/Journal.h"
 #include "import/AddedBlock.h"
 #include "import/RunJournal.h"
 
@@ -264,6 +265,42 @@ TEST(JournalWriteAheadTest, BatchWrittenInPartsHoldsWhatSurvivedItsRollbacks)
 // Undo reads a number written to a row back as its shortest exact text,
 // as QVariant writes it: the packed text must be that, or a row the run
 // left alone would look changed.
+// A journal of the layout before blocks, opened by this version, is brought
+// up to date and the rows its runs added are read back with their values
+// (each packed against the row before of its batch and column list).
+TEST(JournalUpgradeTest, RowsOfTheLayoutBeforeBlocksAreReadBack)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("old.journal");
+    {
+        const SqliteFile old(path);
+        for (const char *sql : {
+                     "CREATE TABLE Batch (RunId INTEGER, Number INTEGER, State TEXT, FirstLine INTEGER, LastLine INTEGER,"
+                     " NextLine INTEGER, Added INTEGER, Updated INTEGER, Failed INTEGER, Skipped INTEGER,"
+                     " RejectBytes INTEGER, RejectLines INTEGER, Rejected TEXT)",
+                     "CREATE TABLE AddedRow (RunId INTEGER, BatchNumber INTEGER, Seq INTEGER, TableName TEXT, RowId INTEGER,"
+                     " KeyColumn TEXT, KeyValue TEXT, Shape INTEGER, WrittenValues TEXT)",
+                     "CREATE TABLE AddedShape (Id INTEGER PRIMARY KEY, TableName TEXT, Columns TEXT)",
+                     "INSERT INTO Batch (RunId, Number, State, FirstLine, LastLine) VALUES (1, 1, 'committed', 1, 2)",
+                     "INSERT INTO AddedShape VALUES (1, 'Item', 'ItemLookupCode,Price')",
+                     "INSERT INTO AddedRow VALUES (1, 1, 4294967297, 'Item', 7, 'ItemLookupCode', 'A1', 1,"
+                     " '0=A1' || char(31) || '1=2.5')",
+                     "INSERT INTO AddedRow VALUES (1, 1, 4294967298, 'Item', 8, 'ItemLookupCode', 'A2', 1, '0=A2')",
+                     "PRAGMA user_version = 3"})
+            ASSERT_TRUE(old.exec(sql)) << sql;
+    }
+    QString error;
+    ASSERT_TRUE(Journal::open(path, &error)) << error.toStdString();
+    EXPECT_EQ(fileRows(path, "PRAGMA user_version"), QStringList("4"));
+    const SqliteFile journal(path);
+    QList<JournalAddedRow> rows;
+    ASSERT_TRUE(readAddedRows(journal.database(), "b.RunId = 1", {}, &rows, &error)) << error.toStdString();
+    QStringList read;
+    for (const JournalAddedRow &row : std::as_const(rows))
+        read << QString("%1|%2|%3").arg(row.rowId).arg(row.values.value(0).toString(), row.values.value(1).toString());
+    EXPECT_EQ(read, QStringList({"7|A1|2.5", "8|A2|2.5"}));
+}
+
 // A block's rows come back as the store would read them: numbers as their
 // shortest exact text, a null text as NULL (not empty) after a row that had
 // a value there, the separators inside texts, keys of every kind.

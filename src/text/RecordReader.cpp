@@ -164,8 +164,14 @@ QString RecordReader::errorString() const
 void RecordReader::clearFieldTexts()
 {
     for (FieldMapEntry &entry : fieldMap) {
-        if (!entry.text.isEmpty())
+        if (entry.text.isEmpty())
+            continue;
+        // A line read ahead shares the text: there is no storage to keep,
+        // and emptying it would only make a new one.
+        if (entry.text.isDetached())
             entry.text.resize(0); // keeps the storage for the next line
+        else
+            entry.text = QStringLiteral("");
     }
 }
 

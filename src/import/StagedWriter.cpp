@@ -39,30 +39,35 @@ StagedWriter::StagedWriter(RecordWriter &writer, RecordReader &reader, Transacti
 {
 }
 
-// The text the last position mapping an entry holds in a line, as the
-// resolution reads it; empty when no position maps it.
-QString StagedWriter::textOf(const ReadLine &line, int fieldIndex) const
+// The last position that maps an entry: the one the resolution reads it
+// from. 0 when no position maps it.
+int StagedWriter::lastPositionOf(int fieldIndex) const
 {
-    if (fieldIndex == 0)
-        return QString();
-    for (int position = FieldMapLastPosition - 1; position >= 1; --position) {
+    for (int position = FieldMapLastPosition - 1; fieldIndex != 0 && position >= 1; --position) {
         if (m_reader.fieldMap[position].fieldIndex == fieldIndex)
-            return line.texts[position];
+            return position;
     }
-    return QString();
+    return 0;
+}
+
+QString StagedWriter::textAt(const ReadLine &line, int position)
+{
+    return position != 0 ? line.texts[position] : QString();
 }
 
 void StagedWriter::startBatch(const QList<const ReadLine *> &lines)
 {
     m_storedKeys.clear();
     m_keysKnown = false;
+    m_keyPosition = lastPositionOf(m_keyFieldIndex);
+    m_parentPosition = lastPositionOf(m_parentItemIndex);
     m_writer.resolveReferencesAhead(m_tableId, lines);
     if (m_keyFieldIndex == 0)
         return;
     QStringList keys;
     QSet<QString> seen;
     for (const ReadLine *line : lines) {
-        const QString key = textOf(*line, m_keyFieldIndex);
+        const QString key = textAt(*line, m_keyPosition);
         if (!key.isEmpty() && !seen.contains(key)) {
             seen.insert(key);
             keys.append(key);
@@ -85,9 +90,9 @@ bool StagedWriter::dependsOnStaged(const ReadLine &line) const
 {
     if (m_staged.isEmpty())
         return false;
-    if (m_keyFieldIndex != 0 && m_stagedFoldedKeys.contains(folded(textOf(line, m_keyFieldIndex))))
+    if (m_keyFieldIndex != 0 && m_stagedFoldedKeys.contains(folded(textAt(line, m_keyPosition))))
         return true;
-    return m_parentItemIndex != 0 && m_stagedFoldedKeys.contains(folded(textOf(line, m_parentItemIndex)));
+    return m_parentItemIndex != 0 && m_stagedFoldedKeys.contains(folded(textAt(line, m_parentPosition)));
 }
 
 // The duplicate check of a line, as the database would answer it: the key
@@ -107,7 +112,7 @@ LineOutcome StagedWriter::updateInstead(const ReadLine &line, const LineOutcome 
     m_reader.restoreLine(line);
     const LineOutcome updated = m_writer.updateRecord(m_tableId);
     if (updated.kind == LineOutcome::Kind::Updated)
-        relearnKey(textOf(line, m_keyFieldIndex));
+        relearnKey(textAt(line, m_keyPosition));
     return updated;
 }
 
@@ -148,7 +153,7 @@ void StagedWriter::writeLine(qint64 number, const ReadLine &line)
     if (!m_keysKnown && m_keyFieldIndex != 0) {
         const LineOutcome saved = m_writer.saveRecord(m_tableId);
         if (!saved.failed())
-            m_storedKeys.insert(textOf(line, m_keyFieldIndex));
+            m_storedKeys.insert(textAt(line, m_keyPosition));
         m_sink(number, updateInstead(line, saved));
         return;
     }

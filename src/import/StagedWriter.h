@@ -58,7 +58,8 @@ private:
         StagedLine rows;
     };
 
-    QString textOf(const ReadLine &line, int fieldIndex) const;
+    int lastPositionOf(int fieldIndex) const;
+    static QString textAt(const ReadLine &line, int position);
     bool dependsOnStaged(const ReadLine &line) const;
     bool isDuplicate(const QString &key) const;
     LineOutcome updateInstead(const ReadLine &line, const LineOutcome &saved);
@@ -77,6 +78,10 @@ private:
     const OutcomeSink m_sink;
     const int m_keyFieldIndex;
     const int m_parentItemIndex; // 0 unless items name their parent item
+    // The last positions mapping the key and the parent item (0: none),
+    // found at each batch's start rather than line by line.
+    int m_keyPosition = 0;
+    int m_parentPosition = 0;
 
     bool m_keysKnown = false;
     QSet<QString> m_storedKeys;       // held by the table: found at the batch's start, or written since

@@ -124,7 +124,16 @@ void SqlitePreparedStatement::bind(int index, const QVariant &value)
         case QMetaType::Bool:
             rc = sqlite3_bind_int(m_statement, position, value.toBool() ? 1 : 0);
             break;
+        // The kinds rows bind, read where they are without QVariant's conversions.
+        case QMetaType::LongLong:
+            rc = sqlite3_bind_int64(m_statement, position, *static_cast<const qlonglong *>(value.constData()));
+            break;
         case QMetaType::Int:
+            rc = sqlite3_bind_int64(m_statement, position, *static_cast<const int *>(value.constData()));
+            break;
+        case QMetaType::Double:
+            rc = sqlite3_bind_double(m_statement, position, *static_cast<const double *>(value.constData()));
+            break;
         case QMetaType::UInt:
         case QMetaType::Short:
         case QMetaType::UShort:
@@ -132,12 +141,10 @@ void SqlitePreparedStatement::bind(int index, const QVariant &value)
         case QMetaType::SChar:
         case QMetaType::UChar:
         case QMetaType::Long:
-        case QMetaType::LongLong:
         case QMetaType::ULong:
         case QMetaType::ULongLong:
             rc = sqlite3_bind_int64(m_statement, position, value.toLongLong());
             break;
-        case QMetaType::Double:
         case QMetaType::Float:
             rc = sqlite3_bind_double(m_statement, position, value.toDouble());
             break;

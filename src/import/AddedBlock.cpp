@@ -2,94 +2,232 @@
 
 #include "database/ColumnValue.h"
 
+#include <QDate>
+#include <QDateTime>
+#include <QtEndian>
+
+#include <cstring>
+#include <optional>
+
 namespace vxr {
 
 namespace {
 
-// A key's kind, so that it comes back as the store's own value would.
-void appendKey(PackedText &text, const QVariant &key)
+// What follows a value's column number (or stands for a row's key).
+enum Kind : char {
+    Null = 'n',
+    Whole = 'i', // a signed variable-length integer
+    Real = 'r',  // 8 bytes, little-endian
+    Text = 't',  // a variable-length count of UTF-16 units, then the units, little-endian
+    True = 'T',
+    False = 'F',
+};
+
+void appendUnsigned(std::string &bytes, quint64 number)
 {
-    if (isNullBound(key)) {
-        text += u'~';
+    while (number >= 0x80) {
+        bytes += char(number | 0x80);
+        number >>= 7;
+    }
+    bytes += char(number);
+}
+
+void appendSigned(std::string &bytes, qint64 number)
+{
+    appendUnsigned(bytes, (quint64(number) << 1) ^ quint64(number >> 63));
+}
+
+void appendText(std::string &bytes, QStringView text)
+{
+    bytes += Text;
+    appendUnsigned(bytes, quint64(text.size()));
+    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        bytes.append(reinterpret_cast<const char *>(text.utf16()), size_t(text.size()) * 2);
+    } else {
+        for (const QChar c : text) {
+            bytes += char(c.unicode() & 0xff);
+            bytes += char(c.unicode() >> 8);
+        }
+    }
+}
+
+void appendReal(std::string &bytes, double number)
+{
+    bytes += Real;
+    quint64 bits = 0;
+    std::memcpy(&bits, &number, sizeof bits);
+    bits = qToLittleEndian(bits);
+    bytes.append(reinterpret_cast<const char *>(&bits), sizeof bits);
+}
+
+// A value as bound: numbers and texts as they are, dates as their ISO text.
+void appendValue(std::string &bytes, const QVariant &value)
+{
+    if (isNullBound(value)) {
+        bytes += Null;
         return;
     }
-    switch (key.typeId()) {
+    switch (value.typeId()) {
+    case QMetaType::QString: appendText(bytes, *static_cast<const QString *>(value.constData())); return;
+    case QMetaType::Bool: bytes += *static_cast<const bool *>(value.constData()) ? True : False; return;
     case QMetaType::Int:
+        bytes += Whole;
+        appendSigned(bytes, *static_cast<const int *>(value.constData()));
+        return;
     case QMetaType::LongLong:
     case QMetaType::UInt:
     case QMetaType::ULongLong:
     case QMetaType::Short:
     case QMetaType::UShort:
-    case QMetaType::Bool:
-        text += u'i';
-        appendNumber(text, key.toLongLong());
+        bytes += Whole;
+        appendSigned(bytes, value.toLongLong());
         return;
-    case QMetaType::Double:
-        text += u'r';
-        appendEscaped(text, QString::number(key.toDouble(), 'g', QLocale::FloatingPointShortest));
-        return;
-    default: text += u't'; appendEscaped(text, key.toString());
+    case QMetaType::Double: appendReal(bytes, *static_cast<const double *>(value.constData())); return;
+    case QMetaType::QDateTime: appendText(bytes, value.toDateTime().toString(Qt::ISODateWithMs)); return;
+    case QMetaType::QDate: appendText(bytes, value.toDate().toString(Qt::ISODate)); return;
+    default: appendText(bytes, value.toString());
     }
 }
 
-QVariant keyFrom(QStringView field)
+// Reads a block from its start; every read fails past the end.
+class BlockReader
 {
-    if (field.isEmpty() || field.front() == u'~')
-        return {};
-    const QString text = unescaped(field.mid(1));
-    switch (field.front().unicode()) {
-    case u'i': return text.toLongLong();
-    case u'r': return text.toDouble();
-    default: return text;
+public:
+    explicit BlockReader(QByteArrayView bytes) : m_bytes(bytes) {}
+
+    bool atEnd() const { return m_at >= m_bytes.size(); }
+    qsizetype at() const { return m_at; }
+
+    std::optional<quint64> readUnsigned()
+    {
+        quint64 number = 0;
+        for (int shift = 0; shift < 64 && m_at < m_bytes.size(); shift += 7) {
+            const auto byte = quint8(m_bytes[m_at++]);
+            number |= quint64(byte & 0x7f) << shift;
+            if (!(byte & 0x80))
+                return number;
+        }
+        return std::nullopt;
     }
-}
+    std::optional<qint64> readSigned()
+    {
+        const std::optional<quint64> zigzag = readUnsigned();
+        if (!zigzag)
+            return std::nullopt;
+        return qint64(*zigzag >> 1) ^ -qint64(*zigzag & 1);
+    }
+    // A value as the store reads it back (keys), or as its text (values).
+    std::optional<QVariant> readValue(bool asText)
+    {
+        if (atEnd())
+            return std::nullopt;
+        switch (m_bytes[m_at++]) {
+        case Null: return QVariant();
+        case True: return asText ? QVariant(QStringLiteral("1")) : QVariant(qlonglong(1));
+        case False: return asText ? QVariant(QStringLiteral("0")) : QVariant(qlonglong(0));
+        case Whole: {
+            const std::optional<qint64> number = readSigned();
+            if (!number)
+                return std::nullopt;
+            return asText ? QVariant(QString::number(*number)) : QVariant(qlonglong(*number));
+        }
+        case Real: {
+            if (m_bytes.size() - m_at < 8)
+                return std::nullopt;
+            quint64 bits = qFromLittleEndian<quint64>(m_bytes.data() + m_at);
+            m_at += 8;
+            double number = 0;
+            std::memcpy(&number, &bits, sizeof number);
+            return asText ? QVariant(QVariant(number).toString()) : QVariant(number);
+        }
+        case Text: {
+            const std::optional<quint64> length = readUnsigned();
+            if (!length || quint64(m_bytes.size() - m_at) / 2 < *length)
+                return std::nullopt;
+            QString text(qsizetype(*length), Qt::Uninitialized);
+            for (qsizetype i = 0; i < text.size(); ++i, m_at += 2)
+                text[i] = QChar(qFromLittleEndian<quint16>(m_bytes.data() + m_at));
+            return text;
+        }
+        default: return std::nullopt;
+        }
+    }
+
+private:
+    QByteArrayView m_bytes;
+    qsizetype m_at = 0;
+};
 
 } // namespace
 
 void AddedBlockWriter::add(qint64 seq, const AddedRowChange &row)
 {
-    if (!m_text.empty())
-        m_text += RowSeparator;
-    appendNumber(m_text, seq - m_firstSeq);
-    m_text += FieldSeparator;
-    appendNumber(m_text, row.rowId);
-    m_text += FieldSeparator;
-    appendKey(m_text, row.keyValue);
-    m_text += FieldSeparator;
-    m_packer.pack(row.values, m_text);
+    appendUnsigned(m_bytes, quint64(seq - m_firstSeq));
+    appendSigned(m_bytes, row.rowId);
+    // A key keeps its kind (a boolean as the integer the store keeps).
+    if (row.keyValue.typeId() == QMetaType::Bool)
+        appendValue(m_bytes, qlonglong(row.keyValue.toBool()));
+    else
+        appendValue(m_bytes, row.keyValue);
+    for (qsizetype i = 0; i < row.values.size(); ++i) {
+        // Most values of a column are the row before's as bound: known
+        // alike without looking at them.
+        const QVariant &bound = row.values.at(i);
+        if (i < m_before.size() && (sameVariant(bound, m_before.at(i)) || sameBound(bound, m_before.at(i))))
+            continue;
+        appendUnsigned(m_bytes, quint64(i) + 1);
+        appendValue(m_bytes, bound);
+    }
+    m_bytes += char(0);
+    // The row's list is shared, not copied: the entries hold it.
+    m_before = row.values;
     m_lastSeq = seq;
 }
 
-QString AddedBlockWriter::rows() const
-{
-    return QString(reinterpret_cast<const QChar *>(m_text.data()), qsizetype(m_text.size()));
-}
-
-QList<JournalAddedRow> readAddedBlock(const AddedBlockHead &head, QStringView rows)
+QList<JournalAddedRow> readAddedBlock(const AddedBlockHead &head, QByteArrayView rows)
 {
     QList<JournalAddedRow> read;
-    ValueUnpacker unpacker;
-    for (const QStringView row : rows.split(QChar(RowSeparator), Qt::SkipEmptyParts)) {
-        const QList<QStringView> fields = row.split(QChar(FieldSeparator));
-        if (fields.size() != 4)
-            continue;
-        read.append({head.table, fields.at(1).toLongLong(), head.keyColumn, keyFrom(fields.at(2)),
-                     head.firstSeq + fields.at(0).toLongLong(), head.batch, true, head.columns,
-                     unpacker.unpack(fields.at(3))});
+    BlockReader reader(rows);
+    QVariantList values;
+    while (!reader.atEnd()) {
+        const std::optional<quint64> offset = reader.readUnsigned();
+        const std::optional<qint64> id = reader.readSigned();
+        const std::optional<QVariant> key = reader.readValue(false);
+        if (!offset || !id || !key)
+            break;
+        std::optional<quint64> column = reader.readUnsigned();
+        for (; column && *column > 0; column = reader.readUnsigned()) {
+            const std::optional<QVariant> value = reader.readValue(true);
+            if (!value || *column > quint64(head.columns.size()) + 1024)
+                return read;
+            if (values.size() < qsizetype(*column))
+                values.resize(qsizetype(*column));
+            values[qsizetype(*column) - 1] = *value;
+        }
+        if (!column)
+            break;
+        read.append({head.table, *id, head.keyColumn, *key, head.firstSeq + qint64(*offset), head.batch, true,
+                     head.columns, values});
     }
     return read;
 }
 
-QString addedBlockUpTo(QStringView rows, qint64 firstSeq, qint64 lastKept)
+QByteArray addedBlockUpTo(QByteArrayView rows, qint64 firstSeq, qint64 lastKept)
 {
+    BlockReader reader(rows);
     qsizetype end = 0;
-    for (const QStringView row : rows.split(QChar(RowSeparator), Qt::SkipEmptyParts)) {
-        const qint64 seq = firstSeq + row.left(row.indexOf(QChar(FieldSeparator))).toLongLong();
-        if (seq > lastKept)
+    while (!reader.atEnd()) {
+        const std::optional<quint64> offset = reader.readUnsigned();
+        if (!offset || firstSeq + qint64(*offset) > lastKept || !reader.readSigned() || !reader.readValue(false))
             break;
-        end = row.data() + row.size() - rows.data();
+        std::optional<quint64> column = reader.readUnsigned();
+        while (column && *column > 0 && reader.readValue(true))
+            column = reader.readUnsigned();
+        if (!column || *column != 0)
+            break;
+        end = reader.at();
     }
-    return rows.left(end).toString();
+    return rows.first(end).toByteArray();
 }
 
 } // namespace vxr

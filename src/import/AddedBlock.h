@@ -1,11 +1,12 @@
 #pragma once
 
-#include "JournalValues.h"
-
 #include "database/RowChangeSink.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QSqlDatabase>
+
+#include <string>
 
 namespace vxr {
 
@@ -20,15 +21,18 @@ struct JournalAddedRow
     qint64 batch = 0;
     bool valuesKept = true; // a journal's first version kept none
     QStringList columns;
-    QVariantList values; // as texts, NULL as a null QVariant; one per column
+    QVariantList values; // as texts (numbers as their shortest exact text), NULL as a null QVariant; one per column
 };
 
 // The rows a batch added to one table with one list of columns, written as
 // one row of the journal's AddedBlock rather than a row each: a batch of a
-// thousand items is a handful of journal rows. Each row as its Seq after the
-// block's first, its ID, its key (a kind letter and the text) and its packed
-// values, parted by U+001D; rows parted by U+001E. The values are packed
-// against the row before in the block, so that a block is read on its own.
+// thousand items is a handful of journal rows. Bytes, each row as its Seq
+// after the block's first, its ID, its key, and the values that differ from
+// the row before's in the block (the first row's all), each as its column's
+// number and the value; a 0 ends the row. Numbers are kept as they are
+// (whole numbers as variable-length integers, others as their 8 bytes),
+// texts as their UTF-16 with their length: nothing is formatted or escaped
+// while the run goes on. A block is read on its own.
 class AddedBlockWriter
 {
 public:
@@ -37,13 +41,13 @@ public:
     void add(qint64 seq, const AddedRowChange &row);
     qint64 firstSeq() const { return m_firstSeq; }
     qint64 lastSeq() const { return m_lastSeq; }
-    QString rows() const;
+    QByteArray rows() const { return QByteArray(m_bytes.data(), qsizetype(m_bytes.size())); }
 
 private:
     qint64 m_firstSeq;
     qint64 m_lastSeq;
-    PackedText m_text;
-    ValuePacker m_packer;
+    std::string m_bytes;
+    QVariantList m_before; // the row before's values as bound
 };
 
 // Where a block's rows come from in the journal.
@@ -56,10 +60,10 @@ struct AddedBlockHead
     qint64 firstSeq = 0;
 };
 
-// The block's rows back, in the order they were added.
-QList<JournalAddedRow> readAddedBlock(const AddedBlockHead &head, QStringView rows);
+// The block's rows back, in the order they were added; none past a fault.
+QList<JournalAddedRow> readAddedBlock(const AddedBlockHead &head, QByteArrayView rows);
 // The block's rows up to and with Seq lastKept, the rest taken back.
-QString addedBlockUpTo(QStringView rows, qint64 firstSeq, qint64 lastKept);
+QByteArray addedBlockUpTo(QByteArrayView rows, qint64 firstSeq, qint64 lastKept);
 
 // The added rows of the batches (Batch b) that the condition picks, from
 // blocks and from single rows (journals before blocks), in the order they

@@ -51,7 +51,7 @@ const char *const JournalTables[] = {
         // those of older versions' runs.
         "CREATE TABLE IF NOT EXISTS AddedBlock ("
         " RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, LastSeq INTEGER NOT NULL,"
-        " TableName TEXT NOT NULL, KeyColumn TEXT NOT NULL, Shape INTEGER NOT NULL, Rows TEXT NOT NULL)",
+        " TableName TEXT NOT NULL, KeyColumn TEXT NOT NULL, Shape INTEGER NOT NULL, Rows BLOB NOT NULL)",
         "CREATE TABLE IF NOT EXISTS AddedShape (Id INTEGER PRIMARY KEY, TableName TEXT NOT NULL, Columns TEXT NOT NULL)",
         "CREATE TABLE IF NOT EXISTS UpdatedRow ("
         " RunId INTEGER NOT NULL, BatchNumber INTEGER NOT NULL, Seq INTEGER NOT NULL, TableName TEXT NOT NULL,"

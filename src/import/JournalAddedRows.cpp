@@ -2,6 +2,7 @@
 // from the single rows that journals kept before blocks.
 
 #include "AddedBlock.h"
+#include "JournalValues.h"
 
 #include <QHash>
 #include <QSqlError>
@@ -50,8 +51,7 @@ bool readBlocks(const QSqlDatabase &journal, const QString &condition, const QVa
         const AddedBlockHead head{query.value(0).toString(), query.value(1).toString(),
                                   columnsOf(query.value(2).toString(), shapes), query.value(3).toLongLong(),
                                   query.value(4).toLongLong()};
-        const QString text = query.value(5).toString();
-        rows->append(readAddedBlock(head, text));
+        rows->append(readAddedBlock(head, query.value(5).toByteArray()));
     }
     return true;
 }

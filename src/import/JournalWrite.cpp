@@ -121,7 +121,7 @@ bool Journal::cutBlocks(qint64 lastKept, QString *error)
     }
     QVariantList cuts;
     while (query.next())
-        cuts << addedBlockUpTo(query.value(2).toString(), query.value(1).toLongLong(), lastKept) << lastKept
+        cuts << addedBlockUpTo(query.value(2).toByteArray(), query.value(1).toLongLong(), lastKept) << lastKept
              << query.value(0);
     query.finish();
     for (qsizetype i = 0; i < cuts.size(); i += 3) {

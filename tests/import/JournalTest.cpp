@@ -303,7 +303,7 @@ TEST(JournalUpgradeTest, RowsOfTheLayoutBeforeBlocksAreReadBack)
 
 // A block's rows come back as the store would read them: numbers as their
 // shortest exact text, a null text as NULL (not empty) after a row that had
-// a value there, the separators inside texts, keys of every kind.
+// a value there, texts with control characters, keys of every kind.
 TEST(AddedBlockTest, RowsComeBackAsTheStoreWouldReadThem)
 {
     const double numbers[] = {0.1,   2.25,  -3.5,       0.01,       -0.07,  12345678.9, 999999999.99, 1e9 + 0.5,

@@ -184,7 +184,7 @@ void AddedBlockWriter::add(qint64 seq, const AddedRowChange &row)
     m_lastSeq = seq;
 }
 
-QList<JournalAddedRow> readAddedBlock(const AddedBlockHead &head, QByteArrayView rows)
+std::optional<QList<JournalAddedRow>> readAddedBlock(const AddedBlockHead &head, QByteArrayView rows)
 {
     QList<JournalAddedRow> read;
     BlockReader reader(rows);
@@ -194,18 +194,18 @@ QList<JournalAddedRow> readAddedBlock(const AddedBlockHead &head, QByteArrayView
         const std::optional<qint64> id = reader.readSigned();
         const std::optional<QVariant> key = reader.readValue(false);
         if (!offset || !id || !key)
-            break;
+            return std::nullopt;
         std::optional<quint64> column = reader.readUnsigned();
         for (; column && *column > 0; column = reader.readUnsigned()) {
             const std::optional<QVariant> value = reader.readValue(true);
             if (!value || *column > quint64(head.columns.size()) + 1024)
-                return read;
+                return std::nullopt;
             if (values.size() < qsizetype(*column))
                 values.resize(qsizetype(*column));
             values[qsizetype(*column) - 1] = *value;
         }
         if (!column)
-            break;
+            return std::nullopt;
         read.append({head.table, *id, head.keyColumn, *key, head.firstSeq + qint64(*offset), head.batch, true,
                      head.columns, values});
     }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QSqlDatabase>
 
+#include <optional>
 #include <string>
 
 namespace vxr {
@@ -60,8 +61,9 @@ struct AddedBlockHead
     qint64 firstSeq = 0;
 };
 
-// The block's rows back, in the order they were added; none past a fault.
-QList<JournalAddedRow> readAddedBlock(const AddedBlockHead &head, QByteArrayView rows);
+// The block's rows back, in the order they were added; nullopt when its
+// bytes do not read as whole rows (a damaged journal).
+std::optional<QList<JournalAddedRow>> readAddedBlock(const AddedBlockHead &head, QByteArrayView rows);
 // The block's rows up to and with Seq lastKept, the rest taken back.
 QByteArray addedBlockUpTo(QByteArrayView rows, qint64 firstSeq, qint64 lastKept);
 

@@ -51,7 +51,16 @@ bool readBlocks(const QSqlDatabase &journal, const QString &condition, const QVa
         const AddedBlockHead head{query.value(0).toString(), query.value(1).toString(),
                                   columnsOf(query.value(2).toString(), shapes), query.value(3).toLongLong(),
                                   query.value(4).toLongLong()};
-        rows->append(readAddedBlock(head, query.value(5).toByteArray()));
+        const std::optional<QList<JournalAddedRow>> block = readAddedBlock(head, query.value(5).toByteArray());
+        if (!block) {
+            // Taking back less than the run added would say it was all.
+            *error = QStringLiteral("the rows batch %1 added to %2 cannot be read (Seq %3): the journal is damaged")
+                             .arg(head.batch)
+                             .arg(head.table)
+                             .arg(head.firstSeq);
+            return false;
+        }
+        rows->append(*block);
     }
     return true;
 }

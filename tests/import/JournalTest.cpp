@@ -322,7 +322,7 @@ TEST(AddedBlockTest, RowsComeBackAsTheStoreWouldReadThem)
         add(seq++, {number, QString("x")});
     add(seq += 2, {1, QString()}); // the Seq of other entries between
     add(++seq, {1, parted});
-    const QList<JournalAddedRow> rows = readAddedBlock({"Item", "ID", columns, 1, 100}, writer.rows());
+    const QList<JournalAddedRow> rows = readAddedBlock({"Item", "ID", columns, 1, 100}, writer.rows()).value();
     ASSERT_EQ(rows.size(), std::size(numbers) + 2);
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const JournalAddedRow &row = rows.at(i);
@@ -337,7 +337,9 @@ TEST(AddedBlockTest, RowsComeBackAsTheStoreWouldReadThem)
     EXPECT_TRUE(rows.at(rows.size() - 2).values.value(1).isNull());
     EXPECT_EQ(rows.constLast().values.value(1).toString(), parted);
     // A rollback cuts the block after the row it keeps.
-    EXPECT_EQ(readAddedBlock({"Item", "ID", columns, 1, 100}, addedBlockUpTo(writer.rows(), 100, 104)).size(), 5);
+    EXPECT_EQ(readAddedBlock({"Item", "ID", columns, 1, 100}, addedBlockUpTo(writer.rows(), 100, 104))->size(), 5);
+    // A block whose bytes stop inside a row is not read as the rows before.
+    EXPECT_FALSE(readAddedBlock({"Item", "ID", columns, 1, 100}, writer.rows().chopped(3)));
 }
 
 } // namespace

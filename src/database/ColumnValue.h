@@ -33,7 +33,8 @@ QVariant boundValue(const QVariant &value, int typeCode, Dialect dialect, const 
 bool isNullBound(const QVariant &value);
 // Whether two values as bound are the same to the database: of the same
 // kind, and both NULL or equal (numbers to the bit, texts character for
-// character, dates and times with their time spec). Tells the kinds a row
+// character, dates and times with their kind of time: UTC, local or an
+// offset). Tells the kinds a row
 // binds apart without QVariant's general comparison.
 bool sameBound(const QVariant &a, const QVariant &b);
 // Whether two variants are one and the same: of the same kind and null-ness

@@ -86,6 +86,19 @@ QString journalTime(const QDateTime &time)
     return time.toUTC().toString(Qt::ISODate);
 }
 
+bool runJournalQuery(QSqlQuery &query, const QString &sql, const QVariantList &values, QString *error)
+{
+    query.setForwardOnly(true);
+    if (query.prepare(sql)) {
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        if (query.exec())
+            return true;
+    }
+    *error = query.lastError().text();
+    return false;
+}
+
 Journal::Journal(QString path, QString connectionName)
     : m_path(std::move(path)), m_connectionName(std::move(connectionName))
 {

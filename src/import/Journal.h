@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include <memory>
@@ -139,5 +140,9 @@ private:
 
 // ISO 8601 UTC to the second, as the journal keeps times.
 QString journalTime(const QDateTime &time);
+
+// Prepares and runs a query on the journal, forward only, with the values
+// bound in order; false with the driver's text in *error.
+bool runJournalQuery(QSqlQuery &query, const QString &sql, const QVariantList &values, QString *error);
 
 } // namespace vxr

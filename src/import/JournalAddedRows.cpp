@@ -2,10 +2,10 @@
 // from the single rows that journals kept before blocks.
 
 #include "AddedBlock.h"
+#include "Journal.h"
 #include "JournalValues.h"
 
 #include <QHash>
-#include <QSqlError>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -13,19 +13,6 @@
 namespace vxr {
 
 namespace {
-
-bool exec(QSqlQuery &query, const QString &sql, const QVariantList &values, QString *error)
-{
-    query.setForwardOnly(true);
-    if (query.prepare(sql)) {
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        if (query.exec())
-            return true;
-    }
-    *error = query.lastError().text();
-    return false;
-}
 
 QStringList columnsOf(const QString &text, QHash<QString, QStringList> &known)
 {
@@ -39,7 +26,7 @@ bool readBlocks(const QSqlDatabase &journal, const QString &condition, const QVa
                 QList<JournalAddedRow> *rows, QString *error)
 {
     QSqlQuery query(journal);
-    if (!exec(query,
+    if (!runJournalQuery(query,
               QStringLiteral("SELECT r.TableName, r.KeyColumn, s.Columns, r.BatchNumber, r.Seq, r.Rows FROM AddedBlock r"
                              " LEFT JOIN AddedShape s ON s.Id = r.Shape"
                              " JOIN Batch b ON b.RunId = r.RunId AND b.Number = r.BatchNumber WHERE %1 ORDER BY r.Seq%2")
@@ -71,7 +58,7 @@ bool readSingleRows(const QSqlDatabase &journal, const QString &condition, const
                     bool firstOnly, QList<JournalAddedRow> *rows, QString *error)
 {
     QSqlQuery query(journal);
-    if (!exec(query,
+    if (!runJournalQuery(query,
               QStringLiteral("SELECT r.TableName, r.RowId, r.KeyColumn, r.KeyValue, r.Seq, r.BatchNumber, s.Columns,"
                              " r.WrittenValues, r.Shape FROM AddedRow r LEFT JOIN AddedShape s ON s.Id = r.Shape"
                              " JOIN Batch b ON b.RunId = r.RunId AND b.Number = r.BatchNumber WHERE %1 ORDER BY r.Seq%2")

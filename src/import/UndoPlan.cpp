@@ -1,13 +1,13 @@
 #include "UndoPlan.h"
 
 #include "AddedBlock.h"
+#include "Journal.h"
 
 #include "catalogue/TableCatalogue.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QSet>
-#include <QSqlError>
 #include <QSqlQuery>
 
 namespace vxr {
@@ -17,13 +17,9 @@ namespace {
 // A query on the journal that ran, or the journal's reason why not.
 bool run(QSqlQuery &query, const QString &sql, const QVariantList &values, QString *error)
 {
-    if (query.prepare(sql)) {
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        if (query.exec())
-            return true;
-    }
-    *error = QStringLiteral("The journal failed: %1").arg(query.lastError().text());
+    if (runJournalQuery(query, sql, values, error))
+        return true;
+    *error = QStringLiteral("The journal failed: %1").arg(*error);
     return false;
 }
 

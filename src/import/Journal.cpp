@@ -217,6 +217,18 @@ bool Journal::setFileHash(qint64 runId, const QString &hash, QString *error)
     return exec(QStringLiteral("UPDATE Run SET FileHash = ? WHERE Id = ?"), {hash, runId}, error);
 }
 
+bool Journal::checkpointByHand(QString *error)
+{
+    return exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0"), {}, error);
+}
+
+// Copies what no reader still needs; a journal in another mode than a log
+// has nothing to copy.
+void Journal::checkpoint()
+{
+    exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"), {}, nullptr);
+}
+
 bool Journal::markBatch(qint64 runId, int number, const QString &state, QString *error)
 {
     return exec(QStringLiteral("UPDATE Batch SET State = ? WHERE RunId = ? AND Number = ?"), {state, runId, number},

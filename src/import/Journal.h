@@ -103,6 +103,12 @@ public:
     // committed it (committedLast not 0).
     bool endRun(qint64 runId, const JournalRunEnd &end, int committedLast, QString *error);
 
+    // For a run's writer: the journal's log is copied into the file when
+    // checkpoint() is called, between batches, not by whichever commit fills
+    // it (a prepare the store's commit waits for).
+    bool checkpointByHand(QString *error);
+    void checkpoint();
+
     // Removes runs and their entries; how many runs went, -1 on failure.
     int forgetRun(qint64 runId, QString *error);
     int forgetBefore(const QDateTime &before, QString *error);

@@ -80,11 +80,10 @@ bool Journal::writeBatchPart(qint64 runId, int number, const QList<JournalEntry>
     const QString batchRow = m_open.written ? QString()
                                             : QStringLiteral("INSERT INTO Batch (FirstLine, LastLine, RunId, Number,"
                                                              " State) VALUES (0, 0, ?, ?, 'prepared')");
-    // Not flushed on its own: the batch's prepare flushes what came before it.
-    if (!exec(QStringLiteral("PRAGMA synchronous = NORMAL"), {}, error))
-        return false;
-    const bool ok = writeBatch(batchRow, {runId, number}, entries, committedBefore, error);
-    return exec(QStringLiteral("PRAGMA synchronous = FULL"), {}, ok ? error : nullptr) && ok;
+    // Flushed as it is written, on this thread, beside the store's work: the
+    // batch's prepare, which the store's commit waits for, then flushes only
+    // what came after the last part.
+    return writeBatch(batchRow, {runId, number}, entries, committedBefore, error);
 }
 
 bool Journal::takeBackBatchPart(qint64 runId, int number, qint64 kept, QString *error)

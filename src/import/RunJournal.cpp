@@ -54,7 +54,9 @@ RunJournal::RunJournal(Journal journal, qint64 runId) : m_journal(std::move(jour
 bool RunJournal::startWriter(QString *error)
 {
     m_writer = JournalWriter::start(m_journal.path(), error);
-    return m_writer != nullptr;
+    return m_writer
+            && m_writer->call([](Journal &journal, QString *jobError) { return journal.checkpointByHand(jobError); },
+                              error);
 }
 
 std::unique_ptr<RunJournal> RunJournal::begin(const QString &path, const QSqlDatabase &store, JournalRunStart start,
@@ -123,6 +125,11 @@ bool RunJournal::prepare(qint64 firstLine, qint64 lastLine, QString *error, cons
         return false;
     ++m_batches;
     m_prepared = true;
+    // While the store commits and the next batch is read.
+    m_writer->post([](Journal &journal, QString *) {
+        journal.checkpoint();
+        return true;
+    });
     pauseForTests("prepared");
     return true;
 }

@@ -80,10 +80,17 @@ bool Journal::writeBatchPart(qint64 runId, int number, const QList<JournalEntry>
     const QString batchRow = m_open.written ? QString()
                                             : QStringLiteral("INSERT INTO Batch (FirstLine, LastLine, RunId, Number,"
                                                              " State) VALUES (0, 0, ?, ?, 'prepared')");
-    // Flushed as it is written, on this thread, beside the store's work: the
-    // batch's prepare, which the store's commit waits for, then flushes only
-    // what came after the last part.
-    return writeBatch(batchRow, {runId, number}, entries, committedBefore, error);
+    // With a log, flushed as it is written, on this thread, beside the
+    // store's work: the batch's prepare, which the store's commit waits for,
+    // then flushes only what came after the last part. A rollback journal (a
+    // shared folder) would flush four or five times a part: the prepare
+    // flushes the parts before it.
+    if (m_logged)
+        return writeBatch(batchRow, {runId, number}, entries, committedBefore, error);
+    if (!exec(QStringLiteral("PRAGMA synchronous = NORMAL"), {}, error))
+        return false;
+    const bool ok = writeBatch(batchRow, {runId, number}, entries, committedBefore, error);
+    return exec(QStringLiteral("PRAGMA synchronous = FULL"), {}, ok ? error : nullptr) && ok;
 }
 
 bool Journal::takeBackBatchPart(qint64 runId, int number, qint64 kept, QString *error)

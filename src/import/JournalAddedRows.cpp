@@ -22,16 +22,26 @@ QStringList columnsOf(const QString &text, QHash<QString, QStringList> &known)
     return *found;
 }
 
+// The added rows of one layout (table) that a query's condition picks, in
+// the order the run added them; the rows' columns by their shape, and their
+// batch's state as b.State.
+bool queryAdded(QSqlQuery &query, const QString &columns, const QString &table, const QString &condition,
+                const QVariantList &values, bool firstOnly, QString *error)
+{
+    return runJournalQuery(query,
+                           QStringLiteral("SELECT %1 FROM %2 r LEFT JOIN AddedShape s ON s.Id = r.Shape"
+                                          " JOIN Batch b ON b.RunId = r.RunId AND b.Number = r.BatchNumber"
+                                          " WHERE %3 ORDER BY r.Seq%4")
+                                   .arg(columns, table, condition, firstOnly ? QStringLiteral(" LIMIT 1") : QString()),
+                           values, error);
+}
+
 bool readBlocks(const QSqlDatabase &journal, const QString &condition, const QVariantList &values, bool firstOnly,
                 QList<JournalAddedRow> *rows, QString *error)
 {
     QSqlQuery query(journal);
-    if (!runJournalQuery(query,
-              QStringLiteral("SELECT r.TableName, r.KeyColumn, s.Columns, r.BatchNumber, r.Seq, r.Rows FROM AddedBlock r"
-                             " LEFT JOIN AddedShape s ON s.Id = r.Shape"
-                             " JOIN Batch b ON b.RunId = r.RunId AND b.Number = r.BatchNumber WHERE %1 ORDER BY r.Seq%2")
-                      .arg(condition, firstOnly ? QStringLiteral(" LIMIT 1") : QString()),
-              values, error))
+    if (!queryAdded(query, QStringLiteral("r.TableName, r.KeyColumn, s.Columns, r.BatchNumber, r.Seq, r.Rows"),
+                    QStringLiteral("AddedBlock"), condition, values, firstOnly, error))
         return false;
     QHash<QString, QStringList> shapes;
     while (query.next()) {
@@ -58,12 +68,10 @@ bool readSingleRows(const QSqlDatabase &journal, const QString &condition, const
                     bool firstOnly, QList<JournalAddedRow> *rows, QString *error)
 {
     QSqlQuery query(journal);
-    if (!runJournalQuery(query,
-              QStringLiteral("SELECT r.TableName, r.RowId, r.KeyColumn, r.KeyValue, r.Seq, r.BatchNumber, s.Columns,"
-                             " r.WrittenValues, r.Shape FROM AddedRow r LEFT JOIN AddedShape s ON s.Id = r.Shape"
-                             " JOIN Batch b ON b.RunId = r.RunId AND b.Number = r.BatchNumber WHERE %1 ORDER BY r.Seq%2")
-                      .arg(condition, firstOnly ? QStringLiteral(" LIMIT 1") : QString()),
-              values, error))
+    if (!queryAdded(query,
+                    QStringLiteral("r.TableName, r.RowId, r.KeyColumn, r.KeyValue, r.Seq, r.BatchNumber, s.Columns,"
+                                   " r.WrittenValues, r.Shape"),
+                    QStringLiteral("AddedRow"), condition, values, firstOnly, error))
         return false;
     QHash<QString, QStringList> shapes;
     QHash<QPair<qint64, qint64>, ValueUnpacker> unpackers; // by batch and shape

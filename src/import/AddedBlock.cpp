@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QtEndian>
 
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -16,9 +17,12 @@ namespace {
 // What follows a value's column number (or stands for a row's key).
 enum Kind : char {
     Null = 'n',
-    Whole = 'i', // a signed variable-length integer
-    Real = 'r',  // 8 bytes, little-endian
-    Text = 't',  // a variable-length count of UTF-16 units, then the units, little-endian
+    Whole = 'i',     // a signed variable-length integer
+    Real = 'r',      // 8 bytes, little-endian
+    WholeReal = 'w', // a real number that is a signed variable-length integer, exactly
+    Cents = 'c',     // a real number that is a signed variable-length integer divided by 100, exactly
+    Text = 't',      // a variable-length count of UTF-16 units, then the units, little-endian
+    Ascii = 'a',     // a text of ASCII characters only: a variable-length count, then a byte each
     True = 'T',
     False = 'F',
 };
@@ -37,8 +41,30 @@ void appendSigned(std::string &bytes, qint64 number)
     appendUnsigned(bytes, (quint64(number) << 1) ^ quint64(number >> 63));
 }
 
+// Most texts are ASCII: a byte a character, half their UTF-16.
+bool appendAscii(std::string &bytes, QStringView text)
+{
+    const size_t start = bytes.size();
+    bytes += Ascii;
+    appendUnsigned(bytes, quint64(text.size()));
+    const size_t first = bytes.size();
+    bytes.resize(first + size_t(text.size()));
+    char16_t seen = 0;
+    const char16_t *units = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        seen |= units[i];
+        bytes[first + size_t(i)] = char(units[i]);
+    }
+    if (seen < 0x80)
+        return true;
+    bytes.resize(start);
+    return false;
+}
+
 void appendText(std::string &bytes, QStringView text)
 {
+    if (appendAscii(bytes, text))
+        return;
     bytes += Text;
     appendUnsigned(bytes, quint64(text.size()));
     if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
@@ -51,12 +77,48 @@ void appendText(std::string &bytes, QStringView text)
     }
 }
 
-void appendReal(std::string &bytes, double number)
+quint64 bitsOf(double number)
 {
-    bytes += Real;
     quint64 bits = 0;
     std::memcpy(&bits, &number, sizeof bits);
-    bits = qToLittleEndian(bits);
+    return bits;
+}
+
+double fromBits(quint64 bits)
+{
+    double number = 0;
+    std::memcpy(&number, &bits, sizeof number);
+    return number;
+}
+
+// Prices, costs and quantities are whole or in cents: a few bytes instead
+// of eight, read back as the very same number (its bits are compared).
+bool appendShortReal(std::string &bytes, double number)
+{
+    constexpr double Exact = 9007199254740992.0 / 100; // 2^53: every integer below is a double
+    if (!(number > -Exact && number < Exact))
+        return false; // NaN as well
+    const qint64 whole = qint64(number);
+    if (bitsOf(double(whole)) == bitsOf(number)) {
+        bytes += WholeReal;
+        appendSigned(bytes, whole);
+        return true;
+    }
+    const qint64 cents = std::llround(number * 100);
+    if (bitsOf(double(cents) / 100) == bitsOf(number)) {
+        bytes += Cents;
+        appendSigned(bytes, cents);
+        return true;
+    }
+    return false;
+}
+
+void appendReal(std::string &bytes, double number)
+{
+    if (appendShortReal(bytes, number))
+        return;
+    bytes += Real;
+    const quint64 bits = qToLittleEndian(bitsOf(number));
     bytes.append(reinterpret_cast<const char *>(&bits), sizeof bits);
 }
 
@@ -134,11 +196,17 @@ public:
         case Real: {
             if (m_bytes.size() - m_at < 8)
                 return std::nullopt;
-            quint64 bits = qFromLittleEndian<quint64>(m_bytes.data() + m_at);
+            const quint64 bits = qFromLittleEndian<quint64>(m_bytes.data() + m_at);
             m_at += 8;
-            double number = 0;
-            std::memcpy(&number, &bits, sizeof number);
-            return asText ? QVariant(QVariant(number).toString()) : QVariant(number);
+            return real(fromBits(bits), asText);
+        }
+        case WholeReal:
+        case Cents: {
+            const bool cents = m_bytes[m_at - 1] == Cents;
+            const std::optional<qint64> number = readSigned();
+            if (!number)
+                return std::nullopt;
+            return real(cents ? double(*number) / 100 : double(*number), asText);
         }
         case Text: {
             const std::optional<quint64> length = readUnsigned();
@@ -149,11 +217,24 @@ public:
                 text[i] = QChar(qFromLittleEndian<quint16>(m_bytes.data() + m_at));
             return text;
         }
+        case Ascii: {
+            const std::optional<quint64> length = readUnsigned();
+            if (!length || quint64(m_bytes.size() - m_at) < *length)
+                return std::nullopt;
+            const QString text = QString::fromLatin1(m_bytes.data() + m_at, qsizetype(*length));
+            m_at += qsizetype(*length);
+            return text;
+        }
         default: return std::nullopt;
         }
     }
 
 private:
+    static QVariant real(double number, bool asText)
+    {
+        return asText ? QVariant(QVariant(number).toString()) : QVariant(number);
+    }
+
     QByteArrayView m_bytes;
     qsizetype m_at = 0;
 };

@@ -31,9 +31,11 @@ struct JournalAddedRow
 // after the block's first, its ID, its key, and the values that differ from
 // the row before's in the block (the first row's all), each as its column's
 // number and the value; a 0 ends the row. Numbers are kept as they are
-// (whole numbers as variable-length integers, others as their 8 bytes),
-// texts as their UTF-16 with their length: nothing is formatted or escaped
-// while the run goes on. A block is read on its own.
+// (whole numbers as variable-length integers; real numbers that are whole
+// or in cents as the integer, exactly, others as their 8 bytes), texts as
+// bytes when they are ASCII, else as their UTF-16, with their length:
+// nothing is formatted or escaped while the run goes on. A block is read on
+// its own.
 class AddedBlockWriter
 {
 public:

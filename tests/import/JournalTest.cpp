@@ -20,6 +20,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <cmath>
+
 using namespace vxr;
 using namespace vxr::test;
 
@@ -310,34 +312,49 @@ TEST(AddedBlockTest, RowsComeBackAsTheStoreWouldReadThem)
 {
     const double numbers[] = {0.1,   2.25,  -3.5,       0.01,       -0.07,  12345678.9, 999999999.99, 1e9 + 0.5,
                               100.0, 1e5,   0.0001,     1e-7,       -0.0,   123456.78,  0.3 * 3,      1.005,
-                              5e-324, 1e300, 4503599627370497.0, 70.1 + 0.2, 477.0, -12.0, 1e15};
+                              5e-324, 1e300, 4503599627370497.0, 70.1 + 0.2, 477.0, -12.0, 1e15,
+                              9.65,   0.29,  90071992547409.92, -1e14, 155.0};
     const QString parted = QString("a%1b%2c%3d%4e").arg(QChar(0x1d), QChar(0x1e), QChar(0x1f), QChar(0x1b));
-    const QVariant keys[] = {QVariant(qlonglong(42)), QVariant(2.5), QVariant(parted), QVariant(QString()), QVariant(true)};
-    const QVariant keysBack[] = {QVariant(qlonglong(42)), QVariant(2.5), QVariant(parted), QVariant(), QVariant(qlonglong(1))};
+    const QString accented = QString::fromUtf8("Cr\u00e8me br\u00fbl\u00e9e \u20ac 4 \U0001F370");
+    // Keys of real numbers stay real numbers, whole or not.
+    const QVariant keys[] = {QVariant(qlonglong(42)), QVariant(2.5),  QVariant(parted), QVariant(QString()),
+                             QVariant(true),          QVariant(3.0),  QVariant(-0.0),   QVariant(accented),
+                             QVariant(19.99)};
+    const QVariant keysBack[] = {QVariant(qlonglong(42)), QVariant(2.5),  QVariant(parted), QVariant(),
+                                 QVariant(qlonglong(1)),  QVariant(3.0),  QVariant(-0.0),   QVariant(accented),
+                                 QVariant(19.99)};
+    constexpr qint64 keyCount = qint64(std::size(keys));
     const QStringList columns{"Number", "Text"};
     AddedBlockWriter writer(100);
     const auto add = [&](qint64 seq, const QVariantList &values) {
-        writer.add(seq, {"Item", seq + 1, "ID", keys[(seq + 1) % 5], columns, values});
+        writer.add(seq, {"Item", seq + 1, "ID", keys[(seq + 1) % keyCount], columns, values});
     };
     qint64 seq = 100;
     for (const double number : numbers)
         add(seq++, {number, QString("x")});
     add(seq += 2, {1, QString()}); // the Seq of other entries between
     add(++seq, {1, parted});
+    add(++seq, {1, accented});
     const QList<JournalAddedRow> rows = readAddedBlock({"Item", "ID", columns, 1, 100}, writer.rows()).value();
-    ASSERT_EQ(rows.size(), std::size(numbers) + 2);
+    ASSERT_EQ(rows.size(), std::size(numbers) + 3);
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const JournalAddedRow &row = rows.at(i);
         EXPECT_EQ(row.rowId, row.seq + 1);
-        EXPECT_EQ(row.keyValue, keysBack[(row.seq + 1) % 5]) << i;
+        const QVariant &keyBack = keysBack[(row.seq + 1) % keyCount];
+        EXPECT_EQ(row.keyValue, keyBack) << i;
+        EXPECT_EQ(row.keyValue.typeId(), keyBack.typeId()) << i;
+        if (keyBack.typeId() == QMetaType::Double) { // -0.0 equals 0.0
+            EXPECT_EQ(std::signbit(row.keyValue.toDouble()), std::signbit(keyBack.toDouble())) << i;
+        }
         if (i < qsizetype(std::size(numbers))) {
             EXPECT_EQ(row.values.value(0).toString(), QVariant(numbers[i]).toString()) << numbers[i];
         }
     }
-    EXPECT_EQ(rows.at(rows.size() - 2).seq, 100 + qint64(std::size(numbers)) + 2);
-    EXPECT_EQ(rows.constLast().seq, 100 + qint64(std::size(numbers)) + 3);
-    EXPECT_TRUE(rows.at(rows.size() - 2).values.value(1).isNull());
-    EXPECT_EQ(rows.constLast().values.value(1).toString(), parted);
+    EXPECT_EQ(rows.at(rows.size() - 3).seq, 100 + qint64(std::size(numbers)) + 2);
+    EXPECT_EQ(rows.constLast().seq, 100 + qint64(std::size(numbers)) + 4);
+    EXPECT_TRUE(rows.at(rows.size() - 3).values.value(1).isNull());
+    EXPECT_EQ(rows.at(rows.size() - 2).values.value(1).toString(), parted);
+    EXPECT_EQ(rows.constLast().values.value(1).toString(), accented);
     // A rollback cuts the block after the row it keeps.
     EXPECT_EQ(readAddedBlock({"Item", "ID", columns, 1, 100}, addedBlockUpTo(writer.rows(), 100, 104))->size(), 5);
     // A block whose bytes stop inside a row is not read as the rows before.

@@ -87,6 +87,11 @@ public:
     virtual QString multiRowInsertSql(NewIdSource source, const QString &table, const QStringList &columns,
                                       int rowCount, const ColumnType &returned,
                                       const QStringList &literals) const;
+    // A statement that reads the highest ID the table has given, where the
+    // rows of one insert are given the IDs after it, one after the other in
+    // their order (SQLite's rowids): their IDs are then known without asking
+    // the rows back. Empty where IDs come back only as the database says.
+    virtual QString highestIdSql(const QSqlDatabase &, const QString & /*table*/) const { return {}; }
     // UPDATE table SET column = ?, ... WHERE ID = ?; columns are escaped.
     QString updateSql(const QString &table, const QStringList &columns) const;
     // SELECT column FROM table WHERE column IN (?, ...) for count values.

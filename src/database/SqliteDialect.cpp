@@ -33,6 +33,32 @@ NewIdSource SqliteDialect::newIdSource(const QSqlDatabase &database) const
     return NewIdSource::LastInsertId;
 }
 
+QString SqliteDialect::highestIdSql(const QSqlDatabase &database, const QString &table) const
+{
+    QSqlQuery query(database);
+    query.prepare(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"));
+    query.addBindValue(table);
+    if (!query.exec() || !query.next())
+        return {};
+    const QString name = query.value(0).toString();
+    const QString created = query.value(1).toString();
+    query.finish();
+    if (created.contains(QStringLiteral("WITHOUT ROWID"), Qt::CaseInsensitive))
+        return {};
+    query.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?) WHERE pk > 0"));
+    query.addBindValue(name);
+    if (!query.exec() || !query.next() || query.value(0).toString().compare(QStringLiteral("ID"), Qt::CaseInsensitive)
+        || query.value(1).toString().compare(QStringLiteral("INTEGER"), Qt::CaseInsensitive) || query.next())
+        return {};
+    const QString quoted = QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    if (!created.contains(QStringLiteral("AUTOINCREMENT"), Qt::CaseInsensitive))
+        return QStringLiteral("SELECT COALESCE(MAX(ID), 0) FROM %1").arg(quoted);
+    const QString literal = QLatin1Char('\'') + QString(name).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+    return QStringLiteral("SELECT MAX(COALESCE((SELECT MAX(ID) FROM %1), 0),"
+                          " COALESCE((SELECT seq FROM sqlite_sequence WHERE name = %2), 0))")
+            .arg(quoted, literal);
+}
+
 QList<ColumnType> SqliteDialect::readColumnTypes(const QSqlDatabase &database, const QString &table) const
 {
     // QSQLITE reports no sizes and calls DATETIME text: read the declared types.

@@ -20,6 +20,9 @@ public:
     std::unique_ptr<PreparedStatement> prepare(const QSqlDatabase &database, const QString &sql,
                                                StatementCanceller *canceller) const override;
     NewIdSource newIdSource(const QSqlDatabase &database) const override;
+    // Where ID is the table's rowid (INTEGER PRIMARY KEY of a table with
+    // rowids); with AUTOINCREMENT the highest ever given counts too.
+    QString highestIdSql(const QSqlDatabase &database, const QString &table) const override;
     QList<ColumnType> readColumnTypes(const QSqlDatabase &database, const QString &table) const override;
     DbError errorFrom(const QSqlError &error, const OdbcDiagnostics &diagnostics) const override;
     int maxParameters() const override { return 32766; }

@@ -266,10 +266,22 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
     for (const Column &c : shape.columns)
         columns.append(driver->escapeIdentifier(c.name, QSqlDriver::FieldName));
     ColumnType returned;
+    QString highestIdSql;
+    qsizetype keyAt = -1;
     if (!returnColumn.isEmpty()) {
         const Column &c = d->column(d->table(shape.tableName), returnColumn);
         returned = ColumnType{driver->escapeIdentifier(c.name, QSqlDriver::FieldName), c.typeCode, c.size};
+        for (qsizetype i = 0; i < shape.columns.size() && keyAt < 0; ++i) {
+            if (shape.columns.at(i).name.compare(c.name, Qt::CaseInsensitive) == 0)
+                keyAt = i;
+        }
+        // IDs that follow the table's highest need not come back, nor the
+        // keys, which are those bound.
+        if (keyAt >= 0)
+            highestIdSql = d->highestIdSql(shape.tableName);
     }
+    const bool following = !highestIdSql.isEmpty();
+    const NewIdSource idSource = following ? NewIdSource::LastInsertId : d->newIdSource;
     // Every row is bound before the first statement: the columns whose value
     // every row shares go into the statement's text.
     QList<QVariantList> boundRows;
@@ -294,9 +306,10 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
         bound.reserve(count * shape.constants.boundCount());
         for (qsizetype r = first; r < first + count; ++r)
             shape.constants.appendBound(bound, boundRows.at(r));
+        const qint64 highestBefore = following ? d->highestId(highestIdSql) : 0;
         if (!statement || count != statementRows) {
-            statement = &d->statements.prepared(
-                    dialect.multiRowInsertSql(d->newIdSource, shape.tableName, columns, count, returned, literals));
+            statement = &d->statements.prepared(dialect.multiRowInsertSql(
+                    idSource, shape.tableName, columns, count, following ? ColumnType{} : returned, literals));
             statementRows = count;
         }
         statement->execute(bound);
@@ -304,9 +317,12 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
         // Stepped to the end even when nothing comes back: a failure the
         // database raises late must not pass unseen.
         while (statement->next()) {
-            if (!returned.name.isEmpty())
+            if (!returned.name.isEmpty() && !following)
                 added.append({statement->value(1), statement->value(0).toLongLong()});
         }
+        if (following)
+            d->appendFollowingIds(*statement, highestBefore, shape.tableName, boundRows.mid(first, count), keyAt,
+                                  added);
         if (!returned.name.isEmpty() && added.size() != first + count)
             throw DbError{ErrorNumbers::NoCurrentRecord,
                           QStringLiteral("The database gave back %1 of the %2 rows added to %3.")

@@ -51,6 +51,46 @@ qint64 TableRecordsets::Private::newId(PreparedStatement &query, const QString &
                   QStringLiteral("The ID of the row just added to %1 cannot be read.").arg(tableName)};
 }
 
+QString TableRecordsets::Private::highestIdSql(const QString &tableName)
+{
+    const QString key = tableName.toLower();
+    auto found = highestIdSqls.constFind(key);
+    if (found == highestIdSqls.cend())
+        found = highestIdSqls.insert(key, statements.sqlDialect().highestIdSql(statements.database(), tableName));
+    return *found;
+}
+
+qint64 TableRecordsets::Private::highestId(const QString &sql)
+{
+    PreparedStatement &query = statements.run(sql, {});
+    const ResultRelease release(query);
+    bool ok = false;
+    const qint64 highest = query.next() ? query.value(0).toLongLong(&ok) : 0;
+    if (!ok)
+        throw DbError{ErrorNumbers::NoCurrentRecord, QStringLiteral("The highest ID cannot be read: %1").arg(sql)};
+    return highest;
+}
+
+// The rows one insert added took the IDs after the highest before it, one
+// after the other: so they did when the last is as many past it as there
+// are rows. When it is further on, something else added rows to the table
+// meanwhile (a trigger, say) and which ID is whose cannot be told: the rows
+// fail, to be added one by one.
+void TableRecordsets::Private::appendFollowingIds(const PreparedStatement &insert, qint64 before,
+                                                  const QString &tableName, const QList<QVariantList> &rows,
+                                                  qsizetype keyAt, QList<std::pair<QVariant, qint64>> &added) const
+{
+    bool ok = false;
+    const qint64 last = insert.lastInsertId().toLongLong(&ok);
+    if (!ok || last - before != rows.size())
+        throw DbError{ErrorNumbers::NoCurrentRecord,
+                      QStringLiteral("The IDs of the %1 rows just added to %2 cannot be told apart.")
+                              .arg(rows.size())
+                              .arg(tableName)};
+    for (qsizetype r = 0; r < rows.size(); ++r)
+        added.append({rows.at(r).at(keyAt), before + 1 + r});
+}
+
 // The new row, named by the value bound to its naming column (its ID when
 // it has none among the columns written).
 void TableRecordsets::Private::reportAdded(const RowShape &shape, const QVariantList &bound, qint64 id)

@@ -66,6 +66,7 @@ struct TableRecordsets::Private
     QHash<QString, recordsets::Table> tables;                  // by lower-case name
     QHash<QString, RowShape> inserts;              // by table and column list
     QHash<QString, recordsets::WriteStatement> updates;
+    QHash<QString, QString> highestIdSqls; // by lower-case name; empty where IDs come back
     int generation = 0;
     RowChangeSink *sink = nullptr;
 
@@ -78,6 +79,11 @@ struct TableRecordsets::Private
     QVariantList boundValues(const recordsets::WriteStatement &statement, const QVariantList &values,
                              const QVariantList *previous = nullptr, const QVariantList *previousBound = nullptr) const;
     qint64 newId(PreparedStatement &query, const QString &tableName);
+    QString highestIdSql(const QString &tableName);
+    qint64 highestId(const QString &sql);
+    void appendFollowingIds(const PreparedStatement &insert, qint64 before, const QString &tableName,
+                            const QList<QVariantList> &rows, qsizetype keyAt,
+                            QList<std::pair<QVariant, qint64>> &added) const;
     void reportAdded(const RowShape &shape, const QVariantList &bound, qint64 id);
     void reportAddedRows(const RowShape &shape, const QList<QVariantList> &rows, const QString &returnColumn,
                          const QList<std::pair<QVariant, qint64>> &added);

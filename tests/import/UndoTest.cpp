@@ -12,6 +12,7 @@
 
 #include "database/ColumnTypes.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -324,6 +325,67 @@ TEST_F(UndoCliTest, ImportsTakenBackNewestFirst)
     EXPECT_EQ(undone.exitCode, 0) << undone.err.toStdString();
     EXPECT_EQ(everyRow(store), before);
     EXPECT_EQ(vxrimp(undoLast).exitCode, 2);
+}
+
+// The rows one insert adds take the IDs after the table's highest; where
+// something else takes some of them, the rows are added one by one. Either
+// way each supplier list row links to its own item, and the undo finds
+// every row the run added by its ID.
+TEST_F(UndoCliTest, RowsAddedTogetherGetTheirOwnIds)
+{
+    QFile schemaFile(sourcePath("schema/sqlite.sql"));
+    ASSERT_TRUE(schemaFile.open(QIODevice::ReadOnly));
+    const QString supplierList = QRegularExpression("CREATE TABLE SupplierList \\([^;]*\\)")
+                                         .match(QString::fromUtf8(schemaFile.readAll()))
+                                         .captured(0);
+    ASSERT_FALSE(supplierList.isEmpty());
+    const QString gone = "INSERT INTO Item (ItemLookupCode) VALUES ('gone-1'), ('gone-2'), ('gone-3')";
+    const struct
+    {
+        const char *name;
+        QStringList before;
+        bool undoneToBefore;
+    } cases[] = {
+            {"a new store", {}, true},
+            {"items deleted after the highest", {gone, "DELETE FROM Item"}, true},
+            {"IDs without AUTOINCREMENT",
+             {"DROP TABLE SupplierList", QString(supplierList).remove("AUTOINCREMENT"),
+              "INSERT INTO SupplierList (ItemID) VALUES (1000), (1001)", "DELETE FROM SupplierList WHERE ID = 2"},
+             true},
+            {"a trigger adding an item for each",
+             {"CREATE TRIGGER Copy AFTER INSERT ON Item WHEN NEW.ItemLookupCode NOT LIKE 'copy-%' BEGIN"
+              " INSERT INTO Item (ItemLookupCode) VALUES ('copy-' || NEW.ItemLookupCode); END"},
+             false},
+    };
+    const QString links = "SELECT i.ItemLookupCode, s.ReorderNumber FROM SupplierList s JOIN Item i ON i.ID = s.ItemID"
+                          " ORDER BY 1";
+    QStringList expected;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = QString("store-%1.db").arg(&c - cases);
+        const QString store = newStore(name);
+        {
+            SqliteFile file(path(name));
+            for (const QString &sql : c.before)
+                ASSERT_TRUE(file.exec(sql)) << sql.toStdString();
+        }
+        const QStringList before = everyRow(store);
+        const QStringList journal{"--journal", path(name + ".journal")};
+        const ToolResult imported = vxrimp(importArguments(store, "inventory.imp") + journal);
+        ASSERT_LE(imported.exitCode, 1) << imported.err.toStdString();
+        const QStringList linked = storeRows(links, name);
+        if (expected.isEmpty())
+            expected = linked;
+        EXPECT_EQ(linked, expected);
+        EXPECT_GT(linked.size(), 20);
+        const ToolResult undone = vxrimp(QStringList{"undo", "--connect", store, "--last"} + journal);
+        EXPECT_EQ(undone.exitCode, 0) << undone.out.toStdString();
+        if (c.undoneToBefore) {
+            EXPECT_EQ(everyRow(store), before);
+        }
+        EXPECT_EQ(storeRows("SELECT COUNT(*) FROM Item WHERE ItemLookupCode NOT LIKE 'copy-%'", name),
+                  QStringList{"0"});
+    }
 }
 
 } // namespace

@@ -36,7 +36,8 @@ NewIdSource SqliteDialect::newIdSource(const QSqlDatabase &database) const
 QString SqliteDialect::highestIdSql(const QSqlDatabase &database, const QString &table) const
 {
     QSqlQuery query(database);
-    query.prepare(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"));
+    query.prepare(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'table'"
+                                 " AND name = ? COLLATE NOCASE"));
     query.addBindValue(table);
     if (!query.exec() || !query.next())
         return {};
@@ -50,10 +51,13 @@ QString SqliteDialect::highestIdSql(const QSqlDatabase &database, const QString 
     if (!query.exec() || !query.next() || query.value(0).toString().compare(QStringLiteral("ID"), Qt::CaseInsensitive)
         || query.value(1).toString().compare(QStringLiteral("INTEGER"), Qt::CaseInsensitive) || query.next())
         return {};
-    const QString quoted = QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    const auto enclosed = [&name](QChar mark) {
+        return mark + QString(name).replace(mark, QString(2, mark)) + mark;
+    };
+    const QString quoted = enclosed(QLatin1Char('"'));
     if (!created.contains(QStringLiteral("AUTOINCREMENT"), Qt::CaseInsensitive))
         return QStringLiteral("SELECT COALESCE(MAX(ID), 0) FROM %1").arg(quoted);
-    const QString literal = QLatin1Char('\'') + QString(name).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+    const QString literal = enclosed(QLatin1Char('\''));
     return QStringLiteral("SELECT MAX(COALESCE((SELECT MAX(ID) FROM %1), 0),"
                           " COALESCE((SELECT seq FROM sqlite_sequence WHERE name = %2), 0))")
             .arg(quoted, literal);

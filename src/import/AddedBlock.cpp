@@ -125,18 +125,37 @@ void appendReal(std::string &bytes, double number)
 // A value as bound: numbers and texts as they are, dates as their ISO text.
 void appendValue(std::string &bytes, const QVariant &value)
 {
+    // The kinds a row binds, read straight from the variant; NULL is a
+    // null variant or a null text.
+    const QVariant::Private &d = value.data_ptr();
+    if (d.is_null) {
+        bytes += Null;
+        return;
+    }
+    switch (d.type().id()) {
+    case QMetaType::QString:
+        if (d.get<QString>().isNull())
+            bytes += Null;
+        else
+            appendText(bytes, d.get<QString>());
+        return;
+    case QMetaType::Double: appendReal(bytes, d.get<double>()); return;
+    case QMetaType::Int:
+        bytes += Whole;
+        appendSigned(bytes, d.get<int>());
+        return;
+    case QMetaType::LongLong:
+        bytes += Whole;
+        appendSigned(bytes, d.get<qlonglong>());
+        return;
+    case QMetaType::Bool: bytes += d.get<bool>() ? True : False; return;
+    default: break;
+    }
     if (isNullBound(value)) {
         bytes += Null;
         return;
     }
     switch (value.typeId()) {
-    case QMetaType::QString: appendText(bytes, *static_cast<const QString *>(value.constData())); return;
-    case QMetaType::Bool: bytes += *static_cast<const bool *>(value.constData()) ? True : False; return;
-    case QMetaType::Int:
-        bytes += Whole;
-        appendSigned(bytes, *static_cast<const int *>(value.constData()));
-        return;
-    case QMetaType::LongLong:
     case QMetaType::UInt:
     case QMetaType::ULongLong:
     case QMetaType::Short:
@@ -144,7 +163,6 @@ void appendValue(std::string &bytes, const QVariant &value)
         bytes += Whole;
         appendSigned(bytes, value.toLongLong());
         return;
-    case QMetaType::Double: appendReal(bytes, *static_cast<const double *>(value.constData())); return;
     case QMetaType::QDateTime: appendText(bytes, value.toDateTime().toString(Qt::ISODateWithMs)); return;
     case QMetaType::QDate: appendText(bytes, value.toDate().toString(Qt::ISODate)); return;
     default: appendText(bytes, value.toString());
@@ -239,6 +257,25 @@ private:
     qsizetype m_at = 0;
 };
 
+// Whether a value is the row before's in its column as bound. Most are the
+// very same variant; numbers of the same kind are told apart by their bits
+// here, without asking each variant its kind and null-ness again.
+bool sameAsBefore(const QVariant &value, const QVariant &before)
+{
+    if (sameVariant(value, before))
+        return true;
+    const QVariant::Private &a = value.data_ptr();
+    const QVariant::Private &b = before.data_ptr();
+    if (a.packedType != b.packedType || a.is_null != b.is_null)
+        return false;
+    switch (a.type().id()) {
+    case QMetaType::Double: return a.is_null || std::memcmp(&a.get<double>(), &b.get<double>(), sizeof(double)) == 0;
+    case QMetaType::LongLong: return a.is_null || a.get<qlonglong>() == b.get<qlonglong>();
+    case QMetaType::Int: return a.is_null || a.get<int>() == b.get<int>();
+    default: return sameBound(value, before);
+    }
+}
+
 } // namespace
 
 void AddedBlockWriter::add(qint64 seq, const AddedRowChange &row)
@@ -254,7 +291,7 @@ void AddedBlockWriter::add(qint64 seq, const AddedRowChange &row)
         // Most values of a column are the row before's as bound: known
         // alike without looking at them.
         const QVariant &bound = row.values.at(i);
-        if (i < m_before.size() && (sameVariant(bound, m_before.at(i)) || sameBound(bound, m_before.at(i))))
+        if (i < m_before.size() && sameAsBefore(bound, m_before.at(i)))
             continue;
         appendUnsigned(m_bytes, quint64(i) + 1);
         appendValue(m_bytes, bound);

@@ -95,7 +95,8 @@ double fromBits(quint64 bits)
 // of eight, read back as the very same number (its bits are compared).
 bool appendShortReal(std::string &bytes, double number)
 {
-    constexpr double Exact = 9007199254740992.0 / 100; // 2^53: every integer below is a double
+    // Cents below 2^53, where every integer is a double.
+    constexpr double Exact = 9007199254740992.0 / 100;
     if (!(number > -Exact && number < Exact))
         return false; // NaN as well
     const qint64 whole = qint64(number);

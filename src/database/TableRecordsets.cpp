@@ -300,13 +300,18 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
     // made, and its prepared statement found, once.
     PreparedStatement *statement = nullptr;
     int statementRows = 0;
+    qint64 highestBefore = -1;
     for (qsizetype first = 0; first < rows.size(); first += perStatement) {
         const int count = int(qMin<qsizetype>(perStatement, rows.size() - first));
         QVariantList bound;
         bound.reserve(count * shape.constants.boundCount());
         for (qsizetype r = first; r < first + count; ++r)
             shape.constants.appendBound(bound, boundRows.at(r));
-        const qint64 highestBefore = following ? d->highestId(highestIdSql) : 0;
+        // Asked once: after a statement whose IDs followed, its last is the
+        // highest (rows another added in between would show in the next
+        // statement's last ID).
+        if (following && highestBefore < 0)
+            highestBefore = d->highestId(highestIdSql);
         if (!statement || count != statementRows) {
             statement = &d->statements.prepared(dialect.multiRowInsertSql(
                     idSource, shape.tableName, columns, count, following ? ColumnType{} : returned, literals));
@@ -320,9 +325,11 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
             if (!returned.name.isEmpty() && !following)
                 added.append({statement->value(1), statement->value(0).toLongLong()});
         }
-        if (following)
+        if (following) {
             d->appendFollowingIds(*statement, highestBefore, shape.tableName, boundRows.mid(first, count), keyAt,
                                   added);
+            highestBefore += count;
+        }
         if (!returned.name.isEmpty() && added.size() != first + count)
             throw DbError{ErrorNumbers::NoCurrentRecord,
                           QStringLiteral("The database gave back %1 of the %2 rows added to %3.")

@@ -73,6 +73,14 @@ bool blank(const QString &text)
     return text.trimmed().isEmpty();
 }
 
+// A line's text as a string that borrows its characters: only for calls
+// that keep nothing of it.
+QString borrowedText(const ReadLine &line, int position)
+{
+    const QStringView text = line.text(position);
+    return QString::fromRawData(text.data(), text.size());
+}
+
 } // namespace
 
 // What is known of a line at a point of its resolution.
@@ -138,12 +146,15 @@ void BatchReferences::prepare(int tableId, const QList<const ReadLine *> &lines)
             if (index == 0)
                 continue;
             try {
-                m_resolver.checkValue(index, line->texts[position]);
+                m_resolver.checkValue(index, borrowedText(*line, position));
             } catch (const DbError &) {
                 state.reaches = false; // refused before any look-up
             }
-            state.doubtful = state.doubtful || line->texts[position].contains(QChar(0));
         }
+        // The line keeps the texts of mapped positions only, one after the
+        // other.
+        const qsizetype read = line->lastSet > LastPosition ? line->textEnds[LastPosition] : line->texts.size();
+        state.doubtful = QStringView(line->texts).first(read).contains(QChar(0));
         states.append(state);
     }
 
@@ -152,10 +163,12 @@ void BatchReferences::prepare(int tableId, const QList<const ReadLine *> &lines)
         for (LineState &state : states) {
             if (!state.reaches || step.what == Step::What::Reference)
                 continue;
-            const QString text = withoutNul(state.line->texts[step.position]);
+            const QStringView text = state.line->text(step.position);
             if (step.what == Step::What::Key) {
-                state.reaches = field.maxLength <= 0 || text.size() <= field.maxLength;
-            } else if (const std::optional<QDateTime> date = TextToDate(text, m_regional.locale)) {
+                // Its length as stored: without its NULs.
+                state.reaches = field.maxLength <= 0 || text.size() - text.count(QChar(0)) <= field.maxLength;
+            } else if (const std::optional<QDateTime> date =
+                               TextToDate(withoutNul(text.toString()), m_regional.locale)) {
                 const std::optional<DateRange> range = dateRange(field.dataType, field.maxLength);
                 state.reaches = !range || (*date >= range->first && *date <= range->last);
             }
@@ -163,15 +176,9 @@ void BatchReferences::prepare(int tableId, const QList<const ReadLine *> &lines)
         if (step.what == Step::What::Reference) {
             // Each line's need is made once: resolving the kind changes
             // nothing it is made from.
-            const QList<std::optional<Need>> lineNeeds = needsAt(step.kind, step.position, states);
-            QList<Need> needs;
-            needs.reserve(lineNeeds.size());
-            for (const std::optional<Need> &need : lineNeeds) {
-                if (need)
-                    needs.append(*need);
-            }
-            resolve(step.kind, needs);
-            settle(step.kind, lineNeeds, states);
+            const LineNeeds needs = needsAt(step.kind, step.position, states);
+            resolve(step.kind, needs.distinct);
+            settle(step.kind, needs, states);
         }
     }
 }
@@ -208,34 +215,85 @@ std::optional<BatchReferences::Need> BatchReferences::needOf(Kind kind, const QS
     return need;
 }
 
-QList<std::optional<BatchReferences::Need>> BatchReferences::needsAt(Kind kind, int position,
-                                                                    const QList<LineState> &states) const
+namespace {
+
+// What a line's need at a position is made from.
+struct NeedSource
 {
-    QList<std::optional<Need>> needs;
-    needs.reserve(states.size());
-    for (const LineState &state : states)
-        needs.append(state.reaches ? needOf(kind, state.line->texts[position], state) : std::nullopt);
+    QStringView text;
+    qint32 departmentId = 0;
+    bool departmentKnown = true;
+    bool doubtful = false;
+    friend bool operator==(const NeedSource &a, const NeedSource &b)
+    {
+        return a.departmentId == b.departmentId && a.departmentKnown == b.departmentKnown
+                && a.doubtful == b.doubtful && a.text == b.text;
+    }
+    friend size_t qHash(const NeedSource &source, size_t seed)
+    {
+        return qHashMulti(seed, source.text, source.departmentId, source.departmentKnown, source.doubtful);
+    }
+};
+
+} // namespace
+
+// Lines of a batch name the same few references: each different name is
+// made into its need once.
+BatchReferences::LineNeeds BatchReferences::needsAt(Kind kind, int position, const QList<LineState> &states) const
+{
+    LineNeeds needs;
+    needs.ofLine.reserve(states.size());
+    QHash<NeedSource, qsizetype> made;
+    for (const LineState &state : states) {
+        if (!state.reaches) {
+            needs.ofLine.append(-1);
+            continue;
+        }
+        const bool category = kind == Kind::Category;
+        const NeedSource source{state.line->text(position), category ? state.departmentId : 0,
+                                category ? state.departmentKnown : true, state.doubtful};
+        const auto found = made.constFind(source);
+        if (found != made.constEnd()) {
+            needs.ofLine.append(*found);
+            continue;
+        }
+        qsizetype index = -1;
+        if (std::optional<Need> need = needOf(kind, source.text.toString(), state)) {
+            index = needs.distinct.size();
+            needs.distinct.append(std::move(*need));
+        }
+        made.insert(source, index);
+        needs.ofLine.append(index);
+    }
     return needs;
 }
 
 // After a kind's look-ups: a line whose name is still unknown may fail on
 // it (its look-up adds it, which may fail), and its category's department
 // is unknown.
-void BatchReferences::settle(Kind kind, const QList<std::optional<Need>> &needs, QList<LineState> &states) const
+void BatchReferences::settle(Kind kind, const LineNeeds &needs, QList<LineState> &states) const
 {
+    // The ID of each different name, when known: for a department, as the
+    // category's department.
+    QList<std::optional<qint32>> ids;
+    ids.reserve(needs.distinct.size());
+    for (const Need &need : needs.distinct) {
+        std::optional<QVariant> id;
+        if (!need.name.isEmpty())
+            id = m_lookups.known(char(kind), need.name);
+        ids.append(id ? std::optional<qint32>(kind == Kind::Department ? valueToInt32(*id) : 0) : std::nullopt);
+    }
     for (qsizetype i = 0; i < states.size(); ++i) {
         LineState &state = states[i];
         if (!state.reaches)
             continue;
-        const std::optional<Need> &need = needs.at(i);
-        std::optional<QVariant> id;
-        if (need && !need->name.isEmpty())
-            id = m_lookups.known(char(kind), need->name);
-        if (need && !id)
+        const qsizetype index = needs.ofLine.at(i);
+        const std::optional<qint32> id = index >= 0 ? ids.at(index) : std::nullopt;
+        if (index >= 0 && !id)
             state.doubtful = true;
         if (kind == Kind::Department) {
-            state.departmentKnown = !need || id.has_value();
-            state.departmentId = id ? valueToInt32(*id) : 0;
+            state.departmentKnown = index < 0 || id.has_value();
+            state.departmentId = id.value_or(0);
         }
     }
 }

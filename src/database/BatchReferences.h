@@ -65,12 +65,18 @@ public:
 
 private:
     struct LineState;
+    // The needs of a batch's lines at a position: each different one once,
+    // in the order the lines first need it, and which one each line needs
+    // (-1: none, for a line that does not reach it or names nothing there).
+    struct LineNeeds
+    {
+        QList<Need> distinct;
+        QList<qsizetype> ofLine;
+    };
 
     std::optional<Need> needOf(Kind kind, const QString &rawText, const LineState &state) const;
-    // The need of each line at a position; none for a line that does not
-    // reach it or names nothing there.
-    QList<std::optional<Need>> needsAt(Kind kind, int position, const QList<LineState> &states) const;
-    void settle(Kind kind, const QList<std::optional<Need>> &needs, QList<LineState> &states) const;
+    LineNeeds needsAt(Kind kind, int position, const QList<LineState> &states) const;
+    void settle(Kind kind, const LineNeeds &needs, QList<LineState> &states) const;
 
     QSet<QString> lookUp(Kind kind, const QList<Need> &needs);
     QList<Need> plan(Kind kind, const QList<Need> &needs, const QSet<QString> &unclear) const;

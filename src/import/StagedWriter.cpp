@@ -15,12 +15,11 @@ const QString BatchSavepoint = QStringLiteral("vxr_batch");
 
 // A key as a database comparing without regard to case and trailing blanks
 // might take it.
-QString folded(const QString &key)
+QString folded(QStringView key)
 {
-    QString text = key;
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text.toCaseFolded();
+    while (key.endsWith(u' '))
+        key.chop(1);
+    return key.toString().toCaseFolded();
 }
 
 int keyFieldIndexOf(int tableId)
@@ -52,7 +51,7 @@ int StagedWriter::lastPositionOf(int fieldIndex) const
 
 QString StagedWriter::textAt(const ReadLine &line, int position)
 {
-    return position != 0 ? line.texts[position] : QString();
+    return position != 0 ? line.text(position).toString() : QString();
 }
 
 void StagedWriter::startBatch(const QList<const ReadLine *> &lines)
@@ -90,9 +89,9 @@ bool StagedWriter::dependsOnStaged(const ReadLine &line) const
 {
     if (m_staged.isEmpty())
         return false;
-    if (m_keyFieldIndex != 0 && m_stagedFoldedKeys.contains(folded(textAt(line, m_keyPosition))))
+    if (m_keyFieldIndex != 0 && m_stagedFoldedKeys.contains(folded(line.text(m_keyPosition))))
         return true;
-    return m_parentItemIndex != 0 && m_stagedFoldedKeys.contains(folded(textAt(line, m_parentPosition)));
+    return m_parentItemIndex != 0 && m_stagedFoldedKeys.contains(folded(line.text(m_parentPosition)));
 }
 
 // The duplicate check of a line, as the database would answer it: the key

@@ -53,6 +53,7 @@ bool RecordReader::openTextFile(const QString &path)
     }
     // The encoding and the file's first bytes settle how it is decoded.
     m_decoding = FileDecoding(encoding, m_file.peek(4));
+    makeLineEnds();
     if (!m_lines.start()) {
         m_errorString = m_lines.errorString();
         m_file.close();
@@ -104,19 +105,19 @@ void RecordReader::readNextRecord()
     currentBytes.swap(m_rawLine);
 }
 
+void RecordReader::makeLineEnds()
+{
+    const QByteArray cr = m_decoding.unitBytes(u'\r');
+    const QByteArray lf = m_decoding.unitBytes(u'\n');
+    m_lineEnds[size_t(LineEnd::None)] = QByteArray();
+    m_lineEnds[size_t(LineEnd::Cr)] = cr;
+    m_lineEnds[size_t(LineEnd::Lf)] = lf;
+    m_lineEnds[size_t(LineEnd::CrLf)] = cr + lf;
+}
+
 QByteArray RecordReader::currentLineEnd() const
 {
-    switch (m_currentLineEnd) {
-    case LineEnd::Cr:
-        return m_decoding.unitBytes(u'\r');
-    case LineEnd::Lf:
-        return m_decoding.unitBytes(u'\n');
-    case LineEnd::CrLf:
-        return m_decoding.unitBytes(u'\r') + m_decoding.unitBytes(u'\n');
-    case LineEnd::None:
-        break;
-    }
-    return QByteArray();
+    return m_lineEnds[size_t(m_currentLineEnd)];
 }
 
 QByteArray RecordReader::endToWrite(const QByteArray &line, const QByteArray &end) const
@@ -183,14 +184,20 @@ void RecordReader::setMapping(int position, int fieldId)
     fieldMap[position].text.clear();
 }
 
-// Stores the field being built, without leading and trailing spaces, at
-// position and moves on. Fields past the last position are not kept; the
-// line is flagged instead.
+// Stores the field being built at position and moves on.
 void RecordReader::endField(int &position)
 {
-    const auto *text = reinterpret_cast<const char16_t *>(m_field.constData());
+    storeField(position, reinterpret_cast<const char16_t *>(m_field.constData()), m_field.size());
+    m_field.resize(0);
+}
+
+// Stores a field's text, without leading and trailing spaces, at position
+// and moves on. Fields past the last position are not kept; the line is
+// flagged instead.
+void RecordReader::storeField(int &position, const char16_t *text, qsizetype length)
+{
     qsizetype first = 0;
-    qsizetype last = m_field.size();
+    qsizetype last = length;
     while (first < last && text[first] == Space)
         ++first;
     while (last > first && text[last - 1] == Space)
@@ -201,7 +208,6 @@ void RecordReader::endField(int &position)
     } else {
         m_tooManyFields = true;
     }
-    m_field.resize(0);
 }
 
 void RecordReader::parseRecord(const QString &line)
@@ -215,12 +221,17 @@ void RecordReader::parseRecord(const QString &line)
     const auto *chars = reinterpret_cast<const char16_t *>(line.constData());
     const qsizetype length = line.size();
     // The characters from runStart on belong to the field and are taken into
-    // it together, when something other than a plain character comes.
+    // it together, when something other than a plain character comes. A
+    // field without a quotation mark is one run: it is stored from the line
+    // as it stands.
     qsizetype runStart = 0;
+    qsizetype fieldStart = 0;
+    bool fieldQuoted = false;
     const auto takeRun = [&](qsizetype end) { m_field.append(line.constData() + runStart, end - runStart); };
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t c = chars[i];
         if (c == QuotationMark) {
+            fieldQuoted = true;
             if (!quotesAsDelimiters)
                 continue;
             takeRun(i);
@@ -238,17 +249,24 @@ void RecordReader::parseRecord(const QString &line)
         } else if (int(c) == delimiterCode) {
             if (inQuotes && !quoteSeen)
                 continue;
-            takeRun(i);
-            runStart = i + 1;
-            if (inQuotes) {
-                // The last kept quotation mark closed the field.
-                m_field.chop(1);
-                inQuotes = false;
+            if (!fieldQuoted) {
+                storeField(position, chars + fieldStart, i - fieldStart);
+            } else {
+                takeRun(i);
+                if (inQuotes) {
+                    // The last kept quotation mark closed the field.
+                    m_field.chop(1);
+                    inQuotes = false;
+                }
+                endField(position);
             }
-            endField(position);
+            runStart = fieldStart = i + 1;
+            fieldQuoted = false;
             quoteSeen = false;
         }
     }
+    if (!fieldQuoted)
+        return storeField(position, chars + fieldStart, length - fieldStart);
     takeRun(length);
     // A final quotation mark closes the last field whatever the options; when
     // it opened the field there is nothing to drop and the field is empty.
@@ -260,32 +278,35 @@ void RecordReader::parseRecord(const QString &line)
 ReadLine RecordReader::currentLine() const
 {
     // Only mapped positions are ever read from a line put back.
-    ReadLine line;
+    qsizetype size = 0;
     for (int position = 1; position <= FieldMapLastPosition; ++position) {
         if (fieldMap[position].fieldIndex != 0)
-            line.texts[position] = fieldMap[position].text;
+            size += fieldMap[position].text.size();
+    }
+    ReadLine line;
+    line.texts.reserve(size);
+    for (int position = 1; position <= FieldMapLastPosition; ++position) {
+        if (fieldMap[position].fieldIndex != 0)
+            line.appendText(position, fieldMap[position].text);
     }
     line.tooManyFields = m_tooManyFields;
     line.bytes = currentBytes;
     line.end = currentLineEnd();
+    line.endKind = m_currentLineEnd;
     return line;
 }
 
 void RecordReader::restoreLine(const ReadLine &line)
 {
     for (int position = 1; position <= FieldMapLastPosition; ++position) {
-        if (fieldMap[position].fieldIndex != 0)
-            fieldMap[position].text = line.texts[position];
+        if (fieldMap[position].fieldIndex != 0) {
+            const QStringView text = line.text(position);
+            assignText(fieldMap[position].text, text.utf16(), text.size());
+        }
     }
     m_tooManyFields = line.tooManyFields;
     currentBytes = line.bytes;
-    const QByteArray cr = m_decoding.unitBytes(u'\r');
-    if (line.end.isEmpty())
-        m_currentLineEnd = LineEnd::None;
-    else if (line.end == cr)
-        m_currentLineEnd = LineEnd::Cr;
-    else
-        m_currentLineEnd = line.end.startsWith(cr) ? LineEnd::CrLf : LineEnd::Lf;
+    m_currentLineEnd = line.endKind;
 }
 
 } // namespace vxr

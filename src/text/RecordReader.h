@@ -28,12 +28,36 @@ constexpr int FieldMapLastPosition = 100; // positions 0..100; 0 is never filled
 // What reading a line left behind: the texts of its mapped positions,
 // whether it had too many fields, and its bytes with its line end. A run
 // reads a batch of lines ahead and puts each back before it is written.
+// The texts are kept one after the other in one string, so that a line
+// read ahead costs one allocation, not one a field.
 struct ReadLine
 {
-    std::array<QString, FieldMapLastPosition + 1> texts;
+    // The text at position (1..100); empty for a position not kept.
+    QStringView text(int position) const
+    {
+        if (position <= 0 || position > lastSet)
+            return {};
+        const qint32 start = textEnds[position - 1];
+        return QStringView(texts).sliced(start, textEnds[position] - start);
+    }
+    // Sets the text of position, which must come after every position set
+    // before (the positions in between are left empty).
+    void appendText(int position, QStringView text)
+    {
+        const qint32 previous = textEnds[lastSet];
+        for (int skipped = lastSet + 1; skipped < position; ++skipped)
+            textEnds[skipped] = previous;
+        texts.append(text);
+        textEnds[position] = qint32(texts.size());
+        lastSet = position;
+    }
+    QString texts;
+    std::array<qint32, FieldMapLastPosition + 1> textEnds{}; // where each position's text ends
+    int lastSet = 0;
     bool tooManyFields = false;
     QByteArray bytes; // without the line end
     QByteArray end;
+    LineEnd endKind = LineEnd::None;
 };
 
 // Reads the delimited text file line by line and splits each line into
@@ -118,6 +142,8 @@ public:
 
 private:
     void endField(int &position);
+    void storeField(int &position, const char16_t *text, qsizetype length);
+    void makeLineEnds();
     bool openSheet(const QString &path);
     void readSheetRow();
 
@@ -135,6 +161,8 @@ private:
     QByteArray m_rawLine;
     QString m_workLine;
     QString m_field;
+    // The line ends of the open file in its encoding, made once.
+    std::array<QByteArray, 4> m_lineEnds;
 };
 
 } // namespace vxr

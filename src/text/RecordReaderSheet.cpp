@@ -37,6 +37,7 @@ bool RecordReader::openSheet(const QString &path)
     m_sheet = std::move(rows);
     m_sheetRow = 0;
     m_decoding = FileDecoding(); // rows are written back as UTF-8
+    makeLineEnds();
     return true;
 }
 

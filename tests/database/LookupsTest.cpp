@@ -235,7 +235,7 @@ TEST_P(LookupsTest, ABatchAddsItsNewNamesAheadUpToTheFirstInDoubt)
         QList<const ReadLine *> pointers;
         for (qsizetype i = 0; i < lines.size(); ++i) {
             for (qsizetype position = 0; position < batch.lines[i].size(); ++position)
-                lines[i].texts[position + 1] = batch.lines[i][position];
+                lines[i].appendText(int(position) + 1, batch.lines[i][position]);
             pointers.append(&lines[i]);
         }
         tables->transaction().begin();

@@ -172,11 +172,10 @@ void RecordWriter::resolveEntry(int fieldIndex)
 
 QVariantList RecordWriter::rowValues(int tableId) const
 {
-    const QList<int> &entries = m_tableEntries[tableId];
-    QVariantList values(entries.size()); // filled in place: cheaper than appending
-    QVariant *out = values.data();
-    for (const int index : entries)
-        *out++ = m_fields[index].value;
+    QVariantList values;
+    values.reserve(m_tableEntries[tableId].size());
+    for (const int index : m_tableEntries[tableId])
+        values.append(m_fields[index].value);
     return values;
 }
 

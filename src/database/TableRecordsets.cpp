@@ -86,16 +86,14 @@ QVariantList TableRecordsets::Private::boundValues(const WriteStatement &stateme
 {
     QVariantList bound;
     bound.reserve(values.size() + 1);
-    bound.resize(values.size()); // filled in place: cheaper than appending
-    QVariant *out = bound.data();
     const Dialect dialect = statements.dialect();
     for (qsizetype i = 0; i < values.size(); ++i) {
         if (previous && sameVariant(values.at(i), previous->at(i))) {
-            out[i] = previousBound->at(i);
+            bound.append(previousBound->at(i));
             continue;
         }
         const Column &c = statement.columns.at(i);
-        out[i] = boundValue(values.at(i), c.typeCode, dialect, c.name);
+        bound.append(boundValue(values.at(i), c.typeCode, dialect, c.name));
     }
     return bound;
 }

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <QVariant>
 
 namespace vxr {
@@ -23,8 +24,14 @@ struct Column;
 class ConstantColumns
 {
 public:
+    // Columns of a row, by index.
+    using Changed = QVarLengthArray<qsizetype, 64>;
+
     // Takes in a row about to be added (its values as bound, one a column).
-    void admit(const SqlDialect &dialect, const QList<recordsets::Column> &columns, const QVariantList &row);
+    // changed, when given, holds the columns whose values differ from the
+    // row taken in just before; the others are not compared again.
+    void admit(const SqlDialect &dialect, const QList<recordsets::Column> &columns, const QVariantList &row,
+               const Changed *changed = nullptr);
 
     // The literal of each column, empty where the column is bound; an empty
     // list when every column is bound.

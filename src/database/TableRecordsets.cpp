@@ -82,7 +82,8 @@ WriteStatement TableRecordsets::Private::makeStatement(bool insert, const QStrin
 }
 
 QVariantList TableRecordsets::Private::boundValues(const WriteStatement &statement, const QVariantList &values,
-                                                  const QVariantList *previous, const QVariantList *previousBound) const
+                                                  const QVariantList *previous, const QVariantList *previousBound,
+                                                  ConstantColumns::Changed *changed) const
 {
     QVariantList bound;
     bound.reserve(values.size() + 1);
@@ -94,6 +95,8 @@ QVariantList TableRecordsets::Private::boundValues(const WriteStatement &stateme
         }
         const Column &c = statement.columns.at(i);
         bound.append(boundValue(values.at(i), c.typeCode, dialect, c.name));
+        if (changed)
+            changed->append(i);
     }
     return bound;
 }
@@ -288,10 +291,12 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
     boundRows.reserve(rows.size());
     // Most columns hold the same value as in the row before, which binds as
     // it did there.
+    ConstantColumns::Changed changed;
     for (qsizetype r = 0; r < rows.size(); ++r) {
-        boundRows.append(r == 0 ? d->boundValues(shape, rows.at(r))
-                                : d->boundValues(shape, rows.at(r), &rows.at(r - 1), &boundRows.at(r - 1)));
-        shape.constants.admit(dialect, shape.columns, boundRows.constLast());
+        changed.clear();
+        boundRows.append(r == 0 ? d->boundValues(shape, rows.at(r), nullptr, nullptr, &changed)
+                                : d->boundValues(shape, rows.at(r), &rows.at(r - 1), &boundRows.at(r - 1), &changed));
+        shape.constants.admit(dialect, shape.columns, boundRows.constLast(), r == 0 ? nullptr : &changed);
     }
     const QStringList literals = shape.constants.literals();
     const int perStatement = dialect.rowsPerStatement(int(shape.constants.boundCount()));

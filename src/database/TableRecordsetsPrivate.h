@@ -75,9 +75,11 @@ struct TableRecordsets::Private
     recordsets::WriteStatement makeStatement(bool insert, const QString &tableName, const QStringList &columnNames);
     // previous, when given, is the row added just before and previousBound
     // its values as bound: a value that is the same variant as the one
-    // before it in its column is bound as that one was.
+    // before it in its column is bound as that one was. changed, when
+    // given, gets the columns bound anew.
     QVariantList boundValues(const recordsets::WriteStatement &statement, const QVariantList &values,
-                             const QVariantList *previous = nullptr, const QVariantList *previousBound = nullptr) const;
+                             const QVariantList *previous = nullptr, const QVariantList *previousBound = nullptr,
+                             ConstantColumns::Changed *changed = nullptr) const;
     qint64 newId(PreparedStatement &query, const QString &tableName);
     QString highestIdSql(const QString &tableName);
     qint64 highestId(const QString &sql);

@@ -141,10 +141,10 @@ void BatchReferences::prepare(int tableId, const QList<const ReadLine *> &lines)
         state.line = line;
         state.departmentId = carried;
         state.reaches = !line->tooManyFields;
-        for (int position = FirstPosition; position <= LastPosition && state.reaches; ++position) {
-            const int index = m_reader.fieldMap[position].fieldIndex;
-            if (index == 0)
+        for (const int position : m_reader.mappedPositions()) {
+            if (position < FirstPosition || position > LastPosition || !state.reaches)
                 continue;
+            const int index = m_reader.fieldMap[position].fieldIndex;
             try {
                 m_resolver.checkValue(index, borrowedText(*line, position));
             } catch (const DbError &) {

@@ -124,8 +124,8 @@ void RecordWriter::resolvePasses()
 {
     // The few mapped positions are found once, then resolved pass by pass.
     QVarLengthArray<const FieldMapEntry *, 32> mapped;
-    for (int position = FirstPosition; position <= LastPosition; ++position) {
-        if (m_reader.fieldMap[position].fieldIndex != 0)
+    for (const int position : m_reader.mappedPositions()) {
+        if (position >= FirstPosition && position <= LastPosition)
             mapped.append(&m_reader.fieldMap[position]);
     }
     for (int pass = 1; pass <= 3; ++pass) {
@@ -140,9 +140,9 @@ void RecordWriter::resolvePasses()
 // fails before any look-up can add a row for it.
 void RecordWriter::checkValues() const
 {
-    for (int position = FirstPosition; position <= LastPosition; ++position) {
+    for (const int position : m_reader.mappedPositions()) {
         const FieldMapEntry &entry = m_reader.fieldMap[position];
-        if (entry.fieldIndex != 0)
+        if (position >= FirstPosition && position <= LastPosition)
             m_resolver.checkValue(entry.fieldIndex, entry.text);
     }
 }

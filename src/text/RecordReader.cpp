@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -182,6 +183,10 @@ void RecordReader::setMapping(int position, int fieldId)
         return;
     fieldMap[position].fieldIndex = m_fields.findFieldIndex(fieldId);
     fieldMap[position].text.clear();
+    m_mappedPositions.removeOne(position);
+    if (fieldMap[position].fieldIndex != 0)
+        m_mappedPositions.insert(std::lower_bound(m_mappedPositions.begin(), m_mappedPositions.end(), position),
+                                 position);
 }
 
 // Stores the field being built at position and moves on.
@@ -279,16 +284,12 @@ ReadLine RecordReader::currentLine() const
 {
     // Only mapped positions are ever read from a line put back.
     qsizetype size = 0;
-    for (int position = 1; position <= FieldMapLastPosition; ++position) {
-        if (fieldMap[position].fieldIndex != 0)
-            size += fieldMap[position].text.size();
-    }
+    for (const int position : m_mappedPositions)
+        size += fieldMap[position].text.size();
     ReadLine line;
     line.texts.reserve(size);
-    for (int position = 1; position <= FieldMapLastPosition; ++position) {
-        if (fieldMap[position].fieldIndex != 0)
-            line.appendText(position, fieldMap[position].text);
-    }
+    for (const int position : m_mappedPositions)
+        line.appendText(position, fieldMap[position].text);
     line.tooManyFields = m_tooManyFields;
     line.bytes = currentBytes;
     line.end = currentLineEnd();
@@ -298,11 +299,9 @@ ReadLine RecordReader::currentLine() const
 
 void RecordReader::restoreLine(const ReadLine &line)
 {
-    for (int position = 1; position <= FieldMapLastPosition; ++position) {
-        if (fieldMap[position].fieldIndex != 0) {
-            const QStringView text = line.text(position);
-            assignText(fieldMap[position].text, text.utf16(), text.size());
-        }
+    for (const int position : m_mappedPositions) {
+        const QStringView text = line.text(position);
+        assignText(fieldMap[position].text, text.utf16(), text.size());
     }
     m_tooManyFields = line.tooManyFields;
     currentBytes = line.bytes;

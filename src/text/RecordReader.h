@@ -87,7 +87,10 @@ public:
     QString sheet;
     QString decimalSeparator = QStringLiteral(".");
 
+    // Mapped through setMapping.
     std::array<FieldMapEntry, FieldMapLastPosition + 1> fieldMap;
+    // The positions mapped to an entry, in order.
+    const QList<int> &mappedPositions() const { return m_mappedPositions; }
 
     // The raw bytes of the line last read, apostrophes included, without its
     // line end (for the log and for writing the line back).
@@ -161,6 +164,7 @@ private:
     QByteArray m_rawLine;
     QString m_workLine;
     QString m_field;
+    QList<int> m_mappedPositions;
     // The line ends of the open file in its encoding, made once.
     std::array<QByteArray, 4> m_lineEnds;
 };

@@ -15,6 +15,8 @@
 
 #include <QSqlQuery>
 
+#include <charconv>
+#include <iterator>
 #include <limits>
 
 namespace vxr {
@@ -247,9 +249,17 @@ void ReferenceLookups::remember(char kind, const QString &name, const QVariant &
     m_cache.remember(kind, name, id, m_transaction.mark());
 }
 
+// Made for every item line that names a category: in one allocation.
 QString ReferenceLookups::categoryName(const QString &name, qint32 departmentId)
 {
-    return name + QLatin1Char('\x1f') + QString::number(departmentId);
+    char digits[16];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), departmentId);
+    QString key;
+    key.reserve(name.size() + 1 + (written.ptr - digits));
+    key.append(name);
+    key.append(QLatin1Char('\x1f'));
+    key.append(QLatin1StringView(digits, written.ptr - digits));
+    return key;
 }
 
 ColumnValues ReferenceLookups::departmentRow(const QString &name)

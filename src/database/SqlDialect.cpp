@@ -9,6 +9,8 @@
 
 #include <QSqlQuery>
 
+#include <bit>
+
 namespace vxr {
 
 QString placeholderRow(int count)
@@ -95,6 +97,13 @@ QString SqlDialect::valuesPresentSql(const QString &table, const QString &column
 int SqlDialect::rowsPerStatement(int columnCount) const
 {
     return qMax(1, qMin(maxValuesPerInsert() / qMax(columnCount, 1), maxRowsPerValuesList()));
+}
+
+int SqlDialect::rowsOfNextStatement(qsizetype left, int perStatement) const
+{
+    if (left >= perStatement)
+        return perStatement;
+    return isEmbedded() ? int(std::bit_floor(quint64(left))) : int(left);
 }
 
 const SqlDialect &sqlDialect(Dialect kind)

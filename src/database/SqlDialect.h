@@ -98,6 +98,12 @@ public:
     QString valuesPresentSql(const QString &table, const QString &column, int count) const;
     // How many rows of this many columns one multi-row insert may carry.
     int rowsPerStatement(int columnCount) const;
+    // The rows of the next multi-row insert, with left rows still to add:
+    // as many as one carries, and where fewer are left, on a database that
+    // costs no round trip a statement, the largest power of two. So the few
+    // statement sizes are prepared once in a run, not one for the rest of
+    // every batch.
+    int rowsOfNextStatement(qsizetype left, int perStatement) const;
 
     // The columns of a table, in the table's order. Throws DbError when the
     // table does not exist or the database cannot be asked.
@@ -113,6 +119,8 @@ public:
     // Bound values one multi-row insert carries at most: its size in the
     // database's statement cache and in the driver's buffers.
     virtual int maxValuesPerInsert() const { return maxParameters(); }
+    // True where a statement costs no round trip to a server.
+    virtual bool isEmbedded() const { return false; }
 
     // Values the backend has no type of its own for.
     virtual QVariant dateTimeValue(const QDateTime &value) const { return value; }

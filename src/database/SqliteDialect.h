@@ -31,6 +31,7 @@ public:
     // values keep each program small and the run's memory flat, and larger
     // ones save no time (the rows are written one by one all the same).
     int maxValuesPerInsert() const override { return 500; }
+    bool isEmbedded() const override { return true; }
     QVariant dateTimeValue(const QDateTime &value) const override;
     QVariant booleanValue(bool value) const override { return value ? 1 : 0; }
     std::optional<QString> literal(const QVariant &value, int typeCode) const override;

@@ -17,6 +17,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <bit>
+
 namespace vxr {
 
 namespace {
@@ -301,13 +303,14 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
     const QStringList literals = shape.constants.literals();
     const int perStatement = dialect.rowsPerStatement(int(shape.constants.boundCount()));
     const bool reporting = d->sink && !returned.name.isEmpty();
-    // Every statement but the last has the same number of rows: its text is
-    // made, and its prepared statement found, once.
+    // The full statements have the same number of rows: their text is made,
+    // and their prepared statement found, once.
     PreparedStatement *statement = nullptr;
     int statementRows = 0;
     qint64 highestBefore = -1;
-    for (qsizetype first = 0; first < rows.size(); first += perStatement) {
-        const int count = int(qMin<qsizetype>(perStatement, rows.size() - first));
+    int count = 0;
+    for (qsizetype first = 0; first < rows.size(); first += count) {
+        count = dialect.rowsOfNextStatement(rows.size() - first, perStatement);
         QVariantList bound;
         bound.reserve(count * shape.constants.boundCount());
         for (qsizetype r = first; r < first + count; ++r)
@@ -360,11 +363,14 @@ QList<QVariant> TableRecordsets::valuesPresent(const QString &tableName, const Q
     const int perStatement = qMax(1, dialect.maxParameters() - 10);
     for (qsizetype first = 0; first < values.size(); first += perStatement) {
         const int count = int(qMin<qsizetype>(perStatement, values.size() - first));
+        // As many places as the next power of two, the last value filling
+        // those left: a few statements serve every batch.
+        const int places = int(qMin<quint64>(std::bit_ceil(quint64(count)), quint64(perStatement)));
         QVariantList bound;
-        bound.reserve(count);
-        for (qsizetype i = first; i < first + count; ++i)
-            bound.append(boundText(values.at(i)));
-        PreparedStatement &statement = d->statements.run(dialect.valuesPresentSql(target.name, name, count), bound);
+        bound.reserve(places);
+        for (qsizetype i = 0; i < places; ++i)
+            bound.append(boundText(values.at(first + qMin<qsizetype>(i, count - 1))));
+        PreparedStatement &statement = d->statements.run(dialect.valuesPresentSql(target.name, name, places), bound);
         const ResultRelease release(statement);
         while (statement.next())
             present.append(statement.value(0));

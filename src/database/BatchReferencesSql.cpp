@@ -74,16 +74,6 @@ struct StoredRow
     qint32 departmentId = 0;
 };
 
-// Statements with 1, 2, 4 ... names: a few prepared statements serve every
-// batch. The last name fills the places left.
-int placesFor(qsizetype count, int most)
-{
-    int places = 1;
-    while (places < count && places < most)
-        places *= 2;
-    return qMin(places, most);
-}
-
 // Adds the rows and gives back each new row's ID by its value of column.
 QHash<QString, qint64> addReturning(TableRecordsets &tables, const QString &table, const QList<ColumnValues> &rows,
                                     const QString &column)

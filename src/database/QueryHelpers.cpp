@@ -92,4 +92,12 @@ qint32 recordId(SqlStatements &sql, const QString &tableName, const QString &col
     return static_cast<qint32>(id);
 }
 
+int placesFor(qsizetype count, int most)
+{
+    int places = 1;
+    while (places < count && places < most)
+        places *= 2;
+    return qMin(places, most);
+}
+
 } // namespace vxr

@@ -26,6 +26,11 @@ qint32 recordId(SqlStatements &sql, const QString &tableName, const QString &col
 QString recordExistsSql(const QString &tableName, const QString &columnName);
 QString recordIdSql(const QString &tableName, const QString &columnName);
 
+// How many values a statement that asks for count values at once binds:
+// the next power of two, at most most, the last value filling the places
+// left. So a few prepared statements serve every batch.
+int placesFor(qsizetype count, int most);
+
 // Ordinary variant equality as the look-ups use it: texts compare character
 // by character, an empty value equals empty text, null equals nothing.
 bool storedValueEquals(const QVariant &stored, const QVariant &value);

@@ -17,8 +17,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include <bit>
-
 namespace vxr {
 
 namespace {
@@ -350,32 +348,6 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
             d->reportAddedRows(shape, boundRows.mid(first, count), returnColumn, added.mid(first, count));
     }
     return added;
-}
-
-QList<QVariant> TableRecordsets::valuesPresent(const QString &tableName, const QString &column,
-                                               const QStringList &values)
-{
-    QList<QVariant> present;
-    const SqlDialect &dialect = d->statements.sqlDialect();
-    const Table &target = d->table(tableName);
-    const QString name = d->column(target, column).name;
-    // Leave room for what a driver binds beside the values.
-    const int perStatement = qMax(1, dialect.maxParameters() - 10);
-    for (qsizetype first = 0; first < values.size(); first += perStatement) {
-        const int count = int(qMin<qsizetype>(perStatement, values.size() - first));
-        // As many places as the next power of two, the last value filling
-        // those left: a few statements serve every batch.
-        const int places = int(qMin<quint64>(std::bit_ceil(quint64(count)), quint64(perStatement)));
-        QVariantList bound;
-        bound.reserve(places);
-        for (qsizetype i = 0; i < places; ++i)
-            bound.append(boundText(values.at(first + qMin<qsizetype>(i, count - 1))));
-        PreparedStatement &statement = d->statements.run(dialect.valuesPresentSql(target.name, name, places), bound);
-        const ResultRelease release(statement);
-        while (statement.next())
-            present.append(statement.value(0));
-    }
-    return present;
 }
 
 int TableRecordsets::columnSize(const QString &tableName, const QString &column) const

@@ -270,8 +270,10 @@ void RecordReader::parseRecord(const QString &line)
             quoteSeen = false;
         }
     }
-    if (!fieldQuoted)
-        return storeField(position, chars + fieldStart, length - fieldStart);
+    if (!fieldQuoted) {
+        storeField(position, chars + fieldStart, length - fieldStart);
+        return;
+    }
     takeRun(length);
     // A final quotation mark closes the last field whatever the options; when
     // it opened the field there is nothing to drop and the field is empty.

@@ -51,6 +51,7 @@ struct ReadLine
         textEnds[position] = qint32(texts.size());
         lastSet = position;
     }
+
     QString texts;
     std::array<qint32, FieldMapLastPosition + 1> textEnds{}; // where each position's text ends
     int lastSet = 0;

@@ -7,7 +7,7 @@
 namespace vxr {
 
 void ConstantColumns::admit(const SqlDialect &dialect, const QList<recordsets::Column> &columns,
-                            const QVariantList &row, const Changed *changed)
+                            const QVariantList &row, const Changed &changed)
 {
     if (!m_decided) {
         m_decided = true;
@@ -23,20 +23,13 @@ void ConstantColumns::admit(const SqlDialect &dialect, const QList<recordsets::C
     }
     if (m_constantCount == 0)
         return;
-    const auto compare = [&](qsizetype i) {
+    for (const qsizetype i : changed) {
         if (!m_literals.at(i).isEmpty() && !sameBound(m_values.at(i), row.at(i))) {
             m_literals[i].clear();
             m_values[i] = QVariant();
             --m_constantCount;
         }
-    };
-    if (changed) {
-        for (const qsizetype i : *changed)
-            compare(i);
-        return;
     }
-    for (qsizetype i = 0; i < row.size(); ++i)
-        compare(i);
 }
 
 QStringList ConstantColumns::literals() const

@@ -28,10 +28,11 @@ public:
     using Changed = QVarLengthArray<qsizetype, 64>;
 
     // Takes in a row about to be added (its values as bound, one a column).
-    // changed, when given, holds the columns whose values differ from the
-    // row taken in just before; the others are not compared again.
+    // changed holds the columns whose values differ from the row taken in
+    // just before (every column for the first row of an insert); the others
+    // are not compared again.
     void admit(const SqlDialect &dialect, const QList<recordsets::Column> &columns, const QVariantList &row,
-               const Changed *changed = nullptr);
+               const Changed &changed);
 
     // The literal of each column, empty where the column is bound; an empty
     // list when every column is bound.

@@ -296,7 +296,7 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
         changed.clear();
         boundRows.append(r == 0 ? d->boundValues(shape, rows.at(r), nullptr, nullptr, &changed)
                                 : d->boundValues(shape, rows.at(r), &rows.at(r - 1), &boundRows.at(r - 1), &changed));
-        shape.constants.admit(dialect, shape.columns, boundRows.constLast(), r == 0 ? nullptr : &changed);
+        shape.constants.admit(dialect, shape.columns, boundRows.constLast(), changed);
     }
     const QStringList literals = shape.constants.literals();
     const int perStatement = dialect.rowsPerStatement(int(shape.constants.boundCount()));

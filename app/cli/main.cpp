@@ -10,6 +10,7 @@
 
 #include "catalogue/FieldTable.h"
 #include "database/DriverWarnings.h"
+#include "database/SqliteLibrary.h"
 
 #include <QCoreApplication>
 
@@ -21,6 +22,7 @@ int main(int argc, char **argv)
     // Before any thread exists: Ctrl-C and SIGTERM become a cancel request.
     CancelOnSignal::blockSignals();
     quietDriverWarnings();
+    configureSqliteLibrary();
     QCoreApplication app(argc, argv);
     // The wizard's name, so that both front ends share the per-user log folder.
     QCoreApplication::setApplicationName(QStringLiteral("VXRImp"));

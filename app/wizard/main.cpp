@@ -1,4 +1,5 @@
 #include "database/DriverWarnings.h"
+#include "database/SqliteLibrary.h"
 #include "wizard/MainWindow.h"
 #include "wizard/ScreenshotWalk.h"
 #include "wizard/UserPrompts.h"
@@ -9,6 +10,7 @@
 int main(int argc, char **argv)
 {
     vxr::quietDriverWarnings();
+    vxr::configureSqliteLibrary();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VXRImp"));
     QApplication::setApplicationVersion(QStringLiteral(VXR_VERSION_STRING));

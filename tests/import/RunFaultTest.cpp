@@ -211,9 +211,10 @@ TEST_P(RunFaultTest, ALockHeldByAnotherProgramEndsTheRunOrGivesWayToACancel)
     } else {
         holder.start("sqlite3", {sqliteStorePath()});
         ASSERT_TRUE(holder.waitForStarted());
-        holder.write("BEGIN IMMEDIATE;\nINSERT INTO Department (Name) VALUES ('held');\n");
+        // The holder waits out a lock of the moment rather than give up.
+        holder.write(".timeout 10000\nBEGIN IMMEDIATE;\nINSERT INTO Department (Name) VALUES ('held');\n");
         ASSERT_TRUE(holder.waitForBytesWritten());
-        ASSERT_TRUE(waitUntilLocked());
+        ASSERT_TRUE(waitUntilLocked()) << holder.readAllStandardError().toStdString();
     }
     mapPositions({ItemLookupCode, Description});
     const QByteArray file = itemLines(1, 5);

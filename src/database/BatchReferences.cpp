@@ -6,6 +6,7 @@
 #include "ReferenceLookups.h"
 #include "SqlStatements.h"
 #include "ValueResolver.h"
+#include "WrittenPositions.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"
@@ -22,9 +23,6 @@ namespace vxr {
 
 namespace {
 
-// The positions a line is resolved from, as RecordWriter reads them.
-constexpr int FirstPosition = 1;
-constexpr int LastPosition = 99;
 constexpr int LastReferencePass = 2; // the parent item (pass 3) adds nothing
 
 using Kind = BatchReferences::Kind;
@@ -109,7 +107,7 @@ void BatchReferences::prepare(int tableId, const QList<const ReadLine *> &lines)
     QList<Step> steps;
     QSet<Kind> mapped;
     for (int pass = 1; pass <= LastReferencePass; ++pass) {
-        for (int position = FirstPosition; position <= LastPosition; ++position) {
+        for (int position = FirstWrittenPosition; position <= LastWrittenPosition; ++position) {
             const int index = m_reader.fieldMap[position].fieldIndex;
             if (index == 0 || m_fields[index].pass != pass)
                 continue;
@@ -142,7 +140,9 @@ void BatchReferences::prepare(int tableId, const QList<const ReadLine *> &lines)
         state.departmentId = carried;
         state.reaches = !line->tooManyFields;
         for (const int position : m_reader.mappedPositions()) {
-            if (position < FirstPosition || position > LastPosition || !state.reaches)
+            if (!state.reaches)
+                break;
+            if (!isWrittenPosition(position))
                 continue;
             const int index = m_reader.fieldMap[position].fieldIndex;
             try {
@@ -153,7 +153,8 @@ void BatchReferences::prepare(int tableId, const QList<const ReadLine *> &lines)
         }
         // The line keeps the texts of mapped positions only, one after the
         // other.
-        const qsizetype read = line->lastSet > LastPosition ? line->textEnds[LastPosition] : line->texts.size();
+        const qsizetype read =
+                line->lastSet > LastWrittenPosition ? line->textEnds[LastWrittenPosition] : line->texts.size();
         state.doubtful = QStringView(line->texts).first(read).contains(QChar(0));
         states.append(state);
     }

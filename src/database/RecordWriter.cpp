@@ -3,6 +3,7 @@
 #include "QueryHelpers.h"
 #include "SqlStatements.h"
 #include "Transaction.h"
+#include "WrittenPositions.h"
 
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"
@@ -16,10 +17,6 @@
 namespace vxr {
 
 namespace {
-
-// The positions of a line that the writer reads.
-constexpr int FirstPosition = 1;
-constexpr int LastPosition = 99;
 
 const TableInfo &destinationTable(int tableId)
 {
@@ -125,7 +122,7 @@ void RecordWriter::resolvePasses()
     // The few mapped positions are found once, then resolved pass by pass.
     QVarLengthArray<const FieldMapEntry *, 32> mapped;
     for (const int position : m_reader.mappedPositions()) {
-        if (position >= FirstPosition && position <= LastPosition)
+        if (isWrittenPosition(position))
             mapped.append(&m_reader.fieldMap[position]);
     }
     for (int pass = 1; pass <= 3; ++pass) {
@@ -142,7 +139,7 @@ void RecordWriter::checkValues() const
 {
     for (const int position : m_reader.mappedPositions()) {
         const FieldMapEntry &entry = m_reader.fieldMap[position];
-        if (position >= FirstPosition && position <= LastPosition)
+        if (isWrittenPosition(position))
             m_resolver.checkValue(entry.fieldIndex, entry.text);
     }
 }
@@ -163,7 +160,7 @@ ValueTally RecordWriter::tallyOf(int tableId, bool withSupplierList) const
 // Resolves one entry from every position that maps it; the last one wins.
 void RecordWriter::resolveEntry(int fieldIndex)
 {
-    for (int position = FirstPosition; position <= LastPosition; ++position) {
+    for (int position = FirstWrittenPosition; position <= LastWrittenPosition; ++position) {
         const FieldMapEntry &entry = m_reader.fieldMap[position];
         if (entry.fieldIndex == fieldIndex)
             m_resolver.resolveFieldValue(fieldIndex, entry.text);
@@ -369,7 +366,7 @@ LineOutcome RecordWriter::update(int tableId)
     ColumnValues values;
     QHash<int, qsizetype> slotOfEntry;
     for (int pass = 1; pass <= 3; ++pass) {
-        for (int position = FirstPosition; position <= LastPosition; ++position) {
+        for (int position = FirstWrittenPosition; position <= LastWrittenPosition; ++position) {
             const int index = m_reader.fieldMap[position].fieldIndex;
             if (index == 0 || m_fields[index].pass != pass)
                 continue;

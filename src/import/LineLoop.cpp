@@ -12,6 +12,7 @@
 #include "catalogue/FieldTable.h"
 
 #include <QDir>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -22,14 +23,6 @@ namespace {
 QString describe(const DbError &error)
 {
     return QStringLiteral("%1 (error %2)").arg(error.description).arg(error.number);
-}
-
-// An empty line or one of blanks only (often at the end of an exported
-// file) holds nothing to import. Checked on the bytes, so that it holds for
-// every encoding whose blank is the byte 0x20 (UTF-16 adds zero bytes).
-bool isBlankLine(const QByteArray &text)
-{
-    return std::all_of(text.cbegin(), text.cend(), [](char c) { return c == ' ' || c == '\t' || c == '\0'; });
 }
 
 BatchLedger::Kind ledgerKind(LineOutcome::Kind kind)
@@ -87,76 +80,18 @@ bool LineLoop::batchIsDue() const
 
 std::optional<Stop> LineLoop::run()
 {
+    const QScopedValueRollback mayReadOn(m_mayReadOn, true);
     m_batchTimer.start();
-    while (!m_reader.atEndOfFile()) {
-        if (cancelRequested())
+    while (m_readOn || !m_reader.atEndOfFile()) {
+        if (!m_readOn && cancelRequested())
             return Stop{Stop::Kind::Cancelled, {}};
-        std::optional<Stop> readStop;
-        const QList<AheadLine> chunk = readAhead(&readStop);
-        if (std::optional<Stop> stop = importChunk(chunk))
+        ReadPart part = m_readOn ? *std::exchange(m_readOn, std::nullopt) : readAhead();
+        if (std::optional<Stop> stop = importChunk(part.lines))
             return stop;
-        if (readStop)
-            return readStop;
+        if (part.stop)
+            return part.stop;
     }
     return std::nullopt;
-}
-
-bool LineLoop::passOver(qint64 nextLine, const QList<qint64> &rejectAgain, QString *error)
-{
-    qsizetype again = 0;
-    while (m_linesTaken + 1 < nextLine) {
-        if (m_reader.atEndOfFile() || (m_reader.readNextRecord(), m_reader.hasReadError())) {
-            *error = QStringLiteral("the text file holds no line %1 to go on from (%2)")
-                             .arg(nextLine)
-                             .arg(m_reader.hasReadError() ? m_reader.errorString() : QStringLiteral("it ends before"));
-            return false;
-        }
-        const AheadLine ahead{++m_linesTaken, m_reader.currentLine()};
-        if (isSkipped(ahead))
-            skip(ahead);
-        if (again < rejectAgain.size() && rejectAgain.at(again) == ahead.number) {
-            ++again;
-            if (m_out.reject)
-                m_out.reject->add(ahead.line.bytes + m_reader.endToWrite(ahead.line.bytes, ahead.line.end));
-        }
-    }
-    return true;
-}
-
-// The next lines of the file, as many as a batch holds.
-QList<LineLoop::AheadLine> LineLoop::readAhead(std::optional<Stop> *readStop)
-{
-    const int size = m_request.mode == RunMode::Batches ? qMin(m_request.batchLines, MaxChunk) : MaxChunk;
-    QList<AheadLine> chunk;
-    chunk.reserve(size);
-    while (chunk.size() < size && !m_reader.atEndOfFile()) {
-        m_reader.readNextRecord();
-        if (m_reader.hasReadError()) {
-            *readStop = Stop{Stop::Kind::TextFile, QStringLiteral("line %1 of the text file %2 cannot be read: %3")
-                                                           .arg(m_linesTaken + 1)
-                                                           .arg(QDir::toNativeSeparators(m_request.textFilePath),
-                                                                m_reader.errorString())};
-            break;
-        }
-        chunk.append({++m_linesTaken, m_reader.currentLine()});
-    }
-    return chunk;
-}
-
-bool LineLoop::isSkipped(const AheadLine &ahead) const
-{
-    return (m_request.skipFirstLine && ahead.number == 1) || isBlankLine(ahead.line.bytes);
-}
-
-bool LineLoop::skip(const AheadLine &ahead)
-{
-    if (m_request.skipFirstLine && ahead.number == 1) {
-        // The same settings skip the first line of the reject file too.
-        if (m_out.reject)
-            m_out.reject->setPreamble(m_reader.byteOrderMark() + ahead.line.bytes + ahead.line.end);
-        return true;
-    }
-    return isBlankLine(ahead.line.bytes);
 }
 
 // Writes a part of the file read ahead. Every line of it is accounted for
@@ -222,7 +157,7 @@ std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetyp
             }
         }
         if (batchIsDue()) {
-            if (std::optional<Stop> stop = commitOpenBatch())
+            if (std::optional<Stop> stop = commitOpenBatch(next == chunk.size()))
                 return stop;
             // The next line's look-ups belong to the next batch's
             // transaction: on SQLite that holds the store's write lock, so
@@ -246,16 +181,22 @@ std::optional<Stop> LineLoop::writeChunk(const QList<AheadLine> &chunk, qsizetyp
     return std::nullopt;
 }
 
-// The lines from a place on were read but never processed. When the stop
-// lost the open batch, its ledger is closed already: these lines are closed
-// with it, so that they are counted and rejected now. Otherwise they wait in
-// the open batch, which the run commits or rolls back.
+// The lines from a place on were read but never processed, and so were
+// those of the part read on, if any. When the stop lost the open batch, its
+// ledger is closed already: these lines are closed with it, so that they
+// are counted and rejected now. Otherwise they wait in the open batch, which
+// the run commits or rolls back.
 void LineLoop::setAside(const QList<AheadLine> &chunk, qsizetype from, const Stop &stop)
 {
-    for (qsizetype i = from; i < chunk.size(); ++i) {
-        const ReadLine &line = chunk.at(i).line;
-        m_batch.add(chunk.at(i).number, line.bytes, m_reader.endToWrite(line.bytes, line.end),
+    const auto notReached = [this](const AheadLine &ahead) {
+        m_batch.add(ahead.number, ahead.line.bytes, m_reader.endToWrite(ahead.line.bytes, ahead.line.end),
                     BatchLedger::Kind::NotReached);
+    };
+    for (qsizetype i = from; i < chunk.size(); ++i)
+        notReached(chunk.at(i));
+    if (const std::optional<ReadPart> readOn = std::exchange(m_readOn, std::nullopt)) {
+        for (const AheadLine &ahead : readOn->lines)
+            notReached(ahead);
     }
     if (stop.kind == Stop::Kind::Database)
         m_batch.lost(m_out.summary, m_out.reject, 0, m_out.log);
@@ -309,14 +250,20 @@ std::optional<Stop> LineLoop::commitBatch()
     return stop;
 }
 
-std::optional<Stop> LineLoop::commitOpenBatch()
+std::optional<Stop> LineLoop::commitOpenBatch(bool mayReadOn)
 {
     if (std::optional<Stop> stop = flushStaged())
         return stop;
     // The batch's way back is on disk before the store commits it.
     RunJournal *journal = m_request.journal;
-    if (QString problem;
-        journal && !journal->prepare(m_lastBeforeBatch + 1, m_out.summary.lastLineProcessed, &problem, pointOnCommit()))
+    QString problem;
+    bool prepared = !journal
+            || journal->startPrepare(m_lastBeforeBatch + 1, m_out.summary.lastLineProcessed, pointOnCommit(),
+                                     &problem);
+    if (prepared && journal && mayReadOn)
+        readOn();
+    prepared = prepared && (!journal || journal->finishPrepare(&problem));
+    if (!prepared)
         return loseBatch(DbError{ErrorNumbers::ConnectionFailed,
                                  QStringLiteral("The journal %1 cannot be written: %2")
                                          .arg(QDir::toNativeSeparators(journal->path()), problem),

@@ -89,9 +89,17 @@ private:
         ReadLine line;
     };
 
-    QList<AheadLine> readAhead(std::optional<Stop> *readStop);
+    // Lines read ahead, and why reading ended before the part was full.
+    struct ReadPart
+    {
+        QList<AheadLine> lines;
+        std::optional<Stop> stop;
+    };
+
+    ReadPart readAhead();
+    void readOn();
     std::optional<Stop> importChunk(QList<AheadLine> chunk);
-    std::optional<Stop> commitOpenBatch();
+    std::optional<Stop> commitOpenBatch(bool mayReadOn = false);
     BatchPoint pointOnCommit() const;
     void batchStarts();
     void keepForRetry(const QList<AheadLine> &chunk, qsizetype index);
@@ -122,6 +130,10 @@ private:
     QElapsedTimer m_batchTimer;
     qint64 m_linesInBatch = 0; // lines processed since the last commit
     qint64 m_linesTaken = 0;
+    // The part after the one written, read while the journal prepared the
+    // batch that ended it; run() takes it next.
+    std::optional<ReadPart> m_readOn;
+    bool m_mayReadOn = false;
 
     // What a retry of the open batch starts from: its lines (while they are
     // few enough to keep), the counts and the field values before it.

@@ -107,21 +107,28 @@ std::unique_ptr<RunJournal> RunJournal::begin(const QString &path, const QSqlDat
 
 // A batch that added and updated nothing has nothing to take back: it is
 // not journaled.
-bool RunJournal::prepare(qint64 firstLine, qint64 lastLine, QString *error, const BatchPoint &point)
+bool RunJournal::startPrepare(qint64 firstLine, qint64 lastLine, const BatchPoint &point, QString *error)
 {
     if (!m_entries.failure().isEmpty()) {
         *error = m_entries.failure();
         return false;
     }
-    if (m_entries.isEmpty())
+    m_preparing = !m_entries.isEmpty();
+    if (!m_preparing)
         return true;
-    const QList<JournalEntry> entries = m_entries.take();
-    const auto prepareBatch = [runId = m_runId, number = m_batches + 1, firstLine, lastLine, &point, &entries,
-                               committedBefore = std::exchange(m_storedUnmarked, 0)](Journal &journal,
-                                                                                      QString *jobError) {
+    m_writer->post([runId = m_runId, number = m_batches + 1, firstLine, lastLine, point, entries = m_entries.take(),
+                    committedBefore = std::exchange(m_storedUnmarked, 0)](Journal &journal, QString *jobError) {
         return journal.prepareBatch(runId, number, firstLine, lastLine, point, entries, committedBefore, jobError);
-    };
-    if (!m_writer->call(prepareBatch, error))
+    });
+    return true;
+}
+
+bool RunJournal::finishPrepare(QString *error)
+{
+    if (!std::exchange(m_preparing, false))
+        return true;
+    // Nothing to do but wait: a prepare that failed makes this fail.
+    if (!m_writer->call([](Journal &, QString *) { return true; }, error))
         return false;
     ++m_batches;
     m_prepared = true;

@@ -39,10 +39,13 @@ public:
     QString path() const { return m_journal.path(); }
 
     // Before the store's commit: the open batch's rows, on disk as
-    // 'prepared'. False with *error when they cannot be written; the batch
-    // must then not be committed.
-    // point: where the run stands once the batch is committed.
-    bool prepare(qint64 firstLine, qint64 lastLine, QString *error, const BatchPoint &point = {});
+    // 'prepared', in two steps, so that the run can read on while they are
+    // written. startPrepare hands them to the journal's thread; point is
+    // where the run stands once the batch is committed. finishPrepare waits
+    // until they are on disk. False with *error from either when they cannot
+    // be written; the batch must then not be committed.
+    bool startPrepare(qint64 firstLine, qint64 lastLine, const BatchPoint &point, QString *error);
+    bool finishPrepare(QString *error);
     // After the store's commit, or its failure.
     void stored();
     void notStored();
@@ -59,6 +62,7 @@ private:
     qint64 m_runId = 0;
     JournalEntries m_entries;
     int m_batches = 0;
+    bool m_preparing = false; // the open batch's prepare is under way
     bool m_prepared = false;  // the last batch is prepared and not yet stored or lost
     int m_storedUnmarked = 0; // a batch the store committed, still to be marked so
     std::unique_ptr<RunLock> m_lock; // held while the run goes on

@@ -243,7 +243,7 @@ TEST(JournalWriteAheadTest, BatchWrittenInPartsHoldsWhatSurvivedItsRollbacks)
             }
         }
         ASSERT_EQ(expected.size(), c.kept);
-        ASSERT_TRUE(journal->prepare(1, 1, &error)) << error.toStdString();
+        ASSERT_TRUE(journal->startPrepare(1, 1, {}, &error) && journal->finishPrepare(&error)) << error.toStdString();
         journal->stored();
         journal->end({}, {});
         journal.reset();

@@ -56,13 +56,15 @@ void JournalWriter::serve(const QString &path)
             m_jobs.pop_front();
             m_busy = true;
         }
-        runJob(*journal, job);
+        runJob(*journal, std::move(job));
     }
 }
 
 // After a failure the jobs still waiting are not run: each follows from
-// the ones before it.
-void JournalWriter::runJob(Journal &journal, const Job &job)
+// the ones before it. A job done is handed back to be destroyed by the
+// thread that posted it: what it holds was allocated there, and freeing it
+// here would take that thread's heap lock against it.
+void JournalWriter::runJob(Journal &journal, Job job)
 {
     bool skip = false;
     {
@@ -74,14 +76,17 @@ void JournalWriter::runJob(Journal &journal, const Job &job)
     QMutexLocker locker(&m_mutex);
     if (!ok && m_failure.isEmpty())
         m_failure = error.isEmpty() ? QStringLiteral("the journal could not be written") : error;
+    m_done.push_back(std::move(job));
     m_busy = false;
     m_changed.wakeAll();
 }
 
 void JournalWriter::post(Job job)
 {
+    std::vector<Job> done; // destroyed once the lock is released
     QMutexLocker locker(&m_mutex);
     m_jobs.push_back(std::move(job));
+    done.swap(m_done);
     m_changed.wakeAll();
 }
 
@@ -93,9 +98,11 @@ bool JournalWriter::call(Job job, QString *error)
         done = job(journal, jobError);
         return done;
     });
+    std::vector<Job> finished;
     QMutexLocker locker(&m_mutex);
     while (!m_jobs.empty() || m_busy)
         m_changed.wait(&m_mutex);
+    finished.swap(m_done);
     if (done)
         return true;
     if (error)

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QThread;
 
@@ -41,11 +42,12 @@ public:
 private:
     JournalWriter() = default;
     void serve(const QString &path);
-    void runJob(Journal &journal, const Job &job);
+    void runJob(Journal &journal, Job job);
 
     QMutex m_mutex;
     QWaitCondition m_changed;
     std::deque<Job> m_jobs;
+    std::vector<Job> m_done; // run, to be destroyed by the thread that posted them
     bool m_busy = false;     // a job is running
     bool m_stopping = false;
     bool m_opened = false;   // the thread has tried to open the journal

@@ -80,13 +80,11 @@ bool Journal::writeBatchPart(qint64 runId, int number, const QList<JournalEntry>
     const QString batchRow = m_open.written ? QString()
                                             : QStringLiteral("INSERT INTO Batch (FirstLine, LastLine, RunId, Number,"
                                                              " State) VALUES (0, 0, ?, ?, 'prepared')");
-    // With a log, flushed as it is written, on this thread, beside the
-    // store's work: the batch's prepare, which the store's commit waits for,
-    // then flushes only what came after the last part. A rollback journal (a
-    // shared folder) would flush four or five times a part: the prepare
-    // flushes the parts before it.
-    if (m_logged)
-        return writeBatch(batchRow, {runId, number}, entries, committedBefore, error);
+    // Not flushed on its own: the batch's prepare, which the store's commit
+    // waits for, flushes the journal's file, and with it every part before
+    // it. A part the machine loses before that belongs to a batch the store
+    // has not committed. One flush a batch, not one a part: the flushes'
+    // interrupts and wake-ups slowed the store's own thread.
     if (!exec(QStringLiteral("PRAGMA synchronous = NORMAL"), {}, error))
         return false;
     const bool ok = writeBatch(batchRow, {runId, number}, entries, committedBefore, error);

@@ -9,6 +9,7 @@
 #include "catalogue/FieldTable.h"
 #include "catalogue/TableCatalogue.h"
 #include "import/ImportRun.h"
+#include "import/RunJournal.h"
 #include "text/NumericText.h"
 #include "text/RecordReader.h"
 
@@ -110,6 +111,30 @@ protected:
         reporter.messages.clear();
         Import import(fields, reader, connection, regional, reporter, progress);
         return import.run(request);
+    }
+
+    // A run as users start one: journaled, so that each batch is prepared
+    // in the journal (and the next part of the file read meanwhile) before
+    // the store commits it.
+    ImportSummary importJournaled(ImportRequest r)
+    {
+        reopen();
+        QString problem;
+        JournalRunStart start;
+        start.storeIdentity = QStringLiteral("store under test");
+        start.filePath = r.textFilePath;
+        start.tableName = QStringLiteral("Item");
+        start.setup = QStringLiteral("");
+        const std::unique_ptr<RunJournal> journal =
+                RunJournal::begin(m_dir.filePath("journal.db"), connection.database(), start, &problem);
+        if (!journal) {
+            ADD_FAILURE() << "the journal cannot be written: " << problem.toStdString();
+            return {};
+        }
+        r.journal = journal.get();
+        const ImportSummary summary = importFile(r);
+        journal->end(summary, {});
+        return summary;
     }
 
     void reopen()

@@ -8,7 +8,6 @@
 
 #include "database/CancelToken.h"
 #include "database/StoreSchema.h"
-#include "import/RunJournal.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -37,30 +36,6 @@ protected:
     }
 
     QStringList itemCodes() { return query("SELECT ItemLookupCode FROM Item ORDER BY ItemLookupCode"); }
-
-    // A run as users start one: journaled, so that each batch is prepared
-    // in the journal (and the next part of the file read meanwhile) before
-    // the store commits it.
-    ImportSummary importJournaled(ImportRequest r)
-    {
-        reopen();
-        QString problem;
-        JournalRunStart start;
-        start.storeIdentity = QStringLiteral("store under test");
-        start.filePath = r.textFilePath;
-        start.tableName = QStringLiteral("Item");
-        start.setup = QStringLiteral("");
-        const std::unique_ptr<RunJournal> journal =
-                RunJournal::begin(m_dir.filePath("journal.db"), connection.database(), start, &problem);
-        if (!journal) {
-            ADD_FAILURE() << "the journal cannot be written: " << problem.toStdString();
-            return {};
-        }
-        r.journal = journal.get();
-        const ImportSummary summary = importFile(r);
-        journal->end(summary, {});
-        return summary;
-    }
 
     // A run of the file (item lines, key first) that stopped lost no line:
     // each is in exactly one of the counts, the reject file holds exactly the

@@ -15,6 +15,10 @@ namespace vxr {
 
 namespace {
 
+// How many batches' entries gather in the journal's log before they are
+// copied into its file.
+constexpr int BatchesPerCheckpoint = 8;
+
 QString outcomeWord(RunOutcome outcome)
 {
     switch (outcome) {
@@ -132,11 +136,14 @@ bool RunJournal::finishPrepare(QString *error)
         return false;
     ++m_batches;
     m_prepared = true;
-    // While the store commits and the next batch is read.
-    m_writer->post([](Journal &journal, QString *) {
-        journal.checkpoint();
-        return true;
-    });
+    // While the store commits and the next batch is read; not after every
+    // batch, since each copy of the log into the journal's file flushes
+    // that file, and the flushes' interrupts slow the run's own thread.
+    if (m_batches % BatchesPerCheckpoint == 0)
+        m_writer->post([](Journal &journal, QString *) {
+            journal.checkpoint();
+            return true;
+        });
     pauseForTests("prepared");
     return true;
 }

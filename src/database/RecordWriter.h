@@ -98,7 +98,8 @@ private:
     const RowShape &shapeOf(int tableId);
     // The slot of an entry in its table's row values.
     int slotOf(int fieldId) const;
-    void writeCompanions(int tableId, const QList<const StagedLine *> &lines, const QHash<QString, qint64> &ids);
+    void writeCompanions(int tableId, const QList<const StagedLine *> &lines,
+                         const QList<std::pair<QVariant, qint64>> &added);
 
     template<typename Work>
     LineOutcome outcomeOf(Work work);

@@ -64,7 +64,9 @@ void StagedWriter::startBatch(const QList<const ReadLine *> &lines)
     if (m_keyFieldIndex == 0)
         return;
     QStringList keys;
+    keys.reserve(lines.size());
     QSet<QString> seen;
+    seen.reserve(lines.size());
     for (const ReadLine *line : lines) {
         const QString key = textAt(*line, m_keyPosition);
         if (!key.isEmpty() && !seen.contains(key)) {

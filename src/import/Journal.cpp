@@ -107,7 +107,7 @@ Journal::Journal(QString path, QString connectionName)
 Journal::Journal(Journal &&other) noexcept
     : m_path(std::move(other.m_path)), m_connectionName(std::exchange(other.m_connectionName, {})),
       m_shapes(std::move(other.m_shapes)), m_nextShape(other.m_nextShape), m_open(std::move(other.m_open)),
-      m_handle(std::exchange(other.m_handle, nullptr)), m_logged(other.m_logged), m_inserts(std::move(other.m_inserts))
+      m_handle(std::exchange(other.m_handle, nullptr)), m_inserts(std::move(other.m_inserts))
 {
 }
 
@@ -156,7 +156,6 @@ std::optional<Journal> Journal::open(const QString &path, QString *error)
     }
     // Each mark is on disk before the store's commit goes on.
     const QString mode = journalMode(journal.m_path);
-    journal.m_logged = mode == QLatin1String("WAL");
     const bool ready = journal.exec(QStringLiteral("PRAGMA journal_mode = ") + mode, {}, error)
             && journal.exec(QStringLiteral("PRAGMA synchronous = FULL"), {}, error)
             && journal.exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error);

@@ -140,7 +140,6 @@ private:
     qint64 m_nextShape = 0;          // 0 until read from the journal
     OpenBatch m_open;
     sqlite3 *m_handle = nullptr; // the connection's own, once asked for
-    bool m_logged = false;       // a write-ahead log, not a rollback journal
     // Prepared inserts of the write path, by table and rows; made on first use.
     std::unordered_map<QString, std::unique_ptr<PreparedStatement>> m_inserts;
 };

@@ -250,20 +250,23 @@ std::optional<Stop> LineLoop::commitBatch()
     return stop;
 }
 
-std::optional<Stop> LineLoop::commitOpenBatch(bool mayReadOn)
+// The batch's way back, on disk before the store commits it. A batch that
+// ends a whole part has the next part read meanwhile.
+bool LineLoop::prepareInJournal(RunJournal &journal, bool atPartEnd, QString *problem)
+{
+    if (!journal.startPrepare(m_lastBeforeBatch + 1, m_out.summary.lastLineProcessed, pointOnCommit(), problem))
+        return false;
+    if (atPartEnd)
+        readOn();
+    return journal.finishPrepare(problem);
+}
+
+std::optional<Stop> LineLoop::commitOpenBatch(bool atPartEnd)
 {
     if (std::optional<Stop> stop = flushStaged())
         return stop;
-    // The batch's way back is on disk before the store commits it.
     RunJournal *journal = m_request.journal;
-    QString problem;
-    bool prepared = !journal
-            || journal->startPrepare(m_lastBeforeBatch + 1, m_out.summary.lastLineProcessed, pointOnCommit(),
-                                     &problem);
-    if (prepared && journal && mayReadOn)
-        readOn();
-    prepared = prepared && (!journal || journal->finishPrepare(&problem));
-    if (!prepared)
+    if (QString problem; journal && !prepareInJournal(*journal, atPartEnd, &problem))
         return loseBatch(DbError{ErrorNumbers::ConnectionFailed,
                                  QStringLiteral("The journal %1 cannot be written: %2")
                                          .arg(QDir::toNativeSeparators(journal->path()), problem),

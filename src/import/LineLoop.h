@@ -18,6 +18,7 @@ namespace vxr {
 class FieldTable;
 class RecordWriter;
 class RejectFile;
+class RunJournal;
 class TableRecordsets;
 struct DbError;
 
@@ -99,7 +100,8 @@ private:
     ReadPart readAhead();
     void readOn();
     std::optional<Stop> importChunk(QList<AheadLine> chunk);
-    std::optional<Stop> commitOpenBatch(bool mayReadOn = false);
+    std::optional<Stop> commitOpenBatch(bool atPartEnd = false);
+    bool prepareInJournal(RunJournal &journal, bool atPartEnd, QString *problem);
     BatchPoint pointOnCommit() const;
     void batchStarts();
     void keepForRetry(const QList<AheadLine> &chunk, qsizetype index);

@@ -42,15 +42,20 @@ qsizetype ConstantColumns::boundCount() const
     return m_literals.size() - m_constantCount;
 }
 
-void ConstantColumns::appendBound(QVariantList &bound, const QVariantList &row) const
+void ConstantColumns::appendBound(QVariantList &bound, const QVariantList &row, const QVariantList &shared) const
 {
     if (m_constantCount == 0) {
         bound.append(row);
+        bound.append(shared);
         return;
     }
     for (qsizetype i = 0; i < row.size(); ++i) {
         if (m_literals.at(i).isEmpty())
             bound.append(row.at(i));
+    }
+    for (qsizetype i = 0; i < shared.size(); ++i) {
+        if (m_literals.at(row.size() + i).isEmpty())
+            bound.append(shared.at(i));
     }
 }
 

@@ -38,8 +38,9 @@ public:
     // list when every column is bound.
     QStringList literals() const;
     qsizetype boundCount() const;
-    // Appends the values of row that are bound.
-    void appendBound(QVariantList &bound, const QVariantList &row) const;
+    // Appends the values of a row that are bound: row's own, then shared,
+    // those of the last columns, which every row holds alike.
+    void appendBound(QVariantList &bound, const QVariantList &row, const QVariantList &shared) const;
 
 private:
     bool m_decided = false;

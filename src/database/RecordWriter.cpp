@@ -167,27 +167,66 @@ void RecordWriter::resolveEntry(int fieldIndex)
     }
 }
 
-QVariantList RecordWriter::rowValues(int tableId) const
+// Most of a table's columns hold their field's default all run: only the
+// entries the file maps change from line to line, and, in the rows that go
+// with an item or a customer, the values and IDs set from theirs. A line's
+// row holds those; the rest are written from the fields once a batch.
+void RecordWriter::arrangeForRun()
 {
+    if (m_shapesGeneration == m_tables.generation())
+        return;
+    m_shapes.fill(nullptr);
+    m_shapesGeneration = m_tables.generation();
+    QSet<int> mapped;
+    for (const int position : m_reader.mappedPositions()) {
+        if (isWrittenPosition(position))
+            mapped.insert(m_reader.fieldMap[position].fieldIndex);
+    }
+    for (int tableId = FirstTableId; tableId <= LastTableId; ++tableId) {
+        QList<int> &entries = m_tableEntries[tableId];
+        std::sort(entries.begin(), entries.end());
+        const bool companion = tableId == SupplierListTable || tableId == AccountReceivableTable
+                || tableId == AccountReceivableHistoryTable;
+        const auto shared = std::stable_partition(entries.begin(), entries.end(), [&](int index) {
+            return companion || mapped.contains(index);
+        });
+        m_lineEntryCount[tableId] = shared - entries.begin();
+        m_sharedAtStart[tableId] = sharedValues(tableId);
+    }
+}
+
+QVariantList RecordWriter::rowValues(int tableId)
+{
+    arrangeForRun();
+    const QList<int> &entries = m_tableEntries[tableId];
     QVariantList values;
-    values.reserve(m_tableEntries[tableId].size());
-    for (const int index : m_tableEntries[tableId])
-        values.append(m_fields[index].value);
+    values.reserve(m_lineEntryCount[tableId]);
+    for (qsizetype i = 0; i < m_lineEntryCount[tableId]; ++i)
+        values.append(m_fields[entries.at(i)].value);
     return values;
 }
 
-int RecordWriter::slotOf(int fieldId) const
+QVariantList RecordWriter::sharedValues(int tableId)
 {
+    arrangeForRun();
+    const QList<int> &entries = m_tableEntries[tableId];
+    QVariantList values;
+    values.reserve(entries.size() - m_lineEntryCount[tableId]);
+    for (qsizetype i = m_lineEntryCount[tableId]; i < entries.size(); ++i)
+        values.append(m_fields[entries.at(i)].value);
+    return values;
+}
+
+int RecordWriter::slotOf(int fieldId)
+{
+    arrangeForRun();
     const int index = m_fields.findFieldIndex(fieldId);
     return int(m_tableEntries[m_fields[index].tableId].indexOf(index));
 }
 
 const RowShape &RecordWriter::shapeOf(int tableId)
 {
-    if (m_shapesGeneration != m_tables.generation()) {
-        m_shapes.fill(nullptr);
-        m_shapesGeneration = m_tables.generation();
-    }
+    arrangeForRun();
     if (!m_shapes[tableId]) {
         QStringList columns;
         for (const int index : m_tableEntries[tableId])
@@ -217,8 +256,9 @@ StagedLine RecordWriter::stage(int tableId)
     StagedLine line;
     if (!table.keyColumn.isEmpty())
         line.key = valueText(m_fields[table.keyFieldIndex].value);
-    // Every catalogue column of the table, mapped or not.
+    // The columns of the table a line may set; the others are the run's.
     line.row = rowValues(tableId);
+    Q_ASSERT(sharedValues(tableId) == m_sharedAtStart[tableId]);
     // An item that names a supplier is linked to it; a customer with a
     // balance gets a receivable for it and its history entry.
     if (tableId == ItemTable && valueIsTrue(m_fields.byId(FieldIds::ItemSupplier).value)) {
@@ -238,7 +278,7 @@ LineOutcome RecordWriter::write(int tableId, const StagedLine &line)
         if (!table.keyColumn.isEmpty()
             && recordExists(m_tables.statements(), table.name, table.keyColumn, QVariant(line.key)))
             return LineOutcome::failure(ErrorNumbers::DuplicateKey);
-        const qint64 newId = m_tables.addRow(shapeOf(tableId), line.row);
+        const qint64 newId = m_tables.addRow(shapeOf(tableId), line.row + sharedValues(tableId));
         if (!line.supplierList.isEmpty()) {
             QVariantList supplierList = line.supplierList;
             supplierList[slotOf(FieldIds::SupplierListItemID)] = idValue(newId);

@@ -24,7 +24,7 @@ struct RegionalSettings;
 struct StagedLine
 {
     QString key;                    // the key of the destination table; empty when it has none
-    QVariantList row;               // every catalogue column of the destination table
+    QVariantList row;               // the columns of the destination table a line may set
     QVariantList supplierList;      // the SupplierList row of an item; empty: none
     QVariantList receivable;        // the AccountReceivable row of a customer; empty: none
     QVariantList receivableHistory; // and its AccountReceivableHistory row
@@ -93,11 +93,16 @@ private:
     void resolveEntry(int fieldIndex);
     void checkValues() const;
     ValueTally tallyOf(int tableId, bool withSupplierList) const;
-    // The values of every catalogue column of a table, in index order.
-    QVariantList rowValues(int tableId) const;
+    // The values of a table's catalogue columns that a line may set: the
+    // row a line stages. sharedValues: those of the other columns, which
+    // hold the same value all run; the shape has them last.
+    QVariantList rowValues(int tableId);
+    QVariantList sharedValues(int tableId);
     const RowShape &shapeOf(int tableId);
     // The slot of an entry in its table's row values.
-    int slotOf(int fieldId) const;
+    int slotOf(int fieldId);
+    // Orders each table's entries for the run: those a line may set first.
+    void arrangeForRun();
     void writeCompanions(int tableId, const QList<const StagedLine *> &lines,
                          const QList<std::pair<QVariant, qint64>> &added);
 
@@ -108,9 +113,15 @@ private:
     ReferenceLookups m_lookups;
     ValueResolver m_resolver;
     BatchReferences m_batchReferences;
-    // Indices in Fields of each table's entries, in index order.
+    // Indices in Fields of each table's entries, in index order until the
+    // run's start arranges them; lineEntryCount of them a line may set.
     std::array<QList<int>, LastTableId + 1> m_tableEntries;
-    // The shape of each table's rows, and the tables' generation it is of.
+    std::array<qsizetype, LastTableId + 1> m_lineEntryCount{};
+    // The shared values as the run started, which a debug build checks
+    // every line against: a value set by a line must not be among them.
+    std::array<QVariantList, LastTableId + 1> m_sharedAtStart;
+    // The shape of each table's rows, and the tables' generation it and
+    // the arrangement are of.
     std::array<const RowShape *, LastTableId + 1> m_shapes{};
     int m_shapesGeneration = -1;
 };

@@ -28,7 +28,7 @@ void RecordWriter::writeStagedRecords(int tableId, const QList<const StagedLine 
         rows.append(line->row);
     const bool needsIds = tableId == ItemTable || tableId == CustomerTable;
     const QList<std::pair<QVariant, qint64>> added =
-            m_tables.addRows(shapeOf(tableId), rows, needsIds ? table.keyColumn : QString());
+            m_tables.addRows(shapeOf(tableId), rows, needsIds ? table.keyColumn : QString(), sharedValues(tableId));
     if (needsIds)
         writeCompanions(tableId, lines, added);
 }

@@ -16,7 +16,16 @@ struct AddedRowChange
     QString keyColumn;
     QVariant keyValue;
     QStringList columns; // as the store spells them; shared by the rows of one statement
-    QVariantList values; // one per column
+    // One value per column: the row's own first, then those of the last
+    // columns, which every row of the statement shares (one list for all).
+    QVariantList values;
+    QVariantList sharedValues;
+
+    qsizetype valueCount() const { return values.size() + sharedValues.size(); }
+    const QVariant &valueAt(qsizetype column) const
+    {
+        return column < values.size() ? values.at(column) : sharedValues.at(column - values.size());
+    }
 };
 
 // One column of a row the run updated: the value before and the value written.

@@ -82,7 +82,8 @@ WriteStatement TableRecordsets::Private::makeStatement(bool insert, const QStrin
 }
 
 QVariantList TableRecordsets::Private::boundValues(const WriteStatement &statement, const QVariantList &values,
-                                                  const QVariantList *previous, const QVariantList *previousBound,
+                                                  qsizetype firstColumn, const QVariantList *previous,
+                                                  const QVariantList *previousBound,
                                                   ConstantColumns::Changed *changed) const
 {
     QVariantList bound;
@@ -93,7 +94,7 @@ QVariantList TableRecordsets::Private::boundValues(const WriteStatement &stateme
             bound.append(previousBound->at(i));
             continue;
         }
-        const Column &c = statement.columns.at(i);
+        const Column &c = statement.columns.at(firstColumn + i);
         bound.append(boundValue(values.at(i), c.typeCode, dialect, c.name));
         if (changed)
             changed->append(i);
@@ -247,7 +248,7 @@ bool TableRecordsets::canReturnRows() const
 }
 
 QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shape, const QList<QVariantList> &rows,
-                                                            const QString &returnColumn)
+                                                            const QString &returnColumn, const QVariantList &shared)
 {
     QList<std::pair<QVariant, qint64>> added;
     if (rows.isEmpty())
@@ -257,10 +258,10 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
         // them where the backend gives rows back, else added one by one.
         if (!canReturnRows()) {
             for (const QVariantList &row : rows)
-                addRow(shape, row);
+                addRow(shape, row + shared);
             return added;
         }
-        addRows(shape, rows, rowNamingColumn(shape.tableName));
+        addRows(shape, rows, rowNamingColumn(shape.tableName), shared);
         return added;
     }
     const SqlDialect &dialect = d->statements.sqlDialect();
@@ -287,6 +288,7 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
     const NewIdSource idSource = following ? NewIdSource::LastInsertId : d->newIdSource;
     // Every row is bound before the first statement: the columns whose value
     // every row shares go into the statement's text.
+    const QVariantList boundShared = d->boundValues(shape, shared, shape.columns.size() - shared.size());
     QList<QVariantList> boundRows;
     boundRows.reserve(rows.size());
     // Most columns hold the same value as in the row before, which binds as
@@ -294,8 +296,14 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
     ConstantColumns::Changed changed;
     for (qsizetype r = 0; r < rows.size(); ++r) {
         changed.clear();
-        boundRows.append(r == 0 ? d->boundValues(shape, rows.at(r), nullptr, nullptr, &changed)
-                                : d->boundValues(shape, rows.at(r), &rows.at(r - 1), &boundRows.at(r - 1), &changed));
+        if (r == 0) {
+            boundRows.append(d->boundValues(shape, rows.at(r)));
+            for (qsizetype c = 0; c < shape.columns.size(); ++c)
+                changed.append(c);
+            shape.constants.admit(dialect, shape.columns, boundRows.constLast() + boundShared, changed);
+            continue;
+        }
+        boundRows.append(d->boundValues(shape, rows.at(r), 0, &rows.at(r - 1), &boundRows.at(r - 1), &changed));
         shape.constants.admit(dialect, shape.columns, boundRows.constLast(), changed);
     }
     const QStringList literals = shape.constants.literals();
@@ -312,7 +320,7 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
         QVariantList bound;
         bound.reserve(count * shape.constants.boundCount());
         for (qsizetype r = first; r < first + count; ++r)
-            shape.constants.appendBound(bound, boundRows.at(r));
+            shape.constants.appendBound(bound, boundRows.at(r), boundShared);
         // Asked once: after a statement whose IDs followed, its last is the
         // highest (rows another added in between would show in the next
         // statement's last ID).
@@ -332,8 +340,8 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
                 added.append({statement->value(1), statement->value(0).toLongLong()});
         }
         if (following) {
-            d->appendFollowingIds(*statement, highestBefore, shape.tableName, boundRows.mid(first, count), keyAt,
-                                  added);
+            d->appendFollowingIds(*statement, highestBefore, shape.tableName, boundRows.mid(first, count),
+                                  boundShared, keyAt, added);
             highestBefore += count;
         }
         if (!returned.name.isEmpty() && added.size() != first + count)
@@ -345,7 +353,8 @@ QList<std::pair<QVariant, qint64>> TableRecordsets::addRows(const RowShape &shap
         // Told statement by statement, so that the journal takes these rows
         // while the store takes the next.
         if (reporting)
-            d->reportAddedRows(shape, boundRows.mid(first, count), returnColumn, added.mid(first, count));
+            d->reportAddedRows(shape, boundRows.mid(first, count), boundShared, returnColumn,
+                               added.mid(first, count));
     }
     return added;
 }

@@ -62,9 +62,10 @@ public:
     // returnColumn is given, each new row's value of it and its ID come back,
     // in no particular order. Throws DbError when a statement fails; the
     // rows of earlier statements are then written, and the caller rolls
-    // them back.
+    // them back. shared, when given, holds the values of the shape's last
+    // columns, the same for every row: the rows hold only the columns before.
     QList<std::pair<QVariant, qint64>> addRows(const RowShape &shape, const QList<QVariantList> &rows,
-                                               const QString &returnColumn);
+                                               const QString &returnColumn, const QVariantList &shared = {});
     // Whether the backend gives back the rows a statement inserted.
     bool canReturnRows() const;
 

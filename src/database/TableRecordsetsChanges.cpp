@@ -15,6 +15,16 @@ namespace vxr {
 
 using namespace recordsets;
 
+namespace {
+
+// A column's value of a row whose last columns' values are shared.
+const QVariant &valueOf(const QVariantList &row, const QVariantList &shared, qsizetype column)
+{
+    return column < row.size() ? row.at(column) : shared.at(column - row.size());
+}
+
+} // namespace
+
 qint64 TableRecordsets::Private::newId(PreparedStatement &query, const QString &tableName)
 {
     bool ok = false;
@@ -78,7 +88,8 @@ qint64 TableRecordsets::Private::highestId(const QString &sql)
 // fail, to be added one by one.
 void TableRecordsets::Private::appendFollowingIds(const PreparedStatement &insert, qint64 before,
                                                   const QString &tableName, const QList<QVariantList> &rows,
-                                                  qsizetype keyAt, QList<std::pair<QVariant, qint64>> &added) const
+                                                  const QVariantList &shared, qsizetype keyAt,
+                                                  QList<std::pair<QVariant, qint64>> &added) const
 {
     bool ok = false;
     const qint64 last = insert.lastInsertId().toLongLong(&ok);
@@ -88,7 +99,7 @@ void TableRecordsets::Private::appendFollowingIds(const PreparedStatement &inser
                               .arg(rows.size())
                               .arg(tableName)};
     for (qsizetype r = 0; r < rows.size(); ++r)
-        added.append({rows.at(r).at(keyAt), before + 1 + r});
+        added.append({valueOf(rows.at(r), shared, keyAt), before + 1 + r});
 }
 
 // The new row, named by the value bound to its naming column (its ID when
@@ -101,7 +112,7 @@ void TableRecordsets::Private::reportAdded(const RowShape &shape, const QVariant
         if (shape.columns.at(i).name.compare(naming, Qt::CaseInsensitive) == 0)
             keyValue = bound.at(i);
     }
-    sink->rowAdded(AddedRowChange{shape.tableName, id, naming, keyValue, shape.columnNames, bound},
+    sink->rowAdded(AddedRowChange{shape.tableName, id, naming, keyValue, shape.columnNames, bound, {}},
                    transaction.mark());
 }
 
@@ -109,7 +120,7 @@ void TableRecordsets::Private::reportAdded(const RowShape &shape, const QVariant
 // the values bound for it by its key, the backend's order being the rows'
 // order as a rule but not a promise.
 void TableRecordsets::Private::reportAddedRows(const RowShape &shape, const QList<QVariantList> &rows,
-                                               const QString &returnColumn,
+                                               const QVariantList &shared, const QString &returnColumn,
                                                const QList<std::pair<QVariant, qint64>> &added)
 {
     qsizetype keyAt = -1;
@@ -117,13 +128,15 @@ void TableRecordsets::Private::reportAddedRows(const RowShape &shape, const QLis
         if (shape.columns.at(i).name.compare(returnColumn, Qt::CaseInsensitive) == 0)
             keyAt = i;
     }
-    const auto keyOf = [&](qsizetype r) { return keyAt < 0 ? QString() : rows.at(r).at(keyAt).toString(); };
+    const auto keyOf = [&](qsizetype r) {
+        return keyAt < 0 ? QString() : valueOf(rows.at(r), shared, keyAt).toString();
+    };
     // The same key as bound and as given back, without making texts when
     // both are whole numbers (a companion's parent ID).
     const auto sameKey = [&](qsizetype r, const QVariant &key) {
         if (keyAt < 0)
             return key.toString().isEmpty();
-        const QVariant &bound = rows.at(r).at(keyAt);
+        const QVariant &bound = valueOf(rows.at(r), shared, keyAt);
         if (sameBound(bound, key))
             return true;
         const auto whole = [](const QVariant &v) {
@@ -147,8 +160,9 @@ void TableRecordsets::Private::reportAddedRows(const RowShape &shape, const QLis
             row = unmatched.value(wanted, r);
             unmatched.remove(wanted, row);
         }
-        sink->rowAdded(AddedRowChange{shape.tableName, id, returnColumn, key, shape.columnNames, rows.value(row)},
-                       mark);
+        sink->rowAdded(
+                AddedRowChange{shape.tableName, id, returnColumn, key, shape.columnNames, rows.value(row), shared},
+                mark);
     }
 }
 

@@ -19,6 +19,21 @@ QList<QVariant> TableRecordsets::valuesPresent(const QString &tableName, const Q
     const SqlDialect &dialect = d->statements.sqlDialect();
     const Table &target = d->table(tableName);
     const QString name = d->column(target, column).name;
+    if (dialect.isEmbedded()) {
+        // In-process, a look-up per key costs no round trip, and SQLite
+        // answers it from the key's index: cheaper than sorting a list of
+        // the batch's keys into a temporary one first.
+        PreparedStatement &probe = d->statements.prepared(dialect.valuesPresentSql(target.name, name, 1));
+        QVariantList bound(1);
+        for (const QString &value : values) {
+            bound[0] = boundText(value);
+            probe.execute(bound);
+            const ResultRelease release(probe);
+            while (probe.next())
+                present.append(probe.value(0));
+        }
+        return present;
+    }
     // Leave room for what a driver binds beside the values.
     const int perStatement = qMax(1, dialect.maxParameters() - 10);
     for (qsizetype first = 0; first < values.size(); first += perStatement) {

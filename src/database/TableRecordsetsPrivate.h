@@ -73,22 +73,24 @@ struct TableRecordsets::Private
     const recordsets::Table &table(const QString &name) const;
     const recordsets::Column &column(const recordsets::Table &table, const QString &name) const;
     recordsets::WriteStatement makeStatement(bool insert, const QString &tableName, const QStringList &columnNames);
+    // The values of the statement's columns from firstColumn on, as bound.
     // previous, when given, is the row added just before and previousBound
     // its values as bound: a value that is the same variant as the one
     // before it in its column is bound as that one was. changed, when
     // given, gets the columns bound anew.
     QVariantList boundValues(const recordsets::WriteStatement &statement, const QVariantList &values,
-                             const QVariantList *previous = nullptr, const QVariantList *previousBound = nullptr,
+                             qsizetype firstColumn = 0, const QVariantList *previous = nullptr,
+                             const QVariantList *previousBound = nullptr,
                              ConstantColumns::Changed *changed = nullptr) const;
     qint64 newId(PreparedStatement &query, const QString &tableName);
     QString highestIdSql(const QString &tableName);
     qint64 highestId(const QString &sql);
     void appendFollowingIds(const PreparedStatement &insert, qint64 before, const QString &tableName,
-                            const QList<QVariantList> &rows, qsizetype keyAt,
+                            const QList<QVariantList> &rows, const QVariantList &shared, qsizetype keyAt,
                             QList<std::pair<QVariant, qint64>> &added) const;
     void reportAdded(const RowShape &shape, const QVariantList &bound, qint64 id);
-    void reportAddedRows(const RowShape &shape, const QList<QVariantList> &rows, const QString &returnColumn,
-                         const QList<std::pair<QVariant, qint64>> &added);
+    void reportAddedRows(const RowShape &shape, const QList<QVariantList> &rows, const QVariantList &shared,
+                         const QString &returnColumn, const QList<std::pair<QVariant, qint64>> &added);
     void reportUpdated(const recordsets::WriteStatement &statement, qint64 id, const QVariantList &bound,
                        const QStringList &columnNames);
 };

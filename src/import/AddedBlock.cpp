@@ -288,18 +288,25 @@ void AddedBlockWriter::add(qint64 seq, const AddedRowChange &row)
         appendValue(m_bytes, qlonglong(row.keyValue.toBool()));
     else
         appendValue(m_bytes, row.keyValue);
-    for (qsizetype i = 0; i < row.values.size(); ++i) {
+    // Values shared by the rows of a statement are the row before's when
+    // the list is: passed over whole.
+    const qsizetype before = m_before.valueCount();
+    const bool sameShared = !row.sharedValues.isEmpty() && row.values.size() == m_before.values.size()
+            && row.sharedValues.constData() == m_before.sharedValues.constData();
+    const qsizetype count = sameShared ? row.values.size() : row.valueCount();
+    for (qsizetype i = 0; i < count; ++i) {
         // Most values of a column are the row before's as bound: known
         // alike without looking at them.
-        const QVariant &bound = row.values.at(i);
-        if (i < m_before.size() && sameAsBefore(bound, m_before.at(i)))
+        const QVariant &bound = row.valueAt(i);
+        if (i < before && sameAsBefore(bound, m_before.valueAt(i)))
             continue;
         appendUnsigned(m_bytes, quint64(i) + 1);
         appendValue(m_bytes, bound);
     }
     m_bytes += char(0);
-    // The row's list is shared, not copied: the entries hold it.
-    m_before = row.values;
+    // The row's lists are shared, not copied: the entries hold them.
+    m_before.values = row.values;
+    m_before.sharedValues = row.sharedValues;
     m_lastSeq = seq;
 }
 

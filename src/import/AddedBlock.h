@@ -50,7 +50,7 @@ private:
     qint64 m_firstSeq;
     qint64 m_lastSeq;
     std::string m_bytes;
-    QVariantList m_before; // the row before's values as bound
+    AddedRowChange m_before; // the row before, its values as bound
 };
 
 // Where a block's rows come from in the journal.

@@ -25,7 +25,7 @@ void JournalEntries::writeAheadWith(WritePart writePart, TakeBack takeBack)
 void JournalEntries::rowAdded(const AddedRowChange &change, quint64 mark)
 {
     m_entries.append(change);
-    added(mark, 1 + change.values.size());
+    added(mark, 1 + change.valueCount());
 }
 
 void JournalEntries::columnUpdated(const UpdatedColumnChange &change, quint64 mark)

@@ -81,10 +81,16 @@ TEST_P(TableRecordsetsTest, RowsAddedTogetherStoreWhatEachRowBindsAlone)
         alone[0] = QLatin1Char('A') + alone[0].toString();
         tables->addRow(shape, alone);
     }
+    // The last columns given once for all rows, bound ones among them.
+    QList<QVariantList> heads;
+    for (const QVariantList &line : lines.mid(0, 3))
+        heads.append(QVariantList{QLatin1Char('S') + line.at(0).toString()} + line.mid(1, 4));
+    tables->addRows(shape, heads, {}, lines.at(0).mid(5));
     const QString select = QStringLiteral("SELECT %1 FROM Item WHERE ItemLookupCode IN (%2) ORDER BY ItemLookupCode")
                                    .arg(columns.mid(1).join(QStringLiteral(", ")));
     EXPECT_EQ(rows(select.arg("'1', '2', '3', '4'")), rows(select.arg("'A1', 'A2', 'A3', 'A4'")));
-    EXPECT_EQ(count("Item"), 8);
+    EXPECT_EQ(rows(select.arg("'1', '2', '3'")), rows(select.arg("'S1', 'S2', 'S3'")));
+    EXPECT_EQ(count("Item"), 11);
 }
 
 VXR_ON_EVERY_BACKEND(TableRecordsetsTest);

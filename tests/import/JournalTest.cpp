@@ -233,7 +233,8 @@ TEST(JournalWriteAheadTest, BatchWrittenInPartsHoldsWhatSurvivedItsRollbacks)
         const QStringList columns{"ItemLookupCode", "Price", "Notes"};
         for (int n = 1; n <= c.rows; ++n) {
             const QVariantList values{QString("A%1").arg(n), n % 7, n % 3 ? QVariant(QString("note %1").arg(n / 5)) : QVariant()};
-            journal->entries().rowAdded({"Item", n, "ItemLookupCode", values.at(0), columns, values}, quint64(n) + 1);
+            journal->entries().rowAdded({"Item", n, "ItemLookupCode", values.at(0), columns, values, {}},
+                                        quint64(n) + 1);
             expected.append(n);
             for (const auto &[after, back] : c.rollbacks) {
                 if (n == after) {
@@ -327,7 +328,7 @@ TEST(AddedBlockTest, RowsComeBackAsTheStoreWouldReadThem)
     const QStringList columns{"Number", "Text"};
     AddedBlockWriter writer(100);
     const auto add = [&](qint64 seq, const QVariantList &values) {
-        writer.add(seq, {"Item", seq + 1, "ID", keys[(seq + 1) % keyCount], columns, values});
+        writer.add(seq, {"Item", seq + 1, "ID", keys[(seq + 1) % keyCount], columns, values, {}});
     };
     qint64 seq = 100;
     for (const double number : numbers)
@@ -359,6 +360,38 @@ TEST(AddedBlockTest, RowsComeBackAsTheStoreWouldReadThem)
     EXPECT_EQ(readAddedBlock({"Item", "ID", columns, 1, 100}, addedBlockUpTo(writer.rows(), 100, 104))->size(), 5);
     // A block whose bytes stop inside a row is not read as the rows before.
     EXPECT_FALSE(readAddedBlock({"Item", "ID", columns, 1, 100}, writer.rows().chopped(3)));
+}
+
+// Rows of a batch hold their own values and share one list of the rest; a
+// row written alone holds all of them. Read back, each is whole.
+TEST(AddedBlockTest, SharedValuesComeBackInEveryRow)
+{
+    const QStringList columns{"Code", "Price", "Notes", "Taxable"};
+    const QVariantList shared{QString("none"), 1};
+    const QVariantList otherShared{QString("none"), 0};
+    const struct { QVariantList own, shared; QStringList back; } rows[] = {
+            {{QString("A1"), 2.5}, shared, {"A1", "2.5", "none", "1"}},
+            {{QString("A2"), 2.5}, shared, {"A2", "2.5", "none", "1"}},
+            // Another list with the same values but one.
+            {{QString("A3"), 3.0}, otherShared, {"A3", "3", "none", "0"}},
+            // Written alone, after rows that shared.
+            {{QString("A4"), 3.0, QString("none"), 1}, {}, {"A4", "3", "none", "1"}},
+            {{QString("A5"), 3.0}, shared, {"A5", "3", "none", "1"}},
+    };
+    AddedBlockWriter writer(1);
+    qint64 seq = 1;
+    for (const auto &row : rows) {
+        writer.add(seq, {"Item", seq, "ID", qlonglong(seq), columns, row.own, row.shared});
+        ++seq;
+    }
+    const QList<JournalAddedRow> read = readAddedBlock({"Item", "ID", columns, 1, 1}, writer.rows()).value();
+    ASSERT_EQ(read.size(), qsizetype(std::size(rows)));
+    for (qsizetype i = 0; i < read.size(); ++i) {
+        QStringList back;
+        for (const QVariant &value : read.at(i).values)
+            back << value.toString();
+        EXPECT_EQ(back, rows[i].back) << i;
+    }
 }
 
 } // namespace

@@ -66,7 +66,7 @@ public:
         }
         exec("INSERT INTO AddedShape (TableName, Columns) VALUES (?, ?)", {table, columns.join(',')});
         AddedBlockWriter block(m_seq);
-        block.add(m_seq, {table, id, keyColumn, key, columns, values});
+        block.add(m_seq, {table, id, keyColumn, key, columns, values, {}});
         exec("INSERT INTO AddedBlock VALUES (?, 1, ?, ?, ?, ?, ?, ?)",
              {m_run, m_seq, m_seq, table, keyColumn, scalar("SELECT MAX(Id) FROM AddedShape"), block.rows()});
     }

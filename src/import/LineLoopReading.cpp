@@ -27,13 +27,15 @@ bool LineLoop::passOver(qint64 nextLine, const QList<qint64> &rejectAgain, QStri
 {
     qsizetype again = 0;
     while (m_linesTaken + 1 < nextLine) {
-        if (m_reader.atEndOfFile() || (m_reader.readNextRecord(), m_reader.hasReadError())) {
+        const bool atEnd = m_reader.atEndOfFile();
+        ReadLine line = atEnd ? ReadLine() : m_reader.readNextLine();
+        if (atEnd || m_reader.hasReadError()) {
             *error = QStringLiteral("the text file holds no line %1 to go on from (%2)")
                              .arg(nextLine)
                              .arg(m_reader.hasReadError() ? m_reader.errorString() : QStringLiteral("it ends before"));
             return false;
         }
-        const AheadLine ahead{++m_linesTaken, m_reader.currentLine()};
+        const AheadLine ahead{++m_linesTaken, std::move(line)};
         if (isSkipped(ahead))
             skip(ahead);
         if (again < rejectAgain.size() && rejectAgain.at(again) == ahead.number) {
@@ -52,7 +54,7 @@ LineLoop::ReadPart LineLoop::readAhead()
     ReadPart part;
     part.lines.reserve(size);
     while (part.lines.size() < size && !m_reader.atEndOfFile()) {
-        m_reader.readNextRecord();
+        ReadLine line = m_reader.readNextLine();
         if (m_reader.hasReadError()) {
             part.stop = Stop{Stop::Kind::TextFile, QStringLiteral("line %1 of the text file %2 cannot be read: %3")
                                                            .arg(m_linesTaken + 1)
@@ -60,7 +62,7 @@ LineLoop::ReadPart LineLoop::readAhead()
                                                                 m_reader.errorString())};
             break;
         }
-        part.lines.append({++m_linesTaken, m_reader.currentLine()});
+        part.lines.append({++m_linesTaken, std::move(line)});
     }
     return part;
 }

@@ -208,7 +208,12 @@ void RecordReader::storeField(int &position, const char16_t *text, qsizetype len
     while (last > first && text[last - 1] == Space)
         --last;
     if (position <= FieldMapLastPosition) {
-        assignText(fieldMap[position].text, text + first, last - first);
+        if (!m_parsedInto) {
+            assignText(fieldMap[position].text, text + first, last - first);
+        } else if (m_nextMapped < m_mappedPositions.size() && m_mappedPositions.at(m_nextMapped) == position) {
+            m_parsedInto->appendText(position, QStringView(text + first, last - first));
+            ++m_nextMapped;
+        }
         ++position;
     } else {
         m_tooManyFields = true;
@@ -292,6 +297,33 @@ ReadLine RecordReader::currentLine() const
     line.texts.reserve(size);
     for (const int position : m_mappedPositions)
         line.appendText(position, fieldMap[position].text);
+    line.tooManyFields = m_tooManyFields;
+    line.bytes = currentBytes;
+    line.end = currentLineEnd();
+    line.endKind = m_currentLineEnd;
+    return line;
+}
+
+ReadLine RecordReader::readNextLine()
+{
+    if (m_sheet || atEndOfFile()) {
+        readNextRecord();
+        return currentLine();
+    }
+    m_rawLine.resize(0);
+    m_lines.next(&m_rawLine, &m_currentLineEnd);
+    m_decoding.decodeInto(m_rawLine, m_workLine);
+    if (stripApostrophes)
+        m_workLine.remove(QChar(Apostrophe));
+    ReadLine line;
+    // Enough for a line of the usual kind; one with long fields nobody maps
+    // does not make every line read ahead as long.
+    line.texts.reserve(qMin<qsizetype>(m_workLine.size(), 512));
+    m_parsedInto = &line;
+    m_nextMapped = 0;
+    parseRecord(m_workLine);
+    m_parsedInto = nullptr;
+    currentBytes.swap(m_rawLine);
     line.tooManyFields = m_tooManyFields;
     line.bytes = currentBytes;
     line.end = currentLineEnd();

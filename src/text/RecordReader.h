@@ -139,6 +139,9 @@ public:
     // The line last read, as it stands, and putting one back as if it had
     // just been read (fieldMap's mapping is left as it is).
     ReadLine currentLine() const;
+    // Reads the next line as currentLine() would give it, its mapped fields
+    // parsed straight into it: fieldMap's texts are left as they were.
+    ReadLine readNextLine();
     void restoreLine(const ReadLine &line);
     // True when reading the file failed (as opposed to reaching its end).
     bool hasReadError() const;
@@ -166,6 +169,10 @@ private:
     QString m_workLine;
     QString m_field;
     QList<int> m_mappedPositions;
+    // While readNextLine parses: the line its mapped fields go to, and the
+    // index in m_mappedPositions of the next one.
+    ReadLine *m_parsedInto = nullptr;
+    qsizetype m_nextMapped = 0;
     // The line ends of the open file in its encoding, made once.
     std::array<QByteArray, 4> m_lineEnds;
 };

@@ -29,17 +29,26 @@ protected:
         return opened;
     }
 
-    // Every line's fields: positions 1 up to the last non-empty one.
-    QList<QStringList> readAll(const QByteArray &bytes)
+    // Every line's fields: positions 1 up to the last non-empty one. Read
+    // as the line loop reads, every position is mapped, and the fields go
+    // straight into the line kept.
+    QList<QStringList> readAll(const QByteArray &bytes, bool asTheLoopReads = false)
     {
         QList<QStringList> lines;
         if (!open(bytes))
             return lines;
+        for (int i = 1; asTheLoopReads && i <= FieldMapLastPosition; ++i)
+            reader.setMapping(i, catalogue.entries.at(i).fieldId);
         while (!reader.atEndOfFile()) {
-            reader.readNextRecord();
+            ReadLine line;
+            if (asTheLoopReads)
+                line = reader.readNextLine();
+            else
+                reader.readNextRecord();
             QStringList texts;
             for (int i = 1; i <= FieldMapLastPosition; ++i)
-                texts << reader.fieldMap[i].text;
+                texts << (asTheLoopReads ? line.text(i).toString() : reader.fieldMap[i].text);
+            m_tooManyFields = asTheLoopReads ? line.tooManyFields : reader.lineHasTooManyFields();
             while (texts.size() > 1 && texts.last().isEmpty())
                 texts.removeLast();
             lines << texts;
@@ -48,9 +57,13 @@ protected:
         return lines;
     }
 
-    QStringList readLine(const QByteArray &line) { return readAll(line + "\r\n").value(0); }
+    QStringList readLine(const QByteArray &line, bool asTheLoopReads = false)
+    {
+        return readAll(line + "\r\n", asTheLoopReads).value(0);
+    }
 
     QTemporaryDir m_dir;
+    bool m_tooManyFields = false;
     int m_files = 0;
     FieldTable catalogue = FieldTable::buildCatalogue();
     RecordReader reader{catalogue};
@@ -89,9 +102,11 @@ TEST_F(RecordReaderTest, SplitsTheWorkedExamples)
                 continue;
             reader.quotesAsDelimiters = quotes;
             reader.delimiterCode = example.delimiter;
-            EXPECT_EQ(readLine(example.line), example.fields)
-                << "line " << example.line.toStdString() << " quotes " << quotes;
-            EXPECT_EQ(reader.currentBytes, example.line);
+            for (const bool asTheLoopReads : {false, true}) {
+                EXPECT_EQ(readLine(example.line, asTheLoopReads), example.fields)
+                        << "line " << example.line.toStdString() << " quotes " << quotes << " " << asTheLoopReads;
+                EXPECT_EQ(reader.currentBytes, example.line);
+            }
         }
     }
 }
@@ -101,15 +116,37 @@ TEST_F(RecordReaderTest, KeepsOneHundredFieldsAndFlagsLongerLines)
     QByteArrayList parts;
     for (int i = 1; i <= 102; ++i)
         parts << "f" + QByteArray::number(i);
-    const QStringList hundred = readLine(parts.mid(0, 100).join(','));
-    EXPECT_FALSE(reader.lineHasTooManyFields());
-    EXPECT_EQ(hundred.size(), 100);
+    for (const bool asTheLoopReads : {false, true}) {
+        const QStringList hundred = readLine(parts.mid(0, 100).join(','), asTheLoopReads);
+        EXPECT_FALSE(m_tooManyFields);
+        EXPECT_EQ(hundred.size(), 100);
 
-    EXPECT_EQ(readLine(parts.join(',')), hundred);
-    EXPECT_TRUE(reader.lineHasTooManyFields());
-    // The flag describes the line last read only.
-    readAll(parts.mid(0, 101).join(',') + "\r" + parts.mid(0, 3).join(','));
-    EXPECT_FALSE(reader.lineHasTooManyFields());
+        EXPECT_EQ(readLine(parts.join(','), asTheLoopReads), hundred);
+        EXPECT_TRUE(m_tooManyFields);
+        // The flag describes the line last read only.
+        readAll(parts.mid(0, 101).join(',') + "\r" + parts.mid(0, 3).join(','), asTheLoopReads);
+        EXPECT_FALSE(m_tooManyFields);
+    }
+}
+
+// A line read ahead keeps only what the mapped positions hold; the line
+// last read stays as it was for the writer.
+TEST_F(RecordReaderTest, LineReadAheadKeepsTheMappedFieldsOnly)
+{
+    ASSERT_TRUE(open("a,b,c,d,e\r\n\"x,y\",z,,w\r\n"));
+    reader.setMapping(2, catalogue.entries.at(2).fieldId);
+    reader.setMapping(4, catalogue.entries.at(4).fieldId);
+    reader.fieldMap[2].text = QStringLiteral("restored");
+    const QList<QStringList> expected{{"", "b", "", "d", ""}, {"", "z", "", "w", ""}};
+    for (const QStringList &fields : expected) {
+        const ReadLine line = reader.readNextLine();
+        QStringList texts;
+        for (int i = 1; i <= 5; ++i)
+            texts << line.text(i).toString();
+        EXPECT_EQ(texts, fields);
+        EXPECT_EQ(line.texts.size(), 2);
+    }
+    EXPECT_EQ(reader.fieldMap[2].text, QStringLiteral("restored"));
 }
 
 // Each line as "text|end"; the reader's count must agree with the lines read,

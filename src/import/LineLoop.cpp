@@ -82,10 +82,14 @@ std::optional<Stop> LineLoop::run()
 {
     const QScopedValueRollback mayReadOn(m_mayReadOn, true);
     m_batchTimer.start();
-    while (m_readOn || !m_reader.atEndOfFile()) {
+    for (;;) {
+        collectReadOn();
+        if (!m_readOn && m_reader.atEndOfFile())
+            break;
         if (!m_readOn && cancelRequested())
             return Stop{Stop::Kind::Cancelled, {}};
-        ReadPart part = m_readOn ? *std::exchange(m_readOn, std::nullopt) : readAhead();
+        ReadPart part = m_readOn ? *std::exchange(m_readOn, std::nullopt) : readPart();
+        startReadingOn();
         if (std::optional<Stop> stop = importChunk(part.lines))
             return stop;
         if (part.stop)
@@ -194,6 +198,7 @@ void LineLoop::setAside(const QList<AheadLine> &chunk, qsizetype from, const Sto
     };
     for (qsizetype i = from; i < chunk.size(); ++i)
         notReached(chunk.at(i));
+    collectReadOn();
     if (const std::optional<ReadPart> readOn = std::exchange(m_readOn, std::nullopt)) {
         for (const AheadLine &ahead : readOn->lines)
             notReached(ahead);

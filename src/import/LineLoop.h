@@ -11,6 +11,7 @@
 #include <QHash>
 
 #include <functional>
+#include <future>
 #include <optional>
 
 namespace vxr {
@@ -80,6 +81,9 @@ private:
     // --batch, or a single transaction) is read and written in parts of this
     // size, so that memory stays flat whatever the batch.
     static constexpr int MaxChunk = 1000;
+    // The fewest lines a part must hold for the next one to be read on
+    // another thread meanwhile.
+    static constexpr int MinLinesReadInTheBackground = 64;
     // How often a batch the database rolled back for the sake of another
     // transaction is written again before the run ends.
     static constexpr int MaxRetries = 3;
@@ -97,8 +101,15 @@ private:
         std::optional<Stop> stop;
     };
 
-    ReadPart readAhead();
+    // Reads the next part of the file, its lines numbered after first; it
+    // touches nothing of the loop's.
+    ReadPart readAhead(qint64 first);
+    ReadPart readPart();
+    // The lines of a part: as many as a batch holds, MaxChunk at the most.
+    int partSize() const;
     void readOn();
+    void startReadingOn();
+    void collectReadOn();
     std::optional<Stop> importChunk(QList<AheadLine> chunk);
     std::optional<Stop> commitOpenBatch(bool atPartEnd = false);
     bool prepareInJournal(RunJournal &journal, bool atPartEnd, QString *problem);
@@ -132,9 +143,12 @@ private:
     QElapsedTimer m_batchTimer;
     qint64 m_linesInBatch = 0; // lines processed since the last commit
     qint64 m_linesTaken = 0;
-    // The part after the one written, read while the journal prepared the
-    // batch that ended it; run() takes it next.
+    // The part after the one written, read while the store took that one
+    // (on another thread: m_reading) or while the journal prepared the batch
+    // that ended it; run() takes it next. While m_reading runs, this thread
+    // asks the reader nothing about the file.
     std::optional<ReadPart> m_readOn;
+    std::future<ReadPart> m_reading;
     bool m_mayReadOn = false;
 
     // What a retry of the open batch starts from: its lines (while they are

@@ -47,33 +47,72 @@ bool LineLoop::passOver(qint64 nextLine, const QList<qint64> &rejectAgain, QStri
     return true;
 }
 
-// The next lines of the file, as many as a batch holds.
-LineLoop::ReadPart LineLoop::readAhead()
+int LineLoop::partSize() const
 {
-    const int size = m_request.mode == RunMode::Batches ? qMin(m_request.batchLines, MaxChunk) : MaxChunk;
+    return m_request.mode == RunMode::Batches ? qMin(m_request.batchLines, MaxChunk) : MaxChunk;
+}
+
+LineLoop::ReadPart LineLoop::readAhead(qint64 first)
+{
+    const int size = partSize();
     ReadPart part;
     part.lines.reserve(size);
+    qint64 number = first;
     while (part.lines.size() < size && !m_reader.atEndOfFile()) {
         ReadLine line = m_reader.readNextLine();
         if (m_reader.hasReadError()) {
             part.stop = Stop{Stop::Kind::TextFile, QStringLiteral("line %1 of the text file %2 cannot be read: %3")
-                                                           .arg(m_linesTaken + 1)
+                                                           .arg(number + 1)
                                                            .arg(QDir::toNativeSeparators(m_request.textFilePath),
                                                                 m_reader.errorString())};
             break;
         }
-        part.lines.append({++m_linesTaken, std::move(line)});
+        part.lines.append({++number, std::move(line)});
     }
     return part;
 }
 
+LineLoop::ReadPart LineLoop::readPart()
+{
+    ReadPart part = readAhead(m_linesTaken);
+    m_linesTaken += part.lines.size();
+    return part;
+}
+
+// While the store takes a part, the next one is read on another thread: it
+// needs neither the store nor the line the writer works on. Only in run(),
+// which takes that part next. Parts of a few lines are not worth a thread,
+// nor are a sheet's rows, which are read into the writer's line.
+void LineLoop::startReadingOn()
+{
+    if (!m_mayReadOn || m_readOn || m_reading.valid() || partSize() < MinLinesReadInTheBackground
+        || m_reader.isSpreadsheet() || m_reader.atEndOfFile() || m_reader.hasReadError() || cancelRequested())
+        return;
+    try {
+        m_reading = std::async(std::launch::async, [this, first = m_linesTaken] { return readAhead(first); });
+    } catch (const std::system_error &) {
+        // No thread to be had: the part is read when it is due.
+    }
+}
+
+// Waits for the part read on another thread; its lines are taken from then.
+void LineLoop::collectReadOn()
+{
+    if (!m_reading.valid())
+        return;
+    m_readOn = m_reading.get();
+    m_linesTaken += m_readOn->lines.size();
+}
+
 // While the journal puts a batch's way back on disk, before the store may
-// commit the batch, the next part of the file is read: it needs neither.
-// Only in run(), which takes that part next, and only after a whole part.
+// commit the batch, the next part of the file is read, unless it is being
+// read already: it needs neither. Only in run(), which takes that part
+// next, and only after a whole part.
 void LineLoop::readOn()
 {
-    if (m_mayReadOn && !m_readOn && !m_reader.atEndOfFile() && !m_reader.hasReadError() && !cancelRequested())
-        m_readOn = readAhead();
+    if (m_mayReadOn && !m_reading.valid() && !m_readOn && !m_reader.atEndOfFile() && !m_reader.hasReadError()
+        && !cancelRequested())
+        m_readOn = readPart();
 }
 
 bool LineLoop::isSkipped(const AheadLine &ahead) const

@@ -216,13 +216,13 @@ void RecordReader::storeField(int &position, const char16_t *text, qsizetype len
         }
         ++position;
     } else {
-        m_tooManyFields = true;
+        (m_parsedInto ? m_parsedInto->tooManyFields : m_tooManyFields) = true;
     }
 }
 
 void RecordReader::parseRecord(const QString &line)
 {
-    m_tooManyFields = false;
+    (m_parsedInto ? m_parsedInto->tooManyFields : m_tooManyFields) = false;
     m_field.resize(0);
     bool inQuotes = false;
     bool quoteSeen = false;
@@ -310,9 +310,10 @@ ReadLine RecordReader::readNextLine()
         readNextRecord();
         return currentLine();
     }
-    m_rawLine.resize(0);
-    m_lines.next(&m_rawLine, &m_currentLineEnd);
-    m_decoding.decodeInto(m_rawLine, m_workLine);
+    m_aheadBytes.resize(0);
+    LineEnd end = LineEnd::None;
+    m_lines.next(&m_aheadBytes, &end);
+    m_decoding.decodeInto(m_aheadBytes, m_workLine);
     if (stripApostrophes)
         m_workLine.remove(QChar(Apostrophe));
     ReadLine line;
@@ -323,11 +324,10 @@ ReadLine RecordReader::readNextLine()
     m_nextMapped = 0;
     parseRecord(m_workLine);
     m_parsedInto = nullptr;
-    currentBytes.swap(m_rawLine);
-    line.tooManyFields = m_tooManyFields;
-    line.bytes = currentBytes;
-    line.end = currentLineEnd();
-    line.endKind = m_currentLineEnd;
+    // Copied, so that the buffer stays this reader's for the next line.
+    line.bytes = QByteArray(m_aheadBytes.constData(), m_aheadBytes.size());
+    line.end = m_lineEnds[size_t(end)];
+    line.endKind = end;
     return line;
 }
 

@@ -140,7 +140,10 @@ public:
     // just been read (fieldMap's mapping is left as it is).
     ReadLine currentLine() const;
     // Reads the next line as currentLine() would give it, its mapped fields
-    // parsed straight into it: fieldMap's texts are left as they were.
+    // parsed straight into it. The line last read (fieldMap's texts, its
+    // bytes, end and flag) is left as it was: one thread may read on while
+    // another works on a line put back with restoreLine, as long as that
+    // one asks nothing of the file meanwhile.
     ReadLine readNextLine();
     void restoreLine(const ReadLine &line);
     // True when reading the file failed (as opposed to reaching its end).
@@ -166,6 +169,7 @@ private:
 
     // Reused from line to line so that reading does not allocate per line.
     QByteArray m_rawLine;
+    QByteArray m_aheadBytes; // readNextLine's
     QString m_workLine;
     QString m_field;
     QList<int> m_mappedPositions;

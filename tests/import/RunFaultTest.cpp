@@ -1,9 +1,10 @@
 // The run when the store, the connection or the user stops it: a cancel at
 // any point, a full store, a refused commit, a lost connection, a lock held
 // by another program. No line is lost: counts, reject file and store agree.
-// The runs are journaled, as users' runs are: while the journal prepares a
-// batch, the next part of the file is read, and a stop then must account
-// for that part too.
+// The runs are journaled, as users' runs are. While the store takes a part
+// of the file, the next part is read on another thread (a small part: while
+// the journal prepares the batch), and a stop then must account for that
+// part too.
 
 #include "TransactionalFixture.h"
 
@@ -49,11 +50,13 @@ TEST_P(RunFaultTest, ACancelAnywhereLosesNoLine)
             {At::Line, 7, 1}, {At::Line, 7, 7}, {At::Line, 7, 8}, {At::Line, 4, 19}, {At::Line, 1000, 12},
             {At::Item, 7, 3}, {At::Item, 7, 14}, {At::Item, 4, 10},
             {At::Department, 7, 4}, {At::Department, 1000, 6}, {At::Department, 4, 2},
+            // While the store takes a part of a hundred lines, the next is read on another thread.
+            {At::Line, 100, 150}, {At::Line, 100, 100}, {At::Item, 100, 120},
     };
     mapPositions({ItemLookupCode, Description, ItemDepartment});
     // A department every three lines; line 9 repeats a key, line 20 is blank.
     QByteArray file;
-    for (int i = 1; i <= 30; ++i)
+    for (int i = 1; i <= 300; ++i)
         file += i == 20 ? QByteArray("\r\n")
                         : "K" + QByteArray::number(i == 9 ? 4 : i).rightJustified(4, '0') + ",Item "
                                   + QByteArray::number(i) + ",D" + QByteArray::number((i + 2) / 3) + "\r\n";

@@ -147,6 +147,7 @@ TEST_F(RecordReaderTest, LineReadAheadKeepsTheMappedFieldsOnly)
         EXPECT_EQ(line.texts.size(), 2);
     }
     EXPECT_EQ(reader.fieldMap[2].text, QStringLiteral("restored"));
+    EXPECT_TRUE(reader.currentBytes.isEmpty());
 }
 
 // Each line as "text|end"; the reader's count must agree with the lines read,

@@ -69,10 +69,9 @@ void StagedWriter::startBatch(const QList<const ReadLine *> &lines)
     seen.reserve(lines.size());
     for (const ReadLine *line : lines) {
         const QString key = textAt(*line, m_keyPosition);
-        if (!key.isEmpty() && !seen.contains(key)) {
-            seen.insert(key);
+        const qsizetype before = seen.size();
+        if (!key.isEmpty() && (seen.insert(key), seen.size() > before))
             keys.append(key);
-        }
     }
     try {
         m_storedKeys = m_writer.storedKeys(m_tableId, keys);
@@ -87,11 +86,11 @@ void StagedWriter::startBatch(const QList<const ReadLine *> &lines)
 // A line whose writing needs rows still staged: it repeats a staged key
 // (whether it is a duplicate, or an update, depends on whether the staged
 // row is stored in the end), or names a staged item as its parent.
-bool StagedWriter::dependsOnStaged(const ReadLine &line) const
+bool StagedWriter::dependsOnStaged(const ReadLine &line, const QString &foldedKey) const
 {
     if (m_staged.isEmpty())
         return false;
-    if (m_keyFieldIndex != 0 && m_stagedFoldedKeys.contains(folded(line.text(m_keyPosition))))
+    if (m_keyFieldIndex != 0 && m_stagedFoldedKeys.contains(foldedKey))
         return true;
     return m_parentItemIndex != 0 && m_stagedFoldedKeys.contains(folded(line.text(m_parentPosition)));
 }
@@ -147,7 +146,9 @@ void StagedWriter::relearnKey(const QString &key)
 
 void StagedWriter::writeLine(qint64 number, const ReadLine &line)
 {
-    if (dependsOnStaged(line))
+    const QStringView keyText = line.text(m_keyPosition);
+    const QString foldedKey = m_keyFieldIndex != 0 ? folded(keyText) : QString();
+    if (dependsOnStaged(line, foldedKey))
         flush();
     m_reader.restoreLine(line);
     // Without a duplicate check for the batch, the line is written alone.
@@ -168,7 +169,8 @@ void StagedWriter::writeLine(qint64 number, const ReadLine &line)
         m_sink(number, updateInstead(line, LineOutcome::failure(ErrorNumbers::DuplicateKey)));
         return;
     }
-    m_stagedFoldedKeys.insert(folded(rows.key));
+    // The key as stored is the line's, as a rule: folded once.
+    m_stagedFoldedKeys.insert(rows.key == keyText ? foldedKey : folded(rows.key));
     m_staged.append({number, &line, std::move(rows)});
     m_sink(number, LineOutcome::staged());
 }

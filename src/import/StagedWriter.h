@@ -60,7 +60,7 @@ private:
 
     int lastPositionOf(int fieldIndex) const;
     static QString textAt(const ReadLine &line, int position);
-    bool dependsOnStaged(const ReadLine &line) const;
+    bool dependsOnStaged(const ReadLine &line, const QString &foldedKey) const;
     bool isDuplicate(const QString &key) const;
     LineOutcome updateInstead(const ReadLine &line, const LineOutcome &saved);
     void relearnKey(const QString &key);

@@ -1,5 +1,6 @@
 // How the line loop reads the text file: parts of it ahead of the lines
-// written, the lines a resumed run passes over, and the lines it skips.
+// written (the next one on another thread while the store takes one), the
+// lines a resumed run passes over, and the lines it skips.
 
 #include "LineLoop.h"
 
@@ -8,6 +9,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <system_error>
 
 namespace vxr {
 

@@ -50,8 +50,9 @@ TEST_P(RunFaultTest, ACancelAnywhereLosesNoLine)
             {At::Line, 7, 1}, {At::Line, 7, 7}, {At::Line, 7, 8}, {At::Line, 4, 19}, {At::Line, 1000, 12},
             {At::Item, 7, 3}, {At::Item, 7, 14}, {At::Item, 4, 10},
             {At::Department, 7, 4}, {At::Department, 1000, 6}, {At::Department, 4, 2},
-            // While the store takes a part of a hundred lines, the next is read on another thread.
-            {At::Line, 100, 150}, {At::Line, 100, 100}, {At::Item, 100, 120},
+            // While the store takes a part of a hundred lines, the next is read on another thread;
+            // with parts of 64, lines are left after that one too.
+            {At::Line, 100, 150}, {At::Line, 100, 100}, {At::Item, 100, 120}, {At::Line, 64, 70},
     };
     mapPositions({ItemLookupCode, Description, ItemDepartment});
     // A department every three lines; line 9 repeats a key, line 20 is blank.

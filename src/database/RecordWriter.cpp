@@ -12,6 +12,7 @@
 
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <exception>
 
 namespace vxr {

@@ -199,22 +199,21 @@ void RecordWriter::arrangeForRun()
 QVariantList RecordWriter::rowValues(int tableId)
 {
     arrangeForRun();
-    const QList<int> &entries = m_tableEntries[tableId];
-    QVariantList values;
-    values.reserve(m_lineEntryCount[tableId]);
-    for (qsizetype i = 0; i < m_lineEntryCount[tableId]; ++i)
-        values.append(m_fields[entries.at(i)].value);
-    return values;
+    return entryValues(tableId, 0, m_lineEntryCount[tableId]);
 }
 
 QVariantList RecordWriter::sharedValues(int tableId)
 {
     arrangeForRun();
-    const QList<int> &entries = m_tableEntries[tableId];
+    return entryValues(tableId, m_lineEntryCount[tableId], m_tableEntries[tableId].size());
+}
+
+QVariantList RecordWriter::entryValues(int tableId, qsizetype from, qsizetype to) const
+{
     QVariantList values;
-    values.reserve(entries.size() - m_lineEntryCount[tableId]);
-    for (qsizetype i = m_lineEntryCount[tableId]; i < entries.size(); ++i)
-        values.append(m_fields[entries.at(i)].value);
+    values.reserve(to - from);
+    for (qsizetype i = from; i < to; ++i)
+        values.append(m_fields[m_tableEntries[tableId].at(i)].value);
     return values;
 }
 

@@ -98,6 +98,8 @@ private:
     // hold the same value all run; the shape has them last.
     QVariantList rowValues(int tableId);
     QVariantList sharedValues(int tableId);
+    // The values of the table's arranged entries from one place to another.
+    QVariantList entryValues(int tableId, qsizetype from, qsizetype to) const;
     const RowShape &shapeOf(int tableId);
     // The slot of an entry in its table's row values.
     int slotOf(int fieldId);

@@ -7,6 +7,13 @@
 
 namespace vxr {
 
+// The value of a column of a row whose last columns' values are shared with
+// other rows: own holds the columns before them.
+inline const QVariant &rowValue(const QVariantList &own, const QVariantList &shared, qsizetype column)
+{
+    return column < own.size() ? own.at(column) : shared.at(column - own.size());
+}
+
 // A row the run added: its table, its ID and what names it, with the
 // columns written and the values bound to them (undo sees a later edit).
 struct AddedRowChange
@@ -22,10 +29,7 @@ struct AddedRowChange
     QVariantList sharedValues;
 
     qsizetype valueCount() const { return values.size() + sharedValues.size(); }
-    const QVariant &valueAt(qsizetype column) const
-    {
-        return column < values.size() ? values.at(column) : sharedValues.at(column - values.size());
-    }
+    const QVariant &valueAt(qsizetype column) const { return rowValue(values, sharedValues, column); }
 };
 
 // One column of a row the run updated: the value before and the value written.

@@ -15,16 +15,6 @@ namespace vxr {
 
 using namespace recordsets;
 
-namespace {
-
-// A column's value of a row whose last columns' values are shared.
-const QVariant &valueOf(const QVariantList &row, const QVariantList &shared, qsizetype column)
-{
-    return column < row.size() ? row.at(column) : shared.at(column - row.size());
-}
-
-} // namespace
-
 qint64 TableRecordsets::Private::newId(PreparedStatement &query, const QString &tableName)
 {
     bool ok = false;
@@ -99,7 +89,7 @@ void TableRecordsets::Private::appendFollowingIds(const PreparedStatement &inser
                               .arg(rows.size())
                               .arg(tableName)};
     for (qsizetype r = 0; r < rows.size(); ++r)
-        added.append({valueOf(rows.at(r), shared, keyAt), before + 1 + r});
+        added.append({rowValue(rows.at(r), shared, keyAt), before + 1 + r});
 }
 
 // The new row, named by the value bound to its naming column (its ID when
@@ -129,14 +119,14 @@ void TableRecordsets::Private::reportAddedRows(const RowShape &shape, const QLis
             keyAt = i;
     }
     const auto keyOf = [&](qsizetype r) {
-        return keyAt < 0 ? QString() : valueOf(rows.at(r), shared, keyAt).toString();
+        return keyAt < 0 ? QString() : rowValue(rows.at(r), shared, keyAt).toString();
     };
     // The same key as bound and as given back, without making texts when
     // both are whole numbers (a companion's parent ID).
     const auto sameKey = [&](qsizetype r, const QVariant &key) {
         if (keyAt < 0)
             return key.toString().isEmpty();
-        const QVariant &bound = valueOf(rows.at(r), shared, keyAt);
+        const QVariant &bound = rowValue(rows.at(r), shared, keyAt);
         if (sameBound(bound, key))
             return true;
         const auto whole = [](const QVariant &v) {

@@ -95,15 +95,29 @@ void RecordReader::readNextRecord()
         return;
     if (m_sheet)
         return readSheetRow();
-    m_rawLine.resize(0);
-    m_lines.next(&m_rawLine, &m_currentLineEnd);
     clearFieldTexts();
-    m_decoding.decodeInto(m_rawLine, m_workLine);
-    if (stripApostrophes)
-        m_workLine.remove(QChar(Apostrophe));
+    m_currentLineEnd = readAndDecode(m_rawLine);
     parseRecord(m_workLine);
     // The previous line's buffer comes back to be reused for the next line.
     currentBytes.swap(m_rawLine);
+}
+
+// The next line's bytes into bytes, decoded (and without apostrophes when
+// asked) into m_workLine; what ended it.
+LineEnd RecordReader::readAndDecode(QByteArray &bytes)
+{
+    bytes.resize(0);
+    LineEnd end = LineEnd::None;
+    m_lines.next(&bytes, &end);
+    m_decoding.decodeInto(bytes, m_workLine);
+    if (stripApostrophes)
+        m_workLine.remove(QChar(Apostrophe));
+    return end;
+}
+
+bool &RecordReader::tooManyFieldsFlag()
+{
+    return m_parsedInto ? m_parsedInto->tooManyFields : m_tooManyFields;
 }
 
 void RecordReader::makeLineEnds()
@@ -216,13 +230,13 @@ void RecordReader::storeField(int &position, const char16_t *text, qsizetype len
         }
         ++position;
     } else {
-        (m_parsedInto ? m_parsedInto->tooManyFields : m_tooManyFields) = true;
+        tooManyFieldsFlag() = true;
     }
 }
 
 void RecordReader::parseRecord(const QString &line)
 {
-    (m_parsedInto ? m_parsedInto->tooManyFields : m_tooManyFields) = false;
+    tooManyFieldsFlag() = false;
     m_field.resize(0);
     bool inQuotes = false;
     bool quoteSeen = false;
@@ -310,12 +324,7 @@ ReadLine RecordReader::readNextLine()
         readNextRecord();
         return currentLine();
     }
-    m_aheadBytes.resize(0);
-    LineEnd end = LineEnd::None;
-    m_lines.next(&m_aheadBytes, &end);
-    m_decoding.decodeInto(m_aheadBytes, m_workLine);
-    if (stripApostrophes)
-        m_workLine.remove(QChar(Apostrophe));
+    const LineEnd end = readAndDecode(m_aheadBytes);
     ReadLine line;
     // Enough for a line of the usual kind; one with long fields nobody maps
     // does not make every line read ahead as long.

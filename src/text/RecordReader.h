@@ -153,6 +153,9 @@ public:
 private:
     void endField(int &position);
     void storeField(int &position, const char16_t *text, qsizetype length);
+    LineEnd readAndDecode(QByteArray &bytes);
+    // The flag of the line being parsed: the one read ahead, or the reader's.
+    bool &tooManyFieldsFlag();
     void makeLineEnds();
     bool openSheet(const QString &path);
     void readSheetRow();

@@ -66,6 +66,11 @@ public:
     // statement (a first column of 0 means it is gone); empty when a
     // failure never ends the transaction by itself.
     virtual QString transactionAliveSql() const { return {}; }
+    // Writes what the open transaction changed so far to the database's
+    // files without committing it, so that the commit that follows is
+    // short; nothing where the server keeps the changes itself. A failure
+    // is left to that commit, which meets it again and reports it.
+    virtual void writeAheadOfCommit(const QSqlDatabase &) const {}
 
     // A statement prepared on the connection, run the way that suits the
     // backend best; canceller is told while it runs. Throws DbError.

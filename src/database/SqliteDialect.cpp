@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QVersionNumber>
 
+#include <sqlite3.h>
+
 #include <cmath>
 #include <limits>
 
@@ -20,6 +22,12 @@ std::unique_ptr<PreparedStatement> SqliteDialect::prepare(const QSqlDatabase &da
     if (sqlite3 *handle = SqlitePreparedStatement::handleOf(database))
         return std::make_unique<SqlitePreparedStatement>(handle, sql, *this);
     return std::make_unique<QtPreparedStatement>(database, sql, *this, canceller);
+}
+
+void SqliteDialect::writeAheadOfCommit(const QSqlDatabase &database) const
+{
+    if (sqlite3 *handle = SqlitePreparedStatement::handleOf(database))
+        sqlite3_db_cacheflush(handle);
 }
 
 NewIdSource SqliteDialect::newIdSource(const QSqlDatabase &database) const

@@ -59,6 +59,12 @@ void Transaction::commit()
     m_active = false;
 }
 
+void Transaction::writeAhead()
+{
+    if (m_active)
+        m_statements.sqlDialect().writeAheadOfCommit(m_statements.database());
+}
+
 bool Transaction::rollback() noexcept
 {
     if (!m_active)

@@ -30,6 +30,10 @@ public:
     // Commits the open transaction. A failure is thrown with the run-ending
     // scope; the transaction is then rolled back as far as the database lets.
     void commit();
+    // Writes the open transaction's changes ahead of its commit where the
+    // database lets us (see SqlDialect::writeAheadOfCommit): work to do
+    // while the commit must wait for something else.
+    void writeAhead();
     // Rolls the open transaction back; false when the database refused
     // (the connection may be gone). Never throws.
     bool rollback() noexcept;

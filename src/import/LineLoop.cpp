@@ -255,12 +255,14 @@ std::optional<Stop> LineLoop::commitBatch()
     return stop;
 }
 
-// The batch's way back, on disk before the store commits it. A batch that
-// ends a whole part has the next part read meanwhile.
+// The batch's way back, on disk before the store commits it. Meanwhile the
+// store writes what it can of the batch ahead of the commit, and a batch
+// that ends a whole part has the next part read.
 bool LineLoop::prepareInJournal(RunJournal &journal, bool atPartEnd, QString *problem)
 {
     if (!journal.startPrepare(m_lastBeforeBatch + 1, m_out.summary.lastLineProcessed, pointOnCommit(), problem))
         return false;
+    m_tables.transaction().writeAhead();
     if (atPartEnd)
         readOn();
     return journal.finishPrepare(problem);

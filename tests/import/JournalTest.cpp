@@ -207,6 +207,33 @@ TEST_P(JournalTest, JournalThatCannotBeWrittenStopsTheRunBeforeItStoresAnything)
               stored);
 }
 
+// A SQLite store whose disk fills up mid-run: the batch's pages, written
+// ahead while the journal prepares it, do not fit. That batch is not
+// committed, the run stops with every line stored or in the reject file,
+// the store is whole and the journal takes back all that was stored.
+TEST_P(JournalTest, StoreThatFillsUpMidRunIsLeftWholeAndUndoable)
+{
+    if (backend() != StoreBackend::SQLite)
+        GTEST_SKIP() << "a server's files are out of the file size limit's reach";
+    QByteArray lines;
+    for (int n = 0; n < 6000; ++n)
+        lines += QStringLiteral("L%1,Lamp %1,Lighting,,,,,1\n").arg(n).toLatin1();
+    const QString file = writeFile("long.csv", lines);
+    const ToolResult full = vxrimp(importArguments(file, {"--batch", "500"}), 512);
+    EXPECT_EQ(full.exitCode, 2);
+    const qint64 stored = count("Item");
+    EXPECT_TRUE(full.err.contains(QStringLiteral("%1 line(s) were stored").arg(stored))) << full.err.toStdString();
+    EXPECT_GT(stored, 0);
+    EXPECT_EQ(stored % 500, 0);
+    EXPECT_EQ(scalar("PRAGMA integrity_check").toString(), "ok");
+    const QByteArray rejected = readTestFile(m_dir.filePath("long.rejected.csv"));
+    EXPECT_EQ(rejected, lines.mid(lines.indexOf(QStringLiteral("\nL%1,").arg(stored).toLatin1()) + 1));
+
+    const ToolResult undone = vxrimp({"undo", "--last", "--connect", connectionString()});
+    EXPECT_EQ(undone.exitCode, 0) << undone.err.toStdString();
+    EXPECT_EQ(count("Item") + count("Department"), 0);
+}
+
 // A batch too long to hold (a run in one transaction) is written ahead in
 // parts; what a rollback takes back is taken out of the journal too, also
 // from parts already written, and the rows after are read back right.

@@ -61,6 +61,15 @@ protected:
         return finishTool(process);
     }
 
+    // 6,000 short lines of one department, for runs that fill up a disk.
+    static QByteArray lampLines()
+    {
+        QByteArray lines;
+        for (int n = 0; n < 6000; ++n)
+            lines += QStringLiteral("L%1,Lamp %1,Lighting,,,,,1\n").arg(n).toLatin1();
+        return lines;
+    }
+
     // The journal's rows for a query, read on a connection of the test's.
     QStringList journalRows(const QString &sql) const { return fileRows(journalPath(), sql); }
 
@@ -190,11 +199,7 @@ TEST_P(JournalTest, JournalThatCannotBeWrittenStopsTheRunBeforeItStoresAnything)
     // The limit holds for the journal's file and its log each: 6,000 short
     // lines need more than the two together.
     QFile::remove(journalPath());
-    QByteArray lines;
-    for (int n = 0; n < 6000; ++n)
-        lines += QStringLiteral("L%1,Lamp %1,Lighting,,,,,1\n").arg(n).toLatin1();
-    const QString longFile = writeFile("long.csv", lines);
-    const ToolResult midway = vxrimp(importArguments(longFile, {"--batch", "500"}), 128);
+    const ToolResult midway = vxrimp(importArguments(writeFile("long.csv", lampLines()), {"--batch", "500"}), 128);
     EXPECT_EQ(midway.exitCode, 2);
     EXPECT_TRUE(midway.err.contains("journal")) << midway.err.toStdString();
     const int stored = count("Item");
@@ -215,11 +220,8 @@ TEST_P(JournalTest, StoreThatFillsUpMidRunIsLeftWholeAndUndoable)
 {
     if (backend() != StoreBackend::SQLite)
         GTEST_SKIP() << "a server's files are out of the file size limit's reach";
-    QByteArray lines;
-    for (int n = 0; n < 6000; ++n)
-        lines += QStringLiteral("L%1,Lamp %1,Lighting,,,,,1\n").arg(n).toLatin1();
-    const QString file = writeFile("long.csv", lines);
-    const ToolResult full = vxrimp(importArguments(file, {"--batch", "500"}), 512);
+    const QByteArray lines = lampLines();
+    const ToolResult full = vxrimp(importArguments(writeFile("long.csv", lines), {"--batch", "500"}), 512);
     EXPECT_EQ(full.exitCode, 2);
     const qint64 stored = count("Item");
     EXPECT_TRUE(full.err.contains(QStringLiteral("%1 line(s) were stored").arg(stored))) << full.err.toStdString();

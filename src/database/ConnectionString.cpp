@@ -291,7 +291,8 @@ bool connectionTarget(const QString &connectionString, const QStringList &instal
         if (result.databaseName.isEmpty())
             return fail(QStringLiteral("The connection string names no database file (Data Source)."));
         const int busyMs = qMax(timeoutSeconds, 1) * 1000;
-        result.connectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMs);
+        // The file is named as a URI (see SqliteDialect::existingFileUri).
+        result.connectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI").arg(busyMs);
     } else if (provider.compare(QLatin1String("MSDASQL"), Qt::CaseInsensitive) == 0
                || provider.startsWith(QLatin1String("MSDASQL."), Qt::CaseInsensitive)) {
         result.qtDriver = QStringLiteral("QODBC");

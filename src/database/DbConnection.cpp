@@ -4,6 +4,7 @@
 #include "ConnectionString.h"
 #include "SqlDialect.h"
 #include "SqliteBusyWait.h"
+#include "SqliteDialect.h"
 #include "StatementCanceller.h"
 
 #include <QElapsedTimer>
@@ -157,7 +158,8 @@ bool DbConnection::openTarget(const ConnectionTarget &target, DbError *failure)
         if (!db.isValid()) {
             *failure = connectionError(QStringLiteral("The database driver %1 is not available.").arg(target.qtDriver));
         } else {
-            db.setDatabaseName(target.databaseName);
+            db.setDatabaseName(target.dialect == Dialect::SQLite ? SqliteDialect::existingFileUri(target.databaseName)
+                                                                 : target.databaseName);
             db.setConnectOptions(target.connectOptions);
             if (!db.open()) {
                 const QString message = db.lastError().text().trimmed();

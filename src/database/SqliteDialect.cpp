@@ -5,6 +5,8 @@
 #include "QtPreparedStatement.h"
 #include "SqlitePreparedStatement.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVersionNumber>
@@ -28,6 +30,16 @@ void SqliteDialect::writeAheadOfCommit(const QSqlDatabase &database) const
 {
     if (sqlite3 *handle = SqlitePreparedStatement::handleOf(database))
         sqlite3_db_cacheflush(handle);
+}
+
+QString SqliteDialect::existingFileUri(const QString &path)
+{
+    // SQLite reads %HH in a URI's path; '?' and '#' would end it. An empty
+    // authority keeps a share's \\server\share path whole.
+    QString file = QDir::fromNativeSeparators(QFileInfo(path).absoluteFilePath());
+    file.replace(u'%', QLatin1String("%25")).replace(u'?', QLatin1String("%3f")).replace(u'#', QLatin1String("%23"));
+    return QStringLiteral("file://") + (file.startsWith(u'/') ? QString() : QStringLiteral("/")) + file
+            + QStringLiteral("?mode=rw");
 }
 
 NewIdSource SqliteDialect::newIdSource(const QSqlDatabase &database) const

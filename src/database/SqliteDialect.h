@@ -49,6 +49,11 @@ public:
     // The result codes after which the store can take nothing more in this
     // run: busy past the time-out, I/O errors, a full disk, corruption.
     static bool codeEndsRun(int code);
+    // The store's file as SQLite opens it: as a URI that opens the file only
+    // if it is there. A plain name creates an empty database where the file
+    // was moved away since it was found, and the run would take that for
+    // the store.
+    static QString existingFileUri(const QString &path);
 };
 
 } // namespace vxr

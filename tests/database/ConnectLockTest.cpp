@@ -1,14 +1,20 @@
 // A store another program is writing to when the import connects: the
 // connection's first statements (switching the store to its write-ahead
 // log) wait for the lock like any other, up to the connection's time-out,
-// and give way to a cancel.
+// and give way to a cancel. A store's file is opened only where it is,
+// whatever its name holds, and never made anew.
 
 #include "TestStores.h"
 
 #include "database/CancelToken.h"
 #include "database/DbConnection.h"
+#include "database/SqliteDialect.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QProcess>
 #include <QThread>
 
@@ -68,6 +74,41 @@ TEST(ConnectLock, AConnectWaitsForAnotherProgramsLockUpToItsTimeOut)
         holder.kill();
         holder.waitForFinished();
     }
+}
+
+// Names a URI would read otherwise open their own file; a file moved away
+// after it was found (another program, or a share gone) fails the open
+// instead of leaving an empty database in its place.
+TEST(ConnectLock, AStoreIsOpenedWhereItIsAndNeverMadeAnew)
+{
+    TempSqliteStore store;
+    ASSERT_TRUE(store.isValid()) << store.error().toStdString();
+    const QDir folder = QFileInfo(store.path()).dir();
+    const QStringList names{"with space.db", "100%25.db", "what?.db", "#1.db", QString::fromUtf8("Caf\xc3\xa9.db")};
+    for (const QString &name : names) {
+        const QString path = folder.filePath(name);
+        ASSERT_TRUE(QFile::copy(store.path(), path)) << name.toStdString();
+        const QStringList before = folder.entryList(QDir::Files);
+        DbConnection connection;
+        DbError error;
+        ASSERT_TRUE(connection.open("Provider=SQLite;Data Source=" + path, &error)) << error.description.toStdString();
+        QSqlQuery query(connection.database());
+        EXPECT_TRUE(query.exec("SELECT COUNT(*) FROM Item") && query.next()) << name.toStdString();
+        query.finish();
+        query = QSqlQuery();
+        connection.close();
+        EXPECT_EQ(folder.entryList(QDir::Files), before) << name.toStdString();
+    }
+
+    const QString gone = folder.filePath("gone.db");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "gone");
+        db.setConnectOptions("QSQLITE_OPEN_URI");
+        db.setDatabaseName(SqliteDialect::existingFileUri(gone));
+        EXPECT_FALSE(db.open());
+    }
+    QSqlDatabase::removeDatabase("gone");
+    EXPECT_FALSE(QFile::exists(gone));
 }
 
 } // namespace

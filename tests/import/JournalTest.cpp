@@ -203,7 +203,9 @@ TEST_P(JournalTest, DiskThatFillsUpMidRunLeavesWhatWasStoredInTheJournal)
     EXPECT_TRUE(midway.err.contains(QStringLiteral("%1 line(s) were stored").arg(stored)));
     EXPECT_GT(stored, 0);
     EXPECT_EQ(stored % 500, 0);
-    EXPECT_EQ(scalar(server ? "SELECT 'ok'" : "PRAGMA integrity_check").toString(), "ok");
+    if (!server) {
+        EXPECT_EQ(scalar("PRAGMA integrity_check").toString(), "ok");
+    }
     // The lines not stored, or as many of them as the limit let in, as the run says.
     const QByteArray notStored = lines.mid(lines.indexOf(QStringLiteral("\nL%1,").arg(stored).toLatin1()) + 1);
     const QByteArray rejected = readTestFile(m_dir.filePath("long.rejected.csv"));
